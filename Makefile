@@ -1,0 +1,50 @@
+# Front door of the project: `make run` and `make test` work on a fresh
+# Debian 12 machine; everything else is here for developers.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+CTEST_FLAGS := --output-on-failure -j $(JOBS)
+
+.PHONY: all deps build test run bench fuzz asan clean
+
+all: build
+
+deps:
+	@./scripts/deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: deps
+	@$(MAKE) --no-print-directory build
+	cd $(BUILD) && ctest $(CTEST_FLAGS)
+
+run: deps
+	@$(MAKE) --no-print-directory build
+	@./scripts/run-example.sh $(BUILD)
+
+bench: deps
+	@$(MAKE) --no-print-directory build
+	@./scripts/run-benchmarks.sh $(BUILD)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DZEM_SANITIZE=ON -DZEM_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest $(CTEST_FLAGS)
+
+fuzz: deps
+	CC=clang-16 CXX=clang++-16 cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DZEM_FUZZ=ON -DZEM_SANITIZE=ON -DZEM_BENCH=OFF -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

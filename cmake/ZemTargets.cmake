@@ -1,0 +1,91 @@
+# One-line helpers that give every library, test, benchmark and fuzz target
+# the same shape.
+
+# A shared library whose only exports are the ones marked ZEM_EXPORT.
+function(zem_shared_library name)
+    cmake_parse_arguments(ARG "MODULE" "OUTPUT_NAME" "SOURCES;LIBS;PUBLIC_LIBS" ${ARGN})
+    if(ARG_MODULE)
+        add_library(${name} MODULE ${ARG_SOURCES})
+        set_target_properties(${name} PROPERTIES PREFIX "")
+    else()
+        add_library(${name} SHARED ${ARG_SOURCES})
+    endif()
+    set_target_properties(${name} PROPERTIES
+        CXX_VISIBILITY_PRESET hidden
+        C_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON)
+    if(ARG_OUTPUT_NAME)
+        set_target_properties(${name} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT_NAME})
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} PUBLIC ${ARG_PUBLIC_LIBS})
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+endfunction()
+
+# A GoogleTest executable registered with CTest.  Tests see the folder of the
+# built programs and the source tree through two definitions.
+function(zem_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;ENV" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    target_compile_definitions(${name} PRIVATE
+        ZEM_BIN_DIR="${ZEM_BIN_DIR}"
+        ZEM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    set_target_properties(${name} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+        BUILD_RPATH "${ZEM_BIN_DIR}"
+        INSTALL_RPATH "${ZEM_BIN_DIR}")
+    if(ARG_DEPENDS)
+        add_dependencies(${name} ${ARG_DEPENDS})
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+endfunction()
+
+# A Google Benchmark executable; `make bench` runs every one of them.
+function(zem_add_bench name)
+    if(NOT ZEM_BENCH)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
+    target_compile_definitions(${name} PRIVATE
+        ZEM_BIN_DIR="${ZEM_BIN_DIR}"
+        ZEM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    set_target_properties(${name} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+        BUILD_RPATH "${ZEM_BIN_DIR}")
+    if(ARG_DEPENDS)
+        add_dependencies(${name} ${ARG_DEPENDS})
+    endif()
+endfunction()
+
+# A fuzz target: LLVMFuzzerTestOneInput in SOURCES, seeds in fuzz/corpus/<name>/.
+# With ZEM_FUZZ (clang) it is a libFuzzer binary; otherwise it is a replay
+# program that runs every seed once, registered as a regression test.
+function(zem_add_fuzz name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    set(seeds ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+    if(ZEM_FUZZ)
+        add_executable(${name} ${ARG_SOURCES})
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    else()
+        add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+        add_test(NAME ${name}_seeds COMMAND ${name} ${seeds})
+        set_tests_properties(${name}_seeds PROPERTIES TIMEOUT 300
+            ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_compile_definitions(${name} PRIVATE ZEM_BIN_DIR="${ZEM_BIN_DIR}")
+    set_target_properties(${name} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz
+        BUILD_RPATH "${ZEM_BIN_DIR}")
+    if(ARG_DEPENDS)
+        add_dependencies(${name} ${ARG_DEPENDS})
+    endif()
+endfunction()

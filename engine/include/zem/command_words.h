@@ -1,0 +1,254 @@
+// The ZEM image: header layout and the 16-bit command words of a track
+// stream, with the helpers that make and take apart each word kind.  The
+// compiler writes words only through these makers and the engine reads them
+// only through these takers, so both sides agree on every bit.
+//
+// Header only, no dependencies: the compiler and the tests use it without
+// linking the engine.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace zem {
+
+// ---- Image header -------------------------------------------------------
+
+inline constexpr char kMagic[8] = {'Q', 'O', 'R', 'S', 'Z', 'E', 'M', ':'};
+// What the compiler writes at offset 0: magic, version text, four NULs.
+inline constexpr char kMagicAndVersion[16] = {'Q', 'O', 'R', 'S', 'Z', 'E', 'M', ':',
+                                              '0', '.', '4', '7', 0, 0, 0, 0};
+inline constexpr uint32_t kImageVersion = 47;
+inline constexpr size_t kHeaderSize = 32;
+inline constexpr size_t kTrackEntrySize = 8;
+inline constexpr uint32_t kExtensionSize = 8;
+inline constexpr uint16_t kDefaultTimebase = 192;
+inline constexpr unsigned kMaxTracks = 256;
+
+// Header field offsets.
+inline constexpr size_t kOffTrackCount = 16;  // u16
+inline constexpr size_t kOffTimebase = 18;    // u16
+inline constexpr size_t kOffTitle = 20;       // u32, payload of the first meta type 3 in track 0
+inline constexpr size_t kOffNotice = 24;      // u32, payload of the first meta type 2 in track 0
+inline constexpr size_t kOffExtensionSize = 28; // u32
+// Extension block fields (relative to its start, 32 + 8 * track count).
+inline constexpr size_t kExtOffMeta190 = 0;
+inline constexpr size_t kExtOffMeta191 = 4;
+
+// The version number of the text at offset 8: (b8 - '0') * 65536 +
+// (b10 - '0') * 10 + (b11 - '0'); the point at b9 is not examined.
+constexpr uint32_t imageVersionNumber(uint8_t b8, uint8_t b10, uint8_t b11)
+{
+    return static_cast<uint32_t>(b8 - '0') * 65536u + static_cast<uint32_t>(b10 - '0') * 10u +
+           static_cast<uint32_t>(b11 - '0');
+}
+
+// ---- Little-endian access -------------------------------------------------
+
+constexpr uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+constexpr uint32_t readU32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+constexpr void writeU16(uint8_t* p, uint16_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+constexpr void writeU32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// ---- Signed fields ----------------------------------------------------------
+
+constexpr int8_t signedByte(uint16_t w) { return static_cast<int8_t>(static_cast<uint8_t>(w & 0xFF)); }
+constexpr int16_t signedWord(uint16_t w) { return static_cast<int16_t>(w); }
+
+// ---- Length encoding ----------------------------------------------------------
+// One word w; with bit 12 set a second word h follows and the value is
+// (h << 12) | (w & 0x0FFF).  The compiler refuses values above kMaxLength.
+
+inline constexpr uint32_t kMaxLength = 0x0FFFFFFF;
+inline constexpr uint16_t kLengthLongFlag = 0x1000;
+
+struct EncodedLength {
+    std::array<uint16_t, 2> words;
+    unsigned count; // 1 or 2
+};
+
+// value must not exceed kMaxLength.
+constexpr EncodedLength encodeLength(uint32_t value)
+{
+    if (value <= 0x0FFF) return {{static_cast<uint16_t>(value), 0}, 1};
+    return {{static_cast<uint16_t>(kLengthLongFlag | (value & 0x0FFF)), static_cast<uint16_t>(value >> 12)}, 2};
+}
+constexpr bool lengthHasSecondWord(uint16_t first) { return (first & kLengthLongFlag) != 0; }
+constexpr uint32_t decodeLength(uint16_t first, uint16_t second)
+{
+    return lengthHasSecondWord(first) ? (static_cast<uint32_t>(second) << 12) | (first & 0x0FFFu) : first;
+}
+
+// ---- Command word classes ----------------------------------------------------
+
+enum : uint16_t {
+    kWait = 0x0000,           // 0x0000-0x0FFF: wait bits 0-11 ticks
+    kWaitLong = 0x1000,       // 0x1000-0x1FFF + word h: wait (h << 12) | bits 0-11
+    kModSet = 0x2000,         // 0x2000-0x3FFF + signed word: modulator parameter bits 8-12 of target bits 0-7
+    kCtrl = 0x4000,           // 0x4000-0x7FFF: controller bits 7-13, value bits 0-6
+    kBend = 0x8000,           // 0x8000-0xBFFF: bend bits 0-13, centre 8192
+    kNote = 0xC000,           // 0xC000-0xC1FF: key bits 0-6, bit 7 length follows, bit 8 wait after
+    kPortChannel = 0xC200,    // port bits 4-7, channel bits 0-3
+    kProgram = 0xC300,        // program bits 0-6
+    kChanPressure = 0xC380,   // value bits 0-6
+    kKeyPressure = 0xC400,    // value bits 0-6, bit 7 a key word follows
+    kSlide = 0xC500,          // kind bits 6-7, flags bits 0-4
+    kTrigger = 0xC600,        // track index bits 0-7
+    kSysex = 0xC700,          // n = bits 0-7 bytes follow, padded to even
+    kCtrlCommit = 0xC800,     // controller bits 0-6
+    kCtrlClear = 0xC880,      // controller bits 0-6
+    kKeypCommit = 0xC900,     // key bits 0-6
+    kKeypClear = 0xC980,      // key bits 0-6
+    kVelAdd = 0xCA00,         // signed byte
+    kVelSet = 0xCB00,         // velocity bits 0-6
+    kRvelSet = 0xCB80,        // release velocity bits 0-6
+    kLoopBegin = 0xCC00,      // pass count bits 0-7 (0 endless)
+    kTempo = 0xCD00,          // bits 0-7 high byte of the value, word t follows
+    kTempoSlide = 0xCE00,     // + word t, length
+    kTempoCurve = 0xCF00,     // + word t, words m1 m2, length
+    kMacro = 0xD000,          // code bits 0-5, n = bits 6-11 bytes follow, padded
+    kText = 0xE000,           // n = bits 0-11 bytes, NUL, padded
+    kParam = 0xF000,          // register bits 0-7, word v follows
+    kRvelAdd = 0xF100,        // signed byte
+    kTriggerAllBut = 0xF200,  // n = bits 0-7 indexes, two per word, low byte first
+    kRvelCommit = 0xFFD8,
+    kRvelClear = 0xFFD9,
+    kGateOfsSet = 0xFFDA,     // + signed word
+    kGateOfsAdd = 0xFFDB,     // + signed word
+    kGateOfsCommit = 0xFFDC,
+    kGateOfsClear = 0xFFDD,
+    kGlideReset = 0xFFDE,
+    kGlideSet = 0xFFDF,       // + signed word
+    kGlide = 0xFFE0,          // 0xFFE0-0xFFE7, flags bits 0-2
+    kCtrlAdd = 0xFFE8,        // + word: controller bits 8-14, signed low byte
+    kBendAdd = 0xFFE9,        // + signed word
+    kKeypAdd = 0xFFEA,        // + word: key bits 8-14, signed low byte
+    kChanpAdd = 0xFFEB,       // + word: signed low byte
+    kStateSave = 0xFFEC,
+    kStateRestore = 0xFFED,
+    kGateRatioSet = 0xFFEE,   // + word
+    kGateRatioAdd = 0xFFEF,   // + signed word
+    kGateRatioCommit = 0xFFF0,
+    kGateRatioClear = 0xFFF1,
+    kVelCommit = 0xFFF2,
+    kVelClear = 0xFFF3,
+    kBendCommit = 0xFFF4,
+    kBendClear = 0xFFF5,
+    kChanpCommit = 0xFFF6,
+    kChanpClear = 0xFFF7,
+    kMeta = 0xFFF8,           // + word (type << 8) | n, n bytes, NUL, padded
+    kTimebase = 0xFFF9,       // + word
+    kAllNotesOff = 0xFFFA,
+    kModSwitch = 0xFFFB,      // + word: target bits 0-7, flag bits 8-12, set bit 13
+    kLoopEnd = 0xFFFC,
+    kLoopBreak = 0xFFFD,
+    kStop = 0xFFFE,
+    kEnd = 0xFFFF,
+};
+
+// ---- Makers (ranges are the caller's to respect; the masks keep fields apart) --
+
+constexpr uint16_t makeWait(uint32_t ticks) { return static_cast<uint16_t>(kWait | (ticks & 0x0FFF)); }
+
+inline constexpr uint16_t kNoteHasLength = 0x0080;
+inline constexpr uint16_t kNoteWaitAfter = 0x0100;
+constexpr uint16_t makeNote(unsigned key, bool hasLength, bool waitAfter)
+{
+    return static_cast<uint16_t>(kNote | (key & 0x7F) | (hasLength ? kNoteHasLength : 0) |
+                                 (waitAfter ? kNoteWaitAfter : 0));
+}
+constexpr uint16_t makeCtrl(unsigned controller, unsigned value)
+{
+    return static_cast<uint16_t>(kCtrl | ((controller & 0x7F) << 7) | (value & 0x7F));
+}
+// bend -8192..8191
+constexpr uint16_t makeBend(int bend) { return static_cast<uint16_t>(kBend | ((bend + 8192) & 0x3FFF)); }
+constexpr uint16_t makePortChannel(unsigned port, unsigned channel)
+{
+    return static_cast<uint16_t>(kPortChannel | ((port & 0x0F) << 4) | (channel & 0x0F));
+}
+constexpr uint16_t makeProgram(unsigned program) { return static_cast<uint16_t>(kProgram | (program & 0x7F)); }
+constexpr uint16_t makeChanPressure(unsigned v) { return static_cast<uint16_t>(kChanPressure | (v & 0x7F)); }
+inline constexpr uint16_t kKeyPressureHasKey = 0x0080;
+constexpr uint16_t makeKeyPressure(unsigned value, bool hasKey)
+{
+    return static_cast<uint16_t>(kKeyPressure | (value & 0x7F) | (hasKey ? kKeyPressureHasKey : 0));
+}
+constexpr uint16_t makeByteClass(uint16_t base, unsigned byte) { return static_cast<uint16_t>(base | (byte & 0xFF)); }
+constexpr uint16_t make7BitClass(uint16_t base, unsigned v) { return static_cast<uint16_t>(base | (v & 0x7F)); }
+constexpr uint16_t makeMacro(unsigned code, unsigned nbytes)
+{
+    return static_cast<uint16_t>(kMacro | ((nbytes & 0x3F) << 6) | (code & 0x3F));
+}
+constexpr uint16_t makeText(unsigned nbytes) { return static_cast<uint16_t>(kText | (nbytes & 0x0FFF)); }
+constexpr uint16_t makeParam(unsigned reg) { return static_cast<uint16_t>(kParam | (reg & 0xFF)); }
+constexpr uint16_t makeModSet(unsigned parameter, unsigned target)
+{
+    return static_cast<uint16_t>(kModSet | ((parameter & 0x1F) << 8) | (target & 0xFF));
+}
+constexpr uint16_t makeModSwitchOperand(unsigned target, unsigned flagBit, bool set)
+{
+    return static_cast<uint16_t>((target & 0xFF) | ((flagBit & 0x1F) << 8) | (set ? 0x2000 : 0));
+}
+constexpr uint16_t makeMetaLengthWord(unsigned type, unsigned nbytes)
+{
+    return static_cast<uint16_t>(((type & 0xFF) << 8) | (nbytes & 0xFF));
+}
+constexpr uint16_t makeTempoHigh(uint16_t base, uint32_t tempo)
+{
+    return static_cast<uint16_t>(base | ((tempo >> 16) & 0xFF));
+}
+
+// SLIDE: kind in bits 6-7, flags in bits 0-4.
+enum class SlideKind : unsigned { Controller = 0, Bend = 1, KeyPressure = 2, ChanPressure = 3 };
+inline constexpr uint16_t kSlideRelA = 0x01;
+inline constexpr uint16_t kSlideRelB = 0x02;
+inline constexpr uint16_t kSlideTwoValues = 0x04;
+inline constexpr uint16_t kSlideHasLength = 0x08;
+inline constexpr uint16_t kSlideWaitAfter = 0x10;
+constexpr uint16_t makeSlide(SlideKind kind, unsigned flags)
+{
+    return static_cast<uint16_t>(kSlide | (static_cast<unsigned>(kind) << 6) | (flags & 0x1F));
+}
+// GLIDE: flags in bits 0-2.
+inline constexpr uint16_t kGlideHasLength = 0x01;
+inline constexpr uint16_t kGlideWaitAfter = 0x02;
+inline constexpr uint16_t kGlideTwoValues = 0x04;
+constexpr uint16_t makeGlide(unsigned flags) { return static_cast<uint16_t>(kGlide | (flags & 0x07)); }
+
+// ---- Takers -----------------------------------------------------------------
+
+constexpr unsigned topNibble(uint16_t w) { return w >> 12; }
+constexpr unsigned bits(uint16_t w, unsigned lo, unsigned count) { return (w >> lo) & ((1u << count) - 1u); }
+constexpr unsigned ctrlNumber(uint16_t w) { return bits(w, 7, 7); }
+constexpr unsigned ctrlValue(uint16_t w) { return bits(w, 0, 7); }
+constexpr int bendValue(uint16_t w) { return static_cast<int>(bits(w, 0, 14)) - 8192; }
+constexpr SlideKind slideKind(uint16_t w) { return static_cast<SlideKind>(bits(w, 6, 2)); }
+constexpr unsigned macroCode(uint16_t w) { return bits(w, 0, 6); }
+constexpr unsigned macroBytes(uint16_t w) { return bits(w, 6, 6); }
+
+// ---- Payload sizes ---------------------------------------------------------
+// TEXT and META: n bytes + NUL, padded to even.  SYSEX and MACRO: n bytes,
+// padded to even.
+
+constexpr uint32_t textPayloadSize(uint32_t n) { return (n + 2) & ~1u; }
+constexpr uint32_t bytePayloadSize(uint32_t n) { return (n + 1) & ~1u; }
+
+static_assert(encodeLength(0x2005).words[0] == 0x1005 && encodeLength(0x2005).words[1] == 0x0002);
+static_assert(decodeLength(0x1005, 0x0002) == 0x2005);
+static_assert(makeNote(0x3C, true, true) == 0xC1BC);
+static_assert(textPayloadSize(3) == 4 && textPayloadSize(4) == 6 && bytePayloadSize(5) == 6);
+
+} // namespace zem
