@@ -77,6 +77,10 @@ FILESET* fs_current();
 // Absolute and lexically normalised; the file need not exist.
 // Raises kErrFilesetParam when the result exceeds PATH_MAX.
 STRSET* path_full(const char* name);
+// path itself when something has that name; otherwise, when one entry of
+// its folder matches the last component case-insensitively, the path with
+// that entry's name (the smallest such name when several match).
+STRSET* path_fix_case(const char* path);
 // True when the path names a reserved DOS device ("/" and "\" alike).
 bool conproof_hit(const char* path);
 // "CON\CON-Proof affected."

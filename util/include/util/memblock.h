@@ -25,6 +25,11 @@ void* mb_realloc(void* p, size_t n);
 void mb_free(void* p);
 // The data size of a live block.
 size_t mb_size(const void* p);
+// Pins a live block: while its lock count is above 0, free and realloc raise
+// kErrMemblockLocked.  Unlocking a block that is not locked raises
+// kErrMemblockRoaming.
+void mb_lock(void* p);
+void mb_unlock(void* p);
 
 // Number of live blocks and their accounted bytes (data size + 32 each).
 size_t mb_count();

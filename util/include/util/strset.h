@@ -64,7 +64,10 @@ struct FmtArg {
 // The arguments a template has not consumed yet; "$" handlers take from it.
 class FmtArgs {
 public:
-    FmtArgs(std::initializer_list<FmtArg> args) : next_(args.begin()), end_(args.end()) {}
+    // The list's array must outlive the object (true for a braced list
+    // passed straight to ss_format).
+    FmtArgs(const std::initializer_list<FmtArg>& args) : FmtArgs(args.begin(), args.end()) {}
+    FmtArgs(const FmtArg* first, const FmtArg* last) : next_(first), end_(last) {}
     // The next argument, or 0 when none is left.
     uintptr_t take() { return next_ == end_ ? 0 : (next_++)->bits; }
 
