@@ -1,0 +1,89 @@
+// The events of one track chunk of a Standard MIDI File, collected in memory
+// as the player reports them: delta times in player ticks, running status,
+// meta splitting, SysEx forms, tempo conversion and the volume fade.
+//
+// The caller filters by track and port before calling; every event method
+// returns DeltaTooLong, writing nothing, when the pending delta exceeds what
+// a delta time can hold (0x0FFFFFFF ticks).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace smf {
+
+enum class WriteResult { Ok, DeltaTooLong };
+
+// The exporter's fade, read when controller 7 is written.
+struct FadeState {
+    uint32_t fade_time;      // milliseconds; 0 leaves volumes unscaled
+    uint32_t fade_remaining; // milliseconds, fade_time down to 0
+    bool fading;             // volumes are being re-sent: unchanged ones are skipped
+};
+
+// Microseconds per quarter note for a raw tempo (1/256 ms per tick) and a
+// timebase (ticks per whole note), rounded half up and clamped to 1..0xFFFFFF.
+uint32_t tempo_microseconds(uint32_t raw_tempo, uint32_t timebase);
+
+// Controller 7 value v (0-127) scaled by fade_remaining / fade_time, truncated.
+uint32_t faded_volume(uint32_t v, const FadeState& fade);
+
+class TrackWriter {
+public:
+    static constexpr int kPorts = 16;
+
+    // off_velocity: note-offs as 8n with their release velocity instead of
+    // 9n with velocity 0.
+    explicit TrackWriter(bool off_velocity) : off_velocity_(off_velocity) { begin_track(); }
+
+    // Empties the event bytes and resets the pending delta, the running
+    // status and every last volume (to 255, none written yet).
+    void begin_track();
+
+    // Ticks since the last written event; events that are not written leave
+    // them to the next one.
+    void add_ticks(uint32_t ticks) { pending_delta_ += ticks; }
+    uint32_t pending_delta() const { return pending_delta_; }
+
+    // Channels 0-15; data bytes are written as given, one byte each.
+    WriteResult note_on(uint8_t channel, uint8_t key, uint8_t velocity);
+    WriteResult note_off(uint8_t channel, uint8_t key, uint8_t release_velocity);
+    WriteResult key_pressure(uint8_t channel, uint8_t key, uint8_t value);
+    // Controller 7 is scaled by the fade; while fading, a value equal to the
+    // last one written on that port (0-15) and channel is skipped.
+    WriteResult control_change(uint8_t port, uint8_t channel, uint8_t controller, uint8_t value,
+                               const FadeState& fade);
+    WriteResult program_change(uint8_t channel, uint8_t program);
+    WriteResult channel_pressure(uint8_t channel, uint8_t value);
+    // value -8192 to 8191.
+    WriteResult pitch_bend(uint8_t channel, int32_t value);
+
+    // A whole message of `length` bytes (below 256): F0 ... F7 is written in
+    // the F0 form, anything else as an F7 escape with all its bytes.
+    WriteResult sysex(const uint8_t* message, uint32_t length);
+    // Types above 127 are ignored; data longer than 255 bytes is split into
+    // events of the same type, the later ones at delta 0.
+    WriteResult meta(uint8_t type, const uint8_t* payload, uint32_t length);
+    WriteResult text(const uint8_t* bytes, uint32_t length) { return meta(0x01, bytes, length); }
+    WriteResult tempo(uint32_t raw_tempo, uint32_t timebase);
+    // carry_pending_delta: the end carries the ticks since the last event;
+    // otherwise its delta is 0 and they are dropped.
+    WriteResult end_of_track(bool carry_pending_delta);
+
+    // The event bytes of the chunk so far (without "MTrk" and length).
+    const std::vector<uint8_t>& events() const { return events_; }
+
+private:
+    bool take_delta();
+    WriteResult channel_message(uint8_t status, uint8_t data1);
+    WriteResult channel_message(uint8_t status, uint8_t data1, uint8_t data2);
+
+    bool off_velocity_;
+    std::vector<uint8_t> events_;
+    uint32_t pending_delta_ = 0;
+    uint8_t running_status_ = 0;
+    std::array<std::array<uint8_t, 16>, kPorts> last_volume_{};
+};
+
+} // namespace smf
