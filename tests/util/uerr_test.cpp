@@ -1,0 +1,235 @@
+// Error frames, protected calls and error names.
+#include "util/uerr.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using util::ErrCode;
+
+TEST(ErrorNames, Table)
+{
+    struct NameCase {
+        ErrCode code;
+        const char* name;
+    };
+    const NameCase cases[] = {
+        {0xFFFFFFFF, "(innored)"},
+        {0, "System Critical"},
+        {2, "Null argument"},
+        {256, "UERR not pushed"},
+        {5, "Undefined error"},
+        {1, "Undefined error"},
+        {0xFFFF, "Undefined error"},
+        {0x10000, "Out of memory"},
+        {0x10001, "Lost in realloc"},
+        {0x10002, "Memblock locked"},
+        {0x10003, "Memblock roaming"},
+        {0x10004, "Memblock unfreed"},
+        {0x10005, "Memblock clashed"},
+        {0x10007, "(other)"},
+        {0x20000, "Illegal STRSET param"},
+        {0x20001, "Overflow on STRSET"},
+        {0x20002, "(other)"},
+        {0x30000, "FILESET lost"},
+        {0x30001, "FILESET empty"},
+        {0x30002, "File cannot read"},
+        {0x30003, "File cannot write"},
+        {0x30004, "File still open"},
+        {0x30005, "Illegal Param on FILESET"},
+        {0x30006, "File not found"},
+        {0x30007, "File not open"},
+        {0x30008, "Cannot get current directory"},
+        {0x3FFFF, "(other)"},
+        {0x40000, "Undefined error"},
+    };
+    for (const NameCase& c : cases) {
+        EXPECT_STREQ(util::uerr_name(c.code), c.name) << std::hex << c.code;
+    }
+}
+
+const char* program_names(ErrCode code)
+{
+    return code == 0x40001 ? "Illegal option." : nullptr;
+}
+
+TEST(ErrorNames, ProgramNamer)
+{
+    util::uerr_set_namer(program_names);
+    EXPECT_STREQ(util::uerr_name(0x40001), "Illegal option.");
+    EXPECT_STREQ(util::uerr_name(0x40002), "Undefined error");
+    EXPECT_STREQ(util::uerr_name(0x30006), "File not found");
+    util::uerr_set_namer(nullptr);
+    EXPECT_STREQ(util::uerr_name(0x40001), "Undefined error");
+}
+
+// A tiny script for the protected calls: what the body does, what the
+// handler does, and a log of the calls.
+struct Script {
+    ErrCode raise_code = 0;
+    bool body_raises = false;
+    intptr_t body_result = 0;
+    intptr_t handler_result = 0;
+    bool handler_reraises = false;
+    ErrCode seen_code = 0;
+    std::string log;
+};
+
+intptr_t body(void* arg)
+{
+    auto* s = static_cast<Script*>(arg);
+    s->log += "body;";
+    if (s->body_raises) {
+        util::uerr_raise(s->raise_code);
+    }
+    return s->body_result;
+}
+
+intptr_t handler(void* arg, ErrCode& code)
+{
+    auto* s = static_cast<Script*>(arg);
+    s->log += "handler;";
+    s->seen_code = code;
+    if (s->handler_reraises) {
+        util::uerr_raise(code);
+    }
+    code = util::kErrReported;
+    return s->handler_result;
+}
+
+intptr_t cleanup(void* arg)
+{
+    static_cast<Script*>(arg)->log += "cleanup;";
+    return 77;
+}
+
+TEST(Protect, Results)
+{
+    struct ProtectCase {
+        const char* name;
+        bool body_raises;
+        ErrCode code;
+        intptr_t body_result;
+        bool with_handler;
+        intptr_t handler_result;
+        intptr_t expected;
+        const char* log;
+    };
+    const ProtectCase cases[] = {
+        {"plain success", false, 0, 0, true, 0, 0, "body;cleanup;"},
+        {"body result passes", false, 0, 42, true, 0, 42, "body;cleanup;"},
+        {"handler result", true, 0x30006, 0, true, -1, -1, "body;handler;cleanup;"},
+        {"handler zero becomes one", true, 0x30006, 0, true, 0, 1, "body;handler;cleanup;"},
+        {"no handler: code", true, 0x30003, 0, false, 0, 0x30003, "body;cleanup;"},
+        {"no handler, code 0 becomes one", true, 0, 0, false, 0, 1, "body;cleanup;"},
+    };
+    for (const ProtectCase& c : cases) {
+        Script s;
+        s.body_raises = c.body_raises;
+        s.raise_code = c.code;
+        s.body_result = c.body_result;
+        s.handler_result = c.handler_result;
+        intptr_t result = util::uerr_protect(&s, c.with_handler ? handler : nullptr, body, cleanup);
+        EXPECT_EQ(result, c.expected) << c.name;
+        EXPECT_EQ(s.log, c.log) << c.name;
+        if (c.body_raises && c.with_handler) {
+            EXPECT_EQ(s.seen_code, c.code) << c.name;
+        }
+        EXPECT_EQ(util::uerr_innermost(), nullptr) << c.name;
+    }
+    EXPECT_EQ(util::uerr_protect(nullptr, nullptr, nullptr, nullptr), 0);
+}
+
+struct Nested {
+    Script inner;
+    intptr_t inner_result = 0;
+};
+
+intptr_t outer_body(void* arg)
+{
+    auto* n = static_cast<Nested*>(arg);
+    n->inner_result = util::uerr_protect(&n->inner, handler, body, cleanup);
+    return 5;
+}
+
+TEST(Protect, HandlerPassesCodeToEnclosingFrame)
+{
+    Nested n;
+    n.inner.body_raises = true;
+    n.inner.raise_code = 0x40000;
+    n.inner.handler_reraises = true;
+    Script outer_script;
+    intptr_t result = util::uerr_protect(
+        &n, [](void*, ErrCode& code) -> intptr_t { return static_cast<intptr_t>(code) + 1; }, outer_body,
+        nullptr);
+    EXPECT_EQ(result, 0x40001);
+    // The inner cleanup still ran although the handler passed the code on.
+    EXPECT_EQ(n.inner.log, "body;handler;cleanup;");
+    EXPECT_EQ(util::uerr_innermost(), nullptr);
+}
+
+intptr_t leaves_frame_pushed(void*)
+{
+    static util::UERR stray;
+    util::uerr_push(&stray);
+    util::uerr_raise(0x30002);
+}
+
+TEST(Protect, RaiseUnwindsFramesPushedInsideTheBody)
+{
+    intptr_t result = util::uerr_protect(nullptr, nullptr, leaves_frame_pushed, nullptr);
+    EXPECT_EQ(result, 0x30002);
+    EXPECT_EQ(util::uerr_innermost(), nullptr);
+}
+
+TEST(Frames, PushPopOrder)
+{
+    util::UERR outer{}, inner{};
+    outer.code = 99;
+    outer.reserved[1] = 7;
+    util::uerr_push(&outer);
+    EXPECT_EQ(outer.code, 0u);
+    EXPECT_EQ(outer.reserved[1], 0);
+    util::uerr_push(&inner);
+    EXPECT_EQ(inner.link, &outer);
+    EXPECT_EQ(util::uerr_innermost(), &inner);
+
+    ErrCode code = 0;
+    try {
+        util::uerr_pop(nullptr, &outer, nullptr);
+    } catch (const util::UerrRaised& e) {
+        code = e.code;
+    }
+    EXPECT_EQ(code, util::kErrNotPushed);
+    EXPECT_EQ(inner.code, util::kErrNotPushed); // stored in the innermost frame
+
+    Script s;
+    EXPECT_EQ(util::uerr_pop(&s, &inner, cleanup), 77);
+    EXPECT_EQ(util::uerr_pop(nullptr, &outer, nullptr), 0);
+    EXPECT_EQ(util::uerr_innermost(), nullptr);
+}
+
+TEST(Frames, NullFramesRaiseNullArgument)
+{
+    struct NullCase {
+        const char* name;
+        void (*call)();
+    };
+    const NullCase cases[] = {
+        {"push", [] { util::uerr_push(nullptr); }},
+        {"pop", [] { util::uerr_pop(nullptr, nullptr, nullptr); }},
+    };
+    for (const NullCase& c : cases) {
+        ErrCode code = 0;
+        try {
+            c.call();
+        } catch (const util::UerrRaised& e) {
+            code = e.code;
+        }
+        EXPECT_EQ(code, util::kErrNullArgument) << c.name;
+    }
+}
+
+} // namespace
