@@ -1,0 +1,47 @@
+#include "codec_ids.h"
+#include "platform/codec.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+constexpr uint16_t kMaxOutputChannels = 2;
+constexpr uint16_t kOutputBits = 16;
+}
+
+AVCodecID codecForWaveTag(uint16_t formatTag)
+{
+    // libavformat's table of RIFF audio tags is the one its WAVE reader uses.
+    const AVCodecTag* tables[] = {avformat_get_riff_audio_tags(), nullptr};
+    return av_codec_get_id(tables, formatTag);
+}
+
+bool isSampleCodec(AVCodecID id)
+{
+    return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
+}
+
+bool needsParser(AVCodecID id)
+{
+    return id == AV_CODEC_ID_MP1 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP3;
+}
+
+bool acmFormatSuggest(const AcmWaveFormat& src, AcmPcmFormat& dst)
+{
+    AVCodecID id = codecForWaveTag(src.formatTag);
+    if (id == AV_CODEC_ID_NONE || !avcodec_find_decoder(id) || src.channels == 0)
+        return false;
+    if (dst.channels == 0)
+        dst.channels = std::min(src.channels, kMaxOutputChannels);
+    if (dst.samplesPerSec == 0)
+        dst.samplesPerSec = src.samplesPerSec;
+    dst.bitsPerSample = kOutputBits;
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,90 @@
+#include "platform/dynload.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+std::string lastLoaderError()
+{
+    const char* message = dlerror();
+    return message ? message : "unknown loader error";
+}
+
+} // namespace
+
+std::string programFolder()
+{
+    char path[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    std::string folder(path, static_cast<size_t>(length));
+    size_t slash = folder.rfind('/');
+    return slash == std::string::npos ? std::string{} : folder.substr(0, slash);
+}
+
+DynamicLibrary::DynamicLibrary(const std::string& name)
+{
+    if (name.empty()) {
+        error_ = "no library name";
+        return;
+    }
+    if (name.find('/') == std::string::npos) {
+        std::string folder = programFolder();
+        if (!folder.empty()) {
+            std::string local = folder + "/" + name;
+            if (access(local.c_str(), F_OK) == 0)
+                handle_ = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
+        }
+    }
+    if (!handle_)
+        handle_ = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_)
+        error_ = lastLoaderError();
+}
+
+DynamicLibrary::~DynamicLibrary()
+{
+    close();
+}
+
+DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), error_(std::move(other.error_))
+{
+}
+
+DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, nullptr);
+        error_ = std::move(other.error_);
+    }
+    return *this;
+}
+
+void* DynamicLibrary::symbol(const char* name)
+{
+    if (!handle_ || !name)
+        return nullptr;
+    dlerror();
+    void* address = dlsym(handle_, name);
+    if (!address)
+        error_ = lastLoaderError();
+    return address;
+}
+
+void DynamicLibrary::close()
+{
+    if (handle_)
+        dlclose(handle_);
+    handle_ = nullptr;
+}
+
+} // namespace platform

@@ -1,0 +1,34 @@
+// Builds RIFF WAVE files byte by byte for fixtures.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+struct RiffChunk {
+    std::string id;  // four characters
+    Bytes body;      // an odd size gets its pad byte when written
+};
+
+void putLe16(Bytes& out, uint16_t v);
+void putLe32(Bytes& out, uint32_t v);
+void putLe64(Bytes& out, uint64_t v);
+
+// A "fmt " body: the 16-byte header, then cbSize and extra when extra is set.
+Bytes formatBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
+                 const std::optional<Bytes>& extra = std::nullopt);
+
+// WAVE_FORMAT_EXTENSIBLE "fmt " body with the given sub-format tag.
+Bytes extensibleBody(uint16_t subTag, uint16_t channels, uint32_t rate, uint16_t bits);
+
+// "RIFF" size "WAVE" and the chunks; riffSize overrides the header's size.
+Bytes riffFile(const std::vector<RiffChunk>& chunks, std::optional<uint32_t> riffSize = std::nullopt);
+
+// A PCM (tag 1) or float (tag 3) file of the given samples.
+Bytes simpleWave(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data);
+
+// A text chunk body: the bytes of text and a terminating zero.
+Bytes textBody(const std::string& text);
