@@ -91,7 +91,9 @@ bool setUpFormat(WavState& s)
         return false;
     s.format = *parsed;
     const platform::AcmWaveFormat& w = s.format.wave;
-    if (w.bitsPerSample == 0 || w.channels == 0 || w.blockAlign == 0)
+    // Compressed formats may leave bits per sample 0 (GSM 6.10 and MPEG
+    // files usually do); their codec judges the format instead.
+    if ((w.bitsPerSample == 0 && !isCompressed(s)) || w.channels == 0 || w.blockAlign == 0)
         return false;
     s.output.channels = w.channels > 1 ? 2 : 1;
     s.output.bits = s.format.kind == SampleKind::Pcm && w.bitsPerSample == 8 ? 8 : 16;

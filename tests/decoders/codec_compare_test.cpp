@@ -1,0 +1,201 @@
+// Compressed WAVE files decode exactly as the reference tools decode them.
+// Fixtures are made at run time with sox and ffmpeg from one synthetic
+// signal, so every comparison covers a real encoder's output.
+#include "memory_host.h"
+#include "qzwav_module.h"
+#include "wave_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool run(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string soxToRaw(const fs::path& in, const fs::path& out)
+{
+    return "sox '" + in.string() + "' -t raw -e signed -b 16 '" + out.string() + "'";
+}
+
+std::string ffmpegToRaw(const fs::path& in, const fs::path& out)
+{
+    return "ffmpeg -nostdin -v error -y -i '" + in.string() + "' -f s16le -acodec pcm_s16le '" + out.string() + "'";
+}
+
+class CodecCompare : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        char pattern[] = "/tmp/qzwav-codec-XXXXXX";
+        if (!mkdtemp(pattern))
+            return;
+        folder = pattern;
+        const std::string mono = (folder / "mono.wav").string();
+        const std::string stereo = (folder / "stereo.wav").string();
+        haveSources = run("sox -n -r 8000 -c 1 -b 16 '" + mono + "' synth 3 sine 440 sine 1230 gain -3")
+            && run("sox -n -r 22050 -c 2 -b 16 '" + stereo + "' synth 3 sine 300-2000 sine 1230 gain -2");
+    }
+    static void TearDownTestSuite()
+    {
+        if (!folder.empty())
+            fs::remove_all(folder);
+    }
+
+    // Encodes the named source into file with the command's arguments.
+    static fs::path encodeWithSox(const std::string& source, const std::string& args, const std::string& file)
+    {
+        fs::path out = folder / file;
+        EXPECT_TRUE(run("sox '" + (folder / source).string() + "' " + args + " '" + out.string() + "'")) << file;
+        return out;
+    }
+    static fs::path encodeWithFfmpeg(const std::string& source, const std::string& args, const std::string& file)
+    {
+        fs::path out = folder / file;
+        EXPECT_TRUE(run("ffmpeg -nostdin -v error -y -i '" + (folder / source).string() + "' " + args + " '"
+                        + out.string() + "'"))
+            << file;
+        return out;
+    }
+
+    static Bytes decodeWithQzwav(const fs::path& file, uint32_t expectedTag)
+    {
+        Bytes bytes = readFile(file);
+        EXPECT_GE(bytes.size(), 22u);
+        if (bytes.size() >= 22) {
+            EXPECT_EQ(dw_get_le16(&bytes[20]), expectedTag) << "fixture has an unexpected format tag";
+        }
+        MemoryHost host;
+        uint8_t* handle = openBytes(host, bytes);
+        EXPECT_NE(handle, nullptr) << file;
+        if (!handle)
+            return {};
+        Bytes out = decodeAll(host, handle);
+        QzwavModule::get().close(host.table(), handle);
+        EXPECT_EQ(host.liveBlocks(), 0u);
+        return out;
+    }
+
+    static Bytes reference(const std::string& command, const fs::path& rawFile)
+    {
+        EXPECT_TRUE(run(command)) << command;
+        return readFile(rawFile);
+    }
+
+    static inline fs::path folder;
+    static inline bool haveSources = false;
+};
+
+struct ToolCase {
+    const char* name;
+    uint16_t tag;
+    const char* source;
+    bool bySox;           // encoder and reference decoder: sox, else ffmpeg
+    const char* encodeArgs;
+};
+
+const ToolCase kToolCases[] = {
+    {"alaw", 0x06, "mono.wav", true, "-e a-law"},
+    {"mulaw", 0x07, "mono.wav", true, "-e u-law"},
+    {"gsm", 0x31, "mono.wav", true, "-e gsm-full-rate"},
+    {"alaw_stereo", 0x06, "stereo.wav", true, "-e a-law"},
+    {"ima_adpcm", 0x11, "stereo.wav", false, "-c:a adpcm_ima_wav"},
+    {"ima_adpcm_mono", 0x11, "mono.wav", false, "-c:a adpcm_ima_wav"},
+    {"ms_adpcm", 0x02, "stereo.wav", false, "-c:a adpcm_ms"},
+    {"ms_adpcm_mono", 0x02, "mono.wav", false, "-c:a adpcm_ms"},
+};
+
+TEST_F(CodecCompare, DecodesLikeTheReferenceTool)
+{
+    ASSERT_TRUE(haveSources) << "sox could not make the source signals";
+    for (const auto& c : kToolCases) {
+        SCOPED_TRACE(c.name);
+        const std::string wav = std::string(c.name) + ".wav";
+        fs::path encoded = c.bySox ? encodeWithSox(c.source, c.encodeArgs, wav)
+                                   : encodeWithFfmpeg(c.source, c.encodeArgs, wav);
+        fs::path raw = folder / (std::string(c.name) + ".raw");
+        Bytes expected = reference(c.bySox ? soxToRaw(encoded, raw) : ffmpegToRaw(encoded, raw), raw);
+        ASSERT_FALSE(expected.empty());
+        Bytes got = decodeWithQzwav(encoded, c.tag);
+        EXPECT_EQ(got.size(), expected.size());
+        EXPECT_TRUE(got == expected) << "decoded bytes differ from the reference";
+    }
+}
+
+// libavcodec's IMA ADPCM rounds differently from sox's; the difference is
+// a few steps of the 16-bit range and never more.
+TEST_F(CodecCompare, ImaAdpcmStaysCloseToSox)
+{
+    ASSERT_TRUE(haveSources);
+    fs::path encoded = encodeWithFfmpeg("stereo.wav", "-c:a adpcm_ima_wav", "ima_vs_sox.wav");
+    fs::path raw = folder / "ima_vs_sox.raw";
+    Bytes bySox = reference(soxToRaw(encoded, raw), raw);
+    Bytes got = decodeWithQzwav(encoded, 0x11);
+    ASSERT_EQ(got.size(), bySox.size());
+    int maxDifference = 0;
+    for (size_t i = 0; i + 1 < got.size(); i += 2) {
+        int a = static_cast<int16_t>(dw_get_le16(&got[i]));
+        int b = static_cast<int16_t>(dw_get_le16(&bySox[i]));
+        maxDifference = std::max(maxDifference, std::abs(a - b));
+    }
+    RecordProperty("max_difference_to_sox", maxDifference);
+    std::printf("IMA ADPCM: largest sample difference to sox %d\n", maxDifference);
+    EXPECT_LE(maxDifference, 64);
+}
+
+// MPEG audio goes through the frame parser; every frame but the last
+// (which the encoder may leave short) matches ffmpeg.
+TEST_F(CodecCompare, MpegLayerTwoMatchesFfmpegUpToTheLastFrame)
+{
+    ASSERT_TRUE(haveSources);
+    fs::path encoded = encodeWithFfmpeg("stereo.wav", "-c:a mp2 -b:a 128k", "mp2.wav");
+    fs::path raw = folder / "mp2.raw";
+    Bytes expected = reference(ffmpegToRaw(encoded, raw), raw);
+    Bytes got = decodeWithQzwav(encoded, 0x50);
+    ASSERT_EQ(got.size(), expected.size());
+    const size_t lastFrameBytes = 1152 * 4;
+    ASSERT_GT(got.size(), lastFrameBytes);
+    EXPECT_TRUE(std::equal(got.begin(), got.end() - lastFrameBytes, expected.begin()));
+}
+
+TEST_F(CodecCompare, CompressedPositionsAreApproximateButLandOnBlocks)
+{
+    ASSERT_TRUE(haveSources);
+    fs::path encoded = encodeWithFfmpeg("stereo.wav", "-c:a adpcm_ima_wav", "ima_seek.wav");
+    fs::path raw = folder / "ima_seek.raw";
+    Bytes expected = reference(ffmpegToRaw(encoded, raw), raw);
+    MemoryHost host;
+    uint8_t* handle = openBytes(host, readFile(encoded));
+    ASSERT_NE(handle, nullptr);
+    const QzwavModule& m = QzwavModule::get();
+    // ffmpeg writes 1024-byte stereo blocks: 1017 frames each.
+    const uint32_t blockFrames = 1017;
+    EXPECT_EQ(m.setPos(host.table(), handle, 3 * blockFrames, 0), 1);
+    Bytes got = decodeSome(host, handle, 4 * 100);
+    ASSERT_EQ(got.size(), 400u);
+    const size_t from = 3 * blockFrames * 4;
+    ASSERT_GE(expected.size(), from + 400);
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), expected.begin() + static_cast<std::ptrdiff_t>(from)));
+    EXPECT_EQ(m.setLoop(host.table(), handle, blockFrames, 0, 2 * blockFrames, 0), 1);
+    EXPECT_EQ(m.setEnd(host.table(), handle, 0, 0), 1);
+    EXPECT_EQ(m.isEnd(host.table(), handle), 0);
+    m.close(host.table(), handle);
+    EXPECT_EQ(host.liveBlocks(), 0u);
+}
+
+} // namespace
