@@ -2,6 +2,7 @@
 #include "util/fileset.h"
 #include "util/uerr.h"
 
+#include "raised_code.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -151,13 +152,7 @@ TEST(BackupExisting, UnmovableFileRaises)
     TempDir dir;
     dir.write("out.zem", "x");
     ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
-    util::ErrCode code = 0;
-    try {
-        util::backup_existing(dir.file("out.zem").c_str());
-    } catch (const util::UerrRaised& e) {
-        code = e.code;
-    }
-    EXPECT_EQ(code, util::kErrFileCannotWrite);
+    EXPECT_EQ(raised_code([&] { util::backup_existing(dir.file("out.zem").c_str()); }), util::kErrFileCannotWrite);
     EXPECT_EQ(dir.read("out.zem"), "x");
 }
 

@@ -1,10 +1,11 @@
 // File objects: paths, default extensions, case fixing, writing at the
 // software position and loading whole files.
 #include "util/fileset.h"
-#include "util/memblock.h"
 #include "util/uerr.h"
 
 #include "temp_dir.h"
+
+#include "raised_code.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +17,6 @@ namespace {
 
 using util::ErrCode;
 using util::FILESET;
-
-template <typename F>
-ErrCode raised_code(F&& f)
-{
-    try {
-        f();
-    } catch (const util::UerrRaised& e) {
-        return e.code;
-    }
-    return 0xDEAD;
-}
 
 struct Fileset {
     FILESET* f = util::fs_create();
@@ -304,18 +294,6 @@ TEST(Fileset, NullObjectRaisesAndIsRecorded)
         EXPECT_EQ(raised_code(c.call), util::kErrNullArgument) << c.name;
         EXPECT_EQ(util::fs_current(), nullptr) << c.name;
     }
-}
-
-TEST_F(InTempDir, FreeReleasesEveryBlock)
-{
-    dir_.write("a.kvt", "abc");
-    size_t count = util::mb_count();
-    FILESET* f = util::fs_create();
-    util::fs_set_path(f, "a", "kvt");
-    util::fs_open(f, util::FileMode::Read);
-    util::fs_load(f, nullptr);
-    util::fs_free(f);
-    EXPECT_EQ(util::mb_count(), count);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "util/strset.h"
 #include "util/uerr.h"
 
+#include "raised_code.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -167,14 +169,9 @@ TEST(Format, HandlerRegistrationLimits)
     };
     const RegCase cases[] = {{'a', true}, {255, true}, {256, false}, {1000, false}, {'$', false}};
     for (const RegCase& c : cases) {
-        bool raised = false;
-        try {
-            util::ss_register_handler(c.c, two_words);
-        } catch (const util::UerrRaised& e) {
-            raised = true;
-            EXPECT_EQ(e.code, util::kErrStrsetParam);
-        }
-        EXPECT_EQ(raised, !c.accepted) << c.c;
+        EXPECT_EQ(raised_code([&] { util::ss_register_handler(c.c, two_words); }),
+                  c.accepted ? kNothingRaised : util::kErrStrsetParam)
+            << c.c;
         if (c.accepted) {
             util::ss_register_handler(c.c, nullptr);
         }

@@ -3,6 +3,8 @@
 #include "util/memblock.h"
 #include "util/uerr.h"
 
+#include "raised_code.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,17 +13,6 @@
 namespace {
 
 using util::ErrCode;
-
-template <typename F>
-ErrCode raised_code(F&& f)
-{
-    try {
-        f();
-    } catch (const util::UerrRaised& e) {
-        return e.code;
-    }
-    return 0xDEAD;
-}
 
 TEST(Memblock, CountsAndAccounting)
 {

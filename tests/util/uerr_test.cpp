@@ -1,6 +1,8 @@
 // Error frames, protected calls and error names.
 #include "util/uerr.h"
 
+#include "raised_code.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -196,13 +198,7 @@ TEST(Frames, PushPopOrder)
     EXPECT_EQ(inner.link, &outer);
     EXPECT_EQ(util::uerr_innermost(), &inner);
 
-    ErrCode code = 0;
-    try {
-        util::uerr_pop(nullptr, &outer, nullptr);
-    } catch (const util::UerrRaised& e) {
-        code = e.code;
-    }
-    EXPECT_EQ(code, util::kErrNotPushed);
+    EXPECT_EQ(raised_code([&] { util::uerr_pop(nullptr, &outer, nullptr); }), util::kErrNotPushed);
     EXPECT_EQ(inner.code, util::kErrNotPushed); // stored in the innermost frame
 
     Script s;
@@ -213,23 +209,8 @@ TEST(Frames, PushPopOrder)
 
 TEST(Frames, NullFramesRaiseNullArgument)
 {
-    struct NullCase {
-        const char* name;
-        void (*call)();
-    };
-    const NullCase cases[] = {
-        {"push", [] { util::uerr_push(nullptr); }},
-        {"pop", [] { util::uerr_pop(nullptr, nullptr, nullptr); }},
-    };
-    for (const NullCase& c : cases) {
-        ErrCode code = 0;
-        try {
-            c.call();
-        } catch (const util::UerrRaised& e) {
-            code = e.code;
-        }
-        EXPECT_EQ(code, util::kErrNullArgument) << c.name;
-    }
+    EXPECT_EQ(raised_code([] { util::uerr_push(nullptr); }), util::kErrNullArgument);
+    EXPECT_EQ(raised_code([] { util::uerr_pop(nullptr, nullptr, nullptr); }), util::kErrNullArgument);
 }
 
 } // namespace

@@ -46,8 +46,9 @@ FILESET* fs_create();
 void fs_free(FILESET* f);
 // Closes and clears f; resolves name to a full path; appends "." and
 // default_ext when given and the last component has no extension and does
-// not end in ".".  A path longer than PATH_MAX or ending in "/" raises
-// kErrFilesetParam.
+// not end in ".".  Trailing dots mean "no extension" and are dropped
+// ("song." names song).  An empty name, a path longer than PATH_MAX or one
+// ending in "/" (a folder, ".", "..") raises kErrFilesetParam.
 void fs_set_path(FILESET* f, const char* name, const char* default_ext);
 // When the file does not exist under its exact name but one entry of its
 // folder matches case-insensitively, takes that entry's name.
