@@ -1,0 +1,236 @@
+// The mid2kvt program run for real in a temporary folder: file naming, fix
+// case, backups, messages with their captions, and exit codes.
+#include "smf_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace mid2kvt_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
+const Bytes kTune = mthd(0, 1, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd);
+const std::string kTuneText = "#0 %1920 `+1 /----------\r\n :0 @1\r\n /[end of track]\r\n\r\n";
+const std::string kBanner = "MID2KVT for Win32 \xE4\xB9\x99\xE6\x88\x8C\xE6\x96\x87\xE6\x9C\x88\xE7\x89\x88";
+
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string read_text(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void write_bytes(const fs::path& p, const Bytes& b)
+{
+    std::ofstream out(p, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+// Sets a file's last-write time to a local date and time.
+void set_local_mtime(const fs::path& p, int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    const timespec times[2] = {{std::mktime(&t), 0}, {std::mktime(&t), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, p.c_str(), times, 0), 0);
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/mid2kvt_program_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    RunResult run(const std::vector<std::string>& args)
+    {
+        const fs::path out = dir_ / ".stdout", err = dir_ / ".stderr";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(dir_.c_str()) != 0)
+                _exit(99);
+            const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(o, 1);
+            dup2(e, 2);
+            std::vector<char*> argv{const_cast<char*>(ZEM_BIN_DIR "/mid2kvt")};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(98);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        RunResult r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(out), read_text(err)};
+        fs::remove(out);
+        fs::remove(err);
+        return r;
+    }
+
+    // The names in the folder, sorted.
+    std::vector<std::string> listing()
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    fs::path dir_;
+};
+
+TEST_F(ProgramTest, NoFileShowsTheNoticeAndWritesNothing)
+{
+    const RunResult r = run({});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind(kBanner + ": ", 0), 0u) << r.err;
+    EXPECT_TRUE(listing().empty());
+}
+
+TEST_F(ProgramTest, HelpAndVersion)
+{
+    const RunResult help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: mid2kvt", 0), 0u) << help.out;
+    const RunResult version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, kBanner + "\n");
+    EXPECT_TRUE(listing().empty());
+}
+
+TEST_F(ProgramTest, NamesAreFoundAndOutputsNamed)
+{
+    struct Case {
+        const char* file; // written before the run
+        std::vector<std::string> args;
+        const char* output;
+    };
+    const std::vector<Case> cases = {
+        {"Tune.MID", {"tune"}, "Tune.KVT"},           // fix case finds the file, default extension
+        {"song.mid", {"song.mid"}, "song.KVT"},
+        {"-x.mid", {"-x"}, "-x.KVT"},                 // no switches: "-" starts a name
+        {"noext", {"noext."}, "noext.KVT"},           // a final "." asks for no extension
+        {"abs.mid", {"ABS.MID"}, "abs.KVT"},
+    };
+    for (const Case& c : cases) {
+        write_bytes(dir_ / c.file, kTune);
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.status, 0) << c.file << r.err;
+        EXPECT_EQ(r.err, "") << c.file;
+        EXPECT_EQ(read_text(dir_ / c.output), kTuneText) << c.file;
+    }
+    write_bytes(dir_ / "slash.mid", kTune);
+    EXPECT_EQ(run({path("slash")}).status, 0);
+    EXPECT_EQ(read_text(dir_ / "slash.KVT"), kTuneText);
+}
+
+TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
+{
+    struct Case {
+        const char* name;
+        Bytes file;
+        const char* message;
+        bool caption_is_output; // the output was open when the error arose
+    };
+    const std::vector<Case> cases = {
+        {"short.mid", {'M', 'T'}, "Not have enough size.", false},
+        {"riff.mid", tag("RIFF") + be32(4) + tag("WAVE"), "'MThd' not match.", false},
+        {"format.mid", tag("MThd") + be32(5) + Bytes(6, 0), "'MThd' format error.", false},
+        {"chunk.mid", mthd(1, 2, 96) + mtrk(kEnd) + tag("XFIH") + be32(0), "'MTrk' not match.", true},
+        {"delta.mid", mthd(0, 1, 96) + mtrk({0x81, 0x80, 0x80, 0x80, 0x00}), "Deltatime too long.", true},
+        {"missing.mid", {}, "File not found", false},
+        {"con.mid", kTune, "CON\\CON-Proof affected.", false},
+    };
+    for (const Case& c : cases) {
+        if (std::string(c.name) != "missing.mid")
+            write_bytes(dir_ / c.name, c.file);
+        const RunResult r = run({c.name});
+        const std::string input = path(c.name);
+        const std::string caption = c.caption_is_output ? input.substr(0, input.size() - 3) + "KVT" : input;
+        EXPECT_EQ(r.status, 255) << c.name;
+        EXPECT_EQ(r.err, caption + ": " + c.message + "\n") << c.name;
+        EXPECT_EQ(fs::exists(input.substr(0, input.size() - 3) + "KVT"), c.caption_is_output) << c.name;
+    }
+}
+
+TEST_F(ProgramTest, AFailedFileDoesNotStopTheOthers)
+{
+    write_bytes(dir_ / "a.mid", kTune);
+    write_bytes(dir_ / "c.mid", kTune);
+    const RunResult r = run({"a", "b", "c"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, path("b.MID") + ": File not found\n");
+    EXPECT_EQ(read_text(dir_ / "a.KVT"), kTuneText);
+    EXPECT_EQ(read_text(dir_ / "c.KVT"), kTuneText);
+}
+
+TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
+{
+    write_bytes(dir_ / "tune.mid", kTune);
+    write_bytes(dir_ / "tune.KVT", text_bytes("old text"));
+    set_local_mtime(dir_ / "tune.KVT", 2024, 2, 29, 23, 59, 59);
+    // The first backup name is taken: the time moves one second on, across
+    // the month end.
+    write_bytes(dir_ / "tune_20240229235959.KVT", text_bytes("older"));
+    chmod((dir_ / "tune.KVT").c_str(), 0444);
+
+    const RunResult r = run({"tune"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_text(dir_ / "tune.KVT"), kTuneText);
+    EXPECT_EQ(read_text(dir_ / "tune_20240301000000.KVT"), "old text");
+    EXPECT_EQ(read_text(dir_ / "tune_20240229235959.KVT"), "older");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"tune.KVT", "tune.mid", "tune_20240229235959.KVT",
+                                                   "tune_20240301000000.KVT"}));
+}
+
+TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)
+{
+    // Two tracks announced, one present: the first track's text stays.
+    write_bytes(dir_ / "cut.mid", mthd(1, 2, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd));
+    write_bytes(dir_ / "cut.KVT", text_bytes("kept"));
+    set_local_mtime(dir_ / "cut.KVT", 2023, 12, 31, 23, 59, 59);
+    const RunResult r = run({"cut.mid"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, path("cut.KVT") + ": Not have enough size.\n");
+    EXPECT_EQ(read_text(dir_ / "cut.KVT"), kTuneText);
+    EXPECT_EQ(read_text(dir_ / "cut_20231231235959.KVT"), "kept");
+
+    // A file refused at its header leaves the old output alone.
+    write_bytes(dir_ / "bad.mid", tag("RIFF"));
+    write_bytes(dir_ / "bad.KVT", text_bytes("untouched"));
+    EXPECT_EQ(run({"bad"}).status, 255);
+    EXPECT_EQ(read_text(dir_ / "bad.KVT"), "untouched");
+    EXPECT_EQ(listing().size(), 5u);
+}
+
+} // namespace
+} // namespace mid2kvt_test

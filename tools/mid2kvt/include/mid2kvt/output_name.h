@@ -1,0 +1,12 @@
+// The name of the text written for an input file.
+#pragma once
+
+#include <string>
+
+namespace mid2kvt {
+
+// The input path up to the last "." of its last component, then "KVT"; a
+// path without one gets "." and "KVT" appended.
+std::string kvt_output_path(const std::string& input_path);
+
+} // namespace mid2kvt
