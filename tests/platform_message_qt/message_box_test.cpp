@@ -1,0 +1,76 @@
+// The windowed programs' messages: a modal box with the caption, the text and
+// the icon asked for.
+#include <platform/message.h>
+#include <platform/message_box.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+
+struct Seen {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool shown = false;
+};
+
+// Reads the box that show_message opened and closes it.
+Seen showAndRead(const char* caption, const char* text, platform::MessageIcon icon)
+{
+    Seen seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen = {box->windowTitle(), box->text(), box->icon(), true};
+        box->accept();
+    });
+    platform::show_message(caption, text, icon);
+    return seen;
+}
+
+TEST(MessageBox, ShowsCaptionTextAndIcon)
+{
+    int argc = 1;
+    char name[] = "message_box_test";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    platform::install_message_box_backend();
+
+    struct Case {
+        const char* caption;
+        const char* text;
+        platform::MessageIcon icon;
+        QMessageBox::Icon expected;
+    };
+    const Case cases[] = {
+        {"/music/song.kvt", "Syntax error in 3.", platform::MessageIcon::Stop, QMessageBox::Critical},
+        {"ZEMC for Win32 \xE4\xB9\x99", "notice", platform::MessageIcon::None, QMessageBox::NoIcon},
+        {"caption", "information", platform::MessageIcon::Information, QMessageBox::Information},
+    };
+    for (const Case& c : cases) {
+        const Seen seen = showAndRead(c.caption, c.text, c.icon);
+        ASSERT_TRUE(seen.shown) << c.text;
+        EXPECT_EQ(seen.title, QString::fromUtf8(c.caption));
+        EXPECT_EQ(seen.text, QString::fromUtf8(c.text));
+        EXPECT_EQ(seen.icon, c.expected);
+    }
+    platform::set_message_backend(nullptr);
+}
+
+TEST(MessageBox, NoDisplayKeepsTheConsole)
+{
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    int argc = 1;
+    char name[] = "message_box_test";
+    char* argv[] = {name, nullptr};
+    EXPECT_FALSE(platform::has_display());
+    EXPECT_FALSE(platform::use_message_boxes(argc, argv));
+    EXPECT_EQ(QApplication::instance(), nullptr);
+}
+
+} // namespace
