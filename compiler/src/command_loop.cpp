@@ -1,0 +1,116 @@
+#include "commands.h"
+
+#include "image_writer.h"
+#include "zem/command_words.h"
+
+#include <array>
+
+namespace kvt {
+
+namespace {
+
+int32_t cmdUndefined(Parser&, uint8_t) { compileError(kErrUndefinedCommand); }
+
+// Handlers by command character; characters from TAB to "~" only.
+constexpr std::array<CommandHandler, 128> makeDispatchTable()
+{
+    std::array<CommandHandler, 128> t{};
+    for (auto& h : t) h = cmdUndefined;
+    t['\t'] = t['\r'] = t[' '] = cmdSkipSpace;
+    t['\n'] = cmdLineFeed;
+    t[','] = cmdStrayComma;
+    t['/'] = cmdComment;
+    t['#'] = cmdTrackSelect;
+    t['%'] = cmdTimebase;
+    t[';'] = cmdText;
+    t['='] = cmdSetting;
+    t['?'] = cmdInfo;
+    t['H'] = cmdStop;
+    t['T'] = cmdTempo;
+    t['W'] = cmdResume;
+    t['['] = t[']'] = t['|'] = cmdLoop;
+    t['\\'] = cmdConditionalLine;
+    t['`'] = cmdOptionBits;
+    t['{'] = cmdRawWords;
+    for (char n = 'A'; n <= 'G'; ++n) t[static_cast<size_t>(n)] = cmdNote;
+    t['R'] = cmdRest;
+    t['L'] = cmdDefaultLength;
+    t['O'] = t['<'] = t['>'] = cmdOctave;
+    t['S'] = cmdKeySignature;
+    t['U'] = cmdVelocity;
+    t['~'] = t['_'] = cmdVelocityStep;
+    t['Q'] = cmdGate;
+    t['\''] = cmdChord;
+    t['('] = cmdPortamento;
+    t[':'] = cmdChannelPort;
+    t['@'] = cmdProgram;
+    t['I'] = cmdBankSelect;
+    t['N'] = cmdParameterNumber;
+    t['P'] = t['V'] = t['X'] = t['Y'] = cmdController;
+    t['K'] = cmdPitchBend;
+    t['Z'] = cmdPressure;
+    t['J'] = cmdModSwitch;
+    t['M'] = cmdModSet;
+    t['$'] = cmdMacro;
+    return t;
+}
+
+constexpr std::array<CommandHandler, 128> kDispatch = makeDispatchTable();
+static_assert(kDispatch.size() == 128);
+
+} // namespace
+
+int32_t cmdSkipSpace(Parser&, uint8_t) { return 0; }
+
+int32_t cmdLineFeed(Parser& p, uint8_t)
+{
+    ++p.st.cur.line;
+    return 0;
+}
+
+int32_t cmdComment(Parser& p, uint8_t)
+{
+    p.st.cur.skipToLineEnd();
+    return 0;
+}
+
+int32_t cmdStrayComma(Parser&, uint8_t) { compileError(kErrTooManyParameters); }
+
+int64_t runCommandLoop(Parser& p)
+{
+    TrackState& st = p.st;
+    Cursor& cur = st.cur;
+    int64_t measured = 0;
+    while (cur.pos != cur.end) {
+        setMessageLine(cur.line);
+        while (cur.pos != cur.end && (*cur.pos == ' ' || *cur.pos == '\t')) ++cur.pos;
+        if (cur.pos == cur.end) break;
+        uint8_t c = upper(*cur.pos++);
+        CommandHandler handler = c < kDispatch.size() ? kDispatch[c] : cmdUndefined;
+        int32_t length = handler(p, c);
+        if (st.mode == PassMode::SlurMeasure) {
+            measured += length;
+            if (!st.slur) return measured;
+        }
+    }
+    switch (st.mode) {
+    case PassMode::Scan:
+        break;
+    case PassMode::Emit:
+        if (st.loopDepth != 0) compileError(kErrLoopStillOpen);
+        p.out->word(zem::kEnd);
+        break;
+    case PassMode::SlurMeasure:
+        compileError(kErrSlurCannotContinue);
+    }
+    return measured;
+}
+
+void Parser::content()
+{
+    if (st.mode != PassMode::Scan) return;
+    *found |= st.selected & interest;
+    if ((*found & interest) == interest) throw ScanComplete{};
+}
+
+} // namespace kvt

@@ -1,0 +1,25 @@
+// The passes of one compilation: finding the tracks present, then writing
+// every present track's words and the header.
+#pragma once
+
+#include "compile_context.h"
+#include "image_writer.h"
+
+namespace kvt {
+
+void initContext(CompileContext& ctx, const uint8_t* text, uint32_t length, uint16_t conditionMask);
+
+// Walks the text once and adds to `found` every track of `interest` that
+// the text gives content; stops as soon as all of `interest` is found.
+// Syntax errors met before that are raised.
+void scanTracks(CompileContext& ctx, const TrackSet& interest, TrackSet& found);
+
+// Scans for all 256 track numbers in one walk, records the present tracks
+// and their indexes; no present track raises "Empty effective track".
+void findTracks(CompileContext& ctx);
+
+// Writes the zeroed header and table, each track's words, then the header,
+// the track table and the extension block.
+void writeImage(CompileContext& ctx, ImageWriter& out);
+
+} // namespace kvt

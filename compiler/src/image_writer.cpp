@@ -1,0 +1,57 @@
+#include "image_writer.h"
+
+#include "messages.h"
+#include "zem/command_words.h"
+
+namespace kvt {
+
+namespace {
+constexpr size_t kFlushSize = 64 * 1024;
+}
+
+ImageWriter::ImageWriter(util::FILESET* file) : file_(file) { buffer_.reserve(kFlushSize + 16); }
+
+void ImageWriter::seek(uint32_t offset)
+{
+    flush();
+    base_ = offset;
+}
+
+void ImageWriter::flush()
+{
+    if (buffer_.empty()) return;
+    util::fs_seek(file_, static_cast<int32_t>(base_), 0);
+    util::fs_write(file_, buffer_.data(), buffer_.size());
+    base_ += static_cast<uint32_t>(buffer_.size());
+    buffer_.clear();
+}
+
+void ImageWriter::word(uint16_t w)
+{
+    uint8_t le[2];
+    zem::writeU16(le, w);
+    buffer_.push_back(le[0]);
+    buffer_.push_back(le[1]);
+    if (buffer_.size() >= kFlushSize) flush();
+}
+
+void ImageWriter::byte(uint8_t b)
+{
+    buffer_.push_back(b);
+    if (buffer_.size() >= kFlushSize) flush();
+}
+
+void ImageWriter::bytes(const uint8_t* data, size_t n)
+{
+    buffer_.insert(buffer_.end(), data, data + n);
+    if (buffer_.size() >= kFlushSize) flush();
+}
+
+void ImageWriter::length(int64_t ticks)
+{
+    if (ticks < 0 || ticks > static_cast<int64_t>(zem::kMaxLength)) compileError(kErrDeltaTooLong);
+    zem::EncodedLength encoded = zem::encodeLength(static_cast<uint32_t>(ticks));
+    for (unsigned i = 0; i < encoded.count; ++i) word(encoded.words[i]);
+}
+
+} // namespace kvt

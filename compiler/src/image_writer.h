@@ -1,0 +1,38 @@
+// Writes the image file: command words and byte payloads go to the output
+// file at a running position through a small buffer, so a track costs a
+// few large writes instead of one per word.  The image itself is never
+// held in memory.
+#pragma once
+
+#include "util/fileset.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kvt {
+
+class ImageWriter {
+public:
+    explicit ImageWriter(util::FILESET* file);
+
+    // Writes what is buffered, then continues at `offset`.
+    void seek(uint32_t offset);
+    // The file offset of the next byte written.
+    uint32_t position() const { return base_ + static_cast<uint32_t>(buffer_.size()); }
+    void word(uint16_t w);
+    void byte(uint8_t b);
+    void bytes(const uint8_t* data, size_t n);
+    // A tick count in the length encoding; above 0x0FFFFFFF (or below 0)
+    // raises "Deltatime too long".
+    void length(int64_t ticks);
+    // Hands the buffered bytes to the file.
+    void flush();
+
+private:
+    util::FILESET* file_;
+    uint32_t base_ = 0;
+    std::vector<uint8_t> buffer_;
+};
+
+} // namespace kvt

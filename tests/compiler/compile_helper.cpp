@@ -1,0 +1,104 @@
+#include "compile_helper.h"
+
+#include "zem/command_words.h"
+#include "zemcmain.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace kvt_test {
+
+namespace {
+
+void recordMessage(void* user, const char* message, const char* name)
+{
+    auto* c = static_cast<Compiled*>(user);
+    ++c->callbackCalls;
+    c->message = message != nullptr ? message : "";
+    c->name = name != nullptr ? name : "";
+}
+
+} // namespace
+
+std::string scratchDir()
+{
+    static std::string dir = [] {
+        std::string templ = (std::filesystem::temp_directory_path() / "kvt-test-XXXXXX").string();
+        char* made = mkdtemp(templ.data());
+        return std::string(made != nullptr ? made : ".");
+    }();
+    return dir;
+}
+
+Compiled compileText(const std::string& text, uint32_t flags, const std::string& output)
+{
+    Compiled c;
+    std::string path = scratchDir() + "/" + output;
+    std::filesystem::remove(path);
+    c.result = zemc(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), "song.kvt",
+                    path.c_str(), flags, recordMessage, &c);
+    c.fileExists = std::filesystem::exists(path);
+    if (c.fileExists) {
+        std::ifstream in(path, std::ios::binary);
+        c.image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return c;
+}
+
+std::vector<uint16_t> trackWords(const std::vector<uint8_t>& image, unsigned index)
+{
+    std::vector<uint16_t> words;
+    if (image.size() < zem::kHeaderSize) {
+        ADD_FAILURE() << "image of " << image.size() << " bytes";
+        return words;
+    }
+    unsigned count = zem::readU16(image.data() + zem::kOffTrackCount);
+    size_t entry = zem::kHeaderSize + zem::kTrackEntrySize * index;
+    if (index >= count || entry + zem::kTrackEntrySize > image.size()) {
+        ADD_FAILURE() << "no track " << index << " of " << count;
+        return words;
+    }
+    uint32_t start = zem::readU32(image.data() + entry);
+    uint32_t length = zem::readU32(image.data() + entry + 4);
+    if (start + static_cast<uint64_t>(length) > image.size() || length % 2 != 0) {
+        ADD_FAILURE() << "track " << index << " outside the image";
+        return words;
+    }
+    for (uint32_t i = 0; i < length; i += 2) words.push_back(zem::readU16(image.data() + start + i));
+    return words;
+}
+
+std::vector<uint16_t> wordsOf(const std::string& text, uint32_t flags)
+{
+    Compiled c = compileText(text, flags);
+    if (c.result != 0) {
+        ADD_FAILURE() << "«" << text << "» failed: " << c.message;
+        return {};
+    }
+    std::vector<uint16_t> words = trackWords(c.image, 0);
+    if (words.empty() || words.back() != zem::kEnd) {
+        ADD_FAILURE() << "«" << text << "» does not end in END: " << hexWords(words);
+        return {};
+    }
+    words.pop_back();
+    return words;
+}
+
+std::string hexWords(const std::vector<uint16_t>& words)
+{
+    std::string out;
+    char buf[8];
+    for (uint16_t w : words) {
+        std::snprintf(buf, sizeof buf, "%s%04X", out.empty() ? "" : " ", w);
+        out += buf;
+    }
+    return out;
+}
+
+} // namespace kvt_test
