@@ -68,6 +68,10 @@ size_t refillUncompressed(WavState& s, const dw_host* host, size_t take)
 
 size_t refillCompressed(WavState& s, const dw_host* host)
 {
+    // Output held back from the last conversion goes first, so the codec
+    // never runs further ahead than one piece.
+    if (size_t held = platform::acmStreamTakeOutput(s.codec, s.outBuffer, kPieceBytes))
+        return held;
     for (int piece = 0; piece < kMaxSilentPieces; ++piece) {
         size_t take = nextInputSize(s);
         if (take == 0) {

@@ -40,11 +40,11 @@ DynamicLibrary::DynamicLibrary(const std::string& name)
         if (!folder.empty()) {
             std::string local = folder + "/" + name;
             if (access(local.c_str(), F_OK) == 0)
-                handle_ = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
+                handle_ = dlopen(local.c_str(), RTLD_LAZY | RTLD_LOCAL);
         }
     }
     if (!handle_)
-        handle_ = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+        handle_ = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle_)
         error_ = lastLoaderError();
 }

@@ -48,13 +48,17 @@ AcmStream* acmStreamOpen(const AcmWaveFormat& src, const AcmPcmFormat& dst);
 size_t acmStreamSize(const AcmStream* stream, size_t srcBytes);
 
 // Converts src (whole blocks) and writes at most dstCapacity bytes of whole
-// frames to dst; output that does not fit is kept for the next call.
+// frames to dst; output that does not fit is held back for later calls.
 // start marks a discontinuity (after a seek): codec state is reset first.
-// A call with srcSize 0 drains held-back data.  Returns the bytes written.
+// A call with srcSize 0 marks the end of the input: whatever the parser or
+// the resampler still holds is converted too.  Returns the bytes written.
 size_t acmStreamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize,
                         uint8_t* dst, size_t dstCapacity, bool start);
 
-// True while converted output is held back for the next call.
+// Writes up to dstCapacity bytes of held-back output; returns the count.
+size_t acmStreamTakeOutput(AcmStream* stream, uint8_t* dst, size_t dstCapacity);
+
+// True while output is held back or input awaits the end-of-input call.
 bool acmStreamHasPending(const AcmStream* stream);
 
 // Releases the stream; null is ignored.

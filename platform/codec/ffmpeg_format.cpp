@@ -1,4 +1,4 @@
-#include "codec_ids.h"
+#include "ffmpeg_codec.h"
 #include "platform/codec.h"
 
 extern "C" {
@@ -7,7 +7,7 @@ extern "C" {
 
 #include <algorithm>
 
-namespace platform {
+namespace platform::ffmpeg {
 
 namespace {
 constexpr uint16_t kMaxOutputChannels = 2;
@@ -31,7 +31,7 @@ bool needsParser(AVCodecID id)
     return id == AV_CODEC_ID_MP1 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP3;
 }
 
-bool acmFormatSuggest(const AcmWaveFormat& src, AcmPcmFormat& dst)
+bool formatSuggest(const AcmWaveFormat& src, AcmPcmFormat& dst)
 {
     AVCodecID id = codecForWaveTag(src.formatTag);
     if (id == AV_CODEC_ID_NONE || !avcodec_find_decoder(id) || src.channels == 0)
@@ -44,4 +44,4 @@ bool acmFormatSuggest(const AcmWaveFormat& src, AcmPcmFormat& dst)
     return true;
 }
 
-} // namespace platform
+} // namespace platform::ffmpeg

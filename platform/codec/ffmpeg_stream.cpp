@@ -1,8 +1,9 @@
-#include "codec_ids.h"
+#include "ffmpeg_codec.h"
 #include "platform/codec.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
 #include <libavutil/mem.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
@@ -10,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -22,6 +24,11 @@ constexpr size_t kBytesPerSample = 2;
 // frame a parser may hold back.
 constexpr size_t kMpegSamplesPerByte = 16;
 constexpr size_t kMpegHeldSamples = 1152;
+// A codec whose frames disagree with the file's rate is resampled to it,
+// but only within this factor: a damaged header must not turn a few bytes
+// into megabytes.
+constexpr int kMaxRateFactor = 8;
+constexpr uint32_t kMaxRate = 384000;
 
 } // namespace
 
@@ -44,6 +51,8 @@ struct AcmStream {
     std::vector<int16_t> interleaved;
 };
 
+namespace ffmpeg {
+
 namespace {
 
 bool openParser(AcmStream& s)
@@ -57,6 +66,10 @@ bool openParser(AcmStream& s)
 
 bool ensureResampler(AcmStream& s, AVFrame& frame)
 {
+    const int64_t dstRate = s.dst.samplesPerSec;
+    if (frame.sample_rate <= 0 || frame.sample_rate > dstRate * kMaxRateFactor
+        || int64_t{frame.sample_rate} * kMaxRateFactor < dstRate)
+        return false;
     if (s.resampler && s.resamplerFormat == frame.format && s.resamplerRate == frame.sample_rate
         && av_channel_layout_compare(&s.resamplerLayout, &frame.ch_layout) == 0)
         return true;
@@ -189,6 +202,14 @@ size_t takePending(AcmStream& s, uint8_t* dst, size_t capacity)
     return n;
 }
 
+// Damaged blocks are expected in the wild and skipped; FFmpeg's own
+// reports about them would only clutter the host's standard error.
+void silenceCodecMessages()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
 bool setUpContext(AcmStream& s, const AVCodec* codec)
 {
     s.context = avcodec_alloc_context3(codec);
@@ -215,15 +236,17 @@ bool setUpContext(AcmStream& s, const AVCodec* codec)
 
 } // namespace
 
-AcmStream* acmStreamOpen(const AcmWaveFormat& src, const AcmPcmFormat& dst)
+AcmStream* streamOpen(const AcmWaveFormat& src, const AcmPcmFormat& dst)
 {
-    if (src.channels == 0 || src.samplesPerSec == 0 || src.blockAlign == 0 || dst.bitsPerSample != 16
-        || (dst.channels != 1 && dst.channels != 2) || dst.samplesPerSec == 0)
+    if (src.channels == 0 || src.samplesPerSec == 0 || src.samplesPerSec > kMaxRate || src.blockAlign == 0
+        || dst.bitsPerSample != 16 || (dst.channels != 1 && dst.channels != 2) || dst.samplesPerSec == 0
+        || dst.samplesPerSec > kMaxRate)
         return nullptr;
     AVCodecID id = codecForWaveTag(src.formatTag);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
     if (!codec)
         return nullptr;
+    silenceCodecMessages();
     auto* s = new AcmStream;
     s->id = id;
     s->src = src;
@@ -231,13 +254,13 @@ AcmStream* acmStreamOpen(const AcmWaveFormat& src, const AcmPcmFormat& dst)
     s->packet = av_packet_alloc();
     s->frame = av_frame_alloc();
     if (!s->packet || !s->frame || !setUpContext(*s, codec) || (needsParser(id) && !openParser(*s))) {
-        acmStreamClose(s);
+        streamClose(s);
         return nullptr;
     }
     return s;
 }
 
-size_t acmStreamSize(const AcmStream* stream, size_t srcBytes)
+size_t streamSize(const AcmStream* stream, size_t srcBytes)
 {
     if (!stream)
         return 0;
@@ -252,7 +275,7 @@ size_t acmStreamSize(const AcmStream* stream, size_t srcBytes)
     return frames * s.dst.channels * kBytesPerSample;
 }
 
-size_t acmStreamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, uint8_t* dst, size_t dstCapacity,
+size_t streamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, uint8_t* dst, size_t dstCapacity,
                         bool start)
 {
     if (!stream || !dst)
@@ -268,7 +291,7 @@ size_t acmStreamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, u
             parseAndDecode(s, src, srcSize);
         else
             decodeBlocks(s, src, srcSize);
-    } else if (s.pending.size() == s.pendingUsed) {
+    } else {
         if (s.parser && s.parserHolds)
             parseAndDecode(s, nullptr, 0);
         flushResampler(s);
@@ -276,12 +299,17 @@ size_t acmStreamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, u
     return takePending(s, dst, dstCapacity);
 }
 
-bool acmStreamHasPending(const AcmStream* stream)
+size_t streamTakeOutput(AcmStream* stream, uint8_t* dst, size_t dstCapacity)
+{
+    return stream && dst ? takePending(*stream, dst, dstCapacity) : 0;
+}
+
+bool streamHasPending(const AcmStream* stream)
 {
     return stream && (stream->pending.size() > stream->pendingUsed || stream->parserHolds);
 }
 
-void acmStreamClose(AcmStream* stream)
+void streamClose(AcmStream* stream)
 {
     if (!stream)
         return;
@@ -294,5 +322,7 @@ void acmStreamClose(AcmStream* stream)
     av_channel_layout_uninit(&stream->resamplerLayout);
     delete stream;
 }
+
+} // namespace ffmpeg
 
 } // namespace platform

@@ -1,0 +1,36 @@
+#!/bin/sh
+# Whole-process decoding time of qzdecode (qzwav.so) against sox writing raw
+# 16-bit PCM, for 60-second files: 16-bit stereo, 24-bit stereo, IMA ADPCM.
+# Prints each mean time and the ratio qzdecode / sox (target: at most 1.0).
+set -eu
+build=$1
+qzdecode="$build/bin/qzdecode"
+if [ ! -x "$qzdecode" ]; then
+    echo "qzwav_vs_sox: $qzdecode not built, skipped"
+    exit 0
+fi
+for tool in sox ffmpeg hyperfine; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "qzwav_vs_sox: $tool missing, skipped"; exit 0; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/qzwav-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+
+sox -n -r 44100 -c 2 -b 16 "$work/pcm16.wav" synth 60 sine 220-3000 sine 1234 gain -3
+sox -n -r 44100 -c 2 -b 24 "$work/pcm24.wav" synth 60 sine 220-3000 sine 1234 gain -3
+ffmpeg -nostdin -v error -y -i "$work/pcm16.wav" -c:a adpcm_ima_wav "$work/ima.wav"
+
+for name in pcm16 pcm24 ima; do
+    in="$work/$name.wav"
+    hyperfine --style basic --warmup 2 --runs 15 --export-csv "$work/$name.csv" \
+        -n qzdecode "'$qzdecode' '$in' > '$work/qz.raw' 2>/dev/null" \
+        -n sox "sox '$in' -t raw -e signed -b 16 '$work/sox.raw'" >/dev/null
+    awk -F, -v name="$name" '
+        NR == 2 { qz = $2 }
+        NR == 3 { sx = $2 }
+        END {
+            ratio = qz / sx
+            printf "%-6s qzdecode %7.2f ms  sox %7.2f ms  ratio %.2f%s\n", name, qz * 1000, sx * 1000, ratio,
+                   ratio <= 1.0 ? "" : "  (slower than sox)"
+        }' "$work/$name.csv"
+done

@@ -1,0 +1,13 @@
+#include "codec_backend.h"
+#include "ffmpeg_codec.h"
+
+extern "C" __attribute__((visibility("default"))) const platform::AcmBackend* zem_acm_backend()
+{
+    using namespace platform;
+    static const AcmBackend table{
+        sizeof(AcmBackend),      &ffmpeg::formatSuggest,    &ffmpeg::streamOpen,
+        &ffmpeg::streamSize,     &ffmpeg::streamConvert,    &ffmpeg::streamTakeOutput,
+        &ffmpeg::streamHasPending, &ffmpeg::streamClose,
+    };
+    return &table;
+}
