@@ -239,6 +239,100 @@ constexpr SlideKind slideKind(uint16_t w) { return static_cast<SlideKind>(bits(w
 constexpr unsigned macroCode(uint16_t w) { return bits(w, 0, 6); }
 constexpr unsigned macroBytes(uint16_t w) { return bits(w, 6, 6); }
 
+// ---- PARAM registers ---------------------------------------------------------
+
+enum ParamRegister : uint8_t {
+    kParamSlideInterval = 0,
+    kParamSlideRandom = 1,
+    kParamTempoSlideInterval = 2,
+    kParamTempoSlideRandom = 3,
+    kParamTransposeSet = 4,
+    kParamTransposeAdd = 5,
+    kParamHoldA = 6,
+    kParamHoldB = 7,
+    kParamSysexManufacturer = 8,
+    kParamSysexDevice = 9,
+    kParamSysexModel = 10,
+    kParamSysexCommand = 11,
+    kParamFinePitchSet = 12,
+    kParamFinePitchAdd = 13,
+    kParamDataIncrement = 14,
+    kParamBendScale = 15,
+    kParamControllerFilter = 16, // 16..23, one word of 16 controllers each
+    kParamTrackFilter = 24,
+    kParamBarControl = 25,
+    kParamBarTickAdd = 26,
+    kParamVelocityCurve = 27,
+    kParamVelocityScale = 28,
+    kParamReleaseScale = 29,
+    kParamModOption = 30, // 30..39: option bit (r - 30) / 2, even clears, odd sets
+    kParamGateBase = 40,
+    kParamGateFlags = 41,
+    kParamGateDenominator = 42,
+    kParamOutputMode = 100,
+    kParamVoicePool = 101,
+    kParamVoiceLast = 121, // 102..121: voice-layer settings
+    kParamStreamSlot = 130,
+    kParamStreamLast = 133, // 131..133: stream open parameters
+    kParamExtraTicks = 252,
+    kParamSkipMark = 253,
+    kParamSkipUnmark = 254,
+    kParamSkipMode = 255,
+};
+
+// PARAM 253/254 values naming a message kind instead of a controller.
+inline constexpr uint16_t kSkipMarkBend = 0xFFFF;
+inline constexpr uint16_t kSkipMarkProgram = 0xFFFE;
+inline constexpr uint16_t kSkipMarkChanPressure = 0xFFFD;
+inline constexpr uint16_t kSkipMarkKeyPressure = 0xFFFC;
+
+// Track filter bits (PARAM 24) and gate flags (PARAM 41).
+inline constexpr uint16_t kFilterProgram = 0x01;
+inline constexpr uint16_t kFilterBankMsb = 0x02;
+inline constexpr uint16_t kFilterBankLsb = 0x04;
+inline constexpr uint16_t kGateExclusive = 0x01;
+
+// ---- Meta types ------------------------------------------------------------------
+
+enum MetaType : uint8_t {
+    kMetaText = 0x01,
+    kMetaNotice = 0x02,
+    kMetaTitle = 0x03,
+    kMetaEndOfTrack = 0x2F,
+    kMetaTempo = 0x51,
+    kMetaTimeSignature = 0x58,
+    kMetaKeySignature = 0x59,
+    kMetaVoiceFirst = 0x80, // 0x80..0x83, 0x90..0x92: voice layer
+    kMetaStreamOpen = 0x84, // 0x84..0x87, 0x8A..0x8F: stream slots
+    kMetaUserWaveform = 0x88,
+    kMetaStreamSync = 0x89,
+    kMetaVoiceLast = 0x92,
+    kMetaExtension1 = 0xBE,
+    kMetaExtension2 = 0xBF,
+};
+
+// ---- Modulators --------------------------------------------------------------------
+// MOD_SET / MOD_SWITCH target byte: 0..127 a controller of the current port
+// and channel, 128..249 illegal, then these.
+
+enum ModTarget : uint8_t {
+    kModTargetReleaseVelocity = 250,
+    kModTargetTempo = 251,
+    kModTargetGateOffset = 252,
+    kModTargetGateRatio = 253,
+    kModTargetVelocity = 254,
+    kModTargetBend = 255,
+};
+inline constexpr unsigned kModFirstSpecialTarget = 250;
+
+constexpr unsigned modSetParameter(uint16_t w) { return bits(w, 8, 5); }
+constexpr unsigned modTarget(uint16_t w) { return bits(w, 0, 8); }
+constexpr unsigned modSwitchFlag(uint16_t operand) { return bits(operand, 8, 5); }
+constexpr bool modSwitchSets(uint16_t operand) { return (operand & 0x2000) != 0; }
+
+inline constexpr unsigned kMacroCount = 46;
+inline constexpr unsigned kLoopDepth = 16;
+
 // ---- Payload sizes ---------------------------------------------------------
 // TEXT and META: n bytes + NUL, padded to even.  SYSEX and MACRO: n bytes,
 // padded to even.

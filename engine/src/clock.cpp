@@ -1,0 +1,270 @@
+#include "clock.h"
+
+#include "commands.h"
+#include "core.h"
+#include "interpolation.h"
+#include "modulators.h"
+#include "notes.h"
+#include "random.h"
+#include "slides.h"
+
+#include "zem/command_words.h"
+
+#include <cstring>
+
+namespace zemplay {
+
+namespace {
+
+// Delivered as meta type 1 when a song starts.
+constexpr char kGeneratorNotice[] = "Played by zemplay, ZEM image format 0.47";
+
+// Commands one track may run in one tick.  Loops without waits can repeat
+// without end (an endless loop around a wait of 0 ticks, nested counted
+// loops); past this budget the track continues in the next tick.
+constexpr uint32_t kCommandsPerTick = 1u << 16;
+// Ticks one advance may run in skip mode, where no unit is counted; the
+// next advance goes on skipping.
+constexpr uint32_t kSkippedTicksPerAdvance = 1u << 22;
+
+int deliverMeta(Instance& in, unsigned type, const uint8_t* payload, uint32_t length)
+{
+    if (!in.cb.meta_event) return 0;
+    int answer = in.cb.meta_event(in.user, 0, static_cast<int>(type), payload, static_cast<int>(length));
+    noteStatus(in, answer);
+    return answer;
+}
+
+// The recorded texts, the generator notice, then one command of each track.
+int startSong(Instance& in)
+{
+    const struct {
+        unsigned type;
+        uint32_t offset;
+    } recorded[] = {
+        {zem::kMetaExtension1, in.extension[0]},
+        {zem::kMetaExtension2, in.extension[1]},
+        {zem::kMetaNotice, zem::readU32(in.image + zem::kOffNotice)},
+        {zem::kMetaTitle, zem::readU32(in.image + zem::kOffTitle)},
+    };
+    for (const auto& r : recorded) {
+        if (r.offset == 0) continue;
+        if (int answer = deliverMeta(in, r.type, in.image + r.offset, in.image[r.offset - 2])) return answer;
+    }
+    if (int answer = deliverMeta(in, zem::kMetaText, reinterpret_cast<const uint8_t*>(kGeneratorNotice),
+                                 sizeof kGeneratorNotice - 1))
+        return answer;
+    for (unsigned i = 0; i < in.trackCount && !isHalted(in); ++i) executeCommand(in, i);
+    return 0;
+}
+
+void runTrackCommands(Instance& in, unsigned index)
+{
+    Track& t = in.tracks[index];
+    uint32_t budget = kCommandsPerTick;
+    while (t.wait == 0 && !t.ended && !t.stopped && !isHalted(in)) {
+        if (t.syncWaiting) {
+            const auto& sync = in.cb.stream_sync;
+            if (!sync || sync(in.user, t.streamSlot, t.syncValue) == 0) {
+                t.resumePending = true;
+                ++t.credit;
+            }
+            break;
+        }
+        if (budget-- == 0) break;
+        executeCommand(in, index);
+    }
+    if (t.running && t.wait) --t.wait;
+}
+
+uint32_t tempoSlideCountdown(const Instance& in)
+{
+    uint32_t c = in.tempoSlideInterval;
+    if (in.tempoSlideRandom) c += (uint32_t{randomUnsigned()} * in.tempoSlideRandom) / 65536;
+    return c;
+}
+
+void stepTempoSlide(Instance& in)
+{
+    TempoSlide& s = in.tempoSlide;
+    ++s.sinceUpdate;
+    if (s.countdown) {
+        --s.countdown;
+        return;
+    }
+    if (s.mode == 1 || s.mode == 2) {
+        uint64_t elapsed = uint64_t{s.elapsed} + s.sinceUpdate;
+        s.elapsed = static_cast<uint32_t>(elapsed > s.duration ? s.duration : elapsed);
+        int64_t v = interpolate(s.start, s.middle, s.mode == 2, s.goal, s.elapsed, s.duration);
+        in.tempoBase = static_cast<uint32_t>(clampI64(v, 0, 0xFFFFFF));
+        s.countdown = tempoSlideCountdown(in);
+    }
+    s.sinceUpdate = 0;
+}
+
+void countBar(BarCounter& b)
+{
+    if (b.mode == 0) {
+        if (b.tickInBar != UINT32_MAX) ++b.tickInBar;
+        if (b.tickInBar >= b.barLength) {
+            if (b.bar != 0xFFFF) ++b.bar;
+            b.tickInBar -= b.barLength;
+        }
+    } else if (b.mode == 2) {
+        if (b.tickInBar != UINT32_MAX) ++b.tickInBar;
+    }
+    if (b.barLength == 0 || b.beatsPerBar == 0) return;
+    b.beat = static_cast<uint8_t>(uint64_t{b.beatsPerBar} * b.tickInBar / b.barLength);
+    b.tickInBeat = static_cast<uint32_t>(b.tickInBar - uint64_t{b.beat} * b.barLength / b.beatsPerBar);
+}
+
+void runTick(Instance& in)
+{
+    in.skipAtTickStart = in.skip;
+    for (unsigned i = 0; i < in.trackCount && !isHalted(in); ++i) {
+        Track& t = in.tracks[i];
+        if (t.resumePending) {
+            t.resumePending = false;
+            t.stopped = false;
+            t.syncWaiting = false;
+            t.running = !t.ended;
+        }
+        if (!t.stopped) {
+            advanceNotes(in, t);
+            stepSlides(in, t);
+        }
+    }
+    if (isHalted(in)) return;
+    stepModulators(in, in.unitsSinceTick);
+    in.unitsSinceTick = 0;
+    // Note activity answers "did the gate change since the modulators last
+    // looked"; it is consumed here.
+    for (unsigned i = 0; i < in.trackCount; ++i) in.tracks[i].noteActivity = false;
+    for (unsigned i = 0; i < in.trackCount && !isHalted(in); ++i) runTrackCommands(in, i);
+    if (isHalted(in)) return;
+    stepTempoSlide(in);
+    updateTempo(in, false);
+    if (isHalted(in)) return;
+    if (in.skipAtTickStart == 0) {
+        ++in.tickCounter;
+        countBar(in.bar);
+        if (in.cb.tick_passed) noteStatus(in, in.cb.tick_passed(in.user, in.tickCounter));
+    } else if (in.skip == 0) {
+        for (uint32_t k = 0; k < in.extraTicks && in.cb.tick_passed; ++k) {
+            int answer = in.cb.tick_passed(in.user, in.tickCounter);
+            if (answer != 0) {
+                noteStatus(in, answer);
+                break;
+            }
+        }
+    }
+}
+
+void updateSongState(Instance& in)
+{
+    bool finished = true;
+    bool anyPlaying = false;
+    uint32_t minimum = UINT32_MAX;
+    for (unsigned i = 0; i < in.trackCount; ++i) {
+        const Track& t = in.tracks[i];
+        if (t.ended) continue;
+        if (!t.stopped) finished = false;
+        anyPlaying = true;
+        if (t.loopPasses < minimum) minimum = t.loopPasses;
+    }
+    in.finished = finished;
+    if (anyPlaying) in.minLoopCount = minimum;
+}
+
+struct Progress {
+    uint32_t units = 0, ticks = 0, skippedTicks = 0;
+};
+
+void unitStep(Instance& in, uint32_t increment, Progress& progress)
+{
+    uint64_t sum = uint64_t{in.fraction} + increment;
+    in.fraction = static_cast<uint32_t>(sum > UINT32_MAX ? UINT32_MAX : sum);
+    while (in.fraction > 0xFFFF && !isHalted(in)) {
+        in.fraction -= 0x10000;
+        ++in.unitsSinceTick;
+        in.phase += 256;
+        while (in.phase >= in.tempoPeriod && !isHalted(in)) {
+            in.phase -= in.tempoPeriod;
+            runTick(in);
+            if (in.skipAtTickStart)
+                ++progress.skippedTicks;
+            else
+                ++progress.ticks;
+        }
+        if (isHalted(in)) break;
+        updateSongState(in);
+        if (in.skipAtTickStart == 0) {
+            ++in.unitCounter;
+            ++progress.units;
+            if (in.cb.unit_passed) noteStatus(in, in.cb.unit_passed(in.user, in.unitCounter));
+        }
+        if (isHalted(in) || in.finished || progress.skippedTicks >= kSkippedTicksPerAdvance) break;
+    }
+}
+
+} // namespace
+
+int advance(Instance& in, uint32_t count, uint32_t increment, bool countTicks)
+{
+    if (in.busy) return DP_REENTERED;
+    in.busy = true;
+    int answer = 0;
+    if (!in.started) {
+        in.started = true;
+        answer = startSong(in);
+    }
+    Progress progress;
+    // With no increment no unit can ever pass; with a result code set no
+    // command runs: either way the call returns at once.
+    while (increment != 0 && !isHalted(in) && !in.finished && (countTicks ? progress.ticks : progress.units) < count &&
+           progress.skippedTicks < kSkippedTicksPerAdvance)
+        unitStep(in, increment, progress);
+    in.busy = false;
+    return answer;
+}
+
+void updateTempo(Instance& in, bool strict)
+{
+    int64_t raw = int64_t{in.tempoBase} + in.tempoOffset + in.tempoMod.output;
+    if (strict && raw == 0) {
+        raiseError(in, DP_TEMPO_ZERO);
+        return;
+    }
+    uint32_t period = static_cast<uint32_t>(clampI64(raw, 1, 0xFFFFFF));
+    in.tempoPeriod = period;
+    if (period == in.lastTempo) return;
+    in.lastTempo = period;
+    if (in.cb.tempo_changed) noteStatus(in, in.cb.tempo_changed(in.user, 0, period));
+}
+
+void setTempo(Instance& in, unsigned track, uint32_t value)
+{
+    in.tempoBase = value;
+    in.tempoOffset = 0;
+    in.tempoSlide.mode = 0;
+    in.tempoSlide.countdown = 0;
+    in.tempoSlide.sinceUpdate = 0;
+    stopModulatorGlide(in.tempoMod);
+    if (track == 0) updateTempo(in, true);
+}
+
+void startTempoSlide(Instance& in, uint32_t goal, bool curved, uint32_t middle, uint32_t length)
+{
+    TempoSlide& s = in.tempoSlide;
+    s.countdown = tempoSlideCountdown(in);
+    s.start = in.tempoBase;
+    s.goal = goal;
+    s.middle = middle;
+    s.elapsed = 0;
+    s.duration = length;
+    s.mode = curved ? 2 : 1;
+    in.tempoBase = static_cast<uint32_t>(clampI64(int64_t{in.tempoBase} + in.tempoOffset, 1, 0xFFFFFF));
+    in.tempoOffset = 0;
+}
+
+} // namespace zemplay

@@ -1,0 +1,69 @@
+// A host that records every engine callback as one line, stamped with the
+// unit and tick counters the engine last reported, and answers with
+// configurable statuses.
+#pragma once
+
+#include "image_builder.h"
+#include "zemplay.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zemtest {
+
+class RecordingHost {
+public:
+    RecordingHost();
+
+    // "unit" and "tick" lines are left out unless asked for.
+    bool logUnits = false;
+    bool logTicks = false;
+    // Answers: the error callback's answer, and the status each event kind
+    // ("note_on", "control", "meta", ...) returns the nth time it is called
+    // (1-based); unlisted calls answer 0.
+    int errorAnswer = 0;
+    std::map<std::string, std::map<int, int>> answers;
+    // The endless loop callback answers 1 from this pass on (0 = never).
+    uint32_t leaveLoopAtPass = 0;
+    bool hasLoopCallback = true;
+    int syncAnswer = 0;
+    bool hasSyncCallback = false;
+    bool hasErrorCallback = true;
+
+    std::vector<std::string> log;
+    std::vector<std::pair<uint32_t, int>> errors; // offset, code
+    uint32_t unit = 0, tick = 0;
+    uint8_t exclusive[512] = {};
+
+    dp_options options() const;
+    // Lines of the log whose event name (the word after the stamp) is one of
+    // the given names.
+    std::vector<std::string> only(std::initializer_list<const char*> names) const;
+    // The same without the "unit/tick " stamp.
+    std::vector<std::string> onlyUnstamped(std::initializer_list<const char*> names) const;
+
+    int record(const char* kind, const std::string& details);
+};
+
+// An image with its instance; closes it at the end.
+class Session {
+public:
+    Session(RecordingHost& host, const ImageSpec& spec, int ports = 16);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    dp_player* player() const { return player_; }
+    void units(uint32_t n) { player_->advance_units(player_, n, 0x10000); }
+    void ticks(uint32_t n) { player_->advance_ticks(player_, n, 0x10000); }
+
+    std::vector<uint8_t> image;
+    int error = -1;
+
+private:
+    dp_player* player_ = nullptr;
+};
+
+} // namespace zemtest
