@@ -179,11 +179,30 @@ intptr_t leaves_frame_pushed(void*)
     util::uerr_raise(0x30002);
 }
 
-TEST(Protect, RaiseUnwindsFramesPushedInsideTheBody)
+intptr_t returns_with_frame_pushed(void*)
 {
-    intptr_t result = util::uerr_protect(nullptr, nullptr, leaves_frame_pushed, nullptr);
-    EXPECT_EQ(result, 0x30002);
-    EXPECT_EQ(util::uerr_innermost(), nullptr);
+    static util::UERR stray;
+    util::uerr_push(&stray);
+    return 3;
+}
+
+TEST(Protect, FramesLeftByTheBodyAreUnwound)
+{
+    struct StrayCase {
+        const char* name;
+        util::UerrBody body;
+        intptr_t expected;
+    };
+    const StrayCase cases[] = {
+        {"raise", leaves_frame_pushed, 0x30002},
+        {"return", returns_with_frame_pushed, util::kErrNotPushed},
+    };
+    for (const StrayCase& c : cases) {
+        Script s;
+        EXPECT_EQ(util::uerr_protect(&s, nullptr, c.body, cleanup), c.expected) << c.name;
+        EXPECT_EQ(s.log, "cleanup;") << c.name;
+        EXPECT_EQ(util::uerr_innermost(), nullptr) << c.name;
+    }
 }
 
 TEST(Frames, PushPopOrder)

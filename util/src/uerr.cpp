@@ -73,8 +73,9 @@ intptr_t uerr_protect(void* arg, UerrHandler handler, UerrBody body, UerrCleanup
         FrameGuard guard(&frame);
         try {
             intptr_t result = body != nullptr ? body(arg) : 0;
-            guard.disarm();
+            // Raises kErrNotPushed when the body left a frame of its own.
             uerr_pop(arg, &frame, cleanup);
+            guard.disarm();
             return result;
         } catch (const UerrRaised& raised) {
             code = raised.code;
