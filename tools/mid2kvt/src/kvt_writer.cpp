@@ -153,26 +153,31 @@ ReadError KvtWriter::write_event(size_t index)
     const uint8_t kind = e.status & 0xF0;
     if (kind == 0x80 || (kind == 0x90 && e.data2 == 0))
         return ReadError::None; // the time stays in the pending rest
-    if (kind == 0x90) {
-        uint32_t length;
-        flush_rest();
-        channel_item(e.status);
-        if (e.data2 != last_velocity_) {
-            last_velocity_ = e.data2;
-            wrap_check();
-            line_ += " u";
-            append_int(e.data2);
-        }
-        wrap_check();
-        line_ += ' ';
-        append_octave_and_name(e.data1);
-        if (ReadError err = lengths_.length_at(index, length); err != ReadError::None)
-            return err;
-        line_ += '*';
-        append_int(static_cast<int32_t>(length));
-        return ReadError::None;
-    }
+    if (kind == 0x90)
+        return write_note_on(index);
     write_channel_message(e);
+    return ReadError::None;
+}
+
+ReadError KvtWriter::write_note_on(size_t index)
+{
+    const SmfEvent& e = events_[index];
+    flush_rest();
+    channel_item(e.status);
+    if (e.data2 != last_velocity_) {
+        last_velocity_ = e.data2;
+        wrap_check();
+        line_ += " u";
+        append_int(e.data2);
+    }
+    wrap_check();
+    line_ += ' ';
+    append_octave_and_name(e.data1);
+    uint32_t length = 0;
+    if (ReadError err = lengths_.length_at(index, length); err != ReadError::None)
+        return err;
+    line_ += '*';
+    append_int(static_cast<int32_t>(length));
     return ReadError::None;
 }
 

@@ -36,7 +36,7 @@ public:
 
 private:
     ReadError write_event(size_t index);
-    void write_note_on(const SmfEvent& e, uint32_t length);
+    ReadError write_note_on(size_t index);
     void write_channel_message(const SmfEvent& e);
     void write_sysex(const SmfEvent& e);
     void write_meta(const SmfEvent& e);
@@ -57,7 +57,8 @@ private:
     std::vector<SmfEvent> events_;
     NoteLengths lengths_;
 
-    // Per track.
+    // Per track.  The last values are ints so that "none yet" (-1, -2)
+    // never equals a byte read from the file.
     uint32_t pending_rest_ = 0;
     int last_octave_ = -2;
     int last_channel_ = -1;
