@@ -1,7 +1,7 @@
 // The library's printf-like formatter.
 //
 // template  -> { ordinary | "%%" | conversion | "$" c }
-// conversion-> "%" { "+" | "-" | "#" } { "0" } [width] ["." precision] letter
+// conversion-> "%" { "+" | "-" | "#" | "0" } [width] ["." precision] letter
 // letters   -> d i (signed) u o x X (unsigned 32-bit) p P (pointer-sized hex,
 //              at least 8 digits) c (one byte) s (text) f (32-bit real)
 //
@@ -209,18 +209,17 @@ void append_undefined(STRSET* s, char introducer, char letter)
 const char* format_conversion(STRSET* s, const char* p, FmtArgs& args)
 {
     Conversion conv;
+    // Flags in any order, as printf users write them.
     for (;; ++p) {
         if (*p == '+') {
             conv.plus = true;
         } else if (*p == '#') {
             conv.alternate = true;
+        } else if (*p == '0') {
+            conv.zero = true;
         } else if (*p != '-') {
             break;
         }
-    }
-    while (*p == '0') {
-        conv.zero = true;
-        ++p;
     }
     conv.width = read_number(p);
     if (*p == '.') {
