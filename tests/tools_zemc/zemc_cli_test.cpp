@@ -1,0 +1,155 @@
+// zemc and zemcw run for real in a temporary folder: switches, output names,
+// backups of replaced outputs, messages and exit codes.
+#include "run_program.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+using zem_test::runProgram;
+using zem_test::TempDir;
+
+const std::string kTitle = "ZEMC for Win32 \xE4\xB9\x99\xE6\x88\x8C\xE6\x96\x87\xE6\x9C\x88\xE7\x89\x88";
+// Track 0 holds «c»; the «d» line counts only when condition bit 0 is set.
+const std::string kConditional = "c\n\\1 d\n";
+
+zem_test::RunResult zemc(const TempDir& dir, const std::vector<std::string>& args)
+{
+    return runProgram("zemc", args, dir.path());
+}
+
+zem_test::RunResult zemcw(const TempDir& dir, const std::vector<std::string>& args)
+{
+    return runProgram("zemcw", args, dir.path(), {"DISPLAY=", "WAYLAND_DISPLAY="});
+}
+
+TEST(ZemcCli, OutputNamesAndSwitches)
+{
+    struct Case {
+        std::vector<std::string> sources; // written as kConditional
+        std::vector<std::string> args;
+        std::vector<std::string> listing; // the folder afterwards
+    };
+    const std::vector<Case> cases = {
+        {{"song.kvt"}, {"song"}, {"song.ZEM", "song.kvt"}},
+        {{"Tune.KVT"}, {"tune"}, {"Tune.KVT", "Tune.ZEM"}},
+        {{"a.kvt", "b.kvt"}, {"-S.bin", "a.kvt", "-F1", "b.kvt"}, {"a.bin", "a.kvt", "b.bin", "b.kvt"}},
+        {{"a.kvt"}, {"-F1-S.x", "a.kvt"}, {"a.kvt", "a.x"}},
+        {{"a.kvt"}, {"-S", "a.kvt"}, {"a", "a.kvt"}},
+        {{"v1.2.kvt"}, {"v1.2.kvt"}, {"v1.2.ZEM", "v1.2.kvt"}},
+        {{"a.kvt"}, {"-F1"}, {"a.kvt"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const std::string& name : c.sources) dir.write(name, kConditional);
+        const auto result = zemc(dir, c.args);
+        EXPECT_EQ(result.status, 0) << c.args[0] << "\n" << result.err;
+        EXPECT_EQ(dir.listing(), c.listing) << c.args[0];
+    }
+}
+
+TEST(ZemcCli, ConditionFlagsReachTheCompiler)
+{
+    struct Case {
+        std::vector<std::string> args;
+        size_t imageSize; // «c» alone, or «c» and «d»
+    };
+    const std::vector<Case> cases = {
+        {{"a.kvt"}, 54}, {{"-F1", "a.kvt"}, 56}, {{"-F.11", "a.kvt"}, 56},
+        {{"-F&2", "a.kvt"}, 54}, {{"-F-1", "a.kvt"}, 56}, {{"-Fx", "a.kvt"}, 54},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.write("a.kvt", kConditional);
+        const auto result = zemc(dir, c.args);
+        EXPECT_EQ(result.status, 0) << c.args[0];
+        EXPECT_EQ(dir.read("a.ZEM").size(), c.imageSize) << c.args[0];
+    }
+}
+
+TEST(ZemcCli, AbsoluteSourcePath)
+{
+    TempDir dir, elsewhere;
+    dir.write("song.kvt", "c");
+    const auto result = zemc(elsewhere, {dir.file("song.kvt")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(dir.exists("song.ZEM"));
+    EXPECT_TRUE(elsewhere.listing().empty());
+}
+
+TEST(ZemcCli, ReplacedOutputsAreKeptAsBackups)
+{
+    TempDir dir;
+    dir.write("song.kvt", "c");
+    ASSERT_EQ(zemc(dir, {"song"}).status, 0);
+    // A read-only output written in the last second of a leap day.
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("song.ZEM"), 2024, 2, 29, 23, 59, 59));
+    chmod(dir.file("song.ZEM").c_str(), 0444);
+    ASSERT_EQ(zemc(dir, {"song"}).status, 0);
+    // Same time again: the first candidate name is taken, so the next second is used.
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("song.ZEM"), 2024, 2, 29, 23, 59, 59));
+    ASSERT_EQ(zemc(dir, {"song"}).status, 0);
+    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"song.ZEM", "song.kvt", "song_20240229235959.ZEM",
+                                                       "song_20240301000000.ZEM"}));
+    EXPECT_EQ(dir.read("song_20240229235959.ZEM"), dir.read("song.ZEM"));
+}
+
+TEST(ZemcCli, MessagesAndExitCodes)
+{
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+        std::string err; // "@" stands for the folder
+        int status;
+        std::vector<std::string> created;
+    };
+    const std::vector<Case> cases = {
+        {"zemc", {"-Q", "a.kvt"}, "Illegal option.\n", 1, {}},
+        {"zemc", {"a.kvt", "-q"}, "Illegal option.\n", 1, {}},
+        {"zemc", {"nosuch"}, "@/nosuch.KVT: File not found\n", 1, {}},
+        {"zemc", {"nosuch", "a.kvt"}, "@/nosuch.KVT: File not found\n", 1, {"a.ZEM"}},
+        {"zemc", {"con"}, "@/con.KVT: CON\\CON-Proof affected.\n", 1, {}},
+        {"zemc", {"bad.kvt"}, "@/bad.kvt: Parameter too many in 2.\n", 1, {}},
+        {"zemc", {"empty.kvt"}, "@/empty.kvt: Empty effective track.\n", 1, {}},
+        {"zemcw", {"-Fx", "a.kvt"}, kTitle + ": Illegal option.\n", 1, {}},
+        {"zemcw", {"nosuch"}, "@/nosuch.KVT: File not found\n", 1, {}},
+        {"zemcw", {"-F3-S.bin", "a.kvt"}, "", 0, {"a.bin"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.write("a.kvt", "c");
+        dir.write("bad.kvt", "c\nd,e");
+        dir.write("empty.kvt", "/ nothing but a comment\n");
+        const auto before = dir.listing();
+        const auto result = std::string(c.program) == "zemc" ? zemc(dir, c.args) : zemcw(dir, c.args);
+        std::string expected = c.err;
+        for (size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, dir.path());
+        EXPECT_EQ(result.err, expected) << c.program << " " << c.args[0];
+        EXPECT_EQ(result.status, c.status) << c.program << " " << c.args[0];
+        auto expectedListing = before;
+        expectedListing.insert(expectedListing.end(), c.created.begin(), c.created.end());
+        std::sort(expectedListing.begin(), expectedListing.end());
+        EXPECT_EQ(dir.listing(), expectedListing) << c.program << " " << c.args[0];
+    }
+}
+
+TEST(ZemcCli, BannerUsageAndNotice)
+{
+    TempDir dir;
+    const auto usage = zemc(dir, {});
+    EXPECT_EQ(usage.status, 0);
+    EXPECT_EQ(usage.out.rfind("ZEMC for Win32 ver 05/07\n\nusage\n> zemc [sw] sourcefile", 0), 0u) << usage.out;
+    EXPECT_EQ(zemc(dir, {"--help"}).out, usage.out);
+    EXPECT_EQ(zemc(dir, {"--version"}).out, "ZEMC for Win32 ver 05/07\n");
+
+    const auto notice = zemcw(dir, {});
+    EXPECT_EQ(notice.status, 0);
+    EXPECT_EQ(notice.out, "");
+    EXPECT_EQ(notice.err.rfind(kTitle + ": ", 0), 0u) << notice.err;
+    EXPECT_TRUE(dir.listing().empty());
+}
+
+} // namespace

@@ -1,0 +1,19 @@
+// Compiling one source file named on a driver's command line.
+#pragma once
+
+#include "driver_switches.h"
+
+#include <run_files.h>
+
+#include <cstdint>
+#include <string>
+
+namespace zemc_driver {
+
+// Resolves the source name (default extension "KVT", letter case as stored),
+// refuses reserved device names, moves an existing output aside to its backup
+// name and compiles.  Returns 0, or -1 after reporting the failure.  Codes
+// that are not about this file are raised on to the caller's frame.
+int32_t compileFile(const std::string& word, const Switches& switches, tools::ReportFn report);
+
+} // namespace zemc_driver
