@@ -1,0 +1,96 @@
+#include "convert_file.h"
+
+#include "export_messages.h"
+#include "image_export.h"
+
+#include <smf/smf_file.h>
+#include <util/fileset.h>
+#include <util/strset.h>
+#include <util/uerr.h>
+
+#include <memory>
+
+namespace zem2mid {
+
+namespace {
+
+struct FileJob {
+    const std::string* word;
+    const ExportSettings* settings;
+    tools::ReportFn report;
+    util::FILESET* input = nullptr;
+    util::FILESET* output = nullptr;
+    bool outputOpen = false; // messages name the output from here on
+    std::unique_ptr<ImageExport> image;
+    uint32_t errorOffset = 0;
+};
+
+intptr_t convertBody(void* arg)
+{
+    FileJob& job = *static_cast<FileJob*>(arg);
+    job.input = util::fs_create();
+    job.output = util::fs_create();
+
+    util::fs_set_path(job.input, job.word->c_str(), "ZEM");
+    util::fs_fix_case(job.input);
+    const std::string inputPath = util::fs_path(job.input);
+    if (util::conproof_hit(inputPath.c_str())) util::uerr_raise(kErrConProof);
+
+    util::fs_open(job.input, util::FileMode::Read);
+    uint32_t size = 0;
+    const uint8_t* image = util::fs_load(job.input, &size);
+    util::fs_close(job.input);
+    job.image = std::make_unique<ImageExport>(image, size, *job.settings);
+
+    util::fs_set_path(job.output, tools::replaceExtension(inputPath, ".MID").c_str(), nullptr);
+    if (util::STRSET* backup = util::backup_existing(util::fs_path(job.output))) util::ss_free(backup);
+    util::fs_create_file(job.output, 0x80);
+    util::fs_open(job.output, util::FileMode::Write);
+    job.outputOpen = true;
+
+    const int tracks = job.image->trackCount();
+    smf::begin_file(job.output);
+    try {
+        job.image->render();
+    } catch (const util::UerrRaised&) {
+        job.errorOffset = job.image->lastErrorOffset();
+        throw;
+    }
+    for (int t = 0; t < tracks; ++t) smf::write_track(job.output, job.image->track(t));
+    smf::finish_file(job.output, static_cast<uint16_t>(tracks), job.image->division());
+    util::fs_close(job.output);
+    return 0;
+}
+
+intptr_t convertHandler(void* arg, util::ErrCode& code)
+{
+    FileJob& job = *static_cast<FileJob*>(arg);
+    const std::string text = fileErrorText(code, job.errorOffset);
+    if (text.empty()) util::uerr_raise(code);
+    const util::FILESET* concerned = job.outputOpen ? job.output : job.input;
+    // The dummy-function error is about the engine, not the file.
+    job.report(code == kErrEngineDummy ? nullptr : util::fs_path(concerned), text.c_str());
+    code = util::kErrReported;
+    return -1;
+}
+
+intptr_t releaseFile(void* arg)
+{
+    FileJob& job = *static_cast<FileJob*>(arg);
+    job.image.reset();
+    if (job.input) util::fs_free(job.input);
+    if (job.output) util::fs_free(job.output);
+    job.input = job.output = nullptr;
+    return 0;
+}
+
+} // namespace
+
+int32_t convertFile(const std::string& word, const ExportSettings& settings, tools::ReportFn report)
+{
+    FileJob job{&word, &settings, report};
+    const intptr_t result = util::uerr_protect(&job, convertHandler, convertBody, releaseFile);
+    return result == 0 ? 0 : -1;
+}
+
+} // namespace zem2mid

@@ -1,0 +1,38 @@
+// The exporter's own codes and the texts it shows for them.
+#pragma once
+
+#include <util/uerr.h>
+
+#include <string>
+
+namespace zem2mid {
+
+inline constexpr util::ErrCode kErrIllegalOption = 0x40000;
+inline constexpr util::ErrCode kErrConProof = 0x40001;
+inline constexpr util::ErrCode kErrDeltaTooLong = 0x40002;
+// An engine error or result code c arrives as kErrEngineBase + c.
+inline constexpr util::ErrCode kErrEngineBase = 0x40003;
+inline constexpr util::ErrCode kErrEngineDummy = kErrEngineBase + 1;
+
+inline constexpr const char* kBanner = "ZEM2MID for Win32 ver 05/07";
+// The windowed program's title is this prefix and the version label.
+inline constexpr const char* kTitlePrefix = "ZEM2MID for Win32 ";
+
+inline constexpr const char* kUsage =
+    "\n"
+    "usage\n"
+    "> zem2mid [sw] ZEMfile [sw] [ZEMfile [sw] [...]]\n"
+    "\n"
+    "* sw: optional switches\n"
+    " -L[num]  looping times(default=2)\n"
+    " -D[num]  delay after loop(in msec) (default=1000)\n"
+    " -F[num]  fading time(in msec) (default=9000)\n"
+    " -M[hex]  device disable flags (default=0000)\n"
+    " -Z       ignore infinite loop\n"
+    " -O       off-velocity enable\n";
+
+// The per-file text of a code, with "%08x" filled by the image offset of the
+// last engine error; empty when the code is not a per-file error.
+std::string fileErrorText(util::ErrCode code, uint32_t errorOffset);
+
+} // namespace zem2mid

@@ -1,0 +1,58 @@
+#include "export_settings.h"
+
+#include "export_messages.h"
+
+#include <run_files.h>
+#include <util/uerr.h>
+
+#include <cctype>
+
+namespace zem2mid {
+
+namespace {
+
+// The longest run of digits of the base after pos; none reads as 0, no
+// sign, wrapping at 32 bits.
+uint32_t readNumber(const std::string& word, size_t& pos, bool hex)
+{
+    uint32_t value = 0;
+    for (; pos < word.size(); ++pos) {
+        const unsigned char c = static_cast<unsigned char>(word[pos]);
+        if (std::isdigit(c)) value = value * (hex ? 16 : 10) + (c - '0');
+        else if (hex && std::isxdigit(c)) value = value * 16 + (std::toupper(c) - 'A' + 10);
+        else break;
+    }
+    return value;
+}
+
+} // namespace
+
+ExportSettings parseSettings(const std::vector<std::string>& words, TrailingText trailing)
+{
+    ExportSettings settings;
+    for (const std::string& word : words) {
+        if (!tools::isSwitchWord(word)) continue;
+        size_t pos = 0;
+        while (pos < word.size() && word[pos] == '-') {
+            ++pos;
+            const int letter = pos < word.size() ? std::toupper(static_cast<unsigned char>(word[pos])) : 0;
+            ++pos;
+            switch (letter) {
+            case 'L': settings.loopCount = static_cast<uint8_t>(readNumber(word, pos, false)); break;
+            case 'D': settings.delayMs = static_cast<int32_t>(readNumber(word, pos, false)); break;
+            case 'F': settings.fadeMs = readNumber(word, pos, false) + 1; break;
+            case 'M': settings.deviceMask = static_cast<uint16_t>(readNumber(word, pos, true)); break;
+            case 'Z': settings.ignoreEndlessLoops = true; break;
+            case 'O': settings.offVelocity = true; break;
+            default: util::uerr_raise(kErrIllegalOption);
+            }
+            if (pos < word.size() && word[pos] != '-') {
+                if (trailing == TrailingText::IsIllegal) util::uerr_raise(kErrIllegalOption);
+                break;
+            }
+        }
+    }
+    return settings;
+}
+
+} // namespace zem2mid
