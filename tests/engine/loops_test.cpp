@@ -1,0 +1,100 @@
+// Counted, nested and endless loops, loop breaks, the endless-loop
+// callback and the pass counts hosts read.
+#include "image_builder.h"
+#include "recording_host.h"
+
+#include "zem/command_words.h"
+
+#include <gtest/gtest.h>
+
+using namespace zemtest;
+
+namespace {
+
+uint16_t loopBegin(unsigned passes) { return zem::makeByteClass(zem::kLoopBegin, passes); }
+
+std::vector<int> keysPlayed(const RecordingHost& host)
+{
+    std::vector<int> keys;
+    for (const auto& line : host.onlyUnstamped({"on"})) keys.push_back(std::stoi(line.substr(line.rfind(' ', line.size() - 5))));
+    return keys;
+}
+
+struct LoopCase {
+    const char* name;
+    Words track;
+    uint32_t leaveAtPass;
+    std::vector<int> keys;
+    size_t loopCalls;
+};
+
+TEST(EngineLoops, PassesBreaksAndEndlessLoops)
+{
+    const LoopCase cases[] = {
+        {"three passes", cat({{loopBegin(3)}, note(60, 2), {zem::kLoopEnd}, note(61, 2)}), 0, {60, 60, 60, 61}, 0},
+        {"nested", cat({{loopBegin(2), loopBegin(2)}, note(60, 2), {zem::kLoopEnd}, note(62, 2), {zem::kLoopEnd}}), 0,
+         {60, 60, 62, 60, 60, 62}, 0},
+        {"break on the last pass",
+         cat({{loopBegin(3)}, note(60, 2), {zem::kLoopBreak}, note(62, 2), {zem::kLoopEnd}, note(64, 2)}), 0,
+         {60, 62, 60, 62, 60, 64}, 0},
+        {"endless loop without time is left after one pass",
+         cat({{loopBegin(0)}, {zem::makeCtrl(7, 100)}, {zem::kLoopEnd}, note(64, 2)}), 0, {64}, 0},
+        {"endless loop asks the host each pass",
+         cat({{loopBegin(0)}, note(60, 2), {zem::kLoopEnd}, note(64, 2)}), 3, {60, 60, 60, 64}, 3},
+        {"loop with count 1 runs once", cat({{loopBegin(1)}, note(60, 2), {zem::kLoopEnd}, note(64, 2)}), 0, {60, 64}, 0},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        host.leaveLoopAtPass = c.leaveAtPass;
+        Session s(host, ImageSpec{{cat({tempo(256), c.track, wait(10), {zem::kEnd}})}});
+        s.units(300);
+        EXPECT_EQ(keysPlayed(host), c.keys) << c.name;
+        EXPECT_EQ(host.only({"loop"}).size(), c.loopCalls) << c.name;
+        EXPECT_TRUE(host.errors.empty()) << c.name;
+    }
+}
+
+TEST(EngineLoops, LoopCallbackSeesTrackAndPassCount)
+{
+    RecordingHost host;
+    host.leaveLoopAtPass = 2;
+    Session s(host, ImageSpec{{cat({wait(50), {zem::kEnd}}), cat({{loopBegin(0)}, wait(4), {zem::kLoopEnd}, wait(50), {zem::kEnd}})}});
+    s.units(200);
+    EXPECT_EQ(host.onlyUnstamped({"loop"}), (std::vector<std::string>{"loop 1 1", "loop 1 2"}));
+}
+
+TEST(EngineLoops, MinimumPassCountSkipsEndedTracks)
+{
+    RecordingHost host;
+    host.hasLoopCallback = false; // null: always jump back
+    ImageSpec spec{{cat({tempo(256), {loopBegin(0)}, wait(10), {zem::kLoopEnd}}),
+                    cat({{loopBegin(0)}, wait(25), {zem::kLoopEnd}}), cat({wait(5), {zem::kEnd}})}};
+    Session s(host, spec);
+    s.units(101);
+    // Track 0 has passed 10 times, track 1 four times; track 2 has ended.
+    EXPECT_EQ(s.player()->min_loop_count(s.player()), 4u);
+    EXPECT_EQ(s.player()->finished(s.player()), 0);
+}
+
+TEST(EngineLoops, LoopsWithoutWaitsCannotHangAnAdvance)
+{
+    struct HangCase {
+        const char* name;
+        Words track;
+    };
+    const HangCase cases[] = {
+        {"endless loop around a zero wait", {loopBegin(0), zem::makeWait(0), zem::kLoopEnd}},
+        {"deeply nested counted loops",
+         {loopBegin(255), loopBegin(255), loopBegin(255), loopBegin(255), zem::makeCtrl(1, 1), zem::kLoopEnd,
+          zem::kLoopEnd, zem::kLoopEnd, zem::kLoopEnd, zem::kEnd}},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        host.hasLoopCallback = false;
+        Session s(host, ImageSpec{{c.track}});
+        s.units(30);
+        EXPECT_EQ(host.unit, 30u) << c.name;
+    }
+}
+
+} // namespace
