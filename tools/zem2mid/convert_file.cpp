@@ -1,9 +1,10 @@
 #include "convert_file.h"
 
 #include "export_messages.h"
-#include "image_export.h"
+#include "midi_file_sink.h"
 
 #include <smf/smf_file.h>
+#include <song_playback.h>
 #include <util/fileset.h>
 #include <util/strset.h>
 #include <util/uerr.h>
@@ -21,7 +22,8 @@ struct FileJob {
     util::FILESET* input = nullptr;
     util::FILESET* output = nullptr;
     bool outputOpen = false; // messages name the output from here on
-    std::unique_ptr<ImageExport> image;
+    std::unique_ptr<MidiFileSink> sink;
+    std::unique_ptr<playback::SongPlayback> song;
     uint32_t errorOffset = 0;
 };
 
@@ -40,7 +42,9 @@ intptr_t convertBody(void* arg)
     uint32_t size = 0;
     const uint8_t* image = util::fs_load(job.input, &size);
     util::fs_close(job.input);
-    job.image = std::make_unique<ImageExport>(image, size, *job.settings);
+    const ExportSettings& settings = *job.settings;
+    job.sink = std::make_unique<MidiFileSink>(settings.offVelocity);
+    job.song = std::make_unique<playback::SongPlayback>(image, size, settings.playback, *job.sink);
 
     util::fs_set_path(job.output, tools::replaceExtension(inputPath, ".MID").c_str(), nullptr);
     if (util::STRSET* backup = util::backup_existing(util::fs_path(job.output))) util::ss_free(backup);
@@ -48,16 +52,18 @@ intptr_t convertBody(void* arg)
     util::fs_open(job.output, util::FileMode::Write);
     job.outputOpen = true;
 
-    const int tracks = job.image->trackCount();
+    const int tracks = job.song->trackCount();
     smf::begin_file(job.output);
     try {
-        job.image->render();
+        job.song->play();
     } catch (const util::UerrRaised&) {
-        job.errorOffset = job.image->lastErrorOffset();
+        job.errorOffset = job.song->lastErrorOffset();
         throw;
     }
-    for (int t = 0; t < tracks; ++t) smf::write_track(job.output, job.image->track(t));
-    smf::finish_file(job.output, static_cast<uint16_t>(tracks), job.image->division());
+    if (const util::ErrCode code = job.sink->finish(settings.playback.ignoreEndlessLoops)) util::uerr_raise(code);
+    for (int t = 0; t < tracks; ++t) smf::write_track(job.output, job.sink->track(t));
+    // Ticks per quarter note: the timebase counts ticks per whole note.
+    smf::finish_file(job.output, static_cast<uint16_t>(tracks), static_cast<uint16_t>(job.song->timebase() / 4));
     util::fs_close(job.output);
     return 0;
 }
@@ -77,7 +83,8 @@ intptr_t convertHandler(void* arg, util::ErrCode& code)
 intptr_t releaseFile(void* arg)
 {
     FileJob& job = *static_cast<FileJob*>(arg);
-    job.image.reset();
+    job.song.reset();
+    job.sink.reset();
     if (job.input) util::fs_free(job.input);
     if (job.output) util::fs_free(job.output);
     job.input = job.output = nullptr;

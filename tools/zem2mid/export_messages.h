@@ -1,6 +1,7 @@
 // The exporter's own codes and the texts it shows for them.
 #pragma once
 
+#include <song_playback.h>
 #include <util/uerr.h>
 
 #include <string>
@@ -11,7 +12,7 @@ inline constexpr util::ErrCode kErrIllegalOption = 0x40000;
 inline constexpr util::ErrCode kErrConProof = 0x40001;
 inline constexpr util::ErrCode kErrDeltaTooLong = 0x40002;
 // An engine error or result code c arrives as kErrEngineBase + c.
-inline constexpr util::ErrCode kErrEngineBase = 0x40003;
+inline constexpr util::ErrCode kErrEngineBase = playback::kErrEngineBase;
 inline constexpr util::ErrCode kErrEngineDummy = kErrEngineBase + 1;
 
 inline constexpr const char* kBanner = "ZEM2MID for Win32 ver 05/07";

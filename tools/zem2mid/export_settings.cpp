@@ -38,11 +38,11 @@ ExportSettings parseSettings(const std::vector<std::string>& words, TrailingText
             const int letter = pos < word.size() ? std::toupper(static_cast<unsigned char>(word[pos])) : 0;
             ++pos;
             switch (letter) {
-            case 'L': settings.loopCount = static_cast<uint8_t>(readNumber(word, pos, false)); break;
-            case 'D': settings.delayMs = static_cast<int32_t>(readNumber(word, pos, false)); break;
-            case 'F': settings.fadeMs = readNumber(word, pos, false) + 1; break;
-            case 'M': settings.deviceMask = static_cast<uint16_t>(readNumber(word, pos, true)); break;
-            case 'Z': settings.ignoreEndlessLoops = true; break;
+            case 'L': settings.playback.loopCount = static_cast<uint8_t>(readNumber(word, pos, false)); break;
+            case 'D': settings.playback.delayMs = static_cast<int32_t>(readNumber(word, pos, false)); break;
+            case 'F': settings.playback.fadeMs = readNumber(word, pos, false) + 1; break;
+            case 'M': settings.playback.deviceMask = static_cast<uint16_t>(readNumber(word, pos, true)); break;
+            case 'Z': settings.playback.ignoreEndlessLoops = true; break;
             case 'O': settings.offVelocity = true; break;
             default: util::uerr_raise(kErrIllegalOption);
             }

@@ -2,6 +2,8 @@
 // -F fade, -M device mask, -Z ignore endless loops, -O note-off velocity.
 #pragma once
 
+#include <song_playback.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,12 +11,8 @@
 namespace zem2mid {
 
 struct ExportSettings {
-    uint8_t loopCount = 2;
-    int32_t delayMs = 1000;
-    uint32_t fadeMs = 9000;
-    uint16_t deviceMask = 0x0001; // bit n lets port n through
-    bool ignoreEndlessLoops = false;
-    bool offVelocity = false;
+    playback::PlaybackSettings playback;
+    bool offVelocity = false; // note-offs as 8n with their release velocity
 };
 
 // What follows a switch's number when it is neither "-" nor the end of the

@@ -1,0 +1,99 @@
+// Plays a ZEM image through the engine in simulated time, one millisecond per
+// step, the way the exporters hear a song: every track together, the endless
+// loops played a given number of times, then a delay, then a fade-out of the
+// channel volumes, then every note released.
+//
+// What the engine delivers goes to a PlaybackSink, already filtered by the
+// device mask for channel and exclusive messages.
+#pragma once
+
+#include <util/uerr.h>
+#include <zemplay.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace playback {
+
+struct PlaybackSettings {
+    uint8_t loopCount = 2;        // passes of the endless loops before the delay
+    int32_t delayMs = 1000;       // after the loop passes
+    uint32_t fadeMs = 9000;       // length of the fade-out
+    uint16_t deviceMask = 0x0001; // bit n lets port n through
+    bool ignoreEndlessLoops = false;
+};
+
+// The fade as the volume messages see it: fadeRemaining falls from fadeMs
+// to 0; `fading` is set while volumes are being re-sent (a sink skips a
+// re-sent value equal to the last one it wrote).
+struct FadeState {
+    uint32_t fadeMs;
+    uint32_t fadeRemaining;
+    bool fading;
+};
+
+// Each event method returns 0 to go on, or an error code that stops the
+// song; play() then raises it.  port 0-15, track = image track index,
+// channel 0-15, data bytes 0-127.
+class PlaybackSink {
+public:
+    virtual ~PlaybackSink() = default;
+    // Before the first event of a play.
+    virtual void begin(int trackCount, int timebase) = 0;
+    virtual void unitPassed() {}
+    virtual void tickPassed() {}
+    virtual util::ErrCode noteOn(int port, int track, int channel, int key, int velocity) = 0;
+    virtual util::ErrCode noteOff(int port, int track, int channel, int key, int velocity) = 0;
+    virtual util::ErrCode keyPressure(int port, int track, int channel, int key, int value) = 0;
+    // Controller 7 values are the song's own: the sink applies the fade.
+    virtual util::ErrCode controlChange(int port, int track, int channel, int controller, int value,
+                                        const FadeState& fade) = 0;
+    virtual util::ErrCode programChange(int port, int track, int channel, int program) = 0;
+    virtual util::ErrCode channelPressure(int port, int track, int channel, int value) = 0;
+    virtual util::ErrCode pitchBend(int port, int track, int channel, int value /* -8192..8191 */) = 0;
+    // A whole message as the engine built it, fewer than 256 bytes.
+    virtual util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) = 0;
+    virtual util::ErrCode text(int track, const uint8_t* bytes, uint32_t count) = 0;
+    // period: 1/256 ms per tick.
+    virtual util::ErrCode tempo(uint32_t period) = 0;
+    virtual util::ErrCode meta(int track, int type, const uint8_t* payload, uint32_t count) = 0;
+};
+
+// An engine error or result code c is raised as kErrEngineBase + c.
+inline constexpr util::ErrCode kErrEngineBase = 0x40003;
+
+class SongPlayback {
+public:
+    // Validates the image (kept alive by the caller) and creates the
+    // instance with 16 ports; raises kErrEngineBase + code when refused.
+    SongPlayback(const uint8_t* image, size_t size, const PlaybackSettings& settings, PlaybackSink& sink);
+    ~SongPlayback();
+    SongPlayback(const SongPlayback&) = delete;
+    SongPlayback& operator=(const SongPlayback&) = delete;
+
+    int trackCount() const;
+    int timebase() const; // ticks per whole note
+    const FadeState& fade() const { return fade_; }
+    // Plays from the start to the end (or to the end of the fade).  Raises
+    // the first error of the sink or of the engine.
+    void play();
+    // The image offset of the last engine error, for the messages.
+    uint32_t lastErrorOffset() const;
+
+private:
+    struct Callbacks;
+    void raisePendingError() const;
+    bool passes(int port) const { return port >= 0 && port < 16 && (settings_.deviceMask >> port & 1); }
+    int record(util::ErrCode code);
+
+    PlaybackSettings settings_;
+    PlaybackSink& sink_;
+    dp_player* player_ = nullptr;
+    FadeState fade_{};
+    uint32_t msElapsed_ = 0;
+    uint16_t usedChannels_[16] = {};
+    uint8_t exclusiveBuffer_[256] = {};
+    util::ErrCode pendingError_ = 0;
+};
+
+} // namespace playback

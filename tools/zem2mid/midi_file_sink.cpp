@@ -1,0 +1,112 @@
+#include "midi_file_sink.h"
+
+#include "export_messages.h"
+
+namespace zem2mid {
+
+namespace {
+
+util::ErrCode checked(smf::WriteResult result)
+{
+    return result == smf::WriteResult::Ok ? 0 : kErrDeltaTooLong;
+}
+
+} // namespace
+
+void MidiFileSink::begin(int trackCount, int timebase)
+{
+    timebase_ = static_cast<uint32_t>(timebase);
+    writers_.assign(static_cast<size_t>(trackCount), smf::TrackWriter(offVelocity_));
+}
+
+smf::TrackWriter* MidiFileSink::writer(int track)
+{
+    return track >= 0 && static_cast<size_t>(track) < writers_.size() ? &writers_[static_cast<size_t>(track)]
+                                                                       : nullptr;
+}
+
+void MidiFileSink::tickPassed()
+{
+    for (smf::TrackWriter& w : writers_) w.add_ticks(1);
+}
+
+util::ErrCode MidiFileSink::noteOn(int, int track, int channel, int key, int velocity)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->note_on(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
+}
+
+util::ErrCode MidiFileSink::noteOff(int, int track, int channel, int key, int velocity)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->note_off(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
+}
+
+util::ErrCode MidiFileSink::keyPressure(int, int track, int channel, int key, int value)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->key_pressure(uint8_t(channel), uint8_t(key), uint8_t(value))) : 0;
+}
+
+util::ErrCode MidiFileSink::controlChange(int port, int track, int channel, int controller, int value,
+                                          const playback::FadeState& fade)
+{
+    smf::TrackWriter* w = writer(track);
+    const smf::FadeState writerFade{fade.fadeMs, fade.fadeRemaining, fade.fading};
+    return w ? checked(w->control_change(uint8_t(port), uint8_t(channel), uint8_t(controller), uint8_t(value),
+                                         writerFade))
+             : 0;
+}
+
+util::ErrCode MidiFileSink::programChange(int, int track, int channel, int program)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->program_change(uint8_t(channel), uint8_t(program))) : 0;
+}
+
+util::ErrCode MidiFileSink::channelPressure(int, int track, int channel, int value)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->channel_pressure(uint8_t(channel), uint8_t(value))) : 0;
+}
+
+util::ErrCode MidiFileSink::pitchBend(int, int track, int channel, int value)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->pitch_bend(uint8_t(channel), value)) : 0;
+}
+
+util::ErrCode MidiFileSink::exclusive(int, int track, const uint8_t* bytes, uint32_t count)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->sysex(bytes, count)) : 0;
+}
+
+util::ErrCode MidiFileSink::text(int track, const uint8_t* bytes, uint32_t count)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->text(bytes, count)) : 0;
+}
+
+// Tempo belongs to the first track, whichever track changed it.
+util::ErrCode MidiFileSink::tempo(uint32_t period)
+{
+    smf::TrackWriter* w = writer(0);
+    return w ? checked(w->tempo(period, timebase_)) : 0;
+}
+
+util::ErrCode MidiFileSink::meta(int track, int type, const uint8_t* payload, uint32_t count)
+{
+    smf::TrackWriter* w = writer(track);
+    return w ? checked(w->meta(uint8_t(type), payload, count)) : 0;
+}
+
+util::ErrCode MidiFileSink::finish(bool carryPendingDelta)
+{
+    for (smf::TrackWriter& w : writers_) {
+        if (const util::ErrCode code = checked(w.end_of_track(carryPendingDelta))) return code;
+    }
+    return 0;
+}
+
+} // namespace zem2mid
