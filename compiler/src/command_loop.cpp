@@ -106,9 +106,8 @@ int64_t runCommandLoop(Parser& p)
     return measured;
 }
 
-void Parser::content()
+void Parser::markContent()
 {
-    if (st.mode != PassMode::Scan) return;
     *found |= st.selected & interest;
     if ((*found & interest) == interest) throw ScanComplete{};
 }

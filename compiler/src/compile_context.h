@@ -49,7 +49,13 @@ struct Parser {
     ChordScratch chord;
 
     // A content command has been recognised at this point of the text.
-    void content();
+    void content()
+    {
+        if (st.mode == PassMode::Scan) markContent();
+    }
+
+private:
+    void markContent();
 };
 
 // Thrown by content() once every track of interest is present: the scan

@@ -28,6 +28,11 @@ void findTracks(CompileContext& ctx)
 {
     TrackSet found;
     scanTracks(ctx, TrackSet().set(), found);
+    recordTracks(ctx, found);
+}
+
+void recordTracks(CompileContext& ctx, const TrackSet& found)
+{
     if (found.none()) compileError(kErrEmptyTrack);
     ctx.present = found;
     ctx.trackCount = 0;

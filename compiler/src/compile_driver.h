@@ -14,8 +14,11 @@ void initContext(CompileContext& ctx, const uint8_t* text, uint32_t length, uint
 // Syntax errors met before that are raised.
 void scanTracks(CompileContext& ctx, const TrackSet& interest, TrackSet& found);
 
-// Scans for all 256 track numbers in one walk, records the present tracks
-// and their indexes; no present track raises "Empty effective track".
+// Records the present tracks and their indexes; no present track raises
+// "Empty effective track".
+void recordTracks(CompileContext& ctx, const TrackSet& found);
+
+// Scans for all 256 track numbers in one walk and records what it found.
 void findTracks(CompileContext& ctx);
 
 // Writes the zeroed header and table, each track's words, then the header,

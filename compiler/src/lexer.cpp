@@ -60,20 +60,11 @@ bool readNumber(Cursor& cur, bool allowSign, int32_t& value)
 
 } // namespace
 
-bool Cursor::tryUnsigned(int32_t& value)
-{
-    peek();
-    return readNumber(*this, false, value);
-}
-
-bool Cursor::trySigned(int32_t& value)
-{
-    peek();
-    return readNumber(*this, true, value);
-}
+bool Cursor::tryNumber(bool allowSign, int32_t& value) { return readNumber(*this, allowSign, value); }
 
 bool Cursor::tryPlainDecimal(int32_t& value)
 {
+    if (tryDecimalDigits(value)) return true;
     uint8_t c = peek();
     if (c == '&' || c == '.') return false;
     return readNumber(*this, true, value);

@@ -81,8 +81,8 @@ struct Cursor {
     // ---- Numbers (32-bit two's-complement accumulation) ----
     // Each try* skips whitespace first and returns false, taking nothing,
     // when the acceptance test fails.
-    bool tryUnsigned(int32_t& value);
-    bool trySigned(int32_t& value);
+    bool tryUnsigned(int32_t& value) { return tryDecimalDigits(value) || tryNumber(false, value); }
+    bool trySigned(int32_t& value) { return tryDecimalDigits(value) || tryNumber(true, value); }
     // Optional sign then decimal digits (lengths and tick counts).
     bool tryPlainDecimal(int32_t& value);
     // Absent numbers raise "Missing parameter" ("Not have enough size" at the end).
@@ -97,6 +97,22 @@ struct Cursor {
     void skipToLineEnd();
     // The length of the text from here to the end of the line.
     uint32_t lineRemainder() const;
+
+private:
+    // The common case of plain decimal digits, without a call.
+    bool tryDecimalDigits(int32_t& value)
+    {
+        peek();
+        if (pos == end || !isDecimalDigit(*pos)) return false;
+        uint32_t v = 0;
+        do {
+            v = v * 10 + static_cast<uint32_t>(*pos++ - '0');
+        } while (pos != end && isDecimalDigit(*pos));
+        value = static_cast<int32_t>(v);
+        return true;
+    }
+    // Prefixed and signed forms; the cursor stands on the first character.
+    bool tryNumber(bool allowSign, int32_t& value);
 };
 
 } // namespace kvt

@@ -6,8 +6,6 @@ namespace kvt {
 
 namespace {
 
-uint32_t g_messageLine = 1;
-
 struct MessageEntry {
     util::ErrCode code;
     const char* text;
@@ -39,9 +37,6 @@ static_assert(kMessages.back().text != nullptr, "every entry of the message tabl
 
 } // namespace
 
-void setMessageLine(uint32_t line) { g_messageLine = line; }
-uint32_t messageLine() { return g_messageLine; }
-
 void compileError(util::ErrCode code) { util::uerr_raise(code); }
 
 const char* messageTemplate(util::ErrCode code)
@@ -55,7 +50,7 @@ void formatCompileMessage(util::STRSET* out, util::ErrCode code)
 {
     const char* text = messageTemplate(code);
     if (text == nullptr) return;
-    util::ss_format(out, text, {static_cast<int32_t>(g_messageLine)});
+    util::ss_format(out, text, {static_cast<int32_t>(messageLine())});
 }
 
 bool isReportedFileError(util::ErrCode code)

@@ -35,9 +35,13 @@ enum : util::ErrCode {
     kErrLoopStillOpen = 0x40018,
 };
 
+namespace detail {
+inline uint32_t g_messageLine = 1;
+}
+
 // The line that the next compile message names.
-void setMessageLine(uint32_t line);
-uint32_t messageLine();
+inline void setMessageLine(uint32_t line) { detail::g_messageLine = line; }
+inline uint32_t messageLine() { return detail::g_messageLine; }
 
 // Raises a compile error; the message line is the one last recorded.
 [[noreturn]] void compileError(util::ErrCode code);
