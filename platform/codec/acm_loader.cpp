@@ -2,15 +2,35 @@
 #include "platform/codec.h"
 #include "platform/dynload.h"
 
+// Defined only where the FFmpeg half is linked in directly.
+extern "C" const platform::AcmBackend* zem_acm_backend() __attribute__((weak));
+
 namespace platform {
 
 namespace {
+
+const AcmBackend* backend();
+
+// The FFmpeg half sits beside the module (or program) that holds this code;
+// the loader's own search is the fallback.
+DynamicLibrary loadBackendModule()
+{
+    std::string folder = moduleFolder(reinterpret_cast<const void*>(&backend));
+    if (!folder.empty()) {
+        DynamicLibrary beside(folder + "/" + kAcmBackendModule);
+        if (beside.isLoaded())
+            return beside;
+    }
+    return DynamicLibrary(kAcmBackendModule);
+}
 
 // Loaded once per process and kept: streams may be open anywhere.
 const AcmBackend* backend()
 {
     static const AcmBackend* table = [] () -> const AcmBackend* {
-        static DynamicLibrary module(kAcmBackendModule);
+        if (zem_acm_backend)
+            return zem_acm_backend();
+        static DynamicLibrary module = loadBackendModule();
         auto entry = module.entry<AcmBackendEntry>(kAcmBackendEntry);
         const AcmBackend* found = entry ? entry() : nullptr;
         return found && found->size == sizeof(AcmBackend) ? found : nullptr;

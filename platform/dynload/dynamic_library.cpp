@@ -16,6 +16,12 @@ std::string lastLoaderError()
     return message ? message : "unknown loader error";
 }
 
+std::string folderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string{} : path.substr(0, slash);
+}
+
 } // namespace
 
 std::string programFolder()
@@ -24,9 +30,17 @@ std::string programFolder()
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0)
         return {};
-    std::string folder(path, static_cast<size_t>(length));
-    size_t slash = folder.rfind('/');
-    return slash == std::string::npos ? std::string{} : folder.substr(0, slash);
+    return folderOf(std::string(path, static_cast<size_t>(length)));
+}
+
+std::string moduleFolder(const void* address)
+{
+    Dl_info info{};
+    if (!address || dladdr(address, &info) == 0 || !info.dli_fname)
+        return {};
+    std::string folder = folderOf(info.dli_fname);
+    // The main program may be reported by a relative name.
+    return !folder.empty() && folder.front() == '/' ? folder : programFolder();
 }
 
 DynamicLibrary::DynamicLibrary(const std::string& name)

@@ -5,24 +5,49 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
 
 const std::string kPlugin = std::string(ZEM_BIN_DIR) + "/qzwav.so";
 
-TEST(DynamicLibrary, LoadsByPathAndByNameAndResolvesEntries)
+TEST(DynamicLibrary, LoadsByPathAndResolvesEntries)
 {
-    for (const std::string& name : {kPlugin, std::string("qzwav.so")}) {
-        SCOPED_TRACE(name);
-        platform::DynamicLibrary library(name);
-        ASSERT_TRUE(library.isLoaded()) << library.error();
-        auto version = library.entry<dw_version_fn>(DW_ENTRY_VERSION);
-        ASSERT_NE(version, nullptr);
-        EXPECT_EQ(version(), 10240u);
-        EXPECT_EQ(library.symbol("dw_no_such_entry"), nullptr);
-        EXPECT_FALSE(library.error().empty());
+    platform::DynamicLibrary library(kPlugin);
+    ASSERT_TRUE(library.isLoaded()) << library.error();
+    auto version = library.entry<dw_version_fn>(DW_ENTRY_VERSION);
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version(), 10240u);
+    EXPECT_EQ(library.symbol("dw_no_such_entry"), nullptr);
+    EXPECT_FALSE(library.error().empty());
+}
+
+// A bare name is found in the program's folder before the system search.
+TEST(DynamicLibrary, BareNameLooksBesideTheProgramFirst)
+{
+    const std::string copyName = "qzwav-dynload-test-copy.so";
+    const std::filesystem::path copy = std::filesystem::path(platform::programFolder()) / copyName;
+    std::filesystem::copy_file(kPlugin, copy, std::filesystem::copy_options::overwrite_existing);
+    {
+        platform::DynamicLibrary library(copyName);
+        EXPECT_TRUE(library.isLoaded()) << library.error();
+        EXPECT_NE(library.symbol(DW_ENTRY_DECODE), nullptr);
     }
+    std::filesystem::remove(copy);
+    platform::DynamicLibrary system("libm.so.6");
+    ASSERT_TRUE(system.isLoaded()) << system.error();
+    EXPECT_NE(system.symbol("cos"), nullptr);
+}
+
+TEST(DynamicLibrary, ModuleFolderNamesWhereCodeWasLoadedFrom)
+{
+    platform::DynamicLibrary library(kPlugin);
+    ASSERT_TRUE(library.isLoaded());
+    EXPECT_EQ(platform::moduleFolder(library.symbol(DW_ENTRY_VERSION)), ZEM_BIN_DIR);
+    EXPECT_EQ(platform::moduleFolder(reinterpret_cast<const void*>(&platform::programFolder)),
+              platform::programFolder());
+    EXPECT_EQ(platform::moduleFolder(nullptr), "");
 }
 
 TEST(DynamicLibrary, FailuresLeaveNothingLoaded)

@@ -46,4 +46,9 @@ private:
 // the system cannot tell.
 std::string programFolder();
 
+// The folder of the loaded program or module that contains address (a
+// function or object of it), without a trailing "/"; empty when unknown.
+// Modules use it to find their companions wherever they were loaded from.
+std::string moduleFolder(const void* address);
+
 } // namespace platform
