@@ -43,6 +43,12 @@ void writeTextPayload(ImageWriter& out, const uint8_t* data, uint32_t n)
 int32_t cmdTrackSelect(Parser& p, uint8_t)
 {
     Cursor& cur = p.st.cur;
+    if (p.map != nullptr) {
+        if (p.st.mode == PassMode::Scan)
+            recordSelection(*p.map, p.st, cur.pos - 1);
+        else
+            ++p.selectionsDone;
+    }
     TrackSet selected;
     int32_t n;
     if (cur.tryUnsigned(n)) {
@@ -341,6 +347,7 @@ int32_t cmdLoop(Parser& p, uint8_t c)
         if (c != '|') st.bend = kBendUnknown;
     }
     if (c != '|') {
+        if (p.map != nullptr && st.mode == PassMode::Scan) recordBracket(*p.map);
         // After a bracket the next note and key pressure cannot rely on
         // what the engine last saw.
         st.lastLength = 0;

@@ -81,7 +81,12 @@ int64_t runCommandLoop(Parser& p)
     TrackState& st = p.st;
     Cursor& cur = st.cur;
     int64_t measured = 0;
+    const bool jumpsOverOtherTracks = p.map != nullptr && st.mode == PassMode::Emit;
     while (cur.pos != cur.end) {
+        if (jumpsOverOtherTracks && !st.active) {
+            jumpToSelection(*p.map, p.selectionsDone, st);
+            if (cur.pos == cur.end) break;
+        }
         setMessageLine(cur.line);
         while (cur.pos != cur.end && (*cur.pos == ' ' || *cur.pos == '\t')) ++cur.pos;
         if (cur.pos == cur.end) break;

@@ -2,6 +2,7 @@
 // found present and their indexes, and the values the header collects.
 #pragma once
 
+#include "selection_map.h"
 #include "track_state.h"
 
 #include <cstdint>
@@ -47,6 +48,10 @@ struct Parser {
     TrackSet interest; // scan: the tracks whose presence is wanted
     TrackSet* found;   // scan: receives the tracks found present
     ChordScratch chord;
+    // Scan: records where the text switches tracks.  Emission: where to
+    // jump over text that is not this track's.
+    SelectionMap* map = nullptr;
+    size_t selectionsDone = 0; // «#» commands run so far (emission)
 
     // A content command has been recognised at this point of the text.
     void content()

@@ -3,6 +3,8 @@
 #include "commands.h"
 #include "zem/command_words.h"
 
+#include <algorithm>
+
 namespace kvt {
 
 void initContext(CompileContext& ctx, const uint8_t* text, uint32_t length, uint16_t conditionMask)
@@ -13,21 +15,27 @@ void initContext(CompileContext& ctx, const uint8_t* text, uint32_t length, uint
     ctx.startConditionMask = conditionMask;
 }
 
-void scanTracks(CompileContext& ctx, const TrackSet& interest, TrackSet& found)
+void scanTracks(CompileContext& ctx, const TrackSet& interest, TrackSet& found, SelectionMap* map)
 {
     if ((found & interest) == interest) return;
-    Parser p{ctx, {}, nullptr, interest, &found, {}};
+    Parser p{.ctx = ctx, .interest = interest, .found = &found, .map = map};
+    if (map != nullptr) {
+        *map = SelectionMap{};
+        map->textLength = ctx.length;
+    }
     resetTrackState(p.st, ctx.text, ctx.length, PassMode::Scan, 0, ctx.startConditionMask);
     try {
         runCommandLoop(p);
     } catch (const ScanComplete&) {
+        return;
     }
+    if (map != nullptr) recordEnd(*map, p.st, ctx.timebaseMax);
 }
 
-void findTracks(CompileContext& ctx)
+void findTracks(CompileContext& ctx, SelectionMap& map)
 {
     TrackSet found;
-    scanTracks(ctx, TrackSet().set(), found);
+    scanTracks(ctx, TrackSet().set(), found, &map);
     recordTracks(ctx, found);
 }
 
@@ -42,9 +50,9 @@ void recordTracks(CompileContext& ctx, const TrackSet& found)
 
 namespace {
 
-void emitTrack(CompileContext& ctx, uint8_t number, ImageWriter& out)
+void emitTrack(CompileContext& ctx, uint8_t number, ImageWriter& out, SelectionMap* map)
 {
-    Parser p{ctx, {}, &out, {}, nullptr, {}};
+    Parser p{.ctx = ctx, .out = &out, .map = map};
     resetTrackState(p.st, ctx.text, ctx.length, PassMode::Emit, number, ctx.startConditionMask);
     runCommandLoop(p);
 }
@@ -70,8 +78,9 @@ void writeHeader(const CompileContext& ctx, ImageWriter& out)
 
 } // namespace
 
-void writeImage(CompileContext& ctx, ImageWriter& out)
+void writeImage(CompileContext& ctx, ImageWriter& out, SelectionMap* map)
 {
+    if (map != nullptr && !map->usable) map = nullptr;
     const uint32_t tableSize = static_cast<uint32_t>(zem::kTrackEntrySize * ctx.trackCount);
     const uint32_t dataStart = static_cast<uint32_t>(zem::kHeaderSize) + tableSize + zem::kExtensionSize;
     ctx.timebaseMax = 0;
@@ -82,7 +91,7 @@ void writeImage(CompileContext& ctx, ImageWriter& out)
     for (unsigned k = 0; k < 256; ++k) {
         if (!ctx.present.test(k)) continue;
         out.seek(position);
-        emitTrack(ctx, static_cast<uint8_t>(k), out);
+        emitTrack(ctx, static_cast<uint8_t>(k), out, map);
         uint32_t end = out.position();
         uint8_t entry[zem::kTrackEntrySize];
         zem::writeU32(entry, position);
@@ -91,6 +100,8 @@ void writeImage(CompileContext& ctx, ImageWriter& out)
         out.bytes(entry, sizeof entry);
         position = end;
     }
+    // Jumped-over text holds timebase commands too; the scan saw them all.
+    if (map != nullptr) ctx.timebaseMax = std::max(ctx.timebaseMax, map->timebaseMax);
     if (ctx.timebaseMax == 0) ctx.timebaseMax = zem::kDefaultTimebase;
     writeHeader(ctx, out);
 }

@@ -19,7 +19,7 @@ int32_t bendBetween(const TrackState& st, int pitch, int base)
 int64_t measureSlurChain(Parser& p)
 {
     uint32_t line = messageLine();
-    Parser ahead{p.ctx, p.st, nullptr, {}, nullptr, {}};
+    Parser ahead{.ctx = p.ctx, .st = p.st};
     ahead.st.mode = PassMode::SlurMeasure;
     ahead.st.slur = true;
     int64_t sum = runCommandLoop(ahead);

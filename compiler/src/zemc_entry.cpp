@@ -24,6 +24,7 @@ struct CompileJob {
     void* user;
 
     CompileContext ctx;
+    SelectionMap map;
     util::FILESET* output = nullptr;
     util::STRSET* message = nullptr;
     ImageWriter* writer = nullptr;
@@ -51,12 +52,12 @@ intptr_t compileBody(void* arg)
     util::fs_set_path(job.output, job.outputPath, nullptr);
     util::fs_fix_case(job.output);
 
-    findTracks(job.ctx);
+    findTracks(job.ctx, job.map);
 
     util::fs_create_file(job.output, 0x80);
     util::fs_open(job.output, util::FileMode::Write);
     job.writer = new ImageWriter(job.output);
-    writeImage(job.ctx, *job.writer);
+    writeImage(job.ctx, *job.writer, &job.map);
     return 0;
 }
 

@@ -35,6 +35,8 @@ constexpr const char* kSilentSnippets[] = {
 constexpr const char* kFaults[] = {
     "c0 ", "] ", "U0 ", "{01 02} ", ", ", "$64 ", ") ", "#300 ", "%0 ", "[1 ", "?300 ", "V,4 ", "'Q5' ", "(c) ",
     "K9000 ", "${F0 41} ", "j", "S+x ", "c4*2 ",
+    // found only while a track's words are written
+    "@0 ", "c&r ", "W99 ", "[ ",
 };
 
 template <size_t N> const char* pick(std::mt19937& rng, const char* const (&list)[N])
