@@ -89,3 +89,15 @@ function(zem_add_fuzz name)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
 endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt, in
+# name order: each is one area of its own.
+function(zem_add_subfolders)
+    file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT children)
+    foreach(child ${children})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+            add_subdirectory(${child})
+        endif()
+    endforeach()
+endfunction()

@@ -2,6 +2,9 @@
 
 #include "temp_dir.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -40,6 +43,24 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     int status = 0;
     waitpid(pid, &status, 0);
     return RunResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outPath), readFile(errPath)};
+}
+
+} // namespace zem_test
+
+namespace zem_test {
+
+void expectProgramCase(const TempDir& dir, const ProgramCase& c)
+{
+    const std::string label = c.program + (c.args.empty() ? "" : " " + c.args[0]);
+    std::vector<std::string> listing = dir.listing();
+    const RunResult result = runProgram(c.program, c.args, dir.path(), {"DISPLAY=", "WAYLAND_DISPLAY="});
+    std::string expected = c.err;
+    for (size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, dir.path());
+    EXPECT_EQ(result.err, expected) << label;
+    EXPECT_EQ(result.status, c.status) << label;
+    listing.insert(listing.end(), c.created.begin(), c.created.end());
+    std::sort(listing.begin(), listing.end());
+    EXPECT_EQ(dir.listing(), listing) << label;
 }
 
 } // namespace zem_test

@@ -18,3 +18,22 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
                      const std::vector<std::string>& env = {});
 
 } // namespace zem_test
+
+namespace zem_test {
+
+class TempDir;
+
+// One run of a program in a prepared folder and what it must leave behind.
+struct ProgramCase {
+    std::string program;
+    std::vector<std::string> args;
+    std::string err; // standard error; "@" stands for the folder's path
+    int status;
+    std::vector<std::string> created; // names that must appear, nothing else
+};
+
+// Runs the case in dir (no display) and checks standard error, the exit
+// status and the folder's new listing with GoogleTest expectations.
+void expectProgramCase(const TempDir& dir, const ProgramCase& c);
+
+} // namespace zem_test

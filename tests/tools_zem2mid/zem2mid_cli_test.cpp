@@ -182,15 +182,8 @@ TEST(Zem2midExport, DeviceMaskSelectsPorts)
 
 TEST(Zem2midCli, MessagesExitCodesAndBackups)
 {
-    struct Case {
-        const char* program;
-        std::vector<std::string> args;
-        std::string err; // "@" stands for the folder
-        int status;
-        std::vector<std::string> created;
-    };
     const std::string banner = "ZEM2MID for Win32 ver 05/07";
-    const std::vector<Case> cases = {
+    const std::vector<zem_test::ProgramCase> cases = {
         {"zem2mid", {"-Q", "a"}, banner + ": Illegal option.\n", 1, {}},
         {"zem2mid", {"-L2x-Q", "a"}, "", 0, {"a.MID"}},
         {"zem2midw", {"-L2x", "a"}, banner + ": Illegal option.\n", 1, {}},
@@ -200,20 +193,11 @@ TEST(Zem2midCli, MessagesExitCodesAndBackups)
         {"zem2midw", {"-L1-D0", "a"}, "", 0, {"a.MID"}},
         {"zem2midw", {"-L1/D0", "a"}, banner + ": Illegal option.\n", 1, {}},
     };
-    for (const Case& c : cases) {
+    for (const zem_test::ProgramCase& c : cases) {
         TempDir dir;
         compile(dir, "a", "c d e");
         dir.write("junk.zem", "not an image at all, but longer than the header");
-        const auto before = dir.listing();
-        const auto result = runProgram(c.program, c.args, dir.path(), {"DISPLAY=", "WAYLAND_DISPLAY="});
-        std::string expected = c.err;
-        for (size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, dir.path());
-        EXPECT_EQ(result.err, expected) << c.program << " " << c.args[0];
-        EXPECT_EQ(result.status, c.status) << c.program << " " << c.args[0];
-        auto listing = before;
-        listing.insert(listing.end(), c.created.begin(), c.created.end());
-        std::sort(listing.begin(), listing.end());
-        EXPECT_EQ(dir.listing(), listing) << c.program << " " << c.args[0];
+        zem_test::expectProgramCase(dir, c);
     }
 }
 

@@ -99,14 +99,7 @@ TEST(ZemcCli, ReplacedOutputsAreKeptAsBackups)
 
 TEST(ZemcCli, MessagesAndExitCodes)
 {
-    struct Case {
-        const char* program;
-        std::vector<std::string> args;
-        std::string err; // "@" stands for the folder
-        int status;
-        std::vector<std::string> created;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<zem_test::ProgramCase> cases = {
         {"zemc", {"-Q", "a.kvt"}, "Illegal option.\n", 1, {}},
         {"zemc", {"a.kvt", "-q"}, "Illegal option.\n", 1, {}},
         {"zemc", {"nosuch"}, "@/nosuch.KVT: File not found\n", 1, {}},
@@ -118,21 +111,12 @@ TEST(ZemcCli, MessagesAndExitCodes)
         {"zemcw", {"nosuch"}, "@/nosuch.KVT: File not found\n", 1, {}},
         {"zemcw", {"-F3-S.bin", "a.kvt"}, "", 0, {"a.bin"}},
     };
-    for (const Case& c : cases) {
+    for (const zem_test::ProgramCase& c : cases) {
         TempDir dir;
         dir.write("a.kvt", "c");
         dir.write("bad.kvt", "c\nd,e");
         dir.write("empty.kvt", "/ nothing but a comment\n");
-        const auto before = dir.listing();
-        const auto result = std::string(c.program) == "zemc" ? zemc(dir, c.args) : zemcw(dir, c.args);
-        std::string expected = c.err;
-        for (size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, dir.path());
-        EXPECT_EQ(result.err, expected) << c.program << " " << c.args[0];
-        EXPECT_EQ(result.status, c.status) << c.program << " " << c.args[0];
-        auto expectedListing = before;
-        expectedListing.insert(expectedListing.end(), c.created.begin(), c.created.end());
-        std::sort(expectedListing.begin(), expectedListing.end());
-        EXPECT_EQ(dir.listing(), expectedListing) << c.program << " " << c.args[0];
+        zem_test::expectProgramCase(dir, c);
     }
 }
 

@@ -1,0 +1,32 @@
+// The main functions of the switch-and-file tools: the console form prints
+// its banner and its messages on the terminal, the windowed form shows
+// message boxes (or standard-error lines without a display).  Both answer
+// --help and --version.
+#pragma once
+
+#include "run_files.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tools {
+
+struct ToolProgram {
+    const char* banner;      // printed first by the console form
+    const char* titlePrefix; // the windowed title: this and the version label
+    const char* usage;       // printed with no argument (console) or --help
+    const char* notice;      // shown by the windowed form when no file is named
+    // Caption of messages about the run itself; null: none (console) or the
+    // title (windowed).
+    const char* runCaption;
+    util::ErrCode illegalOption;
+    // strict: text after a switch's number is illegal (the windowed form).
+    std::function<void(const std::vector<std::string>& words, bool strict)> readSwitches;
+    std::function<int32_t(const std::string& word, ReportFn report)> handleFile;
+};
+
+int runConsoleProgram(int argc, char** argv, const ToolProgram& program);
+int runWindowedProgram(int argc, char** argv, const ToolProgram& program);
+
+} // namespace tools

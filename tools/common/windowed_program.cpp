@@ -1,0 +1,48 @@
+#include "tool_program.h"
+
+#include <platform/message.h>
+#include <platform/message_box.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tools {
+
+namespace {
+
+std::string gTitle;
+const char* gRunCaption = nullptr;
+
+void showMessage(const char* caption, const char* text)
+{
+    if (!caption || !*caption) caption = gRunCaption ? gRunCaption : gTitle.c_str();
+    platform::show_message(caption, text, platform::MessageIcon::Stop);
+}
+
+} // namespace
+
+int runWindowedProgram(int argc, char** argv, const ToolProgram& program)
+{
+    gTitle = titleWithVersionLabel(program.titlePrefix);
+    gRunCaption = program.runCaption;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", gTitle.c_str());
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(program.usage, stdout);
+        return 0;
+    }
+    platform::use_message_boxes(argc, argv);
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    if (std::all_of(words.begin(), words.end(), isSwitchWord)) {
+        platform::show_message(gTitle.c_str(), program.notice, platform::MessageIcon::None);
+        return 0;
+    }
+    return runFiles(words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, true); },
+                                   [&](const std::string& word) { return program.handleFile(word, showMessage); },
+                                   program.illegalOption, showMessage});
+}
+
+} // namespace tools

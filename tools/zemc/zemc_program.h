@@ -1,0 +1,10 @@
+// zemc and zemcw are one program in two forms.
+#pragma once
+
+#include <tool_program.h>
+
+namespace zemc_driver {
+
+const tools::ToolProgram& zemcProgram();
+
+} // namespace zemc_driver
