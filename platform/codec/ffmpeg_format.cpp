@@ -1,10 +1,6 @@
 #include "ffmpeg_codec.h"
 #include "platform/codec.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 #include <algorithm>
 
 namespace platform::ffmpeg {
@@ -12,13 +8,6 @@ namespace platform::ffmpeg {
 namespace {
 constexpr uint16_t kMaxOutputChannels = 2;
 constexpr uint16_t kOutputBits = 16;
-}
-
-AVCodecID codecForWaveTag(uint16_t formatTag)
-{
-    // libavformat's table of RIFF audio tags is the one its WAVE reader uses.
-    const AVCodecTag* tables[] = {avformat_get_riff_audio_tags(), nullptr};
-    return av_codec_get_id(tables, formatTag);
 }
 
 bool isSampleCodec(AVCodecID id)

@@ -91,24 +91,49 @@ bool ensureResampler(AcmStream& s, AVFrame& frame)
     return true;
 }
 
-// Appends frames of interleaved 16-bit samples with `channels` channels to
-// the pending output, keeping dst.channels of them (a missing second channel
-// repeats the first).
-void appendSamples(AcmStream& s, const int16_t* samples, int frames, int channels)
+// Appends `frames` frames to the pending output.  channel[c] points at
+// the first sample of output channel c (for mono sources both point at the
+// one channel); consecutive frames are `stride` samples apart.
+void appendFrames(AcmStream& s, int frames, const int16_t* const channel[2], size_t stride)
 {
-    const size_t outChannels = s.dst.channels;
+    const int outChannels = s.dst.channels;
     size_t start = s.pending.size();
     s.pending.resize(start + static_cast<size_t>(frames) * outChannels * kBytesPerSample);
     uint8_t* out = s.pending.data() + start;
-    for (int f = 0; f < frames; ++f) {
-        const int16_t* in = samples + static_cast<size_t>(f) * channels;
-        for (size_t c = 0; c < outChannels; ++c) {
-            auto v = static_cast<uint16_t>(in[std::min<size_t>(c, channels - 1)]);
+    for (size_t f = 0, at = 0; f < static_cast<size_t>(frames); ++f, at += stride) {
+        for (int c = 0; c < outChannels; ++c) {
+            auto v = static_cast<uint16_t>(channel[c][at]);
             out[0] = static_cast<uint8_t>(v);
             out[1] = static_cast<uint8_t>(v >> 8);
             out += 2;
         }
     }
+}
+
+void appendInterleaved(AcmStream& s, const int16_t* samples, int frames, int channels)
+{
+    const int16_t* channel[2] = {samples, samples + std::min(1, channels - 1)};
+    appendFrames(s, frames, channel, static_cast<size_t>(channels));
+}
+
+// Most codecs already deliver 16-bit samples at the file's rate: those skip
+// the resampler.
+bool appendDirectly(AcmStream& s, const AVFrame& frame)
+{
+    const int channels = frame.ch_layout.nb_channels;
+    if (static_cast<uint32_t>(frame.sample_rate) != s.dst.samplesPerSec)
+        return false;
+    if (frame.format == AV_SAMPLE_FMT_S16) {
+        appendInterleaved(s, reinterpret_cast<const int16_t*>(frame.extended_data[0]), frame.nb_samples, channels);
+        return true;
+    }
+    if (frame.format == AV_SAMPLE_FMT_S16P) {
+        const int16_t* channel[2] = {reinterpret_cast<const int16_t*>(frame.extended_data[0]),
+                                     reinterpret_cast<const int16_t*>(frame.extended_data[std::min(1, channels - 1)])};
+        appendFrames(s, frame.nb_samples, channel, 1);
+        return true;
+    }
+    return false;
 }
 
 void resampleInto(AcmStream& s, const uint8_t* const* data, int frames)
@@ -121,13 +146,14 @@ void resampleInto(AcmStream& s, const uint8_t* const* data, int frames)
     auto* out = reinterpret_cast<uint8_t*>(s.interleaved.data());
     int got = swr_convert(s.resampler, &out, capacity, const_cast<const uint8_t**>(data), frames);
     if (got > 0)
-        appendSamples(s, s.interleaved.data(), got, channels);
+        appendInterleaved(s, s.interleaved.data(), got, channels);
 }
 
 void receiveFrames(AcmStream& s)
 {
     while (avcodec_receive_frame(s.context, s.frame) == 0) {
-        if (s.frame->nb_samples > 0 && s.frame->ch_layout.nb_channels > 0 && ensureResampler(s, *s.frame))
+        if (s.frame->nb_samples > 0 && s.frame->ch_layout.nb_channels > 0 && !appendDirectly(s, *s.frame)
+            && ensureResampler(s, *s.frame))
             resampleInto(s, s.frame->extended_data, s.frame->nb_samples);
         av_frame_unref(s.frame);
     }

@@ -118,6 +118,8 @@ const ToolCase kToolCases[] = {
     {"ima_adpcm_mono", 0x11, "mono.wav", false, "-c:a adpcm_ima_wav"},
     {"ms_adpcm", 0x02, "stereo.wav", false, "-c:a adpcm_ms"},
     {"ms_adpcm_mono", 0x02, "mono.wav", false, "-c:a adpcm_ms"},
+    {"yamaha_adpcm", 0x20, "mono.wav", false, "-c:a adpcm_yamaha"},
+    {"g726", 0x45, "mono.wav", false, "-c:a g726 -b:a 32k"},
 };
 
 TEST_F(CodecCompare, DecodesLikeTheReferenceTool)
