@@ -77,6 +77,18 @@ TEST(CompileEntry, NullCallbackStillFails)
     EXPECT_EQ(zemc(reinterpret_cast<const uint8_t*>(text.data()), 3, nullptr, path.c_str(), 0, nullptr, nullptr), -1);
 }
 
+TEST(CompileEntry, NullTextOfLengthZeroIsAnEmptyText)
+{
+    std::string path = scratchDir() + "/null-text.zem";
+    Compiled c;
+    auto record = [](void* user, const char* message, const char*) {
+        static_cast<Compiled*>(user)->message = message;
+    };
+    EXPECT_EQ(zemc(nullptr, 0, nullptr, path.c_str(), 0, record, &c), -1);
+    EXPECT_EQ(c.message, "Empty effective track.");
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 TEST(CompileEntry, ReservedDeviceNamesAreRefusedWithoutAFile)
 {
     for (const char* name : {"CON.zem", "con", "aux.zem", "LPT1.zem", "song$"}) {
