@@ -19,13 +19,15 @@ namespace {
 // Delivered as meta type 1 when a song starts.
 constexpr char kGeneratorNotice[] = "Played by zemplay, ZEM image format 0.47";
 
-// Commands one track may run in one tick.  Loops without waits can repeat
-// without end (an endless loop around a wait of 0 ticks, nested counted
-// loops); past this budget the track continues in the next tick.
-constexpr uint32_t kCommandsPerTick = 1u << 16;
+// Commands one track may run in one tick, and all tracks in one unit.
+// Loops without waits can repeat without end (an endless loop around a wait
+// of 0 ticks, nested counted loops); past these budgets the commands wait
+// for the next tick or unit, so that an advance always returns.
+constexpr uint32_t kCommandsPerTick = 1u << 12;
+constexpr uint32_t kCommandsPerUnit = 1u << 18;
 // Ticks one advance may run in skip mode, where no unit is counted; the
 // next advance goes on skipping.
-constexpr uint32_t kSkippedTicksPerAdvance = 1u << 22;
+constexpr uint32_t kSkippedTicksPerAdvance = 1u << 16;
 
 int deliverMeta(Instance& in, unsigned type, const uint8_t* payload, uint32_t length)
 {
@@ -71,7 +73,9 @@ void runTrackCommands(Instance& in, unsigned index)
             }
             break;
         }
-        if (budget-- == 0) break;
+        if (budget == 0 || in.unitBudget == 0) break;
+        --budget;
+        --in.unitBudget;
         executeCommand(in, index);
     }
     if (t.running && t.wait) --t.wait;
@@ -186,6 +190,7 @@ void unitStep(Instance& in, uint32_t increment, Progress& progress)
     in.fraction = static_cast<uint32_t>(sum > UINT32_MAX ? UINT32_MAX : sum);
     while (in.fraction > 0xFFFF && !isHalted(in)) {
         in.fraction -= 0x10000;
+        in.unitBudget = kCommandsPerUnit;
         ++in.unitsSinceTick;
         in.phase += 256;
         while (in.phase >= in.tempoPeriod && !isHalted(in)) {

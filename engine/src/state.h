@@ -206,6 +206,7 @@ struct Instance {
     TempoSlide tempoSlide;
     uint16_t tempoSlideInterval, tempoSlideRandom;
     uint32_t phase, unitsSinceTick;
+    uint32_t unitBudget; // commands left in this unit
     uint8_t skip, skipAtTickStart;
     bool started, finished;
     int result;

@@ -47,9 +47,7 @@ int RecordingHost::record(const char* kind, const std::string& details)
 {
     log.push_back(std::to_string(unit) + "/" + std::to_string(tick) + " " + kind + (details.empty() ? "" : " ") +
                   details);
-    int count = 0;
-    for (const auto& line : log)
-        if (eventName(line) == kind) ++count;
+    int count = ++counts[kind];
     auto it = answers.find(kind);
     if (it == answers.end()) return 0;
     auto answer = it->second.find(count);

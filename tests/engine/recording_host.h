@@ -45,6 +45,9 @@ public:
     std::vector<std::string> onlyUnstamped(std::initializer_list<const char*> names) const;
 
     int record(const char* kind, const std::string& details);
+
+private:
+    std::map<std::string, int> counts;
 };
 
 // An image with its instance; closes it at the end.

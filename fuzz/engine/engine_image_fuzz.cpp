@@ -1,0 +1,93 @@
+// Any bytes as an image: construct, play a bounded number of units with an
+// error callback that lets playback go on, poke every query, close.  The
+// callbacks read every buffer the engine hands out, so that a bad pointer or
+// length shows up under the sanitizers.
+#include "zemplay.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+struct Host {
+    uint8_t exclusive[256];
+    uint32_t checksum = 0;
+    uint32_t events = 0;
+};
+
+Host& host(void* u) { return *static_cast<Host*>(u); }
+
+void touch(void* u, const void* p, int n)
+{
+    const auto* b = static_cast<const uint8_t*>(p);
+    for (int i = 0; i < n; ++i) host(u).checksum += b[i];
+    ++host(u).events;
+}
+
+int channelEvent(void* u, int, int, int, int, int)
+{
+    ++host(u).events;
+    return 0;
+}
+
+dp_options makeOptions()
+{
+    dp_options o{};
+    o.error = [](void*, uint32_t, int) { return 0; };
+    o.note_off = channelEvent;
+    o.note_on = channelEvent;
+    o.key_pressure = channelEvent;
+    o.control_change = channelEvent;
+    o.program_change = [](void* u, int, int, int, int) { return channelEvent(u, 0, 0, 0, 0, 0); };
+    o.channel_pressure = [](void* u, int, int, int, int) { return channelEvent(u, 0, 0, 0, 0, 0); };
+    o.pitch_bend = [](void* u, int, int, int, int) { return channelEvent(u, 0, 0, 0, 0, 0); };
+    o.exclusive_buffer = [](void* u, int, int, int n) -> uint8_t* {
+        return n <= static_cast<int>(sizeof host(u).exclusive) ? host(u).exclusive : nullptr;
+    };
+    o.exclusive_send = [](void* u, int, int, int n) {
+        touch(u, host(u).exclusive, n);
+        return 0;
+    };
+    o.text = [](void* u, int, const char* s, int n) {
+        touch(u, s, n + 1); // the NUL after the text too
+        return 0;
+    };
+    o.meta_event = [](void* u, int, int, const uint8_t* p, int n) {
+        touch(u, p, n);
+        return 0;
+    };
+    // Leave endless loops after a few passes, as the exporter can.
+    o.endless_loop_pass = [](void*, int, uint32_t pass) { return pass > 3 ? 1 : 0; };
+    return o;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    Host h;
+    dp_options o = makeOptions();
+    int error = 0;
+    int ports = size > 0 ? (data[0] & 15) + 1 : 1;
+    dp_player* p = dp_const(ports, data, size, &o, sizeof o, &h, &error);
+    if (!p) return 0;
+    for (int step = 0; step < 4 && !p->finished(p); ++step) p->advance_units(p, 8, 0x10000);
+    p->advance_ticks(p, 4, 0x10000);
+    char text[8];
+    p->title_text(p, text, sizeof text);
+    p->notice_text(p, text, sizeof text);
+    p->meta190_text(p, text, sizeof text);
+    p->meta191_text(p, text, sizeof text);
+    uint8_t bar[DP_BAR_COUNTER_SIZE];
+    p->bar_counter(p, bar, sizeof bar);
+    p->resend_controller(p, 0, 0xFFFF, 0xFFFF, 7);
+    p->resend_key_pressure(p, 0, 0xFFFF, 0x0001, 60);
+    p->resend_program(p, 0, 0x0001, 0xFFFF);
+    p->resend_pitch_bend(p, 0, 0x0001, 0xFFFF);
+    p->resend_channel_pressure(p, 0, 0x0001, 0xFFFF);
+    p->release_notes(p, 0xFFFF, 0xFFFF);
+    p->reset(p);
+    p->advance_units(p, 4, 0x10000);
+    p->close(p);
+    return 0;
+}
