@@ -22,9 +22,10 @@ ffmpeg -nostdin -v error -y -i "$work/pcm16.wav" -c:a adpcm_ima_wav "$work/ima.w
 
 for name in pcm16 pcm24 ima; do
     in="$work/$name.wav"
-    hyperfine --style basic --warmup 2 --runs 15 --export-csv "$work/$name.csv" \
-        -n qzdecode "'$qzdecode' '$in' > '$work/qz.raw' 2>/dev/null" \
-        -n sox "sox '$in' -t raw -e signed -b 16 '$work/sox.raw'" >/dev/null
+    # No shell in between: both processes are timed alone, each writing a file.
+    hyperfine -N --style none --warmup 3 --runs 20 --output "$work/qz.raw" --export-csv "$work/$name.csv" \
+        -n qzdecode "$qzdecode $in" \
+        -n sox "sox $in -t raw -e signed -b 16 $work/sox.raw"
     awk -F, -v name="$name" '
         NR == 2 { qz = $2 }
         NR == 3 { sx = $2 }
