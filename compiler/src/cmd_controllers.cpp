@@ -11,8 +11,6 @@ namespace kvt {
 
 namespace {
 
-uint32_t asUnsigned(int32_t v) { return static_cast<uint32_t>(v); }
-
 // A 7-bit value; 128 or more raises "Illegal parameter".
 uint32_t check7Bit(int32_t v)
 {

@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "image_writer.h"
+#include "value_syntax.h"
 #include "zem/command_words.h"
 
 #include <vector>
@@ -9,8 +10,6 @@
 namespace kvt {
 
 namespace {
-
-uint32_t asUnsigned(int32_t v) { return static_cast<uint32_t>(v); }
 
 // Modulator targets: controllers 0..127, and -6..-1 for release velocity,
 // tempo, gate offset, gate ratio, velocity and pitch bend.

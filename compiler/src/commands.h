@@ -21,7 +21,7 @@ int32_t cmdLineFeed(Parser& p, uint8_t c);
 int32_t cmdComment(Parser& p, uint8_t c);
 int32_t cmdStrayComma(Parser& p, uint8_t c);
 
-// Structure: tracks, loops, settings, texts, tempo.
+// Structure: settings, texts, tempo; track flow: tracks, resume, loops.
 int32_t cmdTrackSelect(Parser& p, uint8_t c);
 int32_t cmdTimebase(Parser& p, uint8_t c);
 int32_t cmdText(Parser& p, uint8_t c);

@@ -14,6 +14,9 @@ inline int32_t wrapAdd(int32_t a, int32_t b)
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// A number read as unsigned: the text's numbers are 32-bit patterns.
+inline uint32_t asUnsigned(int32_t v) { return static_cast<uint32_t>(v); }
+
 // truncate(v + 0.5) in single precision, saturated to the 32-bit range.
 int32_t roundTicks(float v);
 
