@@ -1,17 +1,15 @@
 // The mid2kvt program run for real in a temporary folder: file naming, fix
 // case, backups, messages with their captions, and exit codes.
+#include "run_program.h"
 #include "smf_bytes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace mid2kvt_test {
 namespace {
@@ -22,18 +20,6 @@ const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
 const Bytes kTune = mthd(0, 1, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd);
 const std::string kTuneText = "#0 %1920 `+1 /----------\r\n :0 @1\r\n /[end of track]\r\n\r\n";
 const std::string kBanner = "MID2KVT for Win32 \xE4\xB9\x99\xE6\x88\x8C\xE6\x96\x87\xE6\x9C\x88\xE7\x89\x88";
-
-struct RunResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string read_text(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 void write_bytes(const fs::path& p, const Bytes& b)
 {
@@ -66,31 +52,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    RunResult run(const std::vector<std::string>& args)
-    {
-        const fs::path out = dir_ / ".stdout", err = dir_ / ".stderr";
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(dir_.c_str()) != 0)
-                _exit(99);
-            const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(o, 1);
-            dup2(e, 2);
-            std::vector<char*> argv{const_cast<char*>(ZEM_BIN_DIR "/mid2kvt")};
-            for (const std::string& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(98);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        RunResult r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_text(out), read_text(err)};
-        fs::remove(out);
-        fs::remove(err);
-        return r;
-    }
+    RunResult run(const std::vector<std::string>& args) { return run_program(ZEM_BIN_DIR "/mid2kvt", args, dir_); }
 
     // The names in the folder, sorted.
     std::vector<std::string> listing()
