@@ -34,7 +34,6 @@ bool readChunks(WavState& s, const dw_host* host)
     if (seekTo(s.reader, host, afterFmt) && findChunk(s.reader, host, "fact", fact) && fact.size >= kMinFactSize) {
         if (!(s.factCopy = copyChunk(s, host, fact)))
             return false;
-        s.factSize = fact.size;
     }
     // "data" is searched from after "fmt " whether or not "fact" came first,
     // so files that keep "fact" after "data" still open.
@@ -98,7 +97,6 @@ bool setUpFormat(WavState& s)
     s.output.channels = w.channels > 1 ? 2 : 1;
     s.output.bits = s.format.kind == SampleKind::Pcm && w.bitsPerSample == 8 ? 8 : 16;
     s.outBlock = s.output.channels * s.output.bits / 8;
-    s.outBytesPerSec = s.outBlock * w.samplesPerSec;
     if (!(isCompressed(s) ? setUpCompressed(s) : setUpUncompressed(s)))
         return false;
 

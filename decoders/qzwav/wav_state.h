@@ -24,12 +24,10 @@ struct WavState {
     uint8_t* fmtCopy;
     size_t fmtSize;
     uint8_t* factCopy;
-    size_t factSize;
     WaveFormat format;
     InputLayout input;
     OutputLayout output;
     unsigned outBlock;  // bytes per output frame
-    uint32_t outBytesPerSec;
     bool isDirect;      // input frames are output frames: read without conversion
     uint64_t dataStart; // absolute positions from here on
     uint64_t dataSize;
