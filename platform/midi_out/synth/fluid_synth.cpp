@@ -1,0 +1,166 @@
+// The built-in synthesizer's core over FluidSynth.
+#include "platform/midi_synth.h"
+
+#include <fluidsynth.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+constexpr int kChannels = kSynthPorts * 16;
+constexpr int kDrumChannel = 9;
+// FluidSynth marks its free voices with channel number 255, so a message
+// for that channel would reach every free voice and corrupt the synth; the
+// last channel of the last port stays mute.
+constexpr int kUnusableChannel = 255;
+
+class FluidMidiSynth final : public MidiSynth {
+public:
+    FluidMidiSynth(fluid_settings_t* settings, fluid_synth_t* synth) : settings_(settings), synth_(synth)
+    {
+        // General MIDI's percussion channel on every port, not only the first.
+        // The program change takes the drum bank for the new type.
+        for (int port = 1; port < kSynthPorts; ++port) {
+            fluid_synth_set_channel_type(synth_, port * 16 + kDrumChannel, CHANNEL_TYPE_DRUM);
+            fluid_synth_program_change(synth_, port * 16 + kDrumChannel, 0);
+        }
+    }
+    ~FluidMidiSynth() override
+    {
+        delete_fluid_synth(synth_);
+        delete_fluid_settings(settings_);
+    }
+
+    void shortMessage(int port, uint32_t packed) override
+    {
+        if (port < 0 || port >= kSynthPorts) return;
+        std::lock_guard guard(lock_);
+        const int status = packed & 0xF0;
+        const int channel = port * 16 + static_cast<int>(packed & 0x0F);
+        if (channel == kUnusableChannel) return;
+        const int data1 = packed >> 8 & 0x7F;
+        const int data2 = packed >> 16 & 0x7F;
+        switch (status) {
+        case 0x80: fluid_synth_noteoff(synth_, channel, data1); break;
+        case 0x90:
+            if (data2 == 0) fluid_synth_noteoff(synth_, channel, data1);
+            else fluid_synth_noteon(synth_, channel, data1, data2);
+            break;
+        case 0xA0: fluid_synth_key_pressure(synth_, channel, data1, data2); break;
+        case 0xB0: fluid_synth_cc(synth_, channel, data1, data2); break;
+        case 0xC0: fluid_synth_program_change(synth_, channel, data1); break;
+        case 0xD0: fluid_synth_channel_pressure(synth_, channel, data1); break;
+        case 0xE0: fluid_synth_pitch_bend(synth_, channel, data1 | data2 << 7); break;
+        default: break; // system messages have no meaning for the synthesizer
+        }
+    }
+
+    void exclusive(int port, const uint8_t* bytes, size_t count) override
+    {
+        if (port < 0 || port >= kSynthPorts || !bytes) return;
+        // FluidSynth takes the bytes between F0 and F7.
+        if (count > 0 && bytes[0] == 0xF0) ++bytes, --count;
+        if (count > 0 && bytes[count - 1] == 0xF7) --count;
+        if (count == 0) return;
+        std::lock_guard guard(lock_);
+        fluid_synth_sysex(synth_, reinterpret_cast<const char*>(bytes), static_cast<int>(count), nullptr, nullptr,
+                          nullptr, 0);
+    }
+
+    void render(int16_t* stereo, size_t frames) override
+    {
+        // FluidSynth takes an int count: long renders go in pieces.
+        constexpr size_t kPiece = 1 << 16;
+        std::lock_guard guard(lock_);
+        while (frames > 0) {
+            const size_t n = frames < kPiece ? frames : kPiece;
+            fluid_synth_write_s16(synth_, static_cast<int>(n), stereo, 0, 2, stereo, 1, 2);
+            stereo += 2 * n;
+            frames -= n;
+        }
+    }
+
+    bool hasActiveVoices() const override
+    {
+        std::lock_guard guard(lock_);
+        return fluid_synth_get_active_voice_count(synth_) > 0;
+    }
+
+private:
+    // FluidSynth's own lock does not cover rendering against messages from
+    // another thread.
+    mutable std::mutex lock_;
+    fluid_settings_t* settings_;
+    fluid_synth_t* synth_;
+};
+
+void quietLog(int, const char*, void*) {}
+
+class OfflinePort final : public MidiOutPort {
+public:
+    OfflinePort(MidiSynth& synth, int port) : synth_(synth), port_(port) {}
+    bool shortMessage(uint32_t packed) override
+    {
+        synth_.shortMessage(port_, packed);
+        return true;
+    }
+    bool longMessage(MidiLongMessage& message) override
+    {
+        if (!message.data || message.length == 0) return false;
+        synth_.exclusive(port_, message.data, message.length);
+        message.done = true;
+        return true;
+    }
+
+private:
+    MidiSynth& synth_;
+    int port_;
+};
+
+} // namespace
+
+std::unique_ptr<MidiOutPort> synthPort(MidiSynth& synth, int port)
+{
+    return port >= 0 && port < kSynthPorts ? std::make_unique<OfflinePort>(synth, port) : nullptr;
+}
+
+std::string synthSoundFontPath()
+{
+    const char* chosen = std::getenv("ZEM_SOUNDFONT");
+    return chosen && *chosen ? chosen : kDefaultSoundFont;
+}
+
+std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundFont, double gain, std::string* error)
+{
+    // FluidSynth's warnings (a missing preset, say) are not the user's concern.
+    fluid_set_log_function(FLUID_WARN, quietLog, nullptr);
+    fluid_set_log_function(FLUID_INFO, quietLog, nullptr);
+    fluid_set_log_function(FLUID_DBG, quietLog, nullptr);
+
+    fluid_settings_t* settings = new_fluid_settings();
+    if (!settings) {
+        if (error) *error = "cannot create the synthesizer settings";
+        return nullptr;
+    }
+    fluid_settings_setnum(settings, "synth.sample-rate", kSynthSampleRate);
+    fluid_settings_setnum(settings, "synth.gain", gain);
+    fluid_settings_setint(settings, "synth.midi-channels", kChannels);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    if (!synth) {
+        delete_fluid_settings(settings);
+        if (error) *error = "cannot create the synthesizer";
+        return nullptr;
+    }
+    if (fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) {
+        delete_fluid_synth(synth);
+        delete_fluid_settings(settings);
+        if (error) *error = "cannot load the SoundFont " + soundFont;
+        return nullptr;
+    }
+    return std::make_unique<FluidMidiSynth>(settings, synth);
+}
+
+} // namespace platform
