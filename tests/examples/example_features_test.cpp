@@ -27,6 +27,10 @@ const std::vector<ExampleFeatures> kExamples = {
     {"loops.kvt", {"endless loop"}},
     {"sysex_macros.kvt", {"GS reset", "Roland checksums"}},
     {"tempo.kvt", {"tempo ramp", "tempo curve"}},
+    {"demo.kvt",
+     {"several lengths", "octaves", "strum", "velocity curve", "slur", "portamento", "bend range",
+      "controller slide", "vibrato", "endless loop", "GS reset", "Roland checksums", "tempo ramp", "drums",
+      "ensemble", "title and notice"}},
 };
 
 void PrintTo(const ExampleFeatures& e, std::ostream* os) { *os << e.score; }
