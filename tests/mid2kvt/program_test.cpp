@@ -194,5 +194,32 @@ TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)
     EXPECT_EQ(listing().size(), 5u);
 }
 
+// AddressSanitizer reserves more address space than any useful limit, and
+// the program is built as this test is.
+#if defined(__SANITIZE_ADDRESS__)
+#define MID2KVT_TEST_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MID2KVT_TEST_UNDER_ASAN 1
+#endif
+#endif
+
+#ifndef MID2KVT_TEST_UNDER_ASAN
+TEST_F(ProgramTest, AChunkTooLargeForMemoryEndsTheRunWithOutOfMemory)
+{
+    // One chunk of 8 million note-ons under running status: its event list
+    // needs about 200 MB, the program gets 160 MB of address space.
+    Bytes events{0x00, 0x90, 60, 100};
+    for (int i = 0; i < 8'000'000; ++i)
+        events.insert(events.end(), {0x00, 60, 100});
+    write_bytes(dir_ / "huge.mid", mthd(0, 1, 96) + mtrk(events));
+    write_bytes(dir_ / "after.mid", kTune);
+    const RunResult r = run_program(ZEM_BIN_DIR "/mid2kvt", {"huge", "after"}, dir_, 160u << 20);
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, kBanner + ": Out of memory\n");
+    EXPECT_FALSE(fs::exists(dir_ / "after.KVT"));
+}
+#endif
+
 } // namespace
 } // namespace mid2kvt_test

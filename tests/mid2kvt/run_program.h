@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -25,9 +26,10 @@ inline std::string read_text(const std::filesystem::path& p)
 }
 
 // program: a path; args: the words after it.  Output is captured through
-// two files in `dir` that are removed again.
+// two files in `dir` that are removed again.  A nonzero memory_limit caps
+// the program's address space (bytes).
 inline RunResult run_program(const std::string& program, const std::vector<std::string>& args,
-                             const std::filesystem::path& dir)
+                             const std::filesystem::path& dir, rlim_t memory_limit = 0)
 {
     const std::filesystem::path out = dir / ".stdout", err = dir / ".stderr";
     const pid_t pid = fork();
@@ -38,6 +40,10 @@ inline RunResult run_program(const std::string& program, const std::vector<std::
         const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(o, 1);
         dup2(e, 2);
+        if (memory_limit != 0) {
+            const rlimit limit{memory_limit, memory_limit};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));

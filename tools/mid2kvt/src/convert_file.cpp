@@ -10,8 +10,9 @@
 #include "util/strset.h"
 #include "util/uerr.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
+#include <new>
 #include <string>
 
 namespace mid2kvt {
@@ -37,6 +38,17 @@ void raise_if(ReadError e)
 {
     if (e != ReadError::None)
         util::uerr_raise(static_cast<util::ErrCode>(e));
+}
+
+// The event list of a huge chunk may not fit in memory: that is the
+// library's "Out of memory", which ends the run instead of aborting it.
+ReadError convert_within_memory(const uint8_t* data, uint32_t size, const SmfHeader& header, FileSink& sink)
+{
+    try {
+        return convert_tracks(data, size, header, sink);
+    } catch (const std::bad_alloc&) {
+        util::uerr_raise(util::kErrOutOfMemory);
+    }
 }
 
 void move_existing_aside(const char* path)
@@ -72,7 +84,7 @@ intptr_t convert_body(void* arg)
     job.caption = util::fs_path(job.out);
 
     FileSink sink(job.out);
-    const ReadError error = convert_tracks(data, size, header, sink);
+    const ReadError error = convert_within_memory(data, size, header, sink);
     sink.flush();
     raise_if(error);
     util::fs_close(job.out);
