@@ -59,6 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"c&V10,4&d", "C0BC 0090 0030 C518 070A 0030 FFDF 1FFE 0030"},
         Golden{"=269,0 c&d", "C0BC 0060 0030 0030"}, Golden{"`+4 c&d", "C0BC 0060 0030 FFDF 02AA 0030"},
         Golden{"c&#1 d #0 e", "C0BC 0060 0030 FFDF 1FFF 0030"},
+        // an option item inside the chain does not cut the measurement short
+        Golden{"c&`-1 d", "C0BC 0060 0030 FFDF 1FFE 0030"},
         Golden{"(c g)4", "C0BC 0030 FFE2 1FFF"}, Golden{"(c d e)8", "C0BC 0018 FFE6 1FFF 1FFE"},
         Golden{"(c d)8 c", "C0BC 0018 FFE2 1FFE FFDE C1BC 0030"}, Golden{"`+1 (c d)", "C0BC 0030 FFE0 1FFE"},
         Golden{"(c d)2&e4", "C0BC 0090 FFE3 1FFE 0060 FFDF 1FFF 0030"}, Golden{"c ()", "C1BC 0030 FFDE"},
