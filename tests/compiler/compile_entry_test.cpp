@@ -2,6 +2,7 @@
 // not, reserved device names, file errors, case and the version.
 #include "compile_helper.h"
 
+#include "util/uerr.h"
 #include "zem/command_words.h"
 #include "zemcmain.h"
 
@@ -107,6 +108,24 @@ TEST(CompileEntry, UnwritableOutputReportsTheFullPath)
     EXPECT_EQ(c.result, -1);
     EXPECT_EQ(c.message, "File cannot write");
     EXPECT_EQ(c.name, dir + "/out.zem");
+}
+
+TEST(CompileEntry, OtherUtilityErrorsReachTheCallersFrame)
+{
+    // a path beyond the path limit is refused by the file layer with a code
+    // that the compiler does not report itself
+    std::string path = scratchDir() + "/" + std::string(5000, 'x') + ".zem";
+    std::string text = "c";
+    int calls = 0;
+    auto count = [](void* user, const char*, const char*) { ++*static_cast<int*>(user); };
+    util::ErrCode code = 0;
+    try {
+        zemc(reinterpret_cast<const uint8_t*>(text.data()), 1, nullptr, path.c_str(), 0, count, &calls);
+    } catch (const util::UerrRaised& e) {
+        code = e.code;
+    }
+    EXPECT_EQ(code, util::kErrFilesetParam);
+    EXPECT_EQ(calls, 0);
 }
 
 TEST(CompileEntry, ExistingOutputIsReplaced)
