@@ -135,7 +135,9 @@ std::string synthSoundFontPath()
 
 std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundFont, double gain, std::string* error)
 {
-    // FluidSynth's warnings (a missing preset, say) are not the user's concern.
+    // FluidSynth's own errors and warnings (a missing preset, say) are not
+    // the user's concern: the callers report what failed in their words.
+    fluid_set_log_function(FLUID_ERR, quietLog, nullptr);
     fluid_set_log_function(FLUID_WARN, quietLog, nullptr);
     fluid_set_log_function(FLUID_INFO, quietLog, nullptr);
     fluid_set_log_function(FLUID_DBG, quietLog, nullptr);

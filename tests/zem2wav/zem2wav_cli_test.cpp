@@ -1,0 +1,180 @@
+// zem2wav run for real: WAVE files read back by the project's decoder and
+// by sox, song lengths under the loop switches, output names and backups,
+// messages and exit codes, and the temporary image of a KVT source.
+#include "run_program.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+using zem_test::runProgram;
+using zem_test::TempDir;
+
+constexpr uint64_t kRate = 44100;
+constexpr uint64_t kMaxTailFrames = 5 * kRate;
+
+uint32_t le32(const std::string& b, size_t at)
+{
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+           uint32_t(uint8_t(b[at + 3])) << 24;
+}
+
+// Frames of a WAVE file as its header states them (0 when malformed).
+uint64_t waveFrames(const std::string& bytes)
+{
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || le32(bytes, 4) != bytes.size() - 8) return 0;
+    return le32(bytes, 40) / 4;
+}
+
+// Output of a shell command and its status.
+std::pair<int, std::string> shell(const std::string& command)
+{
+    std::string out;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return {-1, out};
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    return {pclose(pipe), out};
+}
+
+TEST(Zem2wavCli, ReadBackByTheDecoderAndBySox)
+{
+    TempDir dir;
+    dir.write("song.kvt", "#0 T120 @1 v100 l4 o4 c e g > c\n#1 :9 v110 l8 [8 c ]\n");
+    const auto result = runProgram("zem2wav", {"song.kvt"}, dir.path());
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string wave = dir.read("song.WAV");
+    const uint64_t frames = waveFrames(wave);
+    // Two seconds of notes after the engine's 10 ms lead-in, then the tail.
+    EXPECT_GE(frames, 2010 * kRate / 1000);
+    EXPECT_LE(frames, 2010 * kRate / 1000 + kMaxTailFrames);
+    char line[64];
+    std::snprintf(line, sizeof line, ": %.3f s\n", double(frames) / kRate);
+    EXPECT_NE(result.out.find(dir.file("song.WAV") + line), std::string::npos) << result.out;
+
+    const auto decoded = runProgram("qzdecode", {"song.WAV"}, dir.path());
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    EXPECT_NE(decoded.err.find("channels 2, bytes per sample 2,"), std::string::npos) << decoded.err;
+    EXPECT_NE(decoded.err.find("rate 44100 Hz, frames " + std::to_string(frames)), std::string::npos) << decoded.err;
+    EXPECT_TRUE(decoded.out == wave.substr(44)) << "decoded PCM differs from the file's samples";
+
+    const auto [status, soxOut] = shell("sox -V2 '" + dir.file("song.WAV") + "' -n stat");
+    EXPECT_EQ(status, 0) << soxOut;
+    EXPECT_EQ(soxOut.find("WARN"), std::string::npos) << soxOut;
+    EXPECT_NE(soxOut.find("Length (seconds):"), std::string::npos) << soxOut;
+    double maxAmplitude = 0;
+    const size_t at = soxOut.find("Maximum amplitude:");
+    ASSERT_NE(at, std::string::npos);
+    std::sscanf(soxOut.c_str() + at, "Maximum amplitude: %lf", &maxAmplitude);
+    EXPECT_GT(maxAmplitude, 0.05) << "the song should be heard";
+}
+
+TEST(Zem2wavCli, LoopDelayAndFadeSetTheLength)
+{
+    // One pass of the loop is 500 ms; 10 ms of lead-in come first.
+    TempDir dir;
+    dir.write("loop.kvt", "T120 v100 [0 c4 ]\n");
+    ASSERT_EQ(runProgram("zemc", {"loop"}, dir.path()).status, 0);
+    struct Case {
+        std::vector<std::string> switches;
+        uint64_t songMs;
+    };
+    const Case cases[] = {
+        {{}, 10 + 1000 + 1000 + 9001},     // two passes, 1 s delay, 9 s fade
+        {{"-L1", "-D0", "-F499"}, 10 + 500 + 500},
+        {{"-L1-D200-F0"}, 10 + 500 + 200 + 1},
+        {{"-Z"}, 10 + 500},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.switches;
+        args.push_back("loop");
+        std::remove(dir.file("loop.WAV").c_str());
+        const auto result = runProgram("zem2wav", args, dir.path());
+        ASSERT_EQ(result.status, 0) << result.err;
+        const uint64_t frames = waveFrames(dir.read("loop.WAV"));
+        const uint64_t song = c.songMs * kRate / 1000;
+        const std::string label = c.switches.empty() ? "defaults" : c.switches[0];
+        EXPECT_GE(frames + 2 * 441, song) << label; // within 2 ms of the song's end
+        EXPECT_LE(frames, song + kMaxTailFrames) << label;
+    }
+}
+
+TEST(Zem2wavCli, MessagesExitCodesAndBackups)
+{
+    const std::string banner = "ZEM2WAV ver 0.47";
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> env;
+        std::string err; // "@" stands for the folder
+        int status;
+        std::vector<std::string> created;
+    };
+    const std::vector<Case> cases = {
+        {{"-Q", "a"}, {}, banner + ": Illegal option.\n", 1, {}},
+        {{"nosuch", "a"}, {}, "@/nosuch.ZEM: File not found\n", 1, {"a.WAV"}},
+        {{"junk.zem"}, {}, "@/junk.zem: ZEM format error.\n", 1, {}},
+        {{"bad.kvt"}, {}, "@/bad.kvt: Loop still open in 2.\n", 1, {}},
+        {{"aux.zem"}, {}, "@/aux.zem: CON\\CON-Proof affected.\n", 1, {}},
+        {{"a"}, {"ZEM_SOUNDFONT=/nonexistent/gm.sf2"},
+         "@/a.ZEM: Synthesizer not available: cannot load the SoundFont /nonexistent/gm.sf2.\n", 1, {}},
+        {{"a.kvt", "-Z"}, {}, "", 0, {"a.WAV"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        TempDir tmp;
+        dir.write("a.kvt", "T200 c\n");
+        ASSERT_EQ(runProgram("zemc", {"a"}, dir.path()).status, 0);
+        dir.write("junk.zem", "not an image");
+        dir.write("bad.kvt", "c\n[2 c\n");
+        const auto before = dir.listing();
+        std::vector<std::string> env = c.env;
+        env.push_back("TMPDIR=" + tmp.path());
+        const auto result = runProgram("zem2wav", c.args, dir.path(), env);
+        std::string err = c.err;
+        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.path());
+        const std::string label = c.args[0];
+        EXPECT_EQ(result.err, err) << label;
+        EXPECT_EQ(result.status, c.status) << label;
+        std::vector<std::string> expected = before;
+        expected.insert(expected.end(), c.created.begin(), c.created.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(dir.listing(), expected) << label;
+        EXPECT_TRUE(tmp.listing().empty()) << label << ": the temporary image is removed";
+    }
+}
+
+TEST(Zem2wavCli, ExistingOutputMovesToItsBackupName)
+{
+    TempDir dir;
+    dir.write("a.kvt", "T200 c\n");
+    dir.write("a.WAV", "older");
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.WAV"), 2024, 2, 29, 23, 59, 59));
+    dir.write("a_20240229235959.WAV", "oldest");
+    ASSERT_EQ(runProgram("zem2wav", {"a.kvt"}, dir.path()).status, 0);
+    EXPECT_EQ(dir.read("a_20240229235959.WAV"), "oldest");
+    EXPECT_EQ(dir.read("a_20240301000000.WAV"), "older");
+    EXPECT_GT(waveFrames(dir.read("a.WAV")), 0u);
+}
+
+TEST(Zem2wavCli, HelpVersionAndUsage)
+{
+    TempDir dir;
+    struct Case {
+        std::vector<std::string> args;
+        bool usage;
+    };
+    const Case cases[] = {{{}, true}, {{"--help"}, true}, {{"--version"}, false}};
+    for (const Case& c : cases) {
+        const auto result = runProgram("zem2wav", c.args, dir.path());
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out.rfind("ZEM2WAV ver 0.47\n", 0), 0u) << result.out;
+        EXPECT_EQ(result.out.find("> zem2wav [sw] FILE") != std::string::npos, c.usage) << result.out;
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+} // namespace

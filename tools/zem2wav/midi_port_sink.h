@@ -1,0 +1,55 @@
+// Sends what the engine plays to MIDI output ports as MIDI messages, the
+// fade applied to the channel volumes the way the exporter writes them.
+#pragma once
+
+#include <platform/midi_out.h>
+#include <song_playback.h>
+
+#include <array>
+#include <cstdint>
+
+namespace zem2wav {
+
+// The time that messages are sent at.
+class EventClock {
+public:
+    virtual ~EventClock() = default;
+    // One millisecond of song time has passed.
+    virtual void unitPassed() = 0;
+    // A message is about to go out at the current time.
+    virtual void beforeMessage() = 0;
+};
+
+// Port n of the engine goes to ports[n]; a null entry drops its messages.
+using PortTable = std::array<platform::MidiOutPort*, 16>;
+
+class MidiPortSink final : public playback::PlaybackSink {
+public:
+    MidiPortSink(const PortTable& ports, EventClock& clock) : ports_(ports), clock_(clock) {}
+
+    void begin(int trackCount, int timebase) override;
+    void unitPassed() override { clock_.unitPassed(); }
+    util::ErrCode noteOn(int port, int track, int channel, int key, int velocity) override;
+    util::ErrCode noteOff(int port, int track, int channel, int key, int velocity) override;
+    util::ErrCode keyPressure(int port, int track, int channel, int key, int value) override;
+    util::ErrCode controlChange(int port, int track, int channel, int controller, int value,
+                                const playback::FadeState& fade) override;
+    util::ErrCode programChange(int port, int track, int channel, int program) override;
+    util::ErrCode channelPressure(int port, int track, int channel, int value) override;
+    util::ErrCode pitchBend(int port, int track, int channel, int value) override;
+    util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) override;
+    // Texts, tempo and meta events have no sound.
+    util::ErrCode text(int, const uint8_t*, uint32_t) override { return 0; }
+    util::ErrCode tempo(uint32_t) override { return 0; }
+    util::ErrCode meta(int, int, const uint8_t*, uint32_t) override { return 0; }
+
+private:
+    util::ErrCode send(int port, int status, int channel, int data1, int data2);
+
+    PortTable ports_;
+    EventClock& clock_;
+    // The last volume sent per port and channel; 255 for none yet.
+    std::array<std::array<uint8_t, 16>, 16> lastVolume_{};
+};
+
+} // namespace zem2wav

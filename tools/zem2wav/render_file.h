@@ -1,0 +1,26 @@
+// Rendering one ZEM image (or KVT source) named on the command line to a
+// WAVE file through the built-in synthesizer.
+#pragma once
+
+#include <run_files.h>
+#include <song_playback.h>
+
+#include <cstdint>
+#include <string>
+
+namespace zem2wav {
+
+// After the song, rendering goes on until the synthesizer is silent, but
+// for no more than this.
+inline constexpr uint32_t kMaxTailMs = 5000;
+inline constexpr double kSynthGain = 0.2;
+
+// Resolves the name (default extension "ZEM", letter case as stored),
+// plays the song with the exporter's loop, delay, fade and device mask in
+// one pass for all tracks, and writes NAME.WAV beside it, first moving an
+// existing one to its backup name.  Prints "PATH: SECONDS s" on success.
+// Returns 0, or -1 after reporting the failure; codes that are not about
+// this file are raised on to the caller's frame.
+int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn report);
+
+} // namespace zem2wav

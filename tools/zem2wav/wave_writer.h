@@ -1,0 +1,39 @@
+// Writes a RIFF WAVE file of 44100 Hz 16-bit stereo PCM: the header first
+// with sizes to be filled in, the samples as they come, the sizes at the end.
+#pragma once
+
+#include <util/fileset.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zem2wav {
+
+inline constexpr size_t kWaveHeaderBytes = 44;
+inline constexpr uint32_t kWaveBytesPerFrame = 4;
+// The RIFF size field counts the 36 header bytes after it plus the data.
+inline constexpr uint32_t kMaxWaveDataBytes = 0xFFFFFFFFu - 36;
+
+// The canonical 44-byte header for dataBytes bytes of sample data.
+std::array<uint8_t, kWaveHeaderBytes> waveHeader(uint32_t dataBytes);
+
+class WaveWriter {
+public:
+    // file: open for writing, at position 0.  Writes the header.
+    explicit WaveWriter(util::FILESET* file);
+    // Appends interleaved left/right frames.  Raises kErrFileCannotWrite on
+    // a short write or when the file would outgrow the RIFF size fields.
+    void append(const int16_t* stereo, size_t frames);
+    // Writes the final sizes into the header.
+    void finish();
+    uint64_t frames() const { return dataBytes_ / kWaveBytesPerFrame; }
+
+private:
+    util::FILESET* file_;
+    uint32_t dataBytes_ = 0;
+    std::vector<uint8_t> bytes_;
+};
+
+} // namespace zem2wav
