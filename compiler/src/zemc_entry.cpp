@@ -8,6 +8,9 @@
 #include "util/strset.h"
 #include "util/uerr.h"
 
+#include <memory>
+#include <new>
+
 namespace kvt {
 
 namespace {
@@ -27,14 +30,13 @@ struct CompileJob {
     SelectionMap map;
     util::FILESET* output = nullptr;
     util::STRSET* message = nullptr;
-    ImageWriter* writer = nullptr;
+    std::unique_ptr<ImageWriter> writer;
 
     CompileJob() = default;
     CompileJob(const CompileJob&) = delete;
     CompileJob& operator=(const CompileJob&) = delete;
     ~CompileJob()
     {
-        delete writer;
         if (output != nullptr) {
             util::fs_close(output);
             util::fs_free(output);
@@ -43,9 +45,8 @@ struct CompileJob {
     }
 };
 
-intptr_t compileBody(void* arg)
+void compile(CompileJob& job)
 {
-    CompileJob& job = *static_cast<CompileJob*>(arg);
     job.message = util::ss_create(nullptr, 0);
     initContext(job.ctx, job.text, job.length, job.conditionMask);
     job.output = util::fs_create();
@@ -56,8 +57,18 @@ intptr_t compileBody(void* arg)
 
     util::fs_create_file(job.output, 0x80);
     util::fs_open(job.output, util::FileMode::Write);
-    job.writer = new ImageWriter(job.output);
+    job.writer = std::make_unique<ImageWriter>(job.output);
     writeImage(job.ctx, *job.writer, &job.map);
+}
+
+intptr_t compileBody(void* arg)
+{
+    try {
+        compile(*static_cast<CompileJob*>(arg));
+    } catch (const std::bad_alloc&) {
+        // The compiler's own buffers fail like the utility library's blocks.
+        util::uerr_raise(util::kErrOutOfMemory);
+    }
     return 0;
 }
 
@@ -79,7 +90,7 @@ intptr_t reportError(void* arg, util::ErrCode& code)
     bool compileMessage = messageTemplate(code) != nullptr;
     if (!compileMessage && !isReportedFileError(code)) util::uerr_raise(code);
     // What was written before the error stays in the file.
-    if (job.writer != nullptr && compileMessage) util::uerr_protect(job.writer, ignoreError, flushBody, nullptr);
+    if (job.writer != nullptr && compileMessage) util::uerr_protect(job.writer.get(), ignoreError, flushBody, nullptr);
     if (job.callback != nullptr) {
         if (compileMessage) {
             formatCompileMessage(job.message, code);
