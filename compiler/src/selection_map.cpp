@@ -9,8 +9,10 @@ namespace kvt {
 namespace {
 
 // A text of little but «#» commands would make the record larger than the
-// text is worth; such texts are read in full instead.
-constexpr size_t kBytesPerSelection = 4;
+// text is worth (a record is a few dozen bytes); such texts are read in
+// full instead.
+constexpr size_t kBytesPerSelection = 16;
+constexpr size_t kSelectionsAlwaysKept = 64;
 
 SharedState snapshot(const SelectionMap& map, const TrackState& st, const uint8_t* at)
 {
@@ -28,7 +30,7 @@ SharedState snapshot(const SelectionMap& map, const TrackState& st, const uint8_
 
 bool withinBound(const SelectionMap& map)
 {
-    return map.beforeSelection.size() * kBytesPerSelection <= map.textLength + 64;
+    return map.beforeSelection.size() <= map.textLength / kBytesPerSelection + kSelectionsAlwaysKept;
 }
 
 } // namespace
