@@ -25,9 +25,11 @@ constexpr char kGeneratorNotice[] = "Played by zemplay, ZEM image format 0.47";
 // for the next tick or unit, so that an advance always returns.
 constexpr uint32_t kCommandsPerTick = 1u << 12;
 constexpr uint32_t kCommandsPerUnit = 1u << 18;
-// Ticks one advance may run in skip mode, where no unit is counted; the
-// next advance goes on skipping.
+// Ticks and unit steps one advance may run in skip mode, where no unit is
+// counted (a skipped passage under a period of minutes would otherwise
+// hold the call for hours); the next advance goes on skipping.
 constexpr uint32_t kSkippedTicksPerAdvance = 1u << 16;
+constexpr uint32_t kSkippedUnitsPerAdvance = 1u << 20;
 
 int deliverMeta(Instance& in, unsigned type, const uint8_t* payload, uint32_t length)
 {
@@ -57,6 +59,7 @@ int startSong(Instance& in)
                                  sizeof kGeneratorNotice - 1))
         return answer;
     for (unsigned i = 0; i < in.trackCount && !isHalted(in); ++i) executeCommand(in, i);
+    in.tracksChanged = true;
     return 0;
 }
 
@@ -125,6 +128,7 @@ void countBar(BarCounter& b)
 void runTick(Instance& in)
 {
     in.skipAtTickStart = in.skip;
+    in.tracksChanged = true;
     for (unsigned i = 0; i < in.trackCount && !isHalted(in); ++i) {
         Track& t = in.tracks[i];
         if (t.resumePending) {
@@ -181,7 +185,11 @@ void updateSongState(Instance& in)
 }
 
 struct Progress {
-    uint32_t units = 0, ticks = 0, skippedTicks = 0;
+    uint32_t units = 0, ticks = 0, skippedTicks = 0, skippedUnits = 0;
+    bool isSkipBudgetSpent() const
+    {
+        return skippedTicks >= kSkippedTicksPerAdvance || skippedUnits >= kSkippedUnitsPerAdvance;
+    }
 };
 
 void unitStep(Instance& in, uint32_t increment, Progress& progress)
@@ -202,13 +210,19 @@ void unitStep(Instance& in, uint32_t increment, Progress& progress)
                 ++progress.ticks;
         }
         if (isHalted(in)) break;
-        updateSongState(in);
+        // Track states change only in ticks and at the start.
+        if (in.tracksChanged) {
+            updateSongState(in);
+            in.tracksChanged = false;
+        }
         if (in.skipAtTickStart == 0) {
             ++in.unitCounter;
             ++progress.units;
             if (in.cb.unit_passed) noteStatus(in, in.cb.unit_passed(in.user, in.unitCounter));
+        } else {
+            ++progress.skippedUnits;
         }
-        if (isHalted(in) || in.finished || progress.skippedTicks >= kSkippedTicksPerAdvance) break;
+        if (isHalted(in) || in.finished || progress.isSkipBudgetSpent()) break;
     }
 }
 
@@ -227,7 +241,7 @@ int advance(Instance& in, uint32_t count, uint32_t increment, bool countTicks)
     // With no increment no unit can ever pass; with a result code set no
     // command runs: either way the call returns at once.
     while (increment != 0 && !isHalted(in) && !in.finished && (countTicks ? progress.ticks : progress.units) < count &&
-           progress.skippedTicks < kSkippedTicksPerAdvance)
+           !progress.isSkipBudgetSpent())
         unitStep(in, increment, progress);
     in.busy = false;
     return answer;

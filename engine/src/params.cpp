@@ -160,13 +160,14 @@ unsigned heldKindOf(uint16_t v)
 void skipMark(Exec& x, unsigned reg, uint16_t v)
 {
     bool on = reg == zem::kParamSkipMark;
-    bool valid = v >= zem::kSkipMarkKeyPressure || v < kControllers;
+    // 128..255 name no controller: accepted, and nothing is marked.
+    bool valid = v >= zem::kSkipMarkKeyPressure || v < 256;
     if (!valid) {
         raiseError(x.in, DP_ILLEGAL_PARAMETER);
         return;
     }
     if (!portExists(x.in, x.t.port)) return;
-    markFor(x, v, on);
+    if (!markFor(x, v, on)) return;
     if (!on) flushPort(x.in, x.t.port, heldKindOf(v), v < kControllers ? v : kControllers);
 }
 

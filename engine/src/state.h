@@ -209,6 +209,7 @@ struct Instance {
     uint32_t unitBudget; // commands left in this unit
     uint8_t skip, skipAtTickStart;
     bool started, finished;
+    bool tracksChanged; // since the finished flag was last computed
     int result;
     uint32_t minLoopCount;
     unsigned trackCount;

@@ -70,6 +70,7 @@ SEEDS = {
     "tracks": image([[0x0008, 0xC601, 0x0010, 0xF201, 0x0002, END],
                      [STOP] + note(61, 4) + [END],
                      [STOP] + note(62, 4) + meta(0x89, b"\x01") + note(63, 4) + [END]]),
+    "skip_slow_tempo": image([[0xCDFF, 0x06EC] + param(255, 2) + [0x018A, END]]),
     "gate": image([[0xFFEE, 512, 0xFFDA, (-8) & 0xFFFF, 0xFFDC] + param(6, 1) + note(60, 8) + param(6, 0) +
                    [ALL_OFF, 0xFFEC, 0xCB10, 0xFFED, END]]),
 }

@@ -132,6 +132,18 @@ TEST(EngineClock, SkippedTicksCountNeitherUnitsNorTicks)
     EXPECT_EQ(host.unit, 21u);
 }
 
+TEST(EngineClock, SkippingUnderTheLongestPeriodStillReturns)
+{
+    RecordingHost host;
+    // A tick every 65 s of skipped, uncounted units: the advance returns
+    // after a bounded stretch and the next one goes on skipping.
+    // Skipping starts with the first tick (unit 11), which sets the period.
+    Session s(host, ImageSpec{{cat({param(255, 2), tempo(0xFFFFFF), wait(1000), param(255, 0), wait(10), {zem::kEnd}})}});
+    for (int call = 0; call < 3; ++call) EXPECT_EQ(s.player()->advance_units(s.player(), 20, 0x10000), 0);
+    EXPECT_EQ(host.unit, 10u);
+    EXPECT_EQ(s.player()->finished(s.player()), 0);
+}
+
 TEST(EngineClock, StartDeliversRecordedTextsThenTheNotice)
 {
     RecordingHost host;

@@ -101,7 +101,9 @@ TEST(EngineSync, StreamSyncHoldsTheTrackUntilAnswered)
             ASSERT_FALSE(host.only({"sync"}).empty()) << c.name;
             EXPECT_EQ(host.onlyUnstamped({"sync"})[0], "sync 3 5") << c.name;
         }
-        if (c.answer != 0) EXPECT_EQ(host.only({"sync"}).size(), 20u) << c.name << ": asked once per tick";
+        if (c.answer != 0) {
+            EXPECT_EQ(host.only({"sync"}).size(), 20u) << c.name << ": asked once per tick";
+        }
     }
 }
 
