@@ -82,6 +82,18 @@ TEST(EngineCrossCheck, ExampleTextsPlayToTheirEnd)
     EXPECT_GE(played, 15);
 }
 
+TEST(EngineCrossCheck, BundledExamplesPlayToTheirEnd)
+{
+    std::filesystem::path examples = std::filesystem::path(ZEM_SOURCE_DIR) / "examples";
+    if (!std::filesystem::is_directory(examples)) GTEST_SKIP() << "no examples folder";
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(examples)) {
+        if (entry.path().extension() != ".kvt") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        expectPlays(text, entry.path().filename().string());
+    }
+}
+
 TEST(EngineCrossCheck, GeneratedTextsPlayToTheirEnd)
 {
     for (uint32_t seed = 1; seed <= 12; ++seed) {
