@@ -78,6 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"'c o5 c'4 c", "FFEC C0BC 0030 C048 0030 FFED C13C"},
         Golden{"'Q50 U100 c ~2 e'4", "FFEC FFEE 0032 CB64 C0BC 0030 CA02 C040 0030 FFED"},
         Golden{"=270,1 =271,10 =273,40 'ceg'4", "FFEC CA0A C0BC 0030 CA07 C040 CA08 C043 0030 FFED"},
+        // three-point curves: the second of two notes starts at the middle point
+        Golden{"=270,10 =275,256 'ce'2,8", "FFEC C0BC 0060 000C C0C0 0054 0024 0030 FFED"},
+        Golden{"=270,5 =271,10 =272,50 =273,20 'ceg'4", "FFEC CA0A C0BC 0030 CA1C C040 CA0C C043 0030 FFED"},
         Golden{"c ''", "C1BC 0030 FFFA"}));
 
 TEST(NotesChord, AcceptsAtMost127Notes)
