@@ -458,9 +458,11 @@ void modSwitch(Instance& in, Track& t, uint16_t operand)
                 stopOscillatorB(*m);
                 m->flags &= static_cast<uint16_t>(~bit(kModOscBRestart));
             }
-            if (m->oscBStage != OscBStage::FadeIn) {
-                if (m->oscBStage == OscBStage::Stopped) startOscillatorB(*m);
+            if (m->oscBStage == OscBStage::Stopped) {
+                startOscillatorB(*m);
+            } else if (m->oscBStage == OscBStage::FadeOut) {
                 m->oscBStage = OscBStage::FadeIn;
+                m->oscBFade = 0;
             }
         } else if (m->oscBStage == OscBStage::FadeIn) {
             m->oscBStage = OscBStage::FadeOut;

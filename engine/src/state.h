@@ -54,7 +54,6 @@ struct Modulator {
     uint32_t oscAPhase, oscARamp;
     int32_t oscBValue, oscBHeld;
     uint32_t oscBPhase, oscBFade;
-    int32_t oscBFadeFrom;
     int32_t glideValue, glideStart;
     uint32_t glideElapsed;
     uint32_t countdown, accumulated;

@@ -165,6 +165,23 @@ TEST(EngineClock, StartDeliversRecordedTextsThenTheNotice)
     EXPECT_EQ(metas[5], "meta 0 5 [lyric]") << "recorded metas are not delivered twice";
 }
 
+TEST(EngineClock, MetaEventsAndTextsByTrack)
+{
+    RecordingHost host;
+    Words events = cat({meta(0x58, {4, 2, 24, 8}), meta(0x59, {0, 0}), meta(0x2F, {}), meta(0x05, bytesOf("la")),
+                        meta(0x51, {1, 2}), text("words")});
+    Session s(host, ImageSpec{{cat({wait(1), events, wait(5), {zem::kEnd}}), cat({wait(1), events, wait(5), {zem::kEnd}})}});
+    s.units(30);
+    std::vector<std::string> got;
+    for (const auto& line : host.onlyUnstamped({"meta", "text"})) got.push_back(line.substr(0, line.find(" [")));
+    // Signatures always go out as track 0's; the end of track is never
+    // delivered; a tempo meta of the wrong size is passed on; texts are
+    // delivered from track 0 only.
+    const std::vector<std::string> expected = {"meta 0 1",  "meta 0 88", "meta 0 89", "meta 0 5", "meta 0 81",
+                                               "text 0 words", "meta 0 88", "meta 0 89", "meta 1 5", "meta 1 81"};
+    EXPECT_EQ(got, expected);
+}
+
 TEST(EngineClock, StartUpAnswerIsReturnedByTheFirstAdvance)
 {
     RecordingHost host;

@@ -100,6 +100,37 @@ TEST(EngineModulators, OutputsPerTick)
     }
 }
 
+TEST(EngineModulators, WaveformsOverOneCycle)
+{
+    // Oscillator B on the bend, depth 8000, a cycle of 8 units: one eighth
+    // of a cycle per tick.  A value equal to the last one sent is not sent.
+    struct WaveCase {
+        const char* name;
+        unsigned waveform;
+        std::vector<std::string> expected;
+    };
+    const WaveCase cases[] = {
+        {"square", 0, {"1 8000", "4 -8000", "8 8000"}},
+        {"sine", 1, {"1 5656", "2 8000", "3 5656", "4 0", "5 -5656", "6 -8000", "7 -5656", "8 0"}},
+        {"triangle", 2, {"1 4000", "2 8000", "3 4000", "4 0", "5 -4000", "6 -8000", "7 -4000", "8 0"}},
+        {"rising ramp", 3, {"1 2000", "2 4000", "3 6000", "4 -8000", "5 -6000", "6 -4000", "7 -2000", "8 0"}},
+        {"falling ramp", 4, {"1 -2000", "2 -4000", "3 -6000", "4 8000", "5 6000", "6 4000", "7 2000", "8 0"}},
+        {"user waveform stepped", 6, {"2 8000", "4 0", "6 -8000", "8 0"}},
+        {"user waveform linear", 7, {"1 3968", "2 8000", "3 4031", "4 0", "5 -3968", "6 -8000", "7 -4031", "8 0"}},
+        {"undefined waveform", 9, {}},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        Words track = cat({meta(0x88, {0x00, 0x7F, 0x00, 0x80}), modSet(255, 27, static_cast<int>(c.waveform << 8)),
+                           modSet(255, 28, 8000), modSet(255, 29, 8), modSwitch(255, 7)});
+        Session s(host, ImageSpec{{cat({tempo(256), track, wait(60), {zem::kEnd}})}});
+        s.units(9);
+        std::vector<std::string> got;
+        for (const auto& line : byTick(host, {"bend"})) got.push_back(line.substr(0, line.find(' ')) + line.substr(line.rfind(' ')));
+        EXPECT_EQ(got, c.expected) << c.name;
+    }
+}
+
 TEST(EngineModulators, ModulationSendsNothingWhenTheValueStays)
 {
     RecordingHost host;
