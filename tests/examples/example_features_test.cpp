@@ -65,6 +65,31 @@ TEST(ExampleFeatureTable, DescribesEveryScoreOfTheFolder)
     }
 }
 
+// The loop example's keys, read off its score: counted loops, a nested
+// loop, a break on the last pass, then two passes of the endless loop.
+TEST(LoopsExample, PlaysItsRepeatsInOrder)
+{
+    std::vector<int> expected;
+    auto repeat = [&](int times, std::initializer_list<int> keys) {
+        for (int i = 0; i < times; ++i) expected.insert(expected.end(), keys);
+    };
+    repeat(3, {72, 76, 79, 76});
+    repeat(2, {74, 77, 81, 77});
+    for (int i = 0; i < 2; ++i) {
+        repeat(4, {83, 86});
+        repeat(1, {79});
+    }
+    repeat(2, {72, 74, 76, 77, 79});
+    repeat(1, {72, 74, 76, 72});
+    repeat(2, {76, 79, 84, 79});
+
+    const Compiled compiled = compileScore(examplePath("loops.kvt"));
+    ASSERT_EQ(compiled.result, 0) << compiled.message;
+    std::vector<int> played;
+    for (const SoundedNote& n : soundedNotes(perform(compiled.image, 2, kTenMinutes))) played.push_back(n.key);
+    EXPECT_EQ(played, expected);
+}
+
 // The detectors themselves must be able to fail: the scale shows none of
 // the features that only other examples have.
 TEST(ExampleFeatureTable, DetectorsRejectWhatIsAbsent)
