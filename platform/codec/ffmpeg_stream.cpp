@@ -202,9 +202,12 @@ void decodeBlocks(AcmStream& s, const uint8_t* src, size_t size)
 {
     const size_t block = isSampleCodec(s.id) ? size : s.src.blockAlign;
     std::vector<uint8_t> padded(block + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    for (size_t at = 0; at + block <= size && block > 0; at += block) {
-        std::memcpy(padded.data(), src + at, block);
-        decodePacket(s, padded.data(), block);
+    // A short last block (the end of the data) is one packet of its own.
+    for (size_t at = 0; at < size; at += block) {
+        size_t length = std::min(block, size - at);
+        std::memcpy(padded.data(), src + at, length);
+        std::memset(padded.data() + length, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+        decodePacket(s, padded.data(), length);
     }
 }
 

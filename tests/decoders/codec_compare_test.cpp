@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -107,7 +108,25 @@ struct ToolCase {
     const char* source;
     bool bySox;           // encoder and reference decoder: sox, else ffmpeg
     const char* encodeArgs;
+    size_t cutDataBytes = 0;  // bytes cut off the end of the data chunk
 };
+
+// Shortens the file's data chunk (its last chunk) by cut bytes.
+void cutDataChunk(const fs::path& file, size_t cut)
+{
+    Bytes bytes = readFile(file);
+    const uint8_t id[4] = {'d', 'a', 't', 'a'};
+    auto at = std::search(bytes.begin(), bytes.end(), std::begin(id), std::end(id));
+    ASSERT_NE(at, bytes.end());
+    const size_t sizeAt = static_cast<size_t>(at - bytes.begin()) + 4;
+    const uint32_t size = dw_get_le32(&bytes[sizeAt]);
+    ASSERT_GT(size, cut);
+    ASSERT_EQ(sizeAt + 4 + size, bytes.size()) << "data must be the last chunk";
+    dw_put_le32(&bytes[sizeAt], static_cast<uint32_t>(size - cut));
+    bytes.resize(bytes.size() - cut);
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 const ToolCase kToolCases[] = {
     {"alaw", 0x06, "mono.wav", true, "-e a-law"},
@@ -120,6 +139,11 @@ const ToolCase kToolCases[] = {
     {"ms_adpcm_mono", 0x02, "mono.wav", false, "-c:a adpcm_ms"},
     {"yamaha_adpcm", 0x20, "mono.wav", false, "-c:a adpcm_yamaha"},
     {"g726", 0x45, "mono.wav", false, "-c:a g726 -b:a 32k"},
+    // MPEG frames vary in size: the last one does not end on a block.
+    {"mpeg_layer2", 0x50, "stereo.wav", false, "-c:a mp2 -b:a 128k"},
+    {"mpeg_layer3", 0x55, "stereo.wav", false, "-c:a libmp3lame -b:a 64k"},
+    // A partial last block is dropped exactly as ffmpeg drops it.
+    {"ima_adpcm_cut_block", 0x11, "stereo.wav", false, "-c:a adpcm_ima_wav", 300},
 };
 
 TEST_F(CodecCompare, DecodesLikeTheReferenceTool)
@@ -130,6 +154,8 @@ TEST_F(CodecCompare, DecodesLikeTheReferenceTool)
         const std::string wav = std::string(c.name) + ".wav";
         fs::path encoded = c.bySox ? encodeWithSox(c.source, c.encodeArgs, wav)
                                    : encodeWithFfmpeg(c.source, c.encodeArgs, wav);
+        if (c.cutDataBytes > 0)
+            cutDataChunk(encoded, c.cutDataBytes);
         fs::path raw = folder / (std::string(c.name) + ".raw");
         Bytes expected = reference(c.bySox ? soxToRaw(encoded, raw) : ffmpegToRaw(encoded, raw), raw);
         ASSERT_FALSE(expected.empty());
@@ -158,21 +184,6 @@ TEST_F(CodecCompare, ImaAdpcmStaysCloseToSox)
     RecordProperty("max_difference_to_sox", maxDifference);
     std::printf("IMA ADPCM: largest sample difference to sox %d\n", maxDifference);
     EXPECT_LE(maxDifference, 64);
-}
-
-// MPEG audio goes through the frame parser; every frame but the last
-// (which the encoder may leave short) matches ffmpeg.
-TEST_F(CodecCompare, MpegLayerTwoMatchesFfmpegUpToTheLastFrame)
-{
-    ASSERT_TRUE(haveSources);
-    fs::path encoded = encodeWithFfmpeg("stereo.wav", "-c:a mp2 -b:a 128k", "mp2.wav");
-    fs::path raw = folder / "mp2.raw";
-    Bytes expected = reference(ffmpegToRaw(encoded, raw), raw);
-    Bytes got = decodeWithQzwav(encoded, 0x50);
-    ASSERT_EQ(got.size(), expected.size());
-    const size_t lastFrameBytes = 1152 * 4;
-    ASSERT_GT(got.size(), lastFrameBytes);
-    EXPECT_TRUE(std::equal(got.begin(), got.end() - lastFrameBytes, expected.begin()));
 }
 
 TEST_F(CodecCompare, CompressedPositionsAreApproximateButLandOnBlocks)
