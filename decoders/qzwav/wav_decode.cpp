@@ -29,10 +29,10 @@ size_t nextInputSize(WavState& s)
     const size_t block = s.format.wave.blockAlign;
     size_t take = static_cast<size_t>(std::min<uint64_t>(available, kPieceBytes));
     take -= take % block;
-    // The tail of compressed data shorter than a block still goes to the
-    // codec: MPEG frames vary in size, so the last frame rarely ends on a
-    // block boundary.
-    if (take == 0 && isCompressed(s) && !hasLoop(s))
+    // The tail of compressed data shorter than a block (which fits the
+    // input buffer) still goes to the codec: MPEG frames vary in size, so
+    // the last frame rarely ends on a block boundary.
+    if (take == 0 && isCompressed(s) && !hasLoop(s) && available < block)
         return static_cast<size_t>(available);
     while (take > block) {
         size_t outSize = isCompressed(s) ? platform::acmStreamSize(s.codec, take) : take / block * s.outBlock;

@@ -94,6 +94,9 @@ bool setUpFormat(WavState& s)
     // files usually do); their codec judges the format instead.
     if ((w.bitsPerSample == 0 && !isCompressed(s)) || w.channels == 0 || w.blockAlign == 0)
         return false;
+    // Decoding works a block at a time through the input buffer.
+    if (w.blockAlign > kPieceBytes)
+        return false;
     s.output.channels = w.channels > 1 ? 2 : 1;
     s.output.bits = s.format.kind == SampleKind::Pcm && w.bitsPerSample == 8 ? 8 : 16;
     s.outBlock = s.output.channels * s.output.bits / 8;

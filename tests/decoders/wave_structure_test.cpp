@@ -66,6 +66,8 @@ std::vector<StructureCase> structureCases()
         {"40-bit PCM", riffFile({{"fmt ", formatBody(1, 1, 44100, 5, 40)}, {"data", Bytes(10, 0)}}), false, 0},
         {"block align too small for stereo",
          riffFile({{"fmt ", formatBody(1, 2, 44100, 2, 16)}, {"data", kSamples}}), false, 0},
+        {"block align beyond the decoding buffer",
+         riffFile({{"fmt ", formatBody(1, 2, 44100, 40000, 16)}, {"data", Bytes(80000, 0)}}), false, 0},
         {"16-bit float", riffFile({{"fmt ", formatBody(3, 1, 44100, 2, 16)}, {"data", kSamples}}), false, 0},
         {"compressed without fact", riffFile({{"fmt ", imaFormat()}, {"data", Bytes(256, 0)}}), false, 0},
         {"compressed with short fact",
