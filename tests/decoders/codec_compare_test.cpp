@@ -186,6 +186,42 @@ TEST_F(CodecCompare, ImaAdpcmStaysCloseToSox)
     EXPECT_LE(maxDifference, 64);
 }
 
+// A "fmt " rate far from the codec's own must not blow a few bytes up
+// into megabytes of resampled sound.
+TEST_F(CodecCompare, RateFarFromTheCodecsIsNotResampled)
+{
+    ASSERT_TRUE(haveSources);
+    Bytes original = readFile(encodeWithFfmpeg("stereo.wav", "-c:a mp2 -b:a 128k", "mp2_rate.wav"));
+    // Three seconds at 22050 Hz, 16-bit stereo: about 265 000 bytes.
+    struct RateCase {
+        uint32_t rate;
+        bool opens;
+        size_t minBytes;
+        size_t maxBytes;
+    };
+    const RateCase cases[] = {
+        {1000, true, 0, 0},                // 22 times below the frames' rate: frames dropped
+        {500000, false, 0, 0},             // beyond any codec rate: refused
+        {44100, true, 2 * 264600, 2 * 270000},  // twice the frames' rate: resampled
+    };
+    const QzwavModule& m = QzwavModule::get();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rate);
+        Bytes file = original;
+        dw_put_le32(&file[24], c.rate);  // "fmt " sample rate
+        MemoryHost host;
+        uint8_t* handle = openBytes(host, file);
+        ASSERT_EQ(handle != nullptr, c.opens);
+        if (!handle)
+            continue;
+        Bytes out = decodeAll(host, handle);
+        EXPECT_GE(out.size(), c.minBytes);
+        EXPECT_LE(out.size(), c.maxBytes);
+        EXPECT_NE(m.isEnd(host.table(), handle), 0);
+        m.close(host.table(), handle);
+    }
+}
+
 TEST_F(CodecCompare, CompressedPositionsAreApproximateButLandOnBlocks)
 {
     ASSERT_TRUE(haveSources);
