@@ -92,7 +92,7 @@ void relayTexts(WavReader& reader, const dw_host* host, uint64_t listEnd, intptr
             if (goOn == 0)
                 return;
         }
-        // The pad byte of the list's last odd-sized entry may be missing.
+        // An odd-sized entry whose pad byte is missing ends the file.
         if (next > reader.size || !seekTo(reader, host, next))
             return;
     }

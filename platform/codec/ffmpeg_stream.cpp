@@ -5,7 +5,6 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
-#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
