@@ -2,11 +2,16 @@
 #include "temp_dir.h"
 
 #include <offline_renderer.h>
+#include <progress_bar.h>
 #include <wave_writer.h>
 
 #include <util/fileset.h>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -144,6 +149,43 @@ TEST(Zem2wavRenderer, TailEndsWhenSilentOrAtTheCap)
         EXPECT_GE(written, c.minTail) << c.ring;
         EXPECT_LE(written, c.maxTail) << c.ring;
     }
+}
+
+// What a bar draws on standard error, captured through a file.
+std::string drawn(uint64_t totalMs, const std::vector<uint64_t>& updates)
+{
+    TempDir dir;
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    std::FILE* capture = std::fopen(dir.file("err").c_str(), "w");
+    ::dup2(::fileno(capture), STDERR_FILENO);
+    {
+        zem2wav::ProgressBar bar(totalMs);
+        for (uint64_t ms : updates) bar.update(ms);
+    }
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    std::fclose(capture);
+    return dir.read("err");
+}
+
+TEST(Zem2wavProgress, DrawsOnlyWhenThePercentMoves)
+{
+    const std::string half = "\r[" + std::string(20, '#') + std::string(20, '.') + "]  50% 0:30 / 1:00";
+    const std::string full = "\r[" + std::string(40, '#') + "] 100% 1:00 / 1:00";
+    struct Case {
+        uint64_t total;
+        std::vector<uint64_t> updates;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {60000, {30000, 30100, 30500}, half + "\n"}, // the same percent is drawn once
+        {60000, {30000, 90000}, half + full + "\n"}, // past the end shows the end
+        {0, {1000, 2000}, ""},                       // nothing known: nothing drawn
+        {60000, {}, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(drawn(c.total, c.updates), c.expected) << c.total;
 }
 
 } // namespace
