@@ -18,7 +18,13 @@ function(zem_shared_library name)
         set_target_properties(${name} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT_NAME})
     endif()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} PUBLIC ${ARG_PUBLIC_LIBS})
-    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND (ZEM_SANITIZE OR ZEM_FUZZ))
+        # clang keeps the sanitizer and fuzzer runtimes in the program: a
+        # library's references to them stay open until the program loads it.
+        target_link_options(${name} PRIVATE -Wl,-z,undefs)
+    else()
+        target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    endif()
 endfunction()
 
 # A GoogleTest executable registered with CTest.  Tests see the folder of the
@@ -58,7 +64,8 @@ function(zem_add_bench name)
         ZEM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     set_target_properties(${name} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
-        BUILD_RPATH "${ZEM_BIN_DIR}")
+        BUILD_RPATH "${ZEM_BIN_DIR}"
+        INSTALL_RPATH "${ZEM_BIN_DIR}")
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
@@ -84,7 +91,8 @@ function(zem_add_fuzz name)
     target_compile_definitions(${name} PRIVATE ZEM_BIN_DIR="${ZEM_BIN_DIR}")
     set_target_properties(${name} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz
-        BUILD_RPATH "${ZEM_BIN_DIR}")
+        BUILD_RPATH "${ZEM_BIN_DIR}"
+        INSTALL_RPATH "${ZEM_BIN_DIR}")
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
