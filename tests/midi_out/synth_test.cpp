@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -141,6 +145,31 @@ TEST(MidiSynthDevice, PortsOpenOnTheSharedSynthesizer)
     message.length = sizeof gsReset;
     EXPECT_TRUE(again->longMessage(message));
     EXPECT_TRUE(message.done);
+}
+
+TEST(MidiSynthDevice, SoundsInRealTime)
+{
+    // SDL's disk driver writes what the device would play to a file: the
+    // note is there, as 16-bit stereo at 44100 Hz.
+    const std::string path = ::testing::TempDir() + "/synth-device.raw";
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    ::setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+    {
+        auto port = platform::midiOutOpen(platform::kMidiMapper);
+        ASSERT_TRUE(port);
+        EXPECT_TRUE(port->shortMessage(packed(0x90, 0, 60, 100)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    }
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::remove(path.c_str());
+    std::vector<int16_t> samples(bytes.size() / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int16_t(uint8_t(bytes[2 * i]) | uint8_t(bytes[2 * i + 1]) << 8);
+    // At least a tenth of a second reached the device, and it was heard.
+    EXPECT_GE(samples.size(), 2u * 4410);
+    EXPECT_GT(rms(samples), 100.0);
 }
 
 } // namespace
