@@ -1,5 +1,6 @@
 // The WAVE bytes, the sample clock of the offline renderer and its tail.
 #include "temp_dir.h"
+#include "wave_bytes.h"
 
 #include <offline_renderer.h>
 #include <progress_bar.h>
@@ -16,12 +17,8 @@
 namespace {
 
 using zem_test::TempDir;
+using zem2wav_test::readLe;
 
-uint32_t le32(const std::string& b, size_t at)
-{
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
-           uint32_t(uint8_t(b[at + 3])) << 24;
-}
 
 TEST(Zem2wavWave, HeaderFields)
 {
@@ -63,8 +60,8 @@ TEST(Zem2wavWave, WriterFillsInTheSizes)
     util::fs_free(file);
     const std::string bytes = dir.read("out.wav");
     ASSERT_EQ(bytes.size(), 44u + 12u);
-    EXPECT_EQ(le32(bytes, 4), 36u + 12u);
-    EXPECT_EQ(le32(bytes, 40), 12u);
+    EXPECT_EQ(readLe(bytes, 4, 4), 36u + 12u);
+    EXPECT_EQ(readLe(bytes, 40, 4), 12u);
     EXPECT_EQ(bytes.substr(44), std::string("\x01\x00\xFE\xFF\x34\x12\x00\x80\xFF\x7F\x00\x00", 12));
 }
 

@@ -9,6 +9,7 @@
 // file's own tempo map gives it.
 #include "run_program.h"
 #include "temp_dir.h"
+#include "wave_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +23,12 @@ namespace {
 
 using zem_test::runProgram;
 using zem_test::TempDir;
+using zem2wav_test::readLe;
 
 constexpr double kRate = 44100;
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 constexpr const char* kFluidSynth = "/usr/bin/fluidsynth";
 
-uint32_t le(const std::string& b, size_t at, int bytes)
-{
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | uint8_t(b[at + size_t(i)]);
-    return v;
-}
 
 // The mono mix of a 44100 Hz 16-bit stereo WAVE file, read chunk by chunk;
 // empty when the file is not one.
@@ -42,17 +38,17 @@ std::vector<double> readMono(const std::string& bytes)
     bool pcm = false;
     for (size_t at = 12; at + 8 <= bytes.size();) {
         const std::string id = bytes.substr(at, 4);
-        const size_t size = le(bytes, at + 4, 4);
+        const size_t size = readLe(bytes, at + 4, 4);
         const size_t body = at + 8;
         const size_t available = std::min(size, bytes.size() - body);
         if (id == "fmt " && available >= 16)
-            pcm = le(bytes, body, 2) == 1 && le(bytes, body + 2, 2) == 2 && le(bytes, body + 4, 4) == 44100 &&
-                  le(bytes, body + 14, 2) == 16;
+            pcm = readLe(bytes, body, 2) == 1 && readLe(bytes, body + 2, 2) == 2 &&
+                  readLe(bytes, body + 4, 4) == 44100 && readLe(bytes, body + 14, 2) == 16;
         if (id == "data" && pcm) {
             std::vector<double> mono(available / 4);
             for (size_t i = 0; i < mono.size(); ++i) {
-                const auto l = int16_t(le(bytes, body + 4 * i, 2));
-                const auto r = int16_t(le(bytes, body + 4 * i + 2, 2));
+                const auto l = int16_t(readLe(bytes, body + 4 * i, 2));
+                const auto r = int16_t(readLe(bytes, body + 4 * i + 2, 2));
                 mono[i] = (l + r) / 65536.0;
             }
             return mono;

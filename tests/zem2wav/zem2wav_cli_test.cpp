@@ -3,6 +3,7 @@
 // messages and exit codes, and the temporary image of a KVT source.
 #include "run_program.h"
 #include "temp_dir.h"
+#include "wave_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,21 +13,17 @@ namespace {
 
 using zem_test::runProgram;
 using zem_test::TempDir;
+using zem2wav_test::readLe;
 
 constexpr uint64_t kRate = 44100;
 constexpr uint64_t kMaxTailFrames = 5 * kRate;
 
-uint32_t le32(const std::string& b, size_t at)
-{
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
-           uint32_t(uint8_t(b[at + 3])) << 24;
-}
 
 // Frames of a WAVE file as its header states them (0 when malformed).
 uint64_t waveFrames(const std::string& bytes)
 {
-    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || le32(bytes, 4) != bytes.size() - 8) return 0;
-    return le32(bytes, 40) / 4;
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || readLe(bytes, 4, 4) != bytes.size() - 8) return 0;
+    return readLe(bytes, 40, 4) / 4;
 }
 
 // Output of a shell command and its status.
