@@ -144,6 +144,18 @@ TEST(Zem2wavCli, MessagesExitCodesAndBackups)
     }
 }
 
+TEST(Zem2wavCli, ShortWriteIsReported)
+{
+    // A file-size limit of 50 KB (and SIGXFSZ ignored) makes a write come
+    // up short: the user is told, and the run fails.
+    TempDir dir;
+    dir.write("a.kvt", "T120 l1 c d e f\n");
+    const auto [status, output] = shell("{ cd '" + dir.path() + "' && trap '' XFSZ && ulimit -f 100 && exec " ZEM_BIN_DIR
+                                        "/zem2wav a.kvt >/dev/null; }");
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(output, dir.file("a.WAV") + ": File cannot write\n");
+}
+
 TEST(Zem2wavCli, ExistingOutputMovesToItsBackupName)
 {
     TempDir dir;
