@@ -50,6 +50,9 @@ TEST(EngineModulators, OutputsPerTick)
          {"0 on 0 0 0 60 50"}},
         {"gate ratio note-on value", cat({modSet(253, 2, 512), modSwitch(253, 0), note(60, 8)}), {"off"}, 0,
          {"4 off 0 0 0 60 127"}},
+        {"tempo note-on value reported at once from track 0",
+         cat({modSet(251, 2, -1000), modSwitch(251, 0), note(60, 2)}), {"tempo"}, 0,
+         {"0 tempo 0 256", "0 tempo 0 1"}},
         {"oscillator A square",
          cat({{zem::makeCtrl(1, 64)}, modSet(1, 17, 0), modSet(1, 18, 10), modSet(1, 19, 10), modSet(1, 21, 8),
               modSet(1, 22, 8), modSwitch(1, 5), note(60, 40)}),
@@ -117,6 +120,7 @@ TEST(EngineModulators, WaveformsOverOneCycle)
         {"falling ramp", 4, {"1 -2000", "2 -4000", "3 -6000", "4 8000", "5 6000", "6 4000", "7 2000", "8 0"}},
         {"user waveform stepped", 6, {"2 8000", "4 0", "6 -8000", "8 0"}},
         {"user waveform linear", 7, {"1 3968", "2 8000", "3 4031", "4 0", "5 -3968", "6 -8000", "7 -4031", "8 0"}},
+        {"user waveform cubic", 8, {"1 4976", "2 8000", "3 4976", "4 0", "5 -4976", "6 -8000", "7 -4976", "8 0"}},
         {"undefined waveform", 9, {}},
     };
     for (const auto& c : cases) {
