@@ -113,6 +113,64 @@ TEST(MidiSynth, ExclusiveMessagesReachTheSynthesizer)
     EXPECT_NE(render(*unreset, 8820), expected);
 }
 
+// GS scale tuning of part 1 on a port: C a quarter tone sharp.
+std::vector<uint8_t> quarterToneSharpC()
+{
+    std::vector<uint8_t> m = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x11, 0x40, 64 + 50};
+    m.insert(m.end(), 11, 64);
+    unsigned sum = 0;
+    for (size_t i = 5; i < m.size(); ++i) sum += m[i];
+    m.push_back(uint8_t((128 - sum % 128) % 128));
+    m.push_back(0xF7);
+    return m;
+}
+
+TEST(MidiSynth, ScaleTuningActsOnItsPortsPart)
+{
+    // Only the tuned pitch class on the tuned port and channel changes; a
+    // system reset tunes it back.
+    const auto tuning = quarterToneSharpC();
+    const uint8_t gsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+    struct Case {
+        int tunedPort, playedPort, key;
+        bool resetAfter;
+        bool changed;
+    };
+    const Case cases[] = {
+        {0, 0, 60, false, true},  {0, 0, 62, false, false}, {2, 2, 72, false, true},
+        {2, 0, 60, false, false}, {0, 2, 60, false, false}, {2, 2, 60, true, false},
+    };
+    for (const Case& c : cases) {
+        auto plain = makeSynth();
+        auto tuned = makeSynth();
+        ASSERT_TRUE(plain && tuned);
+        tuned->exclusive(c.tunedPort, tuning.data(), tuning.size());
+        if (c.resetAfter) {
+            tuned->exclusive(c.tunedPort, gsReset, sizeof gsReset);
+            plain->exclusive(c.tunedPort, gsReset, sizeof gsReset);
+        }
+        for (MidiSynth* s : {plain.get(), tuned.get()}) s->shortMessage(c.playedPort, packed(0x90, 0, c.key, 100));
+        EXPECT_EQ(render(*tuned, 8820) != render(*plain, 8820), c.changed)
+            << c.tunedPort << " " << c.playedPort << " " << c.key << " " << c.resetAfter;
+    }
+}
+
+TEST(MidiSynth, RhythmPartOnAnyPort)
+{
+    // "Use for rhythm part" on part 1 of port 2 makes channel 0 there a
+    // drum channel: key 42 is the hi-hat of port 0's channel 9.
+    std::vector<uint8_t> m = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x11, 0x15, 0x01};
+    m.push_back(uint8_t((128 - (0x40 + 0x11 + 0x15 + 0x01) % 128) % 128));
+    m.push_back(0xF7);
+    auto drums = makeSynth();
+    auto part = makeSynth();
+    ASSERT_TRUE(drums && part);
+    part->exclusive(2, m.data(), m.size());
+    drums->shortMessage(0, packed(0x90, 9, 42, 100));
+    part->shortMessage(2, packed(0x90, 0, 42, 100));
+    EXPECT_NEAR(rms(render(*part, 22050)), rms(render(*drums, 22050)), 1.0);
+}
+
 TEST(MidiSynth, MissingSoundFontIsReported)
 {
     std::string error;

@@ -31,8 +31,10 @@ public:
 
     // port 0..15; packed as MidiOutPort::shortMessage.
     virtual void shortMessage(int port, uint32_t packed) = 0;
-    // A whole message F0 .. F7 (or without the F0); reaches the synthesizer
-    // as FluidSynth's SysEx handling knows it (GM/GS/XG resets, tuning).
+    // A whole message F0 .. F7 (or without the F0).  GS scale tuning and
+    // rhythm part messages act on the port's own part; GM/GS/XG resets and
+    // the rest go to FluidSynth's SysEx handling, which knows one set of 16
+    // parts: a reset resets every port, as on a multi-port module.
     virtual void exclusive(int port, const uint8_t* bytes, size_t count) = 0;
     // Renders frames stereo frames, interleaved left/right.
     virtual void render(int16_t* stereo, size_t frames) = 0;

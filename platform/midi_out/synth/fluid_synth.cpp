@@ -1,7 +1,11 @@
 // The built-in synthesizer's core over FluidSynth.
 #include "platform/midi_synth.h"
 
+#include "gs_messages.h"
+
 #include <fluidsynth.h>
+
+#include <array>
 
 #include <cstdlib>
 #include <mutex>
@@ -61,13 +65,26 @@ public:
     void exclusive(int port, const uint8_t* bytes, size_t count) override
     {
         if (port < 0 || port >= kSynthPorts || !bytes) return;
+        std::lock_guard guard(lock_);
+        if (const auto part = gs::parsePartMessage(bytes, count)) {
+            if (applyPartMessage(port * 16 + part->channel, *part)) return;
+            // FluidSynth would give another port's part message to the first port.
+            if (port != 0) return;
+        }
         // FluidSynth takes the bytes between F0 and F7.
+        const bool reset = gs::isSystemReset(bytes, count);
         if (count > 0 && bytes[0] == 0xF0) ++bytes, --count;
         if (count > 0 && bytes[count - 1] == 0xF7) --count;
         if (count == 0) return;
-        std::lock_guard guard(lock_);
         fluid_synth_sysex(synth_, reinterpret_cast<const char*>(bytes), static_cast<int>(count), nullptr, nullptr,
                           nullptr, 0);
+        // FluidSynth's reset keeps the tunings; a reset synthesizer plays in tune.
+        if (reset) {
+            for (int channel = 0; channel < kChannels; ++channel) {
+                if (tuned_[size_t(channel)]) fluid_synth_deactivate_tuning(synth_, channel, 1);
+                tuned_[size_t(channel)] = false;
+            }
+        }
     }
 
     void render(int16_t* stereo, size_t frames) override
@@ -90,9 +107,34 @@ public:
     }
 
 private:
+    // The GS part messages read here; false for the others.
+    bool applyPartMessage(int channel, const gs::PartMessage& part)
+    {
+        if (part.address == gs::kScaleTuning && part.count == 12) {
+            if (channel == kUnusableChannel) return true;
+            // One tuning per synthesizer channel, numbered by the channel.
+            double cents[12];
+            for (size_t i = 0; i < 12; ++i) cents[i] = double(part.data[i]) - 64;
+            const int bank = channel >> 7, program = channel & 127;
+            fluid_synth_activate_octave_tuning(synth_, bank, program, "scale tuning", cents, 1);
+            fluid_synth_activate_tuning(synth_, channel, bank, program, 1);
+            tuned_[size_t(channel)] = true;
+            return true;
+        }
+        if (part.address == gs::kUseForRhythmPart && part.count == 1) {
+            if (channel == kUnusableChannel) return true;
+            fluid_synth_set_channel_type(synth_, channel, part.data[0] == 0 ? CHANNEL_TYPE_MELODIC : CHANNEL_TYPE_DRUM);
+            // The program change takes the bank of the new type.
+            fluid_synth_program_change(synth_, channel, 0);
+            return true;
+        }
+        return false;
+    }
+
     // FluidSynth's own lock does not cover rendering against messages from
     // another thread.
     mutable std::mutex lock_;
+    std::array<bool, kChannels> tuned_{};
     fluid_settings_t* settings_;
     fluid_synth_t* synth_;
 };
