@@ -90,23 +90,31 @@ bool ensureResampler(AcmStream& s, AVFrame& frame)
     return true;
 }
 
-// Appends `frames` frames to the pending output.  channel[c] points at
-// the first sample of output channel c (for mono sources both point at the
-// one channel); consecutive frames are `stride` samples apart.
-void appendFrames(AcmStream& s, int frames, const int16_t* const channel[2], size_t stride)
+template <int OutChannels>
+void copyFrames(uint8_t* out, size_t frames, const int16_t* const channel[2], size_t stride)
 {
-    const int outChannels = s.dst.channels;
-    size_t start = s.pending.size();
-    s.pending.resize(start + static_cast<size_t>(frames) * outChannels * kBytesPerSample);
-    uint8_t* out = s.pending.data() + start;
-    for (size_t f = 0, at = 0; f < static_cast<size_t>(frames); ++f, at += stride) {
-        for (int c = 0; c < outChannels; ++c) {
+    for (size_t f = 0, at = 0; f < frames; ++f, at += stride) {
+        for (int c = 0; c < OutChannels; ++c) {
             auto v = static_cast<uint16_t>(channel[c][at]);
             out[0] = static_cast<uint8_t>(v);
             out[1] = static_cast<uint8_t>(v >> 8);
             out += 2;
         }
     }
+}
+
+// Appends `frames` frames to the pending output.  channel[c] points at
+// the first sample of output channel c (for mono sources both point at the
+// one channel); consecutive frames are `stride` samples apart.
+void appendFrames(AcmStream& s, int frames, const int16_t* const channel[2], size_t stride)
+{
+    const size_t count = static_cast<size_t>(frames);
+    size_t start = s.pending.size();
+    s.pending.resize(start + count * s.dst.channels * kBytesPerSample);
+    if (s.dst.channels == 2)
+        copyFrames<2>(s.pending.data() + start, count, channel, stride);
+    else
+        copyFrames<1>(s.pending.data() + start, count, channel, stride);
 }
 
 void appendInterleaved(AcmStream& s, const int16_t* samples, int frames, int channels)
