@@ -162,13 +162,21 @@ TEST(MidiSynth, RhythmPartOnAnyPort)
     std::vector<uint8_t> m = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x11, 0x15, 0x01};
     m.push_back(uint8_t((128 - (0x40 + 0x11 + 0x15 + 0x01) % 128) % 128));
     m.push_back(0xF7);
-    auto drums = makeSynth();
-    auto part = makeSynth();
-    ASSERT_TRUE(drums && part);
-    part->exclusive(2, m.data(), m.size());
-    drums->shortMessage(0, packed(0x90, 9, 42, 100));
-    part->shortMessage(2, packed(0x90, 0, 42, 100));
-    EXPECT_NEAR(rms(render(*part, 22050)), rms(render(*drums, 22050)), 1.0);
+    // A GS reset afterwards makes it melodic again.
+    const uint8_t gsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+    for (bool reset : {false, true}) {
+        auto expected = makeSynth();
+        auto part = makeSynth();
+        ASSERT_TRUE(expected && part);
+        part->exclusive(2, m.data(), m.size());
+        if (reset) {
+            part->exclusive(2, gsReset, sizeof gsReset);
+            expected->exclusive(2, gsReset, sizeof gsReset);
+        }
+        expected->shortMessage(0, packed(0x90, reset ? 0 : 9, 42, 100));
+        part->shortMessage(2, packed(0x90, 0, 42, 100));
+        EXPECT_NEAR(rms(render(*part, 22050)), rms(render(*expected, 22050)), 1.0) << reset;
+    }
 }
 
 TEST(MidiSynth, MissingSoundFontIsReported)

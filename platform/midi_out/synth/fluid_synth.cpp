@@ -26,11 +26,7 @@ public:
     FluidMidiSynth(fluid_settings_t* settings, fluid_synth_t* synth) : settings_(settings), synth_(synth)
     {
         // General MIDI's percussion channel on every port, not only the first.
-        // The program change takes the drum bank for the new type.
-        for (int port = 1; port < kSynthPorts; ++port) {
-            fluid_synth_set_channel_type(synth_, port * 16 + kDrumChannel, CHANNEL_TYPE_DRUM);
-            fluid_synth_program_change(synth_, port * 16 + kDrumChannel, 0);
-        }
+        for (int port = 1; port < kSynthPorts; ++port) setChannelType(port * 16 + kDrumChannel, CHANNEL_TYPE_DRUM);
     }
     ~FluidMidiSynth() override
     {
@@ -78,13 +74,7 @@ public:
         if (count == 0) return;
         fluid_synth_sysex(synth_, reinterpret_cast<const char*>(bytes), static_cast<int>(count), nullptr, nullptr,
                           nullptr, 0);
-        // FluidSynth's reset keeps the tunings; a reset synthesizer plays in tune.
-        if (reset) {
-            for (int channel = 0; channel < kChannels; ++channel) {
-                if (tuned_[size_t(channel)]) fluid_synth_deactivate_tuning(synth_, channel, 1);
-                tuned_[size_t(channel)] = false;
-            }
-        }
+        if (reset) undoPartSettings();
     }
 
     void render(int16_t* stereo, size_t frames) override
@@ -107,6 +97,26 @@ public:
     }
 
 private:
+    void setChannelType(int channel, int type)
+    {
+        fluid_synth_set_channel_type(synth_, channel, type);
+        // The program change takes the bank of the new type.
+        fluid_synth_program_change(synth_, channel, 0);
+    }
+
+    // FluidSynth's reset keeps tunings and channel types: a reset
+    // synthesizer plays in tune, with drums on the tenth channels only.
+    void undoPartSettings()
+    {
+        for (int channel = 0; channel < kChannels; ++channel) {
+            if (tuned_[size_t(channel)]) fluid_synth_deactivate_tuning(synth_, channel, 1);
+            if (retyped_[size_t(channel)])
+                setChannelType(channel, channel % 16 == kDrumChannel ? CHANNEL_TYPE_DRUM : CHANNEL_TYPE_MELODIC);
+        }
+        tuned_.fill(false);
+        retyped_.fill(false);
+    }
+
     // The GS part messages read here; false for the others.
     bool applyPartMessage(int channel, const gs::PartMessage& part)
     {
@@ -123,9 +133,8 @@ private:
         }
         if (part.address == gs::kUseForRhythmPart && part.count == 1) {
             if (channel == kUnusableChannel) return true;
-            fluid_synth_set_channel_type(synth_, channel, part.data[0] == 0 ? CHANNEL_TYPE_MELODIC : CHANNEL_TYPE_DRUM);
-            // The program change takes the bank of the new type.
-            fluid_synth_program_change(synth_, channel, 0);
+            setChannelType(channel, part.data[0] == 0 ? CHANNEL_TYPE_MELODIC : CHANNEL_TYPE_DRUM);
+            retyped_[size_t(channel)] = true;
             return true;
         }
         return false;
@@ -135,6 +144,7 @@ private:
     // another thread.
     mutable std::mutex lock_;
     std::array<bool, kChannels> tuned_{};
+    std::array<bool, kChannels> retyped_{};
     fluid_settings_t* settings_;
     fluid_synth_t* synth_;
 };
