@@ -6,7 +6,6 @@
 #include <fluidsynth.h>
 
 #include <array>
-
 #include <cstdlib>
 #include <mutex>
 
