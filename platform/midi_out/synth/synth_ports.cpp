@@ -1,6 +1,7 @@
 // Device -1: the built-in synthesizer sounding in real time through SDL2.
 // Every port opened on it shares one synthesizer and one audio stream; each
-// port takes the lowest free block of 16 channels.
+// port takes the lowest free block of 16 channels.  Why a device cannot be
+// opened (no SoundFont, no audio device) is told on standard error.
 #include "../backends.h"
 #include "platform/midi_synth.h"
 
@@ -50,7 +51,10 @@ std::shared_ptr<SharedSynth> SharedSynth::acquire()
         std::fprintf(stderr, "synthesizer: %s\n", error.c_str());
         return nullptr;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "synthesizer: no audio: %s\n", SDL_GetError());
+        return nullptr;
+    }
     SDL_AudioSpec want{};
     want.freq = kSynthSampleRate;
     want.format = AUDIO_S16SYS;
@@ -61,6 +65,7 @@ std::shared_ptr<SharedSynth> SharedSynth::acquire()
     // No allowed changes: SDL converts to whatever the device wants.
     shared->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
     if (shared->device_ == 0) {
+        std::fprintf(stderr, "synthesizer: no audio device: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return nullptr;
     }
