@@ -29,11 +29,11 @@ using CodecIdFn = AVCodecID (*)(const AVCodecTag* const* tags, unsigned int tag)
 // one its own WAVE reader uses.
 AVCodecID lookUpInLibavformat(uint16_t formatTag)
 {
-    // Kept loaded for good: once unloaded, the blocks its libraries hold
+    // Kept mapped for good: once unloaded, the blocks its libraries hold
     // for their lifetime would look lost to leak checkers.
-    static DynamicLibrary* avformat = new DynamicLibrary(ZEM_AVFORMAT_SONAME);
-    auto riffTags = avformat->entry<RiffTagsFn>("avformat_get_riff_audio_tags");
-    auto codecId = avformat->entry<CodecIdFn>("av_codec_get_id");
+    static DynamicLibrary avformat(ZEM_AVFORMAT_SONAME, DynamicLibrary::Lifetime::Process);
+    auto riffTags = avformat.entry<RiffTagsFn>("avformat_get_riff_audio_tags");
+    auto codecId = avformat.entry<CodecIdFn>("av_codec_get_id");
     if (!riffTags || !codecId)
         return AV_CODEC_ID_NONE;
     const AVCodecTag* tables[] = {riffTags(), nullptr};

@@ -43,8 +43,9 @@ std::string moduleFolder(const void* address)
     return !folder.empty() && folder.front() == '/' ? folder : programFolder();
 }
 
-DynamicLibrary::DynamicLibrary(const std::string& name)
+DynamicLibrary::DynamicLibrary(const std::string& name, Lifetime lifetime)
 {
+    const int flags = RTLD_LAZY | RTLD_LOCAL | (lifetime == Lifetime::Process ? RTLD_NODELETE : 0);
     if (name.empty()) {
         error_ = "no library name";
         return;
@@ -54,11 +55,11 @@ DynamicLibrary::DynamicLibrary(const std::string& name)
         if (!folder.empty()) {
             std::string local = folder + "/" + name;
             if (access(local.c_str(), F_OK) == 0)
-                handle_ = dlopen(local.c_str(), RTLD_LAZY | RTLD_LOCAL);
+                handle_ = dlopen(local.c_str(), flags);
         }
     }
     if (!handle_)
-        handle_ = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
+        handle_ = dlopen(name.c_str(), flags);
     if (!handle_)
         error_ = lastLoaderError();
 }

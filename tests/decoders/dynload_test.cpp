@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <filesystem>
 #include <string>
 
@@ -38,6 +40,34 @@ TEST(DynamicLibrary, BareNameLooksBesideTheProgramFirst)
     platform::DynamicLibrary system("libm.so.6");
     ASSERT_TRUE(system.isLoaded()) << system.error();
     EXPECT_NE(system.symbol("cos"), nullptr);
+}
+
+// After close, a library loaded for the process stays mapped; another one
+// is unloaded.
+TEST(DynamicLibrary, LifetimeDecidesWhetherCloseUnloads)
+{
+    using Lifetime = platform::DynamicLibrary::Lifetime;
+    const struct {
+        Lifetime lifetime;
+        const char* copyName;
+        bool mappedAfterClose;
+    } cases[] = {
+        {Lifetime::UntilClose, "qzwav-lifetime-close.so", false},
+        {Lifetime::Process, "qzwav-lifetime-process.so", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.copyName);
+        const std::filesystem::path copy = std::filesystem::path(platform::programFolder()) / c.copyName;
+        std::filesystem::copy_file(kPlugin, copy, std::filesystem::copy_options::overwrite_existing);
+        platform::DynamicLibrary library(copy.string(), c.lifetime);
+        ASSERT_TRUE(library.isLoaded()) << library.error();
+        library.close();
+        void* still = dlopen(copy.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+        EXPECT_EQ(still != nullptr, c.mappedAfterClose);
+        if (still)
+            dlclose(still);
+        std::filesystem::remove(copy);
+    }
 }
 
 TEST(DynamicLibrary, ModuleFolderNamesWhereCodeWasLoadedFrom)

@@ -10,9 +10,13 @@ namespace platform {
 
 class DynamicLibrary {
 public:
+    // Unloading at close, or keeping the code mapped until the process ends
+    // (for libraries that hold blocks or threads for their whole lifetime).
+    enum class Lifetime { UntilClose, Process };
+
     DynamicLibrary() = default;
     // Loads name; check isLoaded() and error() afterwards.
-    explicit DynamicLibrary(const std::string& name);
+    explicit DynamicLibrary(const std::string& name, Lifetime lifetime = Lifetime::UntilClose);
     ~DynamicLibrary();
 
     DynamicLibrary(DynamicLibrary&& other) noexcept;
