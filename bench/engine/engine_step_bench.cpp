@@ -72,9 +72,9 @@ dp_options options()
 
 void BM_UnitStepDense16(benchmark::State& state)
 {
-    ImageSpec spec;
-    for (unsigned t = 0; t < 16; ++t) spec.tracks.push_back(denseTrack(t));
-    std::vector<uint8_t> image = buildImage(spec);
+    ImagePlan plan;
+    for (unsigned t = 0; t < 16; ++t) plan.tracks.push_back(denseTrack(t));
+    std::vector<uint8_t> image = buildImage(plan);
     dp_options o = options();
     Counters counters;
     dp_player* p = dp_const(16, image.data(), image.size(), &o, sizeof o, &counters, nullptr);

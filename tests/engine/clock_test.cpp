@@ -26,7 +26,7 @@ TEST(EngineClock, DefaultTempoRuns95TicksIn1000Units)
 {
     RecordingHost host;
     host.logUnits = host.logTicks = true;
-    Session s(host, ImageSpec{{cat({wait(5000), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({wait(5000), {zem::kEnd}})}});
     s.units(1000);
     EXPECT_EQ(host.only({"tick"}).size(), 95u);
     EXPECT_EQ(host.tick, 95u);
@@ -47,7 +47,7 @@ TEST(EngineClock, TicksPerUnitFollowThePeriod)
     const PeriodCase cases[] = {{1, 2, 512}, {256, 10, 10}, {512, 10, 5}, {100, 25, 64}, {0xFFFFFF, 100, 0}};
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({tempo(c.period), wait(60000), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({tempo(c.period), wait(60000), {zem::kEnd}})}});
         s.units(c.units);
         EXPECT_EQ(host.tick, c.ticks) << c.period;
         EXPECT_EQ(host.unit, c.units) << c.period;
@@ -97,9 +97,9 @@ TEST(EngineClock, TempoCommandsReportTheirPeriod)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        ImageSpec spec;
-        spec.tracks = c.tracks;
-        Session s(host, spec);
+        ImagePlan plan;
+        plan.tracks = c.tracks;
+        Session s(host, plan);
         s.ticks(c.ticks);
         EXPECT_EQ(host.onlyUnstamped({"tempo"}), c.expected) << c.name;
         EXPECT_TRUE(host.errors.empty()) << c.name;
@@ -109,7 +109,7 @@ TEST(EngineClock, TempoCommandsReportTheirPeriod)
 TEST(EngineClock, AdvanceByTicksStopsAtTheCount)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{cat({wait(100), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({wait(100), {zem::kEnd}})}});
     s.ticks(7);
     EXPECT_EQ(host.tick, 7u);
     EXPECT_EQ(host.unit, 73u); // tick 7 runs in unit ceil(7 * 2667 / 256)
@@ -122,7 +122,7 @@ TEST(EngineClock, SkippedTicksCountNeitherUnitsNorTicks)
     RecordingHost host;
     host.logTicks = true;
     // PARAM 252 = 3 extra tick callbacks when skipping ends.
-    Session s(host, ImageSpec{{cat({param(252, 3), param(255, 2), wait(5), param(255, 0), wait(50), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({param(252, 3), param(255, 2), wait(5), param(255, 0), wait(50), {zem::kEnd}})}});
     s.units(21);
     // Tick 1 runs normally; ticks 2..6 are skipped (the last ends the skip and
     // brings the three extra callbacks); tick 7 is counted as tick 2.  The
@@ -138,7 +138,7 @@ TEST(EngineClock, SkippingUnderTheLongestPeriodStillReturns)
     // A tick every 65 s of skipped, uncounted units: the advance returns
     // after a bounded stretch and the next one goes on skipping.
     // Skipping starts with the first tick (unit 11), which sets the period.
-    Session s(host, ImageSpec{{cat({param(255, 2), tempo(0xFFFFFF), wait(1000), param(255, 0), wait(10), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({param(255, 2), tempo(0xFFFFFF), wait(1000), param(255, 0), wait(10), {zem::kEnd}})}});
     for (int call = 0; call < 3; ++call) EXPECT_EQ(s.player()->advance_units(s.player(), 20, 0x10000), 0);
     EXPECT_EQ(host.unit, 10u);
     EXPECT_EQ(s.player()->finished(s.player()), 0);
@@ -147,13 +147,13 @@ TEST(EngineClock, SkippingUnderTheLongestPeriodStillReturns)
 TEST(EngineClock, StartDeliversRecordedTextsThenTheNotice)
 {
     RecordingHost host;
-    ImageSpec spec{{cat({meta(3, bytesOf("T")), meta(2, bytesOf("N")), meta(0xBF, bytesOf("b")), meta(0xBE, bytesOf("a")),
+    ImagePlan plan{{cat({meta(3, bytesOf("T")), meta(2, bytesOf("N")), meta(0xBF, bytesOf("b")), meta(0xBE, bytesOf("a")),
                          meta(5, bytesOf("lyric")), {zem::kEnd}})}};
-    spec.title = payloadOffset(spec, 0, 0);
-    spec.notice = payloadOffset(spec, 0, 3);
-    spec.meta191 = payloadOffset(spec, 0, 6);
-    spec.meta190 = payloadOffset(spec, 0, 9);
-    Session s(host, spec);
+    plan.title = payloadOffset(plan, 0, 0);
+    plan.notice = payloadOffset(plan, 0, 3);
+    plan.meta191 = payloadOffset(plan, 0, 6);
+    plan.meta190 = payloadOffset(plan, 0, 9);
+    Session s(host, plan);
     s.units(20);
     std::vector<std::string> metas = host.onlyUnstamped({"meta"});
     ASSERT_EQ(metas.size(), 6u);
@@ -170,7 +170,7 @@ TEST(EngineClock, MetaEventsAndTextsByTrack)
     RecordingHost host;
     Words events = cat({meta(0x58, {4, 2, 24, 8}), meta(0x59, {0, 0}), meta(0x2F, {}), meta(0x05, bytesOf("la")),
                         meta(0x51, {1, 2}), text("words")});
-    Session s(host, ImageSpec{{cat({wait(1), events, wait(5), {zem::kEnd}}), cat({wait(1), events, wait(5), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({wait(1), events, wait(5), {zem::kEnd}}), cat({wait(1), events, wait(5), {zem::kEnd}})}});
     s.units(30);
     std::vector<std::string> got;
     for (const auto& line : host.onlyUnstamped({"meta", "text"})) got.push_back(line.substr(0, line.find(" [")));
@@ -186,7 +186,7 @@ TEST(EngineClock, StartUpAnswerIsReturnedByTheFirstAdvance)
 {
     RecordingHost host;
     host.answers["meta"][1] = 42;
-    Session s(host, ImageSpec{{cat({note(60, 4), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({note(60, 4), {zem::kEnd}})}});
     EXPECT_EQ(s.player()->advance_units(s.player(), 10, 0x10000), 42);
     EXPECT_TRUE(host.only({"on"}).empty());
     EXPECT_EQ(s.player()->advance_units(s.player(), 10, 0x10000), 0);
@@ -217,7 +217,7 @@ TEST(EngineClock, BarCounterFollowsTicksAndSignatures)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({tempo(256), c.track})}});
+        Session s(host, ImagePlan{{cat({tempo(256), c.track})}});
         s.ticks(c.ticks);
         uint8_t r[20];
         ASSERT_EQ(s.player()->bar_counter(s.player(), r, sizeof r), 0);
@@ -233,7 +233,7 @@ TEST(EngineClock, BarCounterFollowsTicksAndSignatures)
 TEST(EngineClock, ZeroIncrementAndFinishedSongReturnAtOnce)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{{zem::kEnd}}});
+    Session s(host, ImagePlan{{{zem::kEnd}}});
     EXPECT_EQ(s.player()->advance_units(s.player(), 5, 0), 0);
     EXPECT_EQ(host.unit, 0u);
     s.units(5);
@@ -244,7 +244,7 @@ TEST(EngineClock, ZeroIncrementAndFinishedSongReturnAtOnce)
 TEST(EngineClock, IncrementScalesUnitsPerStep)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{cat({wait(1000), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({wait(1000), {zem::kEnd}})}});
     s.player()->advance_units(s.player(), 10, 0x8000);
     EXPECT_EQ(host.unit, 10u);
     s.player()->advance_units(s.player(), 1, 0x30000);

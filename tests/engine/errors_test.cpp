@@ -57,14 +57,14 @@ TEST(EngineErrors, EachCodeIsReportedAtItsCommand)
     for (const auto& c : cases) {
         RecordingHost host;
         host.errorAnswer = c.code; // stop at the first error
-        ImageSpec spec{{c.track}};
-        Session s(host, spec);
+        ImagePlan plan{{c.track}};
+        Session s(host, plan);
         ASSERT_NE(s.player(), nullptr) << c.name;
         s.units(100);
         ASSERT_EQ(host.errors.size(), 1u) << c.name;
-        EXPECT_EQ(host.errors[0].first, wordOffset(spec, 0, c.failingWord)) << c.name;
+        EXPECT_EQ(host.errors[0].first, wordOffset(plan, 0, c.failingWord)) << c.name;
         EXPECT_EQ(host.errors[0].second, c.code) << c.name;
-        EXPECT_EQ(s.player()->last_error_offset(s.player()), wordOffset(spec, 0, c.failingWord)) << c.name;
+        EXPECT_EQ(s.player()->last_error_offset(s.player()), wordOffset(plan, 0, c.failingWord)) << c.name;
     }
 }
 
@@ -81,7 +81,7 @@ TEST(EngineErrors, AnswerDecidesWhetherPlaybackGoesOn)
         RecordingHost host;
         host.errorAnswer = c.answer;
         host.hasErrorCallback = c.hasCallback;
-        Session s(host, ImageSpec{{track}});
+        Session s(host, ImagePlan{{track}});
         s.units(100);
         EXPECT_EQ(host.only({"on"}).size(), c.notes) << c.answer;
         // A stopped instance makes no progress: no units pass.
@@ -92,7 +92,7 @@ TEST(EngineErrors, AnswerDecidesWhetherPlaybackGoesOn)
 TEST(EngineErrors, ReadingPastTheEndEndsTheTrackWhenIgnored)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{{zem::makeWait(1)}, cat({note(60, 4), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{{zem::makeWait(1)}, cat({note(60, 4), {zem::kEnd}})}});
     s.units(200);
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.errors[0].second, DP_OUT_OF_TRACK_DATA);
@@ -104,7 +104,7 @@ TEST(EngineErrors, StatusFromNoteOnStopsEveryTrack)
 {
     RecordingHost host;
     host.answers["on"][1] = 7;
-    Session s(host, ImageSpec{{cat({note(60, 2), note(62, 2), {zem::kEnd}}), cat({note(70, 2), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({note(60, 2), note(62, 2), {zem::kEnd}}), cat({note(70, 2), {zem::kEnd}})}});
     s.units(100);
     // The first note on ends the start; the other track's note never runs.
     EXPECT_EQ(host.onlyUnstamped({"on", "off"}), (std::vector<std::string>{"on 0 0 0 60 127"}));

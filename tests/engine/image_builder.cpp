@@ -6,41 +6,41 @@ namespace zemtest {
 
 namespace {
 
-uint32_t tableEnd(const ImageSpec& spec)
+uint32_t tableEnd(const ImagePlan& plan)
 {
-    return static_cast<uint32_t>(zem::kHeaderSize + zem::kTrackEntrySize * spec.tracks.size());
+    return static_cast<uint32_t>(zem::kHeaderSize + zem::kTrackEntrySize * plan.tracks.size());
 }
 
 } // namespace
 
-uint32_t wordOffset(const ImageSpec& spec, unsigned track, size_t index)
+uint32_t wordOffset(const ImagePlan& plan, unsigned track, size_t index)
 {
-    uint32_t offset = tableEnd(spec) + spec.extensionSize;
-    for (unsigned t = 0; t < track; ++t) offset += static_cast<uint32_t>(spec.tracks[t].size() * 2);
+    uint32_t offset = tableEnd(plan) + plan.extensionSize;
+    for (unsigned t = 0; t < track; ++t) offset += static_cast<uint32_t>(plan.tracks[t].size() * 2);
     return offset + static_cast<uint32_t>(index * 2);
 }
 
-std::vector<uint8_t> buildImage(const ImageSpec& spec)
+std::vector<uint8_t> buildImage(const ImagePlan& plan)
 {
-    std::vector<uint8_t> image(tableEnd(spec) + spec.extensionSize, 0);
+    std::vector<uint8_t> image(tableEnd(plan) + plan.extensionSize, 0);
     for (size_t i = 0; i < 8; ++i) image[i] = static_cast<uint8_t>(zem::kMagic[i]);
-    for (size_t i = 0; i < 4 && i < spec.version.size(); ++i) image[8 + i] = static_cast<uint8_t>(spec.version[i]);
-    zem::writeU16(&image[zem::kOffTrackCount], static_cast<uint16_t>(spec.tracks.size()));
-    zem::writeU16(&image[zem::kOffTimebase], spec.timebase);
-    zem::writeU32(&image[zem::kOffTitle], spec.title);
-    zem::writeU32(&image[zem::kOffNotice], spec.notice);
-    zem::writeU32(&image[zem::kOffExtensionSize], spec.extensionSize);
-    uint32_t ext = tableEnd(spec);
+    for (size_t i = 0; i < 4 && i < plan.version.size(); ++i) image[8 + i] = static_cast<uint8_t>(plan.version[i]);
+    zem::writeU16(&image[zem::kOffTrackCount], static_cast<uint16_t>(plan.tracks.size()));
+    zem::writeU16(&image[zem::kOffTimebase], plan.timebase);
+    zem::writeU32(&image[zem::kOffTitle], plan.title);
+    zem::writeU32(&image[zem::kOffNotice], plan.notice);
+    zem::writeU32(&image[zem::kOffExtensionSize], plan.extensionSize);
+    uint32_t ext = tableEnd(plan);
     uint8_t extension[8];
-    zem::writeU32(extension, spec.meta190);
-    zem::writeU32(extension + 4, spec.meta191);
-    for (uint32_t i = 0; i < spec.extensionSize && i < 8; ++i) image[ext + i] = extension[i];
-    for (unsigned t = 0; t < spec.tracks.size(); ++t) {
+    zem::writeU32(extension, plan.meta190);
+    zem::writeU32(extension + 4, plan.meta191);
+    for (uint32_t i = 0; i < plan.extensionSize && i < 8; ++i) image[ext + i] = extension[i];
+    for (unsigned t = 0; t < plan.tracks.size(); ++t) {
         uint8_t* entry = &image[zem::kHeaderSize + zem::kTrackEntrySize * t];
-        zem::writeU32(entry, wordOffset(spec, t, 0));
-        zem::writeU32(entry + 4, static_cast<uint32_t>(spec.tracks[t].size() * 2));
+        zem::writeU32(entry, wordOffset(plan, t, 0));
+        zem::writeU32(entry + 4, static_cast<uint32_t>(plan.tracks[t].size() * 2));
     }
-    for (const Words& words : spec.tracks) {
+    for (const Words& words : plan.tracks) {
         for (uint16_t w : words) {
             image.push_back(static_cast<uint8_t>(w));
             image.push_back(static_cast<uint8_t>(w >> 8));

@@ -11,7 +11,7 @@ namespace zemtest {
 
 using Words = std::vector<uint16_t>;
 
-struct ImageSpec {
+struct ImagePlan {
     std::vector<Words> tracks;
     uint16_t timebase = 192;
     std::string version = "0.47";
@@ -20,14 +20,14 @@ struct ImageSpec {
     uint32_t meta190 = 0, meta191 = 0;  // extension payload offsets
 };
 
-std::vector<uint8_t> buildImage(const ImageSpec& spec);
+std::vector<uint8_t> buildImage(const ImagePlan& plan);
 
 // Byte offset in the built image of word `index` of track `track`.
-uint32_t wordOffset(const ImageSpec& spec, unsigned track, size_t index);
+uint32_t wordOffset(const ImagePlan& plan, unsigned track, size_t index);
 // Offset of the payload of the META command whose word is at `index`.
-inline uint32_t payloadOffset(const ImageSpec& spec, unsigned track, size_t index)
+inline uint32_t payloadOffset(const ImagePlan& plan, unsigned track, size_t index)
 {
-    return wordOffset(spec, track, index) + 4;
+    return wordOffset(plan, track, index) + 4;
 }
 
 Words cat(std::initializer_list<Words> parts);

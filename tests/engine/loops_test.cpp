@@ -46,7 +46,7 @@ TEST(EngineLoops, PassesBreaksAndEndlessLoops)
     for (const auto& c : cases) {
         RecordingHost host;
         host.leaveLoopAtPass = c.leaveAtPass;
-        Session s(host, ImageSpec{{cat({tempo(256), c.track, wait(10), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(10), {zem::kEnd}})}});
         s.units(300);
         EXPECT_EQ(keysPlayed(host), c.keys) << c.name;
         EXPECT_EQ(host.only({"loop"}).size(), c.loopCalls) << c.name;
@@ -58,7 +58,7 @@ TEST(EngineLoops, LoopCallbackSeesTrackAndPassCount)
 {
     RecordingHost host;
     host.leaveLoopAtPass = 2;
-    Session s(host, ImageSpec{{cat({wait(50), {zem::kEnd}}), cat({{loopBegin(0)}, wait(4), {zem::kLoopEnd}, wait(50), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({wait(50), {zem::kEnd}}), cat({{loopBegin(0)}, wait(4), {zem::kLoopEnd}, wait(50), {zem::kEnd}})}});
     s.units(200);
     EXPECT_EQ(host.onlyUnstamped({"loop"}), (std::vector<std::string>{"loop 1 1", "loop 1 2"}));
 }
@@ -67,9 +67,9 @@ TEST(EngineLoops, MinimumPassCountSkipsEndedTracks)
 {
     RecordingHost host;
     host.hasLoopCallback = false; // null: always jump back
-    ImageSpec spec{{cat({tempo(256), {loopBegin(0)}, wait(10), {zem::kLoopEnd}}),
+    ImagePlan plan{{cat({tempo(256), {loopBegin(0)}, wait(10), {zem::kLoopEnd}}),
                     cat({{loopBegin(0)}, wait(25), {zem::kLoopEnd}}), cat({wait(5), {zem::kEnd}})}};
-    Session s(host, spec);
+    Session s(host, plan);
     s.units(101);
     // Track 0 has passed 10 times, track 1 four times; track 2 has ended.
     EXPECT_EQ(s.player()->min_loop_count(s.player()), 4u);
@@ -91,7 +91,7 @@ TEST(EngineLoops, LoopsWithoutWaitsCannotHangAnAdvance)
     for (const auto& c : cases) {
         RecordingHost host;
         host.hasLoopCallback = false;
-        Session s(host, ImageSpec{{c.track}});
+        Session s(host, ImagePlan{{c.track}});
         s.units(30);
         EXPECT_EQ(host.unit, 30u) << c.name;
     }

@@ -73,7 +73,7 @@ TEST(EngineMacros, MessagesMatchHandComputedBytes)
         {"temperament 30 is equal", {}, 20, {30, 0, 0}, {gsHeader + " 12 40 11 40" + repeat("40", 12) + " 6F F7"}},
         {"masked tuning, offset -5", {}, 21, {0x01, 0x00, 0, 0, 0xFB},
          {gsHeader + " 12 40 11 40" + repeat("3B", 12) + " 2B F7"}},
-        {"part 22 address", {}, 22, {0x1, 0x2, 0x40}, {gsHeader + " 12 40 21 12 40 4D F7"}},
+        {"macro 22 address", {}, 22, {0x1, 0x2, 0x40}, {gsHeader + " 12 40 21 12 40 4D F7"}},
         {"27", {}, 27, {0x7F}, {gsHeader + " 12 40 41 22 7F 5E F7"}},
         {"dot pattern page 1",
          {},
@@ -106,7 +106,7 @@ TEST(EngineMacros, MessagesMatchHandComputedBytes)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({c.setup, macro(c.code, c.args), wait(10), {zem::kEnd}})}}, 2);
+        Session s(host, ImagePlan{{cat({c.setup, macro(c.code, c.args), wait(10), {zem::kEnd}})}}, 2);
         s.units(30);
         EXPECT_EQ(sysexSent(host), c.messages) << c.name;
         EXPECT_TRUE(host.errors.empty()) << c.name;
@@ -122,7 +122,7 @@ TEST(EngineMacros, SeriesSendOneMessagePerArgument)
     const SeriesCase cases[] = {{12, 7, 0x31}, {14, 8, 0x39}, {16, 10, 0x51}};
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({macro(c.code, std::vector<uint8_t>(c.count, 1)), wait(10), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({macro(c.code, std::vector<uint8_t>(c.count, 1)), wait(10), {zem::kEnd}})}});
         s.units(30);
         auto sent = sysexSent(host);
         ASSERT_EQ(sent.size(), c.count) << c.code;
@@ -135,14 +135,14 @@ TEST(EngineMacros, SeriesSendOneMessagePerArgument)
 TEST(EngineMacros, SysexIsSentAsStoredAndNeedsBothCallbacks)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{cat({sysex({0xF0, 0x01, 0x02, 0x03, 0xF7}), sysex({0xF0, 0xF7}), wait(10), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({sysex({0xF0, 0x01, 0x02, 0x03, 0xF7}), sysex({0xF0, 0xF7}), wait(10), {zem::kEnd}})}});
     s.units(30);
     EXPECT_EQ(sysexSent(host), (std::vector<std::string>{"F0 01 02 03 F7", "F0 F7"}));
 
     RecordingHost silent;
     dp_options o = silent.options();
     o.exclusive_send = nullptr;
-    std::vector<uint8_t> image = buildImage(ImageSpec{{cat({sysex({0xF0, 0xF7}), {zem::kEnd}})}});
+    std::vector<uint8_t> image = buildImage(ImagePlan{{cat({sysex({0xF0, 0xF7}), {zem::kEnd}})}});
     dp_player* p = dp_const(1, image.data(), image.size(), &o, sizeof o, &silent, nullptr);
     ASSERT_NE(p, nullptr);
     p->advance_units(p, 10, 0x10000);

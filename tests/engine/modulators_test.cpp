@@ -94,7 +94,7 @@ TEST(EngineModulators, OutputsPerTick)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({tempo(256), c.track, wait(60), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(60), {zem::kEnd}})}});
         s.units(30);
         std::vector<std::string> got = byTick(host, c.kinds);
         if (c.firstLines && got.size() > c.firstLines) got.resize(c.firstLines);
@@ -127,7 +127,7 @@ TEST(EngineModulators, WaveformsOverOneCycle)
         RecordingHost host;
         Words track = cat({meta(0x88, {0x00, 0x7F, 0x00, 0x80}), modSet(255, 27, static_cast<int>(c.waveform << 8)),
                            modSet(255, 28, 8000), modSet(255, 29, 8), modSwitch(255, 7)});
-        Session s(host, ImageSpec{{cat({tempo(256), track, wait(60), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({tempo(256), track, wait(60), {zem::kEnd}})}});
         s.units(9);
         std::vector<std::string> got;
         for (const auto& line : byTick(host, {"bend"})) got.push_back(line.substr(0, line.find(' ')) + line.substr(line.rfind(' ')));
@@ -139,7 +139,7 @@ TEST(EngineModulators, ModulationSendsNothingWhenTheValueStays)
 {
     RecordingHost host;
     // Depth 0: the oscillator gives 0 and the controller is never re-sent.
-    Session s(host, ImageSpec{{cat({tempo(256), {zem::makeCtrl(1, 64)}, modSet(1, 21, 8), modSet(1, 22, 8),
+    Session s(host, ImagePlan{{cat({tempo(256), {zem::makeCtrl(1, 64)}, modSet(1, 21, 8), modSet(1, 22, 8),
                                     modSwitch(1, 5), note(60, 20), wait(20), {zem::kEnd}})}});
     s.units(30);
     EXPECT_EQ(byTick(host, {"ctrl"}), (std::vector<std::string>{"0 ctrl 0 0 0 1 64"}));

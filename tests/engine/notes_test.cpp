@@ -96,7 +96,7 @@ TEST(EngineNotes, LengthsGateAndVelocities)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({tempo(256), c.track, wait(100), {zem::kEnd}})}}, 4);
+        Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(100), {zem::kEnd}})}}, 4);
         s.units(200);
         EXPECT_EQ(byTick(host, {"on", "off"}), c.expected) << c.name;
     }
@@ -105,7 +105,7 @@ TEST(EngineNotes, LengthsGateAndVelocities)
 TEST(EngineNotes, WaitLongAddsItsHighWord)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{cat({tempo(16), {0x1005, 0x0002}, note(60, 1), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({tempo(16), {0x1005, 0x0002}, note(60, 1), {zem::kEnd}})}});
     s.ticks(8200);
     EXPECT_EQ(byTick(host, {"on"}), (std::vector<std::string>{"8197 on 0 0 0 60 127"}));
 }
@@ -113,9 +113,9 @@ TEST(EngineNotes, WaitLongAddsItsHighWord)
 TEST(EngineNotes, KeyStruckAgainIsReleasedFirst)
 {
     RecordingHost host;
-    ImageSpec spec{{cat({tempo(256), note(60, 10), wait(20), {zem::kEnd}}),
+    ImagePlan plan{{cat({tempo(256), note(60, 10), wait(20), {zem::kEnd}}),
                     cat({wait(3), param(29, 128), note(60, 4), wait(20), {zem::kEnd}})}};
-    Session s(host, spec);
+    Session s(host, plan);
     s.units(100);
     // Its wait started before the first tick, so it strikes in tick 4.
     // The second track takes the key over: its note off comes first (127
@@ -139,7 +139,7 @@ TEST(EngineNotes, ReleaseOperationByPortOrChannel)
         RecordingHost host;
         Words track = cat({note(60, 0, false), {zem::makePortChannel(0, 1)}, note(61, 0, false),
                            {zem::makePortChannel(1, 0)}, note(62, 0, false), wait(100), {zem::kEnd}});
-        Session s(host, ImageSpec{{track}}, 2);
+        Session s(host, ImagePlan{{track}}, 2);
         s.units(20);
         EXPECT_EQ(s.player()->release_notes(s.player(), c.ports, c.channels), 0);
         std::vector<std::string> offs = host.onlyUnstamped({"off"});

@@ -125,7 +125,7 @@ dp_options RecordingHost::options() const
     return o;
 }
 
-Session::Session(RecordingHost& host, const ImageSpec& spec, int ports) : image(buildImage(spec))
+Session::Session(RecordingHost& host, const ImagePlan& plan, int ports) : image(buildImage(plan))
 {
     dp_options o = host.options();
     player_ = dp_const(ports, image.data(), image.size(), &o, sizeof o, &host, &error);

@@ -53,7 +53,7 @@ private:
 // An image with its instance; closes it at the end.
 class Session {
 public:
-    Session(RecordingHost& host, const ImageSpec& spec, int ports = 16);
+    Session(RecordingHost& host, const ImagePlan& plan, int ports = 16);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

@@ -53,7 +53,7 @@ TEST(EngineResend, OperationsSendCurrentValues)
     const std::initializer_list<const char*> kinds = {"ctrl", "prog", "chanp", "bend", "keyp"};
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{setupTrack(), cat({wait(50), {zem::kEnd}})}}, 2);
+        Session s(host, ImagePlan{{setupTrack(), cat({wait(50), {zem::kEnd}})}}, 2);
         s.units(20);
         size_t before = host.onlyUnstamped(kinds).size();
         EXPECT_EQ(c.call(s.player()), c.result) << c.name;
@@ -65,7 +65,7 @@ TEST(EngineResend, OperationsSendCurrentValues)
 TEST(EngineResend, StatusStopsTheLoopAndIsReturned)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{setupTrack()}}, 2);
+    Session s(host, ImagePlan{{setupTrack()}}, 2);
     s.units(20);
     host.answers["ctrl"][3] = 5; // the second resent controller
     EXPECT_EQ(s.player()->resend_controller(s.player(), 0, 0x3, 0x1, 7), 5);
@@ -90,7 +90,7 @@ TEST(EngineResend, CallsFromInsideACallbackAreRefused)
                         p->resend_key_pressure(p, 0, 1, 1, 1)};
         return 0;
     };
-    std::vector<uint8_t> image = buildImage(ImageSpec{{cat({note(60, 4), {zem::kEnd}})}});
+    std::vector<uint8_t> image = buildImage(ImagePlan{{cat({note(60, 4), {zem::kEnd}})}});
     r.player = dp_const(1, image.data(), image.size(), &o, sizeof o, &r, nullptr);
     ASSERT_NE(r.player, nullptr);
     r.player->advance_units(r.player, 5, 0x10000);

@@ -53,7 +53,7 @@ TEST(EngineSkip, HeldValuesFiltersAndMarks)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({tempo(256), c.track, wait(10), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(10), {zem::kEnd}})}});
         s.units(20);
         EXPECT_EQ(host.onlyUnstamped(kinds), c.expected) << c.name;
         EXPECT_TRUE(host.errors.empty()) << c.name;
@@ -63,7 +63,7 @@ TEST(EngineSkip, HeldValuesFiltersAndMarks)
 TEST(EngineSkip, LeavingSkipModeFlushesEveryPort)
 {
     RecordingHost host;
-    Session s(host, ImageSpec{{cat({param(255, 2), {zem::makePortChannel(1, 3), zem::makeCtrl(7, 10),
+    Session s(host, ImagePlan{{cat({param(255, 2), {zem::makePortChannel(1, 3), zem::makeCtrl(7, 10),
                                                    zem::makePortChannel(0, 2), zem::makeCtrl(7, 20)},
                                     param(255, 0), wait(10), {zem::kEnd}})}},
               2);

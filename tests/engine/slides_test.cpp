@@ -85,7 +85,7 @@ TEST(EngineSlides, ValuesPerTick)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        Session s(host, ImageSpec{{cat({tempo(256), c.track, wait(20), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(20), {zem::kEnd}})}});
         s.units(12);
         EXPECT_EQ(byTick(host, {c.kind}), c.expected) << c.name;
         EXPECT_TRUE(host.errors.empty()) << c.name;
@@ -95,11 +95,11 @@ TEST(EngineSlides, ValuesPerTick)
 TEST(EngineSlides, SlideOfAnotherTrackOnTheSameTargetIsReplaced)
 {
     RecordingHost host;
-    ImageSpec spec{{cat({tempo(256), {zem::makeCtrl(7, 0), zem::makeSlide(zem::SlideKind::Controller, zem::kSlideHasLength),
+    ImagePlan plan{{cat({tempo(256), {zem::makeCtrl(7, 0), zem::makeSlide(zem::SlideKind::Controller, zem::kSlideHasLength),
                                       0x0764}, lengthWords(8), wait(20), {zem::kEnd}}),
                     cat({wait(2), {zem::makeSlide(zem::SlideKind::Controller, zem::kSlideHasLength), 0x0700},
                          lengthWords(2), wait(20), {zem::kEnd}})}};
-    Session s(host, spec);
+    Session s(host, plan);
     s.units(12);
     // Track 1 starts from its own record (0) in tick 3 and takes over.
     EXPECT_EQ(byTick(host, {"ctrl"}), (std::vector<std::string>{"0 ctrl 0 0 0 7 0", "1 ctrl 0 0 0 7 12",

@@ -21,9 +21,9 @@ std::vector<std::string> byTick(const RecordingHost& host, std::initializer_list
 TEST(EngineSync, TriggeredTrackCatchesUpTheTickItLost)
 {
     RecordingHost host;
-    ImageSpec spec{{cat({tempo(256), wait(5), {zem::kStop}, note(61, 10), note(62, 2), {zem::kEnd}}),
+    ImagePlan plan{{cat({tempo(256), wait(5), {zem::kStop}, note(61, 10), note(62, 2), {zem::kEnd}}),
                     cat({wait(5), {zem::makeByteClass(zem::kTrigger, 0)}, wait(50), {zem::kEnd}})}};
-    Session s(host, spec);
+    Session s(host, plan);
     s.units(40);
     // Stopped in tick 6, triggered in the same tick, resumed in tick 7 with
     // one tick of credit: the note and the wait after it are one tick shorter.
@@ -48,11 +48,11 @@ TEST(EngineSync, TriggerTargets)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        ImageSpec spec{{cat({{zem::kStop}, note(60, 2), wait(50), {zem::kEnd}}),
+        ImagePlan plan{{cat({{zem::kStop}, note(60, 2), wait(50), {zem::kEnd}}),
                         cat({{zem::kStop}, note(61, 2), wait(50), {zem::kEnd}}),
                         cat({{zem::kStop}, note(62, 2), wait(50), {zem::kEnd}}),
                         cat({wait(2), c.trigger, wait(50), {zem::kEnd}})}};
-        Session s(host, spec);
+        Session s(host, plan);
         s.units(100);
         EXPECT_EQ(host.onlyUnstamped({"on"}), c.notes) << c.name;
     }
@@ -72,9 +72,9 @@ TEST(EngineSync, SongFinishesWhenEveryTrackEndedOrStopped)
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        ImageSpec spec;
-        spec.tracks = c.tracks;
-        Session s(host, spec);
+        ImagePlan plan;
+        plan.tracks = c.tracks;
+        Session s(host, plan);
         s.units(100);
         EXPECT_EQ(s.player()->finished(s.player()), c.finished) << c.name;
         EXPECT_EQ(host.unit < 100, c.finished == 1) << c.name << ": a finished song stops advancing";
@@ -94,7 +94,7 @@ TEST(EngineSync, StreamSyncHoldsTheTrackUntilAnswered)
         RecordingHost host;
         host.hasSyncCallback = c.hasCallback;
         host.syncAnswer = c.answer;
-        Session s(host, ImageSpec{{cat({tempo(256), param(130, 3), meta(0x89, {5}), note(60, 4), wait(10), {zem::kEnd}})}});
+        Session s(host, ImagePlan{{cat({tempo(256), param(130, 3), meta(0x89, {5}), note(60, 4), wait(10), {zem::kEnd}})}});
         s.units(20);
         EXPECT_EQ(host.only({"on"}).size(), c.notes) << c.name;
         if (c.hasCallback) {

@@ -14,7 +14,7 @@ using namespace zemtest;
 
 namespace {
 
-ImageSpec oneTrack() { return ImageSpec{{{zem::kEnd}}}; }
+ImagePlan oneTrack() { return ImagePlan{{{zem::kEnd}}}; }
 
 dp_player* construct(std::vector<uint8_t>& image, int* error, int ports = 1)
 {
@@ -103,9 +103,9 @@ TEST(EngineValidation, PortCountAndOptionsBlock)
 
     // Port count 0 is one port: a note on port 1 is silent, on port 0 heard.
     RecordingHost host;
-    ImageSpec spec{{cat({{zem::makePortChannel(1, 0)}, note(60, 4), {zem::makePortChannel(0, 0)}, note(61, 4),
+    ImagePlan plan{{cat({{zem::makePortChannel(1, 0)}, note(60, 4), {zem::makePortChannel(0, 0)}, note(61, 4),
                          {zem::kEnd}})}};
-    Session s(host, spec, 0);
+    Session s(host, plan, 0);
     ASSERT_NE(s.player(), nullptr);
     s.units(200);
     EXPECT_EQ(host.onlyUnstamped({"on"}), (std::vector<std::string>{"on 0 0 0 61 127"}));
@@ -115,7 +115,7 @@ TEST(EngineValidation, ShortOptionsBlockLeavesLaterCallbacksNull)
 {
     RecordingHost host;
     dp_options o = host.options();
-    std::vector<uint8_t> image = buildImage(ImageSpec{{cat({note(60, 4), wait(20), {zem::kEnd}})}});
+    std::vector<uint8_t> image = buildImage(ImagePlan{{cat({note(60, 4), wait(20), {zem::kEnd}})}});
     int error = -1;
     // Error, allocate, free and unit passed only: no note callbacks.
     dp_player* p = dp_const(1, image.data(), image.size(), &o, 4 * sizeof(void*), &host, &error);
@@ -160,7 +160,7 @@ TEST(EngineValidation, HostAllocatorGetsTheWholeBlockBack)
         --static_cast<Counter*>(u)->live;
         std::free(block);
     };
-    std::vector<uint8_t> image = buildImage(ImageSpec{{{zem::kEnd}, {zem::kEnd}}});
+    std::vector<uint8_t> image = buildImage(ImagePlan{{{zem::kEnd}, {zem::kEnd}}});
     dp_player* p = dp_const(16, image.data(), image.size(), &o, sizeof o, &counter, nullptr);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(counter.live, 1u);
@@ -171,12 +171,12 @@ TEST(EngineValidation, HostAllocatorGetsTheWholeBlockBack)
 
 TEST(EngineValidation, TextOperations)
 {
-    ImageSpec spec{{cat({meta(3, bytesOf("Title")), meta(2, bytesOf("Notice text")), meta(0xBE, bytesOf("x190")),
+    ImagePlan plan{{cat({meta(3, bytesOf("Title")), meta(2, bytesOf("Notice text")), meta(0xBE, bytesOf("x190")),
                          {zem::kEnd}})}};
-    spec.title = payloadOffset(spec, 0, 0);
-    spec.notice = payloadOffset(spec, 0, 5);
-    spec.meta190 = payloadOffset(spec, 0, 13);
-    std::vector<uint8_t> image = buildImage(spec);
+    plan.title = payloadOffset(plan, 0, 0);
+    plan.notice = payloadOffset(plan, 0, 5);
+    plan.meta190 = payloadOffset(plan, 0, 13);
+    std::vector<uint8_t> image = buildImage(plan);
     dp_player* p = construct(image, nullptr);
     ASSERT_NE(p, nullptr);
     struct TextCase {
@@ -202,7 +202,7 @@ TEST(EngineValidation, TextOperations)
 
 TEST(EngineValidation, SimpleOperations)
 {
-    std::vector<uint8_t> image = buildImage(ImageSpec{{{zem::kEnd}, {zem::kEnd}, {zem::kEnd}}, 96});
+    std::vector<uint8_t> image = buildImage(ImagePlan{{{zem::kEnd}, {zem::kEnd}, {zem::kEnd}}, 96});
     dp_player* p = construct(image, nullptr);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(dp_version(), 0x2F03u);
