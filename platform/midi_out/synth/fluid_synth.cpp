@@ -139,8 +139,8 @@ private:
         return false;
     }
 
-    // FluidSynth's own lock does not cover rendering against messages from
-    // another thread.
+    // Rendering (the audio thread) and messages (the player's thread) are
+    // serialised here rather than left to FluidSynth's own locking.
     mutable std::mutex lock_;
     std::array<bool, kChannels> tuned_{};
     std::array<bool, kChannels> retyped_{};
