@@ -20,7 +20,7 @@ void noReport(const char* caption, const char* text) { ADD_FAILURE() << caption 
 class MillisecondClock final : public zem2wav::EventClock {
 public:
     void unitPassed() override { ++ms; }
-    void beforeMessage() override {}
+    util::ErrCode beforeMessage() override { return 0; }
     uint64_t ms = 0;
 };
 

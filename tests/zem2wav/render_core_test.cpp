@@ -7,6 +7,7 @@
 #include <wave_writer.h>
 
 #include <util/fileset.h>
+#include <util/uerr.h>
 
 #include <gtest/gtest.h>
 
@@ -110,7 +111,7 @@ TEST(Zem2wavRenderer, MessagesLandOnTheirUnitsSample)
     std::vector<uint64_t> expected;
     for (uint64_t at : messageUnits) {
         while (renderer.units() < at) renderer.unitPassed();
-        renderer.beforeMessage();
+        EXPECT_EQ(renderer.beforeMessage(), 0u);
         port->shortMessage(0x403C90);
         expected.push_back(zem2wav::framesAtUnit(at));
     }
@@ -119,6 +120,22 @@ TEST(Zem2wavRenderer, MessagesLandOnTheirUnitsSample)
     renderer.flush();
     EXPECT_EQ(written, zem2wav::framesAtUnit(65442));
     EXPECT_EQ(renderer.framesRendered(), written);
+}
+
+TEST(Zem2wavRenderer, FailedWriteStopsTheSongWithItsCode)
+{
+    // Inside the engine the error comes back as a status; outside it is raised.
+    FakeSynth synth;
+    zem2wav::OfflineRenderer renderer(synth, [](const int16_t*, size_t) { util::uerr_raise(util::kErrFileCannotWrite); });
+    EXPECT_EQ(renderer.beforeMessage(), 0u); // nothing due yet, nothing written
+    renderer.unitPassed();
+    EXPECT_EQ(renderer.beforeMessage(), util::kErrFileCannotWrite);
+    try {
+        renderer.flush();
+        ADD_FAILURE() << "flush() raised nothing";
+    } catch (const util::UerrRaised& raised) {
+        EXPECT_EQ(raised.code, util::kErrFileCannotWrite);
+    }
 }
 
 TEST(Zem2wavRenderer, TailEndsWhenSilentOrAtTheCap)
@@ -140,7 +157,7 @@ TEST(Zem2wavRenderer, TailEndsWhenSilentOrAtTheCap)
         synth.ringFrames = c.ring;
         uint64_t written = 0;
         zem2wav::OfflineRenderer renderer(synth, [&written](const int16_t*, size_t n) { written += n; });
-        renderer.beforeMessage();
+        EXPECT_EQ(renderer.beforeMessage(), 0u);
         synth.shortMessage(0, 0x403C90);
         renderer.renderTail(c.cap);
         EXPECT_GE(written, c.minTail) << c.ring;

@@ -154,6 +154,14 @@ TEST(Zem2wavCli, ShortWriteIsReported)
                                         "/zem2wav a.kvt >/dev/null; }");
     EXPECT_NE(status, 0);
     EXPECT_EQ(output, dir.file("a.WAV") + ": File cannot write\n");
+    // What was written whole is announced by the header.
+    const std::string wave = dir.read("a.WAV");
+    ASSERT_GE(wave.size(), 44u);
+    const uint32_t data = readLe(wave, 40, 4);
+    EXPECT_GT(data, 0u);
+    EXPECT_EQ(data % 4, 0u);
+    EXPECT_LE(data, wave.size() - 44);
+    EXPECT_EQ(readLe(wave, 4, 4), 36 + data);
 }
 
 TEST(Zem2wavCli, ExistingOutputMovesToItsBackupName)

@@ -22,7 +22,7 @@ void MidiPortSink::begin(int, int)
 util::ErrCode MidiPortSink::send(int port, int status, int channel, int data1, int data2)
 {
     if (port < 0 || port >= static_cast<int>(ports_.size()) || !ports_[size_t(port)]) return 0;
-    clock_.beforeMessage();
+    if (const util::ErrCode code = clock_.beforeMessage()) return code;
     const uint32_t packed = uint32_t(status | (channel & 0x0F)) | uint32_t(data1 & 0x7F) << 8 |
                             uint32_t(data2 & 0x7F) << 16;
     // A device that refuses a message loses that message, not the song.
@@ -77,7 +77,7 @@ util::ErrCode MidiPortSink::pitchBend(int port, int, int channel, int value)
 util::ErrCode MidiPortSink::exclusive(int port, int, const uint8_t* bytes, uint32_t count)
 {
     if (port < 0 || port >= static_cast<int>(ports_.size()) || !ports_[size_t(port)] || count == 0) return 0;
-    clock_.beforeMessage();
+    if (const util::ErrCode code = clock_.beforeMessage()) return code;
     platform::MidiLongMessage message;
     message.data = bytes;
     message.length = count;

@@ -16,8 +16,9 @@ public:
     virtual ~EventClock() = default;
     // One millisecond of song time has passed.
     virtual void unitPassed() = 0;
-    // A message is about to go out at the current time.
-    virtual void beforeMessage() = 0;
+    // A message is about to go out at the current time.  A nonzero code
+    // (a failed write of what came before) stops the song with that code.
+    virtual util::ErrCode beforeMessage() = 0;
 };
 
 // Port n of the engine goes to ports[n]; a null entry drops its messages.

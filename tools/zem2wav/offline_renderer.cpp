@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <util/uerr.h>
+
 namespace zem2wav {
 
 namespace {
@@ -34,6 +36,16 @@ int OfflineRenderer::renderFrames(size_t n)
     int peak = 0;
     for (size_t i = 0; i < 2 * n; ++i) peak = std::max(peak, std::abs(int{buffer_[i]}));
     return peak;
+}
+
+util::ErrCode OfflineRenderer::beforeMessage()
+{
+    try {
+        flush();
+        return 0;
+    } catch (const util::UerrRaised& raised) {
+        return raised.code;
+    }
 }
 
 void OfflineRenderer::flush()

@@ -27,8 +27,9 @@ public:
     OfflineRenderer(platform::MidiSynth& synth, FrameWriter write);
 
     void unitPassed() override;
-    void beforeMessage() override { flush(); }
-    // Renders every frame due up to the current unit.
+    util::ErrCode beforeMessage() override;
+    // Renders every frame due up to the current unit.  Raises the writer's
+    // error (beforeMessage returns it instead: the engine is running then).
     void flush();
     // After the last message: renders until the synthesizer and its effects
     // are silent, at most maxFrames more.

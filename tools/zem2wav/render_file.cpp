@@ -38,7 +38,7 @@ struct RenderJob {
 class UnitCounter final : public EventClock {
 public:
     void unitPassed() override { ++units; }
-    void beforeMessage() override {}
+    util::ErrCode beforeMessage() override { return 0; }
     uint64_t units = 0;
 };
 
@@ -108,11 +108,16 @@ intptr_t renderBody(void* arg)
     }
     try {
         song.play();
+        renderer.renderTail(uint64_t{kMaxTailMs} * platform::kSynthSampleRate / 1000);
     } catch (const util::UerrRaised&) {
         job.errorOffset = song.lastErrorOffset();
+        // What was rendered stays a well-formed WAVE file when it can.
+        try {
+            wave->finish();
+        } catch (const util::UerrRaised&) {
+        }
         throw;
     }
-    renderer.renderTail(uint64_t{kMaxTailMs} * platform::kSynthSampleRate / 1000);
     bar.reset();
     wave->finish();
     util::fs_close(job.output);
