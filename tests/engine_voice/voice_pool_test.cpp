@@ -1,0 +1,305 @@
+// The voice pool on its own: lists, stealing, duplicates, copies, values
+// and the handles given back.
+#include "voice_pool.h"
+#include "voice_recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace zemplay;
+using zemtest::VoiceRecorder;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+ChannelControls fullChannel(void*, unsigned, unsigned) { return {127, 127, 64, 0, 2}; }
+
+struct Fixture {
+    VoiceRecorder rec;
+    dp_options options = rec.allOptions();
+    VoiceHost host{&options, rec.user()};
+    VoiceSettings settings{};
+    VoicePool* pool = nullptr;
+
+    explicit Fixture(unsigned voices)
+    {
+        initVoiceSettings(settings);
+        pool = createVoicePool(host, voices);
+    }
+    ~Fixture() { destroyVoicePool(host, pool); }
+
+    void note(uint16_t instrument, unsigned key, unsigned velocity = 127)
+    {
+        startVoice(host, *pool, settings, {instrument, velocity, false, false, 0, 0, 0, static_cast<uint8_t>(key)},
+                   fullChannel, nullptr);
+    }
+    void direct(uint16_t instrument, bool loop, uint32_t duration = 0)
+    {
+        startVoice(host, *pool, settings, {instrument, 127, true, loop, duration, 0, 0, kNoKey}, fullChannel, nullptr);
+    }
+    Lines take()
+    {
+        Lines l = rec.voiceLog();
+        rec.log.clear();
+        return l;
+    }
+};
+
+TEST(VoicePool, ThirdNoteOnTwoVoicesStealsTheOldest)
+{
+    Fixture f(4);
+    loadVoice(f.host, *f.pool, f.settings, 5, "a.wav");
+    changeVoiceCount(f.host, *f.pool, 5, 1);
+    f.take();
+    f.note(5, 60);
+    f.note(5, 62);
+    f.note(5, 64);
+    // The list is [1, 2]: each start takes the end of the list and moves it
+    // to the front, so the third note takes voice 2, started first.
+    EXPECT_EQ(f.take(), (Lines{"position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0",
+                               "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0", "start 1 0",
+                               "stop 2", "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0"}));
+}
+
+TEST(VoicePool, LoadTakesFreeVoicesAndClearsItsParameters)
+{
+    Fixture f(1);
+    f.settings.loadParam1 = 7;
+    f.settings.loadParam2 = 0x10002;
+    loadVoice(f.host, *f.pool, f.settings, 0x81, "x");
+    loadVoice(f.host, *f.pool, f.settings, 0x81, "y"); // no voice left, parameters still cleared
+    EXPECT_EQ(f.take(), (Lines{"load 129 x 7 65538 -> 1"}));
+    EXPECT_EQ(f.settings.loadParam1, 0u);
+    EXPECT_EQ(f.settings.loadParam2, 0u);
+}
+
+TEST(VoicePool, AddingAndRemovingVoices)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> changes;
+        Lines log;
+    };
+    const Case cases[] = {
+        {"add two", {2}, {"dup 1 -> 2", "dup 1 -> 3"}},
+        {"add more than are free", {9}, {"dup 1 -> 2", "dup 1 -> 3"}},
+        {"remove from the end", {2, -1}, {"dup 1 -> 2", "dup 1 -> 3", "free 3"}},
+        {"remove all and more", {1, -5}, {"dup 1 -> 2", "free 2", "free 1"}},
+        {"nothing to duplicate after removal", {-1, 1}, {"free 1"}},
+    };
+    for (const auto& c : cases) {
+        Fixture f(3);
+        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        f.take();
+        for (int n : c.changes) changeVoiceCount(f.host, *f.pool, 0, n);
+        EXPECT_EQ(f.take(), c.log) << c.name;
+    }
+}
+
+TEST(VoicePool, RemovingASoundingVoiceStopsItFirst)
+{
+    Fixture f(2);
+    loadVoice(f.host, *f.pool, f.settings, 0, "s");
+    f.note(0, 60);
+    f.take();
+    changeVoiceCount(f.host, *f.pool, 0, -1);
+    EXPECT_EQ(f.take(), (Lines{"stop 1", "free 1"}));
+}
+
+TEST(VoicePool, DirectStartUsesAndResetsTheNextStartValues)
+{
+    Fixture f(2);
+    loadVoice(f.host, *f.pool, f.settings, 3, "s");
+    f.settings.nextVolume = 0x2000;
+    f.settings.nextPan = -0x1000;
+    f.settings.nextPitch = 512;
+    f.settings.masterPitch = 256;
+    instrumentAt(*f.pool, 3).pitch = -0x8000;
+    instrumentAt(*f.pool, 3).volume = 0x2000;
+    f.take();
+    f.direct(3, true);
+    f.direct(3, false);
+    EXPECT_EQ(f.take(), (Lines{"position 1 0", "volume 1 4096", "pitch 1 -32000", "pan 1 -4096", "start 1 1",
+                               "stop 1", "position 1 0", "volume 1 8192", "pitch 1 -32512", "pan 1 0", "start 1 0"}));
+}
+
+TEST(VoicePool, NoteValuesFollowTheChannel)
+{
+    struct Case {
+        const char* name;
+        ChannelControls c;
+        int32_t volume, pitch, pan;
+        int32_t voicePitch = 0;
+    };
+    const Case cases[] = {
+        {"neutral", {127, 127, 64, 0, 2}, 0x4000, 0, 0},
+        {"volume and expression", {100, 64, 64, 0, 2}, 0x4000 * 100 * 64 / 16129, 0, 0},
+        {"bend up two semitones", {127, 127, 64, 8191, 2}, 0x4000, 512, 0},
+        {"bend down twelve", {127, 127, 64, -8192, 12}, 0x4000, -3072, 0},
+        {"widest bend range", {127, 127, 64, 8191, 127}, 0x4000, 32512, 0},
+        {"bend beyond the pitch range", {127, 127, 64, 8191, 127}, 0x4000, 0x7FFF, 0, 0x1000},
+        {"bend below the pitch range", {127, 127, 64, -8192, 127}, 0x4000, -0x8000, 0, -0x1000},
+        {"pan right", {127, 127, 127, 0, 2}, 0x4000, 0, 0x4000},
+        {"pan left", {127, 127, 0, 0, 2}, 0x4000, 0, -0x4000},
+        {"pan a little left", {127, 127, 48, 0, 2}, 0x4000, 0, -0x1000},
+    };
+    for (const auto& c : cases) {
+        Voice v{};
+        v.volume = 0x4000;
+        v.pitch = c.voicePitch;
+        v.envelopes[kEnvVolume].value = 100;
+        ChannelControls controls = c.c;
+        VoiceValues got = voiceValues(
+            v, [](void* ctx, unsigned, unsigned) { return *static_cast<ChannelControls*>(ctx); }, &controls);
+        EXPECT_EQ(got.volume, c.volume) << c.name;
+        EXPECT_EQ(got.pitch, c.pitch) << c.name;
+        EXPECT_EQ(got.pan, c.pan) << c.name;
+    }
+}
+
+TEST(VoicePool, VelocityGivesTheLevel)
+{
+    const struct {
+        unsigned velocity;
+        int32_t volume;
+    } cases[] = {{127, 16384}, {64, 4160}, {1, 1}, {200, 16384}};
+    for (const auto& c : cases) {
+        Fixture f(1);
+        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        f.take();
+        f.note(0, 60, c.velocity);
+        EXPECT_EQ(f.take()[1], "volume 1 " + std::to_string(c.volume)) << c.velocity;
+    }
+}
+
+TEST(VoicePool, CopiesShareTheSourceVoicesWithTheirOwnPitch)
+{
+    Fixture f(2);
+    loadVoice(f.host, *f.pool, f.settings, 0x100 | 10, "s"); // bank 2, entry 10
+    instrumentAt(*f.pool, 0x100 | 10).pitch = 100;
+    copyInstrument(f.host, *f.pool, 0x100 | 10, 119, 0x0B0C); // entries 11..12, pitch stepped
+    copyInstrument(f.host, *f.pool, 0x100 | 10, 120, 0x0305); // bank 3, entry 5
+    EXPECT_EQ(voiceListOwner(*f.pool, 0x100 | 12), 0x100 | 10);
+    EXPECT_EQ(voiceListOwner(*f.pool, 0x180 | 5), 0x100 | 10);
+    EXPECT_EQ(instrumentAt(*f.pool, 0x100 | 11).pitch, 356);
+    EXPECT_EQ(instrumentAt(*f.pool, 0x100 | 12).pitch, 612);
+    EXPECT_EQ(instrumentAt(*f.pool, 0x180 | 5).pitch, 100);
+    f.take();
+    f.note(0x100 | 12, 60);
+    EXPECT_EQ(f.take()[2], "pitch 1 612");
+}
+
+TEST(VoicePool, CopyingOntoAnInstrumentWithVoicesGivesThemBack)
+{
+    Fixture f(3);
+    loadVoice(f.host, *f.pool, f.settings, 1, "a");
+    loadVoice(f.host, *f.pool, f.settings, 2, "b");
+    f.take();
+    copyInstrument(f.host, *f.pool, 1, 118, 0x0002); // entries 0..2 of bank 0, 1 itself skipped
+    EXPECT_EQ(f.take(), (Lines{"free 2"}));
+    loadVoice(f.host, *f.pool, f.settings, 0, "c"); // lands in the shared list
+    EXPECT_EQ(voiceListOwner(*f.pool, 0), 1);
+    changeVoiceCount(f.host, *f.pool, 2, -5);
+    EXPECT_EQ(f.take(), (Lines{"load 0 c 0 0 -> 3", "free 3", "free 1"}));
+}
+
+TEST(VoicePool, DestroyingStopsAndFreesEverything)
+{
+    Fixture f(4);
+    loadVoice(f.host, *f.pool, f.settings, 1, "a");
+    changeVoiceCount(f.host, *f.pool, 1, 1);
+    loadVoice(f.host, *f.pool, f.settings, 300, "b");
+    f.note(1, 60);
+    destroyVoicePool(f.host, f.pool);
+    f.pool = nullptr;
+    EXPECT_TRUE(f.rec.liveHandles.empty());
+    EXPECT_EQ(f.rec.only({"stop"}).size(), 1u);
+}
+
+TEST(VoicePool, NoteOffReleasesOrStops)
+{
+    uint8_t release[kEnvelopeRecordSize] = {};
+    release[1] = 0x80;
+    release[8] = release[9] = release[10] = release[11] = 100;
+    release[20] = 100; // to 0 in 100 ms
+    struct Case {
+        const char* name;
+        bool withRelease;
+        Lines afterOff, after50, after100;
+    };
+    const Case cases[] = {
+        {"no release part", false, {"stop 1"}, {}, {}},
+        {"release part", true, {}, {"volume 1 8192"}, {"stop 1"}},
+    };
+    for (const auto& c : cases) {
+        Fixture f(1);
+        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        if (c.withRelease) {
+            setEnvelopeRecord(*f.pool, 0, kEnvVolume, release);
+            instrumentAt(*f.pool, 0).flags = kInstrumentEnvelopes;
+        }
+        f.note(0, 60);
+        f.take();
+        releaseKeyVoices(f.host, *f.pool, 0, 0, 61); // another key: nothing
+        releaseKeyVoices(f.host, *f.pool, 0, 0, 60);
+        EXPECT_EQ(f.take(), c.afterOff) << c.name;
+        stepVoices(f.host, *f.pool, 50, fullChannel, nullptr);
+        EXPECT_EQ(f.take(), c.after50) << c.name;
+        stepVoices(f.host, *f.pool, 50, fullChannel, nullptr);
+        EXPECT_EQ(f.take(), c.after100) << c.name;
+    }
+}
+
+TEST(VoicePool, DurationsEndDirectVoices)
+{
+    struct Case {
+        const char* name;
+        bool loop;
+        int playing;
+        uint32_t duration;
+        Lines log;
+    };
+    const Case cases[] = {
+        {"duration reached", false, 1, 10, {"playing 1", "stop 1"}},
+        {"sample over before the duration", false, 0, 100, {"playing 1", "stop 1"}},
+        {"looping voices are not asked", true, 0, 100, {}},
+        {"no duration: never asked", false, 0, 0, {}},
+    };
+    for (const auto& c : cases) {
+        Fixture f(1);
+        f.rec.playingAnswer = c.playing;
+        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        f.direct(0, c.loop, c.duration);
+        f.take();
+        stepVoices(f.host, *f.pool, 5, fullChannel, nullptr);
+        stepVoices(f.host, *f.pool, 5, fullChannel, nullptr);
+        EXPECT_EQ(f.take(), c.log) << c.name;
+    }
+}
+
+TEST(VoicePool, ValuesTheHostRefusedAreOfferedAgain)
+{
+    Fixture f(1);
+    loadVoice(f.host, *f.pool, f.settings, 0, "s");
+    f.rec.answers["volume"] = {{1, 1}};
+    f.note(0, 60);
+    f.take();
+    stepVoices(f.host, *f.pool, 1, fullChannel, nullptr);
+    stepVoices(f.host, *f.pool, 1, fullChannel, nullptr);
+    EXPECT_EQ(f.take(), (Lines{"volume 1 16384"}));
+}
+
+TEST(VoicePool, NothingStartsWithoutALoadedSample)
+{
+    Fixture f(2);
+    f.rec.loadFails = true;
+    f.note(0, 60);
+    loadVoice(f.host, *f.pool, f.settings, 0, "s");
+    f.note(0, 60);
+    f.direct(0, false);
+    EXPECT_EQ(f.take(), (Lines{"load 0 s 0 0 -> 0"}));
+}
+
+} // namespace

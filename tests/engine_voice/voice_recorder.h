@@ -1,0 +1,54 @@
+// A recording host that also logs the voice and stream callbacks, hands out
+// sample handles 1, 2, 3, ... and keeps the set of handles not yet freed.
+#pragma once
+
+#include "image_builder.h"
+#include "recording_host.h"
+#include "zemplay.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace zemtest {
+
+class VoiceRecorder : public RecordingHost {
+public:
+    // The voice-playing callback answers this (bit 0 = still sounding).
+    int playingAnswer = 1;
+    bool hasPlayingCallback = true;
+    // Load answers 0 (no sample) when set.
+    bool loadFails = false;
+
+    std::set<uintptr_t> liveHandles;
+    // Blocks from the allocate callback not yet given back.
+    std::set<void*> liveBlocks;
+    uintptr_t nextHandle = 1;
+
+    // The recording host's callbacks with the voice and stream ones added.
+    dp_options allOptions() const;
+    void* user() { return static_cast<RecordingHost*>(this); }
+    // Log lines of the voice and stream callbacks, without stamps.
+    std::vector<std::string> voiceLog() const;
+};
+
+// An image with its instance on a VoiceRecorder; closed at the end.
+class VoiceSession {
+public:
+    VoiceSession(VoiceRecorder& host, const ImagePlan& plan, int ports = 1);
+    ~VoiceSession();
+    VoiceSession(const VoiceSession&) = delete;
+    VoiceSession& operator=(const VoiceSession&) = delete;
+
+    dp_player* player() const { return player_; }
+    void units(uint32_t n) { player_->advance_units(player_, n, 0x10000); }
+    void close();
+
+    std::vector<uint8_t> image;
+
+private:
+    dp_player* player_ = nullptr;
+};
+
+} // namespace zemtest
