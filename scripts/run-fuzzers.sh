@@ -7,7 +7,7 @@ seconds=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for target in "$build"/fuzz/*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     scratch=$(mktemp -d)
     echo "== $name ($seconds s)"
