@@ -1,6 +1,7 @@
 #include "channel.h"
 
 #include "core.h"
+#include "voice_layer.h"
 #include "zem/command_words.h"
 
 #include <cstring>
@@ -175,9 +176,11 @@ void sendNoteOn(Instance& in, unsigned track, unsigned p, unsigned c, unsigned k
     if (note.velocity != 0 && port.outputMode == 0 && in.cb.note_off)
         noteStatus(in, in.cb.note_off(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
                                       static_cast<int>(key), scaleVelocity(127, t.rvelScale)));
+    if (note.velocity != 0 && port.outputMode == 1) voiceNoteOff(in, p, c, key);
     note.velocity = static_cast<uint8_t>(scaled);
     if (in.skip != 0) return;
     // Output mode 1 belongs to the voice layer; other modes are silent.
+    if (port.outputMode == 1) voiceNoteOn(in, p, c, key, scaled);
     if (port.outputMode == 0 && in.cb.note_on)
         noteStatus(in, in.cb.note_on(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
                                      static_cast<int>(key), scaled));
@@ -190,6 +193,7 @@ void sendNoteOff(Instance& in, unsigned track, unsigned p, unsigned c, unsigned 
     if (note.velocity == 0) return;
     note.velocity = 0;
     int scaled = scaleVelocity(velocity, trackAt(in, track).rvelScale);
+    if (port.outputMode == 1) voiceNoteOff(in, p, c, key);
     if (port.outputMode == 0 && in.cb.note_off)
         noteStatus(in, in.cb.note_off(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
                                       static_cast<int>(key), scaled));

@@ -68,7 +68,9 @@ void cmdSlide(Exec& x, uint16_t w)
 {
     unsigned flags = w & 0x1F;
     uint16_t w1 = readWord(x);
-    uint16_t w2 = (flags & zem::kSlideTwoValues) ? readWord(x) : 0;
+    // A channel-pressure slide carries B in the first word.
+    bool hasSecondWord = (flags & zem::kSlideTwoValues) && zem::slideKind(w) != zem::SlideKind::ChanPressure;
+    uint16_t w2 = hasSecondWord ? readWord(x) : 0;
     uint32_t length = (flags & zem::kSlideHasLength) ? readLength(x) : x.t.lastLength;
     if (flags & zem::kSlideWaitAfter) addWait(x.in, x.t, length);
     x.t.lastLength = length;

@@ -7,6 +7,7 @@
 #include "notes.h"
 #include "random.h"
 #include "slides.h"
+#include "voice_layer.h"
 
 #include "zem/command_words.h"
 
@@ -243,6 +244,7 @@ int advance(Instance& in, uint32_t count, uint32_t increment, bool countTicks)
     while (increment != 0 && !isHalted(in) && !in.finished && (countTicks ? progress.ticks : progress.units) < count &&
            !progress.isSkipBudgetSpent())
         unitStep(in, increment, progress);
+    stepVoiceLayer(in, progress.units);
     in.busy = false;
     return answer;
 }

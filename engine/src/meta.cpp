@@ -3,6 +3,7 @@
 
 #include "clock.h"
 #include "core.h"
+#include "voice_layer.h"
 
 #include "zem/command_words.h"
 
@@ -90,7 +91,24 @@ void cmdMeta(Exec& x, uint16_t)
     case zem::kMetaStreamSync:
         if (n > 0) metaStreamSync(x, p);
         break;
-    default: break; // the voice layer and stream slots take theirs later
+    case 0x80:
+    case 0x81:
+    case 0x82:
+    case 0x83:
+    case 0x90:
+    case 0x91:
+    case 0x92: voiceMeta(x, type, p, n); break;
+    case 0x84:
+    case 0x85:
+    case 0x86:
+    case 0x87:
+    case 0x8A:
+    case 0x8B:
+    case 0x8C:
+    case 0x8D:
+    case 0x8E:
+    case 0x8F: streamMeta(x, type, p, n); break;
+    default: break;
     }
     if (x.in.cb.meta_event)
         noteStatus(x.in, x.in.cb.meta_event(x.in.user, track, static_cast<int>(type), p, static_cast<int>(n)));

@@ -5,6 +5,7 @@
 #include "core.h"
 #include "modulators.h"
 #include "notes.h"
+#include "voice_layer.h"
 
 #include "zem/command_words.h"
 
@@ -114,18 +115,9 @@ void gateBase(Exec& x, unsigned, uint16_t v) { x.t.gateBase = v; }
 void gateFlags(Exec& x, unsigned, uint16_t v) { x.t.gateFlags = static_cast<uint8_t>(v); }
 void gateDenominator(Exec& x, unsigned, uint16_t v) { x.t.gateDenominator = v ? v : 1024; }
 
-void outputMode(Exec& x, unsigned reg, uint16_t v)
+void outputMode(Exec& x, unsigned, uint16_t v)
 {
-    x.in.voiceRegisters[reg - zem::kParamOutputMode] = v;
     if (portExists(x.in, x.t.port)) x.in.ports[x.t.port].outputMode = static_cast<uint8_t>(v);
-}
-
-// The voice layer and the stream slots keep these settings for later use.
-void voiceSetting(Exec& x, unsigned reg, uint16_t v)
-{
-    x.in.voiceRegisters[reg - zem::kParamOutputMode] = v;
-    if (reg == zem::kParamVoicePool + 1) x.t.instrument = v;
-    if (reg == zem::kParamStreamSlot) x.t.streamSlot = static_cast<uint8_t>(v & 15);
 }
 
 void extraTicks(Exec& x, unsigned, uint16_t v) { x.in.extraTicks = v; }
@@ -206,8 +198,8 @@ constexpr std::array<ParamHandler, 256> kParams = [] {
     t[zem::kParamGateFlags] = gateFlags;
     t[zem::kParamGateDenominator] = gateDenominator;
     t[zem::kParamOutputMode] = outputMode;
-    for (unsigned r = zem::kParamVoicePool; r <= zem::kParamVoiceLast; ++r) t[r] = voiceSetting;
-    for (unsigned r = zem::kParamStreamSlot; r <= zem::kParamStreamLast; ++r) t[r] = voiceSetting;
+    for (unsigned r = zem::kParamVoicePool; r <= zem::kParamVoiceLast; ++r) t[r] = voiceParam;
+    for (unsigned r = zem::kParamStreamSlot; r <= zem::kParamStreamLast; ++r) t[r] = voiceParam;
     t[zem::kParamExtraTicks] = extraTicks;
     t[zem::kParamSkipMark] = t[zem::kParamSkipUnmark] = skipMark;
     t[zem::kParamSkipMode] = skipMode;

@@ -5,6 +5,7 @@
 #include "image.h"
 #include "modulators.h"
 #include "notes.h"
+#include "voice_layer.h"
 
 #include "zem/command_words.h"
 
@@ -65,6 +66,7 @@ void initTrack(Instance& in, unsigned i)
 
 void resetState(Instance& in)
 {
+    shutdownVoiceLayer(in);
     auto* state = reinterpret_cast<uint8_t*>(&in) + offsetof(Instance, cmdOffset);
     std::memset(state, 0, sizeof(Instance) - offsetof(Instance, cmdOffset));
     std::memset(static_cast<void*>(in.ports), 0, sizeof(Port) * in.portCount);
@@ -80,6 +82,7 @@ void resetState(Instance& in)
     initModulator(in.tempoMod, ModKind::Tempo, 0);
     for (unsigned p = 0; p < in.portCount; ++p) initPort(in.ports[p], p);
     for (unsigned i = 0; i < tracks; ++i) initTrack(in, i);
+    initVoiceLayer(in);
 }
 
 // ---- Operations --------------------------------------------------------------

@@ -2,6 +2,7 @@
 // the whole block is one zeroed allocation, and reset re-zeroes it.
 #pragma once
 
+#include "voice_layer.h"
 #include "zemplay.h"
 
 #include <cstddef>
@@ -182,8 +183,6 @@ struct BarCounter {
     uint8_t savedBeat;
 };
 
-inline constexpr unsigned kVoiceRegisters = 34; // PARAM 100..133, kept for the voice layer
-
 struct Instance {
     dp_player ops; // must stay first: the host sees the block as its operation table
     // Identity.
@@ -218,7 +217,7 @@ struct Instance {
     BarCounter bar;
     Modulator tempoMod;
     Modulator* runningMods;
-    uint16_t voiceRegisters[kVoiceRegisters];
+    VoiceLayer voiceLayer;
     uint8_t message[192]; // exclusive message being built by a macro
 };
 

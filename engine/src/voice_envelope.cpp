@@ -132,7 +132,7 @@ unsigned velocityFactorIndex(unsigned velocity, int sensitivity)
 uint32_t shapedFraction(EnvelopeShape shape, uint32_t t, uint32_t T)
 {
     if (T == 0 || t >= T) return 65536;
-    uint64_t f = (uint64_t{t} << 16) / T; // 0..65535
+    uint64_t f = ((uint64_t{t} << 16) + T / 2) / T; // rounded, so that whole percentages come out whole
     switch (shape) {
     case EnvelopeShape::Linear: return static_cast<uint32_t>(f);
     case EnvelopeShape::Squared: return static_cast<uint32_t>((f * f) >> 16);

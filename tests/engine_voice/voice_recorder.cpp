@@ -72,6 +72,9 @@ dp_options VoiceRecorder::allOptions() const
             self(u).record("playing", num(static_cast<long long>(h)));
             return self(u).playingAnswer;
         };
+    // The sync callback answers through `answers["sync"]` (0 when unlisted).
+    if (hasSyncCallback)
+        o.stream_sync = [](void* u, int s, int wanted) { return self(u).record("sync", num(s) + " " + num(wanted)); };
     o.stream_open = [](void* u, int s, const char* name, uint32_t p1, uint32_t p2) {
         self(u).record("open", num(s) + " " + name + " " + num(p1) + " " + num(p2));
     };
