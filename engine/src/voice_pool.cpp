@@ -74,9 +74,33 @@ void giveBack(VoicePool& pool, uint16_t i)
     Voice& v = pool.voices[i];
     v = Voice{};
     v.list = v.instrument = kNoInstrument;
-    v.prev = kNoVoice;
+    v.prev = v.boundPrev = v.boundNext = kNoVoice;
     v.next = pool.freeHead;
     pool.freeHead = i;
+}
+
+void bind(VoicePool& pool, uint16_t i)
+{
+    Voice& v = pool.voices[i];
+    if (v.bound) return;
+    v.bound = true;
+    v.boundPrev = kNoVoice;
+    v.boundNext = pool.boundHead;
+    if (pool.boundHead != kNoVoice) pool.voices[pool.boundHead].boundPrev = i;
+    pool.boundHead = i;
+}
+
+void unbind(VoicePool& pool, uint16_t i)
+{
+    Voice& v = pool.voices[i];
+    if (!v.bound) return;
+    v.bound = false;
+    if (v.boundPrev != kNoVoice)
+        pool.voices[v.boundPrev].boundNext = v.boundNext;
+    else
+        pool.boundHead = v.boundNext;
+    if (v.boundNext != kNoVoice) pool.voices[v.boundNext].boundPrev = v.boundPrev;
+    v.boundPrev = v.boundNext = kNoVoice;
 }
 
 // ---- Host calls ----------------------------------------------------------------
@@ -106,7 +130,7 @@ void stopAndRecycle(const VoiceHost& host, VoicePool& pool, uint16_t i)
 {
     Voice& v = pool.voices[i];
     hostStop(host, v);
-    v.bound = false;
+    unbind(pool, i);
     v.flags &= static_cast<uint8_t>(~kVoiceSounding);
     uint16_t list = v.list;
     unlink(pool, i);
@@ -129,6 +153,7 @@ void freeVoice(const VoiceHost& host, VoicePool& pool, uint16_t i)
 {
     Voice& v = pool.voices[i];
     if (v.bound) hostStop(host, v);
+    unbind(pool, i);
     if (v.handle && host.cb->free_sample) host.cb->free_sample(host.user, v.handle);
     unlink(pool, i);
     giveBack(pool, i);
@@ -193,7 +218,7 @@ VoicePool* createVoicePool(const VoiceHost& host, unsigned voices)
     pool->voiceCount = voices;
     pool->voices = reinterpret_cast<Voice*>(static_cast<uint8_t*>(block) + voicesAt);
     for (auto& ins : pool->instruments) initInstrument(ins);
-    pool->freeHead = kNoVoice;
+    pool->freeHead = pool->boundHead = kNoVoice;
     for (unsigned i = voices; i-- > 0;) giveBack(*pool, static_cast<uint16_t>(i));
     return pool;
 }
@@ -299,7 +324,7 @@ void startVoice(const VoiceHost& host, VoicePool& pool, VoiceSettings& settings,
     if (i == kNoVoice || pool.voices[i].handle == 0) return;
     Voice& v = pool.voices[i];
     if (v.bound) hostStop(host, v);
-    v.bound = false;
+    unbind(pool, i);
     unlink(pool, i);
     pushFront(pool, owner, i);
 
@@ -340,16 +365,18 @@ void startVoice(const VoiceHost& host, VoicePool& pool, VoiceSettings& settings,
     v.lastVolume = v.lastPan = v.lastPitch = kNotYetAccepted;
     if (host.cb->voice_start_position) host.cb->voice_start_position(host.user, v.handle, 0);
     sendValues(host, v, lookup, context);
-    v.bound = true;
+    bind(pool, i);
     if (host.cb->start_voice) host.cb->start_voice(host.user, v.handle, (v.flags & kVoiceLoop) ? 1 : 0);
 }
 
 void releaseKeyVoices(const VoiceHost& host, VoicePool& pool, unsigned port, unsigned channel, unsigned key)
 {
-    for (uint32_t i = 0; i < pool.voiceCount; ++i) {
+    for (uint16_t i = pool.boundHead; i != kNoVoice;) {
         const Voice& v = pool.voices[i];
-        if (v.bound && (v.flags & kVoiceSounding) && v.key == key && v.port == port && v.channel == channel)
-            releaseOrStop(host, pool, static_cast<uint16_t>(i));
+        uint16_t next = v.boundNext;
+        if ((v.flags & kVoiceSounding) && v.key == key && v.port == port && v.channel == channel)
+            releaseOrStop(host, pool, i);
+        i = next;
     }
 }
 
@@ -371,10 +398,9 @@ void fadeRecentVoice(const VoiceHost&, VoicePool& pool, uint16_t instrument, uin
 
 void stepVoices(const VoiceHost& host, VoicePool& pool, uint32_t units, ChannelLookup lookup, void* context)
 {
-    for (uint32_t n = 0; n < pool.voiceCount; ++n) {
-        auto i = static_cast<uint16_t>(n);
+    for (uint16_t i = pool.boundHead, next; i != kNoVoice; i = next) {
         Voice& v = pool.voices[i];
-        if (!v.bound) continue;
+        next = v.boundNext;
         if (v.duration) {
             v.elapsed = saturatingAdd(v.elapsed, units);
             bool ended = v.elapsed >= v.duration;

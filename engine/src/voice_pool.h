@@ -57,6 +57,7 @@ struct Voice {
     uint16_t instrument; // the instrument it was last started as
     uint16_t prev, next;
     bool bound;         // started and not yet stopped: it sounds or releases
+    uint16_t boundPrev, boundNext; // the list of bound voices
     bool hasRelease;    // its volume envelope has a release part
     uint8_t port, channel, key; // key kNoKey for a direct start
     uint8_t flags;
@@ -78,6 +79,7 @@ void initVoiceSettings(VoiceSettings& s);
 struct VoicePool {
     uint32_t voiceCount;
     uint16_t freeHead;
+    uint16_t boundHead; // bound voices, so that steps and note offs skip the idle ones
     Voice* voices; // voiceCount of them, in the same allocation after the pool
     Instrument instruments[kInstruments];
 };

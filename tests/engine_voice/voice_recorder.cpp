@@ -23,6 +23,14 @@ std::string real(float v)
     return buf;
 }
 
+// The handle a callback names must be one the host gave out and has not
+// freed yet.
+std::string used(VoiceRecorder& r, uintptr_t h)
+{
+    if (!r.liveHandles.count(h)) ++r.staleHandleUses;
+    return num(static_cast<long long>(h));
+}
+
 uintptr_t newHandle(VoiceRecorder& r)
 {
     uintptr_t h = r.nextHandle++;
@@ -51,25 +59,27 @@ dp_options VoiceRecorder::allOptions() const
         return h;
     };
     o.free_sample = [](void* u, uintptr_t h) {
+        std::string name = used(self(u), h);
         self(u).liveHandles.erase(h);
-        self(u).record("free", num(static_cast<long long>(h)));
+        self(u).record("free", name);
     };
-    o.start_voice = [](void* u, uintptr_t h, int loop) { self(u).record("start", num(static_cast<long long>(h)) + " " + num(loop)); };
-    o.stop_voice = [](void* u, uintptr_t h) { self(u).record("stop", num(static_cast<long long>(h))); };
-    o.voice_volume = [](void* u, uintptr_t h, int v) { return self(u).record("volume", num(static_cast<long long>(h)) + " " + num(v)); };
-    o.voice_pan = [](void* u, uintptr_t h, int v) { return self(u).record("pan", num(static_cast<long long>(h)) + " " + num(v)); };
-    o.voice_pitch = [](void* u, uintptr_t h, int v) { return self(u).record("pitch", num(static_cast<long long>(h)) + " " + num(v)); };
+    o.start_voice = [](void* u, uintptr_t h, int loop) { self(u).record("start", used(self(u), h) + " " + num(loop)); };
+    o.stop_voice = [](void* u, uintptr_t h) { self(u).record("stop", used(self(u), h)); };
+    o.voice_volume = [](void* u, uintptr_t h, int v) { return self(u).record("volume", used(self(u), h) + " " + num(v)); };
+    o.voice_pan = [](void* u, uintptr_t h, int v) { return self(u).record("pan", used(self(u), h) + " " + num(v)); };
+    o.voice_pitch = [](void* u, uintptr_t h, int v) { return self(u).record("pitch", used(self(u), h) + " " + num(v)); };
     o.duplicate_sample = [](void* u, uintptr_t h) -> uintptr_t {
+        std::string original = used(self(u), h);
         uintptr_t d = newHandle(self(u));
-        self(u).record("dup", num(static_cast<long long>(h)) + " -> " + num(static_cast<long long>(d)));
+        self(u).record("dup", original + " -> " + num(static_cast<long long>(d)));
         return d;
     };
     o.voice_start_position = [](void* u, uintptr_t h, int f) {
-        self(u).record("position", num(static_cast<long long>(h)) + " " + num(f));
+        self(u).record("position", used(self(u), h) + " " + num(f));
     };
     if (hasPlayingCallback)
         o.voice_playing = [](void* u, uintptr_t h) {
-            self(u).record("playing", num(static_cast<long long>(h)));
+            self(u).record("playing", used(self(u), h));
             return self(u).playingAnswer;
         };
     // The sync callback answers through `answers["sync"]` (0 when unlisted).

@@ -22,6 +22,8 @@ public:
     bool loadFails = false;
 
     std::set<uintptr_t> liveHandles;
+    // Calls that named a handle never given out or already freed.
+    int staleHandleUses = 0;
     // Blocks from the allocate callback not yet given back.
     std::set<void*> liveBlocks;
     uintptr_t nextHandle = 1;
