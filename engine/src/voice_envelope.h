@@ -14,6 +14,9 @@
 //   byte 7 start level (signed, on the scale of row A).
 //   bytes 8..11 levels of row A, 12..15 levels of row B (signed, * 0.01).
 //   bytes 16..19 times of row A, 20..23 times of row B (unsigned, ms).
+// A level of 1.00 means full volume (a volume envelope multiplies the
+// voice's volume by its level), one semitone up (pitch) or the right edge
+// (pan; -1.00 the left edge); pitch and pan envelopes add to the voice's own.
 // Row A is the part played while the voice sounds: from the start level
 // through its four levels, each reached at the end of its time; the last one
 // is held.  Row B is the release: from wherever the envelope is, through its

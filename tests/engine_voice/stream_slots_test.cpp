@@ -30,33 +30,6 @@ struct Fixture {
     }
 };
 
-TEST(StreamSlots, OpeningAnOpenedSlotClosesItFirst)
-{
-    Fixture f;
-    f.slot(2).openParam1 = 5;
-    f.slot(2).openParam2 = 0x20001;
-    openStream(f.host, f.slot(2), 2, "a.wav");
-    playStream(f.host, f.slot(2), 2, 0);
-    openStream(f.host, f.slot(2), 2, "b.wav");
-    closeStream(f.host, f.slot(2), 2);
-    closeStream(f.host, f.slot(2), 2);
-    EXPECT_EQ(f.take(), (Lines{"open 2 a.wav 5 131073", "svolume 2 16384", "play 2", "svolume 2 0", "sstop 2",
-                               "close 2", "open 2 b.wav 0 0", "close 2"}));
-}
-
-TEST(StreamSlots, FadeInAndFadeOutReachTheirEnds)
-{
-    Fixture f;
-    openStream(f.host, f.slot(0), 0, "s");
-    playStream(f.host, f.slot(0), 0, 100);
-    for (int i = 0; i < 4; ++i) stepStreams(f.host, f.slots, 50);
-    stopStream(f.host, f.slot(0), 0, 200);
-    for (int i = 0; i < 5; ++i) stepStreams(f.host, f.slots, 100);
-    playStream(f.host, f.slot(0), 0, 0);
-    EXPECT_EQ(f.take(), (Lines{"open 0 s 0 0", "svolume 0 0", "play 0", "svolume 0 8192", "svolume 0 16384",
-                               "svolume 0 8192", "svolume 0 0", "sstop 0", "svolume 0 16384", "play 0"}));
-}
-
 TEST(StreamSlots, FadeOutFromPartWayStillStops)
 {
     Fixture f;
@@ -66,22 +39,6 @@ TEST(StreamSlots, FadeOutFromPartWayStillStops)
     stepStreams(f.host, f.slots, 10);
     EXPECT_FALSE(f.slot(1).playing);
     EXPECT_EQ(f.take().back(), "sstop 1");
-}
-
-TEST(StreamSlots, FadersMoveOnlyWhilePlaying)
-{
-    Fixture f;
-    setStreamFader(f.slot(3), StreamFader::Pan, 0x4000, 0);
-    stepStreams(f.host, f.slots, 10);
-    EXPECT_EQ(f.take(), Lines{});
-    playStream(f.host, f.slot(3), 3, 0);
-    setStreamFader(f.slot(3), StreamFader::Volume, 0x2000, 100);
-    setStreamFader(f.slot(3), StreamFader::Pitch, -0x9000, 0);
-    stepStreams(f.host, f.slots, 50);
-    stepStreams(f.host, f.slots, 50);
-    stepStreams(f.host, f.slots, 50);
-    EXPECT_EQ(f.take(), (Lines{"svolume 3 16384", "play 3", "svolume 3 12288", "span 3 16384", "spitch 3 -32768",
-                               "svolume 3 8192"}));
 }
 
 TEST(StreamSlots, PlayRefusedByTheHostLeavesTheSlotStopped)

@@ -47,34 +47,6 @@ struct Fixture {
     }
 };
 
-TEST(VoicePool, ThirdNoteOnTwoVoicesStealsTheOldest)
-{
-    Fixture f(4);
-    loadVoice(f.host, *f.pool, f.settings, 5, "a.wav");
-    changeVoiceCount(f.host, *f.pool, 5, 1);
-    f.take();
-    f.note(5, 60);
-    f.note(5, 62);
-    f.note(5, 64);
-    // The list is [1, 2]: each start takes the end of the list and moves it
-    // to the front, so the third note takes voice 2, started first.
-    EXPECT_EQ(f.take(), (Lines{"position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0",
-                               "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0", "start 1 0",
-                               "stop 2", "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0"}));
-}
-
-TEST(VoicePool, LoadTakesFreeVoicesAndClearsItsParameters)
-{
-    Fixture f(1);
-    f.settings.loadParam1 = 7;
-    f.settings.loadParam2 = 0x10002;
-    loadVoice(f.host, *f.pool, f.settings, 0x81, "x");
-    loadVoice(f.host, *f.pool, f.settings, 0x81, "y"); // no voice left, parameters still cleared
-    EXPECT_EQ(f.take(), (Lines{"load 129 x 7 65538 -> 1"}));
-    EXPECT_EQ(f.settings.loadParam1, 0u);
-    EXPECT_EQ(f.settings.loadParam2, 0u);
-}
-
 TEST(VoicePool, AddingAndRemovingVoices)
 {
     struct Case {
@@ -96,33 +68,6 @@ TEST(VoicePool, AddingAndRemovingVoices)
         for (int n : c.changes) changeVoiceCount(f.host, *f.pool, 0, n);
         EXPECT_EQ(f.take(), c.log) << c.name;
     }
-}
-
-TEST(VoicePool, RemovingASoundingVoiceStopsItFirst)
-{
-    Fixture f(2);
-    loadVoice(f.host, *f.pool, f.settings, 0, "s");
-    f.note(0, 60);
-    f.take();
-    changeVoiceCount(f.host, *f.pool, 0, -1);
-    EXPECT_EQ(f.take(), (Lines{"stop 1", "free 1"}));
-}
-
-TEST(VoicePool, DirectStartUsesAndResetsTheNextStartValues)
-{
-    Fixture f(2);
-    loadVoice(f.host, *f.pool, f.settings, 3, "s");
-    f.settings.nextVolume = 0x2000;
-    f.settings.nextPan = -0x1000;
-    f.settings.nextPitch = 512;
-    f.settings.masterPitch = 256;
-    instrumentAt(*f.pool, 3).pitch = -0x8000;
-    instrumentAt(*f.pool, 3).volume = 0x2000;
-    f.take();
-    f.direct(3, true);
-    f.direct(3, false);
-    EXPECT_EQ(f.take(), (Lines{"position 1 0", "volume 1 4096", "pitch 1 -32000", "pan 1 -4096", "start 1 1",
-                               "stop 1", "position 1 0", "volume 1 8192", "pitch 1 -32512", "pan 1 0", "start 1 0"}));
 }
 
 TEST(VoicePool, NoteValuesFollowTheChannel)
@@ -203,19 +148,6 @@ TEST(VoicePool, CopyingOntoAnInstrumentWithVoicesGivesThemBack)
     EXPECT_EQ(voiceListOwner(*f.pool, 0), 1);
     changeVoiceCount(f.host, *f.pool, 2, -5);
     EXPECT_EQ(f.take(), (Lines{"load 0 c 0 0 -> 3", "free 3", "free 1"}));
-}
-
-TEST(VoicePool, DestroyingStopsAndFreesEverything)
-{
-    Fixture f(4);
-    loadVoice(f.host, *f.pool, f.settings, 1, "a");
-    changeVoiceCount(f.host, *f.pool, 1, 1);
-    loadVoice(f.host, *f.pool, f.settings, 300, "b");
-    f.note(1, 60);
-    destroyVoicePool(f.host, f.pool);
-    f.pool = nullptr;
-    EXPECT_TRUE(f.rec.liveHandles.empty());
-    EXPECT_EQ(f.rec.only({"stop"}).size(), 1u);
 }
 
 TEST(VoicePool, NoteOffReleasesOrStops)
