@@ -107,7 +107,7 @@ void loadVoice(const VoiceHost& host, VoicePool& pool, VoiceSettings& settings, 
 // meta 0x81: count >= 1 duplicates the first voice's sample, count <= -1
 // gives back voices from the end of the list.
 void changeVoiceCount(const VoiceHost& host, VoicePool& pool, uint16_t instrument, int count);
-// PARAM 118..120: `register` 118, 119 or 120, `value` its word.
+// PARAM 118..120: `reg` 118, 119 or 120, `value` its word.
 void copyInstrument(const VoiceHost& host, VoicePool& pool, uint16_t source, unsigned reg, uint16_t value);
 
 struct VoiceStart {
