@@ -27,19 +27,25 @@ function(zem_shared_library name)
     endif()
 endfunction()
 
+# Where a test, benchmark or fuzz program lives (build/<folder>) and how it
+# finds the libraries in build/bin, the built programs and the source tree.
+function(zem_place_program name folder)
+    target_compile_definitions(${name} PRIVATE
+        ZEM_BIN_DIR="${ZEM_BIN_DIR}"
+        ZEM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    set_target_properties(${name} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${folder}
+        BUILD_RPATH "${ZEM_BIN_DIR}"
+        INSTALL_RPATH "${ZEM_BIN_DIR}")
+endfunction()
+
 # A GoogleTest executable registered with CTest.  Tests see the folder of the
 # built programs and the source tree through two definitions.
 function(zem_add_test name)
     cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-    target_compile_definitions(${name} PRIVATE
-        ZEM_BIN_DIR="${ZEM_BIN_DIR}"
-        ZEM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-    set_target_properties(${name} PROPERTIES
-        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-        BUILD_RPATH "${ZEM_BIN_DIR}"
-        INSTALL_RPATH "${ZEM_BIN_DIR}")
+    zem_place_program(${name} tests)
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
@@ -59,13 +65,7 @@ function(zem_add_bench name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
-    target_compile_definitions(${name} PRIVATE
-        ZEM_BIN_DIR="${ZEM_BIN_DIR}"
-        ZEM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-    set_target_properties(${name} PROPERTIES
-        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
-        BUILD_RPATH "${ZEM_BIN_DIR}"
-        INSTALL_RPATH "${ZEM_BIN_DIR}")
+    zem_place_program(${name} bench)
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
@@ -88,11 +88,7 @@ function(zem_add_fuzz name)
             ENVIRONMENT "SDL_AUDIODRIVER=dummy")
     endif()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-    target_compile_definitions(${name} PRIVATE ZEM_BIN_DIR="${ZEM_BIN_DIR}")
-    set_target_properties(${name} PROPERTIES
-        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz
-        BUILD_RPATH "${ZEM_BIN_DIR}"
-        INSTALL_RPATH "${ZEM_BIN_DIR}")
+    zem_place_program(${name} fuzz)
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()

@@ -2,6 +2,7 @@
 // file taken through mid2kvt, zemc and zem2mid keeps its key and channel
 // pressures, and a key-pressure octave prefix carries over to later notes.
 #include "run_program.h"
+#include "temp_dir.h"
 #include "smf_bytes.h"
 
 #include "mid2kvt/smf_reader.h"
@@ -43,9 +44,8 @@ std::vector<ChannelEvent> channel_events(const Bytes& file)
 
 TEST(PressureRoundTripTest, KeyAndChannelPressureComeBack)
 {
-    char pattern[] = "/tmp/mid2kvt_pressure_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path dir = pattern;
+    const zem_test::TempDir scratch;
+    const fs::path dir = scratch.path();
     const Bytes song = mthd(0, 1, 96)
         + mtrk({0x00, 0x92, 61, 100, 10, 0xA2, 61, 64, 10, 0xD2, 30, 10, 0xA2, 75, 5, 10, 0x92, 62, 90, 10, 0x82,
                 61, 0, 10, 0x82, 62, 0, 0x00, 0xFF, 0x2F, 0x00});
@@ -54,11 +54,10 @@ TEST(PressureRoundTripTest, KeyAndChannelPressureComeBack)
         out.write(reinterpret_cast<const char*>(song.data()), std::streamsize(song.size()));
     }
     for (const char* tool : {"mid2kvt", "zemc", "zem2mid"}) {
-        const RunResult r = run_program(std::string(ZEM_BIN_DIR "/") + tool, {"kp"}, dir);
+        const zem_test::RunResult r = zem_test::runProgram(tool, {"kp"}, dir.string());
         ASSERT_EQ(r.status, 0) << tool << ": " << r.err;
     }
-    const std::string exported = read_text(dir / "kp.MID");
-    fs::remove_all(dir);
+    const std::string exported = zem_test::readFile((dir / "kp.MID").string());
 
     // Note-offs come back as note-ons of velocity 0 (no off-velocity switch).
     const std::vector<ChannelEvent> expected = {

@@ -1,6 +1,7 @@
 // The mid2kvt program run for real in a temporary folder: file naming, fix
 // case, backups, messages with their captions, and exit codes.
 #include "run_program.h"
+#include "temp_dir.h"
 #include "smf_bytes.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@ namespace mid2kvt_test {
 namespace {
 
 namespace fs = std::filesystem;
+using zem_test::RunResult;
 
 const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
 const Bytes kTune = mthd(0, 1, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd);
@@ -27,46 +29,14 @@ void write_bytes(const fs::path& p, const Bytes& b)
     out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
-// Sets a file's last-write time to a local date and time.
-void set_local_mtime(const fs::path& p, int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    const timespec times[2] = {{std::mktime(&t), 0}, {std::mktime(&t), 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, p.c_str(), times, 0), 0);
-}
-
 class ProgramTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/mid2kvt_program_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    RunResult run(const std::vector<std::string>& args) { return zem_test::runProgram("mid2kvt", args, scratch_.path()); }
+    std::vector<std::string> listing() const { return scratch_.listing(); }
+    std::string path(const std::string& name) const { return scratch_.file(name); }
 
-    RunResult run(const std::vector<std::string>& args) { return run_program(ZEM_BIN_DIR "/mid2kvt", args, dir_); }
-
-    // The names in the folder, sorted.
-    std::vector<std::string> listing()
-    {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    fs::path dir_;
+    zem_test::TempDir scratch_;
+    fs::path dir_ = scratch_.path();
 };
 
 TEST_F(ProgramTest, NoFileShowsTheNoticeAndWritesNothing)
@@ -108,11 +78,11 @@ TEST_F(ProgramTest, NamesAreFoundAndOutputsNamed)
         const RunResult r = run(c.args);
         EXPECT_EQ(r.status, 0) << c.file << r.err;
         EXPECT_EQ(r.err, "") << c.file;
-        EXPECT_EQ(read_text(dir_ / c.output), kTuneText) << c.file;
+        EXPECT_EQ(zem_test::readFile(path(c.output)), kTuneText) << c.file;
     }
     write_bytes(dir_ / "slash.mid", kTune);
     EXPECT_EQ(run({path("slash")}).status, 0);
-    EXPECT_EQ(read_text(dir_ / "slash.KVT"), kTuneText);
+    EXPECT_EQ(zem_test::readFile((dir_ / "slash.KVT").string()), kTuneText);
 }
 
 TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
@@ -151,15 +121,15 @@ TEST_F(ProgramTest, AFailedFileDoesNotStopTheOthers)
     const RunResult r = run({"a", "b", "c"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, path("b.MID") + ": File not found\n");
-    EXPECT_EQ(read_text(dir_ / "a.KVT"), kTuneText);
-    EXPECT_EQ(read_text(dir_ / "c.KVT"), kTuneText);
+    EXPECT_EQ(zem_test::readFile((dir_ / "a.KVT").string()), kTuneText);
+    EXPECT_EQ(zem_test::readFile((dir_ / "c.KVT").string()), kTuneText);
 }
 
 TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
 {
     write_bytes(dir_ / "tune.mid", kTune);
     write_bytes(dir_ / "tune.KVT", text_bytes("old text"));
-    set_local_mtime(dir_ / "tune.KVT", 2024, 2, 29, 23, 59, 59);
+    ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "tune.KVT").string(), 2024, 2, 29, 23, 59, 59));
     // The first backup name is taken: the time moves one second on, across
     // the month end.
     write_bytes(dir_ / "tune_20240229235959.KVT", text_bytes("older"));
@@ -167,9 +137,9 @@ TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
 
     const RunResult r = run({"tune"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_text(dir_ / "tune.KVT"), kTuneText);
-    EXPECT_EQ(read_text(dir_ / "tune_20240301000000.KVT"), "old text");
-    EXPECT_EQ(read_text(dir_ / "tune_20240229235959.KVT"), "older");
+    EXPECT_EQ(zem_test::readFile((dir_ / "tune.KVT").string()), kTuneText);
+    EXPECT_EQ(zem_test::readFile((dir_ / "tune_20240301000000.KVT").string()), "old text");
+    EXPECT_EQ(zem_test::readFile((dir_ / "tune_20240229235959.KVT").string()), "older");
     EXPECT_EQ(listing(), (std::vector<std::string>{"tune.KVT", "tune.mid", "tune_20240229235959.KVT",
                                                    "tune_20240301000000.KVT"}));
 }
@@ -179,18 +149,18 @@ TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)
     // Two tracks announced, one present: the first track's text stays.
     write_bytes(dir_ / "cut.mid", mthd(1, 2, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd));
     write_bytes(dir_ / "cut.KVT", text_bytes("kept"));
-    set_local_mtime(dir_ / "cut.KVT", 2023, 12, 31, 23, 59, 59);
+    ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "cut.KVT").string(), 2023, 12, 31, 23, 59, 59));
     const RunResult r = run({"cut.mid"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, path("cut.KVT") + ": Not have enough size.\n");
-    EXPECT_EQ(read_text(dir_ / "cut.KVT"), kTuneText);
-    EXPECT_EQ(read_text(dir_ / "cut_20231231235959.KVT"), "kept");
+    EXPECT_EQ(zem_test::readFile((dir_ / "cut.KVT").string()), kTuneText);
+    EXPECT_EQ(zem_test::readFile((dir_ / "cut_20231231235959.KVT").string()), "kept");
 
     // A file refused at its header leaves the old output alone.
     write_bytes(dir_ / "bad.mid", tag("RIFF"));
     write_bytes(dir_ / "bad.KVT", text_bytes("untouched"));
     EXPECT_EQ(run({"bad"}).status, 255);
-    EXPECT_EQ(read_text(dir_ / "bad.KVT"), "untouched");
+    EXPECT_EQ(zem_test::readFile((dir_ / "bad.KVT").string()), "untouched");
     EXPECT_EQ(listing().size(), 5u);
 }
 
@@ -214,7 +184,7 @@ TEST_F(ProgramTest, AChunkTooLargeForMemoryEndsTheRunWithOutOfMemory)
         events.insert(events.end(), {0x00, 60, 100});
     write_bytes(dir_ / "huge.mid", mthd(0, 1, 96) + mtrk(events));
     write_bytes(dir_ / "after.mid", kTune);
-    const RunResult r = run_program(ZEM_BIN_DIR "/mid2kvt", {"huge", "after"}, dir_, 160u << 20);
+    const RunResult r = zem_test::runProgram("mid2kvt", {"huge", "after"}, dir_.string(), {}, 160u << 20);
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, kBanner + ": Out of memory\n");
     EXPECT_FALSE(fs::exists(dir_ / "after.KVT"));

@@ -7,13 +7,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace zem_test {
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
-                     const std::vector<std::string>& env)
+                     const std::vector<std::string>& env, size_t memoryLimit)
 {
     const TempDir capture;
     const std::string outPath = capture.file("stdout"), errPath = capture.file("stderr");
@@ -33,6 +34,10 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
             const std::string name = setting.substr(0, eq);
             if (eq + 1 == setting.size()) unsetenv(name.c_str());
             else setenv(name.c_str(), setting.c_str() + eq + 1, 1);
+        }
+        if (memoryLimit != 0) {
+            const rlimit limit{memoryLimit, memoryLimit};
+            setrlimit(RLIMIT_AS, &limit);
         }
         std::vector<char*> argv{const_cast<char*>(binary.c_str())};
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -1,6 +1,7 @@
 // Runs one of the built programs as a child process, the way a user would.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@ struct RunResult {
 
 // Runs ZEM_BIN_DIR/program with args in the folder cwd, with standard input
 // empty.  env adds or replaces variables ("NAME=value"); "NAME=" removes one.
+// A nonzero memoryLimit caps the program's address space, in bytes.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
-                     const std::vector<std::string>& env = {});
+                     const std::vector<std::string>& env = {}, size_t memoryLimit = 0);
 
 } // namespace zem_test
 

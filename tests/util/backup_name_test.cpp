@@ -9,9 +9,10 @@
 
 #include <ctime>
 #include <sys/stat.h>
-#include <utime.h>
 
 namespace {
+
+using zem_test::TempDir;
 
 using util::DateTime;
 
@@ -86,21 +87,6 @@ TEST(BackupName, Shapes)
     }
 }
 
-void set_mtime(const std::string& path, int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    utimbuf times{};
-    times.actime = times.modtime = mktime(&parts);
-    ASSERT_EQ(utime(path.c_str(), &times), 0);
-}
-
 TEST(BackupExisting, FreeNamesAdvanceBySeconds)
 {
     struct ExistingCase {
@@ -121,7 +107,7 @@ TEST(BackupExisting, FreeNamesAdvanceBySeconds)
         for (const std::string& taken : c.taken) {
             dir.write(taken, "older");
         }
-        set_mtime(dir.file("out.zem"), 2023, 12, 31, 23, 59, 58);
+        ASSERT_TRUE(zem_test::setLocalMtime(dir.file("out.zem"), 2023, 12, 31, 23, 59, 58));
         ASSERT_EQ(chmod(dir.file("out.zem").c_str(), 0444), 0);
         util::STRSET* moved = util::backup_existing(dir.file("out.zem").c_str());
         ASSERT_NE(moved, nullptr) << c.name;

@@ -15,6 +15,8 @@
 
 namespace {
 
+using zem_test::TempDir;
+
 using util::ErrCode;
 using util::FILESET;
 
