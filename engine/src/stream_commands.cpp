@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "core.h"
+#include "payload_name.h"
 #include "stream_position_text.h"
 
 namespace zemplay {
@@ -46,7 +47,7 @@ void streamMeta(Exec& x, unsigned type, const uint8_t* p, unsigned n)
     const char* text = reinterpret_cast<const char*>(p);
     switch (type) {
     case 0x84:
-        if (n > 0) openStream(host, s, slot, text);
+        if (n > 0) openStream(host, s, slot, PayloadName(p, n).text);
         break;
     case 0x85: closeStream(host, s, slot); break;
     case 0x86: playStream(host, s, slot, readBigEndian(p, n)); break;

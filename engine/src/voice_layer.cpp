@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "core.h"
+#include "payload_name.h"
 
 #include "zem/command_words.h"
 
@@ -119,7 +120,7 @@ void voiceMeta(Exec& x, unsigned type, const uint8_t* p, unsigned n)
     VoiceHost host = voiceHost(x.in);
     switch (type) {
     case 0x80:
-        if (n > 0) loadVoice(host, *vl.pool, vl.settings, x.t.instrument, reinterpret_cast<const char*>(p));
+        if (n > 0) loadVoice(host, *vl.pool, vl.settings, x.t.instrument, PayloadName(p, n).text);
         break;
     case 0x81:
         if (n > 0) changeVoiceCount(host, *vl.pool, x.t.instrument, static_cast<int8_t>(p[0]));

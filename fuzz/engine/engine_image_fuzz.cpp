@@ -1,10 +1,13 @@
 // Any bytes as an image: construct, play a bounded number of units with an
 // error callback that lets playback go on, poke every query, close.  The
 // callbacks read every buffer the engine hands out, so that a bad pointer or
-// length shows up under the sanitizers.
+// length shows up under the sanitizers.  Sample handles are counted: every
+// handle the voice layer was given must be freed by the time it closes.
 #include "zemplay.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -13,6 +16,8 @@ struct Host {
     uint8_t exclusive[256];
     uint32_t checksum = 0;
     uint32_t events = 0;
+    uintptr_t nextHandle = 1;
+    long liveHandles = 0;
 };
 
 Host& host(void* u) { return *static_cast<Host*>(u); }
@@ -28,6 +33,52 @@ int channelEvent(void* u, int, int, int, int, int)
 {
     ++host(u).events;
     return 0;
+}
+
+uintptr_t newHandle(void* u)
+{
+    ++host(u).liveHandles;
+    return host(u).nextHandle++;
+}
+
+void touchText(void* u, const char* name) { touch(u, name, static_cast<int>(std::strlen(name))); }
+
+void addVoiceAndStreamCallbacks(dp_options& o)
+{
+    o.load_sample = [](void* u, int, const char* name, uint32_t, uint32_t) -> uintptr_t {
+        touchText(u, name);
+        return newHandle(u);
+    };
+    o.free_sample = [](void* u, uintptr_t handle) {
+        if (handle == 0 || handle >= host(u).nextHandle) {
+            std::fprintf(stderr, "engine_image: freed a handle it was never given\n");
+            std::abort();
+        }
+        --host(u).liveHandles;
+    };
+    o.duplicate_sample = [](void* u, uintptr_t) { return newHandle(u); };
+    o.start_voice = [](void* u, uintptr_t, int) { ++host(u).events; };
+    o.stop_voice = [](void* u, uintptr_t) { ++host(u).events; };
+    o.voice_volume = [](void* u, uintptr_t, int) { return static_cast<int>(++host(u).events & 1); };
+    o.voice_pan = [](void*, uintptr_t, int) { return 0; };
+    o.voice_pitch = [](void*, uintptr_t, int) { return 0; };
+    o.voice_start_position = [](void* u, uintptr_t, int) { ++host(u).events; };
+    o.voice_playing = [](void* u, uintptr_t) { return static_cast<int>(host(u).events & 1); };
+    o.stream_open = [](void* u, int, const char* name, uint32_t, uint32_t) { touchText(u, name); };
+    o.stream_close = [](void* u, int) { ++host(u).events; };
+    o.stream_play = [](void*, int) { return 0; };
+    o.stream_stop = [](void* u, int) { ++host(u).events; };
+    o.stream_volume = [](void*, int, int) { return 0; };
+    o.stream_pan = [](void*, int, int) { return 0; };
+    o.stream_pitch = [](void*, int, int) { return 0; };
+    // Some waits end at once, some only later: both paths are taken.
+    o.stream_sync = [](void* u, int, int) { return static_cast<int>(++host(u).events % 3 == 0 ? 0 : 1); };
+    o.stream_position = [](void* u, int, uint32_t, uint32_t) { ++host(u).events; };
+    o.stream_position_seconds = [](void* u, int, float) { ++host(u).events; };
+    o.stream_loop_end = [](void* u, int, uint32_t, uint32_t) { ++host(u).events; };
+    o.stream_loop_end_seconds = [](void* u, int, float) { ++host(u).events; };
+    o.stream_loop = [](void* u, int, uint32_t, uint32_t, uint32_t, uint32_t) { ++host(u).events; };
+    o.stream_loop_seconds = [](void* u, int, float, float) { ++host(u).events; };
 }
 
 dp_options makeOptions()
@@ -58,6 +109,7 @@ dp_options makeOptions()
     };
     // Leave endless loops after a few passes, as the exporter can.
     o.endless_loop_pass = [](void*, int, uint32_t pass) { return pass > 3 ? 1 : 0; };
+    addVoiceAndStreamCallbacks(o);
     return o;
 }
 
@@ -89,5 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     p->reset(p);
     p->advance_units(p, 4, 0x10000);
     p->close(p);
+    if (h.liveHandles != 0) {
+        std::fprintf(stderr, "engine_image: %ld sample handles left unfreed\n", h.liveHandles);
+        std::abort();
+    }
     return 0;
 }
