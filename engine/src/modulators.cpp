@@ -476,7 +476,11 @@ void modSwitch(Instance& in, Track& t, uint16_t operand)
         m->envValue = 0;
         m->envPhase = EnvPhase::Idle;
     }
+    const int32_t before = m->output;
     m->output = m->envValue + m->oscAValue + m->oscBValue;
+    // A component switched off leaves the running list: its target must hear
+    // the change now, or it would keep the last modulated value.
+    if (m->output != before) resend(in, *m);
     updateRunning(in, *m);
 }
 
