@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <sys/stat.h>
 
 namespace {
