@@ -135,29 +135,13 @@ constexpr uint32_t kMacroNumbers = 64;
 // a closing character after them being read as the next command.
 size_t readMacroArguments(Cursor& cur, uint8_t* bytes)
 {
+    if (cur.accept('"')) return cur.quotedBytes(bytes, kMaxMacroBytes);
+    if (cur.accept('{')) return cur.bracedHexPairs(bytes, kMaxMacroBytes);
     size_t n = 0;
-    uint8_t c = cur.peek();
-    if (c == '"') {
-        cur.skip();
-        while (n < kMaxMacroBytes) {
-            uint8_t b = cur.takeRaw();
-            if (b == '"') break;
-            bytes[n++] = b;
-        }
-    } else if (c == ',') {
-        cur.skip();
+    if (cur.accept(',')) {
         do {
             bytes[n++] = static_cast<uint8_t>(cur.requireUnsigned());
         } while (n < kMaxMacroBytes && cur.accept(','));
-    } else if (c == '{') {
-        cur.skip();
-        while (n < kMaxMacroBytes) {
-            if (cur.peekRequired() == '}') {
-                cur.skip();
-                break;
-            }
-            bytes[n++] = cur.hexPair();
-        }
     }
     return n;
 }

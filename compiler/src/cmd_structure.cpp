@@ -98,26 +98,9 @@ constexpr uint32_t kInfoMaxBytes = 256;
 // character taken only when met within them.
 uint32_t readInfoPayload(Cursor& cur, uint8_t* buffer)
 {
-    uint32_t n = 0;
-    uint8_t c = cur.peek();
-    if (c == '{') {
-        cur.skip();
-        while (n < kInfoMaxBytes) {
-            if (cur.peekRequired() == '}') {
-                cur.skip();
-                break;
-            }
-            buffer[n++] = cur.hexPair();
-        }
-    } else if (c == '"') {
-        cur.skip();
-        while (n < kInfoMaxBytes) {
-            uint8_t b = cur.takeRaw();
-            if (b == '"') break;
-            buffer[n++] = b;
-        }
-    }
-    return n;
+    if (cur.accept('{')) return static_cast<uint32_t>(cur.bracedHexPairs(buffer, kInfoMaxBytes));
+    if (cur.accept('"')) return static_cast<uint32_t>(cur.quotedBytes(buffer, kInfoMaxBytes));
+    return 0;
 }
 
 } // namespace

@@ -111,6 +111,30 @@ uint8_t Cursor::hexPair()
     return static_cast<uint8_t>(hexValue(hi) << 4 | hexValue(lo));
 }
 
+size_t Cursor::bracedHexPairs(uint8_t* out, size_t max)
+{
+    size_t n = 0;
+    while (n < max) {
+        if (peekRequired() == '}') {
+            skip();
+            break;
+        }
+        out[n++] = hexPair();
+    }
+    return n;
+}
+
+size_t Cursor::quotedBytes(uint8_t* out, size_t max)
+{
+    size_t n = 0;
+    while (n < max) {
+        const uint8_t b = takeRaw();
+        if (b == '"') break;
+        out[n++] = b;
+    }
+    return n;
+}
+
 void Cursor::skipToLineEnd()
 {
     while (pos != end && (*pos >= 32 || *pos == '\t')) ++pos;

@@ -93,6 +93,12 @@ struct Cursor {
     float readReal();
     // Exactly two hex digits as they stand; anything else raises "Syntax error".
     uint8_t hexPair();
+    // After an opening «{»: hex pairs, whitespace allowed between them, up to
+    // «}» or `max` bytes; the «}» is taken only when met within them.
+    size_t bracedHexPairs(uint8_t* out, size_t max);
+    // After an opening «"»: bytes as they stand up to the closing «"» or
+    // `max` bytes; the quote is taken only when met within them.
+    size_t quotedBytes(uint8_t* out, size_t max);
     // Skips up to (not including) the first byte below 32 other than TAB.
     void skipToLineEnd();
     // The length of the text from here to the end of the line.
