@@ -42,12 +42,12 @@ std::vector<uint8_t> track_file(int notes, bool unended)
 void convert(benchmark::State& state, bool unended)
 {
     const std::vector<uint8_t> file = track_file(int(state.range(0)), unended);
-    mid2kvt::SmfHeader header{};
-    if (mid2kvt::read_header(file.data(), file.size(), header) != mid2kvt::ReadError::None)
+    smf::SmfHeader header{};
+    if (smf::read_header(file.data(), file.size(), header) != smf::ReadError::None)
         state.SkipWithError("bad generated header");
     for (auto _ : state) {
         NullSink sink;
-        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink) != mid2kvt::ReadError::None)
+        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink) != smf::ReadError::None)
             state.SkipWithError("conversion failed");
         benchmark::DoNotOptimize(sink.bytes);
     }

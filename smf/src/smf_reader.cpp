@@ -1,8 +1,8 @@
-#include "mid2kvt/smf_reader.h"
+#include "smf/smf_reader.h"
 
 #include <cstring>
 
-namespace mid2kvt {
+namespace smf {
 
 namespace {
 
@@ -137,4 +137,4 @@ ReadError read_track_events(const uint8_t* chunk, uint32_t length, std::vector<S
     return ReadError::None;
 }
 
-} // namespace mid2kvt
+} // namespace smf

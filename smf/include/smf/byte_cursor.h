@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace mid2kvt {
+namespace smf {
 
 class ByteCursor {
 public:
@@ -72,4 +72,4 @@ private:
     size_t left_;
 };
 
-} // namespace mid2kvt
+} // namespace smf

@@ -3,14 +3,14 @@
 // buffer; every failure is a ReadError.
 #pragma once
 
-#include "mid2kvt/byte_cursor.h"
-#include "mid2kvt/read_error.h"
+#include "smf/byte_cursor.h"
+#include "smf/read_error.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace mid2kvt {
+namespace smf {
 
 struct SmfHeader {
     uint16_t format;      // read, not used: format 2 is read as format 1
@@ -54,4 +54,4 @@ ReadError read_event(ByteCursor& in, uint8_t& running_status, SmfEvent& out);
 // an event cannot be read; returns that event's error (None at the end).
 ReadError read_track_events(const uint8_t* chunk, uint32_t length, std::vector<SmfEvent>& out);
 
-} // namespace mid2kvt
+} // namespace smf
