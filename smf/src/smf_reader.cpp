@@ -71,7 +71,7 @@ ReadError read_track_chunk(ByteCursor& file, const uint8_t*& chunk, uint32_t& le
 ReadError read_vlq(ByteCursor& in, uint32_t& out)
 {
     out = 0;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kMaxVlqBytes; ++i) {
         uint8_t b;
         if (!in.read_u8(b))
             return ReadError::NotEnoughSize;

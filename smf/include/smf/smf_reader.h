@@ -43,7 +43,7 @@ inline bool is_note_on(const SmfEvent& e) { return (e.status & 0xF0) == 0x90 && 
 // Note off or note on, any velocity: the events that end a note of their key.
 inline bool is_note_event(const SmfEvent& e) { return (e.status & 0xE0) == 0x80; }
 
-// A variable-length quantity of at most 4 bytes.
+// A variable-length quantity of at most kMaxVlqBytes bytes.
 ReadError read_vlq(ByteCursor& in, uint32_t& out);
 
 // Reads one event; running_status is the last channel status (0 for none)
