@@ -38,20 +38,24 @@ void renderSeconds(benchmark::State& state, OfflineAudioDevice& device)
     }
 }
 
-// 16 streaming buffers and 64 short sounds, all playing at once, every
-// third one at a rate other than the device's.
+// 16 streaming buffers and 64 short sounds, all playing at once; every
+// third one is resampled: recorded at 22050 Hz (range 0), or pitched to an
+// odd rate (range 1).
 void BM_MixScene(benchmark::State& state)
 {
+    const bool pitched = state.range(0) == 1;
     auto device = openOfflineAudioDevice();
     std::vector<std::unique_ptr<AudioBuffer>> buffers;
     for (int i = 0; i < 80; ++i) {
-        const bool stream = i < 16;
-        const uint32_t frequency = i % 3 == 0 ? 48000 - 37 * i : kRate;
-        buffers.push_back(playingBuffer(*device, AudioFormat{2, 16, kRate}, stream ? kRate : kRate / 4, frequency));
+        const uint32_t frames = i < 16 ? kRate : kRate / 4;
+        const bool resampled = i % 3 == 0;
+        const uint32_t rate = resampled && !pitched ? kRate / 2 : kRate;
+        const uint32_t frequency = resampled && pitched ? 48000 - 37 * i : kAudioFrequencyOriginal;
+        buffers.push_back(playingBuffer(*device, AudioFormat{2, 16, rate}, frames, frequency));
     }
     renderSeconds(state, *device);
 }
-BENCHMARK(BM_MixScene)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixScene)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One voice: at the device rate (no resampler), or resampled from a rate.
 void BM_OneVoice(benchmark::State& state)
