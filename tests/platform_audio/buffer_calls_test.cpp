@@ -108,30 +108,6 @@ TEST(AudioCalls, SettersCheckControlsAndRanges)
     }
 }
 
-TEST(AudioCalls, SettingsReadBack)
-{
-    auto device = offlineDevice();
-    std::unique_ptr<AudioBuffer> buffer;
-    ASSERT_EQ(device->createBuffer(kAllControls, format(1, 16, 22050), 4000, buffer), kAudioOk);
-    uint32_t frequency = 0;
-    ASSERT_EQ(buffer->getFrequency(frequency), kAudioOk);
-    EXPECT_EQ(frequency, 22050u);
-    ASSERT_EQ(buffer->setFrequency(30000), kAudioOk);
-    ASSERT_EQ(buffer->getFrequency(frequency), kAudioOk);
-    EXPECT_EQ(frequency, 30000u);
-    ASSERT_EQ(buffer->setFrequency(kAudioFrequencyOriginal), kAudioOk);
-    ASSERT_EQ(buffer->getFrequency(frequency), kAudioOk);
-    EXPECT_EQ(frequency, 22050u);
-    int32_t volume = 1;
-    ASSERT_EQ(buffer->setVolume(-714), kAudioOk);
-    ASSERT_EQ(buffer->getVolume(volume), kAudioOk);
-    EXPECT_EQ(volume, -714);
-    int32_t pan = 0;
-    ASSERT_EQ(buffer->setPan(-2500), kAudioOk);
-    ASSERT_EQ(buffer->getPan(pan), kAudioOk);
-    EXPECT_EQ(pan, -2500);
-}
-
 TEST(AudioCalls, LockedRegionWrapsIntoTwoParts)
 {
     struct Case {
@@ -261,25 +237,6 @@ TEST(AudioCalls, DuplicateNeedsABufferOfTheSameDevice)
     EXPECT_EQ(copy, nullptr);
     EXPECT_EQ(first->duplicateBuffer(*buffer, copy), kAudioOk);
     EXPECT_EQ(copy->bytes(), 4000u);
-}
-
-TEST(AudioCalls, PrimaryFormatIsChecked)
-{
-    struct Case {
-        AudioFormat format;
-        AudioResult expected;
-    };
-    const Case cases[] = {
-        {format(2, 16, 48000), kAudioOk},  {format(1, 8, 8000), kAudioOk},
-        {format(0, 16), kAudioInvalidArgument}, {format(2, 12), kAudioInvalidArgument},
-        {format(2, 16, 99), kAudioInvalidArgument},
-    };
-    for (const Case& c : cases) {
-        auto device = openOfflineAudioDevice();
-        EXPECT_EQ(device->primaryFormat(), format(2, 16, 44100));
-        EXPECT_EQ(device->setPrimaryFormat(c.format), c.expected);
-        EXPECT_EQ(device->primaryFormat(), c.expected == kAudioOk ? c.format : format(2, 16, 44100));
-    }
 }
 
 } // namespace
