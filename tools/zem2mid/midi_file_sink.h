@@ -3,6 +3,7 @@
 
 #include "smf/track_writer.h"
 #include "playback/song_playback.h"
+#include "playback/volume_fade.h"
 
 #include <vector>
 
@@ -37,6 +38,8 @@ private:
     bool offVelocity_;
     uint32_t timebase_ = 0;
     std::vector<smf::TrackWriter> writers_;
+    // Each track file remembers its own last volumes.
+    std::vector<playback::VolumeFade> volumes_;
 };
 
 } // namespace zem2mid

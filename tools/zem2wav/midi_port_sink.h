@@ -4,6 +4,7 @@
 
 #include "platform/midi_out.h"
 #include "playback/song_playback.h"
+#include "playback/volume_fade.h"
 
 #include <array>
 #include <cstdint>
@@ -49,8 +50,7 @@ private:
 
     PortTable ports_;
     EventClock& clock_;
-    // The last volume sent per port and channel; 255 for none yet.
-    std::array<std::array<uint8_t, 16>, 16> lastVolume_{};
+    playback::VolumeFade volumes_;
 };
 
 } // namespace zem2wav
