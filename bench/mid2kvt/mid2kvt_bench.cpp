@@ -47,7 +47,8 @@ void convert(benchmark::State& state, bool unended)
         state.SkipWithError("bad generated header");
     for (auto _ : state) {
         NullSink sink;
-        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink) != mid2kvt::ReadError::None)
+        mid2kvt::ImportNotes notes;
+        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink, notes) != mid2kvt::ReadError::None)
             state.SkipWithError("conversion failed");
         benchmark::DoNotOptimize(sink.bytes);
     }

@@ -13,7 +13,9 @@
 namespace mid2kvt {
 
 // `header` comes from read_header over the same bytes.  Returns the error
-// that stopped the conversion (the sink keeps what was written before it).
-ReadError convert_tracks(const uint8_t* data, size_t size, const SmfHeader& header, KvtSink& sink);
+// that stopped the conversion (the sink keeps what was written before it);
+// `notes` gets what the text cannot say as the file did, also on an error.
+ReadError convert_tracks(const uint8_t* data, size_t size, const SmfHeader& header, KvtSink& sink,
+                         ImportNotes& notes);
 
 } // namespace mid2kvt
