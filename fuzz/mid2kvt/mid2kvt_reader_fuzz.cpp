@@ -33,12 +33,12 @@ size_t count_track_headers(const std::string& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    mid2kvt::SmfHeader header{};
-    if (mid2kvt::read_header(data, size, header) != mid2kvt::ReadError::None)
+    smf::SmfHeader header{};
+    if (smf::read_header(data, size, header) != smf::ReadError::None)
         return 0;
     CountingSink sink;
     mid2kvt::ImportNotes notes;
-    const mid2kvt::ReadError error = mid2kvt::convert_tracks(data, size, header, sink, notes);
+    const smf::ReadError error = mid2kvt::convert_tracks(data, size, header, sink, notes);
     // Each note gets one message, and a limit names a track of the file.
     const size_t expected_messages = (notes.clamped_data ? 1u : 0u) + (notes.limit != mid2kvt::TextLimit::None ? 1u : 0u);
     if (mid2kvt::import_note_messages(notes).size() != expected_messages)
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!names_a_track)
         std::abort();
     // Texts never hold a line that starts with "#", so headers count tracks.
-    if (error == mid2kvt::ReadError::None && count_track_headers(sink.text) != header.track_count)
+    if (error == smf::ReadError::None && count_track_headers(sink.text) != header.track_count)
         std::abort();
     return 0;
 }

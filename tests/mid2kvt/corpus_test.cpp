@@ -4,7 +4,7 @@
 #include "smf_bytes.h"
 #include "temp_dir.h"
 
-#include "mid2kvt/read_error.h"
+#include "smf/read_error.h"
 
 #include <zemcmain.h>
 
@@ -67,12 +67,12 @@ TEST(CorpusTest, EveryFileConvertsOrGetsAReaderError)
     int converted = 0;
     int refused = 0;
     for (const CorpusFile& f : files) {
-        if (f.out.error == mid2kvt::ReadError::None) {
+        if (f.out.error == smf::ReadError::None) {
             ++converted;
             EXPECT_EQ(f.out.text.compare(0, 3, "#0 "), 0) << f.path;
         } else {
             ++refused;
-            EXPECT_NE(mid2kvt::read_error_message(uint32_t(f.out.error)), nullptr) << f.path;
+            EXPECT_NE(smf::read_error_message(uint32_t(f.out.error)), nullptr) << f.path;
         }
     }
     std::cout << converted << " converted, " << refused << " refused\n";
@@ -94,7 +94,7 @@ TEST(CorpusTest, ConvertedTextCompilesUnlessALimitWasTold)
     int compiled = 0;
     int told = 0;
     for (const CorpusFile& f : files) {
-        if (f.out.error != mid2kvt::ReadError::None)
+        if (f.out.error != smf::ReadError::None)
             continue;
         std::string message;
         const int32_t result = zemc(reinterpret_cast<const uint8_t*>(f.out.text.data()),

@@ -62,7 +62,7 @@ TEST_P(ImportNotesTest, TellsWhatTheTextCannotSay)
 {
     const NotesCase& c = GetParam();
     const Converted out = convert(c.file);
-    ASSERT_EQ(out.error, mid2kvt::ReadError::None);
+    ASSERT_EQ(out.error, smf::ReadError::None);
     EXPECT_EQ(out.notes.clamped_data, c.clamped);
     EXPECT_EQ(out.notes.limit, c.limit);
     if (c.limit != TextLimit::None) {

@@ -2,12 +2,12 @@
 // the song time limit, with its notes released and the error raised; a track
 // stopped for good no longer keeps zem2mid running.
 #include "compile_image.h"
-#include "midi_file_sink.h"
 #include "run_program.h"
 #include "temp_dir.h"
 
-#include <song_playback.h>
-#include <util/uerr.h>
+#include "playback/song_playback.h"
+#include "util/uerr.h"
+#include "zem2mid/midi_file_sink.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // must hold exactly the bytes of a playback that keeps only that track, as
 // the one-playback-per-track way of exporting gives them.
 #include "compile_image.h"
-#include "midi_file_sink.h"
 #include "temp_dir.h"
+#include "zem2mid/midi_file_sink.h"
 
-#include <song_playback.h>
+#include "playback/song_playback.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "export_messages.h"
 
-#include <zem/command_words.h>
+#include "zem/command_words.h"
 
 namespace zem2mid {
 
