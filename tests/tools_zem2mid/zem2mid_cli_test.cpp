@@ -93,6 +93,36 @@ TEST(Zem2midExport, IndependentReaderSeesTheSong)
     EXPECT_EQ(withoutGeneratorText(midoEvents(dir.file("song.MID"))), expected);
 }
 
+// Readers assume 500,000 us per quarter note until a tempo event; a song
+// that starts at another tempo says so at tick 0, once.
+TEST(Zem2midExport, StartTempoWhereReadersWouldAssumeAnother)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        std::vector<std::string> tempos;
+    } cases[] = {
+        {"no tempo: 120 bpm of 192 ticks is 500062.5 us", "c\n", {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)"}},
+        {"T120 changes nothing", "T120 c\n", {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)"}},
+        {"timebase 256 starts at exactly 500000 us", "%256 c\n", {}},
+        {"a tempo of the song at tick 0 replaces it", "T150 c\n",
+         {"0 0: MetaMessage('set_tempo', tempo=399938, time=0)"}},
+        {"a later tempo comes after it", "c T150 d\n",
+         {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)", "0 48: MetaMessage('set_tempo', tempo=399938, time=0)"}},
+        {"set in another track, reported in the first tick", "#1 T150 c\n#0 c\n",
+         {"0 0: MetaMessage('set_tempo', tempo=399938, time=0)"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        compile(dir, "song", c.text);
+        const auto result = zem2mid(dir, {"song"});
+        ASSERT_EQ(result.status, 0) << c.name << ": " << result.err;
+        std::vector<std::string> tempos = midoEvents(dir.file("song.MID"));
+        std::erase_if(tempos, [](const std::string& l) { return l.find("set_tempo") == std::string::npos; });
+        EXPECT_EQ(tempos, c.tempos) << c.name;
+    }
+}
+
 // The first and last volume written after the loop passes, the number of
 // volume events, and the tick of the last note-off.
 struct FadeSummary {

@@ -2,6 +2,7 @@
 
 #include "file_sink.h"
 #include "mid2kvt/convert.h"
+#include "mid2kvt/import_notes.h"
 #include "mid2kvt/output_name.h"
 #include "smf/read_error.h"
 #include "smf/smf_reader.h"
@@ -42,10 +43,12 @@ void raise_if(smf::ReadError e)
 
 // The event list of a huge chunk may not fit in memory: that is the
 // library's "Out of memory", which ends the run instead of aborting it.
-smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink)
+smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header,
+                                     FileSink& sink,
+                                     ImportNotes& notes)
 {
     try {
-        return convert_tracks(data, size, header, sink);
+        return convert_tracks(data, size, header, sink, notes);
     } catch (const std::bad_alloc&) {
         util::uerr_raise(util::kErrOutOfMemory);
     }
@@ -84,8 +87,11 @@ intptr_t convert_body(void* arg)
     job.caption = util::fs_path(job.out);
 
     FileSink sink(job.out);
-    const smf::ReadError error = convert_within_memory(data, size, header, sink);
+    ImportNotes notes;
+    const smf::ReadError error = convert_within_memory(data, size, header, sink, notes);
     sink.flush();
+    for (const std::string& text : import_note_messages(notes))
+        platform::show_message(job.caption.c_str(), text.c_str(), platform::MessageIcon::Warning);
     raise_if(error);
     util::fs_close(job.out);
     return 0;

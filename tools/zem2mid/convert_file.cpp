@@ -54,17 +54,22 @@ intptr_t convertBody(void* arg)
 
     const int tracks = job.song->trackCount();
     smf::begin_file(job.output);
+    // A song cut at the time limit is still written, as far as it played,
+    // and then reported.
+    util::ErrCode cut = 0;
     try {
         job.song->play();
-    } catch (const util::UerrRaised&) {
+    } catch (const util::UerrRaised& e) {
         job.errorOffset = job.song->lastErrorOffset();
-        throw;
+        if (e.code != playback::kErrSongTooLong) throw;
+        cut = e.code;
     }
     if (const util::ErrCode code = job.sink->finish(settings.playback.ignoreEndlessLoops)) util::uerr_raise(code);
     for (int t = 0; t < tracks; ++t) smf::write_track(job.output, job.sink->track(t));
     // Ticks per quarter note: the timebase counts ticks per whole note.
     smf::finish_file(job.output, static_cast<uint16_t>(tracks), static_cast<uint16_t>(job.song->timebase() / 4));
     util::fs_close(job.output);
+    if (cut != 0) util::uerr_raise(cut);
     return 0;
 }
 
