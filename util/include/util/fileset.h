@@ -96,4 +96,10 @@ STRSET* backup_name(const char* output_path, const DateTime& t);
 // kErrFileCannotWrite on failure.  Returns the backup path or null.
 STRSET* backup_existing(const char* output_path);
 
+// Binds f to the output `name` of a program about to create it: takes the
+// letter case of an existing file, refuses (kErrFileCannotWrite, f current)
+// an output that is the file at source_path or a folder, then moves an
+// existing output aside to its backup name.
+void fs_prepare_output(FILESET* f, const char* name, const char* source_path);
+
 } // namespace util
