@@ -2,9 +2,9 @@
 
 #include "driver_codes.h"
 
-#include <util/fileset.h>
-#include <util/uerr.h>
-#include <zemcmain.h>
+#include "util/fileset.h"
+#include "util/uerr.h"
+#include "zemcmain.h"
 
 #include <string>
 
