@@ -8,8 +8,9 @@
 //
 // Every call answers a result code: kAudioOk, kAudioInvalidCall (the object
 // cannot do it now: device closed, control not requested, hardware location)
-// or kAudioInvalidArgument (a value out of range).  Sizes and offsets are in
-// bytes of the buffer's own format, always whole sample frames.
+// or kAudioInvalidArgument (a value out of range); creating a buffer may
+// also answer kAudioOutOfMemory.  Sizes and offsets are in bytes of the
+// buffer's own format; cursors are always on whole sample frames.
 //
 // Thread safety: every call may come from any thread.  The mixer reads a
 // buffer's bytes without a lock; a writer keeps clear of the region between
@@ -28,6 +29,7 @@ using AudioResult = uint32_t;
 inline constexpr AudioResult kAudioOk = 0;
 inline constexpr AudioResult kAudioInvalidCall = 0x88780032;
 inline constexpr AudioResult kAudioInvalidArgument = 0x80070057;
+inline constexpr AudioResult kAudioOutOfMemory = 0x8007000E;
 
 // Buffer creation flags (values as the system's hardware-mixer interface
 // defines them).  Others than these are refused with kAudioInvalidArgument.
