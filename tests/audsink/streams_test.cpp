@@ -114,6 +114,9 @@ TEST(StreamTicks, PlaysEveryDecodedByteOnceThenStops)
         {"ch=2,bytes=2,frames=5000,chunk=3532,gap=2", false},
         {"ch=2,bytes=2,frames=5000,chunk=400,gap=7", false},
         {"ch=2,bytes=2,frames=4000,chunk=7000,gap=40", false},
+        {"ch=2,bytes=2,frames=6000,chunk=3532,gap=12", false},
+        {"ch=2,bytes=2,frames=6000,chunk=3532,gap=5", false},
+        {"ch=2,bytes=2,frames=6000,chunk=2000,gap=4", false},
     };
     for (const auto& c : cases) {
         StreamRig rig;
