@@ -60,7 +60,7 @@ TEST(RenderWave, EqualsTheDecodersOutputForEveryLayout)
         {"pcm16_mono", 1, 1, 16, 1200, 1, 2},   {"pcm16_stereo", 1, 2, 16, 5000, 2, 2},
         {"pcm24_stereo", 1, 2, 24, 900, 2, 2},  {"pcm32_mono", 1, 1, 32, 640, 1, 2},
         {"float32_stereo", 3, 2, 32, 500, 2, 2}, {"float64_mono", 3, 1, 64, 300, 1, 2},
-        {"mulaw_stereo", 7, 2, 8, 800, 2, 2},
+        {"alaw_mono", 6, 1, 8, 800, 1, 2},      {"mulaw_stereo", 7, 2, 8, 800, 2, 2},
         {"pcm16_long", 1, 2, 16, 40000, 2, 2},
     };
     zem_test::TempDir dir;
@@ -72,10 +72,13 @@ TEST(RenderWave, EqualsTheDecodersOutputForEveryLayout)
         if (c.tag == 3) // finite samples only: keep float exponents small
             for (size_t i = c.bits / 8 - 1; i < data.size(); i += c.bits / 8)
                 data[i] &= 0x3F;
-        // Compressed formats carry the extra-size field of their format chunk.
+        // Compressed formats carry the extra-size field and a frame count.
         const auto block = uint16_t(c.channels * c.bits / 8);
+        Bytes fact;
+        putLe32(fact, uint32_t(c.frames));
         writeBytes(in, c.tag <= 3 ? simpleWave(c.tag, c.channels, 22050, c.bits, data)
                                   : riffFile({{"fmt ", formatBody(c.tag, c.channels, 22050, block, c.bits, Bytes{})},
+                                              {"fact", fact},
                                               {"data", data}}));
         ASSERT_EQ(ds->render_wave(ds.get(), in.c_str(), "qzwav.so", 0, 0, 0, out.c_str(), nullptr, nullptr), 0)
             << c.name;
