@@ -1,7 +1,7 @@
 // zem2wav sounds the voice layer and the stream slots: a stream's samples
 // start at the unit the score plays it, a voice at the unit it starts, both
 // mixed into the synthesizer's frames; names resolve beside the score.
-#include "audsink_sound.h"
+#include "zem2wav/audsink_sound.h"
 #include "run_program.h"
 #include "temp_dir.h"
 #include "wave_builder.h"

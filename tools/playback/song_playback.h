@@ -7,10 +7,9 @@
 // device mask for channel and exclusive messages.
 #pragma once
 
-#include "sound_sink.h"
-
-#include <util/uerr.h>
-#include <zemplay.h>
+#include "playback/sound_sink.h"
+#include "util/uerr.h"
+#include "zemplay.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "audsink_sound.h"
 
-#include <platform/audio.h>
+#include "platform/audio.h"
 
 #include <algorithm>
 #include <cctype>

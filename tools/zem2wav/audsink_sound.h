@@ -7,8 +7,8 @@
 #include "midi_port_sink.h"
 #include "offline_renderer.h"
 
-#include <audsink.h>
-#include <sound_sink.h>
+#include "audsink.h"
+#include "playback/sound_sink.h"
 
 #include <array>
 #include <string>
