@@ -5,6 +5,8 @@
 #include "pcm_layout.h"
 #include "sound_controls.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <cstring>
 
@@ -18,6 +20,8 @@ constexpr uint32_t kStreamFlagsDeferred = 0x580E0;
 
 void streamThread(ds8_stream* stream)
 {
+    // Named so that profilers and the benchmarks can tell the thread apart.
+    pthread_setname_np(pthread_self(), "audsink stream");
     const auto interval = std::chrono::milliseconds(stream->tickMs);
     while (!stream->quit) {
         {
