@@ -14,7 +14,7 @@ public:
     DeviceCall& operator=(const DeviceCall&) = delete;
 
 private:
-    std::binary_semaphore& lock_;
+    DeviceLock& lock_;
 };
 
 // Under the instance lock.  The name selects the default device (empty or

@@ -14,8 +14,8 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <semaphore>
 #include <thread>
+#include <utility>
 
 namespace audsink {
 
@@ -116,6 +116,36 @@ struct ds8_stream : ds8_sound {
 
 namespace audsink {
 
+// A lock that one thread may take and another release (slots 18 to 20),
+// costing no system call while nobody waits for it.
+class DeviceLock {
+public:
+    void acquire()
+    {
+        std::unique_lock guard(mutex_);
+        free_.wait(guard, [this] { return !held_; });
+        held_ = true;
+    }
+    bool try_acquire()
+    {
+        std::lock_guard guard(mutex_);
+        return !std::exchange(held_, true);
+    }
+    void release()
+    {
+        {
+            std::lock_guard guard(mutex_);
+            held_ = false;
+        }
+        free_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable free_;
+    bool held_ = false;
+};
+
 struct Instance : ds8 {
     void* user = nullptr;
     ds8_utility utility{};
@@ -128,7 +158,7 @@ struct Instance : ds8 {
     std::mutex loaderLock;
     // Held around every call into the device and its buffers; callers may
     // take and release it from different threads (slots 18 to 20).
-    std::binary_semaphore deviceLock{1};
+    DeviceLock deviceLock;
 
     std::unique_ptr<platform::AudioDevice> device;
     // Set while the device is the offline one: streams tick in its time,

@@ -23,15 +23,19 @@ void streamThread(ds8_stream* stream)
     // Named so that profilers and the benchmarks can tell the thread apart.
     pthread_setname_np(pthread_self(), "audsink stream");
     const auto interval = std::chrono::milliseconds(stream->tickMs);
+    // While the offline device's clock runs the ticks at their exact frames
+    // the thread only looks now and then whether the device changed.
+    constexpr auto kOfflineInterval = std::chrono::milliseconds(200);
     while (!stream->quit) {
+        const bool offline = stream->owner->offline;
         {
             std::unique_lock sleep(stream->sleepLock);
-            stream->wake.wait_for(sleep, interval, [&] { return stream->quit.load(); });
+            stream->wake.wait_for(sleep, offline ? kOfflineInterval : interval,
+                                  [&] { return stream->quit.load(); });
         }
         if (stream->quit)
             break;
-        // The offline device's clock runs the ticks at their exact frames.
-        if (stream->owner->offline)
+        if (offline || stream->owner->offline)
             continue;
         std::unique_lock state(stream->stateLock, std::try_to_lock);
         if (!state || stream->quit)
