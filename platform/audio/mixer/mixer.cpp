@@ -76,10 +76,11 @@ void Mixer::snapshot()
         mix.deviceRate = renderFormat_.sampleRate;
         mix.looping = control.looping;
         mix.ended = false;
-        const Gains gains = gainsOf(control.volume, control.pan);
-        mix.gainLeft = gains.left;
-        mix.gainRight = gains.right;
-        mix.gainMono = gains.mono;
+        if (mix.volume != control.volume || mix.pan != control.pan) {
+            mix.gains = gainsOf(control.volume, control.pan);
+            mix.volume = control.volume;
+            mix.pan = control.pan;
+        }
         active_.push_back(voice);
     }
 }
@@ -131,7 +132,7 @@ const uint8_t* frameAddress(const Voice& voice, uint32_t frame)
 
 void Mixer::mixDirect(Voice& voice, uint32_t frames)
 {
-    const Gains gains{voice.mix.gainLeft, voice.mix.gainRight, voice.mix.gainMono};
+    const Gains& gains = voice.mix.gains;
     const uint32_t channels = renderFormat_.channels;
     uint32_t done = 0;
     while (done < frames && !voice.mix.ended) {
@@ -145,7 +146,7 @@ void Mixer::mixDirect(Voice& voice, uint32_t frames)
 
 void Mixer::mixResampled(Voice& voice, uint32_t frames)
 {
-    const Gains gains{voice.mix.gainLeft, voice.mix.gainRight, voice.mix.gainMono};
+    const Gains& gains = voice.mix.gains;
     const uint32_t channels = renderFormat_.channels;
     voice.resampler.setRates(voice.mix.frequency, renderFormat_.sampleRate);
     uint32_t done = 0;

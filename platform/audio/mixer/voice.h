@@ -1,6 +1,7 @@
 // One secondary buffer as the mixer sees it.
 #pragma once
 
+#include "pcm.h"
 #include "platform/audio.h"
 #include "resampler.h"
 
@@ -39,9 +40,11 @@ struct VoiceMix {
     uint32_t deviceRate = 0;
     bool looping = false;
     bool ended = false;
-    float gainLeft = 1.0f;
-    float gainRight = 1.0f;
-    float gainMono = 1.0f;
+    // The gains and the volume and pan they were computed from (volume
+    // starts out of range so the first pass computes them).
+    Gains gains;
+    int32_t volume = kAudioVolumeMax + 1;
+    int32_t pan = 0;
 };
 
 struct Voice {

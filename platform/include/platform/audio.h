@@ -106,9 +106,9 @@ class AudioBuffer {
 public:
     virtual ~AudioBuffer() = default;
 
-    // offset and bytes: a region of 1..size bytes starting inside the buffer
-    // (ignored with kAudioLockEntireBuffer; offset ignored with
-    // kAudioLockFromWriteCursor).
+    // offset and bytes: a region of 1..size bytes starting inside the buffer.
+    // kAudioLockEntireBuffer: bytes is the whole size (from offset, wrapping);
+    // kAudioLockFromWriteCursor: offset is the write cursor.
     virtual AudioResult lock(uint32_t offset, uint32_t bytes, AudioLockedRegion& region, uint32_t flags = 0) = 0;
     // The parts as lock() gave them, with the byte counts actually written
     // (at most the locked counts).
