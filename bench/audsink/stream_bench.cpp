@@ -73,7 +73,7 @@ void StreamThreadOnDevice(benchmark::State& state)
             return;
         }
         ds8_stream* stream = ds->stream_create(ds, 20);
-        ds->stream_request_open(stream, file.c_str(), "qzwav.so", 200, 0, 0);
+        ds->stream_request_open(stream, file.c_str(), ZEM_BIN_DIR "/qzwav.so", 200, 0, 0);
         ds->stream_play(stream);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const uint64_t cpuStart = streamThreadsCpuNs();
@@ -103,7 +103,7 @@ void StreamOnOfflineDevice(benchmark::State& state)
     ds8_stream* stream = ds->stream_create(ds, 20);
     std::vector<int16_t> out(2 * 44100);
     for (auto _ : state) {
-        ds->stream_open(stream, file.c_str(), "qzwav.so", 200, 0, 0);
+        ds->stream_open(stream, file.c_str(), ZEM_BIN_DIR "/qzwav.so", 200, 0, 0);
         ds->stream_play(stream);
         for (uint32_t s = 0; s < kFileSeconds - 1; ++s)
             device.render(out.data(), 44100);

@@ -13,6 +13,8 @@ using namespace audsink_test;
 
 namespace {
 
+constexpr const char* kQzwav = ZEM_BIN_DIR "/qzwav.so";
+
 Bytes noise(size_t count, uint32_t seed)
 {
     Bytes b(count);
@@ -80,7 +82,7 @@ TEST(RenderWave, EqualsTheDecodersOutputForEveryLayout)
                                   : riffFile({{"fmt ", formatBody(c.tag, c.channels, 22050, block, c.bits, Bytes{})},
                                               {"fact", fact},
                                               {"data", data}}));
-        ASSERT_EQ(ds->render_wave(ds.get(), in.c_str(), "qzwav.so", 0, 0, 0, out.c_str(), nullptr, nullptr), 0)
+        ASSERT_EQ(ds->render_wave(ds.get(), in.c_str(), kQzwav, 0, 0, 0, out.c_str(), nullptr, nullptr), 0)
             << c.name;
         const auto decoded = zem_test::runProgram("qzdecode", {in}, dir.path());
         ASSERT_EQ(decoded.status, 0) << c.name << ": " << decoded.err;

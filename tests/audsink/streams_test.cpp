@@ -182,7 +182,9 @@ TEST(StreamTicks, PositionsFollowTheDecodersCapabilities)
         EXPECT_EQ(ds->stream_get_position(rig.stream), c.get) << c.file;
         EXPECT_DOUBLE_EQ(ds->stream_get_position_seconds(rig.stream), c.get / 8000.0) << c.file;
     }
-    EXPECT_EQ(ds8_const(nullptr, nullptr, nullptr)->stream_set_position(nullptr, 1, 0), DS8_POS_NO_STREAM);
+    ds8* ds = ds8_const(nullptr, nullptr, nullptr);
+    EXPECT_EQ(ds->stream_set_position(nullptr, 1, 0), DS8_POS_NO_STREAM);
+    ds->destroy(ds);
 }
 
 TEST(StreamTicks, OpenWhileOpenClosesFirstEvenWhilePlaying)
