@@ -33,7 +33,7 @@ constexpr uint32_t kNormalSpeed = 0x10000;
 constexpr auto kPassInterval = std::chrono::milliseconds(7);
 // Wider than one audio buffer (11.6 ms) plus one pass (7 ms) plus slack for
 // a busy machine, so an event is almost never queued after its frame.
-constexpr uint64_t kLatencyMs = 35;
+constexpr uint64_t kLatencyMs = 25;
 constexpr size_t kTextBuffer = 4096;
 
 bool tooOld(uint32_t version) { return (version >> 24) != 0 || (version & 0xFFFFFF) < kMinimumVersion; }
