@@ -124,6 +124,7 @@ TEST(Session, PlayShowsTheTextsAndRestartResetsTheDisplays)
     EXPECT_EQ(snap.charsetLine, "(unknown; default)");
     EXPECT_GT(snap.elapsedMs, 100u);
     EXPECT_EQ(snap.tempo, "120.00");
+    EXPECT_EQ(snap.key, "");
     s.play();
     snap = s.snapshot();
     EXPECT_LT(snap.elapsedMs, 100u);
@@ -132,6 +133,49 @@ TEST(Session, PlayShowsTheTextsAndRestartResetsTheDisplays)
     snap = s.snapshot();
     EXPECT_EQ(snap.title.text, "");
     EXPECT_EQ(snap.charsetLine, "");
+}
+
+// Language and character set come from their own meta texts and stay
+// intact while the title and notice are fetched.
+TEST(Session, TitlesInTheirLanguageAndCharacterSet)
+{
+    const struct {
+        const char* header;
+        const char* title;
+        int font;
+        const char* line;
+    } cases[] = {
+        {"?190\"ja\"\n?191\"Shift_JIS\"\n?3\"\x82\xA0\"\n", "\xE3\x81\x82", 128, "(ja; Shift_JIS)"},
+        {"?190\"ru\"\n?191\"utf-8\"\n?3\"\xD0\xAF\"\n", "\xD0\xAF", 204, "(ru; utf-8)"},
+        {"?191\"hz\"\n?3\"~{<:~}\"\n", "\xE5\xB7\xB1", 134, "(unknown; hz)"},
+        {"?190\"he\"\n?3\"x\"\n", "x", 0, "(he; default)"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.dir.write("song.kvt", std::string(c.header) + "c\n");
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file("song.kvt"));
+        s.play();
+        const frontend::Snapshot snap = s.snapshot();
+        EXPECT_EQ(snap.title.text, c.title) << c.line;
+        EXPECT_EQ(snap.title.fontCharset, c.font) << c.line;
+        EXPECT_EQ(snap.notice.text, "") << c.line;
+        EXPECT_EQ(snap.notice.fontCharset, 255) << c.line;
+        EXPECT_EQ(snap.charsetLine, c.line);
+    }
+}
+
+TEST(Session, KeySignatureAndTempoFromTheEngine)
+{
+    Fixture f;
+    f.dir.write("song.kvt", "T96 ?89{FE00} :0 [0 c d ]\n");
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    s.play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const frontend::Snapshot snap = s.snapshot();
+    EXPECT_EQ(snap.key, "Bb major");
+    EXPECT_EQ(snap.tempo, "96.01"); // the period 3333 of 96 beats per minute, shown back
 }
 
 TEST(Session, PausedTimeIsNotCounted)

@@ -36,6 +36,15 @@ constexpr auto kPassInterval = std::chrono::milliseconds(7);
 constexpr uint64_t kLatencyMs = 25;
 constexpr size_t kTextBuffer = 4096;
 
+// Waits (briefly, a stalled device cannot hold the session) until the audio
+// clock has reached frame.
+void awaitFrame(const platform::MidiOutPort& clock, uint64_t frame)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(4 * kLatencyMs);
+    while (clock.audioFrames() < frame && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
 bool tooOld(uint32_t version) { return (version >> 24) != 0 || (version & 0xFFFFFF) < kMinimumVersion; }
 
 std::string absolutePath(const std::string& path)
@@ -117,7 +126,7 @@ struct Session::Impl {
     uint16_t switches = 0;
     std::string currentFile;
     bool loaded = false;
-    bool playing = false;
+    std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
     dp_player* player = nullptr;
     uint64_t lastTick = 0;
@@ -318,6 +327,8 @@ void Session::Impl::pass()
         published.loop = std::to_string(loops);
     }
     if (player->finished(player) || (config.loopLimit != 0 && loops >= config.loopLimit)) {
+        // The last events still wait for their frame: let them sound first.
+        if (clock) awaitFrame(*clock, (now + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
         stopLocked();
         return;
     }
