@@ -3,8 +3,8 @@
 #include "file_sink.h"
 #include "mid2kvt/convert.h"
 #include "mid2kvt/output_name.h"
-#include "mid2kvt/read_error.h"
-#include "mid2kvt/smf_reader.h"
+#include "smf/read_error.h"
+#include "smf/smf_reader.h"
 #include "platform/message.h"
 #include "util/fileset.h"
 #include "util/strset.h"
@@ -21,8 +21,8 @@ namespace {
 
 // The codes a single file can cause; any other ends the run.
 constexpr std::array<util::ErrCode, 10> kPerFileCodes{
-    uint32_t(ReadError::ConProof),     uint32_t(ReadError::NotEnoughSize), uint32_t(ReadError::MthdNotMatch),
-    uint32_t(ReadError::MthdFormat),   uint32_t(ReadError::MtrkNotMatch),  uint32_t(ReadError::DeltaTooLong),
+    uint32_t(smf::ReadError::ConProof),     uint32_t(smf::ReadError::NotEnoughSize), uint32_t(smf::ReadError::MthdNotMatch),
+    uint32_t(smf::ReadError::MthdFormat),   uint32_t(smf::ReadError::MtrkNotMatch),  uint32_t(smf::ReadError::DeltaTooLong),
     util::kErrFileCannotRead,          util::kErrFileCannotWrite,          util::kErrFileNotFound,
     util::kErrFileNotOpen,
 };
@@ -34,15 +34,15 @@ struct FileJob {
     std::string caption; // the file being worked on
 };
 
-void raise_if(ReadError e)
+void raise_if(smf::ReadError e)
 {
-    if (e != ReadError::None)
+    if (e != smf::ReadError::None)
         util::uerr_raise(static_cast<util::ErrCode>(e));
 }
 
 // The event list of a huge chunk may not fit in memory: that is the
 // library's "Out of memory", which ends the run instead of aborting it.
-ReadError convert_within_memory(const uint8_t* data, uint32_t size, const SmfHeader& header, FileSink& sink)
+smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink)
 {
     try {
         return convert_tracks(data, size, header, sink);
@@ -67,13 +67,13 @@ intptr_t convert_body(void* arg)
     util::fs_fix_case(job.in);
     job.caption = util::fs_path(job.in);
     if (util::conproof_hit(job.caption.c_str()))
-        raise_if(ReadError::ConProof);
+        raise_if(smf::ReadError::ConProof);
 
     util::fs_open(job.in, util::FileMode::Read);
     uint32_t size = 0;
     const uint8_t* data = util::fs_load(job.in, &size);
-    SmfHeader header{};
-    raise_if(read_header(data, size, header));
+    smf::SmfHeader header{};
+    raise_if(smf::read_header(data, size, header));
 
     const std::string output = kvt_output_path(job.caption);
     util::fs_set_path(job.out, output.c_str(), nullptr);
@@ -84,7 +84,7 @@ intptr_t convert_body(void* arg)
     job.caption = util::fs_path(job.out);
 
     FileSink sink(job.out);
-    const ReadError error = convert_within_memory(data, size, header, sink);
+    const smf::ReadError error = convert_within_memory(data, size, header, sink);
     sink.flush();
     raise_if(error);
     util::fs_close(job.out);

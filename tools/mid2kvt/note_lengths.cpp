@@ -4,7 +4,7 @@
 
 namespace mid2kvt {
 
-void NoteLengths::build(const std::vector<SmfEvent>& events, ReadError tail_error)
+void NoteLengths::build(const std::vector<smf::SmfEvent>& events, smf::ReadError tail_error)
 {
     const size_t n = events.size();
     tail_error_ = tail_error;
@@ -17,7 +17,7 @@ void NoteLengths::build(const std::vector<SmfEvent>& events, ReadError tail_erro
     next_event.fill(kNoEnd);
     ends_at_.assign(n, kNoEnd);
     for (size_t k = n; k-- > 0;) {
-        const SmfEvent& e = events[k];
+        const smf::SmfEvent& e = events[k];
         if (!is_note_event(e))
             continue;
         if (is_note_on(e))
@@ -26,17 +26,17 @@ void NoteLengths::build(const std::vector<SmfEvent>& events, ReadError tail_erro
     }
 }
 
-ReadError NoteLengths::length_at(size_t index, uint32_t& ticks) const
+smf::ReadError NoteLengths::length_at(size_t index, uint32_t& ticks) const
 {
     const uint32_t end = ends_at_[index];
     if (end == kNoEnd) {
-        if (tail_error_ != ReadError::None)
+        if (tail_error_ != smf::ReadError::None)
             return tail_error_;
         ticks = delta_sums_.back() - delta_sums_[index + 1];
-        return ReadError::None;
+        return smf::ReadError::None;
     }
     ticks = delta_sums_[end + 1] - delta_sums_[index + 1];
-    return ReadError::None;
+    return smf::ReadError::None;
 }
 
 } // namespace mid2kvt

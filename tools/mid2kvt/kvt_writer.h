@@ -7,8 +7,8 @@
 #pragma once
 
 #include "mid2kvt/note_lengths.h"
-#include "mid2kvt/read_error.h"
-#include "mid2kvt/smf_reader.h"
+#include "smf/read_error.h"
+#include "smf/smf_reader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,15 +32,15 @@ public:
     // Writes the text of chunk `index` (0 to 65535) as it is produced.  On a
     // read error the lines written so far stay and the unfinished line is
     // dropped; the error is returned.
-    ReadError write_track(uint16_t index, const uint8_t* chunk, uint32_t length);
+    smf::ReadError write_track(uint16_t index, const uint8_t* chunk, uint32_t length);
 
 private:
-    ReadError write_event(size_t index);
-    ReadError write_note_on(size_t index);
-    void write_channel_message(const SmfEvent& e);
-    void write_sysex(const SmfEvent& e);
-    void write_meta(const SmfEvent& e);
-    void write_tempo(const SmfEvent& e);
+    smf::ReadError write_event(size_t index);
+    smf::ReadError write_note_on(size_t index);
+    void write_channel_message(const smf::SmfEvent& e);
+    void write_sysex(const smf::SmfEvent& e);
+    void write_meta(const smf::SmfEvent& e);
+    void write_tempo(const smf::SmfEvent& e);
 
     void append_int(int64_t value);
     void append_hex(const uint8_t* bytes, uint32_t n);
@@ -54,7 +54,7 @@ private:
     KvtSink& sink_;
     uint16_t division_;
     std::string line_;
-    std::vector<SmfEvent> events_;
+    std::vector<smf::SmfEvent> events_;
     NoteLengths lengths_;
 
     // Per track.  The last values are ints so that "none yet" (-1, -2)

@@ -3,14 +3,14 @@
 // buffer; every failure is a ReadError.
 #pragma once
 
-#include "mid2kvt/byte_cursor.h"
-#include "mid2kvt/read_error.h"
+#include "smf/byte_cursor.h"
+#include "smf/read_error.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace mid2kvt {
+namespace smf {
 
 struct SmfHeader {
     uint16_t format;      // read, not used: format 2 is read as format 1
@@ -43,7 +43,7 @@ inline bool is_note_on(const SmfEvent& e) { return (e.status & 0xF0) == 0x90 && 
 // Note off or note on, any velocity: the events that end a note of their key.
 inline bool is_note_event(const SmfEvent& e) { return (e.status & 0xE0) == 0x80; }
 
-// A variable-length quantity of at most 4 bytes.
+// A variable-length quantity of at most kMaxVlqBytes bytes.
 ReadError read_vlq(ByteCursor& in, uint32_t& out);
 
 // Reads one event; running_status is the last channel status (0 for none)
@@ -54,4 +54,4 @@ ReadError read_event(ByteCursor& in, uint8_t& running_status, SmfEvent& out);
 // an event cannot be read; returns that event's error (None at the end).
 ReadError read_track_events(const uint8_t* chunk, uint32_t length, std::vector<SmfEvent>& out);
 
-} // namespace mid2kvt
+} // namespace smf

@@ -2,7 +2,7 @@
 // an event and the following bytes give its arguments.  Whatever the order,
 // the finished chunk must read back cleanly with the importer's reader, end
 // with an end-of-track event and carry exactly the ticks that were added.
-#include "mid2kvt/smf_reader.h"
+#include "smf/smf_reader.h"
 #include "smf/track_writer.h"
 
 #include <cstdint>
@@ -110,13 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
 
     const std::vector<uint8_t>& bytes = writer.events();
-    std::vector<mid2kvt::SmfEvent> events;
-    if (mid2kvt::read_track_events(bytes.data(), uint32_t(bytes.size()), events) != mid2kvt::ReadError::None)
+    std::vector<smf::SmfEvent> events;
+    if (smf::read_track_events(bytes.data(), uint32_t(bytes.size()), events) != smf::ReadError::None)
         std::abort();
     if (events.empty() || events.back().status != 0xFF || events.back().data1 != 0x2F)
         std::abort();
     uint64_t read_ticks = 0;
-    for (const mid2kvt::SmfEvent& e : events)
+    for (const smf::SmfEvent& e : events)
         read_ticks += e.delta;
     if (!too_long && read_ticks != ticks)
         std::abort();

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace mid2kvt {
+namespace smf {
 
 enum class ReadError : uint32_t {
     None = 0,
@@ -19,4 +19,4 @@ enum class ReadError : uint32_t {
 // The message text of a code from 0x40000 to 0x40005, null for any other.
 const char* read_error_message(uint32_t code);
 
-} // namespace mid2kvt
+} // namespace smf

@@ -9,8 +9,8 @@
 // of a walk ahead from every note-on.
 #pragma once
 
-#include "mid2kvt/read_error.h"
-#include "mid2kvt/smf_reader.h"
+#include "smf/read_error.h"
+#include "smf/smf_reader.h"
 
 #include <cstdint>
 #include <vector>
@@ -21,18 +21,18 @@ class NoteLengths {
 public:
     // events: the whole event list of a chunk; tail_error: the error that
     // ended it (None when the chunk was read to its end).
-    void build(const std::vector<SmfEvent>& events, ReadError tail_error);
+    void build(const std::vector<smf::SmfEvent>& events, smf::ReadError tail_error);
 
     // The length in ticks (modulo 2^32) of the note-on at `index`, or the
     // tail error when the chunk breaks off before the note ends.
-    ReadError length_at(size_t index, uint32_t& ticks) const;
+    smf::ReadError length_at(size_t index, uint32_t& ticks) const;
 
 private:
     static constexpr uint32_t kNoEnd = UINT32_MAX;
 
     std::vector<uint32_t> ends_at_;    // per event: index of the ending event, or kNoEnd
     std::vector<uint32_t> delta_sums_; // delta_sums_[k]: deltas of events 0 .. k-1
-    ReadError tail_error_ = ReadError::None;
+    smf::ReadError tail_error_ = smf::ReadError::None;
 };
 
 } // namespace mid2kvt

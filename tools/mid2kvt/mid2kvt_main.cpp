@@ -3,7 +3,7 @@
 // through messages (standard error), one per failed file.
 #include "banner.h"
 #include "convert_file.h"
-#include "mid2kvt/read_error.h"
+#include "smf/read_error.h"
 #include "platform/message.h"
 #include "util/uerr.h"
 
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
         platform::show_message(mid2kvt::banner().c_str(), kNotice, platform::MessageIcon::Information);
         return 0;
     }
-    util::uerr_set_namer(mid2kvt::read_error_message);
+    util::uerr_set_namer(smf::read_error_message);
     Run run{argc, argv};
     const intptr_t result = util::uerr_protect(&run, report_run_failure, convert_all, nullptr);
     // -1 as an exit status: 255.

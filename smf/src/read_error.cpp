@@ -1,8 +1,8 @@
-#include "mid2kvt/read_error.h"
+#include "smf/read_error.h"
 
 #include <array>
 
-namespace mid2kvt {
+namespace smf {
 
 namespace {
 
@@ -28,4 +28,4 @@ const char* read_error_message(uint32_t code)
     return kMessages[code - kFirstCode];
 }
 
-} // namespace mid2kvt
+} // namespace smf

@@ -1,8 +1,8 @@
-#include "mid2kvt/smf_reader.h"
+#include "smf/smf_reader.h"
 
 #include <cstring>
 
-namespace mid2kvt {
+namespace smf {
 
 namespace {
 
@@ -71,7 +71,7 @@ ReadError read_track_chunk(ByteCursor& file, const uint8_t*& chunk, uint32_t& le
 ReadError read_vlq(ByteCursor& in, uint32_t& out)
 {
     out = 0;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kMaxVlqBytes; ++i) {
         uint8_t b;
         if (!in.read_u8(b))
             return ReadError::NotEnoughSize;
@@ -137,4 +137,4 @@ ReadError read_track_events(const uint8_t* chunk, uint32_t length, std::vector<S
     return ReadError::None;
 }
 
-} // namespace mid2kvt
+} // namespace smf

@@ -102,7 +102,7 @@ void KvtWriter::append_octave_and_name(uint8_t key)
     line_ += kNoteNames[key % 12];
 }
 
-ReadError KvtWriter::write_track(uint16_t index, const uint8_t* chunk, uint32_t length)
+smf::ReadError KvtWriter::write_track(uint16_t index, const uint8_t* chunk, uint32_t length)
 {
     pending_rest_ = 0;
     last_octave_ = -2;
@@ -118,50 +118,50 @@ ReadError KvtWriter::write_track(uint16_t index, const uint8_t* chunk, uint32_t 
     line_ += " `+1 /----------\r\n";
     write_line();
 
-    const ReadError tail_error = read_track_events(chunk, length, events_);
+    const smf::ReadError tail_error = smf::read_track_events(chunk, length, events_);
     lengths_.build(events_, tail_error);
     for (size_t i = 0; i < events_.size(); ++i) {
-        if (ReadError e = write_event(i); e != ReadError::None) {
+        if (smf::ReadError e = write_event(i); e != smf::ReadError::None) {
             line_.clear();
             return e;
         }
     }
-    if (tail_error != ReadError::None) {
+    if (tail_error != smf::ReadError::None) {
         line_.clear();
         return tail_error;
     }
     line_ += line_.empty() ? "\r\n" : "\r\n\r\n";
     write_line();
-    return ReadError::None;
+    return smf::ReadError::None;
 }
 
-ReadError KvtWriter::write_event(size_t index)
+smf::ReadError KvtWriter::write_event(size_t index)
 {
-    const SmfEvent& e = events_[index];
+    const smf::SmfEvent& e = events_[index];
     pending_rest_ += e.delta;
     switch (e.status) {
     case 0xF0:
     case 0xF7:
         write_sysex(e);
-        return ReadError::None;
+        return smf::ReadError::None;
     case 0xFF:
         write_meta(e);
-        return ReadError::None;
+        return smf::ReadError::None;
     default:
         break;
     }
     const uint8_t kind = e.status & 0xF0;
     if (kind == 0x80 || (kind == 0x90 && e.data2 == 0))
-        return ReadError::None; // the time stays in the pending rest
+        return smf::ReadError::None; // the time stays in the pending rest
     if (kind == 0x90)
         return write_note_on(index);
     write_channel_message(e);
-    return ReadError::None;
+    return smf::ReadError::None;
 }
 
-ReadError KvtWriter::write_note_on(size_t index)
+smf::ReadError KvtWriter::write_note_on(size_t index)
 {
-    const SmfEvent& e = events_[index];
+    const smf::SmfEvent& e = events_[index];
     flush_rest();
     channel_item(e.status);
     if (e.data2 != last_velocity_) {
@@ -174,14 +174,14 @@ ReadError KvtWriter::write_note_on(size_t index)
     line_ += ' ';
     append_octave_and_name(e.data1);
     uint32_t length = 0;
-    if (ReadError err = lengths_.length_at(index, length); err != ReadError::None)
+    if (smf::ReadError err = lengths_.length_at(index, length); err != smf::ReadError::None)
         return err;
     line_ += '*';
     append_int(static_cast<int32_t>(length));
-    return ReadError::None;
+    return smf::ReadError::None;
 }
 
-void KvtWriter::write_channel_message(const SmfEvent& e)
+void KvtWriter::write_channel_message(const smf::SmfEvent& e)
 {
     flush_rest();
     channel_item(e.status);
@@ -223,7 +223,7 @@ void KvtWriter::write_channel_message(const SmfEvent& e)
     }
 }
 
-void KvtWriter::write_sysex(const SmfEvent& e)
+void KvtWriter::write_sysex(const smf::SmfEvent& e)
 {
     flush_rest();
     end_line_if_any();
@@ -233,7 +233,7 @@ void KvtWriter::write_sysex(const SmfEvent& e)
     write_line();
 }
 
-void KvtWriter::write_meta(const SmfEvent& e)
+void KvtWriter::write_meta(const smf::SmfEvent& e)
 {
     flush_rest();
     const uint8_t type = e.data1;
@@ -274,7 +274,7 @@ void KvtWriter::write_meta(const SmfEvent& e)
 
 // The raw tempo of the source language is 1/256 ms per tick:
 // microseconds per quarter note x 256 / (division x 1000).
-void KvtWriter::write_tempo(const SmfEvent& e)
+void KvtWriter::write_tempo(const smf::SmfEvent& e)
 {
     const uint32_t micros = static_cast<uint32_t>(e.payload[0]) << 16 | e.payload[1] << 8 | e.payload[2];
     uint32_t raw = micros * 256 / (uint32_t{division_} * 1000);

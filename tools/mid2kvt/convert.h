@@ -4,16 +4,16 @@
 #pragma once
 
 #include "mid2kvt/kvt_writer.h"
-#include "mid2kvt/read_error.h"
-#include "mid2kvt/smf_reader.h"
+#include "smf/read_error.h"
+#include "smf/smf_reader.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace mid2kvt {
 
-// `header` comes from read_header over the same bytes.  Returns the error
+// `header` comes from smf::read_header over the same bytes.  Returns the error
 // that stopped the conversion (the sink keeps what was written before it).
-ReadError convert_tracks(const uint8_t* data, size_t size, const SmfHeader& header, KvtSink& sink);
+smf::ReadError convert_tracks(const uint8_t* data, size_t size, const smf::SmfHeader& header, KvtSink& sink);
 
 } // namespace mid2kvt

@@ -3,10 +3,12 @@
 // read big-endian, as Standard MIDI Files store them.
 #pragma once
 
+#include "smf/smf_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 
-namespace mid2kvt {
+namespace smf {
 
 class ByteCursor {
 public:
@@ -28,7 +30,7 @@ public:
     {
         if (left_ < 2)
             return false;
-        out = static_cast<uint16_t>(pos_[0] << 8 | pos_[1]);
+        out = be16_at(pos_);
         advance(2);
         return true;
     }
@@ -37,8 +39,7 @@ public:
     {
         if (left_ < 4)
             return false;
-        out = static_cast<uint32_t>(pos_[0]) << 24 | static_cast<uint32_t>(pos_[1]) << 16
-            | static_cast<uint32_t>(pos_[2]) << 8 | pos_[3];
+        out = be32_at(pos_);
         advance(4);
         return true;
     }
@@ -72,4 +73,4 @@ private:
     size_t left_;
 };
 
-} // namespace mid2kvt
+} // namespace smf
