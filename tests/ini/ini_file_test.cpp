@@ -99,6 +99,17 @@ TEST(IniFile, RefusesNamesThatWouldBreakTheFile)
     }
 }
 
+TEST(IniFile, SeveralKeysInOneWriteAllOrNone)
+{
+    const zem_test::TempDir dir;
+    dir.write("a.ini", "[A]\nk=old\n");
+    platform::IniFile ini(dir.file("a.ini"));
+    EXPECT_FALSE(ini.write({{"A", "k", "new"}, {"B", "bad=key", "v"}}));
+    EXPECT_EQ(dir.read("a.ini"), "[A]\nk=old\n");
+    EXPECT_TRUE(ini.write({{"A", "k", "new"}, {"B", "x", "1"}, {"a", "y", "2"}}));
+    EXPECT_EQ(dir.read("a.ini"), "[A]\nk=new\ny=2\n\n[B]\nx=1\n");
+}
+
 TEST(IniFile, WritesFromTwoThreadsAreAllKept)
 {
     const zem_test::TempDir dir;

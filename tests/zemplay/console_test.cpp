@@ -1,6 +1,6 @@
 // zemplay's command line and its status line.
-#include <command_line.h>
-#include <status_line.h>
+#include "zemplay/command_line.h"
+#include "zemplay/status_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include <driver_switches.h>
+#include "zemc/driver_switches.h"
 #include <util/uerr.h>
 
 #include <cstdlib>
