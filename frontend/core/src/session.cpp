@@ -5,6 +5,7 @@
 // a constant latency, and the thread's clock is the synthesizer's audio
 // clock, so the song follows the sound card and not the other way round.
 #include "frontend/session.h"
+#include "frontend/wave_devices.h"
 
 #include "compile_image.h"
 #include "host_callbacks.h"
@@ -12,7 +13,6 @@
 #include "midi_port_set.h"
 #include "single_instance.h"
 #include "sound_bridge.h"
-#include "wave_mapper.h"
 
 #include <platform/dynload.h>
 #include <zemplay.h>
@@ -21,8 +21,9 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
-#include <strings.h>
 #include <thread>
+
+#include <strings.h>
 
 namespace frontend {
 
