@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -368,6 +371,21 @@ TEST(Session, OneInstancePerUser)
     EXPECT_EQ(failure, frontend::StartupFailure::AlreadyRunning);
     first.reset();
     EXPECT_NE(frontend::Session::create(f.config, &failure), nullptr);
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(Session, TheLockFileIsNeverALink)
+{
+    Fixture f;
+    f.dir.write("elsewhere", "keep");
+    ::mkdir(f.dir.file("run").c_str(), 0700);
+    ASSERT_EQ(::symlink(f.dir.file("elsewhere").c_str(), f.dir.file("run/ZEMFE_EXCLUSIVE").c_str()), 0);
+    ::setenv("XDG_RUNTIME_DIR", f.dir.file("run").c_str(), 1);
+    f.config.singleInstance = true;
+    frontend::StartupFailure failure{};
+    EXPECT_EQ(frontend::Session::create(f.config, &failure), nullptr);
+    EXPECT_EQ(failure, frontend::StartupFailure::AlreadyRunning);
+    EXPECT_EQ(f.dir.read("elsewhere"), "keep");
     ::unsetenv("XDG_RUNTIME_DIR");
 }
 
