@@ -47,7 +47,7 @@ QSlider* trackBar(QWidget* form, const char* name, const QRect& rect, int minimu
 
 } // namespace
 
-DeviceForm::DeviceForm(const DeviceNames& names, DeviceChoice& choice, QWidget* parent)
+DeviceForm::DeviceForm(const DeviceNames& names, frontend::DeviceSettings& choice, QWidget* parent)
     : QDialog(parent), choice_(choice)
 {
     setObjectName("TDevF");
@@ -67,12 +67,12 @@ DeviceForm::DeviceForm(const DeviceNames& names, DeviceChoice& choice, QWidget* 
 
     auto* devicesCaption = new QLabel("Devices", this);
     devicesCaption->setGeometry(296, 8, 46, kRowHeight);
-    ports_ = trackBar(this, "TB_Devs", {344, 8, 241, 30}, 1, 16, 1);
+    ports_ = trackBar(this, "TB_Devs", {344, 8, 241, 30}, 1, frontend::kMaxPorts, 1);
     connect(ports_, &QSlider::valueChanged, this, &DeviceForm::portsChanged);
 
     auto* bufferCaption = new QLabel("Stream Buffer", this);
     bufferCaption->setGeometry(16, 248, 120, 17);
-    buffer_ = trackBar(this, "TB_StrBuf", {8, 272, 273, 30}, 0, 100, 5);
+    buffer_ = trackBar(this, "TB_StrBuf", {8, 272, 273, 30}, 0, frontend::kMaxStreamBufferMs / 10, 5);
     buffer_->setValue(20);
     bufferSeconds_ = new QLabel(bufferSecondsText(buffer_->value()), this);
     bufferSeconds_->setObjectName("L_StrBuf");
@@ -83,9 +83,9 @@ DeviceForm::DeviceForm(const DeviceNames& names, DeviceChoice& choice, QWidget* 
 
 void DeviceForm::showEvent(QShowEvent* event)
 {
-    wave_->setCurrentText(choice_.wave);
-    for (int i = 0; i < 16; ++i) midiLists_[i]->setCurrentText(choice_.midi[i]);
-    ports_->setValue(choice_.ports);
+    wave_->setCurrentText(QString::fromStdString(choice_.waveDevice));
+    for (int i = 0; i < 16; ++i) midiLists_[i]->setCurrentText(QString::fromStdString(choice_.midi[i]));
+    ports_->setValue(choice_.portCount);
     buffer_->setValue(choice_.streamBufferMs / 10);
     // Set the dependent controls even when the positions did not change.
     portsChanged(ports_->value());
@@ -95,9 +95,9 @@ void DeviceForm::showEvent(QShowEvent* event)
 
 void DeviceForm::hideEvent(QHideEvent* event)
 {
-    choice_.wave = wave_->currentText();
-    for (int i = 0; i < 16; ++i) choice_.midi[i] = midiLists_[i]->currentText();
-    choice_.ports = ports_->value();
+    choice_.waveDevice = wave_->currentText().toStdString();
+    for (int i = 0; i < 16; ++i) choice_.midi[i] = midiLists_[i]->currentText().toStdString();
+    choice_.portCount = ports_->value();
     choice_.streamBufferMs = buffer_->value() * 10;
     QDialog::hideEvent(event);
 }

@@ -4,6 +4,8 @@
 // back when it goes away, however it was closed.
 #pragma once
 
+#include <frontend/settings.h>
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -16,13 +18,6 @@ class QSlider;
 
 namespace zemfe {
 
-struct DeviceChoice {
-    QString wave;
-    std::array<QString, 16> midi;
-    int ports = 16;               // 1 to 16
-    int streamBufferMs = 200;     // 0 to 1000 in steps of 10
-};
-
 // The names offered in the lists, mapper first.
 struct DeviceNames {
     QStringList wave;
@@ -32,7 +27,7 @@ struct DeviceNames {
 class DeviceForm : public QDialog {
     Q_OBJECT
 public:
-    DeviceForm(const DeviceNames& names, DeviceChoice& choice, QWidget* parent);
+    DeviceForm(const DeviceNames& names, frontend::DeviceSettings& choice, QWidget* parent);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,7 +37,7 @@ private:
     void portsChanged(int ports);
     void bufferChanged(int position);
 
-    DeviceChoice& choice_;
+    frontend::DeviceSettings& choice_;
     QComboBox* wave_ = nullptr;
     std::array<QLabel*, 16> midiLabels_{};
     std::array<QComboBox*, 16> midiLists_{};

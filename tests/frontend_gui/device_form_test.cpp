@@ -14,21 +14,21 @@ using zemfe_test::control;
 
 const zemfe::DeviceNames kNames{{"Default", "Speakers"}, {"Synthesizer", "Port A", "Port B"}};
 
-zemfe::DeviceChoice sampleChoice()
+frontend::DeviceSettings sampleChoice()
 {
-    zemfe::DeviceChoice choice;
-    choice.wave = "Speakers";
+    frontend::DeviceSettings choice;
+    choice.waveDevice = "Speakers";
     choice.midi[0] = "Synthesizer";
     choice.midi[1] = "Port B";
     choice.midi[9] = "typed by hand";
-    choice.ports = 3;
+    choice.portCount = 3;
     choice.streamBufferMs = 200;
     return choice;
 }
 
 class DeviceFormTest : public testing::Test, zemfe_test::WithApplication {
 protected:
-    zemfe::DeviceChoice choice = sampleChoice();
+    frontend::DeviceSettings choice = sampleChoice();
     zemfe::DeviceForm form{kNames, choice, nullptr};
 };
 
@@ -124,12 +124,12 @@ TEST_F(DeviceFormTest, ClosingWritesEveryValueBack)
         form.reject();
     });
     form.exec();
-    EXPECT_EQ(choice.wave, "");
+    EXPECT_EQ(choice.waveDevice, "");
     EXPECT_EQ(choice.midi[0], "Synthesizer");
     EXPECT_EQ(choice.midi[2], "Port A");
     EXPECT_EQ(choice.midi[9], "typed by hand");
     EXPECT_EQ(choice.midi[15], "far port");
-    EXPECT_EQ(choice.ports, 16);
+    EXPECT_EQ(choice.portCount, 16);
     EXPECT_EQ(choice.streamBufferMs, 370);
 }
 
