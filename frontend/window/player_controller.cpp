@@ -9,7 +9,7 @@ QString qText(const std::string& text) { return QString::fromStdString(text); }
 } // namespace
 
 PlayerController::PlayerController(MainForm& form, frontend::Session& session, DeviceNameSource deviceNames)
-    : QObject(&form), form_(form), session_(session), deviceNames_(std::move(deviceNames))
+    : form_(form), session_(session), deviceNames_(std::move(deviceNames))
 {
     form_.setSwitches(session_.compileSwitches());
     connect(&form_, &MainForm::buttonClicked, this, &PlayerController::buttonClicked);

@@ -3,6 +3,7 @@
 #include "device_names.h"
 #include "main_form.h"
 #include "player_controller.h"
+#include "quit_on_signal.h"
 
 #include <audsink.h>
 #include <frontend/session.h>
@@ -45,9 +46,12 @@ int main(int argc, char** argv)
     const std::string file = expandedArgument(argc, argv);
     QApplication application(argc, argv);
     platform::install_message_box_backend();
+    zemfe::quitOnTerminationSignals();
 
     frontend::SessionConfig config;
+#ifdef ZEMFE_WITH_AUDSINK
     config.audsink = {ds8_version, ds8_const};
+#endif
     frontend::StartupFailure failure = frontend::StartupFailure::None;
     std::unique_ptr<frontend::Session> session = frontend::Session::create(config, &failure);
     if (!session) {
