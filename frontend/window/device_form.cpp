@@ -1,5 +1,7 @@
 #include "device_form.h"
 
+#include "form_font.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QSlider>
@@ -28,7 +30,7 @@ QLabel* listLabel(QWidget* form, const QString& text, int x, int y)
 {
     auto* label = new QLabel(text, form);
     label->setObjectName("L_" + text);
-    label->setGeometry(x, y, 46, kRowHeight);
+    label->setGeometry(x, y, 48, kRowHeight);
     return label;
 }
 
@@ -54,6 +56,8 @@ DeviceForm::DeviceForm(const DeviceNames& names, frontend::DeviceSettings& choic
     setWindowTitle("Devices");
     setModal(true);
     setFixedSize(606, 311);
+    // A dialog's usual 8-point face at 96 dots per inch.
+    setFont(formFont(11));
 
     listLabel(this, "WAVE00", 8, 8);
     wave_ = deviceList(this, "CB_WAVE00", 56, 8, names.wave);

@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "form_font.h"
 #include "media_buttons.h"
 
 #include <QAction>
@@ -21,9 +22,6 @@ namespace {
 
 constexpr int kClientWidth = 327;
 constexpr int kClientHeight = 333;
-// A proportional Japanese Gothic, so that Japanese titles show as designed.
-constexpr const char* kFontFamily = "IPAPGothic";
-constexpr int kFontPixels = 12;
 constexpr int kSmallFontPixels = 11;
 
 template <class Widget>
@@ -76,9 +74,7 @@ MainForm::MainForm(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("TMainF");
     setWindowTitle(kMainCaption);
-    QFont font(kFontFamily);
-    font.setPixelSize(kFontPixels);
-    setFont(font);
+    setFont(formFont());
 
     auto* client = new QWidget(this);
     client->setFixedSize(kClientWidth, kClientHeight);
@@ -140,9 +136,7 @@ void MainForm::buildTexts(QWidget* client)
     title_ = valueLabel(client, "L_Title", {8, 168, 305, 17}, "", false);
     right_ = valueLabel(client, "L_Right", {8, 192, 305, 17}, "", false);
     charset_ = valueLabel(client, "L_CSet", {8, 208, 305, 17}, "", true);
-    QFont small = font();
-    small.setPixelSize(kSmallFontPixels);
-    charset_->setFont(small);
+    charset_->setFont(formFont(kSmallFontPixels));
     memo_ = place(new QPlainTextEdit(client), "PlayMemo", {8, 240, 313, 89});
     memo_->setReadOnly(true);
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);

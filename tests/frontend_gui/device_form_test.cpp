@@ -60,6 +60,7 @@ TEST_F(DeviceFormTest, ControlsSitWhereDesigned)
     auto* buffer = control<QSlider>(form, "TB_StrBuf");
     EXPECT_EQ(std::make_pair(buffer->minimum(), buffer->maximum()), std::make_pair(0, 100));
     EXPECT_EQ(buffer->tickInterval(), 5);
+    zemfe_test::expectNoTextCut(form);
 }
 
 TEST_F(DeviceFormTest, ListsOfferNoDeviceFirstThenTheNames)

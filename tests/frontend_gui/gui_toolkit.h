@@ -16,6 +16,9 @@ struct WithApplication {
     WithApplication() { ensureApplication(); }
 };
 
+// Every label's and check box's text fits the width it was given.
+void expectNoTextCut(const QWidget& window);
+
 template <class Widget>
 Widget* control(const QObject& form, const char* name)
 {
