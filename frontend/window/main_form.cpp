@@ -155,6 +155,11 @@ void MainForm::buildMenu()
     options->setObjectName("Option1");
     addLinkedItem(options, designedAction(this, "A_OptExt", "e&Xtention", QKeySequence("Ctrl+X")), "eXtention1");
     addLinkedItem(options, designedAction(this, "A_OptPlug", "&Plugin", QKeySequence("Ctrl+P")), "Plugin1");
+    options->addSeparator();
+    reloadOption_ = options->addAction("&Reload on change");
+    reloadOption_->setObjectName("A_ReloadOnChange");
+    reloadOption_->setCheckable(true);
+    reloadOption_->setChecked(true);
 }
 
 // The key label grows to the right like its text, as far as the client

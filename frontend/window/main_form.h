@@ -34,6 +34,8 @@ public:
 
     void setButtonsEnabled(bool enabled);
     void setDeviceActionEnabled(bool enabled);
+    // The check item "Reload on change" of the Option menu.
+    QAction& reloadOption() { return *reloadOption_; }
     // Ticks the sixteen boxes without reporting switchesChanged.
     void setSwitches(uint16_t mask);
     uint16_t switches() const;
@@ -82,6 +84,7 @@ private:
     QLabel* charset_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
     QAction* selectDevice_ = nullptr;
+    QAction* reloadOption_ = nullptr;
     std::array<QCheckBox*, 16> switchBoxes_{};
     bool settingSwitches_ = false;
 };

@@ -67,6 +67,7 @@ void PlayerController::showSnapshot(const frontend::Snapshot& snapshot)
     form_.setTitleText(qText(snapshot.title.text));
     form_.setRightText(qText(snapshot.notice.text));
     form_.setCharsetText(qText(snapshot.charsetLine));
+    emit snapshotShown(snapshot);
 }
 
 } // namespace zemfe

@@ -29,6 +29,9 @@ public:
 
     static constexpr int kRefreshMs = 40;
 
+signals:
+    void snapshotShown(const frontend::Snapshot& snapshot);
+
 private:
     void buttonClicked(MediaButton button);
     void openDeviceDialog();

@@ -1,12 +1,12 @@
 // zemfe: the graphical player.  One optional argument names the file to
 // select at start; it is selected, not played.
 #include "device_names.h"
-#include "main_form.h"
-#include "player_controller.h"
+#include "player_window.h"
 #include "quit_on_signal.h"
 
 #include <audsink.h>
 #include <frontend/session.h>
+#include <frontend/settings.h>
 #include <platform/message.h>
 #include <platform/message_box.h>
 
@@ -59,13 +59,17 @@ int main(int argc, char** argv)
         if (*text) platform::show_message(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
         return 1;
     }
+    const std::string settingsPath =
+        frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) + "/" + frontend::kSettingsFileName;
+    // The session cannot take an image at the playing position yet: a
+    // reload starts the changed piece again from the top.
+    auto restart = [&session](std::vector<uint8_t>) { session->play(); };
     int status = 0;
     {
-        zemfe::MainForm form;
-        zemfe::PlayerController controller(form, *session, zemfe::systemDeviceNames);
+        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath, restart);
         session->selectFile(file);
-        controller.refresh();
-        form.show();
+        window.controller.refresh();
+        window.form.show();
         status = application.exec();
     }
     // The window is gone before the session ends its thread and devices.

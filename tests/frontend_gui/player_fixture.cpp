@@ -38,24 +38,27 @@ PlayerFixture::PlayerFixture()
 
 PlayerFixture::~PlayerFixture() { finish(); }
 
-bool PlayerFixture::start()
+bool PlayerFixture::start(zemfe::LiveReload::SwitchImage switchImage)
 {
     finish();
     frontend::StartupFailure failure = frontend::StartupFailure::None;
     session = frontend::Session::create(frontend::SessionConfig{}, &failure);
     if (!session) return false;
-    form = std::make_unique<zemfe::MainForm>();
-    controller = std::make_unique<zemfe::PlayerController>(*form, *session, [] {
-        return zemfe::DeviceNames{{"Default"}, {"Synthesizer", "MIDI Recorder"}};
-    });
+    if (!switchImage) switchImage = [this](std::vector<uint8_t>) { session->play(); };
+    window = std::make_unique<zemfe::PlayerWindow>(
+        *session, [] { return zemfe::DeviceNames{{"Default"}, {"Synthesizer", "MIDI Recorder"}}; },
+        dir.file("zemfe.ini"), std::move(switchImage));
+    form = &window->form;
+    controller = &window->controller;
     form->show();
     return true;
 }
 
 void PlayerFixture::finish()
 {
-    controller.reset();
-    form.reset();
+    form = nullptr;
+    controller = nullptr;
+    window.reset();
     session.reset();
 }
 

@@ -5,8 +5,7 @@
 
 #include "gui_toolkit.h"
 
-#include <main_form.h>
-#include <player_controller.h>
+#include <player_window.h>
 #include <temp_dir.h>
 
 #include <frontend/session.h>
@@ -23,8 +22,9 @@ protected:
     PlayerFixture();
     ~PlayerFixture() override;
 
-    // (Re)creates session, window and controller; false when refused.
-    bool start();
+    // (Re)creates session and window; false when refused.  A reload
+    // restarts the piece, as in zemfe, unless the test takes the images.
+    bool start(zemfe::LiveReload::SwitchImage switchImage = nullptr);
     void finish();
     // Waits, keeping the window's events and timers going.
     void settle(int ms);
@@ -37,8 +37,9 @@ protected:
 
     zem_test::TempDir dir;
     std::unique_ptr<frontend::Session> session;
-    std::unique_ptr<zemfe::MainForm> form;
-    std::unique_ptr<zemfe::PlayerController> controller;
+    std::unique_ptr<zemfe::PlayerWindow> window;
+    zemfe::MainForm* form = nullptr;
+    zemfe::PlayerController* controller = nullptr;
 };
 
 // Recorded lines whose first byte is a note-on with a nonzero velocity.

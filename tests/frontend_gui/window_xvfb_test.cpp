@@ -43,7 +43,7 @@ TEST_F(WindowXvfbTest, WindowPlaysTheDemoAndClosesWithStatusZero)
 {
     ASSERT_EQ(QApplication::platformName(), "xcb");
     ASSERT_TRUE(start());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
     dropFiles({QString::fromStdString(example("demo.kvt"))});
     click(zemfe::MediaButton::Play);
     settle(1500);
@@ -63,7 +63,7 @@ TEST_F(WindowXvfbTest, WindowPlaysTheDemoAndClosesWithStatusZero)
     control<QAction>(*form, "Device1")->trigger();
     EXPECT_TRUE(dialogSeen);
 
-    QTimer::singleShot(100, form.get(), &QWidget::close);
+    QTimer::singleShot(100, form, &QWidget::close);
     EXPECT_EQ(QApplication::exec(), 0);
 }
 
