@@ -2,6 +2,7 @@
 // never end are the worst case for the note-length scan: a walk ahead from
 // every note-on would cost n x n steps; the time per event must stay flat.
 #include "mid2kvt/convert.h"
+#include "smf/smf_bytes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,12 +17,6 @@ public:
     size_t bytes = 0;
 };
 
-void append_be32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(v >> shift));
-}
-
 // One track of `notes` note-ons, each followed by a note-off unless
 // `unended`, keys cycling over five octaves, 24 ticks apart.
 std::vector<uint8_t> track_file(int notes, bool unended)
@@ -34,7 +29,7 @@ std::vector<uint8_t> track_file(int notes, bool unended)
             events.insert(events.end(), {0x18, 0x80, key, 64});
     }
     std::vector<uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
-    append_be32(file, uint32_t(events.size()));
+    smf::append_be32(file, uint32_t(events.size()));
     file.insert(file.end(), events.begin(), events.end());
     return file;
 }
@@ -42,12 +37,12 @@ std::vector<uint8_t> track_file(int notes, bool unended)
 void convert(benchmark::State& state, bool unended)
 {
     const std::vector<uint8_t> file = track_file(int(state.range(0)), unended);
-    mid2kvt::SmfHeader header{};
-    if (mid2kvt::read_header(file.data(), file.size(), header) != mid2kvt::ReadError::None)
+    smf::SmfHeader header{};
+    if (smf::read_header(file.data(), file.size(), header) != smf::ReadError::None)
         state.SkipWithError("bad generated header");
     for (auto _ : state) {
         NullSink sink;
-        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink) != mid2kvt::ReadError::None)
+        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink) != smf::ReadError::None)
             state.SkipWithError("conversion failed");
         benchmark::DoNotOptimize(sink.bytes);
     }

@@ -32,13 +32,13 @@ size_t count_track_headers(const std::string& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    mid2kvt::SmfHeader header{};
-    if (mid2kvt::read_header(data, size, header) != mid2kvt::ReadError::None)
+    smf::SmfHeader header{};
+    if (smf::read_header(data, size, header) != smf::ReadError::None)
         return 0;
     CountingSink sink;
-    const mid2kvt::ReadError error = mid2kvt::convert_tracks(data, size, header, sink);
+    const smf::ReadError error = mid2kvt::convert_tracks(data, size, header, sink);
     // Texts never hold a line that starts with "#", so headers count tracks.
-    if (error == mid2kvt::ReadError::None && count_track_headers(sink.text) != header.track_count)
+    if (error == smf::ReadError::None && count_track_headers(sink.text) != header.track_count)
         std::abort();
     return 0;
 }

@@ -3,7 +3,7 @@
 // low four bits name the port and bits 4-5 the kind: 0 a short message
 // (three bytes), 1 a long message (a length byte, then the bytes), 2 a
 // render of 8 x (next byte) frames, 3 a long message framed in F0 .. F7.
-#include <platform/midi_synth.h>
+#include "platform/midi_synth.h"
 
 #include <cstddef>
 #include <cstdint>

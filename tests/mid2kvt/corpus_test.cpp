@@ -2,7 +2,7 @@
 // the reader's errors.
 #include "smf_bytes.h"
 
-#include "mid2kvt/read_error.h"
+#include "smf/read_error.h"
 
 #include <gtest/gtest.h>
 
@@ -37,12 +37,12 @@ TEST(CorpusTest, EveryFileConvertsOrGetsAReaderError)
         std::ifstream in(entry.path(), std::ios::binary);
         const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const Converted out = convert(file);
-        if (out.error == mid2kvt::ReadError::None) {
+        if (out.error == smf::ReadError::None) {
             ++converted;
             EXPECT_EQ(out.text.compare(0, 3, "#0 "), 0) << entry.path();
         } else {
             ++refused;
-            EXPECT_NE(mid2kvt::read_error_message(uint32_t(out.error)), nullptr) << entry.path();
+            EXPECT_NE(smf::read_error_message(uint32_t(out.error)), nullptr) << entry.path();
         }
     }
     std::cout << converted << " converted, " << refused << " refused\n";

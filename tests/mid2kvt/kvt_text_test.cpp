@@ -97,7 +97,7 @@ TEST_P(KvtTextTest, WritesExactText)
 {
     const TextCase& c = GetParam();
     const Converted out = convert(c.file);
-    EXPECT_EQ(out.error, mid2kvt::ReadError::None);
+    EXPECT_EQ(out.error, smf::ReadError::None);
     EXPECT_EQ(out.text, c.text);
 }
 

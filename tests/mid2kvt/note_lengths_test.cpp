@@ -3,7 +3,7 @@
 #include "smf_bytes.h"
 
 #include "mid2kvt/note_lengths.h"
-#include "mid2kvt/smf_reader.h"
+#include "smf/smf_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 namespace mid2kvt_test {
 namespace {
 
-using mid2kvt::ByteCursor;
-using mid2kvt::ReadError;
-using mid2kvt::SmfEvent;
+using smf::ByteCursor;
+using smf::ReadError;
+using smf::SmfEvent;
 
 struct ScanResult {
     ReadError error;
@@ -28,10 +28,10 @@ ScanResult walk_ahead(ByteCursor in, uint8_t running_status, uint8_t key)
     uint32_t ticks = 0;
     while (in.left() > 0) {
         SmfEvent e;
-        if (ReadError err = mid2kvt::read_event(in, running_status, e); err != ReadError::None)
+        if (ReadError err = smf::read_event(in, running_status, e); err != ReadError::None)
             return {err, 0};
         ticks += e.delta;
-        if (mid2kvt::is_note_event(e) && e.data1 == key)
+        if (smf::is_note_event(e) && e.data1 == key)
             break;
     }
     return {ReadError::None, ticks};
@@ -75,7 +75,7 @@ TEST(NoteLengthsTest, MatchesTheWalkAheadFromEveryNoteOn)
             track.resize(std::uniform_int_distribution<size_t>(1, track.size() - 1)(rng));
 
         std::vector<SmfEvent> events;
-        const ReadError tail = mid2kvt::read_track_events(track.data(), uint32_t(track.size()), events);
+        const ReadError tail = smf::read_track_events(track.data(), uint32_t(track.size()), events);
         mid2kvt::NoteLengths lengths;
         lengths.build(events, tail);
 
@@ -83,8 +83,8 @@ TEST(NoteLengthsTest, MatchesTheWalkAheadFromEveryNoteOn)
         uint8_t running_status = 0;
         for (size_t i = 0; i < events.size(); ++i) {
             SmfEvent e;
-            ASSERT_EQ(mid2kvt::read_event(in, running_status, e), ReadError::None);
-            if (!mid2kvt::is_note_on(e))
+            ASSERT_EQ(smf::read_event(in, running_status, e), ReadError::None);
+            if (!smf::is_note_on(e))
                 continue;
             const ScanResult expected = walk_ahead(in, running_status, e.data1);
             uint32_t ticks = 0;

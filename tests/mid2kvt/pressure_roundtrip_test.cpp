@@ -5,7 +5,7 @@
 #include "temp_dir.h"
 #include "smf_bytes.h"
 
-#include "mid2kvt/smf_reader.h"
+#include "smf/smf_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +23,17 @@ using ChannelEvent = std::tuple<uint32_t, uint8_t, uint8_t, uint8_t>; // tick, s
 std::vector<ChannelEvent> channel_events(const Bytes& file)
 {
     std::vector<ChannelEvent> out;
-    mid2kvt::SmfHeader header{};
-    EXPECT_EQ(mid2kvt::read_header(file.data(), file.size(), header), mid2kvt::ReadError::None);
-    mid2kvt::ByteCursor cursor(file.data() + header.chunks_offset, file.size() - header.chunks_offset);
+    smf::SmfHeader header{};
+    EXPECT_EQ(smf::read_header(file.data(), file.size(), header), smf::ReadError::None);
+    smf::ByteCursor cursor(file.data() + header.chunks_offset, file.size() - header.chunks_offset);
     for (int t = 0; t < header.track_count; ++t) {
         const uint8_t* chunk;
         uint32_t length;
-        std::vector<mid2kvt::SmfEvent> events;
-        EXPECT_EQ(mid2kvt::read_track_chunk(cursor, chunk, length), mid2kvt::ReadError::None);
-        EXPECT_EQ(mid2kvt::read_track_events(chunk, length, events), mid2kvt::ReadError::None);
+        std::vector<smf::SmfEvent> events;
+        EXPECT_EQ(smf::read_track_chunk(cursor, chunk, length), smf::ReadError::None);
+        EXPECT_EQ(smf::read_track_events(chunk, length, events), smf::ReadError::None);
         uint32_t tick = 0;
-        for (const mid2kvt::SmfEvent& e : events) {
+        for (const smf::SmfEvent& e : events) {
             tick += e.delta;
             if (e.status < 0xF0)
                 out.emplace_back(tick, e.status, e.data1, e.data2);

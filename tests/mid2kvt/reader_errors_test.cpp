@@ -1,14 +1,14 @@
 // Malformed files: the error each one gets and the text that stays written.
 #include "smf_bytes.h"
 
-#include "mid2kvt/read_error.h"
+#include "smf/read_error.h"
 
 #include <gtest/gtest.h>
 
 namespace mid2kvt_test {
 namespace {
 
-using mid2kvt::ReadError;
+using smf::ReadError;
 
 struct ErrorCase {
     const char* name;
@@ -119,9 +119,9 @@ TEST(ReadErrorMessageTest, EveryCodeHasItsText)
         {0x40004, "'MTrk' not match."},       {0x40005, "Deltatime too long."},
     };
     for (const auto& [code, text] : table)
-        EXPECT_STREQ(mid2kvt::read_error_message(code), text) << std::hex << code;
-    EXPECT_EQ(mid2kvt::read_error_message(0x40006), nullptr);
-    EXPECT_EQ(mid2kvt::read_error_message(0x30002), nullptr);
+        EXPECT_STREQ(smf::read_error_message(code), text) << std::hex << code;
+    EXPECT_EQ(smf::read_error_message(0x40006), nullptr);
+    EXPECT_EQ(smf::read_error_message(0x30002), nullptr);
 }
 
 } // namespace

@@ -54,7 +54,7 @@ public:
 };
 
 struct Converted {
-    mid2kvt::ReadError error;
+    smf::ReadError error;
     std::string text;
 };
 
@@ -62,9 +62,9 @@ struct Converted {
 inline Converted convert(const Bytes& file)
 {
     Converted out{};
-    mid2kvt::SmfHeader header{};
-    out.error = mid2kvt::read_header(file.data(), file.size(), header);
-    if (out.error != mid2kvt::ReadError::None)
+    smf::SmfHeader header{};
+    out.error = smf::read_header(file.data(), file.size(), header);
+    if (out.error != smf::ReadError::None)
         return out;
     StringSink sink;
     out.error = mid2kvt::convert_tracks(file.data(), file.size(), header, sink);

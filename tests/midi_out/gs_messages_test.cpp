@@ -1,5 +1,5 @@
 // Which GS part messages and system resets the synthesizer recognises.
-#include <gs_messages.h>
+#include "gs_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // times, and the device list offers it when ZEM_MIDI_RECORD names a file.
 #include "temp_dir.h"
 
-#include <platform/midi_out.h>
+#include "platform/midi_out.h"
 
 #include <gtest/gtest.h>
 

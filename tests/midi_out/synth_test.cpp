@@ -1,8 +1,8 @@
 // The built-in synthesizer: each port owns its 16 channels, drums on every
 // port's tenth channel, system-exclusive messages reach it, and the
 // real-time device opens (on SDL's dummy driver in tests).
-#include <platform/midi_out.h>
-#include <platform/midi_synth.h>
+#include "platform/midi_out.h"
+#include "platform/midi_synth.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The windowed programs' messages: a modal box with the caption, the text and
 // the icon asked for.
-#include <platform/message.h>
-#include <platform/message_box.h>
+#include "platform/message.h"
+#include "platform/message_box.h"
 
 #include <gtest/gtest.h>
 

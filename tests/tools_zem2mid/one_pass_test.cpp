@@ -1,11 +1,11 @@
 // The exporter plays a song once and keeps every track's chunk.  Each chunk
 // must hold exactly the bytes of a playback that keeps only that track, as
 // the one-playback-per-track way of exporting gives them.
-#include "midi_file_sink.h"
+#include "zem2mid/midi_file_sink.h"
 #include "temp_dir.h"
 
-#include <song_playback.h>
-#include <zemcmain.h>
+#include "playback/song_playback.h"
+#include "zemcmain.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // millisecond: a song is played through the sink into recording ports.
 #include "temp_dir.h"
 
-#include <kvt_image.h>
-#include <midi_port_sink.h>
-#include <song_playback.h>
+#include "zem2wav/kvt_image.h"
+#include "zem2wav/midi_port_sink.h"
+#include "playback/song_playback.h"
 
 #include <gtest/gtest.h>
 

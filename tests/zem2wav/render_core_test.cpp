@@ -2,12 +2,12 @@
 #include "temp_dir.h"
 #include "wave_bytes.h"
 
-#include <offline_renderer.h>
-#include <progress_bar.h>
-#include <wave_writer.h>
+#include "zem2wav/offline_renderer.h"
+#include "zem2wav/progress_bar.h"
+#include "zem2wav/wave_writer.h"
 
-#include <util/fileset.h>
-#include <util/uerr.h>
+#include "util/fileset.h"
+#include "util/uerr.h"
 
 #include <gtest/gtest.h>
 

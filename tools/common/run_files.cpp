@@ -1,6 +1,6 @@
 #include "run_files.h"
 
-#include <platform/text.h>
+#include "platform/text.h"
 
 namespace tools {
 

@@ -4,7 +4,7 @@
 // A code that no file handler takes ends the run with one message.
 #pragma once
 
-#include <util/uerr.h>
+#include "util/uerr.h"
 
 #include <cstdint>
 #include <functional>

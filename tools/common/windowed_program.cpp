@@ -1,7 +1,7 @@
 #include "tool_program.h"
 
-#include <platform/message.h>
-#include <platform/message_box.h>
+#include "platform/message.h"
+#include "platform/message_box.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "song_playback.h"
 
-#include <util/memblock.h>
+#include "util/memblock.h"
 
 namespace playback {
 

@@ -7,8 +7,8 @@
 // device mask for channel and exclusive messages.
 #pragma once
 
-#include <util/uerr.h>
-#include <zemplay.h>
+#include "util/uerr.h"
+#include "zemplay.h"
 
 #include <cstddef>
 #include <cstdint>

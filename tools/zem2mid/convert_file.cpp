@@ -3,11 +3,11 @@
 #include "export_messages.h"
 #include "midi_file_sink.h"
 
-#include <smf/smf_file.h>
-#include <song_playback.h>
-#include <util/fileset.h>
-#include <util/strset.h>
-#include <util/uerr.h>
+#include "smf/smf_file.h"
+#include "playback/song_playback.h"
+#include "util/fileset.h"
+#include "util/strset.h"
+#include "util/uerr.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 
 #include "export_settings.h"
 
-#include <run_files.h>
+#include "common/run_files.h"
 
 #include <cstdint>
 #include <string>

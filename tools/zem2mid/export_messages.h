@@ -1,8 +1,8 @@
 // The exporter's own codes and the texts it shows for them.
 #pragma once
 
-#include <song_playback.h>
-#include <util/uerr.h>
+#include "playback/song_playback.h"
+#include "util/uerr.h"
 
 #include <string>
 

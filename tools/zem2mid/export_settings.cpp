@@ -2,8 +2,8 @@
 
 #include "export_messages.h"
 
-#include <run_files.h>
-#include <util/uerr.h>
+#include "common/run_files.h"
+#include "util/uerr.h"
 
 #include <cctype>
 

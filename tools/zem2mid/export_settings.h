@@ -2,7 +2,7 @@
 // -F fade, -M device mask, -Z ignore endless loops, -O note-off velocity.
 #pragma once
 
-#include <song_playback.h>
+#include "playback/song_playback.h"
 
 #include <cstdint>
 #include <string>

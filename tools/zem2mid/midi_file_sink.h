@@ -1,8 +1,8 @@
 // Collects a song's events as one Standard MIDI File track per image track.
 #pragma once
 
-#include <smf/track_writer.h>
-#include <song_playback.h>
+#include "smf/track_writer.h"
+#include "playback/song_playback.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // zem2mid and zem2midw are one program in two forms.
 #pragma once
 
-#include <tool_program.h>
+#include "common/tool_program.h"
 
 namespace zem2mid {
 

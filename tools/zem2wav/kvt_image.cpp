@@ -1,8 +1,8 @@
 #include "kvt_image.h"
 
-#include <util/fileset.h>
-#include <util/uerr.h>
-#include <zemcmain.h>
+#include "util/fileset.h"
+#include "util/uerr.h"
+#include "zemcmain.h"
 
 #include <unistd.h>
 

@@ -2,7 +2,7 @@
 // that lives only in memory.
 #pragma once
 
-#include <run_files.h>
+#include "common/run_files.h"
 
 #include <cstdint>
 #include <string>

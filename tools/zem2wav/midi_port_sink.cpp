@@ -1,6 +1,6 @@
 #include "midi_port_sink.h"
 
-#include <smf/track_writer.h>
+#include "smf/track_writer.h"
 
 #include <chrono>
 #include <thread>

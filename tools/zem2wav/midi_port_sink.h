@@ -2,8 +2,8 @@
 // fade applied to the channel volumes the way the exporter writes them.
 #pragma once
 
-#include <platform/midi_out.h>
-#include <song_playback.h>
+#include "platform/midi_out.h"
+#include "playback/song_playback.h"
 
 #include <array>
 #include <cstdint>

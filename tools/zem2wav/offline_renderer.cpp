@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <util/uerr.h>
+#include "util/uerr.h"
 
 namespace zem2wav {
 

@@ -5,7 +5,7 @@
 
 #include "midi_port_sink.h"
 
-#include <platform/midi_synth.h>
+#include "platform/midi_synth.h"
 
 #include <cstdint>
 #include <functional>

@@ -7,11 +7,11 @@
 #include "render_messages.h"
 #include "wave_writer.h"
 
-#include <export_messages.h>
-#include <platform/midi_synth.h>
-#include <util/fileset.h>
-#include <util/strset.h>
-#include <util/uerr.h>
+#include "zem2mid/export_messages.h"
+#include "platform/midi_synth.h"
+#include "util/fileset.h"
+#include "util/strset.h"
+#include "util/uerr.h"
 
 #include <cstdio>
 #include <memory>

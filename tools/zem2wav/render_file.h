@@ -2,8 +2,8 @@
 // WAVE file through the built-in synthesizer.
 #pragma once
 
-#include <run_files.h>
-#include <song_playback.h>
+#include "common/run_files.h"
+#include "playback/song_playback.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "render_messages.h"
 
-#include <export_messages.h>
+#include "zem2mid/export_messages.h"
 
 namespace zem2wav {
 

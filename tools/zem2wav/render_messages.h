@@ -1,7 +1,7 @@
 // zem2wav's banner, usage and the texts of its codes.
 #pragma once
 
-#include <util/uerr.h>
+#include "util/uerr.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "wave_writer.h"
 
-#include <platform/midi_synth.h>
-#include <util/uerr.h>
+#include "platform/midi_synth.h"
+#include "util/uerr.h"
 
 #include <cstring>
 

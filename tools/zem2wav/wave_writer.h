@@ -2,7 +2,7 @@
 // with sizes to be filled in, the samples as they come, the sizes at the end.
 #pragma once
 
-#include <util/fileset.h>
+#include "util/fileset.h"
 
 #include <array>
 #include <cstddef>

@@ -3,9 +3,9 @@
 #include "render_file.h"
 #include "render_messages.h"
 
-#include <export_messages.h>
-#include <export_settings.h>
-#include <run_files.h>
+#include "zem2mid/export_messages.h"
+#include "zem2mid/export_settings.h"
+#include "common/run_files.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,10 +2,10 @@
 
 #include "driver_codes.h"
 
-#include <util/fileset.h>
-#include <util/strset.h>
-#include <util/uerr.h>
-#include <zemcmain.h>
+#include "util/fileset.h"
+#include "util/strset.h"
+#include "util/uerr.h"
+#include "zemcmain.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 
 #include "driver_switches.h"
 
-#include <run_files.h>
+#include "common/run_files.h"
 
 #include <cstdint>
 #include <string>

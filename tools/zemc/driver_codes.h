@@ -1,7 +1,7 @@
 // Codes and texts of the compiler drivers.
 #pragma once
 
-#include <util/uerr.h>
+#include "util/uerr.h"
 
 namespace zemc_driver {
 

@@ -2,8 +2,8 @@
 
 #include "driver_codes.h"
 
-#include <run_files.h>
-#include <util/uerr.h>
+#include "common/run_files.h"
+#include "util/uerr.h"
 
 #include <cctype>
 

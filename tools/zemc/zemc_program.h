@@ -1,7 +1,7 @@
 // zemc and zemcw are one program in two forms.
 #pragma once
 
-#include <tool_program.h>
+#include "common/tool_program.h"
 
 namespace zemc_driver {
 

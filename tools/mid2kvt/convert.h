@@ -1,0 +1,19 @@
+// A whole Standard MIDI File to KVT text: every announced track chunk in
+// order, through one KvtWriter.  Bytes after the last announced chunk are
+// ignored.
+#pragma once
+
+#include "mid2kvt/kvt_writer.h"
+#include "smf/read_error.h"
+#include "smf/smf_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace mid2kvt {
+
+// `header` comes from smf::read_header over the same bytes.  Returns the error
+// that stopped the conversion (the sink keeps what was written before it).
+smf::ReadError convert_tracks(const uint8_t* data, size_t size, const smf::SmfHeader& header, KvtSink& sink);
+
+} // namespace mid2kvt

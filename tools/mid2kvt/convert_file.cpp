@@ -1,0 +1,125 @@
+#include "convert_file.h"
+
+#include "file_sink.h"
+#include "mid2kvt/convert.h"
+#include "mid2kvt/output_name.h"
+#include "smf/read_error.h"
+#include "smf/smf_reader.h"
+#include "platform/message.h"
+#include "util/fileset.h"
+#include "util/strset.h"
+#include "util/uerr.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <string>
+
+namespace mid2kvt {
+
+namespace {
+
+// The codes a single file can cause; any other ends the run.
+constexpr std::array<util::ErrCode, 10> kPerFileCodes{
+    uint32_t(smf::ReadError::ConProof),     uint32_t(smf::ReadError::NotEnoughSize), uint32_t(smf::ReadError::MthdNotMatch),
+    uint32_t(smf::ReadError::MthdFormat),   uint32_t(smf::ReadError::MtrkNotMatch),  uint32_t(smf::ReadError::DeltaTooLong),
+    util::kErrFileCannotRead,          util::kErrFileCannotWrite,          util::kErrFileNotFound,
+    util::kErrFileNotOpen,
+};
+
+struct FileJob {
+    const char* name;
+    util::FILESET* in = nullptr;
+    util::FILESET* out = nullptr;
+    std::string caption; // the file being worked on
+};
+
+void raise_if(smf::ReadError e)
+{
+    if (e != smf::ReadError::None)
+        util::uerr_raise(static_cast<util::ErrCode>(e));
+}
+
+// The event list of a huge chunk may not fit in memory: that is the
+// library's "Out of memory", which ends the run instead of aborting it.
+smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink)
+{
+    try {
+        return convert_tracks(data, size, header, sink);
+    } catch (const std::bad_alloc&) {
+        util::uerr_raise(util::kErrOutOfMemory);
+    }
+}
+
+void move_existing_aside(const char* path)
+{
+    if (util::STRSET* backup = util::backup_existing(path))
+        util::ss_free(backup);
+}
+
+intptr_t convert_body(void* arg)
+{
+    FileJob& job = *static_cast<FileJob*>(arg);
+    job.in = util::fs_create();
+    job.out = util::fs_create();
+
+    util::fs_set_path(job.in, job.name, "MID");
+    util::fs_fix_case(job.in);
+    job.caption = util::fs_path(job.in);
+    if (util::conproof_hit(job.caption.c_str()))
+        raise_if(smf::ReadError::ConProof);
+
+    util::fs_open(job.in, util::FileMode::Read);
+    uint32_t size = 0;
+    const uint8_t* data = util::fs_load(job.in, &size);
+    smf::SmfHeader header{};
+    raise_if(smf::read_header(data, size, header));
+
+    const std::string output = kvt_output_path(job.caption);
+    util::fs_set_path(job.out, output.c_str(), nullptr);
+    // An existing output is kept under a backup name, never overwritten.
+    move_existing_aside(util::fs_path(job.out));
+    util::fs_create_file(job.out, 0x80);
+    util::fs_open(job.out, util::FileMode::Write);
+    job.caption = util::fs_path(job.out);
+
+    FileSink sink(job.out);
+    const smf::ReadError error = convert_within_memory(data, size, header, sink);
+    sink.flush();
+    raise_if(error);
+    util::fs_close(job.out);
+    return 0;
+}
+
+intptr_t convert_handler(void* arg, util::ErrCode& code)
+{
+    const FileJob& job = *static_cast<const FileJob*>(arg);
+    if (code == util::kErrReported)
+        return -1;
+    if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end())
+        util::uerr_raise(code);
+    platform::show_message(job.caption.c_str(), util::uerr_name(code), platform::MessageIcon::Stop);
+    code = util::kErrReported;
+    return -1;
+}
+
+intptr_t convert_cleanup(void* arg)
+{
+    FileJob& job = *static_cast<FileJob*>(arg);
+    for (util::FILESET* f : {job.in, job.out})
+        if (f != nullptr)
+            util::fs_free(f);
+    job.in = job.out = nullptr;
+    return 0;
+}
+
+} // namespace
+
+int32_t convert_file(const char* name)
+{
+    FileJob job{name};
+    job.caption = name;
+    return util::uerr_protect(&job, convert_handler, convert_body, convert_cleanup) == 0 ? 0 : -1;
+}
+
+} // namespace mid2kvt

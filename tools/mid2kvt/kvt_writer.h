@@ -1,0 +1,68 @@
+// KVT source text for the track chunks of a Standard MIDI File.
+//
+// Every track sets option 1 (notes do not wait their length), every note
+// carries its length in ticks and all time is carried by rest items, so one
+// source tick is one file tick: track 0 sets the timebase to four times the
+// file's division.  Lines end in CR LF and wrap once they reach 72 bytes.
+#pragma once
+
+#include "mid2kvt/note_lengths.h"
+#include "smf/read_error.h"
+#include "smf/smf_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mid2kvt {
+
+// Where finished lines go, in order.
+class KvtSink {
+public:
+    virtual ~KvtSink() = default;
+    virtual void write(const char* bytes, size_t n) = 0;
+};
+
+class KvtWriter {
+public:
+    // division: ticks per quarter note, 1 to 65535.
+    KvtWriter(KvtSink& sink, uint16_t division) : sink_(sink), division_(division) {}
+
+    // Writes the text of chunk `index` (0 to 65535) as it is produced.  On a
+    // read error the lines written so far stay and the unfinished line is
+    // dropped; the error is returned.
+    smf::ReadError write_track(uint16_t index, const uint8_t* chunk, uint32_t length);
+
+private:
+    smf::ReadError write_event(size_t index);
+    smf::ReadError write_note_on(size_t index);
+    void write_channel_message(const smf::SmfEvent& e);
+    void write_sysex(const smf::SmfEvent& e);
+    void write_meta(const smf::SmfEvent& e);
+    void write_tempo(const smf::SmfEvent& e);
+
+    void append_int(int64_t value);
+    void append_hex(const uint8_t* bytes, uint32_t n);
+    void append_octave_and_name(uint8_t key);
+    void write_line();
+    void end_line_if_any();
+    void wrap_check();
+    void flush_rest();
+    void channel_item(uint8_t status);
+
+    KvtSink& sink_;
+    uint16_t division_;
+    std::string line_;
+    std::vector<smf::SmfEvent> events_;
+    NoteLengths lengths_;
+
+    // Per track.  The last values are ints so that "none yet" (-1, -2)
+    // never equals a byte read from the file.
+    uint32_t pending_rest_ = 0;
+    int last_octave_ = -2;
+    int last_channel_ = -1;
+    int last_velocity_ = -1;
+};
+
+} // namespace mid2kvt
