@@ -68,6 +68,24 @@ std::string_view unquote(std::string_view value)
     return value;
 }
 
+void setEntry(ini::Lines& lines, const IniEntry& e)
+{
+    const std::string line = e.key + "=" + e.value;
+    const auto found = ini::findSection(lines, e.section);
+    if (!found) {
+        if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
+        lines.push_back("[" + e.section + "]");
+        lines.push_back(line);
+    } else if (const auto at = ini::findKey(lines, *found, e.key)) {
+        lines[*at] = std::string(ini::entryOf(lines[*at])->key) + "=" + e.value;
+    } else {
+        // After the section's last entry, before any blank lines that end it.
+        size_t end = found->end;
+        while (end > found->header + 1 && lines[end - 1].find_first_not_of(" \t") == std::string::npos) --end;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end), line);
+    }
+}
+
 } // namespace
 
 int parseProfileInt(std::string_view text)
@@ -117,24 +135,18 @@ int IniFile::readInt(std::string_view section, std::string_view key, int fallbac
 
 bool IniFile::write(std::string_view section, std::string_view key, std::string_view value)
 {
-    if (section.empty() || key.empty() || hasAny(section, "]\r\n") || hasAny(key, "=\r\n") || hasAny(value, "\r\n"))
-        return false;
+    return write({IniEntry{std::string(section), std::string(key), std::string(value)}});
+}
+
+bool IniFile::write(const std::vector<IniEntry>& entries)
+{
+    for (const IniEntry& e : entries)
+        if (e.section.empty() || e.key.empty() || hasAny(e.section, "]\r\n") || hasAny(e.key, "=\r\n") ||
+            hasAny(e.value, "\r\n"))
+            return false;
     std::lock_guard guard(writeLock);
     ini::Lines lines = ini::splitLines(readWhole(path_).value_or(""));
-    const auto found = ini::findSection(lines, section);
-    if (!found) {
-        if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
-        lines.push_back("[" + std::string(section) + "]");
-        lines.push_back(std::string(key) + "=" + std::string(value));
-    } else if (const auto line = ini::findKey(lines, *found, key)) {
-        const std::string name(ini::entryOf(lines[*line])->key);
-        lines[*line] = name + "=" + std::string(value);
-    } else {
-        // After the section's last entry, before any blank lines that end it.
-        size_t at = found->end;
-        while (at > found->header + 1 && lines[at - 1].find_first_not_of(" \t") == std::string::npos) --at;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::string(key) + "=" + std::string(value));
-    }
+    for (const IniEntry& e : entries) setEntry(lines, e);
     return replaceFile(path_, ini::joinLines(lines));
 }
 

@@ -5,6 +5,7 @@
 // a constant latency, and the thread's clock is the synthesizer's audio
 // clock, so the song follows the sound card and not the other way round.
 #include "frontend/session.h"
+#include "frontend/wave_devices.h"
 
 #include "compile_image.h"
 #include "host_callbacks.h"
@@ -12,7 +13,6 @@
 #include "midi_port_set.h"
 #include "single_instance.h"
 #include "sound_bridge.h"
-#include "wave_mapper.h"
 
 #include <platform/dynload.h>
 #include <zemplay.h>
@@ -21,8 +21,9 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
-#include <strings.h>
 #include <thread>
+
+#include <strings.h>
 
 namespace frontend {
 
@@ -33,8 +34,17 @@ constexpr uint32_t kNormalSpeed = 0x10000;
 constexpr auto kPassInterval = std::chrono::milliseconds(7);
 // Wider than one audio buffer (11.6 ms) plus one pass (7 ms) plus slack for
 // a busy machine, so an event is almost never queued after its frame.
-constexpr uint64_t kLatencyMs = 35;
+constexpr uint64_t kLatencyMs = 25;
 constexpr size_t kTextBuffer = 4096;
+
+// Waits (briefly, a stalled device cannot hold the session) until the audio
+// clock has reached frame.
+void awaitFrame(const platform::MidiOutPort& clock, uint64_t frame)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(4 * kLatencyMs);
+    while (clock.audioFrames() < frame && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
 
 bool tooOld(uint32_t version) { return (version >> 24) != 0 || (version & 0xFFFFFF) < kMinimumVersion; }
 
@@ -117,7 +127,7 @@ struct Session::Impl {
     uint16_t switches = 0;
     std::string currentFile;
     bool loaded = false;
-    bool playing = false;
+    std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
     dp_player* player = nullptr;
     uint64_t lastTick = 0;
@@ -318,6 +328,8 @@ void Session::Impl::pass()
         published.loop = std::to_string(loops);
     }
     if (player->finished(player) || (config.loopLimit != 0 && loops >= config.loopLimit)) {
+        // The last events still wait for their frame: let them sound first.
+        if (clock) awaitFrame(*clock, (now + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
         stopLocked();
         return;
     }

@@ -42,15 +42,21 @@ int Settings::readInt(const char* section, const char* key, int fallback, int lo
 {
     const int read = file_ ? file_->readInt(section, key, fallback) : fallback;
     const int value = std::clamp(read, low, high);
-    if (file_) file_->write(section, key, std::to_string(value));
+    writeBack_.push_back({section, key, std::to_string(value)});
     return value;
 }
 
 std::string Settings::readText(const char* section, const char* key, const std::string& fallback)
 {
     const std::string value = file_ ? file_->readText(section, key).value_or(fallback) : fallback;
-    if (file_) file_->write(section, key, value);
+    writeBack_.push_back({section, key, value});
     return value;
+}
+
+void Settings::flush()
+{
+    if (file_) file_->write(writeBack_);
+    writeBack_.clear();
 }
 
 DeviceSettings Settings::readDevices()
@@ -60,21 +66,25 @@ DeviceSettings Settings::readDevices()
     d.waveDevice = readText(kDev, "WAVE00", mapperWave_);
     for (int i = 0; i < kMaxPorts; ++i) d.midi[size_t(i)] = readText(kDev, portKey(i).c_str(), i == 0 ? mapperMidi_ : "");
     d.streamBufferMs = readInt(kAudsink, "StrBufSize", 200, 0, kMaxStreamBufferMs);
+    flush();
     return d;
 }
 
 void Settings::writeDevices(const DeviceSettings& d)
 {
     if (!file_) return;
-    file_->write(kDev, "WAVE00", d.waveDevice);
-    for (int i = 0; i < kMaxPorts; ++i) file_->write(kDev, portKey(i), d.midi[size_t(i)]);
-    file_->write(kDev, "MIDIDevs", std::to_string(std::clamp(d.portCount, 1, kMaxPorts)));
-    file_->write(kAudsink, "StrBufSize", std::to_string(std::clamp(d.streamBufferMs, 0, kMaxStreamBufferMs)));
+    std::vector<platform::IniEntry> entries = {{kDev, "WAVE00", d.waveDevice}};
+    for (int i = 0; i < kMaxPorts; ++i) entries.push_back({kDev, portKey(i), d.midi[size_t(i)]});
+    entries.push_back({kDev, "MIDIDevs", std::to_string(std::clamp(d.portCount, 1, kMaxPorts))});
+    entries.push_back({kAudsink, "StrBufSize", std::to_string(std::clamp(d.streamBufferMs, 0, kMaxStreamBufferMs))});
+    file_->write(entries);
 }
 
 uint16_t Settings::readSwitches()
 {
-    return static_cast<uint16_t>(readInt(kZemc, "Switch", 0, 0, 0xFFFF));
+    const auto mask = static_cast<uint16_t>(readInt(kZemc, "Switch", 0, 0, 0xFFFF));
+    flush();
+    return mask;
 }
 
 void Settings::writeSwitches(uint16_t mask)
@@ -84,7 +94,9 @@ void Settings::writeSwitches(uint16_t mask)
 
 std::string Settings::decoderFor(const std::string& upperExtension, const std::string& defaultName)
 {
-    return readText(kPlug, upperExtension.c_str(), defaultName);
+    std::string name = readText(kPlug, upperExtension.c_str(), defaultName);
+    flush();
+    return name;
 }
 
 } // namespace frontend

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -23,6 +24,12 @@ inline constexpr size_t kIniValueBuffer = 4096;
 // first other character; 0 when no digit follows.  Wraps like a 32-bit
 // unsigned number.
 int parseProfileInt(std::string_view text);
+
+struct IniEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
 
 class IniFile {
 public:
@@ -40,6 +47,9 @@ public:
     // cannot be written; a name holding '=' or a line break, or a section
     // holding ']' or a line break, is refused the same way.
     bool write(std::string_view section, std::string_view key, std::string_view value);
+    // Several keys in one replacement of the file, in order; none is written
+    // when one of them is refused.
+    bool write(const std::vector<IniEntry>& entries);
 
     const std::string& path() const { return path_; }
 

@@ -22,6 +22,17 @@
 //         if (m.cleared) pane.clear();
 //         for (auto& line : m.lines) pane.append(line);
 //     ... on close: session.reset() (stops, ends the thread, releases devices)
+//
+// Timing: each pass advances the engine one millisecond at a time up to
+// the present.  Ports of the built-in synthesizer take every event for the
+// audio frame of its millisecond plus a constant 25 ms, so notes sound
+// where the score puts them to within one 64-frame block; while such a
+// port is open the thread's clock is the synthesizer's audio clock, so the
+// song follows the sound card.  Other ports get each event as soon as the
+// pass produces it.
+//
+// The device dialog lists frontend::waveDeviceNames() (wave_devices.h) and
+// the MIDI devices of frontend::systemMidiDevices() (midi_devices.h).
 #pragma once
 
 #include "frontend/audsink_api.h"

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 class IniFile;
+struct IniEntry;
 }
 
 namespace frontend {
@@ -53,13 +55,16 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    // Reads a value; its write-back is collected in writeBack_ until flush().
     int readInt(const char* section, const char* key, int fallback, int low, int high);
     std::string readText(const char* section, const char* key, const std::string& fallback);
+    void flush();
 
     std::string path_;
     std::string mapperWave_;
     std::string mapperMidi_;
     std::unique_ptr<platform::IniFile> file_;
+    std::vector<platform::IniEntry> writeBack_;
 };
 
 } // namespace frontend
