@@ -128,20 +128,6 @@ TEST_F(MainFormTest, MenuItemsMirrorTheirActions)
     EXPECT_EQ(control<QMenu>(form, "Option1")->title(), "&Option");
 }
 
-TEST_F(MainFormTest, DeviceItemAsksForTheDialogOnlyWhileEnabled)
-{
-    QSignalSpy asked(&form, &zemfe::MainForm::deviceDialogRequested);
-    auto* item = control<QAction>(form, "Device1");
-    item->trigger();
-    EXPECT_EQ(asked.count(), 1);
-    form.setDeviceActionEnabled(false);
-    item->trigger();
-    EXPECT_EQ(asked.count(), 1);
-    form.setDeviceActionEnabled(true);
-    item->trigger();
-    EXPECT_EQ(asked.count(), 2);
-}
-
 TEST_F(MainFormTest, ButtonBarReportsEachButtonOnlyWhenEnabled)
 {
     auto* bar = control<QWidget>(form, "CtrlBtn");
@@ -202,20 +188,6 @@ TEST_F(MainFormTest, NoCaptionIsCutAndLongKeyTextsWiden)
     EXPECT_LE(key->geometry().right(), 327);
     form.setKey("C major");
     EXPECT_EQ(key->width(), 73);
-}
-
-TEST_F(MainFormTest, TextsShowAsCaptionAndHint)
-{
-    form.setTitleText("\xE6\xA5\xBD\xE6\x9B\xB2");
-    form.setRightText("(c) someone");
-    EXPECT_EQ(control<QLabel>(form, "L_Title")->toolTip(), "\xE6\xA5\xBD\xE6\x9B\xB2");
-    EXPECT_EQ(control<QLabel>(form, "L_Right")->text(), "(c) someone");
-    EXPECT_EQ(control<QLabel>(form, "L_Right")->toolTip(), "(c) someone");
-    form.appendMessage("Dev00: synth");
-    form.appendMessage("[song.kvt]");
-    EXPECT_EQ(control<QPlainTextEdit>(form, "PlayMemo")->toPlainText(), "Dev00: synth\n[song.kvt]");
-    form.clearMessages();
-    EXPECT_TRUE(control<QPlainTextEdit>(form, "PlayMemo")->toPlainText().isEmpty());
 }
 
 } // namespace

@@ -191,6 +191,9 @@ TEST_F(PlayerWindowTest, PlayingShowsPortsTempoStepAndTime)
     EXPECT_GT(shownMs(label("L_Time")), 0) << label("L_Time").toStdString();
     EXPECT_FALSE(label("L_Tempo").isEmpty());
     EXPECT_FALSE(label("L_CSet").isEmpty());
+    auto* title = control<QLabel>(*form, "L_Title");
+    EXPECT_FALSE(title->text().isEmpty());
+    EXPECT_EQ(title->toolTip(), title->text());
 }
 
 TEST_F(PlayerWindowTest, PauseHoldsTimeAndSoundAndRestartBeginsAgain)

@@ -5,6 +5,8 @@
 // the build's out folder.
 #include "player_fixture.h"
 
+#include <run_program.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -84,6 +86,19 @@ TEST_F(WindowXvfbTest, ProgramRunsOnceAndEndsCleanlyOnTermination)
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
     EXPECT_NE(settingsText().find("StrBufSize=200"), std::string::npos);
+}
+
+TEST_F(WindowXvfbTest, ProgramAnswersHelpAndVersionWithoutAWindow)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"--version", "ZEMPLAY frontend V0.47\n"},
+        {"--help", "usage: zemfe [file]\n"},
+    };
+    for (const auto& [word, begins] : cases) {
+        const zem_test::RunResult run = zem_test::runProgram("zemfe", {word}, dir.path(), {"DISPLAY="});
+        EXPECT_EQ(run.status, 0) << word;
+        EXPECT_EQ(run.out.rfind(begins, 0), 0u) << word << ": " << run.out;
+    }
 }
 
 } // namespace
