@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CTEST_FLAGS := --output-on-failure -j $(JOBS)
 
-.PHONY: all deps build test run bench fuzz asan tsan clean
+.PHONY: all deps build test run bench fuzz asan tsan clean screenshots
 
 all: build
 
@@ -61,6 +61,13 @@ fuzz: deps
 		-DZEM_FUZZ=ON -DZEM_SANITIZE=ON -DZEM_BENCH=OFF -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The player window playing the demo and its device dialog, as PNG files in
+# $(BUILD)/out/, taken on a virtual X server.
+screenshots: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target zemfe frontend_window_xvfb_test -j $(JOBS)
+	cd $(BUILD) && ctest -R '^frontend_window_xvfb_test$$' $(CTEST_FLAGS)
+	@ls $(BUILD)/out/zemfe_playing.png $(BUILD)/out/zemfe_devices.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
