@@ -20,16 +20,17 @@ namespace {
 // Delivered as meta type 1 when a song starts.
 constexpr char kGeneratorNotice[] = "Played by zemplay, ZEM image format 0.47";
 
-// Repetition without progress: a track that runs again commands it has
-// already passed (a loop) while no time passes may do so this many times;
-// every loop nest a score plays stays far below.  Beyond it (an endless loop
-// around waits of 0 ticks, counted loops nested to astronomic counts) the
-// track runs at most kRepeatsPerTick such commands per tick, and all tracks
-// together kRepeatsPerUnit per unit, so that an advance always returns.  A
-// wait gives the track its allowance back.
+// Repetition: a command run again at a position its track has passed (a
+// loop).  All tracks together may repeat kRepeatsPerUnit commands in one
+// unit, so that an advance always returns; every loop nest a score plays in
+// one tick stays below it.  A track that has repeated kRepeatsWithoutTime
+// commands with no time passing makes no progress (an endless loop around
+// waits of 0 ticks, counted loops nested to astronomic counts): it is held
+// to kRepeatsPerTick per tick, leaving the rest to the other tracks, until a
+// wait gives its allowance back.
+constexpr uint32_t kRepeatsPerUnit = 1u << 18;
 constexpr uint32_t kRepeatsWithoutTime = 1u << 20;
 constexpr uint32_t kRepeatsPerTick = 1u << 12;
-constexpr uint32_t kRepeatsPerUnit = 1u << 18;
 // Ticks and unit steps one advance may run in skip mode, where no unit is
 // counted (a skipped passage under a period of minutes would otherwise
 // hold the call for hours); the next advance goes on skipping.
@@ -71,7 +72,7 @@ int startSong(Instance& in)
 void runTrackCommands(Instance& in, unsigned index)
 {
     Track& t = in.tracks[index];
-    uint32_t guardedThisTick = 0;
+    uint32_t heldThisTick = 0;
     while (t.wait == 0 && !t.ended && !t.stopped && !isHalted(in)) {
         if (t.syncWaiting) {
             const auto& sync = in.cb.stream_sync;
@@ -82,13 +83,14 @@ void runTrackCommands(Instance& in, unsigned index)
             break;
         }
         if (t.pos < t.furthest) {
+            if (in.unitBudget == 0) break;
             if (t.repeatsWithoutTime < kRepeatsWithoutTime) {
                 ++t.repeatsWithoutTime;
             } else {
-                if (guardedThisTick == kRepeatsPerTick || in.unitBudget == 0) break;
-                ++guardedThisTick;
-                --in.unitBudget;
+                if (heldThisTick == kRepeatsPerTick) break;
+                ++heldThisTick;
             }
+            --in.unitBudget;
         }
         executeCommand(in, index);
         if (t.pos > t.furthest) t.furthest = t.pos;

@@ -210,7 +210,7 @@ struct Instance {
     TempoSlide tempoSlide;
     uint16_t tempoSlideInterval, tempoSlideRandom;
     uint32_t phase, unitsSinceTick;
-    uint32_t unitBudget; // guarded repeats left in this unit
+    uint32_t unitBudget; // repeated commands left in this unit
     uint8_t skip, skipAtTickStart;
     bool started, finished;
     bool tracksChanged; // since the finished flag was last computed

@@ -137,6 +137,24 @@ TEST(EngineLoops, FiniteCommandRunsKeepTheirTick)
     }
 }
 
+// A track repeating without end is held back, not the tracks beside it.
+TEST(EngineLoops, RunawayTrackLeavesOthersTheirTick)
+{
+    Words sixteenControllers;
+    for (uint16_t v = 1; v <= 16; ++v) sixteenControllers.push_back(zem::makeCtrl(1, v));
+    RecordingHost host;
+    host.hasLoopCallback = false;
+    ImagePlan plan{{cat({tempo(256), {loopBegin(0), zem::makeWait(0), zem::kLoopEnd}}),
+                    cat({wait(20), {loopBegin(255)}, sixteenControllers, {zem::kLoopEnd}, note(60, 2), wait(10),
+                         {zem::kEnd}})}};
+    Session s(host, plan);
+    s.units(30);
+    const auto on = host.only({"on"});
+    ASSERT_EQ(on.size(), 1u);
+    EXPECT_EQ(on[0].substr(on[0].find('/')), "/20 on 0 1 0 60 127");
+    EXPECT_EQ(host.only({"ctrl"}).size(), 255u * 16);
+}
+
 TEST(EngineLoops, LoopsWithoutWaitsCannotHangAnAdvance)
 {
     struct HangCase {
