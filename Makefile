@@ -3,13 +3,14 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CTEST_FLAGS := --output-on-failure -j $(JOBS)
 
-.PHONY: all deps build test run bench fuzz asan clean
+.PHONY: all deps build test run bench fuzz asan tsan clean
 
 all: build
 
@@ -40,6 +41,18 @@ asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest $(CTEST_FLAGS)
 
+# ThreadSanitizer over the tests whose threads share state: the audio mixer's
+# stress test runs for 30 s here.
+TSAN_FLAGS := -fsanitize=thread -fno-omit-frame-pointer
+TSAN_TESTS := platform_audio_stress_test platform_audio_device_test
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEM_BENCH=OFF \
+		-DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
+	cd $(TSAN_BUILD) && ZEM_AUDIO_STRESS_SECONDS=30 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+		ctest $(CTEST_FLAGS) -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
+
 fuzz: deps
 	CC=clang-16 CXX=clang++-16 cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DZEM_FUZZ=ON -DZEM_SANITIZE=ON -DZEM_BENCH=OFF -DBUILD_TESTING=OFF
@@ -47,4 +60,4 @@ fuzz: deps
 	@./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
