@@ -348,7 +348,7 @@ TEST(StreamThreads, LoadingOnStreamThreadsNeverWaitsForCallers)
     int rounds = 0;
     while (std::chrono::steady_clock::now() < end) {
         for (ds8_stream* s : streams) {
-            ds->stream_request_open(s, "ch=2,bytes=2,frames=2000", log.path().c_str(), 5, 0, 0);
+            ds->stream_request_open(s, "ch=2,bytes=2,frames=20000", log.path().c_str(), 100, 0, 0);
             ds->stream_play(s);
             ds->stream_level(s, rounds % 16385);
             EXPECT_EQ(ds->pcm_count(ds, "ch=2", log.path().c_str()), 3);
@@ -356,7 +356,7 @@ TEST(StreamThreads, LoadingOnStreamThreadsNeverWaitsForCallers)
         ++rounds;
     }
     ds->destroy(ds);
-    EXPECT_GT(rounds, 10);
+    EXPECT_GE(rounds, 2);
     const auto calls = log.takeControl();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"),
               std::count_if(calls.begin(), calls.end(), [](auto& l) { return l.rfind("open", 0) == 0; }));
