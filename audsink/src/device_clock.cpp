@@ -48,8 +48,10 @@ uint64_t DeviceClock::runDueTicks()
             continue;
         auto& stream = static_cast<ds8_stream&>(*sound);
         if (stream.tickClock != this) {
+            // The first tick on this clock is the first one not yet past.
             stream.tickClock = this;
-            stream.nextTick = 0;
+            const uint64_t perTick = uint64_t{std::max<uint32_t>(stream.tickMs, 1)} * primaryFormat().sampleRate;
+            stream.nextTick = perTick ? rendered_ * 1000 / perTick : 0;
             while (tickFrame(stream.nextTick, stream.tickMs) < rendered_)
                 ++stream.nextTick;
         }

@@ -38,24 +38,47 @@ uint8_t silenceOf(const ds8_stream& stream)
 
 // A played segment is silenced when it is freed: should the decoder fall
 // behind, the ring then plays silence instead of repeating old audio.
-bool freeSegment(ds8_stream& stream, int index)
+// The play cursor and the region from it to the write cursor, which the
+// mixer has already taken in and nobody may write.
+struct Cursors {
+    bool valid = false;
+    uint32_t play = 0;
+    uint32_t write = 0;
+};
+
+Cursors cursorsOf(ds8_stream& stream)
+{
+    Cursors c;
+    DeviceCall call(*stream.owner);
+    c.valid = stream.buffer->getCurrentPosition(&c.play, &c.write) == platform::kAudioOk;
+    return c;
+}
+
+int segmentAt(const ds8_stream& stream, uint32_t offset)
+{
+    return static_cast<int>(std::min<uint32_t>(offset / stream.segmentBytes, kSegments - 1));
+}
+
+bool isTakenIn(const ds8_stream& stream, int index, const Cursors& c)
+{
+    if (!stream.playing)
+        return false;
+    const uint32_t total = kSegments * stream.segmentBytes;
+    const uint32_t start = uint32_t(index) * stream.segmentBytes;
+    const uint32_t busy = (c.write + total - c.play) % total;
+    return (start + total - c.play) % total < busy || (c.play + total - start) % total < stream.segmentBytes;
+}
+
+bool freeSegment(ds8_stream& stream, int index, const Cursors& c)
 {
     if (!stream.filled[index])
         return false;
     stream.filled[index] = false;
     --stream.filledCount;
     const uint8_t silence = silenceOf(stream);
-    writeSegment(stream, index, [&](uint8_t* bytes, uint32_t size) { std::memset(bytes, silence, size); });
+    if (!isTakenIn(stream, index, c))
+        writeSegment(stream, index, [&](uint8_t* bytes, uint32_t size) { std::memset(bytes, silence, size); });
     return true;
-}
-
-int playSegment(ds8_stream& stream)
-{
-    uint32_t cursor = 0;
-    DeviceCall call(*stream.owner);
-    if (stream.buffer->getCurrentPosition(&cursor, nullptr) != platform::kAudioOk)
-        return -1;
-    return static_cast<int>(std::min<uint32_t>(cursor / stream.segmentBytes, kSegments - 1));
 }
 
 } // namespace
@@ -77,10 +100,11 @@ void fillSegment(ds8_stream& stream)
     int a = stream.writeIndex;
     // Never write the segment being played: when the decoder fell behind
     // and the cursor caught up with the write index, writing resumes after
-    // the cursor.
-    if (stream.playing && playSegment(stream) == a)
+    // the cursor.  Nor one the mixer has already begun to take in.
+    const Cursors c = stream.playing ? cursorsOf(stream) : Cursors{};
+    if (c.valid && segmentAt(stream, c.play) == a)
         a = stream.writeIndex = nextSegment(a);
-    if (stream.filled[a] || stream.filled[nextSegment(a)])
+    if (stream.filled[a] || stream.filled[nextSegment(a)] || (c.valid && isTakenIn(stream, a, c)))
         return;
     size_t got = 0;
     const uint8_t silence = silenceOf(stream);
@@ -108,9 +132,11 @@ bool serviceRing(ds8_stream& stream)
         std::lock_guard guard(stream.bufferLock);
         if (!stream.buffer)
             return true;
-        const int c = playSegment(stream);
-        if (c >= 0 && freeSegment(stream, nextSegment(c, 3)) && freeSegment(stream, nextSegment(c, 2)))
-            freeSegment(stream, nextSegment(c, 1));
+        const Cursors cursors = cursorsOf(stream);
+        const int c = segmentAt(stream, cursors.play);
+        if (cursors.valid && freeSegment(stream, nextSegment(c, 3), cursors) &&
+            freeSegment(stream, nextSegment(c, 2), cursors))
+            freeSegment(stream, nextSegment(c, 1), cursors);
     }
     for (int i = 0; i < 3; ++i)
         fillSegment(stream);

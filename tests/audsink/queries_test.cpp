@@ -29,14 +29,6 @@ TEST(Queries, VersionGateDecidesWhichDecodersLoad)
     EXPECT_EQ(ds->pcm_count(ds.get(), "ch=2", ""), 0);
 }
 
-TEST(Queries, CreditOfTheWaveDecoder)
-{
-    OfflineSink ds;
-    char credit[8];
-    EXPECT_GT(ds->credit(ds.get(), ZEM_BIN_DIR "/qzwav.so", credit, sizeof credit), 0u);
-    EXPECT_EQ(std::strlen(credit), sizeof credit - 1);
-}
-
 TEST(Queries, TextBuffersAreAlwaysTerminatedAndNeverOverrun)
 {
     // "text4" has 5 characters; results are length + 1.

@@ -333,4 +333,33 @@ TEST(StreamThreads, PlayOnTheDummyDriverAndStopByThemselves)
               std::count_if(calls.begin(), calls.end(), [](auto& l) { return l.rfind("open", 0) == 0; }));
 }
 
+TEST(StreamThreads, LoadingOnStreamThreadsNeverWaitsForCallers)
+{
+    // Stream threads load decoders while they hold their state locks;
+    // callers take the instance lock, then a state lock, and load decoders
+    // for queries.  Neither may wait for the other in a circle.
+    ds8* ds = ds8_const(nullptr, nullptr, nullptr);
+    ASSERT_EQ(ds->open_device(ds, "", 2, 16, 44100, nullptr, 2), DS8_OK);
+    DecoderLog log;
+    std::vector<ds8_stream*> streams;
+    for (int i = 0; i < 4; ++i)
+        streams.push_back(ds->stream_create(ds, 1));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
+    int rounds = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        for (ds8_stream* s : streams) {
+            ds->stream_request_open(s, "ch=2,bytes=2,frames=20000", log.path().c_str(), 100, 0, 0);
+            ds->stream_play(s);
+            ds->stream_level(s, rounds % 16385);
+            EXPECT_EQ(ds->pcm_count(ds, "ch=2", log.path().c_str()), 3);
+        }
+        ++rounds;
+    }
+    ds->destroy(ds);
+    EXPECT_GE(rounds, 2);
+    const auto calls = log.takeControl();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"),
+              std::count_if(calls.begin(), calls.end(), [](auto& l) { return l.rfind("open", 0) == 0; }));
+}
+
 } // namespace
