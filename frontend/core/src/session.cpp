@@ -428,10 +428,11 @@ void Session::selectFile(const std::string& path)
     impl_->selectLocked(path);
 }
 
-void Session::play()
+bool Session::play()
 {
     std::lock_guard guard(impl_->lock);
     impl_->startLocked();
+    return impl_->player != nullptr;
 }
 
 void Session::pause()
