@@ -177,9 +177,8 @@ public:
     // The path of the selected file (empty when none).
     std::string currentFile() const;
 
-    struct Impl;
-
 private:
+    struct Impl;
     explicit Session(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
