@@ -40,6 +40,16 @@ TEST(ZemplayCli, PlaysTheDemoToItsEnd)
     EXPECT_NE(run.err.find("Coda"), std::string::npos) << run.err;
 }
 
+TEST(ZemplayCli, APieceWithoutNotesEndsWithSuccess)
+{
+    const zem_test::TempDir dir;
+    for (const char* score : {";text only\n", "T300 r64 ;t\n", "Y7,100\n"}) {
+        dir.write("quiet.kvt", score);
+        const auto run = zem_test::runProgram("zemplay", {"quiet.kvt"}, dir.path(), fastDisk(dir));
+        EXPECT_EQ(run.status, 0) << score << "\n" << run.err;
+    }
+}
+
 struct ErrorCase {
     const char* name;
     std::string score;                 // written to bad.kvt when not empty
