@@ -57,7 +57,6 @@ public:
     void setEventFrame(std::optional<uint64_t> frame) { eventFrame_ = frame; }
     // The first open port with an audio clock (the built-in synthesizer).
     const platform::MidiOutPort* clockPort() const;
-    bool isOpen(int port) const { return slot(port) != nullptr; }
 
 private:
     struct Slot {

@@ -398,8 +398,7 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
     const std::string programFolder = config.programFolder.empty() ? platform::programFolder() : config.programFolder;
     const std::string folder = config.settingsFolder.empty() ? settingsFolder(programFolder) : config.settingsFolder;
     const std::string path = config.useSettingsFile ? folder + "/" + kSettingsFileName : std::string();
-    impl->settings = std::make_unique<Settings>(path, impl->sound.hasInstance() ? waveMapperName() : std::string(),
-                                                impl->devicesList.name(platform::kMidiMapper));
+    impl->settings = std::make_unique<Settings>(path, waveMapperName(), impl->devicesList.name(platform::kMidiMapper));
     impl->devices = impl->settings->readDevices();
     const uint16_t stored = impl->settings->readSwitches();
     impl->switches = config.compileSwitches >= 0 ? static_cast<uint16_t>(config.compileSwitches) : stored;

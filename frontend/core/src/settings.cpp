@@ -31,7 +31,7 @@ std::string settingsFolder(const std::string& programFolder)
 }
 
 Settings::Settings(const std::string& path, std::string mapperWave, std::string mapperMidi)
-    : path_(path), mapperWave_(std::move(mapperWave)), mapperMidi_(std::move(mapperMidi))
+    : mapperWave_(std::move(mapperWave)), mapperMidi_(std::move(mapperMidi))
 {
     if (!path.empty()) file_ = std::make_unique<platform::IniFile>(path);
 }

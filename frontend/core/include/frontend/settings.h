@@ -52,15 +52,12 @@ public:
     // the key), defaultName when missing; the value is written back.
     std::string decoderFor(const std::string& upperExtension, const std::string& defaultName);
 
-    const std::string& path() const { return path_; }
-
 private:
     // Reads a value; its write-back is collected in writeBack_ until flush().
     int readInt(const char* section, const char* key, int fallback, int low, int high);
     std::string readText(const char* section, const char* key, const std::string& fallback);
     void flush();
 
-    std::string path_;
     std::string mapperWave_;
     std::string mapperMidi_;
     std::unique_ptr<platform::IniFile> file_;

@@ -7,8 +7,7 @@
 
 namespace frontend {
 
-// The default device's name (the "mapper"); empty when the system has no
-// audio output.
+// The default device's name (the "mapper").
 std::string waveMapperName();
 // The mapper first, then every output device; names are cut to 31
 // characters.
