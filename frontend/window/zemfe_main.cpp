@@ -44,7 +44,15 @@ int main(int argc, char** argv)
         return 0;
     }
     const std::string file = expandedArgument(argc, argv);
-    QApplication application(argc, argv);
+    // Without a display Qt would abort; a chosen platform (offscreen) needs none.
+    if (!platform::has_display() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        platform::show_message(frontend::kMessageCaption, "cannot open a window: no display", platform::MessageIcon::Stop);
+        return 1;
+    }
+    // Qt gets the program name alone: no word of ours is taken as a Qt option.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
     platform::install_message_box_backend();
     zemfe::quitOnTerminationSignals();
 

@@ -69,6 +69,18 @@ TEST_F(MainFormTest, WindowHasDesignedCaptionClientAndFixedSize)
     EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
 
+// Positions stay the designed 96-dpi pixels; the screen's device pixel ratio
+// (QT_SCALE_FACTOR=2 in the scaled run) multiplies what is drawn.
+TEST_F(MainFormTest, DesignedPixelsAreScaledByTheDevicePixelRatio)
+{
+    const qreal ratio = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble() : 1.0;
+    form.show();
+    EXPECT_EQ(form.devicePixelRatioF(), ratio);
+    const QPixmap drawn = form.centralWidget()->grab();
+    EXPECT_EQ(drawn.size(), QSize(qRound(327 * ratio), qRound(333 * ratio)));
+    EXPECT_EQ(control<QLabel>(form, "L_Time")->geometry(), QRect(248, 8, 73, 17));
+}
+
 TEST_F(MainFormTest, SixteenSwitchBoxesInFourColumnsWithLiteralAmpersands)
 {
     constexpr int columns[] = {8, 88, 168, 248};

@@ -148,7 +148,7 @@ TEST_F(PlayerWindowTest, FirstRunWritesEveryKeyAndSwitchesAreStoredAtOnce)
     ASSERT_TRUE(start());
     const std::string first = settingsText();
     for (const char* key : {"[Dev]", "MIDIDevs=16", "WAVE00=", "MIDI00=", "MIDI01=", "MIDI15=", "[ZEMC]",
-                            "Switch=0", "[AUDSINK]", "StrBufSize=200"})
+                            "Switch=0", "[AUDSINK]", "StrBufSize=200", "[Option]", "ReloadOnChange=1"})
         EXPECT_NE(first.find(key), std::string::npos) << key << " in\n" << first;
     control<QCheckBox>(*form, "C_sw00")->click();
     control<QCheckBox>(*form, "C_sw02")->click();

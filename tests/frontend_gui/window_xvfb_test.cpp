@@ -88,16 +88,25 @@ TEST_F(WindowXvfbTest, ProgramRunsOnceAndEndsCleanlyOnTermination)
     EXPECT_NE(settingsText().find("StrBufSize=200"), std::string::npos);
 }
 
-TEST_F(WindowXvfbTest, ProgramAnswersHelpAndVersionWithoutAWindow)
+TEST_F(WindowXvfbTest, WithoutADisplayProgramAnswersHelpAndVersionAndRefusesToStart)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"--version", "ZEMPLAY frontend V0.47\n"},
-        {"--help", "usage: zemfe [file]\n"},
+    struct Case {
+        const char* word;
+        int status;
+        const char* out;
+        const char* err;
     };
-    for (const auto& [word, begins] : cases) {
-        const zem_test::RunResult run = zem_test::runProgram("zemfe", {word}, dir.path(), {"DISPLAY="});
-        EXPECT_EQ(run.status, 0) << word;
-        EXPECT_EQ(run.out.rfind(begins, 0), 0u) << word << ": " << run.out;
+    const Case cases[] = {
+        {"--version", 0, "ZEMPLAY frontend V0.47\n", ""},
+        {"--help", 0, "usage: zemfe [file]\n", ""},
+        {"song.kvt", 1, "", "Tarn Debugger: cannot open a window: no display\n"},
+    };
+    for (const Case& c : cases) {
+        const zem_test::RunResult run =
+            zem_test::runProgram("zemfe", {c.word}, dir.path(), {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="});
+        EXPECT_EQ(run.status, c.status) << c.word;
+        EXPECT_EQ(run.out.rfind(c.out, 0), 0u) << c.word << ": " << run.out;
+        EXPECT_EQ(run.err, c.err) << c.word;
     }
 }
 
