@@ -82,8 +82,9 @@ intptr_t convert_body(void* arg)
     ImportNotes notes;
     const smf::ReadError error = convert_within_memory(data, size, header, sink, notes);
     sink.flush();
+    // The output is open now: warnings are captioned with it, as errors are.
     for (const std::string& text : import_note_messages(notes))
-        platform::show_message(job.caption.c_str(), text.c_str(), platform::MessageIcon::Warning);
+        platform::show_message(util::fs_path(job.out), text.c_str(), platform::MessageIcon::Warning);
     raise_if(error);
     util::fs_close(job.out);
     return 0;
