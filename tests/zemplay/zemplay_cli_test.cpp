@@ -81,6 +81,17 @@ TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)
     }
 }
 
+TEST(ZemplayCli, HelpAndVersion)
+{
+    const zem_test::TempDir dir;
+    const auto help = zem_test::runProgram("zemplay", {"--help"}, dir.path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n", 0), 0u) << help.out;
+    const auto version = zem_test::runProgram("zemplay", {"--version"}, dir.path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zemplay 0.47\n");
+}
+
 TEST(ZemplayCli, ListsTheBuiltInSynthesizerFirst)
 {
     const zem_test::TempDir dir;
