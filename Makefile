@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CTEST_FLAGS := --output-on-failure -j $(JOBS)
 
-.PHONY: all deps build test run bench fuzz asan tsan clean
+.PHONY: all deps build test run bench fuzz asan tsan clean screenshots
 
 all: build
 
@@ -27,8 +27,11 @@ test: deps
 	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && ctest $(CTEST_FLAGS)
 
+# Builds only what the demo runs, so a newcomer hears it before the test
+# programs are compiled.
 run: deps
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target zem_run_deps -j $(JOBS)
 	@./scripts/run-example.sh $(BUILD)
 
 bench: deps
@@ -44,7 +47,7 @@ asan: deps
 # ThreadSanitizer over the tests whose threads share state: the audio mixer's
 # stress test runs for 30 s here.
 TSAN_FLAGS := -fsanitize=thread -fno-omit-frame-pointer
-TSAN_TESTS := platform_audio_stress_test platform_audio_device_test
+TSAN_TESTS := platform_audio_stress_test platform_audio_device_test audsink_streams_test audsink_sounds_test
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEM_BENCH=OFF \
 		-DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" \
@@ -58,6 +61,13 @@ fuzz: deps
 		-DZEM_FUZZ=ON -DZEM_SANITIZE=ON -DZEM_BENCH=OFF -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The player window playing the demo and its device dialog, as PNG files in
+# $(BUILD)/out/, taken on a virtual X server.
+screenshots: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target zemfe frontend_window_xvfb_test -j $(JOBS)
+	cd $(BUILD) && ctest -R '^frontend_window_xvfb_test$$' $(CTEST_FLAGS)
+	@ls $(BUILD)/out/zemfe_playing.png $(BUILD)/out/zemfe_devices.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

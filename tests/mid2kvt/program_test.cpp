@@ -175,6 +175,24 @@ TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
                                                    "tune_20240301000000.KVT"}));
 }
 
+TEST_F(ProgramTest, NoExistingFileIsLost)
+{
+    // tune.kvt is the output in another letter case; x.kvt holds a MIDI file
+    // whose output would be the input itself.
+    write_bytes(dir_ / "tune.mid", kTune);
+    write_bytes(dir_ / "tune.kvt", text_bytes("old text"));
+    ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "tune.kvt").string(), 2024, 2, 29, 23, 59, 59));
+    write_bytes(dir_ / "x.kvt", kTune);
+
+    const RunResult r = run({"tune", "x.kvt"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, path("x.kvt") + ": File cannot write\n");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"tune.kvt", "tune.mid", "tune_20240229235959.kvt", "x.kvt"}));
+    EXPECT_EQ(zem_test::readFile((dir_ / "tune.kvt").string()), kTuneText);
+    EXPECT_EQ(zem_test::readFile((dir_ / "tune_20240229235959.kvt").string()), "old text");
+    EXPECT_EQ(zem_test::readFile((dir_ / "x.kvt").string()), std::string(kTune.begin(), kTune.end()));
+}
+
 TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)
 {
     // Two tracks announced, one present: the first track's text stays.

@@ -244,6 +244,28 @@ TEST(Zem2midCli, ExistingOutputIsKeptAsBackup)
     EXPECT_EQ(dir.read("a.MID").substr(0, 4), "MThd");
 }
 
+TEST(Zem2midCli, NoExistingFileIsLost)
+{
+    // a.mid is the output in another letter case; x.mid is an image whose
+    // output would be the image itself.
+    TempDir dir;
+    compile(dir, "a", "c");
+    dir.write("a.mid", "an older export");
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.mid"), 2024, 2, 29, 23, 59, 59));
+    dir.write("x.kvt", "c");
+    ASSERT_EQ(runProgram("zemc", {"-S.mid", "x"}, dir.path()).status, 0);
+    const std::string image = dir.read("x.mid");
+
+    const auto result = zem2mid(dir, {"a", "x.mid"});
+    EXPECT_EQ(result.err, dir.file("x.mid") + ": File cannot write\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(dir.listing(),
+              (std::vector<std::string>{"a.ZEM", "a.kvt", "a.mid", "a_20240229235959.mid", "x.kvt", "x.mid"}));
+    EXPECT_EQ(dir.read("a_20240229235959.mid"), "an older export");
+    EXPECT_EQ(dir.read("a.mid").substr(0, 4), "MThd");
+    EXPECT_EQ(dir.read("x.mid"), image);
+}
+
 TEST(Zem2midCli, BannerUsageAndNotice)
 {
     TempDir dir;

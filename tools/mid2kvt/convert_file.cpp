@@ -8,7 +8,6 @@
 #include "smf/smf_reader.h"
 #include "platform/message.h"
 #include "util/fileset.h"
-#include "util/strset.h"
 #include "util/uerr.h"
 
 #include <algorithm>
@@ -32,7 +31,8 @@ struct FileJob {
     const char* name;
     util::FILESET* in = nullptr;
     util::FILESET* out = nullptr;
-    std::string caption; // the file being worked on
+    std::string caption;        // the input's name, then its full path
+    bool naming_output = false; // messages name the output from here on
 };
 
 void raise_if(smf::ReadError e)
@@ -54,12 +54,6 @@ smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const s
     }
 }
 
-void move_existing_aside(const char* path)
-{
-    if (util::STRSET* backup = util::backup_existing(path))
-        util::ss_free(backup);
-}
-
 intptr_t convert_body(void* arg)
 {
     FileJob& job = *static_cast<FileJob*>(arg);
@@ -78,20 +72,19 @@ intptr_t convert_body(void* arg)
     smf::SmfHeader header{};
     raise_if(smf::read_header(data, size, header));
 
-    const std::string output = kvt_output_path(job.caption);
-    util::fs_set_path(job.out, output.c_str(), nullptr);
+    job.naming_output = true;
     // An existing output is kept under a backup name, never overwritten.
-    move_existing_aside(util::fs_path(job.out));
+    util::fs_prepare_output(job.out, kvt_output_path(job.caption).c_str(), job.caption.c_str());
     util::fs_create_file(job.out, 0x80);
     util::fs_open(job.out, util::FileMode::Write);
-    job.caption = util::fs_path(job.out);
 
     FileSink sink(job.out);
     ImportNotes notes;
     const smf::ReadError error = convert_within_memory(data, size, header, sink, notes);
     sink.flush();
+    // The output is open now: warnings are captioned with it, as errors are.
     for (const std::string& text : import_note_messages(notes))
-        platform::show_message(job.caption.c_str(), text.c_str(), platform::MessageIcon::Warning);
+        platform::show_message(util::fs_path(job.out), text.c_str(), platform::MessageIcon::Warning);
     raise_if(error);
     util::fs_close(job.out);
     return 0;
@@ -104,7 +97,8 @@ intptr_t convert_handler(void* arg, util::ErrCode& code)
         return -1;
     if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end())
         util::uerr_raise(code);
-    platform::show_message(job.caption.c_str(), util::uerr_name(code), platform::MessageIcon::Stop);
+    const char* caption = job.naming_output ? util::fs_path(job.out) : job.caption.c_str();
+    platform::show_message(caption, util::uerr_name(code), platform::MessageIcon::Stop);
     code = util::kErrReported;
     return -1;
 }

@@ -6,7 +6,6 @@
 #include "smf/smf_file.h"
 #include "playback/song_playback.h"
 #include "util/fileset.h"
-#include "util/strset.h"
 #include "util/uerr.h"
 
 #include <memory>
@@ -21,7 +20,7 @@ struct FileJob {
     tools::ReportFn report;
     util::FILESET* input = nullptr;
     util::FILESET* output = nullptr;
-    bool outputOpen = false; // messages name the output from here on
+    bool outputOpen = false; // messages name the output once it is being prepared
     std::unique_ptr<MidiFileSink> sink;
     std::unique_ptr<playback::SongPlayback> song;
     uint32_t errorOffset = 0;
@@ -46,11 +45,10 @@ intptr_t convertBody(void* arg)
     job.sink = std::make_unique<MidiFileSink>(settings.offVelocity);
     job.song = std::make_unique<playback::SongPlayback>(image, size, settings.playback, *job.sink);
 
-    util::fs_set_path(job.output, tools::replaceExtension(inputPath, ".MID").c_str(), nullptr);
-    if (util::STRSET* backup = util::backup_existing(util::fs_path(job.output))) util::ss_free(backup);
+    job.outputOpen = true;
+    util::fs_prepare_output(job.output, tools::replaceExtension(inputPath, ".MID").c_str(), inputPath.c_str());
     util::fs_create_file(job.output, 0x80);
     util::fs_open(job.output, util::FileMode::Write);
-    job.outputOpen = true;
 
     const int tracks = job.song->trackCount();
     smf::begin_file(job.output);
