@@ -12,7 +12,7 @@ CTEST_FLAGS := --output-on-failure -j $(JOBS)
 CLANG_FORMAT ?= clang-format-14
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
 
-.PHONY: all deps build test run bench fuzz asan tsan format format-check clean
+.PHONY: all deps build test run bench fuzz asan tsan format format-check clean screenshots
 
 all: build
 
@@ -49,7 +49,7 @@ asan: deps
 # ThreadSanitizer over the tests whose threads share state: the audio mixer's
 # stress test runs for 30 s here.
 TSAN_FLAGS := -fsanitize=thread -fno-omit-frame-pointer
-TSAN_TESTS := platform_audio_stress_test platform_audio_device_test
+TSAN_TESTS := platform_audio_stress_test platform_audio_device_test audsink_streams_test audsink_sounds_test
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEM_BENCH=OFF \
 		-DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" \
@@ -71,6 +71,13 @@ format:
 
 format-check:
 	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
+
+# The player window playing the demo and its device dialog, as PNG files in
+# $(BUILD)/out/, taken on a virtual X server.
+screenshots: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target zemfe frontend_window_xvfb_test -j $(JOBS)
+	cd $(BUILD) && ctest -R '^frontend_window_xvfb_test$$' $(CTEST_FLAGS)
+	@ls $(BUILD)/out/zemfe_playing.png $(BUILD)/out/zemfe_devices.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

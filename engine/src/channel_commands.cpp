@@ -241,7 +241,9 @@ void stateRestore(Exec& x, uint16_t)
 
 void gateRatioSet(Exec& x, uint16_t)
 {
-    x.t.ratioBase = x.t.ratioCur = readWord(x) & 0x7FFF;
+    // The whole word is kept: a note clamps the ratio to 0..32767 when it
+    // uses it, so 0x8000 is the longest gate, not the shortest.
+    x.t.ratioBase = x.t.ratioCur = readWord(x);
     x.t.ratioAcc = 0;
     if (exclusiveGate(x.t)) resetGateOffset(x.t);
 }

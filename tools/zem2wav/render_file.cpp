@@ -1,5 +1,6 @@
 #include "render_file.h"
 
+#include "audsink_sound.h"
 #include "kvt_image.h"
 #include "midi_port_sink.h"
 #include "offline_renderer.h"
@@ -10,7 +11,6 @@
 #include "playback/export_messages.h"
 #include "platform/midi_synth.h"
 #include "util/fileset.h"
-#include "util/strset.h"
 #include "util/uerr.h"
 
 #include <cstdio>
@@ -26,7 +26,7 @@ struct RenderJob {
     tools::ReportFn report;
     util::FILESET* input = nullptr;
     util::FILESET* output = nullptr;
-    bool outputOpen = false; // messages name the output from here on
+    bool outputOpen = false; // messages name the output once it is being prepared
     std::vector<uint8_t> image;
     std::unique_ptr<platform::MidiSynth> synth;
     std::vector<std::unique_ptr<platform::MidiOutPort>> ports;
@@ -90,15 +90,19 @@ intptr_t renderBody(void* arg)
     OfflineRenderer renderer(*job.synth, [&wave](const int16_t* stereo, size_t frames) {
         wave->append(stereo, frames);
     });
+    // Samples and streams are named relative to the piece's folder; they
+    // outlive the song, whose end frees them.
+    AudsinkSound sound(renderer, folderOf(inputPath));
+    renderer.setMixer(&sound);
     MidiPortSink sink(ports, renderer);
+    sink.setSound(&sound);
     // Made before the output: an image the engine refuses leaves no file.
     playback::SongPlayback song(job.image.data(), job.image.size(), *job.settings, sink);
 
-    util::fs_set_path(job.output, tools::replaceExtension(inputPath, ".WAV").c_str(), nullptr);
-    if (util::STRSET* backup = util::backup_existing(util::fs_path(job.output))) util::ss_free(backup);
+    job.outputOpen = true;
+    util::fs_prepare_output(job.output, tools::replaceExtension(inputPath, ".WAV").c_str(), inputPath.c_str());
     util::fs_create_file(job.output, 0x80);
     util::fs_open(job.output, util::FileMode::Write);
-    job.outputOpen = true;
     wave = std::make_unique<WaveWriter>(job.output);
 
     std::unique_ptr<ProgressBar> bar;

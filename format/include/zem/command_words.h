@@ -27,6 +27,15 @@ inline constexpr uint32_t kExtensionSize = 8;
 inline constexpr uint16_t kDefaultTimebase = 192;
 inline constexpr unsigned kMaxTracks = 256;
 
+// The tempo period (1/256 ms per tick) every song starts at: 120 beats per
+// minute for `timebase` ticks per whole note, round(61440000 / (timebase * 120)).
+constexpr uint32_t startPeriod(unsigned timebase)
+{
+    const uint64_t divisor = uint64_t{timebase} * 120;
+    return static_cast<uint32_t>((61440000u + divisor / 2) / divisor);
+}
+static_assert(startPeriod(192) == 2667);
+
 // Header field offsets.
 inline constexpr size_t kOffTrackCount = 16;  // u16
 inline constexpr size_t kOffTimebase = 18;    // u16

@@ -37,7 +37,31 @@ public:
     virtual bool shortMessage(uint32_t packed) = 0;
     // False when refused (done then stays clear).
     virtual bool longMessage(MidiLongMessage& message) = 0;
+
+    // Devices that make their own sound (the built-in synthesizer) keep an
+    // audio clock: the frames rendered so far, at audioRate() per second.
+    // Other devices answer 0 for both.
+    virtual int audioRate() const { return 0; }
+    virtual uint64_t audioFrames() const { return 0; }
+    // The message takes effect at audio frame `frame` (at once when that
+    // frame has been rendered), in the order the messages were given;
+    // messages without a time that follow wait for the ones before them.
+    // Devices without an audio clock send at once.  A long message is
+    // copied (at most kMaxTimedExclusive bytes) and done on return.
+    virtual bool shortMessageAt(uint64_t frame, uint32_t packed)
+    {
+        (void)frame;
+        return shortMessage(packed);
+    }
+    virtual bool longMessageAt(uint64_t frame, MidiLongMessage& message)
+    {
+        (void)frame;
+        return longMessage(message);
+    }
 };
+
+// The longest system-exclusive message a device takes with a time.
+inline constexpr uint32_t kMaxTimedExclusive = 256;
 
 // The number of devices from 0 on (the built-in synthesizer not counted).
 int midiOutDeviceCount();

@@ -1,0 +1,67 @@
+// The player's settings file, zemfe.ini: every key the player reads, with
+// its default, written straight back so the file lists every key after the
+// first run.  Values out of range are clamped before use and written back
+// clamped.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+class IniFile;
+struct IniEntry;
+}
+
+namespace frontend {
+
+inline constexpr const char* kSettingsFileName = "zemfe.ini";
+inline constexpr int kMaxPorts = 16;
+inline constexpr int kMaxStreamBufferMs = 1000; // the dialog's track bar: 0..100 in steps of 10 ms
+
+// The device dialog's values.
+struct DeviceSettings {
+    std::string waveDevice;                   // "WAVE00"; empty: no wave device
+    std::array<std::string, kMaxPorts> midi;  // "MIDI00" .. "MIDI15"
+    int portCount = kMaxPorts;                // "MIDIDevs", 1..16
+    int streamBufferMs = 200;                 // "StrBufSize", 0..1000
+};
+
+// The folder of zemfe.ini: ZEMFE_CONFIG_DIR when set and not empty, else
+// the program's folder.
+std::string settingsFolder(const std::string& programFolder);
+
+class Settings {
+public:
+    // path empty: defaults only, nothing written.  mapperWave and mapperMidi
+    // are the defaults of "WAVE00" and "MIDI00".
+    Settings(const std::string& path, std::string mapperWave, std::string mapperMidi);
+    ~Settings();
+    Settings(const Settings&) = delete;
+    Settings& operator=(const Settings&) = delete;
+
+    // Reads (and writes back) section "Dev" and "AUDSINK".
+    DeviceSettings readDevices();
+    void writeDevices(const DeviceSettings& devices);
+    // Section "ZEMC", key "Switch".
+    uint16_t readSwitches();
+    void writeSwitches(uint16_t mask);
+    // Section "Plug": the decoder library of an extension (upper-cased for
+    // the key), defaultName when missing; the value is written back.
+    std::string decoderFor(const std::string& upperExtension, const std::string& defaultName);
+
+private:
+    // Reads a value; its write-back is collected in writeBack_ until flush().
+    int readInt(const char* section, const char* key, int fallback, int low, int high);
+    std::string readText(const char* section, const char* key, const std::string& fallback);
+    void flush();
+
+    std::string mapperWave_;
+    std::string mapperMidi_;
+    std::unique_ptr<platform::IniFile> file_;
+    std::vector<platform::IniEntry> writeBack_;
+};
+
+} // namespace frontend

@@ -1,0 +1,502 @@
+// The session: start-up, the play path, the state table and the playback
+// thread.  The playback thread drives the engine one millisecond at a time
+// so that every event knows its millisecond; ports of the built-in
+// synthesizer take each event for the audio frame of that millisecond plus
+// a constant latency, and the thread's clock is the synthesizer's audio
+// clock, so the song follows the sound card and not the other way round.
+#include "frontend/session.h"
+#include "frontend/wave_devices.h"
+
+#include "compile_image.h"
+#include "host_callbacks.h"
+#include "message_log.h"
+#include "midi_port_set.h"
+#include "single_instance.h"
+#include "sound_bridge.h"
+
+#include <platform/dynload.h>
+#include <zemplay.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include <strings.h>
+
+namespace frontend {
+
+namespace {
+
+constexpr uint32_t kMinimumVersion = 0x2D01;
+constexpr uint32_t kNormalSpeed = 0x10000;
+constexpr auto kPassInterval = std::chrono::milliseconds(7);
+// Wider than one audio buffer (11.6 ms) plus one pass (7 ms) plus slack for
+// a busy machine, so an event is almost never queued after its frame.
+constexpr uint64_t kLatencyMs = 25;
+constexpr size_t kTextBuffer = 4096;
+
+// Waits (briefly, a stalled device cannot hold the session) until the audio
+// clock has reached frame.
+void awaitFrame(const platform::MidiOutPort& clock, uint64_t frame)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(4 * kLatencyMs);
+    while (clock.audioFrames() < frame && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+bool tooOld(uint32_t version) { return (version >> 24) != 0 || (version & 0xFFFFFF) < kMinimumVersion; }
+
+std::string absolutePath(const std::string& path)
+{
+    if (path.empty() || path[0] == '/') return path;
+    std::error_code error;
+    const auto full = std::filesystem::absolute(path, error);
+    return error ? path : full.lexically_normal().string();
+}
+
+bool isImagePath(const std::string& path)
+{
+    const std::string last = std::filesystem::path(path).filename().string();
+    const size_t dot = last.rfind('.');
+    return dot != std::string::npos && ::strcasecmp(last.c_str() + dot, ".zem") == 0;
+}
+
+// One text of the engine through its own buffer: the language and
+// character set stay intact while the title and notice are fetched.
+std::string engineText(dp_player* player, int (*op)(dp_player*, char*, size_t))
+{
+    char buffer[kTextBuffer];
+    const int length = op(player, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? std::min<size_t>(size_t(length), kTextBuffer - 1) : 0);
+}
+
+} // namespace
+
+const char* startupMessage(StartupFailure failure)
+{
+    switch (failure) {
+    case StartupFailure::EngineTooOld: return "ZEMPLAY.DLL's version too old";
+    case StartupFailure::AudsinkTooOld: return "AUDSINK.DLL's version too old";
+    case StartupFailure::NoAudsink: return "cannot create AUDSINK instance";
+    case StartupFailure::NoStreamInstance: return "cannot create AUDSINK stream instance";
+    default: return "";
+    }
+}
+
+struct Session::Impl {
+    explicit Impl(const SessionConfig& c)
+        : config(c),
+          devicesList(c.devices ? *c.devices : systemMidiDevices()),
+          ports(devicesList, [this](const std::string& line) { log.add(line); }),
+          sound([this](const std::string& line) { log.add(line); },
+                [this](const std::string& ext, const std::string& fallback) {
+                    return settings->decoderFor(ext, fallback);
+                }),
+          host{ports, sound, log}
+    {
+    }
+
+    // --- under `lock` ---------------------------------------------------
+    void selectLocked(const std::string& path);
+    void startLocked();
+    void pauseLocked();
+    void stopLocked();
+    void unloadLocked();
+    bool loadImage();
+    void showTexts();
+    void resetDisplays();
+    void pass();
+    uint64_t nowMs() const;
+    void run();
+    void publishPlayback();
+    void setState(PlayerState state);
+    void setCaption(const std::string& caption);
+
+    SessionConfig config;
+    MidiDevices& devicesList;
+    std::unique_ptr<SingleInstance> single;
+    std::unique_ptr<Settings> settings;
+    MessageLog log;
+    MidiPortSet ports;
+    SoundBridge sound;
+    HostContext host;
+
+    std::mutex lock; // the session lock: player, image, ports, streams, flags
+    DeviceSettings devices;
+    uint16_t switches = 0;
+    std::string currentFile;
+    bool loaded = false;
+    std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
+    std::vector<uint8_t> image;
+    dp_player* player = nullptr;
+    uint64_t lastTick = 0;
+
+    mutable std::mutex publishLock; // the published snapshot, held briefly
+    Snapshot published;
+    uint32_t publishedTimebase = 0;
+    uint32_t publishedPeriod = 0;
+    BarPosition publishedBar;
+    bool barKnown = false;
+
+    std::atomic<bool> quit{false};
+    std::thread thread;
+};
+
+uint64_t Session::Impl::nowMs() const
+{
+    if (const platform::MidiOutPort* clock = ports.clockPort())
+        return clock->audioFrames() * 1000 / uint64_t(clock->audioRate());
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+void Session::Impl::setState(PlayerState state)
+{
+    std::lock_guard guard(publishLock);
+    published.state = state;
+    published.buttonsEnabled = state != PlayerState::Empty;
+    published.deviceMenuEnabled = player == nullptr;
+    ++published.serial;
+}
+
+void Session::Impl::setCaption(const std::string& caption)
+{
+    std::lock_guard guard(publishLock);
+    published.caption = caption;
+    ++published.serial;
+}
+
+void Session::Impl::selectLocked(const std::string& path)
+{
+    if (loaded) unloadLocked();
+    currentFile = absolutePath(path);
+    if (currentFile.empty()) return;
+    loaded = true;
+    setCaption(currentFile);
+    setState(PlayerState::Selected);
+}
+
+bool Session::Impl::loadImage()
+{
+    auto bytes = readWholeFile(currentFile);
+    if (!bytes) {
+        setCaption("error:File cannot load");
+        return false;
+    }
+    if (isImagePath(currentFile)) {
+        image = std::move(*bytes);
+        return true;
+    }
+    auto compiled = compileImage(*bytes, currentFile, switches, [this](const std::string& text, const std::string& name) {
+        log.add("[" + name + "]");
+        log.add(text);
+    });
+    if (!compiled) {
+        setCaption("KVT compile error");
+        return false;
+    }
+    image = std::move(*compiled);
+    return true;
+}
+
+void Session::Impl::startLocked()
+{
+    if (!loaded) return;
+    stopLocked();
+    if (!loadImage()) return;
+    const int portCount = config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts)
+                                               : devices.portCount;
+    std::vector<std::string> names = config.overridePorts
+                                         ? config.portNames
+                                         : std::vector<std::string>(devices.midi.begin(), devices.midi.end());
+    names.resize(size_t(portCount));
+    ports.open(names);
+    sound.setPieceFolder(std::filesystem::path(currentFile).parent_path().string());
+    sound.setStreamBufferMs(uint32_t(devices.streamBufferMs));
+    const dp_options options = hostOptions();
+    host.restart();
+    int error = 0;
+    player = dp_const(portCount, image.data(), image.size(), &options, sizeof options, &host, &error);
+    if (!player) {
+        setCaption("dp_const() failed");
+        return;
+    }
+    host.player = player;
+    showTexts();
+    resetDisplays();
+    pauseLocked();
+}
+
+void Session::Impl::showTexts()
+{
+    const std::string language = engineText(player, player->meta190_text);
+    const std::string charset = engineText(player, player->meta191_text);
+    const ConvertedText title = convertText(engineText(player, player->title_text), language, charset);
+    const ConvertedText notice = convertText(engineText(player, player->notice_text), language, charset);
+    std::lock_guard guard(publishLock);
+    if (title.changed) published.title = {title.utf8, title.fontCharset};
+    if (notice.changed) published.notice = {notice.utf8, notice.fontCharset};
+    published.charsetLine = charsetLine(language, charset);
+    ++published.serial;
+}
+
+void Session::Impl::resetDisplays()
+{
+    std::lock_guard guard(publishLock);
+    published.time = timeText(0);
+    published.loop = "0";
+    published.key.clear();
+    published.tempo = "120.00";
+    published.step = "0:000:0000";
+    published.step2 = "000:0000";
+    published.elapsedMs = 0;
+    published.loopCount = 0;
+    publishedTimebase = uint32_t(player->timebase(player));
+    publishedPeriod = 0;
+    barKnown = false;
+    ++published.serial;
+}
+
+void Session::Impl::pauseLocked()
+{
+    if (!loaded || image.empty() || !player) return;
+    if (playing) {
+        playing = false;
+        sound.pauseAll(true);
+        ports.silenceAll();
+        setState(PlayerState::Paused);
+    } else {
+        sound.pauseAll(false);
+        lastTick = nowMs();
+        playing = true;
+        setState(PlayerState::Playing);
+    }
+}
+
+void Session::Impl::stopLocked()
+{
+    if (!loaded) return;
+    playing = false;
+    host.sounding = false;
+    sound.closeAllStreams();
+    if (player) player->close(player);
+    player = nullptr;
+    host.player = nullptr;
+    ports.closeAll();
+    image.clear();
+    image.shrink_to_fit();
+    log.clear();
+    setState(PlayerState::Selected);
+}
+
+void Session::Impl::unloadLocked()
+{
+    stopLocked();
+    loaded = false;
+    currentFile.clear();
+    {
+        std::lock_guard guard(publishLock);
+        published.caption = kWindowCaption;
+        published.title = {};
+        published.notice = {};
+        published.charsetLine.clear();
+    }
+    setState(PlayerState::Empty);
+}
+
+void Session::Impl::pass()
+{
+    const uint64_t now = nowMs();
+    const uint64_t from = lastTick;
+    lastTick = now;
+    if (!player) return;
+    const platform::MidiOutPort* clock = ports.clockPort();
+    for (uint64_t unit = from + 1; unit <= now && !player->finished(player); ++unit) {
+        if (clock) ports.setEventFrame((unit + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
+        player->advance_units(player, 1, kNormalSpeed);
+    }
+    ports.setEventFrame(std::nullopt);
+    const uint32_t loops = player->min_loop_count(player);
+    publishPlayback();
+    {
+        std::lock_guard guard(publishLock);
+        published.loopCount = loops;
+        published.loop = std::to_string(loops);
+    }
+    if (player->finished(player) || (config.loopLimit != 0 && loops >= config.loopLimit)) {
+        // The last events still wait for their frame: let them sound first.
+        if (clock) awaitFrame(*clock, (now + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
+        stopLocked();
+        return;
+    }
+    // The time a sample load took is not played through at once.
+    if (host.blocked) lastTick = nowMs();
+    host.blocked = false;
+}
+
+void Session::Impl::publishPlayback()
+{
+    std::lock_guard guard(publishLock);
+    if (published.elapsedMs != host.elapsedMs) {
+        published.elapsedMs = host.elapsedMs;
+        published.time = timeText(host.elapsedMs);
+        ++published.serial;
+    }
+    if (host.tempoPeriod != publishedPeriod) {
+        publishedPeriod = host.tempoPeriod;
+        published.tempo = tempoText(publishedPeriod, int(publishedTimebase));
+        ++published.serial;
+    }
+    const BarPosition& b = host.bar;
+    if (!barKnown || b.bar != publishedBar.bar || b.beat != publishedBar.beat || b.tickInBar != publishedBar.tickInBar ||
+        b.beatsPerBar != publishedBar.beatsPerBar || b.barLength != publishedBar.barLength) {
+        publishedBar = b;
+        barKnown = true;
+        published.step = stepText(b);
+        published.step2 = measureText(b);
+        ++published.serial;
+    }
+    if (host.key != published.key) {
+        published.key = host.key;
+        ++published.serial;
+    }
+}
+
+void Session::Impl::run()
+{
+    while (!quit.load()) {
+        std::this_thread::sleep_for(kPassInterval);
+        if (!playing || !lock.try_lock()) continue;
+        if (playing) pass();
+        lock.unlock();
+    }
+}
+
+std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFailure* failure)
+{
+    StartupFailure ignored{};
+    StartupFailure& why = failure ? *failure : ignored;
+    why = StartupFailure::None;
+    auto impl = std::make_unique<Impl>(config);
+    if (config.singleInstance) {
+        impl->single = std::make_unique<SingleInstance>();
+        if (!impl->single->acquired()) return why = StartupFailure::AlreadyRunning, nullptr;
+    }
+    if (tooOld(dp_version())) return why = StartupFailure::EngineTooOld, nullptr;
+    if (config.audsink.present()) {
+        if (tooOld(config.audsink.version())) return why = StartupFailure::AudsinkTooOld, nullptr;
+        switch (impl->sound.create(config.audsink, impl.get())) {
+        case SoundBridge::CreateResult::NoInstance: return why = StartupFailure::NoAudsink, nullptr;
+        case SoundBridge::CreateResult::NoStream: return why = StartupFailure::NoStreamInstance, nullptr;
+        case SoundBridge::CreateResult::Created: break;
+        }
+    }
+    const std::string programFolder = config.programFolder.empty() ? platform::programFolder() : config.programFolder;
+    const std::string folder = config.settingsFolder.empty() ? settingsFolder(programFolder) : config.settingsFolder;
+    const std::string path = config.useSettingsFile ? folder + "/" + kSettingsFileName : std::string();
+    impl->settings = std::make_unique<Settings>(path, waveMapperName(), impl->devicesList.name(platform::kMidiMapper));
+    impl->devices = impl->settings->readDevices();
+    const uint16_t stored = impl->settings->readSwitches();
+    impl->switches = config.compileSwitches >= 0 ? static_cast<uint16_t>(config.compileSwitches) : stored;
+    impl->sound.openDevice(impl->devices.waveDevice);
+    Impl* raw = impl.get();
+    impl->thread = std::thread([raw] { raw->run(); });
+    return std::unique_ptr<Session>(new Session(std::move(impl)));
+}
+
+Session::Session(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Session::~Session()
+{
+    {
+        std::lock_guard guard(impl_->lock);
+        impl_->unloadLocked();
+    }
+    impl_->quit = true;
+    impl_->thread.join();
+    std::lock_guard guard(impl_->lock);
+    impl_->sound.destroy();
+}
+
+void Session::selectFile(const std::string& path)
+{
+    std::lock_guard guard(impl_->lock);
+    impl_->selectLocked(path);
+}
+
+bool Session::play()
+{
+    std::lock_guard guard(impl_->lock);
+    impl_->startLocked();
+    return impl_->player != nullptr;
+}
+
+void Session::pause()
+{
+    std::lock_guard guard(impl_->lock);
+    impl_->pauseLocked();
+}
+
+void Session::stop()
+{
+    std::lock_guard guard(impl_->lock);
+    impl_->stopLocked();
+}
+
+void Session::eject()
+{
+    std::lock_guard guard(impl_->lock);
+    impl_->unloadLocked();
+}
+
+void Session::setCompileSwitches(uint16_t mask)
+{
+    std::lock_guard guard(impl_->lock);
+    impl_->switches = mask;
+    impl_->settings->writeSwitches(mask);
+}
+
+uint16_t Session::compileSwitches() const
+{
+    std::lock_guard guard(impl_->lock);
+    return impl_->switches;
+}
+
+DeviceSettings Session::deviceSettings() const
+{
+    std::lock_guard guard(impl_->lock);
+    return impl_->devices;
+}
+
+void Session::applyDeviceSettings(const DeviceSettings& settings)
+{
+    std::lock_guard guard(impl_->lock);
+    const std::string oldWave = impl_->devices.waveDevice;
+    impl_->devices = settings;
+    impl_->devices.portCount = std::clamp(settings.portCount, 1, kMaxPorts);
+    impl_->devices.streamBufferMs = std::clamp(settings.streamBufferMs, 0, kMaxStreamBufferMs);
+    impl_->settings->writeDevices(impl_->devices);
+    if (impl_->devices.waveDevice != oldWave) {
+        impl_->sound.closeDevice();
+        impl_->sound.openDevice(impl_->devices.waveDevice);
+    }
+}
+
+Snapshot Session::snapshot() const
+{
+    std::lock_guard guard(impl_->publishLock);
+    return impl_->published;
+}
+
+MessageBatch Session::takeMessages() { return impl_->log.take(); }
+
+std::string Session::currentFile() const
+{
+    std::lock_guard guard(impl_->lock);
+    return impl_->currentFile;
+}
+
+} // namespace frontend

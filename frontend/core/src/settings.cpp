@@ -1,0 +1,102 @@
+#include "frontend/settings.h"
+
+#include <platform/ini_file.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace frontend {
+
+namespace {
+
+constexpr const char* kDev = "Dev";
+constexpr const char* kZemc = "ZEMC";
+constexpr const char* kAudsink = "AUDSINK";
+constexpr const char* kPlug = "Plug";
+
+std::string portKey(int i)
+{
+    char key[8];
+    std::snprintf(key, sizeof key, "MIDI%.2d", i);
+    return key;
+}
+
+} // namespace
+
+std::string settingsFolder(const std::string& programFolder)
+{
+    const char* configured = std::getenv("ZEMFE_CONFIG_DIR");
+    return configured && *configured ? configured : programFolder;
+}
+
+Settings::Settings(const std::string& path, std::string mapperWave, std::string mapperMidi)
+    : mapperWave_(std::move(mapperWave)), mapperMidi_(std::move(mapperMidi))
+{
+    if (!path.empty()) file_ = std::make_unique<platform::IniFile>(path);
+}
+
+Settings::~Settings() = default;
+
+int Settings::readInt(const char* section, const char* key, int fallback, int low, int high)
+{
+    const int read = file_ ? file_->readInt(section, key, fallback) : fallback;
+    const int value = std::clamp(read, low, high);
+    writeBack_.push_back({section, key, std::to_string(value)});
+    return value;
+}
+
+std::string Settings::readText(const char* section, const char* key, const std::string& fallback)
+{
+    const std::string value = file_ ? file_->readText(section, key).value_or(fallback) : fallback;
+    writeBack_.push_back({section, key, value});
+    return value;
+}
+
+void Settings::flush()
+{
+    if (file_) file_->write(writeBack_);
+    writeBack_.clear();
+}
+
+DeviceSettings Settings::readDevices()
+{
+    DeviceSettings d;
+    d.portCount = readInt(kDev, "MIDIDevs", kMaxPorts, 1, kMaxPorts);
+    d.waveDevice = readText(kDev, "WAVE00", mapperWave_);
+    for (int i = 0; i < kMaxPorts; ++i) d.midi[size_t(i)] = readText(kDev, portKey(i).c_str(), i == 0 ? mapperMidi_ : "");
+    d.streamBufferMs = readInt(kAudsink, "StrBufSize", 200, 0, kMaxStreamBufferMs);
+    flush();
+    return d;
+}
+
+void Settings::writeDevices(const DeviceSettings& d)
+{
+    if (!file_) return;
+    std::vector<platform::IniEntry> entries = {{kDev, "WAVE00", d.waveDevice}};
+    for (int i = 0; i < kMaxPorts; ++i) entries.push_back({kDev, portKey(i), d.midi[size_t(i)]});
+    entries.push_back({kDev, "MIDIDevs", std::to_string(std::clamp(d.portCount, 1, kMaxPorts))});
+    entries.push_back({kAudsink, "StrBufSize", std::to_string(std::clamp(d.streamBufferMs, 0, kMaxStreamBufferMs))});
+    file_->write(entries);
+}
+
+uint16_t Settings::readSwitches()
+{
+    const auto mask = static_cast<uint16_t>(readInt(kZemc, "Switch", 0, 0, 0xFFFF));
+    flush();
+    return mask;
+}
+
+void Settings::writeSwitches(uint16_t mask)
+{
+    if (file_) file_->write(kZemc, "Switch", std::to_string(mask));
+}
+
+std::string Settings::decoderFor(const std::string& upperExtension, const std::string& defaultName)
+{
+    std::string name = readText(kPlug, upperExtension.c_str(), defaultName);
+    flush();
+    return name;
+}
+
+} // namespace frontend

@@ -1,0 +1,73 @@
+#include "live_reload.h"
+
+#include "main_form.h"
+
+#include <compile_image.h>
+
+#include <QAction>
+#include <QFileInfo>
+
+#include <string>
+
+namespace zemfe {
+
+namespace {
+
+constexpr const char* kSection = "Option";
+constexpr const char* kKey = "ReloadOnChange";
+
+bool isImagePath(const QString& path) { return QFileInfo(path).suffix().compare("zem", Qt::CaseInsensitive) == 0; }
+
+} // namespace
+
+LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
+                       SwitchImage switchImage)
+    : form_(form), session_(session), option_(option), settings_(settingsPath), switchImage_(std::move(switchImage))
+{
+    // Read and written straight back, like every other setting.
+    const bool on = settings_.readInt(kSection, kKey, 1) != 0;
+    settings_.write(kSection, kKey, on ? "1" : "0");
+    option_.setChecked(on);
+    connect(&option_, &QAction::toggled, this, &LiveReload::optionToggled);
+    connect(&watcher_, &ScoreWatcher::changed, this, &LiveReload::reload);
+}
+
+void LiveReload::optionToggled(bool on)
+{
+    settings_.write(kSection, kKey, on ? "1" : "0");
+    updateWatch();
+}
+
+void LiveReload::follow(const frontend::Snapshot& snapshot)
+{
+    const bool exists = snapshot.state == frontend::PlayerState::Playing || snapshot.state == frontend::PlayerState::Paused;
+    if (exists == playerExists_) return;
+    playerExists_ = exists;
+    updateWatch();
+}
+
+void LiveReload::updateWatch()
+{
+    const bool wanted = option_.isChecked() && playerExists_;
+    watcher_.watch(wanted ? QString::fromStdString(session_.currentFile()) : QString());
+}
+
+void LiveReload::reload(const QString& path)
+{
+    std::optional<std::vector<uint8_t>> bytes = frontend::readWholeFile(path.toStdString());
+    if (!bytes) return;
+    if (isImagePath(path)) {
+        switchImage_(std::move(*bytes));
+        return;
+    }
+    // The same two lines as a failed compile at Play: the file, then the
+    // message with its line.
+    auto image = frontend::compileImage(*bytes, path.toStdString(), session_.compileSwitches(),
+                                        [this](const std::string& text, const std::string& name) {
+                                            form_.appendMessage(QString::fromStdString("[" + name + "]"));
+                                            form_.appendMessage(QString::fromStdString(text));
+                                        });
+    if (image) switchImage_(std::move(*image));
+}
+
+} // namespace zemfe

@@ -1,0 +1,52 @@
+// "Reload on change": while a piece is played, its file is watched; a
+// changed score is compiled at once and, when it compiles, handed over to
+// replace the playing image; when it does not, the old image plays on and
+// the compiler's message, with its line, goes to the message pane.
+#pragma once
+
+#include "score_watcher.h"
+
+#include <frontend/session.h>
+#include <platform/ini_file.h>
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QAction;
+
+namespace zemfe {
+
+class MainForm;
+
+class LiveReload : public QObject {
+    Q_OBJECT
+public:
+    // Takes the new image of the playing piece.
+    using SwitchImage = std::function<void(std::vector<uint8_t> image)>;
+
+    // option: the check item; its state is kept in the settings file at
+    // settingsPath (section "Option", key "ReloadOnChange", default on).
+    LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
+               SwitchImage switchImage);
+
+    // Watches the piece while a player exists and the option is on.
+    void follow(const frontend::Snapshot& snapshot);
+
+private:
+    void reload(const QString& path);
+    void optionToggled(bool on);
+    void updateWatch();
+
+    MainForm& form_;
+    frontend::Session& session_;
+    QAction& option_;
+    platform::IniFile settings_;
+    SwitchImage switchImage_;
+    ScoreWatcher watcher_;
+    bool playerExists_ = false;
+};
+
+} // namespace zemfe

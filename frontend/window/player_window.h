@@ -1,0 +1,23 @@
+// The whole player window as zemfe shows it: the form, the controller that
+// connects it to the session, and live reload.
+#pragma once
+
+#include "live_reload.h"
+#include "main_form.h"
+#include "player_controller.h"
+
+#include <string>
+
+namespace zemfe {
+
+struct PlayerWindow {
+    // settingsPath: the settings file, for the window's own keys.
+    PlayerWindow(frontend::Session& session, PlayerController::DeviceNameSource deviceNames,
+                 const std::string& settingsPath, LiveReload::SwitchImage switchImage);
+
+    MainForm form;
+    PlayerController controller;
+    LiveReload reload;
+};
+
+} // namespace zemfe

@@ -1,0 +1,86 @@
+// zemfe: the graphical player.  One optional argument names the file to
+// select at start; it is selected, not played.
+#include "device_names.h"
+#include "player_window.h"
+#include "quit_on_signal.h"
+
+#include <audsink.h>
+#include <frontend/session.h>
+#include <frontend/settings.h>
+#include <platform/message.h>
+#include <platform/message_box.h>
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kUsage = "usage: zemfe [file]\n"
+                               "Plays a ZEM image, or a KVT score compiled first, in real time.\n";
+
+// A relative argument names a file of the folder zemfe was started in,
+// whatever folder the session works in afterwards.
+std::string expandedArgument(int argc, char** argv)
+{
+    if (argc < 2 || !*argv[1]) return {};
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(argv[1], error);
+    return error ? argv[1] : full.lexically_normal().string();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", frontend::kWindowCaption);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const std::string file = expandedArgument(argc, argv);
+    // Without a display Qt would abort; a chosen platform (offscreen) needs none.
+    if (!platform::has_display() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        platform::show_message(frontend::kMessageCaption, "cannot open a window: no display", platform::MessageIcon::Stop);
+        return 1;
+    }
+    // Qt gets the program name alone: no word of ours is taken as a Qt option.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
+    platform::install_message_box_backend();
+    zemfe::quitOnTerminationSignals();
+
+    frontend::SessionConfig config;
+#ifdef ZEMFE_WITH_AUDSINK
+    config.audsink = {ds8_version, ds8_const};
+#endif
+    frontend::StartupFailure failure = frontend::StartupFailure::None;
+    std::unique_ptr<frontend::Session> session = frontend::Session::create(config, &failure);
+    if (!session) {
+        const char* text = frontend::startupMessage(failure);
+        if (*text) platform::show_message(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
+        return 1;
+    }
+    const std::string settingsPath =
+        frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) + "/" + frontend::kSettingsFileName;
+    // The session cannot take an image at the playing position yet: a
+    // reload starts the changed piece again from the top.
+    auto restart = [&session](std::vector<uint8_t>) { session->play(); };
+    int status = 0;
+    {
+        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath, restart);
+        session->selectFile(file);
+        window.controller.refresh();
+        window.form.show();
+        status = application.exec();
+    }
+    // The window is gone before the session ends its thread and devices.
+    session.reset();
+    return status;
+}

@@ -1,0 +1,76 @@
+// The host callback table: error lines, what each display entry records,
+// the sounding flag, texts into the pane, and endless loops that repeat.
+#include "fake_midi.h"
+#include "host_callbacks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(HostCallbacks, ErrorLines)
+{
+    const struct {
+        uint32_t offset;
+        int code;
+        const char* line;
+    } cases[] = {
+        {0x30, 1, "00000030 : dummy function"},
+        {0, 2, "00000000 : ZEM format error"},
+        {0xABCDEF01, 11, "abcdef01 : undefined command"},
+        {0x44, 14, "00000044 : reentranted"},
+        {0x44, 15, "00000044 : ZEMPLAY.DLL's version too elder"},
+        {0x10, 0, "00000010 : unknown error(00000000)"},
+        {0x10, 3, "00000010 : unknown error(00000003)"},
+        {0x10, 16, "00000010 : unknown error(00000010)"},
+        {0x10, -1, "00000010 : unknown error(ffffffff)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(frontend::engineErrorLine(c.offset, c.code), c.line);
+}
+
+struct Host {
+    frontend_test::FakeMidiDevices fake{{{"Synth"}}};
+    frontend::MessageLog log;
+    frontend::MidiPortSet ports{fake, [this](const std::string& line) { log.add(line); }};
+    frontend::SoundBridge sound{[this](const std::string& line) { log.add(line); },
+                                [](const std::string&, const std::string& d) { return d; }};
+    frontend::HostContext context{ports, sound, log};
+    dp_options o = frontend::hostOptions();
+};
+
+TEST(HostCallbacks, DisplaysAndPane)
+{
+    Host h;
+    void* user = &h.context;
+    EXPECT_EQ(h.o.error(user, 8, 7), 0); // errors are shown, playback goes on
+    EXPECT_EQ(h.o.unit_passed(user, 1), 0);
+    EXPECT_EQ(h.context.elapsedMs, 0u) << "time counts from the first note";
+    EXPECT_EQ(h.o.note_on(user, 9, 0, 0, 60, 100), 0); // an empty slot still starts the clock
+    EXPECT_TRUE(h.context.sounding);
+    h.o.unit_passed(user, 2);
+    h.o.unit_passed(user, 3);
+    EXPECT_EQ(h.context.elapsedMs, 2u);
+    h.o.tempo_changed(user, 0, 2667);
+    EXPECT_EQ(h.context.tempoPeriod, 2667u);
+    const uint8_t key[] = {0xFE, 0};
+    h.o.meta_event(user, 0, 0x58, key, 2); // time signature: not shown
+    EXPECT_EQ(h.context.key, "");
+    h.o.meta_event(user, 0, 0x59, key, 2);
+    EXPECT_EQ(h.context.key, "Bb major");
+    h.o.text(user, 0, "Verse\0ignored", 5);
+    EXPECT_EQ(h.o.endless_loop_pass(user, 0, 1000), 0);
+    const frontend::MessageBatch batch = h.log.take();
+    EXPECT_EQ(batch.lines, (std::vector<std::string>{"00000008 : out of track data", "Verse"}));
+}
+
+TEST(HostCallbacks, SampleLoadsMarkTheTimeTheyTook)
+{
+    Host h;
+    EXPECT_EQ(h.o.load_sample(&h.context, 0, "a.wav", 0, 0), 0u); // no instance: none
+    EXPECT_TRUE(h.context.blocked);
+    h.context.restart();
+    EXPECT_FALSE(h.context.blocked);
+    EXPECT_EQ(h.o.duplicate_sample(&h.context, 1), 0u);
+    EXPECT_TRUE(h.context.blocked);
+}
+
+} // namespace

@@ -1,0 +1,395 @@
+// The session headless: its state table, the play path and its failures,
+// what reaches the MIDI ports for a test score, and start-up.
+#include "fake_audsink.h"
+#include "fake_midi.h"
+
+#include <frontend/session.h>
+#include <frontend/wave_devices.h>
+#include <temp_dir.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+using frontend::PlayerState;
+using frontend_test::FakeMidiDevices;
+using Lines = std::vector<std::string>;
+
+// Repeats for ever until stopped.
+constexpr const char* kEndless = "?3\"Endless\"\n:0 @5 l8 [0 c d e f ]\n";
+
+struct Fixture {
+    zem_test::TempDir dir;
+    FakeMidiDevices fake{{{"Fake Synth"}, {"Other"}}};
+    frontend::SessionConfig config;
+    std::unique_ptr<frontend::Session> session;
+
+    Fixture()
+    {
+        config.programFolder = dir.path();
+        config.settingsFolder = dir.path();
+        config.singleInstance = false;
+        config.devices = &fake;
+        config.audsink = {}; // no sound device: cases that need one pass the fake table
+    }
+    frontend::Session& start()
+    {
+        frontend::StartupFailure failure{};
+        session = frontend::Session::create(config, &failure);
+        EXPECT_EQ(failure, frontend::StartupFailure::None);
+        return *session;
+    }
+    // Waits until the published snapshot passes the test (false after ms).
+    template <typename Test>
+    bool waitUntil(Test test, int ms = 5000)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!test(session->snapshot())) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+    bool waitFor(PlayerState state, int ms = 5000)
+    {
+        return waitUntil([state](const frontend::Snapshot& s) { return s.state == state; }, ms);
+    }
+};
+
+struct Expected {
+    PlayerState state;
+    bool buttons;
+    bool deviceMenu;
+};
+
+void expectState(const frontend::Session& s, const Expected& e, const char* step)
+{
+    const frontend::Snapshot snap = s.snapshot();
+    EXPECT_EQ(snap.state, e.state) << step;
+    EXPECT_EQ(snap.buttonsEnabled, e.buttons) << step;
+    EXPECT_EQ(snap.deviceMenuEnabled, e.deviceMenu) << step;
+}
+
+TEST(Session, StateTable)
+{
+    Fixture f;
+    f.dir.write("song.kvt", kEndless);
+    frontend::Session& s = f.start();
+    enum class Act { Select, SelectNone, Play, Pause, Stop, Eject };
+    const struct {
+        const char* step;
+        Act act;
+        Expected after;
+    } steps[] = {
+        {"start-up", Act::Pause, {PlayerState::Empty, false, true}},
+        {"eject when empty", Act::Eject, {PlayerState::Empty, false, true}},
+        {"select", Act::Select, {PlayerState::Selected, true, true}},
+        {"pause without an image", Act::Pause, {PlayerState::Selected, true, true}},
+        {"stop without a player", Act::Stop, {PlayerState::Selected, true, true}},
+        {"play", Act::Play, {PlayerState::Playing, true, false}},
+        {"pause", Act::Pause, {PlayerState::Paused, true, false}},
+        {"pause again resumes", Act::Pause, {PlayerState::Playing, true, false}},
+        {"play restarts", Act::Play, {PlayerState::Playing, true, false}},
+        {"stop", Act::Stop, {PlayerState::Selected, true, true}},
+        {"play after stop", Act::Play, {PlayerState::Playing, true, false}},
+        {"a new file unloads first", Act::Select, {PlayerState::Selected, true, true}},
+        {"play", Act::Play, {PlayerState::Playing, true, false}},
+        {"eject", Act::Eject, {PlayerState::Empty, false, true}},
+        {"play when empty", Act::Play, {PlayerState::Empty, false, true}},
+        {"select", Act::Select, {PlayerState::Selected, true, true}},
+        {"empty path unloads", Act::SelectNone, {PlayerState::Empty, false, true}},
+    };
+    for (const auto& step : steps) {
+        switch (step.act) {
+        case Act::Select: s.selectFile(f.dir.file("song.kvt")); break;
+        case Act::SelectNone: s.selectFile(""); break;
+        case Act::Play: s.play(); break;
+        case Act::Pause: s.pause(); break;
+        case Act::Stop: s.stop(); break;
+        case Act::Eject: s.eject(); break;
+        }
+        expectState(s, step.after, step.step);
+    }
+    EXPECT_EQ(s.snapshot().caption, frontend::kWindowCaption);
+}
+
+TEST(Session, PlayShowsTheTextsAndRestartResetsTheDisplays)
+{
+    Fixture f;
+    f.dir.write("song.kvt", "?3\"\x82\xA0\"\n?2\"Notice\"\n" + std::string(kEndless));
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    EXPECT_EQ(s.snapshot().caption, f.dir.file("song.kvt"));
+    s.play();
+    ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return snap.elapsedMs > 100; }));
+    frontend::Snapshot snap = s.snapshot();
+    EXPECT_EQ(snap.title.text, "\xE3\x81\x82"); // no character set named: Shift-JIS
+    EXPECT_EQ(snap.notice.text, "Notice");
+    EXPECT_EQ(snap.charsetLine, "(unknown; default)");
+    EXPECT_EQ(snap.tempo, "120.00");
+    EXPECT_EQ(snap.key, "");
+    s.play();
+    snap = s.snapshot();
+    EXPECT_LT(snap.elapsedMs, 100u);
+    EXPECT_EQ(snap.time, "0:00.00");
+    s.eject();
+    snap = s.snapshot();
+    EXPECT_EQ(snap.title.text, "");
+    EXPECT_EQ(snap.charsetLine, "");
+}
+
+// Language and character set come from their own meta texts and stay
+// intact while the title and notice are fetched.
+TEST(Session, TitlesInTheirLanguageAndCharacterSet)
+{
+    const struct {
+        const char* header;
+        const char* title;
+        int font;
+        const char* line;
+    } cases[] = {
+        {"?190\"ja\"\n?191\"Shift_JIS\"\n?3\"\x82\xA0\"\n", "\xE3\x81\x82", 128, "(ja; Shift_JIS)"},
+        {"?190\"ru\"\n?191\"utf-8\"\n?3\"\xD0\xAF\"\n", "\xD0\xAF", 204, "(ru; utf-8)"},
+        {"?191\"hz\"\n?3\"~{<:~}\"\n", "\xE5\xB7\xB1", 134, "(unknown; hz)"},
+        {"?190\"he\"\n?3\"x\"\n", "x", 0, "(he; default)"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.dir.write("song.kvt", std::string(c.header) + "c\n");
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file("song.kvt"));
+        s.play();
+        const frontend::Snapshot snap = s.snapshot();
+        EXPECT_EQ(snap.title.text, c.title) << c.line;
+        EXPECT_EQ(snap.title.fontCharset, c.font) << c.line;
+        EXPECT_EQ(snap.notice.text, "") << c.line;
+        EXPECT_EQ(snap.notice.fontCharset, 255) << c.line;
+        EXPECT_EQ(snap.charsetLine, c.line);
+    }
+}
+
+TEST(Session, KeySignatureAndTempoFromTheEngine)
+{
+    Fixture f;
+    f.dir.write("song.kvt", "T96 ?89{FE00} :0 [0 c d ]\n");
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    s.play();
+    ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return !snap.key.empty(); }));
+    const frontend::Snapshot snap = s.snapshot();
+    EXPECT_EQ(snap.key, "Bb major");
+    EXPECT_EQ(snap.tempo, "96.01"); // the period 3333 of 96 beats per minute, shown back
+}
+
+TEST(Session, PausedTimeIsNotCounted)
+{
+    Fixture f;
+    f.dir.write("song.kvt", kEndless);
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    s.play();
+    ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return snap.elapsedMs > 50; }));
+    s.pause();
+    const uint32_t paused = s.snapshot().elapsedMs;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto resumedAt = std::chrono::steady_clock::now();
+    s.pause();
+    ASSERT_TRUE(f.waitUntil([paused](const frontend::Snapshot& snap) { return snap.elapsedMs > paused; }));
+    const uint32_t resumed = s.snapshot().elapsedMs;
+    const auto playedMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - resumedAt);
+    // Only the time since the resume is counted, not the 300 ms of pause.
+    EXPECT_LE(resumed - paused, uint32_t(playedMs.count()) + 10);
+}
+
+TEST(Session, FailuresOfThePlayPath)
+{
+    const struct {
+        const char* name;
+        const char* file;
+        std::string bytes; // not written when empty
+        const char* caption;
+        Lines pane;
+    } cases[] = {
+        {"unreadable", "missing.kvt", "", "error:File cannot load", {}},
+        {"compile error", "bad.kvt", "c\nd\n]\n", "KVT compile error", {"[@/bad.kvt]", "Out of loop in 3."}},
+        {"not an image", "text.ZEM", "c d e", "dp_const() failed", {"Dev00: Fake Synth"}},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        if (!c.bytes.empty()) f.dir.write(c.file, c.bytes);
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file(c.file));
+        EXPECT_FALSE(s.play()) << c.name;
+        const frontend::Snapshot snap = s.snapshot();
+        EXPECT_EQ(snap.caption, c.caption) << c.name;
+        EXPECT_EQ(snap.state, PlayerState::Selected) << c.name;
+        Lines pane;
+        for (std::string line : s.takeMessages().lines) {
+            const size_t at = line.find(f.dir.path());
+            if (at != std::string::npos) line.replace(at, f.dir.path().size(), "@");
+            pane.push_back(line);
+        }
+        EXPECT_EQ(pane, c.pane) << c.name;
+    }
+}
+
+TEST(Session, ImagesInAnyCaseAreNotCompiled)
+{
+    Fixture f;
+    f.dir.write("song.kvt", kEndless);
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    s.play();
+    s.stop();
+    // The same piece compiled by zemc and named .Zem plays without the compiler.
+    ASSERT_EQ(std::system(("cd '" + f.dir.path() + "' && '" ZEM_BIN_DIR "/zemc' song.kvt >/dev/null").c_str()), 0);
+    std::rename(f.dir.file("song.ZEM").c_str(), f.dir.file("image.Zem").c_str());
+    s.selectFile(f.dir.file("image.Zem"));
+    EXPECT_TRUE(s.play());
+    EXPECT_EQ(s.snapshot().state, PlayerState::Playing);
+    EXPECT_EQ(s.snapshot().title.text, "Endless");
+}
+
+TEST(Session, RelativePathsAreMadeAbsolute)
+{
+    Fixture f;
+    frontend::Session& s = f.start();
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    s.selectFile("sub/../song.kvt");
+    EXPECT_EQ(s.currentFile(), std::string(cwd) + "/song.kvt");
+    s.selectFile("/abs/./song.kvt");
+    EXPECT_EQ(s.currentFile(), "/abs/./song.kvt");
+}
+
+// The messages a short score sends, from the start to its end, through the
+// port named MIDI00.
+TEST(Session, GoldenMessagesOfATestScore)
+{
+    Fixture f;
+    f.dir.write("short.kvt", "T240 :2 @5 l16 Y64,127 c d r e\n");
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("short.kvt"));
+    s.play();
+    ASSERT_TRUE(f.waitFor(PlayerState::Selected));
+    const Lines expected = {
+        "-1 open",
+        "-1 C2 04", // "@5" is the fifth program
+        "-1 B2 40 7F",
+        "-1 92 3C 7F",
+        "-1 82 3C 7F",
+        "-1 92 3E 7F",
+        "-1 82 3E 7F",
+        "-1 92 40 7F",
+        "-1 82 40 7F",
+        "-1 B2 40 00", // the end of the piece stops it: the pedal is let go
+        "-1 close",
+    };
+    EXPECT_EQ(f.fake.lines(), expected);
+}
+
+TEST(Session, LoopLimitEndsAnEndlessPiece)
+{
+    Fixture f;
+    f.config.loopLimit = 2;
+    f.dir.write("song.kvt", "T480 :0 l16 [0 c d ]\n");
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    s.play();
+    EXPECT_TRUE(f.waitFor(PlayerState::Selected, 3000));
+}
+
+TEST(Session, SettingsFileAfterTheFirstRunHoldsEveryKey)
+{
+    Fixture f;
+    f.start().setCompileSwitches(0x0003);
+    const std::string text = f.dir.read("zemfe.ini");
+    const std::string wave = "WAVE00=" + frontend::waveMapperName();
+    for (const std::string key : {"MIDIDevs=16", wave.c_str(), "MIDI00=Fake Synth", "MIDI15=", "StrBufSize=200", "Switch=3"})
+        EXPECT_NE(text.find("\n" + key + "\n"), std::string::npos) << key << "\n" << text;
+}
+
+TEST(Session, DeviceSettingsTakeEffectAtTheNextPlay)
+{
+    Fixture f;
+    f.dir.write("song.kvt", kEndless);
+    frontend::Session& s = f.start();
+    frontend::DeviceSettings d = s.deviceSettings();
+    d.midi[0] = "Other";
+    d.portCount = 40;
+    s.applyDeviceSettings(d);
+    EXPECT_EQ(s.deviceSettings().portCount, 16);
+    s.selectFile(f.dir.file("song.kvt"));
+    s.play();
+    EXPECT_EQ(s.takeMessages().lines, (Lines{"Dev00: Other"}));
+}
+
+TEST(Session, StartupRefusals)
+{
+    const struct {
+        const char* name;
+        uint32_t version;
+        int failStreamAt;
+        bool noInstance;
+        frontend::StartupFailure failure;
+        const char* message;
+    } cases[] = {
+        {"old audsink", 0x2D00, -1, false, frontend::StartupFailure::AudsinkTooOld, "AUDSINK.DLL's version too old"},
+        {"top byte set", 0x01002F03, -1, false, frontend::StartupFailure::AudsinkTooOld, "AUDSINK.DLL's version too old"},
+        {"no instance", 0x2F03, -1, true, frontend::StartupFailure::NoAudsink, "cannot create AUDSINK instance"},
+        {"no stream", 0x2F03, 15, false, frontend::StartupFailure::NoStreamInstance,
+         "cannot create AUDSINK stream instance"},
+        {"oldest accepted", 0x2D01, -1, false, frontend::StartupFailure::None, ""},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        frontend_test::FakeAudsink fake;
+        fake.failStreamAt = c.failStreamAt;
+        f.config.audsink = frontend_test::fakeEntries(c.noInstance ? nullptr : &fake, c.version);
+        frontend::StartupFailure failure{};
+        auto session = frontend::Session::create(f.config, &failure);
+        EXPECT_EQ(failure, c.failure) << c.name;
+        EXPECT_EQ(session != nullptr, c.failure == frontend::StartupFailure::None) << c.name;
+        EXPECT_STREQ(frontend::startupMessage(failure), c.message) << c.name;
+    }
+}
+
+TEST(Session, OneInstancePerUser)
+{
+    Fixture f;
+    ::setenv("XDG_RUNTIME_DIR", f.dir.path().c_str(), 1);
+    f.config.singleInstance = true;
+    frontend::StartupFailure failure{};
+    auto first = frontend::Session::create(f.config, &failure);
+    ASSERT_NE(first, nullptr);
+    auto second = frontend::Session::create(f.config, &failure);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(failure, frontend::StartupFailure::AlreadyRunning);
+    first.reset();
+    EXPECT_NE(frontend::Session::create(f.config, &failure), nullptr);
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(Session, TheLockFileIsNeverALink)
+{
+    Fixture f;
+    f.dir.write("elsewhere", "keep");
+    ::mkdir(f.dir.file("run").c_str(), 0700);
+    ASSERT_EQ(::symlink(f.dir.file("elsewhere").c_str(), f.dir.file("run/ZEMFE_EXCLUSIVE").c_str()), 0);
+    ::setenv("XDG_RUNTIME_DIR", f.dir.file("run").c_str(), 1);
+    f.config.singleInstance = true;
+    frontend::StartupFailure failure{};
+    EXPECT_EQ(frontend::Session::create(f.config, &failure), nullptr);
+    EXPECT_EQ(failure, frontend::StartupFailure::AlreadyRunning);
+    EXPECT_EQ(f.dir.read("elsewhere"), "keep");
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+// The settings file: every key written back on the first run, values out
+// of range clamped, the folder chosen by ZEMFE_CONFIG_DIR.
+#include <frontend/settings.h>
+
+#include <temp_dir.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+TEST(Settings, FirstRunWritesEveryKey)
+{
+    const zem_test::TempDir dir;
+    frontend::Settings settings(dir.file("zemfe.ini"), "Speakers", "Built-in Synthesizer");
+    const frontend::DeviceSettings d = settings.readDevices();
+    EXPECT_EQ(settings.readSwitches(), 0);
+    EXPECT_EQ(d.portCount, 16);
+    EXPECT_EQ(d.waveDevice, "Speakers");
+    EXPECT_EQ(d.midi[0], "Built-in Synthesizer");
+    EXPECT_EQ(d.midi[15], "");
+    EXPECT_EQ(d.streamBufferMs, 200);
+    std::string expected = "[Dev]\nMIDIDevs=16\nWAVE00=Speakers\nMIDI00=Built-in Synthesizer\n";
+    for (int i = 1; i < 16; ++i) expected += "MIDI" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=\n";
+    expected += "\n[AUDSINK]\nStrBufSize=200\n\n[ZEMC]\nSwitch=0\n";
+    EXPECT_EQ(dir.read("zemfe.ini"), expected);
+}
+
+TEST(Settings, ValuesOutOfRangeAreClampedAndWrittenBack)
+{
+    const struct {
+        const char* text;
+        int ports;
+        int bufferMs;
+        int switches;
+    } cases[] = {
+        {"[Dev]\nMIDIDevs=40\n[AUDSINK]\nStrBufSize=99999\n[ZEMC]\nSwitch=70000\n", 16, 1000, 0xFFFF},
+        {"[Dev]\nMIDIDevs=0\n[AUDSINK]\nStrBufSize=-5\n[ZEMC]\nSwitch=-1\n", 1, 0, 0},
+        {"[dev]\nmididevs=-3\n[audsink]\nstrbufsize=&64\n[zemc]\nswitch=0x8001\n", 1, 0, 0x8001},
+        {"[Dev]\nMIDIDevs=3\n[AUDSINK]\nStrBufSize=350\n[ZEMC]\nSwitch=5\n", 3, 350, 5},
+    };
+    for (const auto& c : cases) {
+        const zem_test::TempDir dir;
+        dir.write("zemfe.ini", c.text);
+        {
+            frontend::Settings settings(dir.file("zemfe.ini"), "", "");
+            const frontend::DeviceSettings d = settings.readDevices();
+            EXPECT_EQ(d.portCount, c.ports) << c.text;
+            EXPECT_EQ(d.streamBufferMs, c.bufferMs) << c.text;
+            EXPECT_EQ(settings.readSwitches(), c.switches) << c.text;
+        }
+        frontend::Settings again(dir.file("zemfe.ini"), "", "");
+        EXPECT_EQ(again.readDevices().portCount, c.ports) << "written back: " << c.text;
+    }
+}
+
+TEST(Settings, DeviceDialogValuesAndDecoders)
+{
+    const zem_test::TempDir dir;
+    frontend::Settings settings(dir.file("zemfe.ini"), "", "Synth");
+    frontend::DeviceSettings d = settings.readDevices();
+    d.waveDevice = "USB";
+    d.midi[2] = "Port 2";
+    d.portCount = 3;
+    d.streamBufferMs = 500;
+    settings.writeDevices(d);
+    settings.writeSwitches(0x0101);
+    EXPECT_EQ(settings.decoderFor("WAV", "qzwav.so"), "qzwav.so");
+    frontend::Settings again(dir.file("zemfe.ini"), "", "Synth");
+    const frontend::DeviceSettings read = again.readDevices();
+    EXPECT_EQ(read.waveDevice, "USB");
+    EXPECT_EQ(read.midi[2], "Port 2");
+    EXPECT_EQ(read.portCount, 3);
+    EXPECT_EQ(read.streamBufferMs, 500);
+    EXPECT_EQ(again.readSwitches(), 0x0101);
+    EXPECT_NE(dir.read("zemfe.ini").find("[Plug]\nWAV=qzwav.so\n"), std::string::npos);
+}
+
+TEST(Settings, WithoutAFileNothingIsWritten)
+{
+    frontend::Settings settings("", "Wave", "Synth");
+    EXPECT_EQ(settings.readDevices().midi[0], "Synth");
+    EXPECT_EQ(settings.decoderFor("WAV", "qzwav.so"), "qzwav.so");
+}
+
+TEST(Settings, FolderFromTheEnvironment)
+{
+    ::setenv("ZEMFE_CONFIG_DIR", "/etc/zem", 1);
+    EXPECT_EQ(frontend::settingsFolder("/opt/zem/bin"), "/etc/zem");
+    ::setenv("ZEMFE_CONFIG_DIR", "", 1);
+    EXPECT_EQ(frontend::settingsFolder("/opt/zem/bin"), "/opt/zem/bin");
+    ::unsetenv("ZEMFE_CONFIG_DIR");
+    EXPECT_EQ(frontend::settingsFolder("/opt/zem/bin"), "/opt/zem/bin");
+}
+
+} // namespace

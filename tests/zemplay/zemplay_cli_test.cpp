@@ -1,0 +1,172 @@
+// zemplay end to end: a whole score through SDL's disk driver, errors on the
+// command line and in the score, and Ctrl-C leaving no note sounding.
+#include <run_program.h>
+#include <temp_dir.h>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+const std::string kDemo = std::string(ZEM_SOURCE_DIR) + "/examples/demo.kvt";
+
+// The disk driver without its pause per buffer: the song follows the audio
+// clock, so it plays to its end many times faster than real time.
+std::vector<std::string> fastDisk(const zem_test::TempDir& dir)
+{
+    return {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIODELAY=0", "SDL_DISKAUDIOFILE=" + dir.file("sound.raw")};
+}
+
+TEST(ZemplayCli, PlaysTheDemoToItsEnd)
+{
+    const zem_test::TempDir dir;
+    const auto run = zem_test::runProgram("zemplay", {"-L1", kDemo}, dir.path(), fastDisk(dir));
+    EXPECT_EQ(run.status, 0) << run.err;
+    // The demo runs past one minute before its endless coda.
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("sound.raw").c_str(), &info), 0);
+    EXPECT_GT(info.st_size, 60 * 44100 * 4);
+    // Its section names are text events, shown as lines.
+    EXPECT_NE(run.err.find("Coda"), std::string::npos) << run.err;
+}
+
+TEST(ZemplayCli, APieceWithoutNotesEndsWithSuccess)
+{
+    const zem_test::TempDir dir;
+    for (const char* score : {";text only\n", "T300 r64 ;t\n", "Y7,100\n"}) {
+        dir.write("quiet.kvt", score);
+        const auto run = zem_test::runProgram("zemplay", {"quiet.kvt"}, dir.path(), fastDisk(dir));
+        EXPECT_EQ(run.status, 0) << score << "\n" << run.err;
+    }
+}
+
+struct ErrorCase {
+    const char* name;
+    std::string score;                 // written to bad.kvt when not empty
+    std::vector<std::string> args;
+    int status;
+    std::string err;                   // a line standard error must hold
+};
+
+TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)
+{
+    const std::vector<ErrorCase> cases = {
+        {"compile error", "c d e\n[c d\n", {"bad.kvt"}, 1, "/bad.kvt: Loop still open in 2.\n"},
+        {"error on line 3", "c\nd\n]\n", {"bad.kvt"}, 1, "/bad.kvt: Out of loop in 3.\n"},
+        {"missing file", "", {"missing.zem"}, 1, "zemplay: error:File cannot load\n"},
+        {"damaged image", "", {"empty.zem"}, 1, "zemplay: dp_const() failed\n"},
+        {"unknown port", "c\n", {"-p", "No Such Port", "bad.kvt"}, 1, "Dev00: [error]No Such Port\n"},
+        {"no file", "", {}, 2, "zemplay: no file\n"},
+        {"bad loop count", "", {"-L", "x", "a.kvt"}, 2, "zemplay: illegal loop count: x\n"},
+        {"bad switches", "", {"-F", "&1G", "a.kvt"}, 2, "zemplay: illegal switches: &1G\n"},
+        {"unknown option", "", {"-x", "1", "a.kvt"}, 2, "zemplay: unknown option -x\n"},
+    };
+    for (const ErrorCase& c : cases) {
+        const zem_test::TempDir dir;
+        if (!c.score.empty()) dir.write("bad.kvt", c.score);
+        dir.write("empty.zem", "");
+        const auto run = zem_test::runProgram("zemplay", c.args, dir.path(), fastDisk(dir));
+        EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << "\n" << run.err;
+    }
+}
+
+TEST(ZemplayCli, HelpAndVersion)
+{
+    const zem_test::TempDir dir;
+    const auto help = zem_test::runProgram("zemplay", {"--help"}, dir.path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n", 0), 0u) << help.out;
+    const auto version = zem_test::runProgram("zemplay", {"--version"}, dir.path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zemplay 0.47\n");
+}
+
+TEST(ZemplayCli, ListsTheBuiltInSynthesizerFirst)
+{
+    const zem_test::TempDir dir;
+    const auto run = zem_test::runProgram("zemplay", {"--list"}, dir.path(), {"ZEM_MIDI_RECORD=" + dir.file("r")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("-1: Built-in Synthesizer\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find(": MIDI Recorder\n"), std::string::npos) << run.out;
+}
+
+// Which notes and pedals a recorded message stream leaves on.
+struct Sounding {
+    std::map<int, int> notes;  // (channel << 8 | key) -> count of note-ons not yet ended
+    std::map<int, int> pedals; // (channel << 8 | controller) -> value
+    int noteOns = 0;
+};
+
+Sounding replay(const std::string& record)
+{
+    Sounding s;
+    std::istringstream lines(record);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        unsigned long long time = 0;
+        unsigned status = 0, data1 = 0, data2 = 0;
+        words >> time >> std::hex >> status >> data1 >> data2;
+        const int channel = int(status & 15);
+        const int key = channel << 8 | int(data1);
+        if ((status & 0xF0) == 0x90 && data2 > 0) {
+            s.notes[key] = 1;
+            ++s.noteOns;
+        } else if ((status & 0xF0) == 0x80 || (status & 0xF0) == 0x90) {
+            s.notes[key] = 0;
+        } else if ((status & 0xF0) == 0xB0 && (data1 == 64 || data1 == 66 || data1 == 69)) {
+            s.pedals[key] = int(data2);
+        }
+    }
+    return s;
+}
+
+TEST(ZemplayCli, InterruptReleasesEveryNote)
+{
+    // Long chords under held sustain, sostenuto and hold pedals on two
+    // channels: whenever the interrupt comes, something sounds.
+    const zem_test::TempDir dir;
+    dir.write("held.kvt", ":0 @49 Y64,127 Y66,127 Y69,127 [4 'c e g'1 'c f a'1 ]\n"
+                          "#1 :1 @33 Y64,127 o2 [8 c1 ]\n");
+    const std::string record = dir.file("record.txt");
+    const std::string binary = std::string(ZEM_BIN_DIR) + "/zemplay";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("ZEM_MIDI_RECORD", record.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        freopen("/dev/null", "r", stdin);
+        freopen("/dev/null", "w", stderr);
+        execl(binary.c_str(), binary.c_str(), "-p", "MIDI Recorder", dir.file("held.kvt").c_str(),
+              static_cast<char*>(nullptr));
+        _exit(98);
+    }
+    // Interrupt in the middle of the music, once notes have been sounding.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (replay(zem_test::readFile(record)).noteOns < 7 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+
+    const Sounding s = replay(zem_test::readFile(record));
+    EXPECT_GE(s.noteOns, 7);
+    EXPECT_EQ(s.pedals.size(), 4u); // every pedal was pressed, so each release is checked
+    for (const auto& [key, on] : s.notes) EXPECT_EQ(on, 0) << "channel " << (key >> 8) << " key " << (key & 255);
+    for (const auto& [key, value] : s.pedals)
+        EXPECT_EQ(value, 0) << "channel " << (key >> 8) << " controller " << (key & 255);
+}
+
+} // namespace

@@ -1,0 +1,14 @@
+// The one status line shown while playing: elapsed time, loop, tempo,
+// bar:beat and title, cut to the terminal's width.
+#pragma once
+
+#include <frontend/session.h>
+
+#include <string>
+
+namespace zemplay {
+
+// "  0:12.34  loop 1  120.00 BPM  3:2  Title" (width in columns; 0: no cut).
+std::string statusLine(const frontend::Snapshot& snapshot, size_t width);
+
+} // namespace zemplay

@@ -1,0 +1,135 @@
+// zemplay: plays a KVT score or a ZEM image in real time on the console.
+#include "command_line.h"
+#include "console_keys.h"
+#include "status_line.h"
+
+#include <frontend/session.h>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onSignal(int) { interrupted = 1; }
+
+void catchSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+size_t terminalWidth()
+{
+    winsize size{};
+    return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col - 1 : 79;
+}
+
+// The name of the port to play on: a device number from --list, a name,
+// or the built-in synthesizer.
+std::string portName(const std::string& chosen, frontend::MidiDevices& devices)
+{
+    if (chosen.empty()) return devices.name(platform::kMidiMapper);
+    char* end = nullptr;
+    const long number = std::strtol(chosen.c_str(), &end, 10);
+    if (*end == '\0' && number >= platform::kMidiMapper && number < devices.count())
+        return devices.name(static_cast<int>(number));
+    return chosen;
+}
+
+int listPorts(frontend::MidiDevices& devices)
+{
+    for (int d = platform::kMidiMapper; d < devices.count(); ++d) std::printf("%d: %s\n", d, devices.name(d).c_str());
+    return 0;
+}
+
+// Writes the pane's lines to standard error; a "[file]" line joins the
+// compiler message after it.  True when a port could not be opened.
+bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
+{
+    bool portFailed = false;
+    if (statusShown && !batch.lines.empty()) std::fputs("\r\x1b[K", stderr);
+    for (size_t i = 0; i < batch.lines.size(); ++i) {
+        const std::string& line = batch.lines[i];
+        if (line.find(": [error]") != std::string::npos) portFailed = true;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && i + 1 < batch.lines.size()) {
+            std::fprintf(stderr, "%s: %s\n", line.substr(1, line.size() - 2).c_str(), batch.lines[++i].c_str());
+            continue;
+        }
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    return portFailed;
+}
+
+int play(const zemplay::CommandLine& line)
+{
+    frontend::MidiDevices& devices = frontend::systemMidiDevices();
+    frontend::SessionConfig config;
+    config.useSettingsFile = false;
+    config.singleInstance = false;
+    config.overridePorts = true;
+    config.portNames = {portName(line.port, devices)};
+    config.compileSwitches = line.switches;
+    config.loopLimit = line.loops;
+    frontend::StartupFailure failure{};
+    auto session = frontend::Session::create(config, &failure);
+    if (!session) {
+        std::fprintf(stderr, "zemplay: %s\n", frontend::startupMessage(failure));
+        return 1;
+    }
+    catchSignals();
+    session->selectFile(line.file);
+    const bool started = session->play();
+    const bool showStatus = ::isatty(STDERR_FILENO);
+    if (!started) {
+        printMessages(session->takeMessages(), false);
+        std::fprintf(stderr, "zemplay: %s\n", session->snapshot().caption.c_str());
+        return 1;
+    }
+    if (printMessages(session->takeMessages(), false)) return 1;
+    zemplay::ConsoleKeys keys;
+    bool statusShown = false;
+    while (!interrupted) {
+        const int key = keys.next(50);
+        if (key == 'q' || key == 'Q') break;
+        if (key == ' ') session->pause();
+        printMessages(session->takeMessages(), statusShown);
+        const frontend::Snapshot snapshot = session->snapshot();
+        if (snapshot.state == frontend::PlayerState::Selected) break; // the song ended
+        if (showStatus) {
+            std::fprintf(stderr, "\r%s\x1b[K", zemplay::statusLine(snapshot, terminalWidth()).c_str());
+            statusShown = true;
+        }
+    }
+    // Every note and pedal is released before the ports close.
+    session->stop();
+    if (statusShown) std::fputs("\n", stderr);
+    return interrupted ? 130 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto line = zemplay::parseCommandLine(argc, argv, &error);
+    if (!line) {
+        std::fprintf(stderr, "zemplay: %s\n%s", error.c_str(), zemplay::kUsage);
+        return 2;
+    }
+    switch (line->action) {
+    case zemplay::Action::Help: std::fputs(zemplay::kUsage, stdout); return 0;
+    case zemplay::Action::Version: std::puts("zemplay 0.47"); return 0;
+    case zemplay::Action::List: return listPorts(frontend::systemMidiDevices());
+    case zemplay::Action::Play: break;
+    }
+    return play(*line);
+}
