@@ -11,13 +11,6 @@ using namespace zemtest;
 
 namespace {
 
-std::vector<std::string> byTick(const RecordingHost& host, std::initializer_list<const char*> names)
-{
-    std::vector<std::string> out;
-    for (const auto& line : host.only(names)) out.push_back(line.substr(line.find('/') + 1));
-    return out;
-}
-
 Words modSet(unsigned target, unsigned parameter, int value)
 {
     return {zem::makeModSet(parameter, target), static_cast<uint16_t>(value)};
@@ -101,7 +94,7 @@ TEST(EngineModulators, OutputsPerTick)
         RecordingHost host;
         Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(60), {zem::kEnd}})}});
         s.units(30);
-        std::vector<std::string> got = byTick(host, c.kinds);
+        std::vector<std::string> got = host.byTick(c.kinds);
         if (c.firstLines && got.size() > c.firstLines) got.resize(c.firstLines);
         EXPECT_EQ(got, c.expected) << c.name;
         EXPECT_TRUE(host.errors.empty()) << c.name;
@@ -135,7 +128,7 @@ TEST(EngineModulators, WaveformsOverOneCycle)
         Session s(host, ImagePlan{{cat({tempo(256), track, wait(60), {zem::kEnd}})}});
         s.units(9);
         std::vector<std::string> got;
-        for (const auto& line : byTick(host, {"bend"})) got.push_back(line.substr(0, line.find(' ')) + line.substr(line.rfind(' ')));
+        for (const auto& line : host.byTick({"bend"})) got.push_back(line.substr(0, line.find(' ')) + line.substr(line.rfind(' ')));
         EXPECT_EQ(got, c.expected) << c.name;
     }
 }
@@ -147,7 +140,7 @@ TEST(EngineModulators, ModulationSendsNothingWhenTheValueStays)
     Session s(host, ImagePlan{{cat({tempo(256), {zem::makeCtrl(1, 64)}, modSet(1, 21, 8), modSet(1, 22, 8),
                                     modSwitch(1, 5), note(60, 20), wait(20), {zem::kEnd}})}});
     s.units(30);
-    EXPECT_EQ(byTick(host, {"ctrl"}), (std::vector<std::string>{"0 ctrl 0 0 0 1 64"}));
+    EXPECT_EQ(host.byTick({"ctrl"}), (std::vector<std::string>{"0 ctrl 0 0 0 1 64"}));
 }
 
 } // namespace

@@ -13,18 +13,6 @@ using namespace zemtest;
 
 namespace {
 
-// Log lines as "<tick> <event>": with a period of 256 one tick is one unit,
-// and an event stamped n happened in tick n + 1.
-std::vector<std::string> byTick(const RecordingHost& host, std::initializer_list<const char*> names)
-{
-    std::vector<std::string> out;
-    for (const auto& line : host.only(names)) {
-        size_t slash = line.find('/');
-        out.push_back(line.substr(slash + 1));
-    }
-    return out;
-}
-
 struct NoteCase {
     const char* name;
     Words track; // played after a tempo of one tick per unit
@@ -106,7 +94,7 @@ TEST(EngineNotes, LengthsGateAndVelocities)
         RecordingHost host;
         Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(100), {zem::kEnd}})}}, 4);
         s.units(200);
-        EXPECT_EQ(byTick(host, {"on", "off"}), c.expected) << c.name;
+        EXPECT_EQ(host.byTick({"on", "off"}), c.expected) << c.name;
     }
 }
 
@@ -122,7 +110,7 @@ TEST(EngineNotes, GateRatioWordIsKeptAndClampedWhenUsed)
         Session s(host, ImagePlan{{cat({tempo(256), {zem::kGateRatioSet, c.ratio}, note(60, 48), wait(2000),
                                         {zem::kEnd}})}});
         s.units(1600);
-        EXPECT_EQ(byTick(host, {"off"}), (std::vector<std::string>{std::to_string(c.offTick) + " off 0 0 0 60 127"}))
+        EXPECT_EQ(host.byTick({"off"}), (std::vector<std::string>{std::to_string(c.offTick) + " off 0 0 0 60 127"}))
             << "ratio " << c.ratio;
     }
 }
@@ -132,7 +120,7 @@ TEST(EngineNotes, WaitLongAddsItsHighWord)
     RecordingHost host;
     Session s(host, ImagePlan{{cat({tempo(16), {0x1005, 0x0002}, note(60, 1), {zem::kEnd}})}});
     s.ticks(8200);
-    EXPECT_EQ(byTick(host, {"on"}), (std::vector<std::string>{"8197 on 0 0 0 60 127"}));
+    EXPECT_EQ(host.byTick({"on"}), (std::vector<std::string>{"8197 on 0 0 0 60 127"}));
 }
 
 TEST(EngineNotes, KeyStruckAgainIsReleasedFirst)
@@ -145,7 +133,7 @@ TEST(EngineNotes, KeyStruckAgainIsReleasedFirst)
     // Its wait started before the first tick, so it strikes in tick 4.
     // The second track takes the key over: its note off comes first (127
     // through its release scale), and the first track no longer owns it.
-    EXPECT_EQ(byTick(host, {"on", "off"}), (std::vector<std::string>{"0 on 0 0 0 60 127", "3 off 0 1 0 60 63",
+    EXPECT_EQ(host.byTick({"on", "off"}), (std::vector<std::string>{"0 on 0 0 0 60 127", "3 off 0 1 0 60 63",
                                                                       "3 on 0 1 0 60 127", "7 off 0 1 0 60 63"}));
 }
 

@@ -70,6 +70,13 @@ std::vector<std::string> RecordingHost::onlyUnstamped(std::initializer_list<cons
     return out;
 }
 
+std::vector<std::string> RecordingHost::byTick(std::initializer_list<const char*> names) const
+{
+    std::vector<std::string> out;
+    for (const auto& line : only(names)) out.push_back(line.substr(line.find('/') + 1));
+    return out;
+}
+
 dp_options RecordingHost::options() const
 {
     dp_options o{};

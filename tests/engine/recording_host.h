@@ -43,6 +43,9 @@ public:
     std::vector<std::string> only(std::initializer_list<const char*> names) const;
     // The same without the "unit/tick " stamp.
     std::vector<std::string> onlyUnstamped(std::initializer_list<const char*> names) const;
+    // The same as "<tick> <event>", without the unit counter: with a period
+    // of 256 one tick is one unit, and an event stamped n happened in tick n + 1.
+    std::vector<std::string> byTick(std::initializer_list<const char*> names) const;
 
     int record(const char* kind, const std::string& details);
 

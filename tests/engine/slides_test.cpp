@@ -11,13 +11,6 @@ using namespace zemtest;
 
 namespace {
 
-std::vector<std::string> byTick(const RecordingHost& host, std::initializer_list<const char*> names)
-{
-    std::vector<std::string> out;
-    for (const auto& line : host.only(names)) out.push_back(line.substr(line.find('/') + 1));
-    return out;
-}
-
 uint16_t slide(zem::SlideKind kind, unsigned flags) { return zem::makeSlide(kind, flags | zem::kSlideHasLength); }
 uint16_t word(int v) { return static_cast<uint16_t>(v); }
 
@@ -87,7 +80,7 @@ TEST(EngineSlides, ValuesPerTick)
         RecordingHost host;
         Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(20), {zem::kEnd}})}});
         s.units(12);
-        EXPECT_EQ(byTick(host, {c.kind}), c.expected) << c.name;
+        EXPECT_EQ(host.byTick({c.kind}), c.expected) << c.name;
         EXPECT_TRUE(host.errors.empty()) << c.name;
     }
 }
@@ -102,7 +95,7 @@ TEST(EngineSlides, SlideOfAnotherTrackOnTheSameTargetIsReplaced)
     Session s(host, plan);
     s.units(12);
     // Track 1 starts from its own record (0) in tick 3 and takes over.
-    EXPECT_EQ(byTick(host, {"ctrl"}), (std::vector<std::string>{"0 ctrl 0 0 0 7 0", "1 ctrl 0 0 0 7 12",
+    EXPECT_EQ(host.byTick({"ctrl"}), (std::vector<std::string>{"0 ctrl 0 0 0 7 0", "1 ctrl 0 0 0 7 12",
                                                                   "2 ctrl 0 0 0 7 25", "3 ctrl 0 1 0 7 0"}));
 }
 
@@ -127,7 +120,7 @@ TEST(EngineSlides, GlideResetEndsOnlyTheTracksOwnGlide)
                         cat({c.second, wait(20), {zem::kEnd}})}};
         Session s(host, plan);
         s.units(12);
-        EXPECT_EQ(byTick(host, {"bend"}), c.expected) << c.name;
+        EXPECT_EQ(host.byTick({"bend"}), c.expected) << c.name;
     }
 }
 

@@ -11,13 +11,6 @@ using namespace zemtest;
 
 namespace {
 
-std::vector<std::string> byTick(const RecordingHost& host, std::initializer_list<const char*> names)
-{
-    std::vector<std::string> out;
-    for (const auto& line : host.only(names)) out.push_back(line.substr(line.find('/') + 1));
-    return out;
-}
-
 TEST(EngineSync, TriggeredTrackCatchesUpTheTickItLost)
 {
     RecordingHost host;
@@ -27,7 +20,7 @@ TEST(EngineSync, TriggeredTrackCatchesUpTheTickItLost)
     s.units(40);
     // Stopped in tick 6, triggered in the same tick, resumed in tick 7 with
     // one tick of credit: the note and the wait after it are one tick shorter.
-    EXPECT_EQ(byTick(host, {"on", "off"}), (std::vector<std::string>{"6 on 0 0 0 61 127", "15 off 0 0 0 61 127",
+    EXPECT_EQ(host.byTick({"on", "off"}), (std::vector<std::string>{"6 on 0 0 0 61 127", "15 off 0 0 0 61 127",
                                                                       "15 on 0 0 0 62 127", "17 off 0 0 0 62 127"}));
 }
 
