@@ -1,7 +1,6 @@
 #include "example_performance.h"
 
-#include "temp_dir.h"
-#include "zemcmain.h"
+#include "compile_job.h"
 #include "zemplay.h"
 
 #include <algorithm>
@@ -127,18 +126,13 @@ Compiled compileScore(const std::string& path)
     Compiled out;
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    zem_test::TempDir dir;
-    const std::string output = dir.file("score.zem");
-    out.result = zemc(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), path.c_str(),
-                      output.c_str(), 0,
-                      [](void* user, const char* message, const char*) {
-                          *static_cast<std::string*>(user) = message ? message : "";
-                      },
-                      &out.message);
-    if (out.result == ZEMC_OK) {
-        const std::string bytes = zem_test::readFile(output);
-        out.image.assign(bytes.begin(), bytes.end());
-    }
+    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
+                                      path.c_str(), 0,
+                                      [](void* user, const char* message, const char*) {
+                                          *static_cast<std::string*>(user) = message ? message : "";
+                                      },
+                                      &out.message};
+    out.result = kvt::compileToMemory(request, out.image);
     return out;
 }
 

@@ -1,8 +1,6 @@
 #include "compile_image.h"
 
-#include "temp_dir.h"
-
-#include <zemcmain.h>
+#include "compile_job.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +8,11 @@ namespace zem2mid_test {
 
 std::vector<uint8_t> compile(const std::string& text)
 {
-    const zem_test::TempDir dir;
-    const std::string image = dir.file("song.zem");
-    EXPECT_EQ(zemc(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), "song.kvt",
-                   image.c_str(), 0, nullptr, nullptr),
-              0);
-    const std::string bytes = zem_test::readFile(image);
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
+                                      "song.kvt", 0, nullptr, nullptr};
+    std::vector<uint8_t> image;
+    EXPECT_EQ(kvt::compileToMemory(request, image), ZEMC_OK);
+    return image;
 }
 
 } // namespace zem2mid_test
