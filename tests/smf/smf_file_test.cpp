@@ -1,16 +1,15 @@
 // The file layout written through a file object: header placeholder, chunks
 // in order, the real header last; and a failing write.
 #include "smf/smf_file.h"
+#include "temp_dir.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace {
 
@@ -19,18 +18,10 @@ namespace fs = std::filesystem;
 
 class SmfFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/smf_file_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Opens a new output file, runs `write` on it, closes it and returns its bytes.
     Bytes write_file(const std::function<void(util::FILESET*)>& write)
     {
-        const std::string path = (dir_ / "out.mid").string();
+        const std::string path = dir_.file("out.mid");
         util::FILESET* out = util::fs_create();
         util::fs_set_path(out, path.c_str(), nullptr);
         util::fs_create_file(out, 0x80);
@@ -41,7 +32,7 @@ protected:
         return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
 
-    fs::path dir_;
+    zem_test::TempDir dir_;
 };
 
 TEST_F(SmfFileTest, HeaderAndChunksInTrackOrder)
