@@ -1,17 +1,15 @@
 #include "compile_helper.h"
 
 #include "compile_job.h"
+#include "temp_dir.h"
 #include "zem/command_words.h"
 #include "zemcmain.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace kvt_test {
 
@@ -29,12 +27,8 @@ void recordMessage(void* user, const char* message, const char* name)
 
 std::string scratchDir()
 {
-    static std::string dir = [] {
-        std::string templ = (std::filesystem::temp_directory_path() / "kvt-test-XXXXXX").string();
-        char* made = mkdtemp(templ.data());
-        return std::string(made != nullptr ? made : ".");
-    }();
-    return dir;
+    static const zem_test::TempDir dir;
+    return dir.path();
 }
 
 Compiled compileText(const std::string& text, uint32_t flags, const std::string& output)
