@@ -224,6 +224,14 @@ AssertionResult gsReset(const Performance& perf)
     return AssertionFailure() << "the GS reset F0 41 10 42 12 40 00 7F 00 41 F7 was not sent";
 }
 
+// The data-set messages the examples send, with their checksums worked out
+// by hand: reverb macro (address 40 01 30) = 4 gives 128 - (0x40 + 0x01 +
+// 0x30 + 0x04) % 128 = 0x0B, and = 3 gives 0x0C.
+const std::vector<std::vector<uint8_t>> kRolandDataSets = {
+    {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x01, 0x30, 0x04, 0x0B, 0xF7},
+    {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x01, 0x30, 0x03, 0x0C, 0xF7},
+};
+
 AssertionResult rolandChecksums(const Performance& perf)
 {
     int checked = 0;
@@ -231,9 +239,8 @@ AssertionResult rolandChecksums(const Performance& perf)
         const auto& b = e->bytes;
         if (b.size() < 8 || b[1] != 0x41 || b[4] != 0x12) continue;
         if (std::equal(b.begin(), b.end(), kGsReset.begin(), kGsReset.end())) continue;
-        unsigned sum = 0;
-        for (size_t i = 5; i + 1 < b.size(); ++i) sum += b[i]; // address, data and the checksum
-        if (b.back() != 0xF7 || sum % 128 != 0) return AssertionFailure() << "a data-set message has a bad checksum";
+        if (std::find(kRolandDataSets.begin(), kRolandDataSets.end(), b) == kRolandDataSets.end())
+            return AssertionFailure() << "a data-set message is not one of the hand-checked ones";
         ++checked;
     }
     if (checked >= 1) return AssertionSuccess();
