@@ -74,3 +74,21 @@ Bytes textBody(const std::string& text)
     b.push_back(0);
     return b;
 }
+
+Bytes stereoNoise16(size_t frames, uint32_t seed)
+{
+    Bytes b;
+    for (size_t i = 0; i < 2 * frames; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        putLe16(b, uint16_t(int16_t((seed >> 16) % 16001) - 8000));
+    }
+    return b;
+}
+
+std::vector<int16_t> samplesOf(const std::string& bytes, size_t headerBytes)
+{
+    std::vector<int16_t> s((bytes.size() - headerBytes) / 2);
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = int16_t(uint8_t(bytes[headerBytes + 2 * i]) | uint8_t(bytes[headerBytes + 2 * i + 1]) << 8);
+    return s;
+}

@@ -32,3 +32,9 @@ Bytes simpleWave(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, 
 
 // A text chunk body: the bytes of text and a terminating zero.
 Bytes textBody(const std::string& text);
+
+// Stereo 16-bit noise: no stretch of it looks like another.
+Bytes stereoNoise16(size_t frames, uint32_t seed);
+
+// The little-endian 16-bit samples of bytes after the first headerBytes.
+std::vector<int16_t> samplesOf(const std::string& bytes, size_t headerBytes = 0);

@@ -15,24 +15,6 @@ namespace {
 using zem_test::runProgram;
 using zem_test::TempDir;
 
-Bytes noise(size_t frames, uint32_t seed)
-{
-    Bytes b;
-    for (size_t i = 0; i < 2 * frames; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        putLe16(b, uint16_t(int16_t((seed >> 16) % 16001) - 8000));
-    }
-    return b;
-}
-
-std::vector<int16_t> samplesOf(const std::string& bytes, size_t headerBytes)
-{
-    std::vector<int16_t> s((bytes.size() - headerBytes) / 2);
-    for (size_t i = 0; i < s.size(); ++i)
-        s[i] = int16_t(uint8_t(bytes[headerBytes + 2 * i]) | uint8_t(bytes[headerBytes + 2 * i + 1]) << 8);
-    return s;
-}
-
 // The first frame at which `signal` starts in `out`, within the
 // synthesizer's dither; -1 when it does not.
 long findSignal(const std::vector<int16_t>& out, const Bytes& signal)
@@ -50,7 +32,7 @@ long findSignal(const std::vector<int16_t>& out, const Bytes& signal)
 TEST(Zem2wavSampledSound, StreamAndVoiceStartAtTheirUnits)
 {
     TempDir dir;
-    const Bytes stream = noise(11025, 1), voice = noise(4410, 2);
+    const Bytes stream = stereoNoise16(11025, 1), voice = stereoNoise16(4410, 2);
     const Bytes streamFile = simpleWave(1, 2, 44100, 16, stream), voiceFile = simpleWave(1, 2, 44100, 16, voice);
     dir.write("stream.wav", std::string(streamFile.begin(), streamFile.end()));
     dir.write("Voice.WAV", std::string(voiceFile.begin(), voiceFile.end()));

@@ -19,25 +19,6 @@ namespace {
 
 using Samples = std::vector<int16_t>;
 
-// Stereo 16-bit noise: no stretch of it looks like another.
-Bytes noise(size_t frames, uint32_t seed)
-{
-    Bytes b;
-    for (size_t i = 0; i < 2 * frames; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        putLe16(b, uint16_t(int16_t((seed >> 16) % 16001) - 8000));
-    }
-    return b;
-}
-
-Samples samplesOf(const std::string& bytes)
-{
-    Samples s(bytes.size() / 2);
-    for (size_t i = 0; i < s.size(); ++i)
-        s[i] = int16_t(uint8_t(bytes[2 * i]) | uint8_t(bytes[2 * i + 1]) << 8);
-    return s;
-}
-
 // How many samples of `wanted` follow one another in `out` from the first
 // place where its first 64 samples appear (0 when they never do).
 size_t longestMatch(const Samples& out, const Samples& wanted)
@@ -68,7 +49,7 @@ struct StreamCase {
 
 TEST(ZemplayStream, StreamsPlayOrReportWithoutHanging)
 {
-    const Bytes pcm = noise(22050, 7);
+    const Bytes pcm = stereoNoise16(22050, 7);
     const Bytes file = simpleWave(1, 2, 44100, 16, pcm);
     const Samples wanted = samplesOf(std::string(pcm.begin(), pcm.end()));
     const StreamCase cases[] = {
