@@ -3,6 +3,7 @@
 // signal, so every comparison covers a real encoder's output.
 #include "memory_host.h"
 #include "qzwav_module.h"
+#include "temp_dir.h"
 #include "wave_builder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 namespace {
@@ -43,20 +45,14 @@ class CodecCompare : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        char pattern[] = "/tmp/qzwav-codec-XXXXXX";
-        if (!mkdtemp(pattern))
-            return;
-        folder = pattern;
+        dir = std::make_unique<zem_test::TempDir>();
+        folder = dir->path();
         const std::string mono = (folder / "mono.wav").string();
         const std::string stereo = (folder / "stereo.wav").string();
         haveSources = run("sox -n -r 8000 -c 1 -b 16 '" + mono + "' synth 3 sine 440 sine 1230 gain -3")
             && run("sox -n -r 22050 -c 2 -b 16 '" + stereo + "' synth 3 sine 300-2000 sine 1230 gain -2");
     }
-    static void TearDownTestSuite()
-    {
-        if (!folder.empty())
-            fs::remove_all(folder);
-    }
+    static void TearDownTestSuite() { dir.reset(); }
 
     // Encodes the named source into file with the command's arguments.
     static fs::path encodeWithSox(const std::string& source, const std::string& args, const std::string& file)
@@ -98,6 +94,7 @@ protected:
         return readFile(rawFile);
     }
 
+    static inline std::unique_ptr<zem_test::TempDir> dir;
     static inline fs::path folder;
     static inline bool haveSources = false;
 };
