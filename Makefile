@@ -44,7 +44,7 @@ asan: deps
 # ThreadSanitizer over the tests whose threads share state: the audio mixer's
 # stress test runs for 30 s here.
 TSAN_FLAGS := -fsanitize=thread -fno-omit-frame-pointer
-TSAN_TESTS := platform_audio_stress_test platform_audio_device_test
+TSAN_TESTS := platform_audio_stress_test platform_audio_device_test audsink_streams_test audsink_sounds_test
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEM_BENCH=OFF \
 		-DCMAKE_C_FLAGS="$(TSAN_FLAGS)" -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)" \

@@ -61,6 +61,13 @@ extern "C" {
 #define DS8_POS_NO_STREAM 2
 #define DS8_POS_UNSUPPORTED 3
 
+/* Device name of slot 22 that opens the offline device: nothing plays
+ * until its owner renders.  Slot 15 then hands out a
+ * platform::OfflineAudioDevice whose render() mixes the next frames and
+ * carries out, at their exact frames, the ticks of every stream that fall
+ * inside them; the streams' own threads stay idle meanwhile. */
+#define DS8_OFFLINE_DEVICE "(offline)"
+
 /* Size of the decoder format record handed out by slots 63 and 64. */
 #define DS8_FORMAT_RECORD_SIZE 20
 
@@ -130,8 +137,9 @@ struct ds8 {
     /* 13: always DS8_ERR_INVALID_CALL. */
     int32_t (*unsupported)(ds8* self, uintptr_t a, uintptr_t b);
     /* 14 */ void (*nothing)(ds8* self);
-    /* 15 to 17: the audio device, its primary buffer and a sound's buffer
-     * (platform audio objects), null while the device is closed. */
+    /* 15 to 17: the audio device (platform::AudioDevice), the object that
+     * holds the primary format (the device itself) and a sound's buffer
+     * (platform::AudioBuffer); null while the device is closed. */
     void* (*device_object)(ds8* self);
     void* (*primary_buffer)(ds8* self);
     void* (*sound_buffer)(ds8* self, ds8_sound* sound);

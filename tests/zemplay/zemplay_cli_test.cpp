@@ -40,6 +40,16 @@ TEST(ZemplayCli, PlaysTheDemoToItsEnd)
     EXPECT_NE(run.err.find("Coda"), std::string::npos) << run.err;
 }
 
+TEST(ZemplayCli, APieceWithoutNotesEndsWithSuccess)
+{
+    const zem_test::TempDir dir;
+    for (const char* score : {";text only\n", "T300 r64 ;t\n", "Y7,100\n"}) {
+        dir.write("quiet.kvt", score);
+        const auto run = zem_test::runProgram("zemplay", {"quiet.kvt"}, dir.path(), fastDisk(dir));
+        EXPECT_EQ(run.status, 0) << score << "\n" << run.err;
+    }
+}
+
 struct ErrorCase {
     const char* name;
     std::string score;                 // written to bad.kvt when not empty
@@ -69,6 +79,17 @@ TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)
         EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.err;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << "\n" << run.err;
     }
+}
+
+TEST(ZemplayCli, HelpAndVersion)
+{
+    const zem_test::TempDir dir;
+    const auto help = zem_test::runProgram("zemplay", {"--help"}, dir.path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n", 0), 0u) << help.out;
+    const auto version = zem_test::runProgram("zemplay", {"--version"}, dir.path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zemplay 0.47\n");
 }
 
 TEST(ZemplayCli, ListsTheBuiltInSynthesizerFirst)

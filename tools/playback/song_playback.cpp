@@ -109,6 +109,41 @@ struct SongPlayback::Callbacks {
     static int endlessLoopPass(void* user, int, uint32_t) { return self(user).settings_.ignoreEndlessLoops ? 1 : 0; }
 };
 
+// Forwards one engine callback to the same method of the sound sink.
+template <typename Result, typename... Args, Result (SoundSink::*Method)(Args...)>
+struct SongPlayback::ToSound<Method> {
+    static Result call(void* user, Args... args) { return (self(user).sink_.sound()->*Method)(args...); }
+    static SongPlayback& self(void* user) { return *static_cast<SongPlayback*>(user); }
+};
+
+void SongPlayback::connectSound(dp_options& o)
+{
+    o.load_sample = &ToSound<&SoundSink::loadSample>::call;
+    o.free_sample = &ToSound<&SoundSink::freeSample>::call;
+    o.start_voice = &ToSound<&SoundSink::startVoice>::call;
+    o.stop_voice = &ToSound<&SoundSink::stopVoice>::call;
+    o.voice_volume = &ToSound<&SoundSink::voiceVolume>::call;
+    o.voice_pan = &ToSound<&SoundSink::voicePan>::call;
+    o.voice_pitch = &ToSound<&SoundSink::voicePitch>::call;
+    o.duplicate_sample = &ToSound<&SoundSink::duplicateSample>::call;
+    o.voice_start_position = &ToSound<&SoundSink::voiceStartPosition>::call;
+    o.voice_playing = &ToSound<&SoundSink::voicePlaying>::call;
+    o.stream_open = &ToSound<&SoundSink::streamOpen>::call;
+    o.stream_close = &ToSound<&SoundSink::streamClose>::call;
+    o.stream_play = &ToSound<&SoundSink::streamPlay>::call;
+    o.stream_stop = &ToSound<&SoundSink::streamStop>::call;
+    o.stream_volume = &ToSound<&SoundSink::streamVolume>::call;
+    o.stream_pan = &ToSound<&SoundSink::streamPan>::call;
+    o.stream_pitch = &ToSound<&SoundSink::streamPitch>::call;
+    o.stream_sync = &ToSound<&SoundSink::streamSync>::call;
+    o.stream_position = &ToSound<&SoundSink::streamPosition>::call;
+    o.stream_position_seconds = &ToSound<&SoundSink::streamPositionSeconds>::call;
+    o.stream_loop_end = &ToSound<&SoundSink::streamLoopEnd>::call;
+    o.stream_loop_end_seconds = &ToSound<&SoundSink::streamLoopEndSeconds>::call;
+    o.stream_loop = &ToSound<&SoundSink::streamLoop>::call;
+    o.stream_loop_seconds = &ToSound<&SoundSink::streamLoopSeconds>::call;
+}
+
 SongPlayback::SongPlayback(const uint8_t* image, size_t size, const PlaybackSettings& settings, PlaybackSink& sink)
     : settings_(settings), sink_(sink)
 {
@@ -131,6 +166,7 @@ SongPlayback::SongPlayback(const uint8_t* image, size_t size, const PlaybackSett
     options.tempo_changed = Callbacks::tempoChanged;
     options.meta_event = Callbacks::metaEvent;
     options.endless_loop_pass = Callbacks::endlessLoopPass;
+    if (sink_.sound()) connectSound(options);
     int error = 0;
     player_ = dp_const(DP_MAX_PORTS, image, size, &options, sizeof options, this, &error);
     if (!player_) util::uerr_raise(kErrEngineBase + static_cast<util::ErrCode>(error));

@@ -7,6 +7,7 @@
 // device mask for channel and exclusive messages.
 #pragma once
 
+#include "playback/sound_sink.h"
 #include "util/uerr.h"
 #include "zemplay.h"
 
@@ -57,6 +58,8 @@ public:
     // period: 1/256 ms per tick.
     virtual util::ErrCode tempo(uint32_t period) = 0;
     virtual util::ErrCode meta(int track, int type, const uint8_t* payload, uint32_t count) = 0;
+    // Where the voice layer and the stream slots sound; none drops them.
+    virtual SoundSink* sound() { return nullptr; }
 };
 
 // An engine error or result code c is raised as kErrEngineBase + c.
@@ -82,6 +85,9 @@ public:
 
 private:
     struct Callbacks;
+    template <auto Method>
+    struct ToSound;
+    void connectSound(dp_options& options);
     void raisePendingError() const;
     bool passes(int port) const { return port >= 0 && port < 16 && (settings_.deviceMask >> port & 1); }
     int record(util::ErrCode code);

@@ -43,12 +43,15 @@ public:
     util::ErrCode text(int, const uint8_t*, uint32_t) override { return 0; }
     util::ErrCode tempo(uint32_t) override { return 0; }
     util::ErrCode meta(int, int, const uint8_t*, uint32_t) override { return 0; }
+    playback::SoundSink* sound() override { return sound_; }
+    void setSound(playback::SoundSink* sound) { sound_ = sound; }
 
 private:
     util::ErrCode send(int port, int status, int channel, int data1, int data2);
 
     PortTable ports_;
     EventClock& clock_;
+    playback::SoundSink* sound_ = nullptr;
     // The last volume sent per port and channel; 255 for none yet.
     std::array<std::array<uint8_t, 16>, 16> lastVolume_{};
 };

@@ -31,6 +31,7 @@ void OfflineRenderer::unitPassed()
 int OfflineRenderer::renderFrames(size_t n)
 {
     synth_.render(buffer_.data(), n);
+    if (mixer_) mixer_->mixInto(buffer_.data(), n);
     write_(buffer_.data(), n);
     framesRendered_ += n;
     int peak = 0;
@@ -50,7 +51,9 @@ util::ErrCode OfflineRenderer::beforeMessage()
 
 void OfflineRenderer::flush()
 {
-    uint64_t due = framesAtUnit(units_) - framesRendered_;
+    // After the tail the frames rendered run ahead of the song's time.
+    const uint64_t target = framesAtUnit(units_);
+    uint64_t due = target > framesRendered_ ? target - framesRendered_ : 0;
     while (due > 0) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(due, kPieceFrames));
         renderFrames(n);

@@ -19,6 +19,13 @@ constexpr uint64_t framesAtUnit(uint64_t units)
     return units * platform::kSynthSampleRate / 1000;
 }
 
+// Adds sound from another source to the frames the synthesizer rendered.
+class FrameMixer {
+public:
+    virtual ~FrameMixer() = default;
+    virtual void mixInto(int16_t* stereo, size_t frames) = 0;
+};
+
 class OfflineRenderer final : public EventClock {
 public:
     // Receives the rendered audio in order, interleaved stereo.
@@ -37,6 +44,8 @@ public:
 
     // Called with the song time in milliseconds after every second of it.
     void setProgress(std::function<void(uint64_t units)> onSecond) { onSecond_ = std::move(onSecond); }
+    // Mixed into every frame rendered from now on.
+    void setMixer(FrameMixer* mixer) { mixer_ = mixer; }
 
     uint64_t units() const { return units_; }
     uint64_t framesRendered() const { return framesRendered_; }
@@ -48,6 +57,7 @@ private:
     platform::MidiSynth& synth_;
     FrameWriter write_;
     std::function<void(uint64_t)> onSecond_;
+    FrameMixer* mixer_ = nullptr;
     uint64_t units_ = 0;
     uint64_t framesRendered_ = 0;
     std::vector<int16_t> buffer_;

@@ -1,5 +1,6 @@
 #include "render_file.h"
 
+#include "audsink_sound.h"
 #include "kvt_image.h"
 #include "midi_port_sink.h"
 #include "offline_renderer.h"
@@ -90,7 +91,12 @@ intptr_t renderBody(void* arg)
     OfflineRenderer renderer(*job.synth, [&wave](const int16_t* stereo, size_t frames) {
         wave->append(stereo, frames);
     });
+    // Samples and streams are named relative to the piece's folder; they
+    // outlive the song, whose end frees them.
+    AudsinkSound sound(renderer, folderOf(inputPath));
+    renderer.setMixer(&sound);
     MidiPortSink sink(ports, renderer);
+    sink.setSound(&sound);
     // Made before the output: an image the engine refuses leaves no file.
     playback::SongPlayback song(job.image.data(), job.image.size(), *job.settings, sink);
 

@@ -87,9 +87,9 @@ int play(const zemplay::CommandLine& line)
     }
     catchSignals();
     session->selectFile(line.file);
-    session->play();
+    const bool started = session->play();
     const bool showStatus = ::isatty(STDERR_FILENO);
-    if (session->snapshot().state != frontend::PlayerState::Playing) {
+    if (!started) {
         printMessages(session->takeMessages(), false);
         std::fprintf(stderr, "zemplay: %s\n", session->snapshot().caption.c_str());
         return 1;

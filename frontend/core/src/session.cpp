@@ -112,6 +112,7 @@ struct Session::Impl {
     void run();
     void publishPlayback();
     void setState(PlayerState state);
+    void setCaption(const std::string& caption);
 
     SessionConfig config;
     MidiDevices& devicesList;
@@ -161,16 +162,20 @@ void Session::Impl::setState(PlayerState state)
     ++published.serial;
 }
 
+void Session::Impl::setCaption(const std::string& caption)
+{
+    std::lock_guard guard(publishLock);
+    published.caption = caption;
+    ++published.serial;
+}
+
 void Session::Impl::selectLocked(const std::string& path)
 {
     if (loaded) unloadLocked();
     currentFile = absolutePath(path);
     if (currentFile.empty()) return;
     loaded = true;
-    {
-        std::lock_guard guard(publishLock);
-        published.caption = currentFile;
-    }
+    setCaption(currentFile);
     setState(PlayerState::Selected);
 }
 
@@ -178,9 +183,7 @@ bool Session::Impl::loadImage()
 {
     auto bytes = readWholeFile(currentFile);
     if (!bytes) {
-        std::lock_guard guard(publishLock);
-        published.caption = "error:File cannot load";
-        ++published.serial;
+        setCaption("error:File cannot load");
         return false;
     }
     if (isImagePath(currentFile)) {
@@ -192,9 +195,7 @@ bool Session::Impl::loadImage()
         log.add(text);
     });
     if (!compiled) {
-        std::lock_guard guard(publishLock);
-        published.caption = "KVT compile error";
-        ++published.serial;
+        setCaption("KVT compile error");
         return false;
     }
     image = std::move(*compiled);
@@ -220,9 +221,7 @@ void Session::Impl::startLocked()
     int error = 0;
     player = dp_const(portCount, image.data(), image.size(), &options, sizeof options, &host, &error);
     if (!player) {
-        std::lock_guard guard(publishLock);
-        published.caption = "dp_const() failed";
-        ++published.serial;
+        setCaption("dp_const() failed");
         return;
     }
     host.player = player;
@@ -428,10 +427,11 @@ void Session::selectFile(const std::string& path)
     impl_->selectLocked(path);
 }
 
-void Session::play()
+bool Session::play()
 {
     std::lock_guard guard(impl_->lock);
     impl_->startLocked();
+    return impl_->player != nullptr;
 }
 
 void Session::pause()

@@ -154,7 +154,9 @@ public:
     // is loaded, then selects path (relative paths are made absolute
     // against the current folder).  An empty path only unloads.
     void selectFile(const std::string& path);
-    void play();  // (re)starts the selected file from the top
+    // (Re)starts the selected file from the top; false when nothing could
+    // be started (no file, unreadable, compile error, refused image).
+    bool play();
     void pause(); // toggles pause; nothing without a player
     void stop();
     void eject();
@@ -175,9 +177,8 @@ public:
     // The path of the selected file (empty when none).
     std::string currentFile() const;
 
-    struct Impl;
-
 private:
+    struct Impl;
     explicit Session(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

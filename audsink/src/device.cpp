@@ -1,0 +1,62 @@
+#include "device.h"
+
+#include "device_clock.h"
+
+#include <cstring>
+
+namespace audsink {
+
+void closeDevice(Instance& instance)
+{
+    if (!instance.device)
+        return;
+    DeviceCall call(instance);
+    instance.device.reset();
+    instance.offline = false;
+}
+
+int32_t openDevice(Instance& instance, const char* name, int channels, int bits, int rate)
+{
+    closeDevice(instance);
+    const std::string wanted = name ? name : "";
+    std::unique_ptr<platform::AudioDevice> device;
+    platform::AudioResult result = platform::kAudioOk;
+    const bool offline = wanted == DS8_OFFLINE_DEVICE;
+    {
+        DeviceCall call(instance);
+        if (offline)
+            device = std::make_unique<DeviceClock>(instance, platform::openOfflineAudioDevice());
+        else
+            result = platform::openAudioDevice(wanted, device);
+        if (result == platform::kAudioOk) {
+            platform::AudioFormat format;
+            format.channels = static_cast<uint16_t>(channels);
+            format.bitsPerSample = static_cast<uint16_t>(bits);
+            format.sampleRate = static_cast<uint32_t>(rate);
+            result = format.isValid() ? device->setPrimaryFormat(format) : platform::kAudioInvalidArgument;
+        }
+    }
+    if (result != platform::kAudioOk) {
+        DeviceCall call(instance);
+        device.reset();
+        return static_cast<int32_t>(result);
+    }
+    instance.device = std::move(device);
+    instance.offline = offline;
+    return DS8_OK;
+}
+
+int32_t createBuffer(Instance& instance, uint32_t flags, uint32_t channels, uint32_t sampleBytes, uint32_t rate,
+                     uint32_t bytes, std::unique_ptr<platform::AudioBuffer>& buffer)
+{
+    DeviceCall call(instance);
+    if (!instance.device)
+        return DS8_ERR_INVALID_CALL;
+    platform::AudioFormat format;
+    format.channels = static_cast<uint16_t>(channels);
+    format.bitsPerSample = static_cast<uint16_t>(8 * sampleBytes);
+    format.sampleRate = rate;
+    return static_cast<int32_t>(instance.device->createBuffer(flags, format, bytes, buffer));
+}
+
+} // namespace audsink

@@ -1,0 +1,108 @@
+// zem2wav sounds the voice layer and the stream slots: a stream's samples
+// start at the unit the score plays it, a voice at the unit it starts, both
+// mixed into the synthesizer's frames; names resolve beside the score.
+#include "zem2wav/audsink_sound.h"
+#include "run_program.h"
+#include "temp_dir.h"
+#include "wave_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using zem_test::runProgram;
+using zem_test::TempDir;
+
+Bytes noise(size_t frames, uint32_t seed)
+{
+    Bytes b;
+    for (size_t i = 0; i < 2 * frames; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        putLe16(b, uint16_t(int16_t((seed >> 16) % 16001) - 8000));
+    }
+    return b;
+}
+
+std::vector<int16_t> samplesOf(const std::string& bytes, size_t headerBytes)
+{
+    std::vector<int16_t> s((bytes.size() - headerBytes) / 2);
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = int16_t(uint8_t(bytes[headerBytes + 2 * i]) | uint8_t(bytes[headerBytes + 2 * i + 1]) << 8);
+    return s;
+}
+
+// The first frame at which `signal` starts in `out`, within the
+// synthesizer's dither; -1 when it does not.
+long findSignal(const std::vector<int16_t>& out, const Bytes& signal)
+{
+    const auto wanted = samplesOf(std::string(signal.begin(), signal.end()), 0);
+    constexpr size_t kCompared = 128;
+    for (size_t frame = 0; 2 * frame + kCompared <= out.size(); ++frame) {
+        size_t i = 0;
+        while (i < kCompared && std::abs(out[2 * frame + i] - wanted[i]) <= 4) ++i;
+        if (i == kCompared) return long(frame);
+    }
+    return -1;
+}
+
+TEST(Zem2wavSampledSound, StreamAndVoiceStartAtTheirUnits)
+{
+    TempDir dir;
+    const Bytes stream = noise(11025, 1), voice = noise(4410, 2);
+    const Bytes streamFile = simpleWave(1, 2, 44100, 16, stream), voiceFile = simpleWave(1, 2, 44100, 16, voice);
+    dir.write("stream.wav", std::string(streamFile.begin(), streamFile.end()));
+    dir.write("Voice.WAV", std::string(voiceFile.begin(), voiceFile.end()));
+    // 120 beats per minute: a quarter is 500 ms.  The stream opens at once
+    // and plays at 500 ms; the voice starts directly at 1000 ms.
+    dir.write("song.kvt", "#0 T120 l4 =101,4 =102,0 ?128\"Voice.WAV\" =130,0 ?132\"stream.wav\"\n"
+                          "r ?134 r ?130 r2\n");
+    const auto run = runProgram("zem2wav", {"song.kvt"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto out = samplesOf(dir.read("song.WAV"), 44);
+    // The engine places the second and third quarters a little after 500
+    // and 1000 ms.  The voice starts exactly on the frame of its unit; the
+    // stream's play is carried out on the stream's next tick, within 1 ms
+    // of its unit, 500 ms (one quarter, 500 or 501 units) before the voice.
+    const long voiceAt = findSignal(out, voice);
+    const long unit = voiceAt * 1000 / 44100;
+    EXPECT_EQ(voiceAt, unit * 44100 / 1000) << "on a unit's first frame";
+    EXPECT_GE(unit, 1000);
+    EXPECT_LE(unit, 1020);
+    const long streamAt = findSignal(out, stream);
+    EXPECT_GE(streamAt, (unit - 501) * 44100 / 1000);
+    EXPECT_LE(streamAt, (unit - 500) * 44100 / 1000 + 45);
+}
+
+TEST(Zem2wavSampledSound, MissingFilesAndDecodersLeaveSilence)
+{
+    TempDir dir;
+    dir.write("song.kvt", "#0 T120 l4 =101,4 =102,0 ?128\"none.wav\" ?130 =130,3 ?132\"none.ogg\" ?137{00} ?134 r2\n"
+                          "=130,16 ?132\"x.wav\" ?134 r\n");
+    const auto run = runProgram("zem2wav", {"song.kvt"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    int peak = 0;
+    for (int16_t s : samplesOf(dir.read("song.WAV"), 44)) peak = std::max(peak, std::abs(int{s}));
+    EXPECT_LE(peak, 4);
+}
+
+TEST(Zem2wavSampledSound, NamesResolveBesideTheScoreWithDecodersByExtension)
+{
+    struct Case { const char* folder; const char* name; const char* path; const char* decoder; } cases[] = {
+        {"/music", "a.wav", "/music/a.wav", "qzwav.so"},
+        {"/music", "/abs/B.WAV", "/abs/B.WAV", "qzwav.so"},
+        {"", "c.Ogg", "c.Ogg", "qzogg.so"},
+        {"/music", "sub.d/noext", "/music/sub.d/noext", "qz.so"},
+        {"/", "x.mp3", "//x.mp3", "qzmp3.so"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(zem2wav::soundPath(c.folder, c.name), c.path) << c.name;
+        EXPECT_EQ(zem2wav::decoderFor(c.name), c.decoder) << c.name;
+    }
+    EXPECT_EQ(zem2wav::folderOf("/music/song.kvt"), "/music");
+    EXPECT_EQ(zem2wav::folderOf("song.kvt"), "");
+    EXPECT_EQ(zem2wav::folderOf("/song.kvt"), "/");
+}
+
+} // namespace
