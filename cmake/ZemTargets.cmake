@@ -40,16 +40,21 @@ function(zem_place_program name folder)
 endfunction()
 
 # A GoogleTest executable registered with CTest.  Tests see the folder of the
-# built programs and the source tree through two definitions.
+# built programs and the source tree through two definitions.  XVFB runs the
+# test on a virtual X display of its own, for the windowed programs.
 function(zem_add_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "XVFB" "TIMEOUT" "SOURCES;LIBS;DEPENDS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     zem_place_program(${name} tests)
     if(ARG_DEPENDS)
         add_dependencies(${name} ${ARG_DEPENDS})
     endif()
-    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_XVFB)
+        add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1024x768x24" $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()

@@ -42,7 +42,8 @@ void convert(benchmark::State& state, bool unended)
         state.SkipWithError("bad generated header");
     for (auto _ : state) {
         NullSink sink;
-        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink) != smf::ReadError::None)
+        mid2kvt::ImportNotes notes;
+        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink, notes) != smf::ReadError::None)
             state.SkipWithError("conversion failed");
         benchmark::DoNotOptimize(sink.bytes);
     }

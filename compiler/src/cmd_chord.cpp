@@ -5,6 +5,7 @@
 #include "image_writer.h"
 #include "slur.h"
 #include "value_syntax.h"
+#include "velocity_words.h"
 #include "zem/command_words.h"
 
 #include <cmath>
@@ -33,25 +34,6 @@ void readGatePrefix(Cursor& cur, std::vector<uint16_t>& words)
     }
 }
 
-uint16_t velocityAdd(int32_t delta) { return zem::makeByteClass(zem::kVelAdd, static_cast<unsigned>(delta) & 0xFF); }
-
-// «U» [«!»] («^» v | n | nothing) before a chord note.
-void readVelocityPrefix(Cursor& cur, std::vector<uint16_t>& words)
-{
-    bool clear = cur.accept('!');
-    if (clear) words.push_back(zem::kVelClear);
-    int32_t v;
-    if (cur.accept('^')) {
-        if (!cur.trySigned(v)) compileError(kErrIllegalParameter);
-        words.push_back(velocityAdd(v));
-    } else if (cur.tryUnsigned(v)) {
-        if (v < 1 || v > 127) compileError(kErrIllegalParameter);
-        words.push_back(zem::makeByteClass(zem::kVelSet, static_cast<unsigned>(v)));
-    } else if (!clear) {
-        words.push_back(zem::kVelCommit);
-    }
-}
-
 // Reads the elements up to the closing «'»; returns false for «''».
 bool readChordElements(Parser& p)
 {
@@ -75,12 +57,11 @@ bool readChordElements(Parser& p)
             readGatePrefix(cur, chord.gateWords);
         } else if (c == 'U') {
             cur.skip();
-            readVelocityPrefix(cur, chord.velocityWords);
+            const VelocityWords items = readVelocityItem(cur, false);
+            chord.velocityWords.insert(chord.velocityWords.end(), items.words, items.words + items.count);
         } else if (c == '~' || c == '_') {
             cur.skip();
-            int32_t n = 1;
-            cur.tryUnsigned(n);
-            chord.velocityWords.push_back(velocityAdd(c == '~' ? n : -n));
+            chord.velocityWords.push_back(velocityAddWord(false, readVelocityStep(cur, c)));
         } else if (startsPitch(c)) {
             int pitch = readChordPitch(st);
             chord.notes.push_back({static_cast<uint8_t>(pitch), static_cast<uint32_t>(chord.gateWords.size()),
@@ -131,7 +112,7 @@ void writeChord(Parser& p, int32_t length)
                                                         : linearCurve(n + 1, j, velStart, velEnd);
             float v = std::floor(x);
             auto delta = static_cast<int32_t>(v - applied);
-            if (delta != 0) out.word(velocityAdd(delta));
+            if (delta != 0) out.word(velocityAddWord(false, delta));
             applied = v;
         }
 

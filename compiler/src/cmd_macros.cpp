@@ -22,6 +22,9 @@ int32_t readModTarget(TrackState& st)
     return target;
 }
 
+// In the word, -6..-1 are the special targets 250..255.
+unsigned targetByte(int32_t target) { return static_cast<unsigned>(target < 0 ? 256 + target : target); }
+
 } // namespace
 
 // «J» [t] «,» («+» p | «-» p)...
@@ -37,7 +40,7 @@ int32_t cmdModSwitch(Parser& p, uint8_t)
         cur.skip();
         uint32_t bit = asUnsigned(cur.requireUnsigned());
         if (bit < 1 || bit > 16) compileError(kErrIllegalParameter);
-        operands.push_back(zem::makeModSwitchOperand(static_cast<unsigned>(target), bit - 1, sign == '+'));
+        operands.push_back(zem::makeModSwitchOperand(targetByte(target), bit - 1, sign == '+'));
     }
     if (operands.empty()) {
         cur.peekRequired();
@@ -69,7 +72,7 @@ int32_t cmdModSet(Parser& p, uint8_t)
     if (st.emitting()) {
         st.lastModTarget = target;
         st.lastModParameter = static_cast<uint8_t>(parameter);
-        p.out->word(zem::makeModSet(asUnsigned(parameter), static_cast<unsigned>(target)));
+        p.out->word(zem::makeModSet(asUnsigned(parameter), targetByte(target)));
         p.out->word(static_cast<uint16_t>(value));
     }
     return 0;

@@ -4,6 +4,7 @@
 #include "image_writer.h"
 #include "slur.h"
 #include "value_syntax.h"
+#include "velocity_words.h"
 #include "zem/command_words.h"
 
 #include <algorithm>
@@ -99,45 +100,21 @@ int32_t cmdKeySignature(Parser& p, uint8_t)
     return 0;
 }
 
-namespace {
-
-uint16_t velocityAddWord(bool release, int32_t delta)
-{
-    return zem::makeByteClass(release ? zem::kRvelAdd : zem::kVelAdd, static_cast<unsigned>(delta) & 0xFF);
-}
-
-} // namespace
-
 // «U» [«*»] [«!»] («^» v | n | nothing)
 int32_t cmdVelocity(Parser& p, uint8_t)
 {
-    TrackState& st = p.st;
-    Cursor& cur = st.cur;
-    bool release = cur.accept('*');
-    bool clear = cur.accept('!');
-    bool emitting = st.emitting();
-    if (emitting && clear) p.out->word(release ? zem::kRvelClear : zem::kVelClear);
-    int32_t v;
-    if (cur.accept('^')) {
-        if (!cur.trySigned(v)) compileError(kErrIllegalParameter);
-        if (emitting) p.out->word(velocityAddWord(release, std::clamp(v, -127, 127)));
-    } else if (cur.tryUnsigned(v)) {
-        if (v < 1 || v > 127) compileError(kErrIllegalParameter);
-        if (emitting) p.out->word(zem::make7BitClass(release ? zem::kRvelSet : zem::kVelSet, static_cast<unsigned>(v)));
-    } else if (emitting && !clear) {
-        p.out->word(release ? zem::kRvelCommit : zem::kVelCommit);
-    }
+    const bool release = p.st.cur.accept('*');
+    const VelocityWords items = readVelocityItem(p.st.cur, release);
+    if (p.st.emitting())
+        for (unsigned i = 0; i < items.count; ++i) p.out->word(items.words[i]);
     return 0;
 }
 
 // «~» [n], «_» [n]
 int32_t cmdVelocityStep(Parser& p, uint8_t c)
 {
-    int32_t n = 1;
-    p.st.cur.tryUnsigned(n);
-    n = std::clamp(n, 0, 127);
-    if (p.st.emitting())
-        p.out->word(velocityAddWord(p.st.hasOption(kOptReleaseVelocity), c == '~' ? n : -n));
+    const int32_t delta = readVelocityStep(p.st.cur, c);
+    if (p.st.emitting()) p.out->word(velocityAddWord(p.st.hasOption(kOptReleaseVelocity), delta));
     return 0;
 }
 

@@ -143,6 +143,8 @@ constexpr uint32_t kMaxTempo = 0xFFFFFF;
 uint32_t readTempoValue(TrackState& st)
 {
     Cursor& cur = st.cur;
+    // A tempo must follow: the end of the text is not a zero tempo.
+    cur.peekRequired();
     uint32_t t;
     if (cur.accept('*')) {
         t = asUnsigned(cur.requireUnsigned());

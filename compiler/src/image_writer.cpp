@@ -1,7 +1,10 @@
 #include "image_writer.h"
 
 #include "messages.h"
+#include "util/uerr.h"
 #include "zem/command_words.h"
+
+#include <cstdint>
 
 namespace kvt {
 
@@ -20,32 +23,29 @@ void ImageWriter::seek(uint32_t offset)
 void ImageWriter::flush()
 {
     if (buffer_.empty()) return;
-    util::fs_seek(file_, static_cast<int32_t>(base_), 0);
+    util::fs_seek(file_, int64_t{base_}, 0);
     util::fs_write(file_, buffer_.data(), buffer_.size());
     base_ += static_cast<uint32_t>(buffer_.size());
     buffer_.clear();
+}
+
+void ImageWriter::append(const uint8_t* data, size_t n)
+{
+    if (n > UINT32_MAX - position()) util::uerr_raise(util::kErrFileCannotWrite);
+    buffer_.insert(buffer_.end(), data, data + n);
+    if (buffer_.size() >= kFlushSize) flush();
 }
 
 void ImageWriter::word(uint16_t w)
 {
     uint8_t le[2];
     zem::writeU16(le, w);
-    buffer_.push_back(le[0]);
-    buffer_.push_back(le[1]);
-    if (buffer_.size() >= kFlushSize) flush();
+    append(le, sizeof le);
 }
 
-void ImageWriter::byte(uint8_t b)
-{
-    buffer_.push_back(b);
-    if (buffer_.size() >= kFlushSize) flush();
-}
+void ImageWriter::byte(uint8_t b) { append(&b, 1); }
 
-void ImageWriter::bytes(const uint8_t* data, size_t n)
-{
-    buffer_.insert(buffer_.end(), data, data + n);
-    if (buffer_.size() >= kFlushSize) flush();
-}
+void ImageWriter::bytes(const uint8_t* data, size_t n) { append(data, n); }
 
 void ImageWriter::length(int64_t ticks)
 {

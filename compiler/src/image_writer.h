@@ -18,7 +18,9 @@ public:
 
     // Writes what is buffered, then continues at `offset`.
     void seek(uint32_t offset);
-    // The file offset of the next byte written.
+    // The file offset of the next byte written.  Every offset of the image
+    // is 32 bits wide: a write that would end beyond UINT32_MAX raises
+    // "File cannot write" instead.
     uint32_t position() const { return base_ + static_cast<uint32_t>(buffer_.size()); }
     void word(uint16_t w);
     void byte(uint8_t b);
@@ -30,6 +32,8 @@ public:
     void flush();
 
 private:
+    void append(const uint8_t* data, size_t n);
+
     util::FILESET* file_;
     uint32_t base_ = 0;
     std::vector<uint8_t> buffer_;

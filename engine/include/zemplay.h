@@ -123,8 +123,10 @@ struct dp_player {
     uint32_t (*last_error_offset)(dp_player* self);
     int (*track_count)(dp_player* self);
     int (*timebase)(dp_player* self);              /* ticks per whole note */
+    /* Smallest endless-loop pass count over the tracks that have neither
+     * ended nor stopped (a stopped track counts again once resumed). */
     uint32_t (*min_loop_count)(dp_player* self);
-    int (*finished)(dp_player* self);              /* 1 when every track ended or stopped */
+    int (*finished)(dp_player* self); /* 1 when every track ended or stopped (no resume pending) */
     int (*release_notes)(dp_player* self, unsigned port_mask, unsigned channel_mask);
     int (*resend_key_pressure)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask, int key);
     int (*resend_controller)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask,

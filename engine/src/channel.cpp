@@ -87,7 +87,7 @@ void sendController(Instance& in, unsigned track, unsigned p, unsigned c, unsign
     if (controller == 72) ch.releaseTime = static_cast<uint8_t>(value);
     if (holdsBack(in, testBit(port.markCtrl, controller))) {
         setBit(ch.pendingCtrl, controller, true);
-        ch.heldTrack = static_cast<uint16_t>(track);
+        ch.heldCtrlTrack[controller] = static_cast<uint16_t>(track);
         return;
     }
     setBit(ch.pendingCtrl, controller, false);
@@ -105,7 +105,7 @@ void sendBend(Instance& in, unsigned track, unsigned p, unsigned c, bool onlyIfC
     ch.bendLast = value;
     if (holdsBack(in, port.markBend)) {
         ch.pendingBend = true;
-        ch.heldTrack = static_cast<uint16_t>(track);
+        ch.heldBendTrack = static_cast<uint16_t>(track);
         return;
     }
     ch.pendingBend = false;
@@ -122,7 +122,7 @@ void sendKeyPressure(Instance& in, unsigned track, unsigned p, unsigned c, unsig
     ch.keypLast[key] = static_cast<uint8_t>(value);
     if (holdsBack(in, port.markKeyp)) {
         setBit(ch.pendingKeyp, key, true);
-        ch.heldTrack = static_cast<uint16_t>(track);
+        ch.heldKeypTrack[key] = static_cast<uint16_t>(track);
         return;
     }
     setBit(ch.pendingKeyp, key, false);
@@ -140,7 +140,7 @@ void sendChanPressure(Instance& in, unsigned track, unsigned p, unsigned c, bool
     ch.chanpLast = value;
     if (holdsBack(in, port.markChanp)) {
         ch.pendingChanp = true;
-        ch.heldTrack = static_cast<uint16_t>(track);
+        ch.heldChanpTrack = static_cast<uint16_t>(track);
         return;
     }
     ch.pendingChanp = false;
@@ -158,7 +158,7 @@ void sendProgram(Instance& in, unsigned track, unsigned p, unsigned c, unsigned 
     ch.program = static_cast<uint8_t>(program);
     if (holdsBack(in, port.markProgram)) {
         ch.pendingProgram = true;
-        ch.heldTrack = static_cast<uint16_t>(track);
+        ch.heldProgramTrack = static_cast<uint16_t>(track);
         return;
     }
     ch.pendingProgram = false;
@@ -215,32 +215,31 @@ void flushPort(Instance& in, unsigned p, unsigned kinds, unsigned controller)
 {
     for (unsigned c = 0; c < kChannels && !isHalted(in); ++c) {
         Channel& ch = in.ports[p].channels[c];
-        unsigned track = ch.heldTrack < in.trackCount ? ch.heldTrack : 0;
         if (kinds & kHeldController) {
             for (unsigned k = 0; k < kControllers; ++k) {
                 if ((controller < kControllers && k != controller) || !testBit(ch.pendingCtrl, k)) continue;
                 setBit(ch.pendingCtrl, k, false);
-                sendController(in, track, p, c, k, false);
+                sendController(in, ch.heldCtrlTrack[k], p, c, k, false);
             }
         }
         if ((kinds & kHeldBend) && ch.pendingBend) {
             ch.pendingBend = false;
-            sendBend(in, track, p, c, false);
+            sendBend(in, ch.heldBendTrack, p, c, false);
         }
         if ((kinds & kHeldChanp) && ch.pendingChanp) {
             ch.pendingChanp = false;
-            sendChanPressure(in, track, p, c, false);
+            sendChanPressure(in, ch.heldChanpTrack, p, c, false);
         }
         if (kinds & kHeldKeyp) {
             for (unsigned k = 0; k < kKeys; ++k) {
                 if (!testBit(ch.pendingKeyp, k)) continue;
                 setBit(ch.pendingKeyp, k, false);
-                sendKeyPressure(in, track, p, c, k, false);
+                sendKeyPressure(in, ch.heldKeypTrack[k], p, c, k, false);
             }
         }
         if ((kinds & kHeldProgram) && ch.pendingProgram) {
             ch.pendingProgram = false;
-            sendProgram(in, track, p, c, ch.program, false);
+            sendProgram(in, ch.heldProgramTrack, p, c, ch.program, false);
         }
     }
 }

@@ -15,9 +15,9 @@ namespace zemplay {
 
 namespace {
 
-unsigned transposedKey(const Track& t, unsigned bits)
+unsigned transposedKey(const Track& t, unsigned written)
 {
-    int64_t key = int64_t{bits & 0x7F} + t.transpose;
+    int64_t key = int64_t{written} + t.transpose;
     return key < 0 || key > 127 ? 127u : static_cast<unsigned>(key);
 }
 
@@ -49,24 +49,24 @@ void cmdBend(Exec& x, uint16_t w) { setValue(x.in, x.t, SlideTarget::Bend, 0, ze
 
 void cmdProgramOrChanPressure(Exec& x, uint16_t w)
 {
-    if (w & 0x80) {
-        setValue(x.in, x.t, SlideTarget::ChanPressure, 0, w & 0x7F);
+    if (zem::isSecondHalf(w)) {
+        setValue(x.in, x.t, SlideTarget::ChanPressure, 0, zem::sevenBitValue(w));
         return;
     }
-    if (portExists(x.in, x.t.port)) sendProgram(x.in, x.index, x.t.port, x.t.channel, w & 0x7F, false);
+    if (portExists(x.in, x.t.port)) sendProgram(x.in, x.index, x.t.port, x.t.channel, zem::sevenBitValue(w), false);
 }
 
 // «KEY_PRESSURE» [key]
 void cmdKeyPressure(Exec& x, uint16_t w)
 {
-    if (w & zem::kKeyPressureHasKey) x.t.lastKeypKey = static_cast<uint8_t>(transposedKey(x.t, readWord(x)));
-    setValue(x.in, x.t, SlideTarget::KeyPressure, x.t.lastKeypKey, w & 0x7F);
+    if (zem::keyPressureHasKey(w)) x.t.lastKeypKey = static_cast<uint8_t>(transposedKey(x.t, zem::sevenBitValue(readWord(x))));
+    setValue(x.in, x.t, SlideTarget::KeyPressure, x.t.lastKeypKey, zem::sevenBitValue(w));
 }
 
 // «SLIDE» w1 [w2] [length]
 void cmdSlide(Exec& x, uint16_t w)
 {
-    unsigned flags = w & 0x1F;
+    unsigned flags = zem::slideFlags(w);
     uint16_t w1 = readWord(x);
     // A channel-pressure slide carries B in the first word.
     bool hasSecondWord = (flags & zem::kSlideTwoValues) && zem::slideKind(w) != zem::SlideKind::ChanPressure;
@@ -90,19 +90,19 @@ void cmdSlide(Exec& x, uint16_t w)
         break;
     case zem::SlideKind::ChanPressure:
         kind = SlideTarget::ChanPressure;
-        a = w1 & 0xFF;
-        b = w1 >> 8;
+        a = zem::operandLowByte(w1);
+        b = zem::operandHighByte(w1);
         if (flags & zem::kSlideRelA) a = zem::signedByte(w1);
-        if (flags & zem::kSlideRelB) b = static_cast<int8_t>(w1 >> 8);
+        if (flags & zem::kSlideRelB) b = zem::signedByte(w1 >> 8);
         relative = ch.chanpBase + ch.chanpOffset;
         break;
     default: {
         bool isController = zem::slideKind(w) == zem::SlideKind::Controller;
         kind = isController ? SlideTarget::Controller : SlideTarget::KeyPressure;
-        number = zem::bits(w1, 8, 7);
+        number = zem::operandNumber(w1);
         ValueRef v = valueRef(ch, kind, number);
-        a = (flags & zem::kSlideRelA) ? zem::signedByte(w1) : (w1 & 0xFF);
-        b = (flags & zem::kSlideRelB) ? zem::signedByte(w2) : (w2 & 0xFF);
+        a = (flags & zem::kSlideRelA) ? zem::signedByte(w1) : zem::operandLowByte(w1);
+        b = (flags & zem::kSlideRelB) ? zem::signedByte(w2) : zem::operandLowByte(w2);
         relative = *v.base + *v.offset;
         break;
     }
@@ -114,16 +114,16 @@ void cmdSlide(Exec& x, uint16_t w)
 
 void cmdCtrlCommitClear(Exec& x, uint16_t w)
 {
-    if (w & 0x80)
-        clearValue(x.in, x.t, SlideTarget::Controller, w & 0x7F);
+    if (zem::isSecondHalf(w))
+        clearValue(x.in, x.t, SlideTarget::Controller, zem::sevenBitValue(w));
     else
-        commitValue(x.in, x.t, SlideTarget::Controller, w & 0x7F);
+        commitValue(x.in, x.t, SlideTarget::Controller, zem::sevenBitValue(w));
 }
 
 void cmdKeypCommitClear(Exec& x, uint16_t w)
 {
-    unsigned key = transposedKey(x.t, w);
-    if (w & 0x80)
+    unsigned key = transposedKey(x.t, zem::sevenBitValue(w));
+    if (zem::isSecondHalf(w))
         clearValue(x.in, x.t, SlideTarget::KeyPressure, key);
     else
         commitValue(x.in, x.t, SlideTarget::KeyPressure, key);
@@ -133,11 +133,11 @@ void cmdVelAdd(Exec& x, uint16_t w) { x.t.velOffset = clampOffset126(int64_t{x.t
 
 void cmdVelSet(Exec& x, uint16_t w)
 {
-    if (w & 0x80) {
-        x.t.rvel = w & 0x7F;
+    if (zem::isSecondHalf(w)) {
+        x.t.rvel = zem::sevenBitValue(w);
         x.t.rvelOffset = 0;
     } else {
-        x.t.velocity = w & 0x7F;
+        x.t.velocity = zem::sevenBitValue(w);
         x.t.velOffset = 0;
     }
 }
@@ -195,24 +195,25 @@ void glideSet(Exec& x, uint16_t) { setGlide(x.in, x.t, zem::signedWord(readWord(
 void glide(Exec& x, uint16_t w)
 {
     int32_t goal = zem::signedWord(readWord(x));
-    int32_t middle = (w & zem::kGlideTwoValues) ? zem::signedWord(readWord(x)) : 0;
-    uint32_t length = (w & zem::kGlideHasLength) ? readLength(x) : x.t.lastLength;
-    if (w & zem::kGlideWaitAfter) addWait(x.in, x.t, length);
+    unsigned flags = zem::glideFlags(w);
+    int32_t middle = (flags & zem::kGlideTwoValues) ? zem::signedWord(readWord(x)) : 0;
+    uint32_t length = (flags & zem::kGlideHasLength) ? readLength(x) : x.t.lastLength;
+    if (flags & zem::kGlideWaitAfter) addWait(x.in, x.t, length);
     x.t.lastLength = length;
     if (portExists(x.in, x.t.port))
-        startSlide(x.in, x.t, x.t.glideSlide, goal, (w & zem::kGlideTwoValues) != 0, middle, length);
+        startSlide(x.in, x.t, x.t.glideSlide, goal, (flags & zem::kGlideTwoValues) != 0, middle, length);
 }
 
 void ctrlAdd(Exec& x, uint16_t)
 {
     uint16_t v = readWord(x);
-    addValue(x.in, x.t, SlideTarget::Controller, zem::bits(v, 8, 7), zem::signedByte(v));
+    addValue(x.in, x.t, SlideTarget::Controller, zem::operandNumber(v), zem::signedByte(v));
 }
 void bendAdd(Exec& x, uint16_t) { addValue(x.in, x.t, SlideTarget::Bend, 0, zem::signedWord(readWord(x))); }
 void keypAdd(Exec& x, uint16_t)
 {
     uint16_t v = readWord(x);
-    addValue(x.in, x.t, SlideTarget::KeyPressure, transposedKey(x.t, zem::bits(v, 8, 7)), zem::signedByte(v));
+    addValue(x.in, x.t, SlideTarget::KeyPressure, transposedKey(x.t, zem::operandNumber(v)), zem::signedByte(v));
 }
 void chanpAdd(Exec& x, uint16_t) { addValue(x.in, x.t, SlideTarget::ChanPressure, 0, zem::signedByte(readWord(x))); }
 
@@ -240,7 +241,9 @@ void stateRestore(Exec& x, uint16_t)
 
 void gateRatioSet(Exec& x, uint16_t)
 {
-    x.t.ratioBase = x.t.ratioCur = readWord(x) & 0x7FFF;
+    // The whole word is kept: a note clamps the ratio to 0..32767 when it
+    // uses it, so 0x8000 is the longest gate, not the shortest.
+    x.t.ratioBase = x.t.ratioCur = readWord(x);
     x.t.ratioAcc = 0;
     if (exclusiveGate(x.t)) resetGateOffset(x.t);
 }

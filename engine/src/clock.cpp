@@ -20,12 +20,17 @@ namespace {
 // Delivered as meta type 1 when a song starts.
 constexpr char kGeneratorNotice[] = "Played by zemplay, ZEM image format 0.47";
 
-// Commands one track may run in one tick, and all tracks in one unit.
-// Loops without waits can repeat without end (an endless loop around a wait
-// of 0 ticks, nested counted loops); past these budgets the commands wait
-// for the next tick or unit, so that an advance always returns.
-constexpr uint32_t kCommandsPerTick = 1u << 12;
-constexpr uint32_t kCommandsPerUnit = 1u << 18;
+// Repetition: a command run again at a position its track has passed (a
+// loop).  All tracks together may repeat kRepeatsPerUnit commands in one
+// unit, so that an advance always returns; every loop nest a score plays in
+// one tick stays below it.  A track that has repeated kRepeatsWithoutTime
+// commands with no time passing makes no progress (an endless loop around
+// waits of 0 ticks, counted loops nested to astronomic counts): it is held
+// to kRepeatsPerTick per tick, leaving the rest to the other tracks, until a
+// wait gives its allowance back.
+constexpr uint32_t kRepeatsPerUnit = 1u << 18;
+constexpr uint32_t kRepeatsWithoutTime = 1u << 20;
+constexpr uint32_t kRepeatsPerTick = 1u << 12;
 // Ticks and unit steps one advance may run in skip mode, where no unit is
 // counted (a skipped passage under a period of minutes would otherwise
 // hold the call for hours); the next advance goes on skipping.
@@ -67,7 +72,7 @@ int startSong(Instance& in)
 void runTrackCommands(Instance& in, unsigned index)
 {
     Track& t = in.tracks[index];
-    uint32_t budget = kCommandsPerTick;
+    uint32_t heldThisTick = 0;
     while (t.wait == 0 && !t.ended && !t.stopped && !isHalted(in)) {
         if (t.syncWaiting) {
             const auto& sync = in.cb.stream_sync;
@@ -77,11 +82,20 @@ void runTrackCommands(Instance& in, unsigned index)
             }
             break;
         }
-        if (budget == 0 || in.unitBudget == 0) break;
-        --budget;
-        --in.unitBudget;
+        if (t.pos < t.furthest) {
+            if (in.unitBudget == 0) break;
+            if (t.repeatsWithoutTime < kRepeatsWithoutTime) {
+                ++t.repeatsWithoutTime;
+            } else {
+                if (heldThisTick == kRepeatsPerTick) break;
+                ++heldThisTick;
+            }
+            --in.unitBudget;
+        }
         executeCommand(in, index);
+        if (t.pos > t.furthest) t.furthest = t.pos;
     }
+    if (t.wait) t.repeatsWithoutTime = 0;
     if (t.running && t.wait) --t.wait;
 }
 
@@ -169,6 +183,10 @@ void runTick(Instance& in)
     }
 }
 
+// A stopped track waits for another track to resume it: it does not keep
+// the song from finishing, nor, since it passes no loop while it waits, the
+// loop count from rising (a track stopped for good would hold it forever).
+// One whose resume is pending runs again at the next tick.
 void updateSongState(Instance& in)
 {
     bool finished = true;
@@ -176,8 +194,8 @@ void updateSongState(Instance& in)
     uint32_t minimum = UINT32_MAX;
     for (unsigned i = 0; i < in.trackCount; ++i) {
         const Track& t = in.tracks[i];
-        if (t.ended) continue;
-        if (!t.stopped) finished = false;
+        if (t.ended || (t.stopped && !t.resumePending)) continue;
+        finished = false;
         anyPlaying = true;
         if (t.loopPasses < minimum) minimum = t.loopPasses;
     }
@@ -199,7 +217,7 @@ void unitStep(Instance& in, uint32_t increment, Progress& progress)
     in.fraction = static_cast<uint32_t>(sum > UINT32_MAX ? UINT32_MAX : sum);
     while (in.fraction > 0xFFFF && !isHalted(in)) {
         in.fraction -= 0x10000;
-        in.unitBudget = kCommandsPerUnit;
+        in.unitBudget = kRepeatsPerUnit;
         ++in.unitsSinceTick;
         in.phase += 256;
         while (in.phase >= in.tempoPeriod && !isHalted(in)) {

@@ -8,14 +8,6 @@
 
 namespace zemplay {
 
-// The period of 120 beats per minute: round(61440000 / (timebase * 120)).
-constexpr uint32_t defaultPeriod(unsigned timebase)
-{
-    uint64_t divisor = uint64_t{timebase} * 120;
-    return static_cast<uint32_t>((61440000u + divisor / 2) / divisor);
-}
-static_assert(defaultPeriod(192) == 2667);
-
 // Advances until count units (or ticks) are counted, the song finishes or a
 // status stops it.  Returns the first nonzero answer of the start-up
 // deliveries on the first call, else 0.

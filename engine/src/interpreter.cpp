@@ -59,7 +59,7 @@ namespace {
 // ---- Time and notes -------------------------------------------------------
 
 // «WAIT» ticks
-void cmdWait(Exec& x, uint16_t w) { addWait(x.in, x.t, w & 0x0FFF); }
+void cmdWait(Exec& x, uint16_t w) { addWait(x.in, x.t, zem::waitTicks(w)); }
 
 // «WAIT_LONG» high word
 void cmdWaitLong(Exec& x, uint16_t w)
@@ -71,14 +71,14 @@ void cmdWaitLong(Exec& x, uint16_t w)
 // «NOTE» [length]
 void cmdNote(Exec& x, uint16_t w)
 {
-    uint32_t length = (w & zem::kNoteHasLength) ? readLength(x) : x.t.lastLength;
-    startNote(x.in, x.t, w & 0x7F, length, (w & zem::kNoteWaitAfter) != 0);
+    uint32_t length = zem::noteHasLength(w) ? readLength(x) : x.t.lastLength;
+    startNote(x.in, x.t, zem::noteKey(w), length, zem::noteWaitAfter(w));
 }
 
 void cmdPortChannel(Exec& x, uint16_t w)
 {
-    x.t.port = static_cast<uint8_t>(zem::bits(w, 4, 4));
-    x.t.channel = static_cast<uint8_t>(zem::bits(w, 0, 4));
+    x.t.port = static_cast<uint8_t>(zem::portField(w));
+    x.t.channel = static_cast<uint8_t>(zem::channelField(w));
 }
 
 // ---- Track synchronisation ----------------------------------------------------
@@ -93,19 +93,20 @@ void resume(Exec& x, unsigned target)
 
 void cmdTrigger(Exec& x, uint16_t w)
 {
-    unsigned target = w & 0xFF;
+    unsigned target = zem::byteValue(w);
     if (target < x.in.trackCount) resume(x, target);
 }
 
 // «TRIGGER_ALL_BUT» n indexes, two per word
 void cmdTriggerAllBut(Exec& x, uint16_t w)
 {
-    unsigned n = w & 0xFF;
+    unsigned n = zem::byteValue(w);
     std::array<uint64_t, 4> listed{};
+    auto list = [&](unsigned track) { listed[track >> 6] |= uint64_t{1} << (track & 63); };
     for (unsigned i = 0; i < n; i += 2) {
         uint16_t pair = readWord(x);
-        listed[(pair & 0xFF) >> 6] |= uint64_t{1} << (pair & 63);
-        if (i + 1 < n) listed[(pair >> 8) >> 6] |= uint64_t{1} << ((pair >> 8) & 63);
+        list(zem::operandLowByte(pair));
+        if (i + 1 < n) list(zem::operandHighByte(pair));
     }
     for (unsigned i = 0; i < x.in.trackCount; ++i) {
         bool isListed = i < 256 && ((listed[i >> 6] >> (i & 63)) & 1u);
@@ -129,7 +130,7 @@ void cmdLoopBegin(Exec& x, uint16_t w)
         raiseError(x.in, DP_LOOPSTACK_OVERFLOW);
         return;
     }
-    x.t.loops[x.t.loopDepth++] = {static_cast<uint32_t>(w & 0xFF), x.t.pos, 0};
+    x.t.loops[x.t.loopDepth++] = {zem::byteValue(w), x.t.pos, 0};
     x.t.timePassed = false;
 }
 
@@ -176,7 +177,7 @@ void cmdLoopBreak(Exec& x, uint16_t)
 
 // ---- Tempo ------------------------------------------------------------------------
 
-uint32_t tempoOperand(Exec& x, uint16_t w) { return (uint32_t{w & 0xFFu} << 16) | readWord(x); }
+uint32_t tempoOperand(Exec& x, uint16_t w) { return zem::tempoValue(w, readWord(x)); }
 
 void cmdTempo(Exec& x, uint16_t w) { setTempo(x.in, x.index, tempoOperand(x, w)); }
 
@@ -202,14 +203,14 @@ void cmdTimebase(Exec& x, uint16_t) { x.in.timebaseRegister = readWord(x); }
 
 void cmdSysex(Exec& x, uint16_t w)
 {
-    uint32_t n = w & 0xFF;
+    uint32_t n = zem::byteValue(w);
     if (const uint8_t* bytes = takePayload(x, n, zem::bytePayloadSize(n))) sendExclusive(x.in, x.index, bytes, n);
 }
 
 // TEXT goes to the host only from track 0; its NUL is part of the payload.
 void cmdText(Exec& x, uint16_t w)
 {
-    uint32_t n = w & 0x0FFF;
+    uint32_t n = zem::textBytes(w);
     const uint8_t* bytes = takePayload(x, n + 1, zem::textPayloadSize(n));
     if (bytes && x.index == 0 && x.in.cb.text)
         noteStatus(x.in, x.in.cb.text(x.in.user, 0, reinterpret_cast<const char*>(bytes), static_cast<int>(n)));
@@ -235,11 +236,11 @@ constexpr std::array<Handler, 8> kClassFFTail = {
     cmdStop, cmdEnd,
 };
 
-void cmdClassC(Exec& x, uint16_t w) { kClassC[zem::bits(w, 8, 4)](x, w); }
+void cmdClassC(Exec& x, uint16_t w) { kClassC[zem::subclass(w)](x, w); }
 
 void cmdClassF(Exec& x, uint16_t w)
 {
-    switch (zem::bits(w, 8, 4)) {
+    switch (zem::subclass(w)) {
     case 0x0: cmdParam(x, w); return;
     case 0x1: cmdRvelAdd(x, w); return;
     case 0x2: cmdTriggerAllBut(x, w); return;

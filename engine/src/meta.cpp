@@ -69,7 +69,7 @@ bool deliveredAtStart(const Instance& in, uint32_t offset)
 void cmdMeta(Exec& x, uint16_t)
 {
     uint16_t lengthWord = readWord(x);
-    unsigned type = lengthWord >> 8, n = lengthWord & 0xFF;
+    unsigned type = zem::metaType(lengthWord), n = zem::metaBytes(lengthWord);
     uint32_t offset = x.t.pos;
     const uint8_t* p = takePayload(x, n + 1, zem::textPayloadSize(n));
     if (!p || deliveredAtStart(x.in, offset)) return;

@@ -16,18 +16,26 @@ void unlinkNote(Instance& in, Note& n)
         n.prev->next = n.next;
     else
         owner.notes = n.next;
-    if (n.next) n.next->prev = n.prev;
+    if (n.next)
+        n.next->prev = n.prev;
+    else
+        owner.lastNote = n.prev;
     n.prev = n.next = nullptr;
     n.listed = false;
     --owner.noteCount;
 }
 
+// Notes are kept in the order they started, so that notes ending in the same
+// tick are released in that order too.
 void linkNote(Instance& in, Track& t, Note& n)
 {
-    n.prev = nullptr;
-    n.next = t.notes;
-    if (t.notes) t.notes->prev = &n;
-    t.notes = &n;
+    n.next = nullptr;
+    n.prev = t.lastNote;
+    if (t.lastNote)
+        t.lastNote->next = &n;
+    else
+        t.notes = &n;
+    t.lastNote = &n;
     n.listed = true;
     n.track = static_cast<uint16_t>(trackIndex(in, t));
     ++t.noteCount;

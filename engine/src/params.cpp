@@ -109,7 +109,7 @@ void releaseScale(Exec& x, unsigned, uint16_t v) { x.t.rvelScale = v; }
 void modulatorOption(Exec& x, unsigned reg, uint16_t v)
 {
     unsigned n = reg - zem::kParamModOption;
-    modOption(x.in, x.t, v & 0xFF, n / 2, (n & 1) != 0);
+    modOption(x.in, x.t, zem::operandLowByte(v), n / 2, (n & 1) != 0);
 }
 void gateBase(Exec& x, unsigned, uint16_t v) { x.t.gateBase = v; }
 void gateFlags(Exec& x, unsigned, uint16_t v) { x.t.gateFlags = static_cast<uint8_t>(v); }
@@ -213,7 +213,7 @@ static_assert(kParams.size() == 256);
 void cmdParam(Exec& x, uint16_t w)
 {
     uint16_t v = readWord(x);
-    unsigned reg = w & 0xFF;
+    unsigned reg = zem::byteValue(w);
     kParams[reg](x, reg, v);
 }
 

@@ -75,7 +75,7 @@ void resetState(Instance& in)
     unsigned timebase = zem::readU16(in.image + zem::kOffTimebase);
     in.trackCount = tracks;
     in.timebaseRegister = timebase;
-    in.tempoBase = in.tempoPeriod = in.lastTempo = defaultPeriod(timebase);
+    in.tempoBase = in.tempoPeriod = in.lastTempo = zem::startPeriod(timebase);
     in.bar.barLength = timebase;
     in.bar.timebase = static_cast<uint16_t>(timebase);
     in.bar.beatsPerBar = 4;

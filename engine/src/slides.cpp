@@ -152,19 +152,16 @@ void settleSlide(Instance& in, Track& t, SlideTarget kind, unsigned number)
     finish(in, s);
 }
 
+// Cancels this track's own glide; a glide another track runs on the same
+// channel is that track's to end (two voices may share a channel).
 void resetGlide(Instance& in, Track& t)
 {
     Slide& s = t.glideSlide;
     unlink(in, s);
     s.mode = 0;
     s.current = 0;
+    unregister(in, s);
     if (!portExists(in, t.port)) return;
-    Channel& ch = channelOf(in, t.port, t.channel);
-    if (ch.glide) {
-        unlink(in, *ch.glide);
-        ch.glide->mode = 0;
-        ch.glide = nullptr;
-    }
     sendBend(in, trackIndex(in, t), t.port, t.channel, false);
 }
 

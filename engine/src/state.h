@@ -106,7 +106,10 @@ struct Channel {
     uint8_t program, dataIncrement;
     uint64_t pendingCtrl[2], pendingKeyp[2];
     bool pendingBend, pendingProgram, pendingChanp;
-    uint16_t heldTrack; // the track whose held-back values a flush sends for
+    // The track each held-back value was held for: a flush sends it as that
+    // track, as if it had not been held.
+    uint16_t heldCtrlTrack[kControllers], heldKeypTrack[kKeys];
+    uint16_t heldBendTrack, heldChanpTrack, heldProgramTrack;
     uint8_t bendRange, attackTime, decayTime, releaseTime; // controllers 6 (RPN 0), 73, 75, 72 as last sent
     Slide* ctrlSlide[kControllers];
     Slide* keypSlide[kKeys];
@@ -136,11 +139,14 @@ struct SavedState {
 
 struct Track {
     uint32_t pos, end; // byte offsets into the image
+    uint32_t furthest; // the end of the furthest command run so far
+    uint32_t repeatsWithoutTime; // commands run again since the last wait
     uint32_t wait, credit;
     bool running, stopped, syncWaiting, ended, resumePending, noteActivity, timePassed;
     bool holdA;
     uint32_t noteCount;
-    Note* notes;
+    Note* notes; // in the order they started
+    Note* lastNote;
     Slide* slides;
     LoopEntry loops[kLoopEntries];
     uint32_t loopDepth, loopPasses;
@@ -204,7 +210,7 @@ struct Instance {
     TempoSlide tempoSlide;
     uint16_t tempoSlideInterval, tempoSlideRandom;
     uint32_t phase, unitsSinceTick;
-    uint32_t unitBudget; // commands left in this unit
+    uint32_t unitBudget; // repeated commands left in this unit
     uint8_t skip, skipAtTickStart;
     bool started, finished;
     bool tracksChanged; // since the finished flag was last computed

@@ -4,8 +4,9 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <xcb/xcb.h>
+
 #include <cstdlib>
-#include <memory>
 
 namespace platform {
 
@@ -34,25 +35,34 @@ void messageBox(const char* caption, const char* text, MessageIcon icon)
     box.exec();
 }
 
-bool isSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
 } // namespace
 
-bool has_display() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY"); }
+bool has_display()
+{
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') return false;
+    xcb_connection_t* connection = xcb_connect(name, nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
+}
 
 void install_message_box_backend() { set_message_backend(messageBox); }
 
-bool use_message_boxes(int& argc, char** argv)
+MessageBoxes::MessageBoxes(const char* program_name) : name_(program_name ? program_name : "")
 {
-    if (!has_display()) return false;
-    static std::unique_ptr<QApplication> application;
-    if (!QApplication::instance()) application = std::make_unique<QApplication>(argc, argv);
+    if (!has_display()) return;
+    if (!QApplication::instance()) {
+        argv_[0] = name_.data();
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+    }
     install_message_box_backend();
-    return true;
+    active_ = true;
+}
+
+MessageBoxes::~MessageBoxes()
+{
+    if (active_) set_message_backend(nullptr);
 }
 
 } // namespace platform

@@ -17,6 +17,16 @@ int channel_data_bytes(uint8_t status)
     return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
+// Data bytes are 0-127; some writers put larger ones (a velocity of 0xCC),
+// which other readers take as 127.
+void clamp_data_byte(uint8_t& byte, bool& clamped)
+{
+    if (byte > 0x7F) {
+        byte = 0x7F;
+        clamped = true;
+    }
+}
+
 ReadError read_payload(ByteCursor& in, SmfEvent& out)
 {
     if (ReadError e = read_vlq(in, out.length); e != ReadError::None)
@@ -102,10 +112,8 @@ ReadError read_event(ByteCursor& in, uint8_t& running_status, SmfEvent& out)
     switch (out.status) {
     case 0xF0:
     case 0xF7:
-        running_status = 0;
         return read_payload(in, out);
     case 0xFF:
-        running_status = 0;
         if (!in.read_u8(out.data1))
             return ReadError::NotEnoughSize;
         return read_payload(in, out);
@@ -120,6 +128,8 @@ ReadError read_event(ByteCursor& in, uint8_t& running_status, SmfEvent& out)
         return ReadError::NotEnoughSize;
     if (channel_data_bytes(out.status) == 2 && !in.read_u8(out.data2))
         return ReadError::NotEnoughSize;
+    clamp_data_byte(out.data1, out.clamped);
+    clamp_data_byte(out.data2, out.clamped);
     return ReadError::None;
 }
 

@@ -11,6 +11,23 @@ constexpr uint8_t kVolumeController = 7;
 constexpr uint32_t kMetaPiece = 255;
 constexpr uint32_t kMaxTempo = 0xFFFFFF;
 
+// Meta types whose data length Standard MIDI File 1.0 fixes: channel
+// prefix, port, tempo, SMPTE offset, time and key signature.  Readers refuse
+// a file in which one of them has another length.
+struct FixedLengthMeta {
+    uint8_t type;
+    uint32_t length;
+};
+constexpr FixedLengthMeta kFixedLengthMetas[] = {{0x20, 1}, {0x21, 1}, {0x51, 3}, {0x54, 5}, {0x58, 4}, {0x59, 2}};
+
+bool has_fixed_length_mismatch(uint8_t type, uint32_t length)
+{
+    for (const FixedLengthMeta& m : kFixedLengthMetas)
+        if (m.type == type)
+            return m.length != length;
+    return false;
+}
+
 } // namespace
 
 uint32_t tempo_microseconds(uint32_t raw_tempo, uint32_t timebase)
@@ -138,7 +155,7 @@ WriteResult TrackWriter::sysex(const uint8_t* message, uint32_t length)
 
 WriteResult TrackWriter::meta(uint8_t type, const uint8_t* payload, uint32_t length)
 {
-    if (type > 127)
+    if (type > 127 || has_fixed_length_mismatch(type, length))
         return WriteResult::Ok;
     uint32_t done = 0;
     do {

@@ -44,6 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Golden{"U*^2 c", "F102 C1BC 0030"}, Golden{"U* c", "FFD8 C1BC 0030"},
                       Golden{"~200 c", "CA7F C1BC 0030"}, Golden{"_3 c", "CAFD C1BC 0030"},
                       Golden{"~ c", "CA01 C1BC 0030"}, Golden{"`+7 ~2 c", "F102 C1BC 0030"},
+                      // the numbers of «~» and «_» are unsigned: huge ones clamp to 127
+                      Golden{"~&FFFFFFFF c", "CA7F C1BC 0030"}, Golden{"_3000000000 c", "CA81 C1BC 0030"},
                       Golden{"Q100 c", "FFEE 0064 C1BC 0030"}, Golden{"Q40000 c", "FFEE 7FFF C1BC 0030"},
                       Golden{"Q*-5 c", "FFDA FFFB C1BC 0030"}, Golden{"Q^3 c", "FFEF 0003 C1BC 0030"},
                       Golden{"Q*^-3 c", "FFDB FFFD C1BC 0030"}, Golden{"Q c", "FFF0 C1BC 0030"},
@@ -81,7 +83,16 @@ INSTANTIATE_TEST_SUITE_P(
         // three-point curves: the second of two notes starts at the middle point
         Golden{"=270,10 =275,256 'ce'2,8", "FFEC C0BC 0060 000C C0C0 0054 0024 0030 FFED"},
         Golden{"=270,5 =271,10 =272,50 =273,20 'ceg'4", "FFEC CA0A C0BC 0030 CA1C C040 CA0C C043 0030 FFED"},
-        Golden{"c ''", "C1BC 0030 FFFA"}));
+        Golden{"c ''", "C1BC 0030 FFFA"},
+        // velocity changes inside a chord clamp as outside, never wrapping into the other sign
+        Golden{"c 'U^-200 c'4", "C1BC 0030 FFEC CA81 C03C 0030 FFED"},
+        Golden{"'~200 c'4", "FFEC CA7F C0BC 0030 0030 FFED"},
+        Golden{"'_&FFFFFFFF c'4", "FFEC CA81 C0BC 0030 0030 FFED"},
+        // repeated prefixes are written in text order, as the same commands outside a chord
+        Golden{"'q100 q200 c'4", "FFEC FFEE 0064 FFEE 00C8 C0BC 0030 0030 FFED"},
+        Golden{"'u50 ~5 c'4", "FFEC CB32 CA05 C0BC 0030 0030 FFED"},
+        Golden{"'~5 u50 c'4", "FFEC CA05 CB32 C0BC 0030 0030 FFED"},
+        Golden{"'u50 c ~5 e'4", "FFEC CB32 C0BC 0030 CA05 C040 0030 FFED"}));
 
 TEST(NotesChord, AcceptsAtMost127Notes)
 {

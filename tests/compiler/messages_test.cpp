@@ -65,7 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"c T0", "Illegal parameter in 1."}, ErrorCase{"c `+0", "Illegal parameter in 1."},
                       ErrorCase{"c `5", "Missing parameter in 1."}, ErrorCase{"{01 02}", "Syntax error in 1."},
                       ErrorCase{"{0102", "Not have enough size in 1."}, ErrorCase{"\\65536 c", "Illegal parameter in 1."},
-                      ErrorCase{"c*268435456", "Deltatime too long in 1."}));
+                      ErrorCase{"c*268435456", "Deltatime too long in 1."},
+                      // a tempo cut off by the end of the text
+                      ErrorCase{"c\nT", "Not have enough size in 2."}, ErrorCase{"c T120,4,", "Not have enough size in 1."},
+                      ErrorCase{"c T*", "Not have enough size in 1."}));
 
 INSTANTIATE_TEST_SUITE_P(
     NotesAndEvents, CompileMessages,
@@ -78,6 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"'c x'", "Syntax error in 1."}, ErrorCase{"(c)", "Syntax error in 1."},
                       ErrorCase{"(c d e f)", "Syntax error in 1."}, ErrorCase{"U0 c", "Illegal parameter in 1."},
                       ErrorCase{"U128 c", "Illegal parameter in 1."}, ErrorCase{"U^ c", "Illegal parameter in 1."},
+                      ErrorCase{"cU^", "Not have enough size in 1."}, ErrorCase{"c 'U^", "Not have enough size in 1."},
+                      ErrorCase{"c 'U^x", "Illegal parameter in 1."},
                       ErrorCase{"Q^ c", "Missing parameter in 1."}, ErrorCase{"S+-!x!!! c", "Illegal parameter in 1."},
                       ErrorCase{"K8192", "Illegal parameter in 1."}, ErrorCase{"V128", "Illegal parameter in 1."},
                       ErrorCase{"V,4", "Illegal parameter in 1."}, ErrorCase{"V1,4,", "Not have enough size in 1."},

@@ -76,6 +76,85 @@ TEST(EngineLoops, MinimumPassCountSkipsEndedTracks)
     EXPECT_EQ(s.player()->finished(s.player()), 0);
 }
 
+TEST(EngineLoops, StoppedTracksDoNotHoldTheSong)
+{
+    struct StopCase {
+        const char* name;
+        ImagePlan plan;
+        uint32_t minLoops;
+        int finished;
+        size_t notes;
+    };
+    const StopCase cases[] = {
+        {"a track stopped for good leaves the loop count to the others",
+         {{cat({tempo(256), {loopBegin(0)}, wait(10), {zem::kLoopEnd}}), cat({note(60, 2), {zem::kStop}, note(62, 2)})}},
+         10, 0, 1},
+        {"a track stopped while resumed runs on",
+         {{cat({tempo(256), wait(5), {zem::makeByteClass(zem::kTrigger, 1), zem::kStop}}),
+           cat({{zem::kStop}, note(60, 2), wait(3), {zem::kEnd}})}},
+         0, 1, 1},
+        {"every track stopped: finished",
+         {{cat({tempo(256), wait(5), {zem::kStop}}), cat({{loopBegin(0)}, wait(4), {zem::kStop}, {zem::kLoopEnd}})}},
+         0, 1, 0},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        host.hasLoopCallback = false;
+        Session s(host, c.plan);
+        s.units(101);
+        EXPECT_EQ(s.player()->min_loop_count(s.player()), c.minLoops) << c.name;
+        EXPECT_EQ(s.player()->finished(s.player()), c.finished) << c.name;
+        EXPECT_EQ(host.only({"on"}).size(), c.notes) << c.name;
+    }
+}
+
+// Loops that end keep every command in its tick, however many run without
+// time; only repetition that makes no progress is spread over ticks.
+TEST(EngineLoops, FiniteCommandRunsKeepTheirTick)
+{
+    Words sixteenControllers;
+    for (uint16_t v = 1; v <= 16; ++v) sixteenControllers.push_back(zem::makeCtrl(1, v));
+    Words fiveThousandControllers(5000, zem::makeCtrl(1, 1));
+    struct TickCase {
+        const char* name;
+        Words commands;
+        size_t controllers;
+    };
+    const TickCase cases[] = {
+        {"255 passes of 16 controllers", cat({{loopBegin(255)}, sixteenControllers, {zem::kLoopEnd}}), 255 * 16},
+        {"255 x 255 passes", {loopBegin(255), loopBegin(255), zem::makeCtrl(1, 1), zem::kLoopEnd, zem::kLoopEnd},
+         255 * 255},
+        {"5000 commands in a row", fiveThousandControllers, 5000},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        Session s(host, ImagePlan{{cat({tempo(256), c.commands, note(60, 2), wait(10), {zem::kEnd}})}});
+        s.units(5);
+        const auto on = host.only({"on"});
+        ASSERT_EQ(on.size(), 1u) << c.name;
+        EXPECT_EQ(on[0].substr(on[0].find('/')), "/0 on 0 0 0 60 127") << c.name;
+        EXPECT_EQ(host.only({"ctrl"}).size(), c.controllers) << c.name;
+    }
+}
+
+// A track repeating without end is held back, not the tracks beside it.
+TEST(EngineLoops, RunawayTrackLeavesOthersTheirTick)
+{
+    Words sixteenControllers;
+    for (uint16_t v = 1; v <= 16; ++v) sixteenControllers.push_back(zem::makeCtrl(1, v));
+    RecordingHost host;
+    host.hasLoopCallback = false;
+    ImagePlan plan{{cat({tempo(256), {loopBegin(0), zem::makeWait(0), zem::kLoopEnd}}),
+                    cat({wait(20), {loopBegin(255)}, sixteenControllers, {zem::kLoopEnd}, note(60, 2), wait(10),
+                         {zem::kEnd}})}};
+    Session s(host, plan);
+    s.units(30);
+    const auto on = host.only({"on"});
+    ASSERT_EQ(on.size(), 1u);
+    EXPECT_EQ(on[0].substr(on[0].find('/')), "/20 on 0 1 0 60 127");
+    EXPECT_EQ(host.only({"ctrl"}).size(), 255u * 16);
+}
+
 TEST(EngineLoops, LoopsWithoutWaitsCannotHangAnAdvance)
 {
     struct HangCase {

@@ -91,6 +91,14 @@ TEST(EngineNotes, LengthsGateAndVelocities)
         {"hold B marks only sounding notes",
          cat({note(60, 10, false), param(7, 1), note(62, 3), wait(10), param(7, 0)}),
          {"0 on 0 0 0 60 127", "0 on 0 0 0 62 127", "3 off 0 0 0 62 127", "13 off 0 0 0 60 127"}},
+        {"notes ending in one tick are released in the order they started",
+         cat({note(60, 4, false), note(64, 4, false), note(67, 4)}),
+         {"0 on 0 0 0 60 127", "0 on 0 0 0 64 127", "0 on 0 0 0 67 127", "4 off 0 0 0 60 127", "4 off 0 0 0 64 127",
+          "4 off 0 0 0 67 127"}},
+        {"all notes off releases in start order too",
+         cat({note(67, 0, false), note(60, 0, false), note(64, 0, false), wait(3), {zem::kAllNotesOff}}),
+         {"0 on 0 0 0 67 127", "0 on 0 0 0 60 127", "0 on 0 0 0 64 127", "3 off 0 0 0 67 127", "3 off 0 0 0 60 127",
+          "3 off 0 0 0 64 127"}},
         {"port and channel", cat({{zem::makePortChannel(3, 9)}, note(40, 2)}), {"0 on 3 0 9 40 127", "2 off 3 0 9 40 127"}},
         {"missing port is silent", cat({{zem::makePortChannel(5, 0)}, note(40, 2)}), {}},
     };
@@ -99,6 +107,23 @@ TEST(EngineNotes, LengthsGateAndVelocities)
         Session s(host, ImagePlan{{cat({tempo(256), c.track, wait(100), {zem::kEnd}})}}, 4);
         s.units(200);
         EXPECT_EQ(byTick(host, {"on", "off"}), c.expected) << c.name;
+    }
+}
+
+TEST(EngineNotes, GateRatioWordIsKeptAndClampedWhenUsed)
+{
+    // A 48-tick note: length x ratio / 1024, the ratio clamped to 0..32767.
+    const struct {
+        uint16_t ratio;
+        uint32_t offTick;
+    } cases[] = {{1024, 48}, {0x7FFF, 1535}, {0x8000, 1535}, {0xFFFF, 1535}, {0, 1}};
+    for (const auto& c : cases) {
+        RecordingHost host;
+        Session s(host, ImagePlan{{cat({tempo(256), {zem::kGateRatioSet, c.ratio}, note(60, 48), wait(2000),
+                                        {zem::kEnd}})}});
+        s.units(1600);
+        EXPECT_EQ(byTick(host, {"off"}), (std::vector<std::string>{std::to_string(c.offTick) + " off 0 0 0 60 127"}))
+            << "ratio " << c.ratio;
     }
 }
 

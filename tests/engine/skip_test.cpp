@@ -71,4 +71,32 @@ TEST(EngineSkip, LeavingSkipModeFlushesEveryPort)
     EXPECT_EQ(host.onlyUnstamped({"ctrl"}), (std::vector<std::string>{"ctrl 0 0 2 7 20", "ctrl 1 0 3 7 10"}));
 }
 
+// Each held-back value goes out as the track that changed it, whichever
+// track ends skip mode and whoever else held values on the channel.
+TEST(EngineSkip, FlushSendsEachValueAsTheTrackThatHeldIt)
+{
+    struct FlushCase {
+        const char* name;
+        Words first, second;
+        std::vector<std::string> expected;
+    };
+    const FlushCase cases[] = {
+        {"volume of track 0, bend of track 1",
+         cat({param(255, 2), {zem::makeCtrl(7, 10)}, wait(3), param(255, 0)}), cat({wait(1), {zem::makeBend(100)}}),
+         {"ctrl 0 0 0 7 10", "bend 0 1 0 100"}},
+        {"track 1 ends skip mode for a value of track 0",
+         cat({param(255, 2), {zem::makeCtrl(7, 10)}}), cat({wait(2), param(255, 0)}), {"ctrl 0 0 0 7 10"}},
+        {"the last track to change a value sends it",
+         cat({param(255, 2), {zem::makeCtrl(10, 1)}, wait(3), param(255, 0)}), cat({wait(1), {zem::makeCtrl(10, 2)}}),
+         {"ctrl 0 1 0 10 2"}},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        Session s(host, ImagePlan{{cat({tempo(256), c.first, wait(10), {zem::kEnd}}),
+                                   cat({c.second, wait(10), {zem::kEnd}})}});
+        s.units(20);
+        EXPECT_EQ(host.onlyUnstamped({"ctrl", "bend"}), c.expected) << c.name;
+    }
+}
+
 } // namespace

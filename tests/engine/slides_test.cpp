@@ -106,4 +106,29 @@ TEST(EngineSlides, SlideOfAnotherTrackOnTheSameTargetIsReplaced)
                                                                   "2 ctrl 0 0 0 7 25", "3 ctrl 0 1 0 7 0"}));
 }
 
+// Two tracks sharing a channel: a glide reset ends the resetting track's
+// own glide, never the one another track runs there.
+TEST(EngineSlides, GlideResetEndsOnlyTheTracksOwnGlide)
+{
+    struct ResetCase {
+        const char* name;
+        Words second; // track 1, from tick 0
+        std::vector<std::string> expected;
+    };
+    const ResetCase cases[] = {
+        {"another track's glide stays", cat({wait(2), {zem::kGlideReset}}),
+         {"0 bend 0 0 0 300", "2 bend 0 1 0 300"}},
+        {"its own glide ends", cat({wait(2), {zem::kGlideSet, 100}, wait(2), {zem::kGlideReset}}),
+         {"0 bend 0 0 0 300", "2 bend 0 1 0 100", "4 bend 0 1 0 0"}},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        ImagePlan plan{{cat({tempo(256), {zem::kGlideSet, 300}, wait(20), {zem::kEnd}}),
+                        cat({c.second, wait(20), {zem::kEnd}})}};
+        Session s(host, plan);
+        s.units(12);
+        EXPECT_EQ(byTick(host, {"bend"}), c.expected) << c.name;
+    }
+}
+
 } // namespace

@@ -114,6 +114,37 @@ TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
     }
 }
 
+// Warnings name the output; the file still converts and the run succeeds.
+TEST_F(ProgramTest, WhatTheTextCannotSayIsToldOncePerFile)
+{
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::vector<std::string> messages;
+    };
+    const Bytes long_meta = Bytes{0x00, 0xFF, 0x01, 0x82, 0x2C} + Bytes(300, 'x');
+    const std::vector<Case> cases = {
+        {"plain.mid", kTune, {}},
+        {"loud.mid", mthd(0, 1, 96) + mtrk(Bytes{0x00, 0x90, 60, 0xCC, 0x00, 62, 0xCC} + kEnd),
+         {"Data bytes above 127 were read as 127."}},
+        {"long.mid", mthd(1, 2, 96) + mtrk(kEnd) + mtrk(long_meta + long_meta + Bytes{0x00, 0x90, 60, 0x80}),
+         {"Data bytes above 127 were read as 127.",
+          "Track 1: a meta event of 300 bytes is past the 255 an info item takes; the text will not compile."}},
+    };
+    for (const Case& c : cases) {
+        write_bytes(dir_ / c.name, c.file);
+        const RunResult r = run({c.name});
+        const std::string input = path(c.name);
+        const std::string output = input.substr(0, input.size() - 3) + "KVT";
+        std::string expected;
+        for (const std::string& m : c.messages)
+            expected += output + ": " + m + "\n";
+        EXPECT_EQ(r.status, 0) << c.name;
+        EXPECT_EQ(r.err, expected) << c.name;
+        EXPECT_TRUE(fs::exists(output)) << c.name;
+    }
+}
+
 TEST_F(ProgramTest, AFailedFileDoesNotStopTheOthers)
 {
     write_bytes(dir_ / "a.mid", kTune);
@@ -142,6 +173,24 @@ TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
     EXPECT_EQ(zem_test::readFile((dir_ / "tune_20240229235959.KVT").string()), "older");
     EXPECT_EQ(listing(), (std::vector<std::string>{"tune.KVT", "tune.mid", "tune_20240229235959.KVT",
                                                    "tune_20240301000000.KVT"}));
+}
+
+TEST_F(ProgramTest, NoExistingFileIsLost)
+{
+    // tune.kvt is the output in another letter case; x.kvt holds a MIDI file
+    // whose output would be the input itself.
+    write_bytes(dir_ / "tune.mid", kTune);
+    write_bytes(dir_ / "tune.kvt", text_bytes("old text"));
+    ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "tune.kvt").string(), 2024, 2, 29, 23, 59, 59));
+    write_bytes(dir_ / "x.kvt", kTune);
+
+    const RunResult r = run({"tune", "x.kvt"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, path("x.kvt") + ": File cannot write\n");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"tune.kvt", "tune.mid", "tune_20240229235959.kvt", "x.kvt"}));
+    EXPECT_EQ(zem_test::readFile((dir_ / "tune.kvt").string()), kTuneText);
+    EXPECT_EQ(zem_test::readFile((dir_ / "tune_20240229235959.kvt").string()), "old text");
+    EXPECT_EQ(zem_test::readFile((dir_ / "x.kvt").string()), std::string(kTune.begin(), kTune.end()));
 }
 
 TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)

@@ -56,6 +56,7 @@ public:
 struct Converted {
     smf::ReadError error;
     std::string text;
+    mid2kvt::ImportNotes notes;
 };
 
 // Header test, then every track, as the program does.
@@ -67,7 +68,7 @@ inline Converted convert(const Bytes& file)
     if (out.error != smf::ReadError::None)
         return out;
     StringSink sink;
-    out.error = mid2kvt::convert_tracks(file.data(), file.size(), header, sink);
+    out.error = mid2kvt::convert_tracks(file.data(), file.size(), header, sink, out.notes);
     out.text = sink.text;
     return out;
 }

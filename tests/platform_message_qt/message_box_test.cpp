@@ -61,16 +61,19 @@ TEST(MessageBox, ShowsCaptionTextAndIcon)
     platform::set_message_backend(nullptr);
 }
 
-TEST(MessageBox, NoDisplayKeepsTheConsole)
+TEST(MessageBox, WithoutAnAnsweringDisplayMessagesStayOnTheConsole)
 {
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    int argc = 1;
-    char name[] = "message_box_test";
-    char* argv[] = {name, nullptr};
-    EXPECT_FALSE(platform::has_display());
-    EXPECT_FALSE(platform::use_message_boxes(argc, argv));
-    EXPECT_EQ(QApplication::instance(), nullptr);
+    // No display at all, one nobody serves, one that is not a display name.
+    for (const char* display : {"", ":77", "garbage"}) {
+        setenv("DISPLAY", display, 1);
+        unsetenv("WAYLAND_DISPLAY");
+        EXPECT_FALSE(platform::has_display()) << display;
+        {
+            const platform::MessageBoxes boxes("message_box_test");
+            EXPECT_FALSE(boxes.active()) << display;
+            EXPECT_EQ(QApplication::instance(), nullptr) << display;
+        }
+    }
 }
 
 } // namespace

@@ -135,6 +135,29 @@ std::vector<EventCase> event_cases()
              w.note_on(0, 61, 100);
          },
          {0x00, 0x90, 60, 100, 0x07, 61, 100}},
+        {"fixed_length_metas_of_another_length_ignored", false,
+         [](TrackWriter& w) {
+             const Bytes b{0x41, 0x42, 0x43, 0x44, 0x45, 0x46};
+             for (uint8_t type : {0x20, 0x21, 0x51, 0x54, 0x58, 0x59}) {
+                 w.meta(type, b.data(), 0);
+                 w.meta(type, b.data(), 6);
+             }
+             w.meta(0x51, b.data(), 2);
+             w.add_ticks(2);
+             w.note_on(0, 61, 100);
+         },
+         {0x02, 0x90, 61, 100}},
+        {"fixed_length_metas_of_their_length_written", false,
+         [](TrackWriter& w) {
+             const Bytes b{4, 2, 24, 8, 0};
+             w.meta(0x58, b.data(), 4);
+             w.meta(0x59, b.data(), 2);
+             w.meta(0x20, b.data(), 1);
+             w.meta(0x51, b.data(), 3);
+             w.meta(0x54, b.data(), 5);
+         },
+         {0x00, 0xFF, 0x58, 0x04, 4, 2, 24, 8, 0x00, 0xFF, 0x59, 0x02, 4, 2, 0x00, 0xFF, 0x20, 0x01, 4,
+          0x00, 0xFF, 0x51, 0x03, 4, 2, 24, 0x00, 0xFF, 0x54, 0x05, 4, 2, 24, 8, 0}},
         {"tempo_of_120_bpm", false, [](TrackWriter& w) { w.tempo(2667, 192); },
          {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x5F}},
         {"tempo_zero_clamped_to_one", false, [](TrackWriter& w) { w.tempo(0, 192); },

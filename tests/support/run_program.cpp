@@ -14,7 +14,8 @@
 namespace zem_test {
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
-                     const std::vector<std::string>& env, size_t memoryLimit)
+                     const std::vector<std::string>& env, size_t memoryLimit,
+                     const std::function<void(pid_t)>& whileRunning)
 {
     const TempDir capture;
     const std::string outPath = capture.file("stdout"), errPath = capture.file("stderr");
@@ -45,6 +46,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
         execv(binary.c_str(), argv.data());
         _exit(98);
     }
+    if (whileRunning && pid > 0) whileRunning(pid);
     int status = 0;
     waitpid(pid, &status, 0);
     return RunResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outPath), readFile(errPath)};

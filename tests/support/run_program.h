@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace zem_test {
@@ -16,8 +18,11 @@ struct RunResult {
 // Runs ZEM_BIN_DIR/program with args in the folder cwd, with standard input
 // empty.  env adds or replaces variables ("NAME=value"); "NAME=" removes one.
 // A nonzero memoryLimit caps the program's address space, in bytes.
+// whileRunning, when given, is called with the child's id once it started;
+// the child is reaped after it returns.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
-                     const std::vector<std::string>& env = {}, size_t memoryLimit = 0);
+                     const std::vector<std::string>& env = {}, size_t memoryLimit = 0,
+                     const std::function<void(pid_t)>& whileRunning = {});
 
 } // namespace zem_test
 

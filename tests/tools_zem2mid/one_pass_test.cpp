@@ -1,11 +1,11 @@
 // The exporter plays a song once and keeps every track's chunk.  Each chunk
 // must hold exactly the bytes of a playback that keeps only that track, as
 // the one-playback-per-track way of exporting gives them.
-#include "zem2mid/midi_file_sink.h"
+#include "compile_image.h"
 #include "temp_dir.h"
+#include "zem2mid/midi_file_sink.h"
 
 #include "playback/song_playback.h"
-#include "zemcmain.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 namespace {
 
 using zem2mid::MidiFileSink;
+using zem2mid_test::compile;
 
 // A sink that hears the whole song but writes one track only.
 class OneTrackSink : public MidiFileSink {
@@ -66,17 +67,6 @@ public:
 private:
     int keep_;
 };
-
-std::vector<uint8_t> compile(const std::string& text)
-{
-    const zem_test::TempDir dir;
-    const std::string image = dir.file("song.zem");
-    EXPECT_EQ(zemc(reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), "song.kvt",
-                   image.c_str(), 0, nullptr, nullptr),
-              0);
-    const std::string bytes = zem_test::readFile(image);
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
 
 std::vector<uint8_t> renderedTrack(const std::vector<uint8_t>& image, const playback::PlaybackSettings& settings,
                                    MidiFileSink& sink, int track)

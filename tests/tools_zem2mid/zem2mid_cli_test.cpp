@@ -93,6 +93,36 @@ TEST(Zem2midExport, IndependentReaderSeesTheSong)
     EXPECT_EQ(withoutGeneratorText(midoEvents(dir.file("song.MID"))), expected);
 }
 
+// Readers assume 500,000 us per quarter note until a tempo event; a song
+// that starts at another tempo says so at tick 0, once.
+TEST(Zem2midExport, StartTempoWhereReadersWouldAssumeAnother)
+{
+    const struct {
+        const char* name;
+        const char* text;
+        std::vector<std::string> tempos;
+    } cases[] = {
+        {"no tempo: 120 bpm of 192 ticks is 500062.5 us", "c\n", {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)"}},
+        {"T120 changes nothing", "T120 c\n", {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)"}},
+        {"timebase 256 starts at exactly 500000 us", "%256 c\n", {}},
+        {"a tempo of the song at tick 0 replaces it", "T150 c\n",
+         {"0 0: MetaMessage('set_tempo', tempo=399938, time=0)"}},
+        {"a later tempo comes after it", "c T150 d\n",
+         {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)", "0 48: MetaMessage('set_tempo', tempo=399938, time=0)"}},
+        {"set in another track, reported in the first tick", "#1 T150 c\n#0 c\n",
+         {"0 0: MetaMessage('set_tempo', tempo=399938, time=0)"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        compile(dir, "song", c.text);
+        const auto result = zem2mid(dir, {"song"});
+        ASSERT_EQ(result.status, 0) << c.name << ": " << result.err;
+        std::vector<std::string> tempos = midoEvents(dir.file("song.MID"));
+        std::erase_if(tempos, [](const std::string& l) { return l.find("set_tempo") == std::string::npos; });
+        EXPECT_EQ(tempos, c.tempos) << c.name;
+    }
+}
+
 // The first and last volume written after the loop passes, the number of
 // volume events, and the tick of the last note-off.
 struct FadeSummary {
@@ -212,6 +242,28 @@ TEST(Zem2midCli, ExistingOutputIsKeptAsBackup)
     EXPECT_EQ(dir.read("a_20240101000000.MID"), "an older export");
     EXPECT_EQ(dir.read("a_20231231235959.MID"), "an even older one");
     EXPECT_EQ(dir.read("a.MID").substr(0, 4), "MThd");
+}
+
+TEST(Zem2midCli, NoExistingFileIsLost)
+{
+    // a.mid is the output in another letter case; x.mid is an image whose
+    // output would be the image itself.
+    TempDir dir;
+    compile(dir, "a", "c");
+    dir.write("a.mid", "an older export");
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.mid"), 2024, 2, 29, 23, 59, 59));
+    dir.write("x.kvt", "c");
+    ASSERT_EQ(runProgram("zemc", {"-S.mid", "x"}, dir.path()).status, 0);
+    const std::string image = dir.read("x.mid");
+
+    const auto result = zem2mid(dir, {"a", "x.mid"});
+    EXPECT_EQ(result.err, dir.file("x.mid") + ": File cannot write\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(dir.listing(),
+              (std::vector<std::string>{"a.ZEM", "a.kvt", "a.mid", "a_20240229235959.mid", "x.kvt", "x.mid"}));
+    EXPECT_EQ(dir.read("a_20240229235959.mid"), "an older export");
+    EXPECT_EQ(dir.read("a.mid").substr(0, 4), "MThd");
+    EXPECT_EQ(dir.read("x.mid"), image);
 }
 
 TEST(Zem2midCli, BannerUsageAndNotice)

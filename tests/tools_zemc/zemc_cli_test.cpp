@@ -97,6 +97,43 @@ TEST(ZemcCli, ReplacedOutputsAreKeptAsBackups)
     EXPECT_EQ(dir.read("song_20240229235959.ZEM"), dir.read("song.ZEM"));
 }
 
+TEST(ZemcCli, NoExistingFileIsLost)
+{
+    struct Case {
+        std::string name;
+        std::vector<std::string> args;
+        bool folder; // "a.zem" is a folder instead of a file
+        std::string err; // "@" stands for the folder's path
+        std::vector<std::string> listing;
+    };
+    const std::vector<Case> cases = {
+        {"an output in another letter case is kept", {"a.kvt"}, false, "", {"a.kvt", "a.zem", "a_20240229235959.zem"}},
+        {"an output that is the source", {"-S.KVT", "a.kvt"}, false, "@/a.kvt: File cannot write\n", {"a.kvt", "a.zem"}},
+        {"the source by its own name", {"-S.kvt", "a.kvt"}, false, "@/a.kvt: File cannot write\n", {"a.kvt", "a.zem"}},
+        {"a folder with the output's name", {"a.kvt"}, true, "@/a.zem: File cannot write\n", {"a.kvt", "a.zem"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.write("a.kvt", "c");
+        if (c.folder) {
+            ASSERT_EQ(mkdir(dir.file("a.zem").c_str(), 0755), 0);
+        } else {
+            dir.write("a.zem", "precious");
+            ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.zem"), 2024, 2, 29, 23, 59, 59));
+        }
+        const auto result = zemc(dir, c.args);
+        std::string err = c.err;
+        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.path());
+        EXPECT_EQ(result.err, err) << c.name;
+        EXPECT_EQ(result.status, err.empty() ? 0 : 1) << c.name;
+        EXPECT_EQ(dir.listing(), c.listing) << c.name;
+        EXPECT_EQ(dir.read("a.kvt"), "c") << c.name;
+        if (!c.folder) {
+            EXPECT_EQ(dir.read(c.listing.back()), "precious") << c.name;
+        }
+    }
+}
+
 TEST(ZemcCli, MessagesAndExitCodes)
 {
     const std::vector<zem_test::ProgramCase> cases = {

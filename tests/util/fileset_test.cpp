@@ -188,6 +188,15 @@ TEST_F(InTempDir, WritesAtThePosition)
              util::fs_write_byte(f, 'Z');
          },
          "abZ", 3},
+        {"offsets beyond 2 GiB are positions, beyond 4 GiB they clamp", "abc",
+         [](FILESET* f) {
+             EXPECT_EQ(util::fs_seek(f, 0x80000000, 0), 0x80000000u);
+             EXPECT_EQ(util::fs_seek(f, 0x7FFFFFFF, 1), 0xFFFFFFFFu);
+             EXPECT_EQ(util::fs_seek(f, int64_t{1} << 32, 0), 0xFFFFFFFFu);
+             util::fs_seek(f, 1, 0);
+             util::fs_write_byte(f, 'Z');
+         },
+         "aZc", 3},
     };
     for (const WriteCase& c : cases) {
         dir_.write("out.bin", c.initial);

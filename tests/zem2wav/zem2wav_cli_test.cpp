@@ -177,6 +177,27 @@ TEST(Zem2wavCli, ExistingOutputMovesToItsBackupName)
     EXPECT_GT(waveFrames(dir.read("a.WAV")), 0u);
 }
 
+TEST(Zem2wavCli, NoExistingFileIsLost)
+{
+    // a.wav is the output in another letter case; x.wav is an image whose
+    // output would be the image itself.
+    TempDir dir;
+    dir.write("a.kvt", "T200 c\n");
+    dir.write("a.wav", "older");
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.wav"), 2024, 2, 29, 23, 59, 59));
+    dir.write("x.kvt", "c");
+    ASSERT_EQ(runProgram("zemc", {"-S.wav", "x"}, dir.path()).status, 0);
+    const std::string image = dir.read("x.wav");
+
+    const auto result = runProgram("zem2wav", {"a.kvt", "x.wav"}, dir.path());
+    EXPECT_EQ(result.err, dir.file("x.wav") + ": File cannot write\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"a.kvt", "a.wav", "a_20240229235959.wav", "x.kvt", "x.wav"}));
+    EXPECT_EQ(dir.read("a_20240229235959.wav"), "older");
+    EXPECT_GT(waveFrames(dir.read("a.wav")), 0u);
+    EXPECT_EQ(dir.read("x.wav"), image);
+}
+
 TEST(Zem2wavCli, HelpVersionAndUsage)
 {
     TempDir dir;

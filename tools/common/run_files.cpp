@@ -2,6 +2,8 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
+
 namespace tools {
 
 namespace {
@@ -16,6 +18,8 @@ intptr_t runBody(void* arg)
 {
     RunState& state = *static_cast<RunState*>(arg);
     state.run->readSwitches(*state.words);
+    const std::vector<std::string>& words = *state.words;
+    if (state.run->noFiles && std::all_of(words.begin(), words.end(), isSwitchWord)) state.run->noFiles();
     for (const std::string& word : *state.words) {
         if (!isSwitchWord(word)) state.combined |= state.run->handleFile(word);
     }

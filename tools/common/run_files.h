@@ -23,6 +23,8 @@ struct FileRun {
     std::function<int32_t(const std::string& word)> handleFile;
     util::ErrCode illegalOption;
     ReportFn report;
+    // Called once the switches are read when no word names a file; may be empty.
+    std::function<void()> noFiles = {};
 };
 
 // A word that holds switches rather than a file name.

@@ -3,7 +3,6 @@
 #include "platform/message.h"
 #include "platform/message_box.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -34,15 +33,15 @@ int runWindowedProgram(int argc, char** argv, const ToolProgram& program)
         std::fputs(program.usage, stdout);
         return 0;
     }
-    platform::use_message_boxes(argc, argv);
+    const platform::MessageBoxes boxes(argv[0]);
     const std::vector<std::string> words(argv + 1, argv + argc);
-    if (std::all_of(words.begin(), words.end(), isSwitchWord)) {
-        platform::show_message(gTitle.c_str(), program.notice, platform::MessageIcon::None);
-        return 0;
-    }
+    // The notice follows the switches, so that a bad one is still reported.
     return runFiles(words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, true); },
                                    [&](const std::string& word) { return program.handleFile(word, showMessage); },
-                                   program.illegalOption, showMessage});
+                                   program.illegalOption, showMessage, [&] {
+                                       platform::show_message(gTitle.c_str(), program.notice,
+                                                              platform::MessageIcon::None);
+                                   }});
 }
 
 } // namespace tools

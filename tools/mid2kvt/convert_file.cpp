@@ -2,12 +2,12 @@
 
 #include "file_sink.h"
 #include "mid2kvt/convert.h"
+#include "mid2kvt/import_notes.h"
 #include "mid2kvt/output_name.h"
 #include "smf/read_error.h"
 #include "smf/smf_reader.h"
 #include "platform/message.h"
 #include "util/fileset.h"
-#include "util/strset.h"
 #include "util/uerr.h"
 
 #include <algorithm>
@@ -31,7 +31,8 @@ struct FileJob {
     const char* name;
     util::FILESET* in = nullptr;
     util::FILESET* out = nullptr;
-    std::string caption; // the file being worked on
+    std::string caption;        // the input's name, then its full path
+    bool naming_output = false; // messages name the output from here on
 };
 
 void raise_if(smf::ReadError e)
@@ -42,19 +43,15 @@ void raise_if(smf::ReadError e)
 
 // The event list of a huge chunk may not fit in memory: that is the
 // library's "Out of memory", which ends the run instead of aborting it.
-smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink)
+smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header,
+                                     FileSink& sink,
+                                     ImportNotes& notes)
 {
     try {
-        return convert_tracks(data, size, header, sink);
+        return convert_tracks(data, size, header, sink, notes);
     } catch (const std::bad_alloc&) {
         util::uerr_raise(util::kErrOutOfMemory);
     }
-}
-
-void move_existing_aside(const char* path)
-{
-    if (util::STRSET* backup = util::backup_existing(path))
-        util::ss_free(backup);
 }
 
 intptr_t convert_body(void* arg)
@@ -75,17 +72,19 @@ intptr_t convert_body(void* arg)
     smf::SmfHeader header{};
     raise_if(smf::read_header(data, size, header));
 
-    const std::string output = kvt_output_path(job.caption);
-    util::fs_set_path(job.out, output.c_str(), nullptr);
+    job.naming_output = true;
     // An existing output is kept under a backup name, never overwritten.
-    move_existing_aside(util::fs_path(job.out));
+    util::fs_prepare_output(job.out, kvt_output_path(job.caption).c_str(), job.caption.c_str());
     util::fs_create_file(job.out, 0x80);
     util::fs_open(job.out, util::FileMode::Write);
-    job.caption = util::fs_path(job.out);
 
     FileSink sink(job.out);
-    const smf::ReadError error = convert_within_memory(data, size, header, sink);
+    ImportNotes notes;
+    const smf::ReadError error = convert_within_memory(data, size, header, sink, notes);
     sink.flush();
+    // The output is open now: warnings are captioned with it, as errors are.
+    for (const std::string& text : import_note_messages(notes))
+        platform::show_message(util::fs_path(job.out), text.c_str(), platform::MessageIcon::Warning);
     raise_if(error);
     util::fs_close(job.out);
     return 0;
@@ -98,7 +97,8 @@ intptr_t convert_handler(void* arg, util::ErrCode& code)
         return -1;
     if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end())
         util::uerr_raise(code);
-    platform::show_message(job.caption.c_str(), util::uerr_name(code), platform::MessageIcon::Stop);
+    const char* caption = job.naming_output ? util::fs_path(job.out) : job.caption.c_str();
+    platform::show_message(caption, util::uerr_name(code), platform::MessageIcon::Stop);
     code = util::kErrReported;
     return -1;
 }

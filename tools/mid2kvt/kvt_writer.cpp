@@ -11,6 +11,9 @@ constexpr size_t kWrapColumn = 72;
 constexpr uint32_t kMaxRawTempo = 0xFFFFFF;
 constexpr uint8_t kMetaEndOfTrack = 0x2F;
 constexpr uint8_t kMetaTempo = 0x51;
+// The most bytes the compiler takes in an info item and in a
+// system-exclusive message.
+constexpr uint32_t kMaxItemBytes = 255;
 
 constexpr std::array<const char*, 12> kNoteNames{
     "c", "c+", "d", "d+", "e", "f", "f+", "g", "g+", "a", "a+", "b"};
@@ -19,10 +22,12 @@ constexpr std::array<const char*, 12> kNoteNames{
 // SMPTE offset, time signature, key signature, sequencer-specific.
 bool is_binary_meta(uint8_t type) { return type == 0x54 || type == 0x58 || type == 0x59 || type == 0x7F; }
 
+// Bytes that can stand between the double quotes of an info item: a double
+// quote would end the text early and the rest would read as commands.
 bool is_printable(const uint8_t* bytes, uint32_t n)
 {
     for (uint32_t i = 0; i < n; ++i)
-        if (bytes[i] < 0x20 || bytes[i] == 0x7F)
+        if (bytes[i] < 0x20 || bytes[i] == 0x7F || bytes[i] == '"')
             return false;
     return true;
 }
@@ -104,6 +109,7 @@ void KvtWriter::append_octave_and_name(uint8_t key)
 
 smf::ReadError KvtWriter::write_track(uint16_t index, const uint8_t* chunk, uint32_t length)
 {
+    track_ = index;
     pending_rest_ = 0;
     last_octave_ = -2;
     last_channel_ = -1;
@@ -139,6 +145,8 @@ smf::ReadError KvtWriter::write_event(size_t index)
 {
     const smf::SmfEvent& e = events_[index];
     pending_rest_ += e.delta;
+    if (e.clamped)
+        notes_.clamped_data = true;
     switch (e.status) {
     case 0xF0:
     case 0xF7:
@@ -227,6 +235,9 @@ void KvtWriter::write_sysex(const smf::SmfEvent& e)
 {
     flush_rest();
     end_line_if_any();
+    const uint32_t bytes = e.length + (e.status == 0xF0 ? 1 : 0);
+    if (bytes > kMaxItemBytes)
+        notes_.pass(TextLimit::SysexTooLong, track_, bytes);
     line_ += e.status == 0xF0 ? " ${f0" : " ${";
     append_hex(e.payload, e.length);
     line_ += "}\r\n";
@@ -257,6 +268,8 @@ void KvtWriter::write_meta(const smf::SmfEvent& e)
         return;
     }
     end_line_if_any();
+    if (e.length > kMaxItemBytes)
+        notes_.pass(TextLimit::MetaTooLong, track_, e.length);
     line_ += " ?";
     append_int(type);
     if (!is_binary_meta(type) && is_printable(e.payload, e.length)) {

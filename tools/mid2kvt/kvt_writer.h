@@ -6,6 +6,7 @@
 // file's division.  Lines end in CR LF and wrap once they reach 72 bytes.
 #pragma once
 
+#include "mid2kvt/import_notes.h"
 #include "mid2kvt/note_lengths.h"
 #include "smf/read_error.h"
 #include "smf/smf_reader.h"
@@ -26,8 +27,11 @@ public:
 
 class KvtWriter {
 public:
-    // division: ticks per quarter note, 1 to 65535.
-    KvtWriter(KvtSink& sink, uint16_t division) : sink_(sink), division_(division) {}
+    // division: ticks per quarter note, 1 to 65535.  What the text cannot
+    // say as the file did is added to `notes`.
+    KvtWriter(KvtSink& sink, uint16_t division, ImportNotes& notes) : sink_(sink), division_(division), notes_(notes)
+    {
+    }
 
     // Writes the text of chunk `index` (0 to 65535) as it is produced.  On a
     // read error the lines written so far stay and the unfinished line is
@@ -53,6 +57,8 @@ private:
 
     KvtSink& sink_;
     uint16_t division_;
+    ImportNotes& notes_;
+    uint16_t track_ = 0;
     std::string line_;
     std::vector<smf::SmfEvent> events_;
     NoteLengths lengths_;

@@ -206,8 +206,14 @@ void SongPlayback::play()
     sink_.begin(trackCount(), timebase());
 
     bool done = false;
-    while (!done) {
+    // One step is a millisecond of song time, or a slice of a skipped passage.
+    for (uint64_t steps = 0; !done; ++steps) {
         if (player_->finished(player_) || fade_.fadeRemaining == 0) break;
+        if (steps >= settings_.songTimeLimitMs) {
+            player_->release_notes(player_, kAllPorts, kAllChannels);
+            raisePendingError();
+            util::uerr_raise(kErrSongTooLong);
+        }
         if (player_->min_loop_count(player_) >= settings_.loopCount) {
             if (delayRemaining != 0) {
                 --delayRemaining;

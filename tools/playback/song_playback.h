@@ -16,12 +16,17 @@
 
 namespace playback {
 
+// The last guard of every export: a song still playing after this much song
+// time (a track that waits for years, loops nested past any end) is stopped.
+inline constexpr uint32_t kSongTimeLimitMs = 24u * 60 * 60 * 1000;
+
 struct PlaybackSettings {
     uint8_t loopCount = 2;        // passes of the endless loops before the delay
     int32_t delayMs = 1000;       // after the loop passes
     uint32_t fadeMs = 9000;       // length of the fade-out
     uint16_t deviceMask = 0x0001; // bit n lets port n through
     bool ignoreEndlessLoops = false;
+    uint32_t songTimeLimitMs = kSongTimeLimitMs;
 };
 
 // The fade as the volume messages see it: fadeRemaining falls from fadeMs
@@ -64,6 +69,9 @@ public:
 
 // An engine error or result code c is raised as kErrEngineBase + c.
 inline constexpr util::ErrCode kErrEngineBase = 0x40003;
+// Raised by play() once the song time limit is reached, after every note
+// has been released.
+inline constexpr util::ErrCode kErrSongTooLong = 0x40030;
 
 class SongPlayback {
 public:
@@ -78,7 +86,7 @@ public:
     int timebase() const; // ticks per whole note
     const FadeState& fade() const { return fade_; }
     // Plays from the start to the end (or to the end of the fade).  Raises
-    // the first error of the sink or of the engine.
+    // the first error of the sink or of the engine, or kErrSongTooLong.
     void play();
     // The image offset of the last engine error, for the messages.
     uint32_t lastErrorOffset() const;

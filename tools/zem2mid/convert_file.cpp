@@ -6,7 +6,6 @@
 #include "smf/smf_file.h"
 #include "playback/song_playback.h"
 #include "util/fileset.h"
-#include "util/strset.h"
 #include "util/uerr.h"
 
 #include <memory>
@@ -21,7 +20,7 @@ struct FileJob {
     tools::ReportFn report;
     util::FILESET* input = nullptr;
     util::FILESET* output = nullptr;
-    bool outputOpen = false; // messages name the output from here on
+    bool outputOpen = false; // messages name the output once it is being prepared
     std::unique_ptr<MidiFileSink> sink;
     std::unique_ptr<playback::SongPlayback> song;
     uint32_t errorOffset = 0;
@@ -46,25 +45,29 @@ intptr_t convertBody(void* arg)
     job.sink = std::make_unique<MidiFileSink>(settings.offVelocity);
     job.song = std::make_unique<playback::SongPlayback>(image, size, settings.playback, *job.sink);
 
-    util::fs_set_path(job.output, tools::replaceExtension(inputPath, ".MID").c_str(), nullptr);
-    if (util::STRSET* backup = util::backup_existing(util::fs_path(job.output))) util::ss_free(backup);
+    job.outputOpen = true;
+    util::fs_prepare_output(job.output, tools::replaceExtension(inputPath, ".MID").c_str(), inputPath.c_str());
     util::fs_create_file(job.output, 0x80);
     util::fs_open(job.output, util::FileMode::Write);
-    job.outputOpen = true;
 
     const int tracks = job.song->trackCount();
     smf::begin_file(job.output);
+    // A song cut at the time limit is still written, as far as it played,
+    // and then reported.
+    util::ErrCode cut = 0;
     try {
         job.song->play();
-    } catch (const util::UerrRaised&) {
+    } catch (const util::UerrRaised& e) {
         job.errorOffset = job.song->lastErrorOffset();
-        throw;
+        if (e.code != playback::kErrSongTooLong) throw;
+        cut = e.code;
     }
     if (const util::ErrCode code = job.sink->finish(settings.playback.ignoreEndlessLoops)) util::uerr_raise(code);
     for (int t = 0; t < tracks; ++t) smf::write_track(job.output, job.sink->track(t));
     // Ticks per quarter note: the timebase counts ticks per whole note.
     smf::finish_file(job.output, static_cast<uint16_t>(tracks), static_cast<uint16_t>(job.song->timebase() / 4));
     util::fs_close(job.output);
+    if (cut != 0) util::uerr_raise(cut);
     return 0;
 }
 

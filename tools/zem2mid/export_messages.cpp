@@ -12,7 +12,7 @@ struct CodeText {
     const char* text;
 };
 
-constexpr std::array<CodeText, 16> kFileErrors = {{
+constexpr std::array<CodeText, 17> kFileErrors = {{
     {kErrConProof, "CON\\CON-Proof affected."},
     {kErrDeltaTooLong, "Deltatime too long at %08x."},
     {kErrEngineBase + 1, "Dummy function."},
@@ -29,7 +29,9 @@ constexpr std::array<CodeText, 16> kFileErrors = {{
     {kErrEngineBase + 12, "Loopstack overflow at %08x."},
     {kErrEngineBase + 13, "Loopstack underflow at %08x."},
     {kErrEngineBase + 14, "Reentranted at %08x."},
+    {playback::kErrSongTooLong, "Song still playing after 24 hours: written up to there."},
 }};
+static_assert(playback::kSongTimeLimitMs == 24u * 60 * 60 * 1000, "the message names the limit");
 
 } // namespace
 

@@ -2,6 +2,8 @@
 
 #include "export_messages.h"
 
+#include "zem/command_words.h"
+
 namespace zem2mid {
 
 namespace {
@@ -17,6 +19,17 @@ void MidiFileSink::begin(int trackCount, int timebase)
 {
     timebase_ = static_cast<uint32_t>(timebase);
     writers_.assign(static_cast<size_t>(trackCount), smf::TrackWriter(offVelocity_));
+    // The engine reports no tempo until the song changes it, and its start
+    // tempo is seldom exactly the one readers assume.
+    startTempoPending_ = smf::tempo_microseconds(zem::startPeriod(timebase_), timebase_) != smf::kDefaultTempo;
+}
+
+// At tick 0, in the first track: no delta yet, so nothing can fail.
+void MidiFileSink::writeStartTempo()
+{
+    if (!startTempoPending_) return;
+    startTempoPending_ = false;
+    if (smf::TrackWriter* w = writer(0)) w->tempo(zem::startPeriod(timebase_), timebase_);
 }
 
 smf::TrackWriter* MidiFileSink::writer(int track)
@@ -27,6 +40,7 @@ smf::TrackWriter* MidiFileSink::writer(int track)
 
 void MidiFileSink::tickPassed()
 {
+    writeStartTempo();
     for (smf::TrackWriter& w : writers_) w.add_ticks(1);
 }
 
@@ -88,9 +102,11 @@ util::ErrCode MidiFileSink::text(int track, const uint8_t* bytes, uint32_t count
     return w ? checked(w->text(bytes, count)) : 0;
 }
 
-// Tempo belongs to the first track, whichever track changed it.
+// Tempo belongs to the first track, whichever track changed it.  One set
+// before the first tick replaces the start tempo.
 util::ErrCode MidiFileSink::tempo(uint32_t period)
 {
+    startTempoPending_ = false;
     smf::TrackWriter* w = writer(0);
     return w ? checked(w->tempo(period, timebase_)) : 0;
 }
@@ -103,6 +119,7 @@ util::ErrCode MidiFileSink::meta(int track, int type, const uint8_t* payload, ui
 
 util::ErrCode MidiFileSink::finish(bool carryPendingDelta)
 {
+    writeStartTempo();
     for (smf::TrackWriter& w : writers_) {
         if (const util::ErrCode code = checked(w.end_of_track(carryPendingDelta))) return code;
     }

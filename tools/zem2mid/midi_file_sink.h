@@ -33,9 +33,12 @@ public:
 
 private:
     smf::TrackWriter* writer(int track);
+    void writeStartTempo();
 
     bool offVelocity_;
     uint32_t timebase_ = 0;
+    // The song's start tempo, until its first tick or a tempo of its own.
+    bool startTempoPending_ = false;
     std::vector<smf::TrackWriter> writers_;
 };
 

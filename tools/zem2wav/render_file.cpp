@@ -11,7 +11,6 @@
 #include "zem2mid/export_messages.h"
 #include "platform/midi_synth.h"
 #include "util/fileset.h"
-#include "util/strset.h"
 #include "util/uerr.h"
 
 #include <cstdio>
@@ -27,7 +26,7 @@ struct RenderJob {
     tools::ReportFn report;
     util::FILESET* input = nullptr;
     util::FILESET* output = nullptr;
-    bool outputOpen = false; // messages name the output from here on
+    bool outputOpen = false; // messages name the output once it is being prepared
     std::vector<uint8_t> image;
     std::unique_ptr<platform::MidiSynth> synth;
     std::vector<std::unique_ptr<platform::MidiOutPort>> ports;
@@ -100,11 +99,10 @@ intptr_t renderBody(void* arg)
     // Made before the output: an image the engine refuses leaves no file.
     playback::SongPlayback song(job.image.data(), job.image.size(), *job.settings, sink);
 
-    util::fs_set_path(job.output, tools::replaceExtension(inputPath, ".WAV").c_str(), nullptr);
-    if (util::STRSET* backup = util::backup_existing(util::fs_path(job.output))) util::ss_free(backup);
+    job.outputOpen = true;
+    util::fs_prepare_output(job.output, tools::replaceExtension(inputPath, ".WAV").c_str(), inputPath.c_str());
     util::fs_create_file(job.output, 0x80);
     util::fs_open(job.output, util::FileMode::Write);
-    job.outputOpen = true;
     wave = std::make_unique<WaveWriter>(job.output);
 
     std::unique_ptr<ProgressBar> bar;

@@ -3,7 +3,6 @@
 #include "driver_codes.h"
 
 #include "util/fileset.h"
-#include "util/strset.h"
 #include "util/uerr.h"
 #include "zemcmain.h"
 
@@ -38,8 +37,8 @@ intptr_t compileBody(void* arg)
     job.sourcePath = util::fs_path(job.source);
     if (util::conproof_hit(job.sourcePath.c_str())) util::uerr_raise(kErrConProof);
 
-    util::fs_set_path(job.output, tools::replaceExtension(job.sourcePath, job.switches->suffix).c_str(), nullptr);
-    if (util::STRSET* backup = util::backup_existing(util::fs_path(job.output))) util::ss_free(backup);
+    util::fs_prepare_output(job.output, tools::replaceExtension(job.sourcePath, job.switches->suffix).c_str(),
+                            job.sourcePath.c_str());
 
     util::fs_open(job.source, util::FileMode::Read);
     uint32_t size = 0;

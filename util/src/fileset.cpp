@@ -283,7 +283,7 @@ void fs_close(FILESET* f)
     close_handle(f);
 }
 
-uint32_t fs_seek(FILESET* f, int32_t offset, int whence)
+uint32_t fs_seek(FILESET* f, int64_t offset, int whence)
 {
     enter(f);
     int64_t base;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,6 +26,15 @@ inline constexpr size_t kTrackEntrySize = 8;
 inline constexpr uint32_t kExtensionSize = 8;
 inline constexpr uint16_t kDefaultTimebase = 192;
 inline constexpr unsigned kMaxTracks = 256;
+
+// The tempo period (1/256 ms per tick) every song starts at: 120 beats per
+// minute for `timebase` ticks per whole note, round(61440000 / (timebase * 120)).
+constexpr uint32_t startPeriod(unsigned timebase)
+{
+    const uint64_t divisor = uint64_t{timebase} * 120;
+    return static_cast<uint32_t>((61440000u + divisor / 2) / divisor);
+}
+static_assert(startPeriod(192) == 2667);
 
 // Header field offsets.
 inline constexpr size_t kOffTrackCount = 16;  // u16
@@ -82,6 +92,7 @@ struct EncodedLength {
 // value must not exceed kMaxLength.
 constexpr EncodedLength encodeLength(uint32_t value)
 {
+    assert(value <= kMaxLength);
     if (value <= 0x0FFF) return {{static_cast<uint16_t>(value), 0}, 1};
     return {{static_cast<uint16_t>(kLengthLongFlag | (value & 0x0FFF)), static_cast<uint16_t>(value >> 12)}, 2};
 }
@@ -158,56 +169,94 @@ enum : uint16_t {
     kEnd = 0xFFFF,
 };
 
-// ---- Makers (ranges are the caller's to respect; the masks keep fields apart) --
+// ---- Makers ------------------------------------------------------------------
+// Every field must already be in range: the compiler checks each value before
+// it makes a word, so a value out of range is our own mistake, caught here in
+// debug builds.  The masks keep a release build from spilling into the class.
 
-constexpr uint16_t makeWait(uint32_t ticks) { return static_cast<uint16_t>(kWait | (ticks & 0x0FFF)); }
+constexpr bool fitsBits(uint32_t value, unsigned width) { return value < (uint32_t{1} << width); }
+
+constexpr uint16_t makeWait(uint32_t ticks)
+{
+    assert(fitsBits(ticks, 12));
+    return static_cast<uint16_t>(kWait | (ticks & 0x0FFF));
+}
 
 inline constexpr uint16_t kNoteHasLength = 0x0080;
 inline constexpr uint16_t kNoteWaitAfter = 0x0100;
 constexpr uint16_t makeNote(unsigned key, bool hasLength, bool waitAfter)
 {
+    assert(fitsBits(key, 7));
     return static_cast<uint16_t>(kNote | (key & 0x7F) | (hasLength ? kNoteHasLength : 0) |
                                  (waitAfter ? kNoteWaitAfter : 0));
 }
 constexpr uint16_t makeCtrl(unsigned controller, unsigned value)
 {
+    assert(fitsBits(controller, 7) && fitsBits(value, 7));
     return static_cast<uint16_t>(kCtrl | ((controller & 0x7F) << 7) | (value & 0x7F));
 }
 // bend -8192..8191
-constexpr uint16_t makeBend(int bend) { return static_cast<uint16_t>(kBend | ((bend + 8192) & 0x3FFF)); }
+constexpr uint16_t makeBend(int bend)
+{
+    assert(bend >= -8192 && bend <= 8191);
+    return static_cast<uint16_t>(kBend | ((bend + 8192) & 0x3FFF));
+}
 constexpr uint16_t makePortChannel(unsigned port, unsigned channel)
 {
+    assert(fitsBits(port, 4) && fitsBits(channel, 4));
     return static_cast<uint16_t>(kPortChannel | ((port & 0x0F) << 4) | (channel & 0x0F));
 }
-constexpr uint16_t makeProgram(unsigned program) { return static_cast<uint16_t>(kProgram | (program & 0x7F)); }
-constexpr uint16_t makeChanPressure(unsigned v) { return static_cast<uint16_t>(kChanPressure | (v & 0x7F)); }
+// Classes sharing one high byte (PROGRAM and CHAN_PRESSURE, the COMMIT and
+// CLEAR pairs, VEL_SET and RVEL_SET) tell their halves apart by bit 7.
+inline constexpr uint16_t kSecondHalf = 0x0080;
+constexpr uint16_t make7BitClass(uint16_t base, unsigned v)
+{
+    assert(fitsBits(v, 7));
+    return static_cast<uint16_t>(base | (v & 0x7F));
+}
+constexpr uint16_t makeByteClass(uint16_t base, unsigned byte)
+{
+    assert(fitsBits(byte, 8));
+    return static_cast<uint16_t>(base | (byte & 0xFF));
+}
+constexpr uint16_t makeProgram(unsigned program) { return make7BitClass(kProgram, program); }
+constexpr uint16_t makeChanPressure(unsigned v) { return make7BitClass(kChanPressure, v); }
 inline constexpr uint16_t kKeyPressureHasKey = 0x0080;
 constexpr uint16_t makeKeyPressure(unsigned value, bool hasKey)
 {
-    return static_cast<uint16_t>(kKeyPressure | (value & 0x7F) | (hasKey ? kKeyPressureHasKey : 0));
+    return static_cast<uint16_t>(make7BitClass(kKeyPressure, value) | (hasKey ? kKeyPressureHasKey : 0));
 }
-constexpr uint16_t makeByteClass(uint16_t base, unsigned byte) { return static_cast<uint16_t>(base | (byte & 0xFF)); }
-constexpr uint16_t make7BitClass(uint16_t base, unsigned v) { return static_cast<uint16_t>(base | (v & 0x7F)); }
 constexpr uint16_t makeMacro(unsigned code, unsigned nbytes)
 {
+    assert(fitsBits(code, 6) && fitsBits(nbytes, 6));
     return static_cast<uint16_t>(kMacro | ((nbytes & 0x3F) << 6) | (code & 0x3F));
 }
-constexpr uint16_t makeText(unsigned nbytes) { return static_cast<uint16_t>(kText | (nbytes & 0x0FFF)); }
-constexpr uint16_t makeParam(unsigned reg) { return static_cast<uint16_t>(kParam | (reg & 0xFF)); }
+constexpr uint16_t makeText(unsigned nbytes)
+{
+    assert(fitsBits(nbytes, 12));
+    return static_cast<uint16_t>(kText | (nbytes & 0x0FFF));
+}
+constexpr uint16_t makeParam(unsigned reg) { return makeByteClass(kParam, reg); }
 constexpr uint16_t makeModSet(unsigned parameter, unsigned target)
 {
+    assert(fitsBits(parameter, 5) && fitsBits(target, 8));
     return static_cast<uint16_t>(kModSet | ((parameter & 0x1F) << 8) | (target & 0xFF));
 }
+inline constexpr uint16_t kModSwitchSet = 0x2000;
 constexpr uint16_t makeModSwitchOperand(unsigned target, unsigned flagBit, bool set)
 {
-    return static_cast<uint16_t>((target & 0xFF) | ((flagBit & 0x1F) << 8) | (set ? 0x2000 : 0));
+    assert(fitsBits(target, 8) && fitsBits(flagBit, 5));
+    return static_cast<uint16_t>((target & 0xFF) | ((flagBit & 0x1F) << 8) | (set ? kModSwitchSet : 0));
 }
 constexpr uint16_t makeMetaLengthWord(unsigned type, unsigned nbytes)
 {
+    assert(fitsBits(type, 8) && fitsBits(nbytes, 8));
     return static_cast<uint16_t>(((type & 0xFF) << 8) | (nbytes & 0xFF));
 }
+// The tempo's bits 16-23 go into the command word, its low word follows.
 constexpr uint16_t makeTempoHigh(uint16_t base, uint32_t tempo)
 {
+    assert(fitsBits(tempo, 24));
     return static_cast<uint16_t>(base | ((tempo >> 16) & 0xFF));
 }
 
@@ -220,24 +269,54 @@ inline constexpr uint16_t kSlideHasLength = 0x08;
 inline constexpr uint16_t kSlideWaitAfter = 0x10;
 constexpr uint16_t makeSlide(SlideKind kind, unsigned flags)
 {
+    assert(fitsBits(flags, 5));
     return static_cast<uint16_t>(kSlide | (static_cast<unsigned>(kind) << 6) | (flags & 0x1F));
 }
 // GLIDE: flags in bits 0-2.
 inline constexpr uint16_t kGlideHasLength = 0x01;
 inline constexpr uint16_t kGlideWaitAfter = 0x02;
 inline constexpr uint16_t kGlideTwoValues = 0x04;
-constexpr uint16_t makeGlide(unsigned flags) { return static_cast<uint16_t>(kGlide | (flags & 0x07)); }
+constexpr uint16_t makeGlide(unsigned flags)
+{
+    assert(fitsBits(flags, 3));
+    return static_cast<uint16_t>(kGlide | (flags & 0x07));
+}
 
 // ---- Takers -----------------------------------------------------------------
 
 constexpr unsigned topNibble(uint16_t w) { return w >> 12; }
 constexpr unsigned bits(uint16_t w, unsigned lo, unsigned count) { return (w >> lo) & ((1u << count) - 1u); }
+// Bits 8-11 split classes 0xC and 0xF.
+constexpr unsigned subclass(uint16_t w) { return bits(w, 8, 4); }
 constexpr unsigned ctrlNumber(uint16_t w) { return bits(w, 7, 7); }
 constexpr unsigned ctrlValue(uint16_t w) { return bits(w, 0, 7); }
 constexpr int bendValue(uint16_t w) { return static_cast<int>(bits(w, 0, 14)) - 8192; }
 constexpr SlideKind slideKind(uint16_t w) { return static_cast<SlideKind>(bits(w, 6, 2)); }
 constexpr unsigned macroCode(uint16_t w) { return bits(w, 0, 6); }
 constexpr unsigned macroBytes(uint16_t w) { return bits(w, 6, 6); }
+constexpr unsigned waitTicks(uint16_t w) { return bits(w, 0, 12); }
+constexpr unsigned noteKey(uint16_t w) { return bits(w, 0, 7); }
+constexpr bool noteHasLength(uint16_t w) { return (w & kNoteHasLength) != 0; }
+constexpr bool noteWaitAfter(uint16_t w) { return (w & kNoteWaitAfter) != 0; }
+constexpr unsigned portField(uint16_t w) { return bits(w, 4, 4); }
+constexpr unsigned channelField(uint16_t w) { return bits(w, 0, 4); }
+constexpr unsigned sevenBitValue(uint16_t w) { return bits(w, 0, 7); }
+constexpr unsigned byteValue(uint16_t w) { return bits(w, 0, 8); }
+constexpr bool isSecondHalf(uint16_t w) { return (w & kSecondHalf) != 0; }
+constexpr bool keyPressureHasKey(uint16_t w) { return (w & kKeyPressureHasKey) != 0; }
+constexpr unsigned slideFlags(uint16_t w) { return bits(w, 0, 5); }
+constexpr unsigned glideFlags(uint16_t w) { return bits(w, 0, 3); }
+constexpr unsigned textBytes(uint16_t w) { return bits(w, 0, 12); }
+// A tempo command's high byte and the word after it.
+constexpr uint32_t tempoValue(uint16_t w, uint16_t low) { return (uint32_t{byteValue(w)} << 16) | low; }
+// The word after META.
+constexpr unsigned metaType(uint16_t lengthWord) { return bits(lengthWord, 8, 8); }
+constexpr unsigned metaBytes(uint16_t lengthWord) { return bits(lengthWord, 0, 8); }
+// Operand words holding a number in bits 8-14 and a value in the low byte
+// (CTRL_ADD, KEYP_ADD, controller and key-pressure slides).
+constexpr unsigned operandNumber(uint16_t operand) { return bits(operand, 8, 7); }
+constexpr unsigned operandLowByte(uint16_t operand) { return bits(operand, 0, 8); }
+constexpr unsigned operandHighByte(uint16_t operand) { return bits(operand, 8, 8); }
 
 // ---- PARAM registers ---------------------------------------------------------
 
@@ -328,7 +407,7 @@ inline constexpr unsigned kModFirstSpecialTarget = 250;
 constexpr unsigned modSetParameter(uint16_t w) { return bits(w, 8, 5); }
 constexpr unsigned modTarget(uint16_t w) { return bits(w, 0, 8); }
 constexpr unsigned modSwitchFlag(uint16_t operand) { return bits(operand, 8, 5); }
-constexpr bool modSwitchSets(uint16_t operand) { return (operand & 0x2000) != 0; }
+constexpr bool modSwitchSets(uint16_t operand) { return (operand & kModSwitchSet) != 0; }
 
 inline constexpr unsigned kMacroCount = 46;
 inline constexpr unsigned kLoopDepth = 16;

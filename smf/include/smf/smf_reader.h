@@ -33,8 +33,9 @@ ReadError read_track_chunk(ByteCursor& file, const uint8_t*& chunk, uint32_t& le
 struct SmfEvent {
     uint32_t delta;         // ticks since the previous event, below 0x10000000
     uint8_t status;         // 80-EF, F0, F7 or FF
-    uint8_t data1;          // first data byte; the type of a meta event
-    uint8_t data2;          // second data byte of 8n, 9n, An, Bn, En; else 0
+    uint8_t data1;          // first data byte (0-127); the type of a meta event
+    uint8_t data2;          // second data byte (0-127) of 8n, 9n, An, Bn, En; else 0
+    bool clamped;           // a data byte of 80-FF in the file was read as 127
     uint32_t length;        // payload bytes of SysEx and meta events
     const uint8_t* payload; // null when length is 0
 };
@@ -46,8 +47,10 @@ inline bool is_note_event(const SmfEvent& e) { return (e.status & 0xE0) == 0x80;
 // A variable-length quantity of at most kMaxVlqBytes bytes.
 ReadError read_vlq(ByteCursor& in, uint32_t& out);
 
-// Reads one event; running_status is the last channel status (0 for none)
-// and is updated as the grammar says.
+// Reads one event; running_status is the last channel status (0 for none).
+// A channel message sets it; SysEx and meta events leave it as it is, so
+// that a channel message after them may still omit its status, as common
+// readers allow.
 ReadError read_event(ByteCursor& in, uint8_t& running_status, SmfEvent& out);
 
 // Reads the events of one chunk in order into `out` until the chunk ends or

@@ -22,6 +22,9 @@ struct FadeState {
     bool fading;             // volumes are being re-sent: unchanged ones are skipped
 };
 
+// Microseconds per quarter note that readers assume until a tempo event.
+inline constexpr uint32_t kDefaultTempo = 500000;
+
 // Microseconds per quarter note for a raw tempo (1/256 ms per tick) and a
 // timebase (ticks per whole note), rounded half up and clamped to 1..0xFFFFFF.
 uint32_t tempo_microseconds(uint32_t raw_tempo, uint32_t timebase);
@@ -62,8 +65,11 @@ public:
     // A whole message of `length` bytes (below 256): F0 ... F7 is written in
     // the F0 form, anything else as an F7 escape with all its bytes.
     WriteResult sysex(const uint8_t* message, uint32_t length);
-    // Types above 127 are ignored; data longer than 255 bytes is split into
-    // events of the same type, the later ones at delta 0.
+    // Types above 127 are ignored, and so is a type whose data length the
+    // standard fixes (tempo 3 bytes, time signature 4, ...) when the data has
+    // another length; data longer than 255 bytes is split into events of the
+    // same type, the later ones at delta 0.  What is ignored leaves its time
+    // to the next event.
     WriteResult meta(uint8_t type, const uint8_t* payload, uint32_t length);
     WriteResult text(const uint8_t* bytes, uint32_t length) { return meta(0x01, bytes, length); }
     WriteResult tempo(uint32_t raw_tempo, uint32_t timebase);

@@ -60,8 +60,9 @@ void fs_create_file(FILESET* f, unsigned permission);
 void fs_open(FILESET* f, FileMode mode);
 void fs_close(FILESET* f);
 // whence 0 absolute, 1 relative to the position, 2 relative to the size;
-// other values leave it.  Returns the new position.
-uint32_t fs_seek(FILESET* f, int32_t offset, int whence);
+// other values leave it.  The position is kept within 0..UINT32_MAX.
+// Returns the new position.
+uint32_t fs_seek(FILESET* f, int64_t offset, int whence);
 void fs_write(FILESET* f, const void* bytes, size_t n);
 void fs_write_byte(FILESET* f, uint8_t b);
 void fs_write_word(FILESET* f, uint16_t w); // low byte first
@@ -95,5 +96,11 @@ STRSET* backup_name(const char* output_path, const DateTime& t);
 // name (advancing the seconds while that name is taken).  Raises
 // kErrFileCannotWrite on failure.  Returns the backup path or null.
 STRSET* backup_existing(const char* output_path);
+
+// Binds f to the output `name` of a program about to create it: takes the
+// letter case of an existing file, refuses (kErrFileCannotWrite, f current)
+// an output that is the file at source_path or a folder, then moves an
+// existing output aside to its backup name.
+void fs_prepare_output(FILESET* f, const char* name, const char* source_path);
 
 } // namespace util
