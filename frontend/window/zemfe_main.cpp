@@ -69,12 +69,12 @@ int main(int argc, char** argv)
     }
     const std::string settingsPath =
         frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) + "/" + frontend::kSettingsFileName;
-    // The session cannot take an image at the playing position yet: a
-    // reload starts the changed piece again from the top.
-    auto restart = [&session](std::vector<uint8_t>) { session->play(); };
+    // A reload goes on at the playing position; a refused image leaves the
+    // old one playing, its reason in the message pane.
+    auto switchImage = [&session](std::vector<uint8_t> image) { session->switchImage(std::move(image)); };
     int status = 0;
     {
-        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath, restart);
+        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath, switchImage);
         session->selectFile(file);
         window.controller.refresh();
         window.form.show();
