@@ -69,12 +69,9 @@ int main(int argc, char** argv)
     }
     const std::string settingsPath =
         frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) + "/" + frontend::kSettingsFileName;
-    // A reload goes on at the playing position; a refused image leaves the
-    // old one playing, its reason in the message pane.
-    auto switchImage = [&session](std::vector<uint8_t> image) { session->switchImage(std::move(image)); };
     int status = 0;
     {
-        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath, switchImage);
+        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath);
         session->selectFile(file);
         window.controller.refresh();
         window.form.show();
