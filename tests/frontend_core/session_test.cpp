@@ -39,6 +39,7 @@ struct Fixture {
         config.settingsFolder = dir.path();
         config.singleInstance = false;
         config.devices = &fake;
+        config.audsink = {}; // no sound device: cases that need one pass the fake table
     }
     frontend::Session& start()
     {

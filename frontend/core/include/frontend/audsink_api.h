@@ -1,6 +1,6 @@
-// How the session reaches the stream output library: its two entries,
-// handed in by the program that links it (the window passes ds8_version
-// and ds8_const; tests pass fakes that build a table of their own).
+// How the session reaches the stream output library: its two entries.
+// The session takes the linked library's by default; tests pass fakes that
+// build a table of their own.
 #pragma once
 
 #include <audsink.h>
@@ -16,5 +16,8 @@ struct AudsinkEntries {
 
     bool present() const { return version && construct; }
 };
+
+// ds8_version and ds8_const of the linked library (libaudsink).
+AudsinkEntries audsinkLibrary();
 
 } // namespace frontend

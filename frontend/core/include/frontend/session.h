@@ -78,9 +78,10 @@ struct SessionConfig {
     // Take the single-instance lock (the window does; the console player
     // does not, so it can run beside the window).
     bool singleInstance = true;
-    // The stream output library's entries; all null: no sound bridge, and
-    // sample and stream requests answer as without an instance.
-    AudsinkEntries audsink;
+    // The stream output library's entries, by default the linked library's;
+    // all null: no sound bridge, and sample and stream requests answer as
+    // without an instance.
+    AudsinkEntries audsink = audsinkLibrary();
     // The MIDI device list; null: the system's (platform::midiOut*).
     MidiDevices* devices = nullptr;
     // Overrides of the settings, for the console player: port names (their

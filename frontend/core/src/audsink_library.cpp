@@ -1,0 +1,7 @@
+#include "frontend/audsink_api.h"
+
+namespace frontend {
+
+AudsinkEntries audsinkLibrary() { return {ds8_version, ds8_const}; }
+
+} // namespace frontend
