@@ -9,8 +9,10 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CTEST_FLAGS := --output-on-failure -j $(JOBS)
+CLANG_FORMAT ?= clang-format-14
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
 
-.PHONY: all deps build test run bench fuzz asan tsan clean screenshots
+.PHONY: all deps build test run bench fuzz asan tsan format format-check clean screenshots
 
 all: build
 
@@ -61,6 +63,14 @@ fuzz: deps
 		-DZEM_FUZZ=ON -DZEM_SANITIZE=ON -DZEM_BENCH=OFF -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The tree's layout follows .clang-format: `format` rewrites the sources in
+# place, `format-check` lists what differs and fails.
+format:
+	$(CLANG_FORMAT) -i $(FORMAT_FILES)
+
+format-check:
+	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
 
 # The player window playing the demo and its device dialog, as PNG files in
 # $(BUILD)/out/, taken on a virtual X server.

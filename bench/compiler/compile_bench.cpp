@@ -6,17 +6,18 @@
 //  - library: one walk, and each track's pass jumps over the other tracks'
 //    text (the library entry as the programs call it).
 #include "compile_driver.h"
+#include "compile_job.h"
 #include "kvt_text_generator.h"
 #include "per_number_scan.h"
 #include "zemcmain.h"
 
-#include "util/fileset.h"
 #include "util/uerr.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -55,9 +56,27 @@ void BM_CompileLibrary(benchmark::State& state)
 }
 BENCHMARK(BM_CompileLibrary)->Unit(benchmark::kMillisecond);
 
+// The same compile into memory, as the renderer and the player use it.
+void BM_CompileInMemory(benchmark::State& state)
+{
+    const std::string& text = megabyteText();
+    std::string message;
+    std::vector<uint8_t> image;
+    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
+                                      nullptr, 0, keepMessage, &message};
+    for (auto _ : state) {
+        if (kvt::compileToMemory(request, image) != ZEMC_OK) {
+            state.SkipWithError(message.c_str());
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_CompileInMemory)->Unit(benchmark::kMillisecond);
+
 // The library's compile steps, with the chosen scan and every track's
 // pass reading the whole text.
-void compileReadingAll(const std::string& text, const std::string& path, bool perNumber)
+void compileReadingAll(const std::string& text, bool perNumber)
 {
     kvt::CompileContext ctx;
     kvt::initContext(ctx, reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), 0);
@@ -67,26 +86,20 @@ void compileReadingAll(const std::string& text, const std::string& path, bool pe
     else
         kvt::scanTracks(ctx, kvt::TrackSet().set(), found);
     kvt::recordTracks(ctx, found);
-    util::FILESET* file = util::fs_create();
-    util::fs_set_path(file, path.c_str(), nullptr);
-    util::fs_create_file(file, 0x80);
-    util::fs_open(file, util::FileMode::Write);
-    {
-        kvt::ImageWriter writer(file);
-        kvt::writeImage(ctx, writer);
-    }
-    util::fs_close(file);
-    util::fs_free(file);
+    std::vector<uint8_t> image;
+    kvt::ImageWriter writer(image);
+    kvt::writeImage(ctx, writer);
+    writer.flush();
+    benchmark::DoNotOptimize(image.data());
 }
 
 void BM_CompileReadingAll(benchmark::State& state)
 {
     const std::string& text = megabyteText();
     bool perNumber = state.range(0) == 0;
-    std::string path = outputPath("zemc-bench-reading-all.zem");
     for (auto _ : state) {
         try {
-            compileReadingAll(text, path, perNumber);
+            compileReadingAll(text, perNumber);
         } catch (const util::UerrRaised&) {
             state.SkipWithError("compilation failed");
             break;
@@ -94,7 +107,6 @@ void BM_CompileReadingAll(benchmark::State& state)
     }
     state.SetLabel(perNumber ? "scan per track number" : "scan in one walk");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
-    std::filesystem::remove(path);
 }
 BENCHMARK(BM_CompileReadingAll)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -4,6 +4,7 @@
 #include "util/uerr.h"
 #include "zem/command_words.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace kvt {
@@ -13,6 +14,7 @@ constexpr size_t kFlushSize = 64 * 1024;
 }
 
 ImageWriter::ImageWriter(util::FILESET* file) : file_(file) { buffer_.reserve(kFlushSize + 16); }
+ImageWriter::ImageWriter(std::vector<uint8_t>& image) : image_(&image) { buffer_.reserve(kFlushSize + 16); }
 
 void ImageWriter::seek(uint32_t offset)
 {
@@ -23,8 +25,14 @@ void ImageWriter::seek(uint32_t offset)
 void ImageWriter::flush()
 {
     if (buffer_.empty()) return;
-    util::fs_seek(file_, int64_t{base_}, 0);
-    util::fs_write(file_, buffer_.data(), buffer_.size());
+    if (file_ != nullptr) {
+        util::fs_seek(file_, int64_t{base_}, 0);
+        util::fs_write(file_, buffer_.data(), buffer_.size());
+    } else {
+        const size_t end = size_t{base_} + buffer_.size();
+        if (image_->size() < end) image_->resize(end);
+        std::copy(buffer_.begin(), buffer_.end(), image_->begin() + base_);
+    }
     base_ += static_cast<uint32_t>(buffer_.size());
     buffer_.clear();
 }

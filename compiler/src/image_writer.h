@@ -1,7 +1,7 @@
-// Writes the image file: command words and byte payloads go to the output
-// file at a running position through a small buffer, so a track costs a
-// few large writes instead of one per word.  The image itself is never
-// held in memory.
+// Writes the image: command words and byte payloads go to the output file
+// (or a memory image) at a running position through a small buffer, so a
+// track costs a few large writes instead of one per word.  Written to a
+// file, the image itself is never held in memory.
 #pragma once
 
 #include "util/fileset.h"
@@ -15,6 +15,8 @@ namespace kvt {
 class ImageWriter {
 public:
     explicit ImageWriter(util::FILESET* file);
+    // Into `image`, which grows as the writes reach further.
+    explicit ImageWriter(std::vector<uint8_t>& image);
 
     // Writes what is buffered, then continues at `offset`.
     void seek(uint32_t offset);
@@ -28,13 +30,14 @@ public:
     // A tick count in the length encoding; above 0x0FFFFFFF (or below 0)
     // raises "Deltatime too long".
     void length(int64_t ticks);
-    // Hands the buffered bytes to the file.
+    // Hands the buffered bytes to the file or the memory image.
     void flush();
 
 private:
     void append(const uint8_t* data, size_t n);
 
-    util::FILESET* file_;
+    util::FILESET* file_ = nullptr;
+    std::vector<uint8_t>* image_ = nullptr;
     uint32_t base_ = 0;
     std::vector<uint8_t> buffer_;
 };

@@ -278,13 +278,13 @@ void chanpClear(Exec& x, uint16_t) { clearValue(x.in, x.t, SlideTarget::ChanPres
 void modSwitchCmd(Exec& x, uint16_t) { modSwitch(x.in, x.t, readWord(x)); }
 
 // 0xFFD8..0xFFF7 in order.
-constexpr std::array<Handler, 32> kExtended = {
+constexpr auto kExtended = std::to_array<Handler>({
     rvelCommit, rvelClear, gateOfsSet, gateOfsAdd, gateOfsCommit, gateOfsClear, glideReset, glideSet,
     glide, glide, glide, glide, glide, glide, glide, glide,
     ctrlAdd, bendAdd, keypAdd, chanpAdd, stateSave, stateRestore, gateRatioSet, gateRatioAdd,
     gateRatioCommit, gateRatioClear, velCommit, velClear, bendCommit, bendClear, chanpCommit, chanpClear,
-};
-static_assert(kExtended.size() == zem::kMeta - zem::kRvelCommit);
+});
+static_assert(kExtended.size() == zem::kMeta - zem::kRvelCommit && allFilled(kExtended));
 
 } // namespace
 

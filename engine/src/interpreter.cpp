@@ -223,18 +223,19 @@ void cmdUndefined(Exec& x, uint16_t) { raiseError(x.in, DP_UNDEFINED_COMMAND); }
 // ---- Dispatch ------------------------------------------------------------------------
 
 // Class 0xC by bits 8-11.
-constexpr std::array<Handler, 16> kClassC = {
+constexpr auto kClassC = std::to_array<Handler>({
     cmdNote, cmdNote, cmdPortChannel, cmdProgramOrChanPressure, cmdKeyPressure, cmdSlide, cmdTrigger, cmdSysex,
     cmdCtrlCommitClear, cmdKeypCommitClear, cmdVelAdd, cmdVelSet, cmdLoopBegin, cmdTempo, cmdTempoSlide,
     cmdTempoCurve,
-};
-static_assert(kClassC.size() == 16);
+});
+static_assert(kClassC.size() == zem::kSubclassCount && allFilled(kClassC));
 
 // 0xFFF8..0xFFFF; the rest of 0xFFD8.. is extendedChannelHandler's.
-constexpr std::array<Handler, 8> kClassFFTail = {
+constexpr auto kClassFFTail = std::to_array<Handler>({
     cmdMeta, cmdTimebase, cmdAllNotesOff, nullptr /* MOD_SWITCH: channel family */, cmdLoopEnd, cmdLoopBreak,
     cmdStop, cmdEnd,
-};
+});
+static_assert(kClassFFTail.size() == 0x10000 - zem::kMeta);
 
 void cmdClassC(Exec& x, uint16_t w) { kClassC[zem::subclass(w)](x, w); }
 
@@ -253,11 +254,11 @@ void cmdClassF(Exec& x, uint16_t w)
 }
 
 // By the top four bits.
-constexpr std::array<Handler, 16> kByTopNibble = {
+constexpr auto kByTopNibble = std::to_array<Handler>({
     cmdWait, cmdWaitLong, cmdModSet, cmdModSet, cmdCtrl, cmdCtrl, cmdCtrl, cmdCtrl,
     cmdBend, cmdBend, cmdBend, cmdBend, cmdClassC, cmdMacro, cmdText, cmdClassF,
-};
-static_assert(kByTopNibble.size() == 16);
+});
+static_assert(kByTopNibble.size() == zem::kTopNibbleCount && allFilled(kByTopNibble));
 
 } // namespace
 

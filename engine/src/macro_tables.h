@@ -10,14 +10,14 @@
 namespace zemplay {
 
 // Fewest argument bytes per macro code.
-inline constexpr std::array<uint8_t, zem::kMacroCount> kMacroMinArgs = {
+inline constexpr auto kMacroMinArgs = std::to_array<uint8_t>({
     1, 1, 1, 1, 1, 1, 1, 1, 2, 2,  // 0-9
     3, 2, 7, 2, 8, 2, 10, 16, 2, 4, // 10-19
     3, 5, 3, 5, 3, 3, 3, 1, 2, 1,  // 20-29
     33, 2, 2, 2, 2, 2, 3, 2, 5, 3, // 30-39
     6, 2, 5, 3, 1, 34,             // 40-45
-};
-static_assert(kMacroMinArgs.size() == 46);
+});
+static_assert(kMacroMinArgs.size() == zem::kMacroCount);
 
 // Part blocks: channel 9 (drums) is block 0, the first nine shift up by one.
 inline constexpr std::array<uint8_t, 16> kPartBlock = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 10, 11, 12, 13, 14, 15};
@@ -30,7 +30,7 @@ constexpr std::array<uint8_t, 12> row(std::array<int, 12> cents)
     for (unsigned i = 0; i < 12; ++i) r[i] = static_cast<uint8_t>(64 + cents[i]);
     return r;
 }
-inline constexpr std::array<std::array<uint8_t, 12>, kTemperamentCount> kTemperaments = {
+inline constexpr auto kTemperaments = std::to_array<std::array<uint8_t, 12>>({
     row({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
     row({0, -29, 4, 16, -14, -2, -31, 2, -27, -16, 18, -12}),
     row({0, -29, -18, 16, -14, -2, -31, 2, -27, -16, 18, -12}),
@@ -61,8 +61,8 @@ inline constexpr std::array<std::array<uint8_t, 12>, kTemperamentCount> kTempera
     row({0, -8, 4, -5, -14, -2, -10, 2, -7, -16, -4, -12}),
     row({0, 12, 4, 16, 7, -2, 10, 2, 14, 5, 18, 9}),
     row({0, 5, 4, 16, -14, -2, -3, 2, 14, -16, 18, -12}),
-};
-static_assert(kTemperaments.size() == 30);
+});
+static_assert(kTemperaments.size() == kTemperamentCount);
 
 // The 12 scale tuning bytes for temperament t (30 or more: equal), key k
 // and offset o: the row rotated so that the key comes first, plus o, kept

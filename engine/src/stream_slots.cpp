@@ -13,7 +13,7 @@ struct Range {
     int32_t lo, hi;
 };
 constexpr Range kRanges[] = {{0, kFull}, {-0x4000, 0x4000}, {-0x8000, 0x7FFF}}; // volume, pan, pitch
-static_assert(std::size(kRanges) == 3);
+static_assert(std::size(kRanges) == static_cast<size_t>(StreamFader::Pitch) + 1);
 
 Fader& faderOf(StreamSlot& s, StreamFader which)
 {

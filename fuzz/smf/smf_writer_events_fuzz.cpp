@@ -65,14 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 0: r = writer.note_on(channel, a, b); break;
         case 1: r = writer.note_off(channel, a, b); break;
         case 2: r = writer.key_pressure(channel, a, b); break;
-        case 3: {
-            const uint8_t port = in.byte();
-            const uint16_t fade_time = in.word();
-            const uint16_t fade_remaining = in.word();
-            const smf::FadeState fade{fade_time, fade_remaining, (in.byte() & 1) != 0};
-            r = writer.control_change(port, channel, a, b, fade);
-            break;
-        }
+        case 3: r = writer.control_change(channel, a, b); break;
         case 4: r = writer.program_change(channel, a); break;
         case 5: r = writer.channel_pressure(channel, a); break;
         case 6: r = writer.pitch_bend(channel, int32_t((a << 7) | b) - 8192); break;

@@ -6,8 +6,6 @@ namespace smf {
 
 namespace {
 
-constexpr uint8_t kNoVolume = 255;
-constexpr uint8_t kVolumeController = 7;
 constexpr uint32_t kMetaPiece = 255;
 constexpr uint32_t kMaxTempo = 0xFFFFFF;
 
@@ -39,21 +37,11 @@ uint32_t tempo_microseconds(uint32_t raw_tempo, uint32_t timebase)
     return t > kMaxTempo ? kMaxTempo : uint32_t(t);
 }
 
-uint32_t faded_volume(uint32_t v, const FadeState& fade)
-{
-    if (fade.fade_time == 0)
-        return v;
-    // 64-bit product: a fade of hours must not wrap.
-    return uint32_t(uint64_t{v} * fade.fade_remaining / fade.fade_time);
-}
-
 void TrackWriter::begin_track()
 {
     events_.clear();
     pending_delta_ = 0;
     running_status_ = 0;
-    for (auto& port : last_volume_)
-        port.fill(kNoVolume);
 }
 
 bool TrackWriter::take_delta()
@@ -103,21 +91,9 @@ WriteResult TrackWriter::key_pressure(uint8_t channel, uint8_t key, uint8_t valu
     return channel_message(uint8_t(0xA0 | (channel & 0x0F)), key, value);
 }
 
-WriteResult TrackWriter::control_change(uint8_t port, uint8_t channel, uint8_t controller, uint8_t value,
-                                        const FadeState& fade)
+WriteResult TrackWriter::control_change(uint8_t channel, uint8_t controller, uint8_t value)
 {
-    channel &= 0x0F;
-    if (controller == kVolumeController) {
-        const uint8_t scaled = uint8_t(faded_volume(value, fade));
-        uint8_t& last = last_volume_[port % kPorts][channel];
-        if (fade.fading && scaled == last)
-            return WriteResult::Ok;
-        const WriteResult r = channel_message(uint8_t(0xB0 | channel), controller, scaled);
-        if (r == WriteResult::Ok)
-            last = scaled;
-        return r;
-    }
-    return channel_message(uint8_t(0xB0 | channel), controller, value);
+    return channel_message(uint8_t(0xB0 | (channel & 0x0F)), controller, value);
 }
 
 WriteResult TrackWriter::program_change(uint8_t channel, uint8_t program)

@@ -1,5 +1,6 @@
 // The compile entry: the whole image of a small text, files created or
-// not, reserved device names, file errors, case and the version.
+// not, reserved device names, file errors, case, the in-memory image and
+// the version.
 #include "compile_helper.h"
 
 #include "util/uerr.h"
@@ -155,6 +156,25 @@ TEST(CompileEntry, UpperAndLowerCaseGiveTheSameImage)
         EXPECT_EQ(lower.result, upper.result) << text;
         EXPECT_EQ(lower.message, upper.message) << text;
         EXPECT_EQ(lower.image, upper.image) << text;
+    }
+}
+
+TEST(CompileEntry, MemoryImageEqualsTheFile)
+{
+    // Texts whose tracks are written out of order, seek back for the
+    // header, or fail part-way.
+    const char* texts[] = {
+        "o4c", "#3 c #0 d #200 e", "t120 l8 cdefgab>c", "c4&d4&e4 f ${f0 7e}", "#0 c #1 d W5 #2 e", "", "c #5",
+    };
+    for (const char* text : texts) {
+        Compiled file = compileText(text);
+        Compiled memory = compileInMemory(text);
+        EXPECT_EQ(memory.result, file.result) << text;
+        EXPECT_EQ(memory.message, file.message) << text;
+        EXPECT_EQ(memory.name, file.name) << text;
+        EXPECT_EQ(memory.callbackCalls, file.callbackCalls) << text;
+        if (file.result == 0) EXPECT_EQ(memory.image, file.image) << text;
+        else EXPECT_TRUE(memory.image.empty()) << text << ": a failed compile gives no image";
     }
 }
 

@@ -1,5 +1,6 @@
 #include "compile_helper.h"
 
+#include "compile_job.h"
 #include "zem/command_words.h"
 #include "zemcmain.h"
 
@@ -51,6 +52,15 @@ Compiled compileText(const std::string& text, uint32_t flags, const std::string&
     return c;
 }
 
+Compiled compileInMemory(const std::string& text, uint32_t flags)
+{
+    Compiled c;
+    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
+                                      "song.kvt", static_cast<uint16_t>(flags), recordMessage, &c};
+    c.result = kvt::compileToMemory(request, c.image);
+    return c;
+}
+
 std::vector<uint16_t> trackWords(const std::vector<uint8_t>& image, unsigned index)
 {
     std::vector<uint16_t> words;
@@ -76,7 +86,7 @@ std::vector<uint16_t> trackWords(const std::vector<uint8_t>& image, unsigned ind
 
 std::vector<uint16_t> wordsOf(const std::string& text, uint32_t flags)
 {
-    Compiled c = compileText(text, flags);
+    Compiled c = compileInMemory(text, flags);
     if (c.result != 0) {
         ADD_FAILURE() << "«" << text << "» failed: " << c.message;
         return {};

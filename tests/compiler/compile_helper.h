@@ -1,5 +1,6 @@
-// Compiles KVT text through the library entry into a scratch folder and
-// hands back the result, the reported message and the image's words.
+// Compiles KVT text through the library entry into a scratch folder, or
+// into memory, and hands back the result, the reported message and the
+// image's words.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,8 @@ struct Compiled {
 std::string scratchDir();
 
 Compiled compileText(const std::string& text, uint32_t flags = 0, const std::string& output = "out.zem");
+// The same through the in-memory compile (no file: fileExists stays false).
+Compiled compileInMemory(const std::string& text, uint32_t flags = 0);
 
 // The words of the track at table index `index` (bounds-checked; a track
 // outside the image fails the calling test and gives nothing).

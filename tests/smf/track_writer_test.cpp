@@ -1,5 +1,5 @@
 // Event bytes of one track: running status, variable-length deltas, SysEx
-// forms, meta splitting, tempo conversion and the volume fade.
+// forms, meta splitting and tempo conversion.
 #include "smf/smf_bytes.h"
 #include "smf/track_writer.h"
 
@@ -12,11 +12,8 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using smf::FadeState;
 using smf::TrackWriter;
 using smf::WriteResult;
-
-constexpr FadeState kNoFade{9000, 9000, false};
 
 Bytes operator+(Bytes a, const Bytes& b)
 {
@@ -80,8 +77,8 @@ std::vector<EventCase> event_cases()
          [](TrackWriter& w) {
              w.key_pressure(0, 60, 20);
              w.channel_pressure(0, 30);
-             w.control_change(0, 0, 10, 64, kNoFade);
-             w.control_change(0, 0, 11, 65, kNoFade);
+             w.control_change(0, 10, 64);
+             w.control_change(0, 11, 65);
          },
          {0x00, 0xA0, 60, 20, 0x00, 0xD0, 30, 0x00, 0xB0, 10, 64, 0x00, 11, 65}},
         {"sysex_f0_form", false, [roland](TrackWriter& w) { w.sysex(roland.data(), 11); },
@@ -245,46 +242,6 @@ TEST(TempoTest, MicrosecondsPerQuarterNote)
     };
     for (const Row& r : table)
         EXPECT_EQ(smf::tempo_microseconds(r.raw, r.timebase), r.micros) << r.raw << " " << r.timebase;
-}
-
-TEST(FadeTest, VolumeFallsWithTheRemainingTime)
-{
-    struct Row {
-        uint32_t remaining;
-        uint32_t value;
-    };
-    const std::vector<Row> table = {{9000, 100}, {4500, 50}, {4499, 49}, {4410, 49}, {1, 0}, {0, 0}};
-    for (const Row& r : table)
-        EXPECT_EQ(smf::faded_volume(100, {9000, r.remaining, true}), r.value) << r.remaining;
-    EXPECT_EQ(smf::faded_volume(127, {0, 0, false}), 127u);
-    EXPECT_EQ(smf::faded_volume(127, {4000000000u, 4000000000u, false}), 127u);
-}
-
-TEST(FadeTest, ResentVolumesAreWrittenOnlyWhenTheyChange)
-{
-    TrackWriter w(false);
-    w.control_change(0, 0, 7, 100, {9000, 9000, false});
-    w.control_change(1, 0, 7, 100, {9000, 9000, false});
-    w.control_change(0, 0, 7, 100, {9000, 4500, true});
-    for (uint32_t remaining = 4499; remaining >= 4410; --remaining)
-        w.control_change(0, 0, 7, 100, {9000, remaining, true});
-    // Same value outside a re-send is written.
-    w.control_change(0, 0, 7, 100, {9000, 4410, false});
-    // Another port keeps its own last volume.
-    w.control_change(1, 0, 7, 100, {9000, 9000, true});
-    w.control_change(1, 0, 7, 100, {9000, 4410, true});
-    const Bytes expected{0x00, 0xB0, 7, 100, 0x00, 7, 100, 0x00, 7, 50, 0x00, 7, 49, 0x00, 7, 49, 0x00, 7, 49};
-    EXPECT_EQ(w.events(), expected);
-}
-
-TEST(FadeTest, NewTrackForgetsTheLastVolumes)
-{
-    TrackWriter w(false);
-    w.control_change(0, 4, 7, 80, {100, 100, false});
-    w.begin_track();
-    w.control_change(0, 4, 7, 80, {100, 100, true});
-    const Bytes expected{0x00, 0xB4, 7, 80};
-    EXPECT_EQ(w.events(), expected);
 }
 
 } // namespace

@@ -16,7 +16,7 @@ namespace {
 
 struct FileJob {
     const std::string* word;
-    const ExportSettings* settings;
+    const playback::ExportSettings* settings;
     tools::ReportFn report;
     util::FILESET* input = nullptr;
     util::FILESET* output = nullptr;
@@ -35,13 +35,13 @@ intptr_t convertBody(void* arg)
     util::fs_set_path(job.input, job.word->c_str(), "ZEM");
     util::fs_fix_case(job.input);
     const std::string inputPath = util::fs_path(job.input);
-    if (util::conproof_hit(inputPath.c_str())) util::uerr_raise(kErrConProof);
+    if (util::conproof_hit(inputPath.c_str())) util::uerr_raise(playback::kErrConProof);
 
     util::fs_open(job.input, util::FileMode::Read);
     uint32_t size = 0;
     const uint8_t* image = util::fs_load(job.input, &size);
     util::fs_close(job.input);
-    const ExportSettings& settings = *job.settings;
+    const playback::ExportSettings& settings = *job.settings;
     job.sink = std::make_unique<MidiFileSink>(settings.offVelocity);
     job.song = std::make_unique<playback::SongPlayback>(image, size, settings.playback, *job.sink);
 
@@ -78,7 +78,7 @@ intptr_t convertHandler(void* arg, util::ErrCode& code)
     if (text.empty()) util::uerr_raise(code);
     const util::FILESET* concerned = job.outputOpen ? job.output : job.input;
     // The dummy-function error is about the engine, not the file.
-    job.report(code == kErrEngineDummy ? nullptr : util::fs_path(concerned), text.c_str());
+    job.report(code == playback::kErrEngineDummy ? nullptr : util::fs_path(concerned), text.c_str());
     code = util::kErrReported;
     return -1;
 }
@@ -96,7 +96,7 @@ intptr_t releaseFile(void* arg)
 
 } // namespace
 
-int32_t convertFile(const std::string& word, const ExportSettings& settings, tools::ReportFn report)
+int32_t convertFile(const std::string& word, const playback::ExportSettings& settings, tools::ReportFn report)
 {
     FileJob job{&word, &settings, report};
     const intptr_t result = util::uerr_protect(&job, convertHandler, convertBody, releaseFile);

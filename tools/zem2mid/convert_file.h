@@ -1,7 +1,7 @@
 // Converting one ZEM image named on the command line to a MIDI file.
 #pragma once
 
-#include "export_settings.h"
+#include "playback/export_settings.h"
 
 #include "common/run_files.h"
 
@@ -14,6 +14,6 @@ namespace zem2mid {
 // the image and writes NAME.MID beside it, first moving an existing one to
 // its backup name.  Returns 0, or -1 after reporting the failure; codes that
 // are not about this file are raised on to the caller's frame.
-int32_t convertFile(const std::string& word, const ExportSettings& settings, tools::ReportFn report);
+int32_t convertFile(const std::string& word, const playback::ExportSettings& settings, tools::ReportFn report);
 
 } // namespace zem2mid

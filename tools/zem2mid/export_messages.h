@@ -1,19 +1,15 @@
-// The exporter's own codes and the texts it shows for them.
+// The exporter's banner, usage, own code and the texts it shows.
 #pragma once
 
-#include "playback/song_playback.h"
+#include "playback/export_messages.h"
 #include "util/uerr.h"
 
 #include <string>
 
 namespace zem2mid {
 
-inline constexpr util::ErrCode kErrIllegalOption = 0x40000;
-inline constexpr util::ErrCode kErrConProof = 0x40001;
+// Its own code beside the shared ones (playback/export_messages.h).
 inline constexpr util::ErrCode kErrDeltaTooLong = 0x40002;
-// An engine error or result code c arrives as kErrEngineBase + c.
-inline constexpr util::ErrCode kErrEngineBase = playback::kErrEngineBase;
-inline constexpr util::ErrCode kErrEngineDummy = kErrEngineBase + 1;
 
 inline constexpr const char* kBanner = "ZEM2MID for Win32 ver 05/07";
 // The windowed program's title is this prefix and the version label.
@@ -32,7 +28,7 @@ inline constexpr const char* kUsage =
     " -Z       ignore infinite loop\n"
     " -O       off-velocity enable\n";
 
-// The per-file text of a code, with "%08x" filled by the image offset of the
+// The per-file text of a code, its own or a shared one, with "%08x" filled by the image offset of the
 // last engine error; empty when the code is not a per-file error.
 std::string fileErrorText(util::ErrCode code, uint32_t errorOffset);
 

@@ -19,6 +19,7 @@ void MidiFileSink::begin(int trackCount, int timebase)
 {
     timebase_ = static_cast<uint32_t>(timebase);
     writers_.assign(static_cast<size_t>(trackCount), smf::TrackWriter(offVelocity_));
+    volumes_.assign(static_cast<size_t>(trackCount), playback::VolumeFade());
     // The engine reports no tempo until the song changes it, and its start
     // tempo is seldom exactly the one readers assume.
     startTempoPending_ = smf::tempo_microseconds(zem::startPeriod(timebase_), timebase_) != smf::kDefaultTempo;
@@ -66,10 +67,12 @@ util::ErrCode MidiFileSink::controlChange(int port, int track, int channel, int 
                                           const playback::FadeState& fade)
 {
     smf::TrackWriter* w = writer(track);
-    const smf::FadeState writerFade{fade.fadeMs, fade.fadeRemaining, fade.fading};
-    return w ? checked(w->control_change(uint8_t(port), uint8_t(channel), uint8_t(controller), uint8_t(value),
-                                         writerFade))
-             : 0;
+    if (!w) return 0;
+    if (controller == playback::kVolumeController) {
+        const std::optional<uint8_t> volume = volumes_[static_cast<size_t>(track)].next(port, channel, value, fade);
+        return volume ? checked(w->control_change(uint8_t(channel), uint8_t(controller), *volume)) : 0;
+    }
+    return checked(w->control_change(uint8_t(channel), uint8_t(controller), uint8_t(value)));
 }
 
 util::ErrCode MidiFileSink::programChange(int, int track, int channel, int program)

@@ -3,6 +3,7 @@
 
 #include "smf/track_writer.h"
 #include "playback/song_playback.h"
+#include "playback/volume_fade.h"
 
 #include <vector>
 
@@ -40,6 +41,8 @@ private:
     // The song's start tempo, until its first tick or a tempo of its own.
     bool startTempoPending_ = false;
     std::vector<smf::TrackWriter> writers_;
+    // Each track file remembers its own last volumes.
+    std::vector<playback::VolumeFade> volumes_;
 };
 
 } // namespace zem2mid

@@ -7,7 +7,7 @@ namespace zem2mid {
 
 const tools::ToolProgram& zem2midProgram()
 {
-    static ExportSettings settings;
+    static playback::ExportSettings settings;
     static const tools::ToolProgram program{
         kBanner,
         kTitlePrefix,
@@ -15,9 +15,9 @@ const tools::ToolProgram& zem2midProgram()
         "Exports ZEM images as Standard MIDI Files.\n"
         "Name the images to export, with optional -L -D -F -M -Z -O switches.",
         kBanner,
-        kErrIllegalOption,
+        playback::kErrIllegalOption,
         [](const std::vector<std::string>& words, bool strict) {
-            settings = parseSettings(words, strict ? TrailingText::IsIllegal : TrailingText::EndsWord);
+            settings = playback::parseSettings(words, strict ? playback::TrailingText::IsIllegal : playback::TrailingText::EndsWord);
         },
         [](const std::string& word, tools::ReportFn report) { return convertFile(word, settings, report); },
     };

@@ -13,10 +13,9 @@ namespace zem2wav {
 // True when the last component of path has the extension "kvt" (any case).
 bool isKvtPath(const std::string& path);
 
-// Compiles size bytes of KVT text through a temporary image file in $TMPDIR
-// (removed again whatever happens) and returns the image.  A compile
-// message is reported with the source path as caption, then
-// util::kErrReported is raised; file errors are raised as their codes.
+// Compiles size bytes of KVT text into memory and returns the image.  A
+// compile message is reported with the source path as caption, then
+// util::kErrReported is raised.
 std::vector<uint8_t> compileKvt(const uint8_t* text, uint32_t size, const std::string& sourcePath,
                                 tools::ReportFn report);
 

@@ -1,22 +1,13 @@
 #include "midi_port_sink.h"
 
-#include "smf/track_writer.h"
-
 #include <chrono>
 #include <thread>
 
 namespace zem2wav {
 
-namespace {
-
-constexpr int kVolumeController = 7;
-constexpr uint8_t kNoVolume = 255;
-
-} // namespace
-
 void MidiPortSink::begin(int, int)
 {
-    for (auto& port : lastVolume_) port.fill(kNoVolume);
+    volumes_.forget();
 }
 
 util::ErrCode MidiPortSink::send(int port, int status, int channel, int data1, int data2)
@@ -48,14 +39,9 @@ util::ErrCode MidiPortSink::keyPressure(int port, int, int channel, int key, int
 util::ErrCode MidiPortSink::controlChange(int port, int, int channel, int controller, int value,
                                           const playback::FadeState& fade)
 {
-    if (controller != kVolumeController) return send(port, 0xB0, channel, controller, value);
-    // The exporter's arithmetic, so the rendering and the MIDI file fade alike.
-    const auto scaled = static_cast<uint8_t>(
-        smf::faded_volume(static_cast<uint32_t>(value), smf::FadeState{fade.fadeMs, fade.fadeRemaining, fade.fading}));
-    uint8_t& last = lastVolume_[size_t(port & 15)][size_t(channel & 15)];
-    if (fade.fading && scaled == last) return 0;
-    last = scaled;
-    return send(port, 0xB0, channel, controller, scaled);
+    if (controller != playback::kVolumeController) return send(port, 0xB0, channel, controller, value);
+    const std::optional<uint8_t> volume = volumes_.next(port, channel, value, fade);
+    return volume ? send(port, 0xB0, channel, controller, *volume) : 0;
 }
 
 util::ErrCode MidiPortSink::programChange(int port, int, int channel, int program)

@@ -4,6 +4,7 @@
 
 #include "platform/midi_out.h"
 #include "playback/song_playback.h"
+#include "playback/volume_fade.h"
 
 #include <array>
 #include <cstdint>
@@ -52,8 +53,7 @@ private:
     PortTable ports_;
     EventClock& clock_;
     playback::SoundSink* sound_ = nullptr;
-    // The last volume sent per port and channel; 255 for none yet.
-    std::array<std::array<uint8_t, 16>, 16> lastVolume_{};
+    playback::VolumeFade volumes_;
 };
 
 } // namespace zem2wav

@@ -8,7 +8,7 @@
 #include "render_messages.h"
 #include "wave_writer.h"
 
-#include "zem2mid/export_messages.h"
+#include "playback/export_messages.h"
 #include "platform/midi_synth.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
@@ -75,7 +75,7 @@ intptr_t renderBody(void* arg)
     util::fs_set_path(job.input, job.word->c_str(), "ZEM");
     util::fs_fix_case(job.input);
     const std::string inputPath = util::fs_path(job.input);
-    if (util::conproof_hit(inputPath.c_str())) util::uerr_raise(zem2mid::kErrConProof);
+    if (util::conproof_hit(inputPath.c_str())) util::uerr_raise(playback::kErrConProof);
     job.image = readInput(job, inputPath);
 
     job.synth = platform::MidiSynth::create(platform::synthSoundFontPath(), kSynthGain, &job.synthError);
@@ -138,7 +138,7 @@ intptr_t renderHandler(void* arg, util::ErrCode& code)
     const std::string text = renderErrorText(code, job.errorOffset, job.synthError);
     if (text.empty()) util::uerr_raise(code);
     const util::FILESET* concerned = job.outputOpen ? job.output : job.input;
-    job.report(code == zem2mid::kErrEngineDummy ? nullptr : util::fs_path(concerned), text.c_str());
+    job.report(code == playback::kErrEngineDummy ? nullptr : util::fs_path(concerned), text.c_str());
     code = util::kErrReported;
     return -1;
 }

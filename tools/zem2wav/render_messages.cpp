@@ -1,6 +1,6 @@
 #include "render_messages.h"
 
-#include "zem2mid/export_messages.h"
+#include "playback/export_messages.h"
 
 namespace zem2wav {
 
@@ -8,7 +8,7 @@ std::string renderErrorText(util::ErrCode code, uint32_t errorOffset, const std:
 {
     if (code == kErrSynthesizer) return "Synthesizer not available: " + synthError + ".";
     // The engine and file errors read as the exporter words them.
-    return zem2mid::fileErrorText(code, errorOffset);
+    return playback::exportErrorText(code, errorOffset);
 }
 
 } // namespace zem2wav

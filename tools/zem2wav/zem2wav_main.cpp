@@ -3,8 +3,8 @@
 #include "render_file.h"
 #include "render_messages.h"
 
-#include "zem2mid/export_messages.h"
-#include "zem2mid/export_settings.h"
+#include "playback/export_messages.h"
+#include "playback/export_settings.h"
 #include "common/run_files.h"
 
 #include <cstdio>
@@ -31,12 +31,12 @@ int main(int argc, char** argv)
     }
     std::fflush(stdout);
     const std::vector<std::string> words(argv + 1, argv + argc);
-    zem2mid::ExportSettings settings;
+    playback::ExportSettings settings;
     return tools::runFiles(
         words, tools::FileRun{
                    [&](const std::vector<std::string>& w) {
-                       settings = zem2mid::parseSettings(w, zem2mid::TrailingText::EndsWord);
+                       settings = playback::parseSettings(w, playback::TrailingText::EndsWord);
                    },
                    [&](const std::string& word) { return zem2wav::renderFile(word, settings.playback, printMessage); },
-                   zem2mid::kErrIllegalOption, printMessage});
+                   playback::kErrIllegalOption, printMessage});
 }

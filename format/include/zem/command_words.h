@@ -284,39 +284,46 @@ constexpr uint16_t makeGlide(unsigned flags)
 
 // ---- Takers -----------------------------------------------------------------
 
+// A bit field of a word: field(w) takes it out; a flag: flag(w) tests it.
+// Fields are data, one line per word kind, so the layout reads as a table.
+struct Field {
+    unsigned lo;
+    unsigned count;
+    constexpr unsigned operator()(uint16_t w) const { return (w >> lo) & ((1u << count) - 1u); }
+};
+struct Flag {
+    uint16_t mask;
+    constexpr bool operator()(uint16_t w) const { return (w & mask) != 0; }
+};
+
 constexpr unsigned topNibble(uint16_t w) { return w >> 12; }
-constexpr unsigned bits(uint16_t w, unsigned lo, unsigned count) { return (w >> lo) & ((1u << count) - 1u); }
+inline constexpr unsigned kTopNibbleCount = 16;
 // Bits 8-11 split classes 0xC and 0xF.
-constexpr unsigned subclass(uint16_t w) { return bits(w, 8, 4); }
-constexpr unsigned ctrlNumber(uint16_t w) { return bits(w, 7, 7); }
-constexpr unsigned ctrlValue(uint16_t w) { return bits(w, 0, 7); }
-constexpr int bendValue(uint16_t w) { return static_cast<int>(bits(w, 0, 14)) - 8192; }
-constexpr SlideKind slideKind(uint16_t w) { return static_cast<SlideKind>(bits(w, 6, 2)); }
-constexpr unsigned macroCode(uint16_t w) { return bits(w, 0, 6); }
-constexpr unsigned macroBytes(uint16_t w) { return bits(w, 6, 6); }
-constexpr unsigned waitTicks(uint16_t w) { return bits(w, 0, 12); }
-constexpr unsigned noteKey(uint16_t w) { return bits(w, 0, 7); }
-constexpr bool noteHasLength(uint16_t w) { return (w & kNoteHasLength) != 0; }
-constexpr bool noteWaitAfter(uint16_t w) { return (w & kNoteWaitAfter) != 0; }
-constexpr unsigned portField(uint16_t w) { return bits(w, 4, 4); }
-constexpr unsigned channelField(uint16_t w) { return bits(w, 0, 4); }
-constexpr unsigned sevenBitValue(uint16_t w) { return bits(w, 0, 7); }
-constexpr unsigned byteValue(uint16_t w) { return bits(w, 0, 8); }
-constexpr bool isSecondHalf(uint16_t w) { return (w & kSecondHalf) != 0; }
-constexpr bool keyPressureHasKey(uint16_t w) { return (w & kKeyPressureHasKey) != 0; }
-constexpr unsigned slideFlags(uint16_t w) { return bits(w, 0, 5); }
-constexpr unsigned glideFlags(uint16_t w) { return bits(w, 0, 3); }
-constexpr unsigned textBytes(uint16_t w) { return bits(w, 0, 12); }
-// A tempo command's high byte and the word after it.
-constexpr uint32_t tempoValue(uint16_t w, uint16_t low) { return (uint32_t{byteValue(w)} << 16) | low; }
+inline constexpr Field subclass{8, 4};
+inline constexpr unsigned kSubclassCount = 1u << subclass.count;
+
+inline constexpr Field waitTicks{0, 12};
+inline constexpr Field ctrlNumber{7, 7}, ctrlValue{0, 7};
+inline constexpr Field bendField{0, 14};
+inline constexpr Field noteKey{0, 7};
+inline constexpr Flag noteHasLength{kNoteHasLength}, noteWaitAfter{kNoteWaitAfter};
+inline constexpr Field portField{4, 4}, channelField{0, 4};
+inline constexpr Field sevenBitValue{0, 7}, byteValue{0, 8};
+inline constexpr Flag isSecondHalf{kSecondHalf}, keyPressureHasKey{kKeyPressureHasKey};
+inline constexpr Field slideKindField{6, 2}, slideFlags{0, 5};
+inline constexpr Field glideFlags{0, 3};
+inline constexpr Field macroCode{0, 6}, macroBytes{6, 6};
+inline constexpr Field textBytes{0, 12};
 // The word after META.
-constexpr unsigned metaType(uint16_t lengthWord) { return bits(lengthWord, 8, 8); }
-constexpr unsigned metaBytes(uint16_t lengthWord) { return bits(lengthWord, 0, 8); }
+inline constexpr Field metaType{8, 8}, metaBytes{0, 8};
 // Operand words holding a number in bits 8-14 and a value in the low byte
 // (CTRL_ADD, KEYP_ADD, controller and key-pressure slides).
-constexpr unsigned operandNumber(uint16_t operand) { return bits(operand, 8, 7); }
-constexpr unsigned operandLowByte(uint16_t operand) { return bits(operand, 0, 8); }
-constexpr unsigned operandHighByte(uint16_t operand) { return bits(operand, 8, 8); }
+inline constexpr Field operandNumber{8, 7}, operandLowByte{0, 8}, operandHighByte{8, 8};
+
+constexpr int bendValue(uint16_t w) { return static_cast<int>(bendField(w)) - 8192; }
+constexpr SlideKind slideKind(uint16_t w) { return static_cast<SlideKind>(slideKindField(w)); }
+// A tempo command's high byte and the word after it.
+constexpr uint32_t tempoValue(uint16_t w, uint16_t low) { return (uint32_t{byteValue(w)} << 16) | low; }
 
 // ---- PARAM registers ---------------------------------------------------------
 
@@ -404,10 +411,9 @@ enum ModTarget : uint8_t {
 };
 inline constexpr unsigned kModFirstSpecialTarget = 250;
 
-constexpr unsigned modSetParameter(uint16_t w) { return bits(w, 8, 5); }
-constexpr unsigned modTarget(uint16_t w) { return bits(w, 0, 8); }
-constexpr unsigned modSwitchFlag(uint16_t operand) { return bits(operand, 8, 5); }
-constexpr bool modSwitchSets(uint16_t operand) { return (operand & kModSwitchSet) != 0; }
+inline constexpr Field modSetParameter{8, 5}, modTarget{0, 8};
+inline constexpr Field modSwitchFlag{8, 5};
+inline constexpr Flag modSwitchSets{kModSwitchSet};
 
 inline constexpr unsigned kMacroCount = 46;
 inline constexpr unsigned kLoopDepth = 16;

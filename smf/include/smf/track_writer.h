@@ -1,26 +1,18 @@
 // The events of one track chunk of a Standard MIDI File, collected in memory
 // as the player reports them: delta times in player ticks, running status,
-// meta splitting, SysEx forms, tempo conversion and the volume fade.
+// meta splitting, SysEx forms and tempo conversion.
 //
 // The caller filters by track and port before calling; every event method
 // returns DeltaTooLong, writing nothing, when the pending delta exceeds what
 // a delta time can hold (0x0FFFFFFF ticks).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
 namespace smf {
 
 enum class WriteResult { Ok, DeltaTooLong };
-
-// The exporter's fade, read when controller 7 is written.
-struct FadeState {
-    uint32_t fade_time;      // milliseconds; 0 leaves volumes unscaled
-    uint32_t fade_remaining; // milliseconds, fade_time down to 0
-    bool fading;             // volumes are being re-sent: unchanged ones are skipped
-};
 
 // Microseconds per quarter note that readers assume until a tempo event.
 inline constexpr uint32_t kDefaultTempo = 500000;
@@ -29,19 +21,14 @@ inline constexpr uint32_t kDefaultTempo = 500000;
 // timebase (ticks per whole note), rounded half up and clamped to 1..0xFFFFFF.
 uint32_t tempo_microseconds(uint32_t raw_tempo, uint32_t timebase);
 
-// Controller 7 value v (0-127) scaled by fade_remaining / fade_time, truncated.
-uint32_t faded_volume(uint32_t v, const FadeState& fade);
-
 class TrackWriter {
 public:
-    static constexpr int kPorts = 16;
-
     // off_velocity: note-offs as 8n with their release velocity instead of
     // 9n with velocity 0.
     explicit TrackWriter(bool off_velocity) : off_velocity_(off_velocity) { begin_track(); }
 
     // Empties the event bytes and resets the pending delta, the running
-    // status and every last volume (to 255, none written yet).
+    // status.
     void begin_track();
 
     // Ticks since the last written event; events that are not written leave
@@ -53,10 +40,7 @@ public:
     WriteResult note_on(uint8_t channel, uint8_t key, uint8_t velocity);
     WriteResult note_off(uint8_t channel, uint8_t key, uint8_t release_velocity);
     WriteResult key_pressure(uint8_t channel, uint8_t key, uint8_t value);
-    // Controller 7 is scaled by the fade; while fading, a value equal to the
-    // last one written on that port (0-15) and channel is skipped.
-    WriteResult control_change(uint8_t port, uint8_t channel, uint8_t controller, uint8_t value,
-                               const FadeState& fade);
+    WriteResult control_change(uint8_t channel, uint8_t controller, uint8_t value);
     WriteResult program_change(uint8_t channel, uint8_t program);
     WriteResult channel_pressure(uint8_t channel, uint8_t value);
     // value -8192 to 8191.
@@ -89,7 +73,6 @@ private:
     std::vector<uint8_t> events_;
     uint32_t pending_delta_ = 0;
     uint8_t running_status_ = 0;
-    std::array<std::array<uint8_t, 16>, kPorts> last_volume_{};
 };
 
 } // namespace smf

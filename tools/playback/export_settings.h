@@ -1,4 +1,4 @@
-// The exporter's run settings and their switches: -L loops, -D delay,
+// The exporters' run settings and their switches: -L loops, -D delay,
 // -F fade, -M device mask, -Z ignore endless loops, -O note-off velocity.
 #pragma once
 
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-namespace zem2mid {
+namespace playback {
 
 struct ExportSettings {
-    playback::PlaybackSettings playback;
+    PlaybackSettings playback;
     bool offVelocity = false; // note-offs as 8n with their release velocity
 };
 
@@ -24,4 +24,4 @@ enum class TrailingText { EndsWord, IsIllegal };
 // for trailing text when that is illegal.
 ExportSettings parseSettings(const std::vector<std::string>& words, TrailingText trailing);
 
-} // namespace zem2mid
+} // namespace playback

@@ -7,7 +7,7 @@
 
 #include <cctype>
 
-namespace zem2mid {
+namespace playback {
 
 namespace {
 
@@ -55,4 +55,4 @@ ExportSettings parseSettings(const std::vector<std::string>& words, TrailingText
     return settings;
 }
 
-} // namespace zem2mid
+} // namespace playback
