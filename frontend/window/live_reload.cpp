@@ -2,7 +2,7 @@
 
 #include "main_form.h"
 
-#include <compile_image.h>
+#include <frontend/compile_image.h>
 
 #include <QAction>
 #include <QFileInfo>
@@ -22,7 +22,9 @@ bool isImagePath(const QString& path) { return QFileInfo(path).suffix().compare(
 
 LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
                        SwitchImage switchImage)
-    : form_(form), session_(session), option_(option), settings_(settingsPath), switchImage_(std::move(switchImage))
+    : form_(form), session_(session), option_(option), settings_(settingsPath),
+      switchImage_(switchImage ? std::move(switchImage)
+                               : [&session](std::vector<uint8_t> image) { session.switchImage(std::move(image)); })
 {
     // Read and written straight back, like every other setting.
     const bool on = settings_.readInt(kSection, kKey, 1) != 0;

@@ -29,6 +29,8 @@ public:
 
     // option: the check item; its state is kept in the settings file at
     // settingsPath (section "Option", key "ReloadOnChange", default on).
+    // switchImage null: the session's switch, which goes on at the playing
+    // position and leaves the reason of a refusal in the message pane.
     LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
                SwitchImage switchImage);
 

@@ -11,9 +11,10 @@
 namespace zemfe {
 
 struct PlayerWindow {
-    // settingsPath: the settings file, for the window's own keys.
+    // settingsPath: the settings file, for the window's own keys;
+    // switchImage: see LiveReload.
     PlayerWindow(frontend::Session& session, PlayerController::DeviceNameSource deviceNames,
-                 const std::string& settingsPath, LiveReload::SwitchImage switchImage);
+                 const std::string& settingsPath, LiveReload::SwitchImage switchImage = nullptr);
 
     MainForm form;
     PlayerController controller;

@@ -4,7 +4,6 @@
 #include "player_window.h"
 #include "quit_on_signal.h"
 
-#include <audsink.h>
 #include <frontend/session.h>
 #include <frontend/settings.h>
 #include <platform/message.h>
@@ -56,12 +55,10 @@ int main(int argc, char** argv)
     platform::install_message_box_backend();
     zemfe::quitOnTerminationSignals();
 
-    frontend::SessionConfig config;
-#ifdef ZEMFE_WITH_AUDSINK
-    config.audsink = {ds8_version, ds8_const};
-#endif
+    // The default configuration: the settings file, the single-instance
+    // lock and the linked stream output library.
     frontend::StartupFailure failure = frontend::StartupFailure::None;
-    std::unique_ptr<frontend::Session> session = frontend::Session::create(config, &failure);
+    std::unique_ptr<frontend::Session> session = frontend::Session::create(frontend::SessionConfig{}, &failure);
     if (!session) {
         const char* text = frontend::startupMessage(failure);
         if (*text) platform::show_message(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
@@ -69,12 +66,9 @@ int main(int argc, char** argv)
     }
     const std::string settingsPath =
         frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) + "/" + frontend::kSettingsFileName;
-    // The session cannot take an image at the playing position yet: a
-    // reload starts the changed piece again from the top.
-    auto restart = [&session](std::vector<uint8_t>) { session->play(); };
     int status = 0;
     {
-        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath, restart);
+        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath);
         session->selectFile(file);
         window.controller.refresh();
         window.form.show();

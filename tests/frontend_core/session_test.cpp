@@ -3,6 +3,7 @@
 #include "fake_audsink.h"
 #include "fake_midi.h"
 
+#include <frontend/compile_image.h>
 #include <frontend/session.h>
 #include <frontend/wave_devices.h>
 #include <run_program.h>
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -238,6 +240,68 @@ TEST(Session, FailuresOfThePlayPath)
             pane.push_back(line);
         }
         EXPECT_EQ(pane, c.pane) << c.name;
+    }
+}
+
+// A switch goes on where the old image stands: elapsed time is kept, the
+// new image's program is sent at once, its notes follow; without a player
+// or with a refused image nothing changes.
+TEST(Session, SwitchImageGoesOnAtThePosition)
+{
+    const auto compiled = [](const std::string& text) {
+        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&, auto&) {});
+        EXPECT_TRUE(image.has_value()) << text;
+        return image.value_or(std::vector<uint8_t>{});
+    };
+    // The same loop on program 9 (sent as 8) with other notes.
+    const std::vector<uint8_t> next = compiled("?3\"Next\"\n:0 @9 l8 [0 g a b ]\n");
+    const std::string refused = "c d e";
+    enum class Before { Selected, Playing, Paused };
+    const struct {
+        const char* name;
+        Before before;
+        std::vector<uint8_t> image;
+        bool switched;
+        PlayerState after;
+        const char* paneLine; // null: none expected
+    } cases[] = {
+        {"no player", Before::Selected, next, false, PlayerState::Selected, nullptr},
+        {"refused image", Before::Playing, {refused.begin(), refused.end()}, false, PlayerState::Playing,
+         "dp_const() failed"},
+        {"while playing", Before::Playing, next, true, PlayerState::Playing, nullptr},
+        {"while paused", Before::Paused, next, true, PlayerState::Paused, nullptr},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.dir.write("song.kvt", kEndless);
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file("song.kvt"));
+        if (c.before != Before::Selected) {
+            s.play();
+            ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return snap.elapsedMs > 300; })) << c.name;
+        }
+        if (c.before == Before::Paused) s.pause();
+        (void)s.takeMessages();
+        const uint32_t elapsedBefore = s.snapshot().elapsedMs;
+        const size_t linesBefore = f.fake.lines().size();
+        EXPECT_EQ(s.switchImage(c.image), c.switched) << c.name;
+        if (c.before == Before::Playing) std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        const frontend::Snapshot snap = s.snapshot();
+        EXPECT_EQ(snap.state, c.after) << c.name;
+        EXPECT_GE(snap.elapsedMs, elapsedBefore) << c.name;
+        EXPECT_EQ(snap.title.text, c.switched ? "Next" : (c.before == Before::Selected ? "" : "Endless")) << c.name;
+        const Lines pane = s.takeMessages().lines;
+        EXPECT_EQ(std::find(pane.begin(), pane.end(), c.paneLine ? c.paneLine : "") != pane.end(), c.paneLine != nullptr)
+            << c.name;
+        const Lines all = f.fake.lines();
+        const Lines after(all.begin() + std::ptrdiff_t(std::min(linesBefore, all.size())), all.end());
+        const auto sent = [&after](const std::string& prefix) {
+            return std::any_of(after.begin(), after.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        };
+        EXPECT_EQ(sent("-1 C0 08"), c.switched) << c.name;
+        const bool newNotes = sent("-1 90 43") || sent("-1 90 45") || sent("-1 90 47");
+        EXPECT_EQ(newNotes, c.switched && c.after == PlayerState::Playing) << c.name;
+        EXPECT_FALSE(sent("-1 90 3C") || sent("-1 90 3E")) << c.name << ": the old image sounded on";
     }
 }
 

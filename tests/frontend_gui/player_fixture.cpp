@@ -44,7 +44,6 @@ bool PlayerFixture::start(zemfe::LiveReload::SwitchImage switchImage)
     frontend::StartupFailure failure = frontend::StartupFailure::None;
     session = frontend::Session::create(frontend::SessionConfig{}, &failure);
     if (!session) return false;
-    if (!switchImage) switchImage = [this](std::vector<uint8_t>) { session->play(); };
     window = std::make_unique<zemfe::PlayerWindow>(
         *session, [] { return zemfe::DeviceNames{{"Default"}, {"Synthesizer", "MIDI Recorder"}}; },
         dir.file("zemfe.ini"), std::move(switchImage));

@@ -23,7 +23,8 @@ protected:
     ~PlayerFixture() override;
 
     // (Re)creates session and window; false when refused.  A reload
-    // restarts the piece, as in zemfe, unless the test takes the images.
+    // switches the session's image, as in zemfe, unless the test takes the
+    // images.
     bool start(zemfe::LiveReload::SwitchImage switchImage = nullptr);
     void finish();
     // Waits, keeping the window's events and timers going.

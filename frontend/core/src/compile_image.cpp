@@ -1,4 +1,4 @@
-#include "compile_image.h"
+#include "frontend/compile_image.h"
 
 #include <zemcmain.h>
 

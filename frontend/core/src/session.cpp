@@ -5,9 +5,9 @@
 // a constant latency, and the thread's clock is the synthesizer's audio
 // clock, so the song follows the sound card and not the other way round.
 #include "frontend/session.h"
+#include "frontend/compile_image.h"
 #include "frontend/wave_devices.h"
 
-#include "compile_image.h"
 #include "host_callbacks.h"
 #include "message_log.h"
 #include "midi_port_set.h"
@@ -15,6 +15,7 @@
 #include "sound_bridge.h"
 
 #include <platform/dynload.h>
+#include <silent_start.h>
 #include <zemplay.h>
 
 #include <atomic>
@@ -101,6 +102,7 @@ struct Session::Impl {
     // --- under `lock` ---------------------------------------------------
     void selectLocked(const std::string& path);
     void startLocked();
+    bool switchLocked(std::vector<uint8_t> next);
     void pauseLocked();
     void stopLocked();
     void unloadLocked();
@@ -131,7 +133,11 @@ struct Session::Impl {
     std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
     dp_player* player = nullptr;
+    int playerPorts = 0;
+    // After a switch: the user value of the player, alive as long as it.
+    std::unique_ptr<zemfe::SilentStart> silent;
     uint64_t lastTick = 0;
+    uint32_t unitsPlayed = 0; // the song position a switch catches up to
 
     mutable std::mutex publishLock; // the published snapshot, held briefly
     Snapshot published;
@@ -218,6 +224,8 @@ void Session::Impl::startLocked()
     sound.setStreamBufferMs(uint32_t(devices.streamBufferMs));
     const dp_options options = hostOptions();
     host.restart();
+    unitsPlayed = 0;
+    playerPorts = portCount;
     int error = 0;
     player = dp_const(portCount, image.data(), image.size(), &options, sizeof options, &host, &error);
     if (!player) {
@@ -228,6 +236,37 @@ void Session::Impl::startLocked()
     showTexts();
     resetDisplays();
     pauseLocked();
+}
+
+// The new instance goes on where the old one stands: it runs silently to
+// the units played so far and resends each used channel's state.  Release
+// and resend take the frame of the current position, after what the old
+// instance has already queued for the synthesizer.
+bool Session::Impl::switchLocked(std::vector<uint8_t> next)
+{
+    if (!player) return false;
+    auto start = std::make_unique<zemfe::SilentStart>(hostOptions(), &host);
+    const dp_options& options = start->options();
+    int error = 0;
+    dp_player* fresh = dp_const(playerPorts, next.data(), next.size(), &options, sizeof options, start.get(), &error);
+    if (!fresh) {
+        log.add("dp_const() failed");
+        return false;
+    }
+    if (const platform::MidiOutPort* clock = ports.clockPort())
+        ports.setEventFrame((lastTick + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
+    dp_player* old = player;
+    // The tick callback reads the bar counter through host.player.
+    player = fresh;
+    host.player = fresh;
+    old->release_notes(old, 0xFFFF, 0xFFFF);
+    start->catchUp(fresh, unitsPlayed);
+    ports.setEventFrame(std::nullopt);
+    old->close(old);
+    image = std::move(next);
+    silent = std::move(start);
+    showTexts();
+    return true;
 }
 
 void Session::Impl::showTexts()
@@ -284,6 +323,7 @@ void Session::Impl::stopLocked()
     sound.closeAllStreams();
     if (player) player->close(player);
     player = nullptr;
+    silent.reset();
     host.player = nullptr;
     ports.closeAll();
     image.clear();
@@ -317,6 +357,7 @@ void Session::Impl::pass()
     for (uint64_t unit = from + 1; unit <= now && !player->finished(player); ++unit) {
         if (clock) ports.setEventFrame((unit + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
         player->advance_units(player, 1, kNormalSpeed);
+        ++unitsPlayed;
     }
     ports.setEventFrame(std::nullopt);
     const uint32_t loops = player->min_loop_count(player);
@@ -432,6 +473,12 @@ bool Session::play()
     std::lock_guard guard(impl_->lock);
     impl_->startLocked();
     return impl_->player != nullptr;
+}
+
+bool Session::switchImage(std::vector<uint8_t> image)
+{
+    std::lock_guard guard(impl_->lock);
+    return impl_->switchLocked(std::move(image));
 }
 
 void Session::pause()

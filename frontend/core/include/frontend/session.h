@@ -158,6 +158,10 @@ public:
     // (Re)starts the selected file from the top; false when nothing could
     // be started (no file, unreadable, compile error, refused image).
     bool play();
+    // Live reload: the playing (or paused) piece goes on at the same song
+    // position with image in place of its old one.  False, the old image
+    // going on, when there is no player or the engine refuses image.
+    bool switchImage(std::vector<uint8_t> image);
     void pause(); // toggles pause; nothing without a player
     void stop();
     void eject();
