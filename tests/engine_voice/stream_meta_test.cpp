@@ -16,13 +16,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-Lines take(VoiceRecorder& host)
-{
-    Lines l = host.voiceLog();
-    host.log.clear();
-    return l;
-}
-
 TEST(EngineStream, OpeningAnOpenedSlotClosesItFirst)
 {
     VoiceRecorder host;
@@ -30,7 +23,7 @@ TEST(EngineStream, OpeningAnOpenedSlotClosesItFirst)
                                 meta(0x84, bytesOf("a.wav")), meta(0x84, bytesOf("b.wav")), meta(0x85, {}),
                                 meta(0x85, {}), meta(0x84, {}), {zem::kEnd}})}});
     s.units(2);
-    EXPECT_EQ(take(host), (Lines{"open 3 a.wav 7 131073", "close 3", "open 3 b.wav 0 0", "close 3"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"open 3 a.wav 7 131073", "close 3", "open 3 b.wav 0 0", "close 3"}));
 }
 
 TEST(EngineStream, FadeInAndFadeOutReachTheirEnds)
@@ -50,7 +43,7 @@ TEST(EngineStream, FadeInAndFadeOutReachTheirEnds)
     };
     for (const auto& st : steps) {
         s.units(st.units);
-        EXPECT_EQ(take(host), st.log) << host.unit;
+        EXPECT_EQ(host.takeVoiceLog(), st.log) << host.unit;
     }
 }
 
@@ -60,7 +53,7 @@ TEST(EngineStream, PlayAndStopAtOnce)
     VoiceSession s(host, {{cat({tempo(256), param(130, 1), meta(0x84, bytesOf("s")), meta(0x86, {}), meta(0x86, {}),
                                 meta(0x87, {}), meta(0x87, {}), {zem::kEnd}})}});
     s.units(2);
-    EXPECT_EQ(take(host), (Lines{"open 1 s 0 0", "svolume 1 16384", "play 1", "svolume 1 0", "sstop 1"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"open 1 s 0 0", "svolume 1 16384", "play 1", "svolume 1 0", "sstop 1"}));
 }
 
 TEST(EngineStream, VolumePanAndPitch)
@@ -86,9 +79,9 @@ TEST(EngineStream, VolumePanAndPitch)
         VoiceSession s(host, {{cat({tempo(256), meta(0x84, bytesOf("s")), meta(0x86, {}), wait(1), c.change,
                                     wait(10), {zem::kEnd}})}});
         s.units(1);
-        take(host);
+        host.takeVoiceLog();
         for (int i = 0; i < 6; ++i) s.units(1);
-        EXPECT_EQ(take(host), c.log) << c.name;
+        EXPECT_EQ(host.takeVoiceLog(), c.log) << c.name;
     }
 }
 
@@ -141,7 +134,7 @@ TEST(EngineStream, EveryOpenedSlotIsClosedByReset)
     s.units(2);
     host.log.clear();
     s.player()->reset(s.player());
-    EXPECT_EQ(take(host), (Lines{"close 0", "close 7", "svolume 15 0", "sstop 15", "close 15"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"close 0", "close 7", "svolume 15 0", "sstop 15", "close 15"}));
 }
 
 } // namespace

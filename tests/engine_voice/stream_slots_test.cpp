@@ -22,12 +22,7 @@ struct Fixture {
     StreamSlots slots{};
     Fixture() { initStreamSlots(slots); }
     StreamSlot& slot(unsigned i) { return slots.slots[i]; }
-    Lines take()
-    {
-        Lines l = rec.voiceLog();
-        rec.log.clear();
-        return l;
-    }
+    Lines take() { return rec.takeVoiceLog(); }
 };
 
 TEST(StreamSlots, FadeOutFromPartWayStillStops)

@@ -31,13 +31,6 @@ Words fullChannel()
     return {zem::makeCtrl(7, 127), zem::makeCtrl(11, 127), zem::makeCtrl(10, 64)};
 }
 
-Lines take(VoiceRecorder& host)
-{
-    Lines l = host.voiceLog();
-    host.log.clear();
-    return l;
-}
-
 TEST(EngineVoice, ThirdNoteStealsTheOldestOfTwoVoices)
 {
     VoiceRecorder host;
@@ -46,13 +39,13 @@ TEST(EngineVoice, ThirdNoteStealsTheOldestOfTwoVoices)
                                 note(60, 100, false), wait(1), note(61, 100, false), wait(1), note(62, 100, false),
                                 wait(200), {zem::kEnd}})}});
     s.units(3);
-    EXPECT_EQ(take(host), (Lines{"load 60 s 0 0 -> 1", "dup 1 -> 2",
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"load 60 s 0 0 -> 1", "dup 1 -> 2",
                                  "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0",
                                  "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0", "start 1 0",
                                  "stop 2", "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0"}));
     s.units(200);
     // Key 60 lost its voice to key 62: its note off finds nothing.
-    EXPECT_EQ(take(host), (Lines{"stop 1", "stop 2"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"stop 1", "stop 2"}));
 }
 
 TEST(EngineVoice, NoteVoiceFollowsTheChannel)
@@ -76,11 +69,11 @@ TEST(EngineVoice, NoteVoiceFollowsTheChannel)
     VoiceRecorder host;
     VoiceSession s(host, {{track}});
     s.units(1);
-    EXPECT_EQ(take(host), (Lines{"load 60 s 0 0 -> 1", "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0",
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"load 60 s 0 0 -> 1", "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0",
                                  "start 1 0"}));
     for (const auto& st : steps) {
         s.units(5);
-        EXPECT_EQ(take(host), st.sent) << (st.sent.empty() ? "nothing" : st.sent[0]);
+        EXPECT_EQ(host.takeVoiceLog(), st.sent) << (st.sent.empty() ? "nothing" : st.sent[0]);
     }
 }
 
@@ -115,7 +108,7 @@ TEST(EngineVoice, DirectStarts)
         VoiceRecorder host;
         VoiceSession s(host, {{cat({voiceSetup(1, 5), c.start, wait(10), {zem::kEnd}})}});
         s.units(1);
-        Lines log = take(host);
+        Lines log = host.takeVoiceLog();
         log.erase(log.begin()); // the load
         EXPECT_EQ(log, c.log) << c.name;
     }
@@ -126,11 +119,11 @@ TEST(EngineVoice, DirectVoiceWithADurationEnds)
     VoiceRecorder host;
     VoiceSession s(host, {{cat({voiceSetup(1, 5), meta(0x82, {0, 0, 0, 0, 10}), wait(50), {zem::kEnd}})}});
     s.units(1);
-    take(host);
+    host.takeVoiceLog();
     s.units(5);
-    EXPECT_EQ(take(host), (Lines{"playing 1"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"playing 1"}));
     s.units(5);
-    EXPECT_EQ(take(host), (Lines{"stop 1"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"stop 1"}));
 }
 
 // Full level at once, then a release to silence in 100 ms.
@@ -149,13 +142,13 @@ TEST(EngineVoice, ReleaseEnvelopeAfterTheNoteOff)
     VoiceSession s(host, {{cat({voiceSetup(1, 60), meta(0x90, releaseRecord()), param(121, 8), fullChannel(),
                                 note(60, 10), wait(200), {zem::kEnd}})}});
     s.units(1);
-    take(host);
+    host.takeVoiceLog();
     s.units(10); // the note ends in the 11th tick
-    EXPECT_EQ(take(host), (Lines{"volume 1 14745"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"volume 1 14745"}));
     s.units(40);
-    EXPECT_EQ(take(host), (Lines{"volume 1 8192"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"volume 1 8192"}));
     s.units(50);
-    EXPECT_EQ(take(host), (Lines{"stop 1"}));
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"stop 1"}));
 }
 
 TEST(EngineVoice, StopsOfTheMostRecentVoice)
@@ -175,11 +168,11 @@ TEST(EngineVoice, StopsOfTheMostRecentVoice)
         VoiceRecorder host;
         VoiceSession s(host, {{cat({voiceSetup(1, 5), param(103, 5), wait(1), c.stop, wait(100), {zem::kEnd}})}});
         s.units(1);
-        take(host);
+        host.takeVoiceLog();
         s.units(10); // the stop runs in tick 2; the release has 10 of its units behind it
-        EXPECT_EQ(take(host), c.now) << c.name;
+        EXPECT_EQ(host.takeVoiceLog(), c.now) << c.name;
         s.units(10);
-        EXPECT_EQ(take(host), c.later) << c.name;
+        EXPECT_EQ(host.takeVoiceLog(), c.later) << c.name;
     }
 }
 
@@ -215,7 +208,7 @@ TEST(EngineVoice, AddingAndRemovingVoices)
     s.units(1);
     // The direct start takes voice 3 (the end of the list) to the front;
     // removal then takes 2, and 1 and the sounding 3.
-    EXPECT_EQ(take(host), (Lines{"load 7 s 0 0 -> 1", "dup 1 -> 2", "dup 1 -> 3", "position 3 0", "volume 3 16384",
+    EXPECT_EQ(host.takeVoiceLog(), (Lines{"load 7 s 0 0 -> 1", "dup 1 -> 2", "dup 1 -> 3", "position 3 0", "volume 3 16384",
                                  "pitch 3 0", "pan 3 0", "start 3 0", "free 2", "free 1", "stop 3", "free 3"}));
     EXPECT_TRUE(host.liveHandles.empty());
 }

@@ -39,12 +39,7 @@ struct Fixture {
     {
         startVoice(host, *pool, settings, {instrument, 127, true, loop, duration, 0, 0, kNoKey}, fullChannel, nullptr);
     }
-    Lines take()
-    {
-        Lines l = rec.voiceLog();
-        rec.log.clear();
-        return l;
-    }
+    Lines take() { return rec.takeVoiceLog(); }
 };
 
 TEST(VoicePool, AddingAndRemovingVoices)

@@ -123,6 +123,13 @@ std::vector<std::string> VoiceRecorder::voiceLog() const
     return out;
 }
 
+std::vector<std::string> VoiceRecorder::takeVoiceLog()
+{
+    std::vector<std::string> lines = voiceLog();
+    log.clear();
+    return lines;
+}
+
 VoiceSession::VoiceSession(VoiceRecorder& host, const ImagePlan& plan, int ports) : image(buildImage(plan))
 {
     dp_options o = host.allOptions();

@@ -33,6 +33,8 @@ public:
     void* user() { return static_cast<RecordingHost*>(this); }
     // Log lines of the voice and stream callbacks, without stamps.
     std::vector<std::string> voiceLog() const;
+    // The same, then clears the log so the next take starts afresh.
+    std::vector<std::string> takeVoiceLog();
 };
 
 // An image with its instance on a VoiceRecorder; closed at the end.
