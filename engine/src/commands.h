@@ -4,7 +4,6 @@
 
 #include "state.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -29,15 +28,6 @@ const uint8_t* takePayload(Exec& x, uint32_t count, uint32_t size);
 void executeCommand(Instance& in, unsigned track);
 
 using Handler = void (*)(Exec&, uint16_t word);
-
-// For static_asserts over dispatch tables: a row left out would be a null
-// handler called unchecked.
-template <size_t N> constexpr bool allFilled(const std::array<Handler, N>& table)
-{
-    for (Handler h : table)
-        if (!h) return false;
-    return true;
-}
 
 // Channel values, slides, velocities, gate (channel_commands.cpp).
 void cmdModSet(Exec& x, uint16_t w);
