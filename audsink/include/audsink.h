@@ -34,8 +34,8 @@ extern "C" {
 
 /* Result codes (the audio device's codes, as signed 32-bit values). */
 #define DS8_OK 0
-#define DS8_ERR_INVALID_CALL ((int32_t)0x88780032u)  /* device closed, no buffer */
-#define DS8_ERR_INVALID_ARG ((int32_t)0x80070057u)   /* missing sound or instance */
+#define DS8_ERR_INVALID_CALL ((int32_t)0x88780032u) /* device closed, no buffer */
+#define DS8_ERR_INVALID_ARG ((int32_t)0x80070057u)  /* missing sound or instance */
 
 /* Play flags (slots 6, 26). */
 #define DS8_PLAY_LOOP 1u
@@ -49,11 +49,11 @@ extern "C" {
 #define DS8_STATUS_FAILED 16u
 
 /* Index ranges of the level, pan, pitch and position setters. */
-#define DS8_LEVEL_MAX 16384     /* 0 = -100 dB, 16384 = full level */
-#define DS8_PAN_MAX 16384       /* -16384 full left .. 16384 full right */
-#define DS8_PITCH_MIN (-32768)  /* 3072 steps per octave, 0 = base rate */
+#define DS8_LEVEL_MAX 16384    /* 0 = -100 dB, 16384 = full level */
+#define DS8_PAN_MAX 16384      /* -16384 full left .. 16384 full right */
+#define DS8_PITCH_MIN (-32768) /* 3072 steps per octave, 0 = base rate */
 #define DS8_PITCH_MAX 32767
-#define DS8_POSITION_MAX 16384  /* fraction of the sound's length */
+#define DS8_POSITION_MAX 16384 /* fraction of the sound's length */
 
 /* Codes of the stream position, end and loop setters (slots 53 to 60);
  * any other value is the decoder's own result. */
@@ -72,11 +72,11 @@ extern "C" {
 #define DS8_FORMAT_RECORD_SIZE 20
 
 /* Open-mode bits of the utility open (entry 2). */
-#define DS8_OPEN_READ 1u       /* bits 0-1: 1 read, 2 write, 3 both; 0 refused */
+#define DS8_OPEN_READ 1u /* bits 0-1: 1 read, 2 write, 3 both; 0 refused */
 #define DS8_OPEN_WRITE 2u
-#define DS8_OPEN_CREATE 4u     /* create, truncating unless DS8_OPEN_EXCLUSIVE */
-#define DS8_OPEN_EXCLUSIVE 8u  /* with DS8_OPEN_CREATE: the file must not exist */
-#define DS8_OPEN_APPEND 16u    /* only without DS8_OPEN_CREATE */
+#define DS8_OPEN_CREATE 4u    /* create, truncating unless DS8_OPEN_EXCLUSIVE */
+#define DS8_OPEN_EXCLUSIVE 8u /* with DS8_OPEN_CREATE: the file must not exist */
+#define DS8_OPEN_APPEND 16u   /* only without DS8_OPEN_CREATE */
 
 /* ---- Utility table -----------------------------------------------------
  * Nine pointer-sized slots; each function receives the creator's user value
@@ -175,8 +175,8 @@ struct ds8 {
     uint32_t (*sound_status)(ds8_sound* sound);
 
     /* 33: opens now (the caller waits); buffer_ms is the segment length. */
-    int32_t (*stream_open)(ds8_stream* stream, const char* file, const char* decoder, uint32_t buffer_ms,
-                           intptr_t pcm, intptr_t extra);
+    int32_t (*stream_open)(ds8_stream* stream, const char* file, const char* decoder, uint32_t buffer_ms, intptr_t pcm,
+                           intptr_t extra);
     /* 34 */ void (*stream_close)(ds8_stream* stream);
     /* 35: a stream whose thread wakes every tick_ms milliseconds. */
     ds8_stream* (*stream_create)(ds8* self, uint32_t tick_ms);
@@ -210,15 +210,15 @@ struct ds8 {
      * A null buffer or size 0 only asks for the length. */
     size_t (*text)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which, char* buffer,
                    size_t size);
-    size_t (*text_charset)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which,
-                           char* buffer, size_t size);
+    size_t (*text_charset)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which, char* buffer,
+                           size_t size);
     /* 51: copies at most size - 1 characters; returns the credit's length. */
     size_t (*credit)(ds8* self, const char* decoder, char* buffer, size_t size);
     /* 52: writes a PCM RIFF WAVE file (44-byte header); 0 success, 1 failure.
      * mode passes to the decoder's open; length asks for the length in ms
      * of a file whose decoder cannot tell it. */
-    int (*render_wave)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t extra,
-                       intptr_t mode, const char* output, ds8_length_fn length, ds8_progress_fn progress);
+    int (*render_wave)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t extra, intptr_t mode,
+                       const char* output, ds8_length_fn length, ds8_progress_fn progress);
 
     /* 53 to 60: DS8_POS_* or the decoder's code.  Before the stream is open
      * (or while a close is pending) the request is kept and applied at the
@@ -239,13 +239,13 @@ struct ds8 {
     size_t (*text_language)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which,
                             char* buffer, size_t size);
     size_t (*text_charset_alias)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which,
-                               char* buffer, size_t size);
+                                 char* buffer, size_t size);
     /* 63: copies the open stream's format record (20 bytes, or 12 and zeros
      * for a record whose version is not 1) into size >= 20 bytes; 0, or 1. */
     int (*stream_format)(ds8_stream* stream, uint8_t* buffer, size_t size);
     /* 64: opens as slot 33, copies the 20-byte format record, closes again. */
-    int32_t (*stream_probe)(ds8_stream* stream, const char* file, const char* decoder, uint32_t buffer_ms,
-                            intptr_t pcm, intptr_t extra, uint8_t* buffer, size_t size);
+    int32_t (*stream_probe)(ds8_stream* stream, const char* file, const char* decoder, uint32_t buffer_ms, intptr_t pcm,
+                            intptr_t extra, uint8_t* buffer, size_t size);
     /* 65: calls back once per text of a PCM (which >= 0: every text; < 0:
      * that selector only) with the creator's user value. */
     void (*enum_texts)(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which,

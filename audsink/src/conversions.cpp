@@ -20,20 +20,11 @@ void buildTables(ConversionTables& tables)
     tables.pitch[kPitchSteps] = 32768;
 }
 
-int32_t clampLevel(int32_t index)
-{
-    return std::clamp(index, 0, kLevelSteps);
-}
+int32_t clampLevel(int32_t index) { return std::clamp(index, 0, kLevelSteps); }
 
-int32_t clampPan(int32_t index)
-{
-    return std::clamp(index, -kLevelSteps, kLevelSteps);
-}
+int32_t clampPan(int32_t index) { return std::clamp(index, -kLevelSteps, kLevelSteps); }
 
-int32_t clampPitch(int32_t index)
-{
-    return std::clamp(index, -32768, 32767);
-}
+int32_t clampPitch(int32_t index) { return std::clamp(index, -32768, 32767); }
 
 int32_t levelToVolume(const ConversionTables& tables, int32_t level)
 {
@@ -55,15 +46,13 @@ uint32_t pitchToRate(const ConversionTables& tables, uint32_t baseRate, int32_t 
     if (index >= 0) {
         while (index > kPitchSteps - 1) {
             index -= kPitchSteps;
-            if (rate <= kMaxRate - 1)
-                rate *= 2;
+            if (rate <= kMaxRate - 1) rate *= 2;
         }
         rate = rate * uint64_t(tables.pitch[index]) / 16384;
     } else {
         while (index < -(kPitchSteps - 1)) {
             index += kPitchSteps;
-            if (rate >= 2 * kMinRate + 2)
-                rate /= 2;
+            if (rate >= 2 * kMinRate + 2) rate /= 2;
         }
         rate = rate * uint64_t(tables.pitch[index + kPitchSteps]) / 32768;
     }
@@ -81,11 +70,9 @@ uint32_t segmentBytes(uint32_t bufferMs, uint32_t rate, uint32_t channels, uint3
 
 uint64_t secondsToFrames(uint32_t rate, float seconds)
 {
-    if (!(seconds > 0))
-        return 0;
+    if (!(seconds > 0)) return 0;
     const double frames = double(rate) * double(seconds);
-    if (frames >= 18446744073709551616.0)
-        return UINT64_MAX;
+    if (frames >= 18446744073709551616.0) return UINT64_MAX;
     return static_cast<uint64_t>(frames);
 }
 

@@ -5,10 +5,7 @@
 namespace audsink {
 namespace {
 
-Instance& owner(const dw_host* host)
-{
-    return *reinterpret_cast<const HostTable*>(host)->instance;
-}
+Instance& owner(const dw_host* host) { return *reinterpret_cast<const HostTable*>(host)->instance; }
 
 void* hostAllocate(const dw_host* host, size_t size)
 {
@@ -19,8 +16,7 @@ void* hostAllocate(const dw_host* host, size_t size)
 void hostFree(const dw_host* host, void* block)
 {
     Instance& i = owner(host);
-    if (block)
-        i.utility.free(i.user, block);
+    if (block) i.utility.free(i.user, block);
 }
 
 intptr_t hostOpen(const dw_host* host, const char* name, uint32_t mode)
@@ -69,7 +65,7 @@ int64_t hostWrite(const dw_host* host, intptr_t handle, const void* buffer, intp
 
 void fillHostTable(HostTable& host, Instance& instance)
 {
-    host.table = {&hostAllocate, &hostFree,  &hostOpen, &hostInvalid, &hostIsInvalid,
+    host.table = {&hostAllocate, &hostFree, &hostOpen, &hostInvalid, &hostIsInvalid,
                   &hostClose,    &hostSeek, &hostRead, &hostWrite};
     host.instance = &instance;
 }
@@ -81,12 +77,10 @@ bool isAcceptedDecoderVersion(uint32_t version)
 
 bool loadDecoder(Instance& instance, const char* name, Decoder& decoder)
 {
-    if (!name || !*name)
-        return false;
+    if (!name || !*name) return false;
     std::lock_guard loading(instance.loaderLock);
     decoder.library = platform::DynamicLibrary(name);
-    if (!decoder.library.isLoaded())
-        return false;
+    if (!decoder.library.isLoaded()) return false;
     auto version = decoder.library.entry<dw_version_fn>(DW_ENTRY_VERSION);
     if (!version || !isAcceptedDecoderVersion(version())) {
         decoder.library.close();
@@ -111,8 +105,7 @@ bool resolveEntries(Decoder& decoder, bool needIsEnd)
 
 void unloadDecoder(Instance& instance, Decoder& decoder)
 {
-    if (!decoder.isLoaded())
-        return;
+    if (!decoder.isLoaded()) return;
     std::lock_guard loading(instance.loaderLock);
     decoder = Decoder{};
 }

@@ -39,11 +39,7 @@ struct Decoder {
 
     bool isLoaded() const { return library.isLoaded(); }
     // Typed look-up of any other entry.
-    template <typename Function>
-    Function entry(const char* name)
-    {
-        return library.entry<Function>(name);
-    }
+    template <typename Function> Function entry(const char* name) { return library.entry<Function>(name); }
 };
 
 // Loads a decoder by name and checks its version; the entries stay null
@@ -58,10 +54,7 @@ void unloadDecoder(Instance& instance, Decoder& decoder);
 // A decoder loaded for the length of one operation.
 class ScopedDecoder {
 public:
-    ScopedDecoder(Instance& instance, const char* name) : instance_(instance)
-    {
-        loadDecoder(instance, name, decoder_);
-    }
+    ScopedDecoder(Instance& instance, const char* name) : instance_(instance) { loadDecoder(instance, name, decoder_); }
     ~ScopedDecoder() { unloadDecoder(instance_, decoder_); }
     ScopedDecoder(const ScopedDecoder&) = delete;
     ScopedDecoder& operator=(const ScopedDecoder&) = delete;

@@ -8,8 +8,7 @@ namespace audsink {
 
 void closeDevice(Instance& instance)
 {
-    if (!instance.device)
-        return;
+    if (!instance.device) return;
     DeviceCall call(instance);
     instance.device.reset();
     instance.offline = false;
@@ -50,8 +49,7 @@ int32_t createBuffer(Instance& instance, uint32_t flags, uint32_t channels, uint
                      uint32_t bytes, std::unique_ptr<platform::AudioBuffer>& buffer)
 {
     DeviceCall call(instance);
-    if (!instance.device)
-        return DS8_ERR_INVALID_CALL;
+    if (!instance.device) return DS8_ERR_INVALID_CALL;
     platform::AudioFormat format;
     format.channels = static_cast<uint16_t>(channels);
     format.bitsPerSample = static_cast<uint16_t>(8 * sampleBytes);

@@ -9,18 +9,14 @@ namespace audsink {
 
 DeviceClock::DeviceClock(Instance& instance, std::unique_ptr<platform::OfflineAudioDevice> device)
     : instance_(instance), device_(std::move(device))
-{
-}
+{}
 
 platform::AudioResult DeviceClock::setPrimaryFormat(const platform::AudioFormat& format)
 {
     return device_->setPrimaryFormat(format);
 }
 
-platform::AudioFormat DeviceClock::primaryFormat() const
-{
-    return device_->primaryFormat();
-}
+platform::AudioFormat DeviceClock::primaryFormat() const { return device_->primaryFormat(); }
 
 platform::AudioResult DeviceClock::createBuffer(uint32_t flags, const platform::AudioFormat& format, uint32_t bytes,
                                                 std::unique_ptr<platform::AudioBuffer>& buffer)
@@ -44,16 +40,14 @@ uint64_t DeviceClock::runDueTicks()
     uint64_t next = UINT64_MAX;
     std::lock_guard list(instance_.instanceLock);
     for (ds8_sound* sound = instance_.first; sound; sound = sound->next) {
-        if (sound->kind != SoundKind::Stream)
-            continue;
+        if (sound->kind != SoundKind::Stream) continue;
         auto& stream = static_cast<ds8_stream&>(*sound);
         if (stream.tickClock != this) {
             // The first tick on this clock is the first one not yet past.
             stream.tickClock = this;
             const uint64_t perTick = uint64_t{std::max<uint32_t>(stream.tickMs, 1)} * primaryFormat().sampleRate;
             stream.nextTick = perTick ? rendered_ * 1000 / perTick : 0;
-            while (tickFrame(stream.nextTick, stream.tickMs) < rendered_)
-                ++stream.nextTick;
+            while (tickFrame(stream.nextTick, stream.tickMs) < rendered_) ++stream.nextTick;
         }
         while (tickFrame(stream.nextTick, stream.tickMs) <= rendered_) {
             std::lock_guard state(stream.stateLock);

@@ -6,10 +6,7 @@ static_assert(sizeof(ds8_utility) == DS8_UTILITY_SLOTS * sizeof(void*), "one poi
 
 extern "C" {
 
-uint32_t ds8_version(void)
-{
-    return DS8_INTERFACE_VERSION;
-}
+uint32_t ds8_version(void) { return DS8_INTERFACE_VERSION; }
 
 ds8* ds8_const_utl(void* user, const ds8_utility* table, size_t table_length)
 {

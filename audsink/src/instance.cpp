@@ -27,8 +27,7 @@ ds8* createInstance(void* user, const ds8_utility* table, size_t tableLength)
 {
     const ds8_utility utility = completeUtilityTable(table, tableLength);
     void* block = utility.allocate(user, sizeof(Instance));
-    if (!block)
-        return nullptr;
+    if (!block) return nullptr;
     auto* instance = new (block) Instance();
     instance->user = user;
     instance->utility = utility;

@@ -171,25 +171,20 @@ struct Instance : ds8 {
     ConversionTables tables;
 };
 
-inline Instance* instanceOf(ds8* self)
-{
-    return static_cast<Instance*>(self);
-}
+inline Instance* instanceOf(ds8* self) { return static_cast<Instance*>(self); }
 
 // Sound list, under the instance lock.
 void linkSound(Instance& instance, ds8_sound* sound);
 void unlinkSound(Instance& instance, ds8_sound* sound);
 
 // Records allocated through the creator's allocate and freed through its free.
-template <typename Record>
-Record* newRecord(Instance& instance)
+template <typename Record> Record* newRecord(Instance& instance)
 {
     void* block = instance.utility.allocate(instance.user, sizeof(Record));
     return block ? new (block) Record() : nullptr;
 }
 
-template <typename Record>
-void deleteRecord(Instance& instance, Record* record)
+template <typename Record> void deleteRecord(Instance& instance, Record* record)
 {
     record->~Record();
     instance.utility.free(instance.user, record);

@@ -17,8 +17,7 @@ intptr_t textCount48(ds8* self, const char* file, const char* decoder, intptr_t 
 }
 
 template <TextPart Part>
-size_t text(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which, char* buffer,
-            size_t size)
+size_t text(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which, char* buffer, size_t size)
 {
     return self ? textQuery(*instanceOf(self), Part, file, decoder, pcm, which, buffer, size) : 0;
 }
@@ -31,15 +30,13 @@ size_t credit51(ds8* self, const char* decoder, char* buffer, size_t size)
 int render52(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t extra, intptr_t mode,
              const char* output, ds8_length_fn length, ds8_progress_fn progress)
 {
-    if (!self)
-        return 1;
+    if (!self) return 1;
     return renderWave(*instanceOf(self), {file, decoder, pcm, extra, mode, output, length, progress});
 }
 
 void enum65(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t which, ds8_text_fn callback)
 {
-    if (self)
-        enumerateTexts(*instanceOf(self), file, decoder, pcm, which, callback);
+    if (self) enumerateTexts(*instanceOf(self), file, decoder, pcm, which, callback);
 }
 
 } // namespace

@@ -9,14 +9,12 @@ namespace {
 
 void destroy(ds8* self)
 {
-    if (self)
-        destroyInstance(*instanceOf(self));
+    if (self) destroyInstance(*instanceOf(self));
 }
 
 int32_t openDevice22(ds8* self, const char* device, int channels, int bits, int rate, void*, int)
 {
-    if (!self)
-        return DS8_ERR_INVALID_ARG;
+    if (!self) return DS8_ERR_INVALID_ARG;
     Instance& instance = *instanceOf(self);
     std::lock_guard list(instance.instanceLock);
     return openDevice(instance, device, channels, bits, rate);
@@ -24,8 +22,7 @@ int32_t openDevice22(ds8* self, const char* device, int channels, int bits, int 
 
 void closeDevice2(ds8* self)
 {
-    if (!self)
-        return;
+    if (!self) return;
     Instance& instance = *instanceOf(self);
     std::lock_guard list(instance.instanceLock);
     closeDevice(instance);
@@ -33,30 +30,24 @@ void closeDevice2(ds8* self)
 
 ds8_sound* load23(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t extra)
 {
-    if (!self)
-        return nullptr;
+    if (!self) return nullptr;
     Instance& instance = *instanceOf(self);
     std::lock_guard list(instance.instanceLock);
     return loadSound(instance, file, decoder, pcm, extra);
 }
 
-bool isOneShot(const ds8_sound* sound)
-{
-    return sound && sound->kind == SoundKind::OneShot;
-}
+bool isOneShot(const ds8_sound* sound) { return sound && sound->kind == SoundKind::OneShot; }
 
 ds8_sound* duplicate24(ds8_sound* sound)
 {
-    if (!isOneShot(sound))
-        return nullptr;
+    if (!isOneShot(sound)) return nullptr;
     std::lock_guard list(sound->owner->instanceLock);
     return duplicateSound(*sound->owner, *sound);
 }
 
 void free25(ds8_sound* sound)
 {
-    if (!isOneShot(sound))
-        return;
+    if (!isOneShot(sound)) return;
     Instance& instance = *sound->owner;
     std::lock_guard list(instance.instanceLock);
     freeSound(instance, sound);
@@ -69,8 +60,7 @@ int32_t play26(ds8_sound* sound, uint32_t flags)
 
 void stop27(ds8_sound* sound)
 {
-    if (isOneShot(sound))
-        stopSound(*sound);
+    if (isOneShot(sound)) stopSound(*sound);
 }
 
 int32_t level28(ds8_sound* sound, int32_t level)
@@ -78,10 +68,7 @@ int32_t level28(ds8_sound* sound, int32_t level)
     return isOneShot(sound) ? applyLevel(*sound, level) : DS8_ERR_INVALID_ARG;
 }
 
-int32_t pan29(ds8_sound* sound, int32_t pan)
-{
-    return isOneShot(sound) ? applyPan(*sound, pan) : DS8_ERR_INVALID_ARG;
-}
+int32_t pan29(ds8_sound* sound, int32_t pan) { return isOneShot(sound) ? applyPan(*sound, pan) : DS8_ERR_INVALID_ARG; }
 
 int32_t pitch30(ds8_sound* sound, int32_t pitch)
 {
@@ -93,16 +80,10 @@ int32_t position31(ds8_sound* sound, int32_t fraction)
     return isOneShot(sound) ? applyPosition(*sound, fraction) : DS8_ERR_INVALID_ARG;
 }
 
-uint32_t status32(ds8_sound* sound)
-{
-    return isOneShot(sound) ? soundStatus(*sound) : DS8_STATUS_FAILED;
-}
+uint32_t status32(ds8_sound* sound) { return isOneShot(sound) ? soundStatus(*sound) : DS8_STATUS_FAILED; }
 
 // Slots 3 to 12: the same with the instance first.
-ds8_sound* load3(ds8* self, const char* file, const char* decoder)
-{
-    return load23(self, file, decoder, 0, 0);
-}
+ds8_sound* load3(ds8* self, const char* file, const char* decoder) { return load23(self, file, decoder, 0, 0); }
 ds8_sound* duplicate4(ds8*, ds8_sound* sound) { return duplicate24(sound); }
 void free5(ds8*, ds8_sound* sound) { free25(sound); }
 int32_t play6(ds8*, ds8_sound* sound, uint32_t flags) { return play26(sound, flags); }
@@ -113,51 +94,35 @@ int32_t pitch10(ds8*, ds8_sound* sound, int32_t v) { return pitch30(sound, v); }
 int32_t position11(ds8*, ds8_sound* sound, int32_t v) { return position31(sound, v); }
 uint32_t status12(ds8*, ds8_sound* sound) { return status32(sound); }
 
-int32_t unsupported13(ds8*, uintptr_t, uintptr_t)
-{
-    return DS8_ERR_INVALID_CALL;
-}
+int32_t unsupported13(ds8*, uintptr_t, uintptr_t) { return DS8_ERR_INVALID_CALL; }
 
 void nothing14(ds8*) {}
 
-void* deviceObject15(ds8* self)
-{
-    return self ? instanceOf(self)->device.get() : nullptr;
-}
+void* deviceObject15(ds8* self) { return self ? instanceOf(self)->device.get() : nullptr; }
 
-void* primary16(ds8* self)
-{
-    return deviceObject15(self);
-}
+void* primary16(ds8* self) { return deviceObject15(self); }
 
 void* buffer17(ds8* self, ds8_sound* sound)
 {
-    if (!self || !sound || !instanceOf(self)->device)
-        return nullptr;
+    if (!self || !sound || !instanceOf(self)->device) return nullptr;
     return sound->buffer.get();
 }
 
 void lock18(ds8* self)
 {
-    if (self)
-        instanceOf(self)->deviceLock.acquire();
+    if (self) instanceOf(self)->deviceLock.acquire();
 }
 
-int tryLock19(ds8* self)
-{
-    return self && !instanceOf(self)->deviceLock.try_acquire() ? 1 : 0;
-}
+int tryLock19(ds8* self) { return self && !instanceOf(self)->deviceLock.try_acquire() ? 1 : 0; }
 
 void unlock20(ds8* self)
 {
-    if (self)
-        instanceOf(self)->deviceLock.release();
+    if (self) instanceOf(self)->deviceLock.release();
 }
 
 void pause21(ds8* self, int pause)
 {
-    if (!self)
-        return;
+    if (!self) return;
     Instance& instance = *instanceOf(self);
     std::lock_guard list(instance.instanceLock);
     pauseAll(instance, pause != 0);

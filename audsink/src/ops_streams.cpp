@@ -25,24 +25,21 @@ private:
 
 int32_t open33(ds8_stream* stream, const char* file, const char* decoder, uint32_t ms, intptr_t pcm, intptr_t extra)
 {
-    if (!stream)
-        return DS8_ERR_INVALID_ARG;
+    if (!stream) return DS8_ERR_INVALID_ARG;
     StreamCall call(*stream);
     return openStream(*stream, file, decoder, ms, pcm, extra);
 }
 
 void close34(ds8_stream* stream)
 {
-    if (!stream)
-        return;
+    if (!stream) return;
     StreamCall call(*stream);
     closeStream(*stream);
 }
 
 ds8_stream* create35(ds8* self, uint32_t tickMs)
 {
-    if (!self)
-        return nullptr;
+    if (!self) return nullptr;
     Instance& instance = *instanceOf(self);
     std::lock_guard list(instance.instanceLock);
     return createStream(instance, tickMs);
@@ -50,8 +47,7 @@ ds8_stream* create35(ds8* self, uint32_t tickMs)
 
 void destroy36(ds8_stream* stream)
 {
-    if (!stream)
-        return;
+    if (!stream) return;
     Instance& instance = *stream->owner;
     std::lock_guard list(instance.instanceLock);
     destroyStream(instance, stream);
@@ -59,8 +55,7 @@ void destroy36(ds8_stream* stream)
 
 void play37(ds8_stream* stream)
 {
-    if (!stream)
-        return;
+    if (!stream) return;
     StreamCall call(*stream);
     stream->stopRequest = false;
     stream->playRequest = true;
@@ -69,8 +64,7 @@ void play37(ds8_stream* stream)
 
 void stop38(ds8_stream* stream)
 {
-    if (!stream)
-        return;
+    if (!stream) return;
     StreamCall call(*stream);
     stream->playRequest = false;
     stream->stopRequest = true;
@@ -79,8 +73,7 @@ void stop38(ds8_stream* stream)
 template <int32_t ds8_stream::*Want, int32_t (*Apply)(ds8_sound&, int32_t)>
 int32_t control(ds8_stream* stream, int32_t value)
 {
-    if (!stream)
-        return DS8_ERR_INVALID_ARG;
+    if (!stream) return DS8_ERR_INVALID_ARG;
     StreamCall call(*stream);
     stream->*Want = value;
     std::lock_guard guard(stream->bufferLock);
@@ -89,8 +82,7 @@ int32_t control(ds8_stream* stream, int32_t value)
 
 void switch42(ds8_stream* stream, intptr_t value)
 {
-    if (!stream)
-        return;
+    if (!stream) return;
     StreamCall call(*stream);
     if (stream->format && stream->decoder.switchTo)
         stream->decoder.switchTo(&stream->owner->host.table, stream->format, value);
@@ -99,16 +91,13 @@ void switch42(ds8_stream* stream, intptr_t value)
 void copyName(char (&to)[kNameBytes], const char* from)
 {
     const size_t n = from ? strnlen(from, kNameBytes - 1) : 0;
-    if (n > 0)
-        std::memcpy(to, from, n);
+    if (n > 0) std::memcpy(to, from, n);
     to[n] = 0;
 }
 
-void requestOpen43(ds8_stream* stream, const char* file, const char* decoder, uint32_t ms, intptr_t pcm,
-                   intptr_t extra)
+void requestOpen43(ds8_stream* stream, const char* file, const char* decoder, uint32_t ms, intptr_t pcm, intptr_t extra)
 {
-    if (!stream || ms == 0)
-        return;
+    if (!stream || ms == 0) return;
     StreamCall call(*stream);
     stream->requestMs = ms;
     stream->requestPcm = pcm;
@@ -121,8 +110,7 @@ void requestOpen43(ds8_stream* stream, const char* file, const char* decoder, ui
 
 void requestClose44(ds8_stream* stream)
 {
-    if (!stream)
-        return;
+    if (!stream) return;
     StreamCall call(*stream);
     stream->openRequest = false;
     stream->closeRequest = true;
@@ -130,19 +118,16 @@ void requestClose44(ds8_stream* stream)
 
 int isOpen45(ds8_stream* stream)
 {
-    if (!stream)
-        return 0;
+    if (!stream) return 0;
     StreamCall call(*stream);
     return stream->opened && !stream->openRequest;
 }
 
 int isStopped46(ds8_stream* stream)
 {
-    if (!stream)
-        return 1;
+    if (!stream) return 1;
     StreamCall call(*stream);
-    if (stream->openRequest || stream->playRequest)
-        return 0;
+    if (stream->openRequest || stream->playRequest) return 0;
     return !stream->opened || stream->stopped;
 }
 
@@ -166,8 +151,7 @@ DeferredRequest inSeconds(float first, float second = 0)
 
 int32_t position(ds8_stream* stream, PositionKind what, const DeferredRequest& request)
 {
-    if (!stream)
-        return DS8_POS_NO_STREAM;
+    if (!stream) return DS8_POS_NO_STREAM;
     StreamCall call(*stream);
     return requestPosition(*stream, what, request);
 }
@@ -179,8 +163,7 @@ int32_t setPosition53(ds8_stream* s, uint32_t low, uint32_t high)
 
 uint64_t getPosition54(ds8_stream* stream)
 {
-    if (!stream)
-        return 0;
+    if (!stream) return 0;
     StreamCall call(*stream);
     return currentFrame(*stream);
 }
@@ -192,11 +175,9 @@ int32_t setPositionSeconds55(ds8_stream* s, float seconds)
 
 double getPositionSeconds56(ds8_stream* stream)
 {
-    if (!stream)
-        return 0;
+    if (!stream) return 0;
     StreamCall call(*stream);
-    if (!stream->format)
-        return 0;
+    if (!stream->format) return 0;
     return double(currentFrame(*stream)) / readLayout(stream->format).rate;
 }
 
@@ -205,10 +186,7 @@ int32_t setEnd57(ds8_stream* s, uint32_t low, uint32_t high)
     return position(s, PositionKind::End, inFrames(low, high));
 }
 
-int32_t setEndSeconds58(ds8_stream* s, float seconds)
-{
-    return position(s, PositionKind::End, inSeconds(seconds));
-}
+int32_t setEndSeconds58(ds8_stream* s, float seconds) { return position(s, PositionKind::End, inSeconds(seconds)); }
 
 int32_t setLoop59(ds8_stream* s, uint32_t startLow, uint32_t startHigh, uint32_t endLow, uint32_t endHigh)
 {
@@ -222,22 +200,19 @@ int32_t setLoopSeconds60(ds8_stream* s, float start, float end)
 
 int format63(ds8_stream* stream, uint8_t* buffer, size_t size)
 {
-    if (!stream || !buffer || size < DS8_FORMAT_RECORD_SIZE)
-        return 1;
+    if (!stream || !buffer || size < DS8_FORMAT_RECORD_SIZE) return 1;
     StreamCall call(*stream);
-    if (!stream->format)
-        return 1;
+    if (!stream->format) return 1;
     const size_t valid = stream->format[DW_RECORD_VERSION] == DW_RECORD_CURRENT_VERSION ? DW_RECORD_SIZE : 12;
     std::memcpy(buffer, stream->format, valid);
     std::memset(buffer + valid, 0, size - valid);
     return 0;
 }
 
-int32_t probe64(ds8_stream* stream, const char* file, const char* decoder, uint32_t ms, intptr_t pcm,
-                intptr_t extra, uint8_t* buffer, size_t size)
+int32_t probe64(ds8_stream* stream, const char* file, const char* decoder, uint32_t ms, intptr_t pcm, intptr_t extra,
+                uint8_t* buffer, size_t size)
 {
-    if (!stream || !buffer || size < DS8_FORMAT_RECORD_SIZE)
-        return DS8_ERR_INVALID_ARG;
+    if (!stream || !buffer || size < DS8_FORMAT_RECORD_SIZE) return DS8_ERR_INVALID_ARG;
     StreamCall call(*stream);
     const int32_t result = openStream(*stream, file, decoder, ms, pcm, extra);
     if (result == DS8_OK) {

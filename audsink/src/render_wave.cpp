@@ -50,12 +50,10 @@ class Output {
 public:
     Output(Instance& instance, const char* name)
         : u_(instance.utility), user_(instance.user), handle_(u_.open(user_, name, DS8_OPEN_WRITE | DS8_OPEN_CREATE))
-    {
-    }
+    {}
     ~Output()
     {
-        if (isOpen())
-            u_.close(user_, handle_);
+        if (isOpen()) u_.close(user_, handle_);
     }
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
@@ -90,17 +88,14 @@ bool copyData(const Source& source, Output& out, uint32_t planned, const RenderR
         size_t got = source.decoder.decode(host, source.format, transfer.data(), want);
         got = std::min(got, want);
         if (got == 0) {
-            if (!source.decoder.isEnd || source.decoder.isEnd(host, source.format))
-                break;
+            if (!source.decoder.isEnd || source.decoder.isEnd(host, source.format)) break;
             ++idle;
             continue;
         }
         idle = 0;
-        if (!out.write(transfer.data(), got))
-            return false;
+        if (!out.write(transfer.data(), got)) return false;
         written += static_cast<uint32_t>(got);
-        if (request.progress && request.progress(source.instance.user, written, planned))
-            return false;
+        if (request.progress && request.progress(source.instance.user, written, planned)) return false;
     }
     return true;
 }
@@ -108,29 +103,21 @@ bool copyData(const Source& source, Output& out, uint32_t planned, const RenderR
 int renderOpened(Instance& instance, Decoder& decoder, uint8_t* format, const RenderRequest& request)
 {
     const PcmLayout layout = readLayout(format);
-    if (!layout.isPlayable())
-        return 1;
+    if (!layout.isPlayable()) return 1;
     uint64_t frames = layout.frames;
-    if (frames == 0 && request.length)
-        frames = uint64_t{layout.rate} * request.length(instance.user) / 1000;
+    if (frames == 0 && request.length) frames = uint64_t{layout.rate} * request.length(instance.user) / 1000;
     const uint64_t planned = frames * layout.blockBytes();
     // The header's sizes are 32-bit: a longer render cannot be described.
-    if (planned == 0 || planned > UINT32_MAX - 36)
-        return 1;
+    if (planned == 0 || planned > UINT32_MAX - 36) return 1;
 
     Output out(instance, request.output);
-    if (!out.isOpen())
-        return 1;
-    if (!out.write(waveHeader(layout, static_cast<uint32_t>(planned)).data(), kHeaderBytes))
-        return 1;
+    if (!out.isOpen()) return 1;
+    if (!out.write(waveHeader(layout, static_cast<uint32_t>(planned)).data(), kHeaderBytes)) return 1;
     uint32_t written = 0;
-    if (!copyData({instance, decoder, format}, out, static_cast<uint32_t>(planned), request, written))
-        return 1;
-    if (written == planned)
-        return 0;
+    if (!copyData({instance, decoder, format}, out, static_cast<uint32_t>(planned), request, written)) return 1;
+    if (written == planned) return 0;
     // The decoder ended early: the header is rewritten with what was written.
-    if (!out.seekTo(0) || !out.write(waveHeader(layout, written).data(), kHeaderBytes))
-        return 1;
+    if (!out.seekTo(0) || !out.write(waveHeader(layout, written).data(), kHeaderBytes)) return 1;
     return 0;
 }
 
@@ -138,14 +125,11 @@ int renderOpened(Instance& instance, Decoder& decoder, uint8_t* format, const Re
 
 int renderWave(Instance& instance, const RenderRequest& request)
 {
-    if (!request.file || !request.output)
-        return 1;
+    if (!request.file || !request.output) return 1;
     ScopedDecoder decoder(instance, request.decoder);
-    if (!decoder->isLoaded() || !resolveEntries(*decoder, false))
-        return 1;
+    if (!decoder->isLoaded() || !resolveEntries(*decoder, false)) return 1;
     uint8_t* format = decoder->open(&instance.host.table, request.mode, request.file, request.pcm, request.extra);
-    if (!format)
-        return 1;
+    if (!format) return 1;
     const int result = renderOpened(instance, *decoder, format, request);
     decoder->close(&instance.host.table, format);
     return result;

@@ -24,8 +24,7 @@ size_t decodePart(Instance& instance, const Decoder& decoder, uint8_t* format, u
     size_t done = 0;
     while (done < bytes) {
         const size_t got = decoder.decode(&instance.host.table, format, part + done, bytes - done);
-        if (got == 0 || got > bytes - done)
-            break;
+        if (got == 0 || got > bytes - done) break;
         done += got;
     }
     std::memset(part + done, silence, bytes - done);
@@ -37,8 +36,7 @@ bool fillWhole(Instance& instance, ds8_sound& sound, const Decoder& decoder, uin
     platform::AudioLockedRegion region;
     {
         DeviceCall call(instance);
-        if (sound.buffer->lock(0, 0, region, platform::kAudioLockEntireBuffer) != platform::kAudioOk)
-            return false;
+        if (sound.buffer->lock(0, 0, region, platform::kAudioLockEntireBuffer) != platform::kAudioOk) return false;
     }
     const size_t first = decodePart(instance, decoder, format, region.first, region.firstBytes, silence);
     if (region.second) {
@@ -57,8 +55,7 @@ bool fillWhole(Instance& instance, ds8_sound& sound, const Decoder& decoder, uin
 void pauseOne(ds8_sound& sound, bool pause)
 {
     if (pause) {
-        if (!sound.playing || sound.paused)
-            return;
+        if (!sound.playing || sound.paused) return;
         if (sound.kind == SoundKind::OneShot && !(soundStatus(sound) & DS8_STATUS_PLAYING)) {
             sound.playing = false;
             return;
@@ -67,8 +64,7 @@ void pauseOne(ds8_sound& sound, bool pause)
         stopBuffer(sound);
     } else if (sound.paused) {
         sound.paused = false;
-        if (sound.playing)
-            startBuffer(sound, sound.playFlags);
+        if (sound.playing) startBuffer(sound, sound.playFlags);
     }
 }
 
@@ -76,14 +72,11 @@ void pauseOne(ds8_sound& sound, bool pause)
 
 ds8_sound* loadSound(Instance& instance, const char* file, const char* decoderName, intptr_t pcm, intptr_t extra)
 {
-    if (!instance.device || !file)
-        return nullptr;
+    if (!instance.device || !file) return nullptr;
     ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded() || !resolveEntries(*decoder, false))
-        return nullptr;
+    if (!decoder->isLoaded() || !resolveEntries(*decoder, false)) return nullptr;
     uint8_t* format = decoder->open(&instance.host.table, 0, file, pcm, extra);
-    if (!format)
-        return nullptr;
+    if (!format) return nullptr;
 
     ds8_sound* sound = nullptr;
     const PcmLayout layout = readLayout(format);
@@ -100,8 +93,7 @@ ds8_sound* loadSound(Instance& instance, const char* file, const char* decoderNa
         }
     }
     decoder->close(&instance.host.table, format);
-    if (!sound)
-        return nullptr;
+    if (!sound) return nullptr;
     sound->blockBytes = layout.blockBytes();
     sound->lengthFrames = layout.frames;
     resetSentValues(*sound, layout.rate);
@@ -111,11 +103,9 @@ ds8_sound* loadSound(Instance& instance, const char* file, const char* decoderNa
 
 ds8_sound* duplicateSound(Instance& instance, ds8_sound& source)
 {
-    if (!instance.device || !source.buffer || source.kind != SoundKind::OneShot)
-        return nullptr;
+    if (!instance.device || !source.buffer || source.kind != SoundKind::OneShot) return nullptr;
     ds8_sound* sound = newRecord<ds8_sound>(instance);
-    if (!sound)
-        return nullptr;
+    if (!sound) return nullptr;
     platform::AudioResult result;
     {
         DeviceCall call(instance);

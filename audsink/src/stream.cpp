@@ -30,16 +30,12 @@ void streamThread(ds8_stream* stream)
         const bool offline = stream->owner->offline;
         {
             std::unique_lock sleep(stream->sleepLock);
-            stream->wake.wait_for(sleep, offline ? kOfflineInterval : interval,
-                                  [&] { return stream->quit.load(); });
+            stream->wake.wait_for(sleep, offline ? kOfflineInterval : interval, [&] { return stream->quit.load(); });
         }
-        if (stream->quit)
-            break;
-        if (offline || stream->owner->offline)
-            continue;
+        if (stream->quit) break;
+        if (offline || stream->owner->offline) continue;
         std::unique_lock state(stream->stateLock, std::try_to_lock);
-        if (!state || stream->quit)
-            continue;
+        if (!state || stream->quit) continue;
         tickStream(*stream);
     }
 }
@@ -71,8 +67,7 @@ void stopPlaying(ds8_stream& stream)
 ds8_stream* createStream(Instance& instance, uint32_t tickMs)
 {
     ds8_stream* stream = newRecord<ds8_stream>(instance);
-    if (!stream)
-        return nullptr;
+    if (!stream) return nullptr;
     stream->owner = &instance;
     stream->kind = SoundKind::Stream;
     stream->blockBytes = 4;
@@ -96,8 +91,7 @@ void destroyStream(Instance& instance, ds8_stream* stream)
         stream->quit = true;
     }
     stream->wake.notify_all();
-    if (stream->thread.joinable())
-        stream->thread.join();
+    if (stream->thread.joinable()) stream->thread.join();
     {
         std::lock_guard state(stream->stateLock);
         closeStream(*stream);
@@ -109,8 +103,7 @@ void tickStream(ds8_stream& stream)
 {
     switch (stream.state) {
     case StreamState::Closed:
-        if (stream.openRequest)
-            stream.state = StreamState::Opening;
+        if (stream.openRequest) stream.state = StreamState::Opening;
         break;
     case StreamState::Opening:
         if (openStream(stream, stream.requestFile, stream.requestDecoder, stream.requestMs, stream.requestPcm,
@@ -122,13 +115,11 @@ void tickStream(ds8_stream& stream)
             stream.state = StreamState::Closing;
         } else if (stream.playRequest) {
             stream.playRequest = false;
-            if (startPlaying(stream) == DS8_OK)
-                stream.state = StreamState::Playing;
+            if (startPlaying(stream) == DS8_OK) stream.state = StreamState::Playing;
         }
         break;
     case StreamState::Playing:
-        if (serviceRing(stream))
-            stream.stopRequest = true;
+        if (serviceRing(stream)) stream.stopRequest = true;
         // A new open request replaces the file that plays: stop, then close
         // and open as from the open state.
         if (stream.closeRequest || stream.stopRequest || stream.openRequest) {
@@ -136,9 +127,7 @@ void tickStream(ds8_stream& stream)
             stream.state = StreamState::Open;
         }
         break;
-    case StreamState::Closing:
-        closeStream(stream);
-        break;
+    case StreamState::Closing: closeStream(stream); break;
     }
 }
 
@@ -170,18 +159,15 @@ int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName
 {
     Instance& instance = *stream.owner;
     stream.openRequest = false;
-    if (!file || bufferMs == 0)
-        return DS8_ERR_INVALID_ARG;
-    if (!instance.device)
-        return DS8_ERR_INVALID_CALL;
+    if (!file || bufferMs == 0) return DS8_ERR_INVALID_ARG;
+    if (!instance.device) return DS8_ERR_INVALID_CALL;
     closeStream(stream);
 
     int32_t result = DS8_ERR_INVALID_CALL;
     PcmLayout layout;
     if (loadDecoder(instance, decoderName, stream.decoder) && resolveEntries(stream.decoder, true))
         stream.format = stream.decoder.open(&instance.host.table, 1, file, pcm, extra);
-    if (stream.format)
-        layout = readLayout(stream.format);
+    if (stream.format) layout = readLayout(stream.format);
     if (stream.format && layout.isPlayable()) {
         stream.segmentBytes = segmentBytes(bufferMs, layout.rate, layout.channels, layout.sampleBytes);
         stream.playing = false;
@@ -191,8 +177,8 @@ int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName
         resetSentValues(stream, layout.rate);
         std::unique_ptr<platform::AudioBuffer> buffer;
         const uint32_t bytes = kSegments * stream.segmentBytes;
-        result = createBuffer(instance, kStreamFlagsHardware, layout.channels, layout.sampleBytes, layout.rate,
-                              bytes, buffer);
+        result = createBuffer(instance, kStreamFlagsHardware, layout.channels, layout.sampleBytes, layout.rate, bytes,
+                              buffer);
         if (result != DS8_OK)
             result = createBuffer(instance, kStreamFlagsDeferred, layout.channels, layout.sampleBytes, layout.rate,
                                   bytes, buffer);
@@ -217,8 +203,7 @@ int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName
     }
     applyDeferred(stream);
     resetRing(stream);
-    for (int i = 0; i < 3; ++i)
-        fillSegment(stream);
+    for (int i = 0; i < 3; ++i) fillSegment(stream);
     stream.decoder.decode(&instance.host.table, stream.format, nullptr, 0);
     stream.opened = true;
     stream.state = StreamState::Open;

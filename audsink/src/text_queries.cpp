@@ -23,13 +23,11 @@ std::string fetchText(Instance& instance, Decoder& decoder, TextPart part, const
                       intptr_t which)
 {
     auto entry = textEntry(decoder, part);
-    if (!entry)
-        return {};
+    if (!entry) return {};
     const dw_host* host = &instance.host.table;
     const size_t length = entry(host, file, pcm, which, nullptr, 0);
     std::string text(length, '\0');
-    if (length > 0)
-        text.resize(std::min(length, entry(host, file, pcm, which, text.data(), length)));
+    if (length > 0) text.resize(std::min(length, entry(host, file, pcm, which, text.data(), length)));
     return text;
 }
 
@@ -42,12 +40,9 @@ struct Relay {
 int relay(void* context, const char* text, const char* language, const char* charset)
 {
     auto& r = *static_cast<Relay*>(context);
-    if (r.stopped)
-        return 0;
-    if (!text)
-        return 1;
-    if (!r.callback(r.user, text, language, charset))
-        r.stopped = true;
+    if (r.stopped) return 0;
+    if (!text) return 1;
+    if (!r.callback(r.user, text, language, charset)) r.stopped = true;
     return r.stopped ? 0 : 1;
 }
 
@@ -55,12 +50,10 @@ int relay(void* context, const char* text, const char* language, const char* cha
 bool relayOne(Instance& instance, Decoder& decoder, Relay& r, const char* file, intptr_t pcm, intptr_t which)
 {
     const std::string text = fetchText(instance, decoder, TextPart::Text, file, pcm, which);
-    if (text.empty())
-        return true;
+    if (text.empty()) return true;
     const std::string language = fetchText(instance, decoder, TextPart::Language, file, pcm, which);
     const std::string charset = fetchText(instance, decoder, TextPart::Charset, file, pcm, which);
-    relay(&r, text.c_str(), language.empty() ? nullptr : language.c_str(),
-          charset.empty() ? nullptr : charset.c_str());
+    relay(&r, text.c_str(), language.empty() ? nullptr : language.c_str(), charset.empty() ? nullptr : charset.c_str());
     return !r.stopped;
 }
 
@@ -68,22 +61,18 @@ bool relayOne(Instance& instance, Decoder& decoder, Relay& r, const char* file, 
 
 intptr_t pcmCount(Instance& instance, const char* file, const char* decoderName)
 {
-    if (!file)
-        return 0;
+    if (!file) return 0;
     ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded())
-        return 0;
+    if (!decoder->isLoaded()) return 0;
     auto entry = decoder->entry<dw_pcmcount_fn>(DW_ENTRY_PCMCOUNT);
     return entry ? entry(&instance.host.table, file) : 1;
 }
 
 intptr_t textCount(Instance& instance, const char* file, const char* decoderName, intptr_t pcm)
 {
-    if (!file)
-        return 0;
+    if (!file) return 0;
     ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded())
-        return 0;
+    if (!decoder->isLoaded()) return 0;
     auto entry = decoder->entry<dw_pcmtextcount_fn>(DW_ENTRY_PCMTEXTCOUNT);
     return entry ? entry(&instance.host.table, file, pcm) : 0;
 }
@@ -91,17 +80,13 @@ intptr_t textCount(Instance& instance, const char* file, const char* decoderName
 size_t textQuery(Instance& instance, TextPart part, const char* file, const char* decoderName, intptr_t pcm,
                  intptr_t which, char* buffer, size_t size)
 {
-    if (buffer && size > 0)
-        buffer[0] = 0;
-    if (!file)
-        return 0;
+    if (buffer && size > 0) buffer[0] = 0;
+    if (!file) return 0;
     ScopedDecoder decoder(instance, decoderName);
     auto entry = decoder->isLoaded() ? textEntry(*decoder, part) : nullptr;
-    if (!entry)
-        return 0;
+    if (!entry) return 0;
     // Without room for a terminator the call only asks for the length.
-    if (!buffer || size == 0)
-        return entry(&instance.host.table, file, pcm, which, nullptr, 0) + 1;
+    if (!buffer || size == 0) return entry(&instance.host.table, file, pcm, which, nullptr, 0) + 1;
     const size_t length = entry(&instance.host.table, file, pcm, which, buffer, size - 1);
     buffer[std::min(length, size - 1)] = 0;
     return length + 1;
@@ -109,13 +94,11 @@ size_t textQuery(Instance& instance, TextPart part, const char* file, const char
 
 size_t creditQuery(Instance& instance, const char* decoderName, char* buffer, size_t size)
 {
-    if (buffer && size > 0)
-        buffer[0] = 0;
+    if (buffer && size > 0) buffer[0] = 0;
     ScopedDecoder decoder(instance, decoderName);
     auto entry = decoder->isLoaded() ? decoder->entry<dw_credit_fn>(DW_ENTRY_CREDIT) : nullptr;
     const char* credit = entry ? entry() : nullptr;
-    if (!credit || !*credit)
-        return 0;
+    if (!credit || !*credit) return 0;
     const size_t length = std::strlen(credit);
     if (buffer && size > 0) {
         const size_t n = std::min(length, size - 1);
@@ -128,11 +111,9 @@ size_t creditQuery(Instance& instance, const char* decoderName, char* buffer, si
 void enumerateTexts(Instance& instance, const char* file, const char* decoderName, intptr_t pcm, intptr_t which,
                     ds8_text_fn callback)
 {
-    if (!callback || !file)
-        return;
+    if (!callback || !file) return;
     ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded())
-        return;
+    if (!decoder->isLoaded()) return;
     Relay r{instance.user, callback, false};
     const dw_host* host = &instance.host.table;
     if (auto entry = decoder->entry<dw_enumpcmtext_fn>(DW_ENTRY_ENUMPCMTEXT)) {
@@ -145,8 +126,7 @@ void enumerateTexts(Instance& instance, const char* file, const char* decoderNam
     }
     auto countEntry = decoder->entry<dw_pcmtextcount_fn>(DW_ENTRY_PCMTEXTCOUNT);
     const intptr_t count = countEntry ? countEntry(host, file, pcm) : 0;
-    for (intptr_t i = 0; i < count && relayOne(instance, *decoder, r, file, pcm, i); ++i) {
-    }
+    for (intptr_t i = 0; i < count && relayOne(instance, *decoder, r, file, pcm, i); ++i) {}
 }
 
 } // namespace audsink

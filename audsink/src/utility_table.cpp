@@ -11,15 +11,9 @@
 namespace audsink {
 namespace {
 
-void* heapAllocate(void*, size_t size)
-{
-    return std::malloc(size == 0 ? 1 : size);
-}
+void* heapAllocate(void*, size_t size) { return std::malloc(size == 0 ? 1 : size); }
 
-void heapFree(void*, void* block)
-{
-    std::free(block);
-}
+void heapFree(void*, void* block) { std::free(block); }
 
 intptr_t fileOpen(void*, const char* name, uint32_t mode)
 {
@@ -30,8 +24,7 @@ intptr_t fileOpen(void*, const char* name, uint32_t mode)
     case DS8_OPEN_READ | DS8_OPEN_WRITE: flags |= O_RDWR; break;
     default: return -1;
     }
-    if (!name)
-        return -1;
+    if (!name) return -1;
     if (mode & DS8_OPEN_CREATE)
         flags |= O_CREAT | ((mode & DS8_OPEN_EXCLUSIVE) ? O_EXCL : O_TRUNC);
     else if (mode & DS8_OPEN_APPEND)
@@ -39,20 +32,13 @@ intptr_t fileOpen(void*, const char* name, uint32_t mode)
     return ::open(name, flags, 0666);
 }
 
-intptr_t fileInvalid(void*)
-{
-    return -1;
-}
+intptr_t fileInvalid(void*) { return -1; }
 
-int fileIsInvalid(void*, intptr_t handle)
-{
-    return handle < 0;
-}
+int fileIsInvalid(void*, intptr_t handle) { return handle < 0; }
 
 void fileClose(void*, intptr_t handle)
 {
-    if (handle >= 0)
-        ::close(static_cast<int>(handle));
+    if (handle >= 0) ::close(static_cast<int>(handle));
 }
 
 // The runtime's seek is 64-bit here, so every (low, high) pair is an
@@ -60,8 +46,7 @@ void fileClose(void*, intptr_t handle)
 int64_t fileSeek(void*, intptr_t handle, uint32_t low, uint32_t high, uint32_t origin)
 {
     static constexpr int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
-    if (handle < 0 || origin > 2)
-        return -1;
+    if (handle < 0 || origin > 2) return -1;
     const auto offset = static_cast<off_t>(static_cast<int64_t>(uint64_t{high} << 32 | low));
     return lseek(static_cast<int>(handle), offset, kWhence[origin]);
 }
@@ -71,15 +56,12 @@ int64_t fileSeek(void*, intptr_t handle, uint32_t low, uint32_t high, uint32_t o
 template <typename Byte, typename Call>
 int64_t transfer(intptr_t handle, Byte* bytes, intptr_t length, uint32_t flag, Call call)
 {
-    if (handle < 0 || flag != 0 || length < 0 || (!bytes && length > 0))
-        return 0;
+    if (handle < 0 || flag != 0 || length < 0 || (!bytes && length > 0)) return 0;
     int64_t done = 0;
     while (done < length) {
         ssize_t moved = call(static_cast<int>(handle), bytes + done, static_cast<size_t>(length - done));
-        if (moved < 0 && errno == EINTR)
-            continue;
-        if (moved <= 0)
-            break;
+        if (moved < 0 && errno == EINTR) continue;
+        if (moved <= 0) break;
         done += moved;
     }
     return done;
@@ -108,8 +90,8 @@ ds8_utility completeUtilityTable(const ds8_utility* table, size_t lengthBytes)
         result.allocate = &heapAllocate;
         result.free = &heapFree;
     }
-    if (!result.open || !result.invalid_handle || !result.is_invalid || !result.close || !result.seek ||
-        !result.read || !result.write) {
+    if (!result.open || !result.invalid_handle || !result.is_invalid || !result.close || !result.seek || !result.read ||
+        !result.write) {
         result.open = &fileOpen;
         result.invalid_handle = &fileInvalid;
         result.is_invalid = &fileIsInvalid;

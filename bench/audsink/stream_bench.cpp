@@ -44,14 +44,12 @@ uint64_t streamThreadsCpuNs()
 {
     uint64_t total = 0;
     DIR* tasks = opendir("/proc/self/task");
-    if (!tasks)
-        return 0;
+    if (!tasks) return 0;
     while (dirent* e = readdir(tasks)) {
         const std::string dir = std::string("/proc/self/task/") + e->d_name;
         std::string name;
         std::getline(std::ifstream(dir + "/comm"), name);
-        if (name != "audsink stream")
-            continue;
+        if (name != "audsink stream") continue;
         uint64_t ns = 0;
         std::ifstream(dir + "/schedstat") >> ns;
         total += ns;
@@ -80,11 +78,10 @@ void StreamThreadOnDevice(benchmark::State& state)
         const auto start = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(std::chrono::seconds(5));
         cpu += double(streamThreadsCpuNs() - cpuStart);
-        wall += double(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
-                           .count());
+        wall += double(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count());
         state.SetIterationTime(wall / 1e9);
-        if (ds->stream_is_stopped(stream))
-            state.SkipWithError("the stream stopped early");
+        if (ds->stream_is_stopped(stream)) state.SkipWithError("the stream stopped early");
         ds->destroy(ds);
     }
     state.counters["core_percent"] = 100 * cpu / wall;
@@ -98,15 +95,14 @@ void StreamOnOfflineDevice(benchmark::State& state)
     const std::string file = makeWave();
     ds8* ds = ds8_const(nullptr, nullptr, nullptr);
     ds->open_device(ds, DS8_OFFLINE_DEVICE, 2, 16, 44100, nullptr, 2);
-    auto& device = *static_cast<platform::OfflineAudioDevice*>(static_cast<platform::AudioDevice*>(
-        ds->device_object(ds)));
+    auto& device =
+        *static_cast<platform::OfflineAudioDevice*>(static_cast<platform::AudioDevice*>(ds->device_object(ds)));
     ds8_stream* stream = ds->stream_create(ds, 20);
     std::vector<int16_t> out(2 * 44100);
     for (auto _ : state) {
         ds->stream_open(stream, file.c_str(), ZEM_BIN_DIR "/qzwav.so", 200, 0, 0);
         ds->stream_play(stream);
-        for (uint32_t s = 0; s < kFileSeconds - 1; ++s)
-            device.render(out.data(), 44100);
+        for (uint32_t s = 0; s < kFileSeconds - 1; ++s) device.render(out.data(), 44100);
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * (kFileSeconds - 1));
     ds->destroy(ds);

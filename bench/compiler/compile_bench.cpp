@@ -62,8 +62,12 @@ void BM_CompileInMemory(benchmark::State& state)
     const std::string& text = megabyteText();
     std::string message;
     std::vector<uint8_t> image;
-    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
-                                      nullptr, 0, keepMessage, &message};
+    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
+                                      static_cast<uint32_t>(text.size()),
+                                      nullptr,
+                                      0,
+                                      keepMessage,
+                                      &message};
     for (auto _ : state) {
         if (kvt::compileToMemory(request, image) != ZEMC_OK) {
             state.SkipWithError(message.c_str());

@@ -29,11 +29,19 @@ Words denseTrack(unsigned channel)
     for (unsigned i = 0; i < 16; ++i) bar = cat({bar, note(48 + channel + (i % 5), 12)});
     return cat({{zem::makePortChannel(0, channel)},
                 // Oscillator A on the modulation wheel: a sine of 250 ms.
-                modSet(1, 17, 0x0100), modSet(1, 18, 30), modSet(1, 19, 30), modSet(1, 21, 250), modSet(1, 22, 250),
+                modSet(1, 17, 0x0100),
+                modSet(1, 18, 30),
+                modSet(1, 19, 30),
+                modSet(1, 21, 250),
+                modSet(1, 22, 250),
                 {zem::kModSwitch, zem::makeModSwitchOperand(1, 5, true)},
                 {zem::makeByteClass(zem::kLoopBegin, 0)},
-                {zem::makeSlide(zem::SlideKind::Controller, zem::kSlideHasLength), 0x0B7F}, lengthWords(96), bar,
-                {zem::makeSlide(zem::SlideKind::Controller, zem::kSlideHasLength), 0x0B20}, lengthWords(96), bar,
+                {zem::makeSlide(zem::SlideKind::Controller, zem::kSlideHasLength), 0x0B7F},
+                lengthWords(96),
+                bar,
+                {zem::makeSlide(zem::SlideKind::Controller, zem::kSlideHasLength), 0x0B20},
+                lengthWords(96),
+                bar,
                 {zem::kLoopEnd, zem::kEnd}});
 }
 
@@ -95,8 +103,8 @@ void BM_UnitStepDense16(benchmark::State& state)
     state.counters["allocs_after_const"] = static_cast<double>(counters.allocations - allocationsAtConst);
     // What one pass of 300 s sends, to show the song is as dense as meant.
     state.counters["notes_per_pass"] = static_cast<double>(counters.notes) / static_cast<double>(state.iterations());
-    state.counters["controls_per_pass"] =
-        static_cast<double>(counters.controls) / static_cast<double>(state.iterations());
+    state.counters["controls_per_pass"] = static_cast<double>(counters.controls) /
+                                          static_cast<double>(state.iterations());
     p->close(p);
 }
 BENCHMARK(BM_UnitStepDense16)->Unit(benchmark::kMillisecond);

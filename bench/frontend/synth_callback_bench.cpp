@@ -89,7 +89,8 @@ void demoCallbacks(benchmark::State& state)
             for (; songMs < untilMs; ++songMs) player->advance_units(player, 1, 0x10000);
             for (size_t done = 0; done < kCallbackFrames; done += kBlockFrames)
                 synth->render(buffer.data() + 2 * done, kBlockFrames);
-            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             const double cpuMs = threadCpuMs() - startCpu;
             worstCpuMs = std::max(worstCpuMs, cpuMs);
             overCpu += cpuMs > budgetMs;

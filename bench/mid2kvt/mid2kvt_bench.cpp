@@ -25,8 +25,7 @@ std::vector<uint8_t> track_file(int notes, bool unended)
     for (int i = 0; i < notes; ++i) {
         const uint8_t key = uint8_t(36 + i % 60);
         events.insert(events.end(), {0x18, 0x90, key, 100});
-        if (!unended)
-            events.insert(events.end(), {0x18, 0x80, key, 64});
+        if (!unended) events.insert(events.end(), {0x18, 0x80, key, 64});
     }
     std::vector<uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
     smf::append_be32(file, uint32_t(events.size()));

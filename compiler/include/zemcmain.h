@@ -17,8 +17,8 @@ extern "C" {
 
 /* zemc results. */
 #define ZEMC_OK 0
-#define ZEMC_REPORTED (-1)      /* stopped after a reported error */
-#define ZEMC_CON_PROOF 0x40000  /* the output path names a reserved device */
+#define ZEMC_REPORTED (-1)     /* stopped after a reported error */
+#define ZEMC_CON_PROOF 0x40000 /* the output path names a reserved device */
 
 /* Receives the one message of a failed compilation.
  * user: the user value given to zemc.

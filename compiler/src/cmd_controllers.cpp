@@ -106,14 +106,10 @@ namespace {
 uint32_t controllerOf(Parser& p, uint8_t c)
 {
     switch (c) {
-    case 'P':
-        return 10;
-    case 'V':
-        return 7;
-    case 'X':
-        return 11;
-    default:
-        break;
+    case 'P': return 10;
+    case 'V': return 7;
+    case 'X': return 11;
+    default: break;
     }
     // «Y» (pitch | n | nothing) «,»
     TrackState& st = p.st;
@@ -172,7 +168,8 @@ int32_t cmdPitchBend(Parser& p, uint8_t)
 {
     TrackState& st = p.st;
     EventForm form = readEventForm(st, true);
-    if (form.first.given && !form.first.relative && !form.slide && (form.first.value < -8192 || form.first.value > 8191))
+    if (form.first.given && !form.first.relative && !form.slide &&
+        (form.first.value < -8192 || form.first.value > 8191))
         compileError(kErrIllegalParameter);
     p.content();
     if (st.emitting()) {

@@ -99,14 +99,12 @@ int64_t runCommandLoop(Parser& p)
         }
     }
     switch (st.mode) {
-    case PassMode::Scan:
-        break;
+    case PassMode::Scan: break;
     case PassMode::Emit:
         if (st.loopDepth != 0) compileError(kErrLoopStillOpen);
         p.out->word(zem::kEnd);
         break;
-    case PassMode::SlurMeasure:
-        compileError(kErrSlurCannotContinue);
+    case PassMode::SlurMeasure: compileError(kErrSlurCannotContinue);
     }
     return measured;
 }

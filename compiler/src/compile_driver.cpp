@@ -60,7 +60,8 @@ void emitTrack(CompileContext& ctx, uint8_t number, ImageWriter& out, SelectionM
 void writeHeader(const CompileContext& ctx, ImageWriter& out)
 {
     uint8_t header[zem::kHeaderSize];
-    for (size_t i = 0; i < sizeof zem::kMagicAndVersion; ++i) header[i] = static_cast<uint8_t>(zem::kMagicAndVersion[i]);
+    for (size_t i = 0; i < sizeof zem::kMagicAndVersion; ++i)
+        header[i] = static_cast<uint8_t>(zem::kMagicAndVersion[i]);
     zem::writeU16(header + zem::kOffTrackCount, ctx.trackCount);
     zem::writeU16(header + zem::kOffTimebase, static_cast<uint16_t>(ctx.timebaseMax));
     zem::writeU32(header + zem::kOffTitle, ctx.infoOffsets[0]);

@@ -17,8 +17,8 @@ namespace {
 // however the call ends (also when a code passes on to the caller).
 struct CompileJob {
     const CompileRequest& request;
-    const char* outputPath;          // null: into memory
-    std::vector<uint8_t>* memory;    // with a null outputPath
+    const char* outputPath;       // null: into memory
+    std::vector<uint8_t>* memory; // with a null outputPath
 
     CompileContext ctx;
     SelectionMap map;
@@ -28,8 +28,7 @@ struct CompileJob {
 
     CompileJob(const CompileRequest& r, const char* path, std::vector<uint8_t>* m)
         : request(r), outputPath(path), memory(m)
-    {
-    }
+    {}
     CompileJob(const CompileJob&) = delete;
     CompileJob& operator=(const CompileJob&) = delete;
     ~CompileJob()
@@ -107,7 +106,10 @@ intptr_t reportError(void* arg, util::ErrCode& code)
     return -1;
 }
 
-int32_t run(CompileJob& job) { return static_cast<int32_t>(util::uerr_protect(&job, reportError, compileBody, nullptr)); }
+int32_t run(CompileJob& job)
+{
+    return static_cast<int32_t>(util::uerr_protect(&job, reportError, compileBody, nullptr));
+}
 
 } // namespace
 

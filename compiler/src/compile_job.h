@@ -12,10 +12,10 @@
 namespace kvt {
 
 struct CompileRequest {
-    const uint8_t* text;    // may be null when length is 0
+    const uint8_t* text; // may be null when length is 0
     uint32_t length;
-    const char* sourceName; // handed back with compile messages; may be null
-    uint16_t conditionMask; // every track's initial condition mask
+    const char* sourceName;   // handed back with compile messages; may be null
+    uint16_t conditionMask;   // every track's initial condition mask
     zemc_message_fn callback; // as zemc's; may be null
     void* user;
 };

@@ -11,7 +11,7 @@ namespace kvt {
 
 namespace {
 constexpr size_t kFlushSize = 64 * 1024;
-}
+} // namespace
 
 ImageWriter::ImageWriter(util::FILESET* file) : file_(file) { buffer_.reserve(kFlushSize + 16); }
 ImageWriter::ImageWriter(std::vector<uint8_t>& image) : image_(&image) { buffer_.reserve(kFlushSize + 16); }

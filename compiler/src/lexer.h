@@ -13,10 +13,7 @@
 namespace kvt {
 
 inline bool isDecimalDigit(uint8_t c) { return c >= '0' && c <= '9'; }
-inline bool isHexDigit(uint8_t c)
-{
-    return isDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
+inline bool isHexDigit(uint8_t c) { return isDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 inline unsigned hexValue(uint8_t c)
 {
     if (c <= '9') return c - '0';

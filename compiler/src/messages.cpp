@@ -55,8 +55,8 @@ void formatCompileMessage(util::STRSET* out, util::ErrCode code)
 
 bool isReportedFileError(util::ErrCode code)
 {
-    return code == util::kErrFileCannotRead || code == util::kErrFileCannotWrite ||
-           code == util::kErrFileNotFound || code == util::kErrFileNotOpen;
+    return code == util::kErrFileCannotRead || code == util::kErrFileCannotWrite || code == util::kErrFileNotFound ||
+           code == util::kErrFileNotOpen;
 }
 
 } // namespace kvt

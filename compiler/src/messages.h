@@ -37,7 +37,7 @@ enum : util::ErrCode {
 
 namespace detail {
 inline uint32_t g_messageLine = 1;
-}
+} // namespace detail
 
 // The line that the next compile message names.
 inline void setMessageLine(uint32_t line) { detail::g_messageLine = line; }

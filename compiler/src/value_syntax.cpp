@@ -63,7 +63,7 @@ int32_t readLengthItem(TrackState& st)
 
 int clampPitch(int64_t pitch) { return pitch < 0 ? 0 : pitch > 127 ? 127 : static_cast<int>(pitch); }
 
-constexpr int kSemitones[7] = {9, 11, 0, 2, 4, 5, 7}; // A..G
+constexpr int kSemitones[7] = {9, 11, 0, 2, 4, 5, 7};        // A..G
 constexpr int kKeySignatureIndex[7] = {5, 6, 0, 1, 2, 3, 4}; // A..G into C, D, E, F, G, A, B
 
 int64_t readAccidentals(TrackState& st, uint8_t letter)

@@ -30,16 +30,16 @@ extern "C" {
 typedef struct dw_host dw_host;
 
 /* dw_host.open mode bits. */
-#define DW_OPEN_READ       1u  /* bits 0-1: 1 read, 2 write, 3 both */
-#define DW_OPEN_WRITE      2u
-#define DW_OPEN_CREATE     4u  /* create the file (truncating it) */
-#define DW_OPEN_EXCLUSIVE  8u  /* with DW_OPEN_CREATE: the file must not exist */
-#define DW_OPEN_APPEND    16u
+#define DW_OPEN_READ 1u /* bits 0-1: 1 read, 2 write, 3 both */
+#define DW_OPEN_WRITE 2u
+#define DW_OPEN_CREATE 4u    /* create the file (truncating it) */
+#define DW_OPEN_EXCLUSIVE 8u /* with DW_OPEN_CREATE: the file must not exist */
+#define DW_OPEN_APPEND 16u
 
 /* dw_host.seek origins. */
-#define DW_SEEK_START   0u
+#define DW_SEEK_START 0u
 #define DW_SEEK_CURRENT 1u
-#define DW_SEEK_END     2u
+#define DW_SEEK_END 2u
 
 struct dw_host {
     /* 0: a block of size bytes, or null. */
@@ -57,14 +57,11 @@ struct dw_host {
     /* 6: moves the file position to the signed 64-bit offset
      *    (offset_high << 32 | offset_low) from origin (DW_SEEK_*);
      *    returns the new position from the start, or -1. */
-    int64_t (*seek)(const dw_host* host, intptr_t handle, uint32_t offset_low,
-                    uint32_t offset_high, uint32_t origin);
+    int64_t (*seek)(const dw_host* host, intptr_t handle, uint32_t offset_low, uint32_t offset_high, uint32_t origin);
     /* 7: reads up to length bytes (flag 0); returns the count, 0 at the end. */
-    int64_t (*read)(const dw_host* host, intptr_t handle, void* buffer,
-                    intptr_t length, uint32_t flag);
+    int64_t (*read)(const dw_host* host, intptr_t handle, void* buffer, intptr_t length, uint32_t flag);
     /* 8: writes length bytes (flag 0); returns the count written. */
-    int64_t (*write)(const dw_host* host, intptr_t handle, const void* buffer,
-                     intptr_t length, uint32_t flag);
+    int64_t (*write)(const dw_host* host, intptr_t handle, const void* buffer, intptr_t length, uint32_t flag);
 };
 
 /* ---- Format record -----------------------------------------------------
@@ -81,19 +78,19 @@ struct dw_host {
  *
  * Decoded PCM is interleaved, left channel first, in whole frames.
  */
-#define DW_RECORD_SIZE          20
-#define DW_RECORD_CHANNELS       0
-#define DW_RECORD_SAMPLE_BYTES   1
-#define DW_RECORD_FLAGS          2
-#define DW_RECORD_VERSION        3
-#define DW_RECORD_RATE           4
-#define DW_RECORD_FRAMES         8
-#define DW_RECORD_RESERVED      12
+#define DW_RECORD_SIZE 20
+#define DW_RECORD_CHANNELS 0
+#define DW_RECORD_SAMPLE_BYTES 1
+#define DW_RECORD_FLAGS 2
+#define DW_RECORD_VERSION 3
+#define DW_RECORD_RATE 4
+#define DW_RECORD_FRAMES 8
+#define DW_RECORD_RESERVED 12
 #define DW_RECORD_CURRENT_VERSION 1
 
-#define DW_CAN_GETPOS   2u
-#define DW_CAN_SETPOS   4u
-#define DW_CAN_SETEND   8u
+#define DW_CAN_GETPOS 2u
+#define DW_CAN_SETPOS 4u
+#define DW_CAN_SETEND 8u
 #define DW_CAN_SETLOOP 16u
 
 typedef struct dw_format {
@@ -105,10 +102,7 @@ typedef struct dw_format {
     uint32_t frames; /* sample frames, 0 = unknown */
 } dw_format;
 
-static inline uint16_t dw_get_le16(const uint8_t* p)
-{
-    return (uint16_t)(p[0] | (p[1] << 8));
-}
+static inline uint16_t dw_get_le16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
 
 static inline uint32_t dw_get_le32(const uint8_t* p)
 {
@@ -152,8 +146,7 @@ static inline void dw_format_write(uint8_t* record, const dw_format* f)
     record[DW_RECORD_VERSION] = f->version;
     dw_put_le32(record + DW_RECORD_RATE, f->rate);
     dw_put_le32(record + DW_RECORD_FRAMES, f->frames);
-    for (i = DW_RECORD_RESERVED; i < DW_RECORD_SIZE; ++i)
-        record[i] = 0;
+    for (i = DW_RECORD_RESERVED; i < DW_RECORD_SIZE; ++i) record[i] = 0;
 }
 
 /* ---- Entries -----------------------------------------------------------
@@ -164,8 +157,7 @@ static inline void dw_format_write(uint8_t* record, const dw_format* f)
 #define DW_HOST_MAX_VERSION 12035u
 
 /* Relay of dw_enumpcmtext: return 0 to stop, 1 to go on. */
-typedef int (*dw_relay)(void* context, const char* text, const char* language,
-                        const char* charset);
+typedef int (*dw_relay)(void* context, const char* text, const char* language, const char* charset);
 
 /* Interface version (0x00RRVVVV style: top byte 0). */
 typedef uint32_t (*dw_version_fn)(void);
@@ -187,8 +179,8 @@ typedef intptr_t (*dw_pcmtextcount_fn)(const dw_host* host, const char* file, in
  * running index (0 and up) or a selector (DW_TEXT_*).  With no buffer or
  * capacity 0 only the length is returned; otherwise at most capacity bytes
  * are written, without a terminator.  Returns the full length. */
-typedef size_t (*dw_pcmtext_fn)(const dw_host* host, const char* file, intptr_t pcm,
-                                intptr_t which, char* buffer, size_t capacity);
+typedef size_t (*dw_pcmtext_fn)(const dw_host* host, const char* file, intptr_t pcm, intptr_t which, char* buffer,
+                                size_t capacity);
 #define DW_ENTRY_PCMTEXT "dw_pcmtext"
 #define DW_ENTRY_PCMTEXTLANG "dw_pcmtextlang"
 #define DW_ENTRY_PCMTEXTCSET "dw_pcmtextcset"
@@ -196,24 +188,23 @@ typedef size_t (*dw_pcmtext_fn)(const dw_host* host, const char* file, intptr_t 
 
 /* Calls relay for each text of PCM pcm (all of them for which >= 0, or the
  * one named by a negative selector) until relay returns 0. */
-typedef void (*dw_enumpcmtext_fn)(const dw_host* host, const char* file, intptr_t pcm,
-                                  intptr_t which, dw_relay relay, void* context);
+typedef void (*dw_enumpcmtext_fn)(const dw_host* host, const char* file, intptr_t pcm, intptr_t which, dw_relay relay,
+                                  void* context);
 #define DW_ENTRY_ENUMPCMTEXT "dw_enumpcmtext"
 
 /* Selectors of well-known texts. */
-#define DW_TEXT_TITLE   (-1)
-#define DW_TEXT_RIGHTS  (-2)
+#define DW_TEXT_TITLE (-1)
+#define DW_TEXT_RIGHTS (-2)
 #define DW_TEXT_PRODUCT (-3)
-#define DW_TEXT_ARTIST  (-4)
-#define DW_TEXT_DATE    (-5)
-#define DW_TEXT_GENRE   (-7)
+#define DW_TEXT_ARTIST (-4)
+#define DW_TEXT_DATE (-5)
+#define DW_TEXT_GENRE (-7)
 #define DW_TEXT_SUBJECT (-8)
 
 /* Opens PCM pcm of a file.  mode: 0 decode whole into memory, 1 stream,
  * others as the host's caller says; extra passes through from the caller.
  * Returns the format record (the handle) or null. */
-typedef uint8_t* (*dw_open_fn)(const dw_host* host, intptr_t mode, const char* file,
-                               intptr_t pcm, intptr_t extra);
+typedef uint8_t* (*dw_open_fn)(const dw_host* host, intptr_t mode, const char* file, intptr_t pcm, intptr_t extra);
 #define DW_ENTRY_OPEN "dw_open"
 
 /* Writes up to length bytes of PCM (whole frames) and returns how many.
@@ -237,16 +228,14 @@ typedef void (*dw_switch_fn)(const dw_host* host, uint8_t* handle, intptr_t valu
  * (low, high) halves.  Results: 0 success, non-zero a code the host passes
  * on.  An end of 0 means the whole length; a loop of (0, 0) switches
  * looping off. */
-typedef int (*dw_setpos_fn)(const dw_host* host, uint8_t* handle, uint32_t frame_low,
-                            uint32_t frame_high);
+typedef int (*dw_setpos_fn)(const dw_host* host, uint8_t* handle, uint32_t frame_low, uint32_t frame_high);
 #define DW_ENTRY_SETPOS "dw_setpos"
 typedef uint64_t (*dw_getpos_fn)(const dw_host* host, uint8_t* handle);
 #define DW_ENTRY_GETPOS "dw_getpos"
-typedef int (*dw_setend_fn)(const dw_host* host, uint8_t* handle, uint32_t frame_low,
-                            uint32_t frame_high);
+typedef int (*dw_setend_fn)(const dw_host* host, uint8_t* handle, uint32_t frame_low, uint32_t frame_high);
 #define DW_ENTRY_SETEND "dw_setend"
-typedef int (*dw_setloop_fn)(const dw_host* host, uint8_t* handle, uint32_t start_low,
-                             uint32_t start_high, uint32_t end_low, uint32_t end_high);
+typedef int (*dw_setloop_fn)(const dw_host* host, uint8_t* handle, uint32_t start_low, uint32_t start_high,
+                             uint32_t end_low, uint32_t end_high);
 #define DW_ENTRY_SETLOOP "dw_setloop"
 
 #ifdef __cplusplus

@@ -10,8 +10,7 @@ namespace qzwav {
 namespace {
 
 // A sample of Bytes bytes widened to the top of a 32-bit value.
-template <unsigned Bytes>
-int32_t widen(const uint8_t* p)
+template <unsigned Bytes> int32_t widen(const uint8_t* p)
 {
     if constexpr (Bytes == 1)
         return static_cast<int32_t>(static_cast<uint32_t>(p[0] - 128) << 24);
@@ -23,9 +22,8 @@ int32_t widen(const uint8_t* p)
         return static_cast<int32_t>(dw_get_le32(p));
 }
 
-template <unsigned Bytes>
-size_t convertFrames(const uint8_t* in, size_t frames, const InputLayout& input, const OutputLayout& output,
-                     uint8_t* out)
+template <unsigned Bytes> size_t convertFrames(const uint8_t* in, size_t frames, const InputLayout& input,
+                                               const OutputLayout& output, uint8_t* out)
 {
     const unsigned rightOffset = input.channels > 1 ? Bytes : 0;
     uint8_t* o = out;
@@ -53,27 +51,22 @@ size_t convertFrames(const uint8_t* in, size_t frames, const InputLayout& input,
 
 int16_t floatToSample(double x)
 {
-    if (std::isnan(x))
-        return 0;
+    if (std::isnan(x)) return 0;
     double scaled = std::trunc(x * (x >= 0 ? 32767.0 : 32768.0));
-    if (scaled >= 32767.0)
-        return 32767;
-    if (scaled <= -32768.0)
-        return -32768;
+    if (scaled >= 32767.0) return 32767;
+    if (scaled <= -32768.0) return -32768;
     return static_cast<int16_t>(scaled);
 }
 
 double readFloat(const uint8_t* p, unsigned bytes)
 {
-    if (bytes == 4)
-        return std::bit_cast<float>(dw_get_le32(p));
+    if (bytes == 4) return std::bit_cast<float>(dw_get_le32(p));
     return std::bit_cast<double>(uint64_t{dw_get_le32(p)} | uint64_t{dw_get_le32(p + 4)} << 32);
 }
 
 } // namespace
 
-size_t convertPcm(const uint8_t* in, size_t frames, const InputLayout& input, const OutputLayout& output,
-                  uint8_t* out)
+size_t convertPcm(const uint8_t* in, size_t frames, const InputLayout& input, const OutputLayout& output, uint8_t* out)
 {
     switch (input.sampleBytes) {
     case 1: return convertFrames<1>(in, frames, input, output, out);
@@ -90,7 +83,8 @@ size_t convertFloat(const uint8_t* in, size_t frames, const InputLayout& input, 
     uint8_t* o = out;
     for (size_t i = 0; i < frames; ++i, in += input.blockAlign) {
         for (unsigned c = 0; c < output.channels; ++c) {
-            dw_put_le16(o, static_cast<uint16_t>(floatToSample(readFloat(in + c * input.sampleBytes, input.sampleBytes))));
+            dw_put_le16(o,
+                        static_cast<uint16_t>(floatToSample(readFloat(in + c * input.sampleBytes, input.sampleBytes))));
             o += 2;
         }
     }

@@ -16,5 +16,5 @@ QZWAV_EXPORT int dw_setpos(const dw_host* host, uint8_t* handle, uint32_t frame_
 QZWAV_EXPORT int dw_setend(const dw_host* host, uint8_t* handle, uint32_t frame_low, uint32_t frame_high);
 QZWAV_EXPORT int dw_setloop(const dw_host* host, uint8_t* handle, uint32_t start_low, uint32_t start_high,
                             uint32_t end_low, uint32_t end_high);
-QZWAV_EXPORT void dw_enumpcmtext(const dw_host* host, const char* file, intptr_t pcm, intptr_t which,
-                                 dw_relay relay, void* context);
+QZWAV_EXPORT void dw_enumpcmtext(const dw_host* host, const char* file, intptr_t pcm, intptr_t which, dw_relay relay,
+                                 void* context);

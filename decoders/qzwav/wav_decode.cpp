@@ -32,12 +32,10 @@ size_t nextInputSize(WavState& s)
     // The tail of compressed data shorter than a block (which fits the
     // input buffer) still goes to the codec: MPEG frames vary in size, so
     // the last frame rarely ends on a block boundary.
-    if (take == 0 && isCompressed(s) && !hasLoop(s) && available < block)
-        return static_cast<size_t>(available);
+    if (take == 0 && isCompressed(s) && !hasLoop(s) && available < block) return static_cast<size_t>(available);
     while (take > block) {
         size_t outSize = isCompressed(s) ? platform::acmStreamSize(s.codec, take) : take / block * s.outBlock;
-        if (outSize <= kPieceBytes)
-            break;
+        if (outSize <= kPieceBytes) break;
         take /= 2;
         take -= take % block;
     }
@@ -57,17 +55,14 @@ size_t markBroken(WavState& s)
 size_t refillUncompressed(WavState& s, const dw_host* host, size_t take)
 {
     if (s.isDirect) {
-        if (!readExact(s.reader, host, s.outBuffer, take))
-            return markBroken(s);
+        if (!readExact(s.reader, host, s.outBuffer, take)) return markBroken(s);
         s.readPos += take;
         return take;
     }
-    if (!readExact(s.reader, host, s.inBuffer, take))
-        return markBroken(s);
+    if (!readExact(s.reader, host, s.inBuffer, take)) return markBroken(s);
     s.readPos += take;
     size_t frames = take / s.format.wave.blockAlign;
-    if (s.format.kind == SampleKind::Pcm)
-        return convertPcm(s.inBuffer, frames, s.input, s.output, s.outBuffer);
+    if (s.format.kind == SampleKind::Pcm) return convertPcm(s.inBuffer, frames, s.input, s.output, s.outBuffer);
     return convertFloat(s.inBuffer, frames, s.input, s.output, s.outBuffer);
 }
 
@@ -75,35 +70,29 @@ size_t refillCompressed(WavState& s, const dw_host* host)
 {
     // Output held back from the last conversion goes first, so the codec
     // never runs further ahead than one piece.
-    if (size_t held = platform::acmStreamTakeOutput(s.codec, s.outBuffer, kPieceBytes))
-        return held;
+    if (size_t held = platform::acmStreamTakeOutput(s.codec, s.outBuffer, kPieceBytes)) return held;
     for (int piece = 0; piece < kMaxSilentPieces; ++piece) {
         size_t take = nextInputSize(s);
         if (take == 0) {
             // End of input: hand out what the codec still holds.
             return platform::acmStreamConvert(s.codec, nullptr, 0, s.outBuffer, kPieceBytes, false);
         }
-        if (!seekTo(s.reader, host, s.readPos) || !readExact(s.reader, host, s.inBuffer, take))
-            return markBroken(s);
+        if (!seekTo(s.reader, host, s.readPos) || !readExact(s.reader, host, s.inBuffer, take)) return markBroken(s);
         s.readPos += take;
         bool start = s.codecRestart;
         s.codecRestart = false;
         size_t produced = platform::acmStreamConvert(s.codec, s.inBuffer, take, s.outBuffer, kPieceBytes, start);
-        if (produced > 0)
-            return produced;
+        if (produced > 0) return produced;
     }
     return 0;
 }
 
 size_t refill(WavState& s, const dw_host* host)
 {
-    if (isCompressed(s))
-        return refillCompressed(s, host);
+    if (isCompressed(s)) return refillCompressed(s, host);
     size_t take = nextInputSize(s);
-    if (take == 0)
-        return 0;
-    if (!seekTo(s.reader, host, s.readPos))
-        return markBroken(s);
+    if (take == 0) return 0;
+    if (!seekTo(s.reader, host, s.readPos)) return markBroken(s);
     return refillUncompressed(s, host, take);
 }
 
@@ -115,8 +104,7 @@ using namespace qzwav;
 
 QZWAV_EXPORT size_t dw_decode(const dw_host* host, uint8_t* handle, void* buffer, size_t length)
 {
-    if (!isUsableHost(host) || !handle || !buffer || length == 0)
-        return 0;
+    if (!isUsableHost(host) || !handle || !buffer || length == 0) return 0;
     WavState& s = *stateOf(handle);
     length -= length % s.outBlock;
     auto* out = static_cast<uint8_t*>(buffer);
@@ -125,30 +113,24 @@ QZWAV_EXPORT size_t dw_decode(const dw_host* host, uint8_t* handle, void* buffer
         if (s.outUsed >= s.outFill) {
             s.outUsed = s.outFill = 0;
             s.outFill = refill(s, host);
-            if (s.outFill == 0)
-                break;
+            if (s.outFill == 0) break;
         }
         size_t n = std::min(length - copied, s.outFill - s.outUsed);
         std::memcpy(out + copied, s.outBuffer + s.outUsed, n);
         s.outUsed += n;
         copied += n;
     }
-    if (s.outUsed >= s.outFill)
-        s.outUsed = s.outFill = 0;
+    if (s.outUsed >= s.outFill) s.outUsed = s.outFill = 0;
     return copied;
 }
 
 QZWAV_EXPORT int dw_isend(const dw_host* /*host*/, uint8_t* handle)
 {
-    if (!handle)
-        return 1;
+    if (!handle) return 1;
     const WavState& s = *stateOf(handle);
-    if (s.isBroken)
-        return s.outUsed >= s.outFill;
-    if (s.outUsed < s.outFill || hasLoop(s))
-        return 0;
-    if (s.codec && platform::acmStreamHasPending(s.codec))
-        return 0;
+    if (s.isBroken) return s.outUsed >= s.outFill;
+    if (s.outUsed < s.outFill || hasLoop(s)) return 0;
+    if (s.codec && platform::acmStreamHasPending(s.codec)) return 0;
     // Less than one whole block left can never be decoded: that is the end.
     return s.readPos >= s.endPos || s.endPos - s.readPos < s.format.wave.blockAlign;
 }

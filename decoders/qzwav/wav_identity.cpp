@@ -2,12 +2,9 @@
 
 namespace {
 constexpr uint32_t kInterfaceVersion = 0x2800;
-}
+} // namespace
 
-QZWAV_EXPORT uint32_t dw_version(void)
-{
-    return kInterfaceVersion;
-}
+QZWAV_EXPORT uint32_t dw_version(void) { return kInterfaceVersion; }
 
 QZWAV_EXPORT const char* dw_credit(void)
 {

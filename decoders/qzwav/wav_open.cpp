@@ -25,21 +25,18 @@ bool readChunks(WavState& s, const dw_host* host)
     ChunkPlace fmt;
     if (!checkRiff(s.reader, host) || !findChunk(s.reader, host, "fmt ", fmt) || fmt.size < kMinFormatSize)
         return false;
-    if (!(s.fmtCopy = copyChunk(s, host, fmt)))
-        return false;
+    if (!(s.fmtCopy = copyChunk(s, host, fmt))) return false;
     s.fmtSize = fmt.size;
     uint64_t afterFmt = fmt.contents + fmt.size + (fmt.size & 1u);
 
     ChunkPlace fact;
     if (seekTo(s.reader, host, afterFmt) && findChunk(s.reader, host, "fact", fact) && fact.size >= kMinFactSize) {
-        if (!(s.factCopy = copyChunk(s, host, fact)))
-            return false;
+        if (!(s.factCopy = copyChunk(s, host, fact))) return false;
     }
     // "data" is searched from after "fmt " whether or not "fact" came first,
     // so files that keep "fact" after "data" still open.
     ChunkPlace data;
-    if (!seekTo(s.reader, host, afterFmt) || !findChunk(s.reader, host, "data", data))
-        return false;
+    if (!seekTo(s.reader, host, afterFmt) || !findChunk(s.reader, host, "data", data)) return false;
     s.dataStart = data.contents;
     s.dataSize = data.size;
     s.readPos = s.dataStart;
@@ -55,29 +52,26 @@ bool setUpUncompressed(WavState& s)
         return false;
     s.input = InputLayout{w.bitsPerSample / 8u, w.channels, w.blockAlign};
     // Frames must hold every sample that the conversion reads.
-    if (s.input.blockAlign < s.output.channels * s.input.sampleBytes)
-        return false;
+    if (s.input.blockAlign < s.output.channels * s.input.sampleBytes) return false;
     s.totalFrames = static_cast<uint32_t>(s.dataSize / w.blockAlign);
-    s.isDirect = !isFloat && s.input.sampleBytes * 8 == s.output.bits && w.channels == s.output.channels
-        && w.blockAlign == s.outBlock;
+    s.isDirect = !isFloat && s.input.sampleBytes * 8 == s.output.bits && w.channels == s.output.channels &&
+                 w.blockAlign == s.outBlock;
     return true;
 }
 
 bool setUpCompressed(WavState& s)
 {
-    if (!s.factCopy)
-        return false;
+    if (!s.factCopy) return false;
     s.totalFrames = dw_get_le32(s.factCopy);
     platform::AcmPcmFormat pcm;
     pcm.channels = static_cast<uint16_t>(s.output.channels);
     pcm.samplesPerSec = s.format.wave.samplesPerSec;
     pcm.bitsPerSample = static_cast<uint16_t>(s.output.bits);
-    if (!platform::acmFormatSuggest(s.format.wave, pcm))
-        return false;
+    if (!platform::acmFormatSuggest(s.format.wave, pcm)) return false;
     // The record promises the output format; a codec that would deliver
     // anything else is refused rather than played at the wrong speed.
-    if (pcm.channels != s.output.channels || pcm.samplesPerSec != s.format.wave.samplesPerSec
-        || pcm.bitsPerSample != s.output.bits)
+    if (pcm.channels != s.output.channels || pcm.samplesPerSec != s.format.wave.samplesPerSec ||
+        pcm.bitsPerSample != s.output.bits)
         return false;
     s.codec = platform::acmStreamOpen(s.format.wave, pcm);
     return s.codec != nullptr;
@@ -86,22 +80,18 @@ bool setUpCompressed(WavState& s)
 bool setUpFormat(WavState& s)
 {
     auto parsed = parseWaveFormat(s.fmtCopy, s.fmtSize);
-    if (!parsed)
-        return false;
+    if (!parsed) return false;
     s.format = *parsed;
     const platform::AcmWaveFormat& w = s.format.wave;
     // Compressed formats may leave bits per sample 0 (GSM 6.10 and MPEG
     // files usually do); their codec judges the format instead.
-    if ((w.bitsPerSample == 0 && !isCompressed(s)) || w.channels == 0 || w.blockAlign == 0)
-        return false;
+    if ((w.bitsPerSample == 0 && !isCompressed(s)) || w.channels == 0 || w.blockAlign == 0) return false;
     // Decoding works a block at a time through the input buffer.
-    if (w.blockAlign > kPieceBytes)
-        return false;
+    if (w.blockAlign > kPieceBytes) return false;
     s.output.channels = w.channels > 1 ? 2 : 1;
     s.output.bits = s.format.kind == SampleKind::Pcm && w.bitsPerSample == 8 ? 8 : 16;
     s.outBlock = s.output.channels * s.output.bits / 8;
-    if (!(isCompressed(s) ? setUpCompressed(s) : setUpUncompressed(s)))
-        return false;
+    if (!(isCompressed(s) ? setUpCompressed(s) : setUpUncompressed(s))) return false;
 
     dw_format record{};
     record.channels = static_cast<uint8_t>(s.output.channels);
@@ -133,11 +123,9 @@ using namespace qzwav;
 QZWAV_EXPORT uint8_t* dw_open(const dw_host* host, intptr_t /*mode*/, const char* file, intptr_t pcm,
                               intptr_t /*extra*/)
 {
-    if (!isUsableHost(host) || !file || pcm != 0)
-        return nullptr;
+    if (!isUsableHost(host) || !file || pcm != 0) return nullptr;
     void* block = host->alloc(host, sizeof(WavState));
-    if (!block)
-        return nullptr;
+    if (!block) return nullptr;
     auto* s = new (block) WavState{};
     if (!openReader(s->reader, host, file) || !readChunks(*s, host) || !setUpFormat(*s)) {
         releaseState(host, s);
@@ -148,6 +136,5 @@ QZWAV_EXPORT uint8_t* dw_open(const dw_host* host, intptr_t /*mode*/, const char
 
 QZWAV_EXPORT void dw_close(const dw_host* host, uint8_t* handle)
 {
-    if (isUsableHost(host) && handle)
-        releaseState(host, stateOf(handle));
+    if (isUsableHost(host) && handle) releaseState(host, stateOf(handle));
 }

@@ -6,7 +6,7 @@ namespace qzwav {
 
 namespace {
 
-constexpr uint64_t kMacBinaryHeader = 128;  // some tools put a 128-byte header in front
+constexpr uint64_t kMacBinaryHeader = 128; // some tools put a 128-byte header in front
 
 int64_t hostSeek(const dw_host* host, intptr_t handle, uint64_t offset, uint32_t origin)
 {
@@ -16,12 +16,9 @@ int64_t hostSeek(const dw_host* host, intptr_t handle, uint64_t offset, uint32_t
 bool tryRiffAt(WavReader& reader, const dw_host* host, uint64_t base)
 {
     uint8_t header[12];
-    if (!seekTo(reader, host, base) || !readExact(reader, host, header, 8))
-        return false;
-    if (std::memcmp(header, "RIFF", 4) != 0)
-        return false;
-    if (!readExact(reader, host, header + 8, 4) || std::memcmp(header + 8, "WAVE", 4) != 0)
-        return false;
+    if (!seekTo(reader, host, base) || !readExact(reader, host, header, 8)) return false;
+    if (std::memcmp(header, "RIFF", 4) != 0) return false;
+    if (!readExact(reader, host, header + 8, 4) || std::memcmp(header + 8, "WAVE", 4) != 0) return false;
     reader.base = base;
     return true;
 }
@@ -30,18 +27,16 @@ bool tryRiffAt(WavReader& reader, const dw_host* host, uint64_t base)
 
 bool isUsableHost(const dw_host* host)
 {
-    return host && host->alloc && host->free && host->open && host->invalid_handle && host->is_invalid
-        && host->close && host->seek && host->read;
+    return host && host->alloc && host->free && host->open && host->invalid_handle && host->is_invalid && host->close &&
+           host->seek && host->read;
 }
 
 bool openReader(WavReader& reader, const dw_host* host, const char* name)
 {
     reader = WavReader{};
-    if (!name)
-        return false;
+    if (!name) return false;
     intptr_t handle = host->open(host, name, DW_OPEN_READ);
-    if (host->is_invalid(host, handle))
-        return false;
+    if (host->is_invalid(host, handle)) return false;
     int64_t size = hostSeek(host, handle, 0, DW_SEEK_END);
     if (size < 0 || hostSeek(host, handle, 0, DW_SEEK_START) != 0) {
         host->close(host, handle);
@@ -55,27 +50,22 @@ bool openReader(WavReader& reader, const dw_host* host, const char* name)
 
 void closeReader(WavReader& reader, const dw_host* host)
 {
-    if (reader.isOpen)
-        host->close(host, reader.handle);
+    if (reader.isOpen) host->close(host, reader.handle);
     reader.isOpen = false;
 }
 
 bool seekTo(WavReader& reader, const dw_host* host, uint64_t position)
 {
-    if (!reader.isOpen || position > reader.size)
-        return false;
-    if (position == reader.position)
-        return true;
-    if (hostSeek(host, reader.handle, position, DW_SEEK_START) != static_cast<int64_t>(position))
-        return false;
+    if (!reader.isOpen || position > reader.size) return false;
+    if (position == reader.position) return true;
+    if (hostSeek(host, reader.handle, position, DW_SEEK_START) != static_cast<int64_t>(position)) return false;
     reader.position = position;
     return true;
 }
 
 bool readExact(WavReader& reader, const dw_host* host, void* buffer, size_t length)
 {
-    if (!reader.isOpen || reader.position > reader.size || length > reader.size - reader.position)
-        return false;
+    if (!reader.isOpen || reader.position > reader.size || length > reader.size - reader.position) return false;
     auto* bytes = static_cast<uint8_t*>(buffer);
     size_t done = 0;
     while (done < length) {
@@ -101,15 +91,13 @@ bool findChunk(WavReader& reader, const dw_host* host, const char id[4], ChunkPl
     uint8_t header[8];
     while (readExact(reader, host, header, sizeof header)) {
         uint32_t size = dw_get_le32(header + 4);
-        if (size > reader.size - reader.position)
-            return false;
+        if (size > reader.size - reader.position) return false;
         if (std::memcmp(header, id, 4) == 0) {
             found = ChunkPlace{reader.position, size};
             return true;
         }
         uint64_t padded = uint64_t{size} + (size & 1u);
-        if (!seekTo(reader, host, reader.position + padded))
-            return false;
+        if (!seekTo(reader, host, reader.position + padded)) return false;
     }
     return false;
 }

@@ -18,8 +18,8 @@ struct WavReader {
 };
 
 struct ChunkPlace {
-    uint64_t contents = 0;  // absolute position of the first content byte
-    uint32_t size = 0;      // content bytes, without the pad byte
+    uint64_t contents = 0; // absolute position of the first content byte
+    uint32_t size = 0;     // content bytes, without the pad byte
 };
 
 // Opens name for reading and measures it; false leaves nothing open.

@@ -14,13 +14,13 @@
 
 namespace qzwav {
 
-constexpr size_t kPieceBytes = 32768;  // input and output buffer size
+constexpr size_t kPieceBytes = 32768; // input and output buffer size
 
 struct WavState {
     uint8_t record[DW_RECORD_SIZE];
     WavReader reader;
     platform::AcmStream* codec;
-    bool codecRestart;  // the next conversion follows a jump in the input
+    bool codecRestart; // the next conversion follows a jump in the input
     uint8_t* fmtCopy;
     size_t fmtSize;
     uint8_t* factCopy;
@@ -35,7 +35,7 @@ struct WavState {
     uint64_t endPos;
     uint64_t loopStart; // loopStart < loopEnd means a loop is set
     uint64_t loopEnd;
-    bool isBroken;      // a read inside the data failed
+    bool isBroken; // a read inside the data failed
     size_t outFill;
     size_t outUsed;
     uint32_t totalFrames;
@@ -45,25 +45,13 @@ struct WavState {
 
 static_assert(offsetof(WavState, record) == 0, "the handle is the record's address");
 
-inline WavState* stateOf(uint8_t* handle)
-{
-    return reinterpret_cast<WavState*>(handle);
-}
+inline WavState* stateOf(uint8_t* handle) { return reinterpret_cast<WavState*>(handle); }
 
-inline bool hasLoop(const WavState& s)
-{
-    return s.loopStart < s.loopEnd;
-}
+inline bool hasLoop(const WavState& s) { return s.loopStart < s.loopEnd; }
 
-inline bool isCompressed(const WavState& s)
-{
-    return s.format.kind == SampleKind::Compressed;
-}
+inline bool isCompressed(const WavState& s) { return s.format.kind == SampleKind::Compressed; }
 
 // Bytes of whole input blocks in the data chunk.
-inline uint64_t wholeDataSize(const WavState& s)
-{
-    return s.dataSize - s.dataSize % s.format.wave.blockAlign;
-}
+inline uint64_t wholeDataSize(const WavState& s) { return s.dataSize - s.dataSize % s.format.wave.blockAlign; }
 
 } // namespace qzwav

@@ -12,20 +12,17 @@ namespace {
 constexpr size_t kExtraSizeOffset = 16;
 constexpr size_t kExtraOffset = 18;
 constexpr size_t kExtensibleExtra = 22;
-constexpr size_t kSubFormatOffset = 6;  // within the extra bytes
+constexpr size_t kSubFormatOffset = 6; // within the extra bytes
 
 // KSDATAFORMAT_SUBTYPE_* GUIDs share these twelve bytes after the 32-bit tag.
-constexpr uint8_t kSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
-                                        0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr uint8_t kSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 uint16_t resolvedTag(uint16_t tag, const uint8_t* extra, size_t extraSize)
 {
-    if (tag != kTagExtensible || extraSize < kExtensibleExtra)
-        return tag;
+    if (tag != kTagExtensible || extraSize < kExtensibleExtra) return tag;
     const uint8_t* guid = extra + kSubFormatOffset;
     uint32_t subTag = dw_get_le32(guid);
-    if (subTag > 0xFFFF || std::memcmp(guid + 4, kSubFormatTail, sizeof kSubFormatTail) != 0)
-        return tag;
+    if (subTag > 0xFFFF || std::memcmp(guid + 4, kSubFormatTail, sizeof kSubFormatTail) != 0) return tag;
     return static_cast<uint16_t>(subTag);
 }
 
@@ -33,8 +30,7 @@ uint16_t resolvedTag(uint16_t tag, const uint8_t* extra, size_t extraSize)
 
 std::optional<WaveFormat> parseWaveFormat(const uint8_t* chunk, size_t size)
 {
-    if (!chunk || size < kMinFormatSize)
-        return std::nullopt;
+    if (!chunk || size < kMinFormatSize) return std::nullopt;
     WaveFormat f;
     f.wave.formatTag = dw_get_le16(chunk);
     f.wave.channels = dw_get_le16(chunk + 2);

@@ -18,7 +18,7 @@ constexpr size_t kMinFormatSize = 16;
 enum class SampleKind { Pcm, Float, Compressed };
 
 struct WaveFormat {
-    platform::AcmWaveFormat wave;  // formatTag is the resolved tag
+    platform::AcmWaveFormat wave; // formatTag is the resolved tag
     SampleKind kind = SampleKind::Compressed;
 };
 

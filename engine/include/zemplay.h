@@ -55,7 +55,7 @@ typedef struct dp_options {
     /* Both null or either null: the engine's own zeroing heap pair. */
     void* (*allocate)(void* user, size_t bytes);
     void (*free)(void* user, void* block);
-    int (*unit_passed)(void* user, uint32_t unit_counter);   /* 1 unit = 1 ms */
+    int (*unit_passed)(void* user, uint32_t unit_counter); /* 1 unit = 1 ms */
     int (*tick_passed)(void* user, uint32_t tick_counter);
     int (*note_off)(void* user, int port, int track, int channel, int key, int velocity);
     int (*note_on)(void* user, int port, int track, int channel, int key, int velocity);
@@ -109,8 +109,8 @@ typedef struct dp_options {
  * into a non-null buffer of nonzero size and return the full length. */
 typedef struct dp_player dp_player;
 struct dp_player {
-    int (*close)(dp_player* self);                 /* 0, or 14 when busy */
-    int (*reset)(dp_player* self);                 /* 0, or 14 when busy */
+    int (*close)(dp_player* self); /* 0, or 14 when busy */
+    int (*reset)(dp_player* self); /* 0, or 14 when busy */
     /* Runs unit steps until `units` units are counted (1 unit = 1 ms of song
      * time; `increment` 0x10000 = normal speed).  Returns 0, the first nonzero
      * status of the start-up deliveries, or 14. */
@@ -122,15 +122,14 @@ struct dp_player {
     int (*dummy)(dp_player* self, uintptr_t a, uintptr_t b, uintptr_t c); /* 1 */
     uint32_t (*last_error_offset)(dp_player* self);
     int (*track_count)(dp_player* self);
-    int (*timebase)(dp_player* self);              /* ticks per whole note */
+    int (*timebase)(dp_player* self); /* ticks per whole note */
     /* Smallest endless-loop pass count over the tracks that have neither
      * ended nor stopped (a stopped track counts again once resumed). */
     uint32_t (*min_loop_count)(dp_player* self);
     int (*finished)(dp_player* self); /* 1 when every track ended or stopped (no resume pending) */
     int (*release_notes)(dp_player* self, unsigned port_mask, unsigned channel_mask);
     int (*resend_key_pressure)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask, int key);
-    int (*resend_controller)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask,
-                             int controller);
+    int (*resend_controller)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask, int controller);
     int (*resend_program)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask);
     int (*resend_channel_pressure)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask);
     int (*resend_pitch_bend)(dp_player* self, int track, unsigned port_mask, unsigned channel_mask);
@@ -149,8 +148,8 @@ struct dp_player {
  * rest reads as null.  The image must stay alive and unchanged until close.
  * *error (when not null) receives 0, 2 (invalid image) or 5 (no memory). */
 __attribute__((visibility("default"))) dp_player* dp_const(int ports, const void* image, size_t image_size,
-                                                           const dp_options* options, size_t options_length,
-                                                           void* user, int* error);
+                                                           const dp_options* options, size_t options_length, void* user,
+                                                           int* error);
 __attribute__((visibility("default"))) uint32_t dp_version(void);
 
 #ifdef __cplusplus

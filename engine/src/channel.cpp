@@ -13,8 +13,8 @@ namespace {
 // Controllers held back in skip mode unless unmarked: modulation, portamento
 // time, volume, pan, expression, their fine parts, the pedal and sound
 // controllers 64..78, portamento control and the effect depths.
-constexpr uint8_t kInitiallyMarked[] = {1, 5, 7, 10, 11, 33, 37, 39, 42, 43, 64, 65, 66, 67, 68, 69, 70,
-                                        71, 72, 73, 74, 75, 76, 77, 78, 84, 91, 92, 93, 94, 95};
+constexpr uint8_t kInitiallyMarked[] = {1,  5,  7,  10, 11, 33, 37, 39, 42, 43, 64, 65, 66, 67, 68, 69,
+                                        70, 71, 72, 73, 74, 75, 76, 77, 78, 84, 91, 92, 93, 94, 95};
 
 void initModulator(Modulator& m, ModKind kind, unsigned port, unsigned channel, unsigned number)
 {
@@ -110,7 +110,8 @@ void sendBend(Instance& in, unsigned track, unsigned p, unsigned c, bool onlyIfC
     }
     ch.pendingBend = false;
     if (port.outputMode == 0 && in.cb.pitch_bend)
-        noteStatus(in, in.cb.pitch_bend(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c), value));
+        noteStatus(in,
+                   in.cb.pitch_bend(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c), value));
 }
 
 void sendKeyPressure(Instance& in, unsigned track, unsigned p, unsigned c, unsigned key, bool onlyIfChanged)
@@ -202,8 +203,7 @@ void sendNoteOff(Instance& in, unsigned track, unsigned p, unsigned c, unsigned 
 void sendExclusive(Instance& in, unsigned track, const uint8_t* bytes, size_t count)
 {
     unsigned p = trackAt(in, track).port;
-    if (!portExists(in, p) || in.ports[p].outputMode != 0 || !in.cb.exclusive_buffer || !in.cb.exclusive_send)
-        return;
+    if (!portExists(in, p) || in.ports[p].outputMode != 0 || !in.cb.exclusive_buffer || !in.cb.exclusive_send) return;
     int n = static_cast<int>(count);
     uint8_t* buffer = in.cb.exclusive_buffer(in.user, static_cast<int>(p), static_cast<int>(track), n);
     if (buffer == nullptr) return;

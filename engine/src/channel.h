@@ -18,11 +18,9 @@ int32_t bendValue(const Instance& in, const Track& t, const Channel& ch);
 void sendController(Instance& in, unsigned track, unsigned port, unsigned channel, unsigned controller,
                     bool onlyIfChanged);
 void sendBend(Instance& in, unsigned track, unsigned port, unsigned channel, bool onlyIfChanged);
-void sendKeyPressure(Instance& in, unsigned track, unsigned port, unsigned channel, unsigned key,
-                     bool onlyIfChanged);
+void sendKeyPressure(Instance& in, unsigned track, unsigned port, unsigned channel, unsigned key, bool onlyIfChanged);
 void sendChanPressure(Instance& in, unsigned track, unsigned port, unsigned channel, bool onlyIfChanged);
-void sendProgram(Instance& in, unsigned track, unsigned port, unsigned channel, unsigned program,
-                 bool onlyIfChanged);
+void sendProgram(Instance& in, unsigned track, unsigned port, unsigned channel, unsigned program, bool onlyIfChanged);
 // velocity 1..127 before the track's velocity scale.
 void sendNoteOn(Instance& in, unsigned track, unsigned port, unsigned channel, unsigned key, int velocity);
 // velocity 1..127 before the track's release scale; nothing for a silent key.
@@ -30,8 +28,14 @@ void sendNoteOff(Instance& in, unsigned track, unsigned port, unsigned channel, 
 void sendExclusive(Instance& in, unsigned track, const uint8_t* bytes, size_t count);
 
 // Kinds of held-back values, for flushing one mark or all of them.
-enum HeldKind : unsigned { kHeldController = 1, kHeldBend = 2, kHeldChanp = 4, kHeldKeyp = 8, kHeldProgram = 16,
-                           kHeldAll = 31 };
+enum HeldKind : unsigned {
+    kHeldController = 1,
+    kHeldBend = 2,
+    kHeldChanp = 4,
+    kHeldKeyp = 8,
+    kHeldProgram = 16,
+    kHeldAll = 31
+};
 // Sends the held-back values of one port (controller only that one when
 // kind is kHeldController and controller < 128).
 void flushPort(Instance& in, unsigned port, unsigned kinds, unsigned controller = 128);

@@ -59,7 +59,8 @@ void cmdProgramOrChanPressure(Exec& x, uint16_t w)
 // «KEY_PRESSURE» [key]
 void cmdKeyPressure(Exec& x, uint16_t w)
 {
-    if (zem::keyPressureHasKey(w)) x.t.lastKeypKey = static_cast<uint8_t>(transposedKey(x.t, zem::sevenBitValue(readWord(x))));
+    if (zem::keyPressureHasKey(w))
+        x.t.lastKeypKey = static_cast<uint8_t>(transposedKey(x.t, zem::sevenBitValue(readWord(x))));
     setValue(x.in, x.t, SlideTarget::KeyPressure, x.t.lastKeypKey, zem::sevenBitValue(w));
 }
 
@@ -220,8 +221,8 @@ void chanpAdd(Exec& x, uint16_t) { addValue(x.in, x.t, SlideTarget::ChanPressure
 void stateSave(Exec& x, uint16_t)
 {
     Track& t = x.t;
-    t.saved = {t.velocity, t.velOffset, t.rvel, t.rvelOffset, t.ratioBase, t.ratioCur, t.ratioAcc,
-               t.ofsBase, t.ofsCur, t.ofsAcc};
+    t.saved = {t.velocity, t.velOffset, t.rvel,    t.rvelOffset, t.ratioBase,
+               t.ratioCur, t.ratioAcc,  t.ofsBase, t.ofsCur,     t.ofsAcc};
 }
 void stateRestore(Exec& x, uint16_t)
 {
@@ -279,10 +280,10 @@ void modSwitchCmd(Exec& x, uint16_t) { modSwitch(x.in, x.t, readWord(x)); }
 
 // 0xFFD8..0xFFF7 in order.
 constexpr auto kExtended = std::to_array<Handler>({
-    rvelCommit, rvelClear, gateOfsSet, gateOfsAdd, gateOfsCommit, gateOfsClear, glideReset, glideSet,
-    glide, glide, glide, glide, glide, glide, glide, glide,
-    ctrlAdd, bendAdd, keypAdd, chanpAdd, stateSave, stateRestore, gateRatioSet, gateRatioAdd,
-    gateRatioCommit, gateRatioClear, velCommit, velClear, bendCommit, bendClear, chanpCommit, chanpClear,
+    rvelCommit,      rvelClear,      gateOfsSet, gateOfsAdd, gateOfsCommit, gateOfsClear, glideReset,   glideSet,
+    glide,           glide,          glide,      glide,      glide,         glide,        glide,        glide,
+    ctrlAdd,         bendAdd,        keypAdd,    chanpAdd,   stateSave,     stateRestore, gateRatioSet, gateRatioAdd,
+    gateRatioCommit, gateRatioClear, velCommit,  velClear,   bendCommit,    bendClear,    chanpCommit,  chanpClear,
 });
 static_assert(kExtended.size() == zem::kMeta - zem::kRvelCommit);
 

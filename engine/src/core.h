@@ -8,11 +8,7 @@
 
 namespace zemplay {
 
-template <typename T>
-constexpr T clampTo(T v, T lo, T hi)
-{
-    return std::min(std::max(v, lo), hi);
-}
+template <typename T> constexpr T clampTo(T v, T lo, T hi) { return std::min(std::max(v, lo), hi); }
 constexpr int32_t clampI64(int64_t v, int64_t lo, int64_t hi)
 {
     return static_cast<int32_t>(std::min(std::max(v, lo), hi));
@@ -36,10 +32,7 @@ inline void raiseError(Instance& in, int code)
 }
 
 inline bool portExists(const Instance& in, unsigned port) { return port < in.portCount; }
-inline Channel& channelOf(Instance& in, unsigned port, unsigned channel)
-{
-    return in.ports[port].channels[channel];
-}
+inline Channel& channelOf(Instance& in, unsigned port, unsigned channel) { return in.ports[port].channels[channel]; }
 inline unsigned trackIndex(const Instance& in, const Track& t) { return static_cast<unsigned>(&t - in.tracks); }
 
 // A wait of `ticks`; outside skip mode it also counts as time passing in

@@ -226,16 +226,35 @@ void cmdUndefined(Exec& x, uint16_t) { raiseError(x.in, DP_UNDEFINED_COMMAND); }
 
 // Class 0xC by bits 8-11.
 constexpr auto kClassC = std::to_array<Handler>({
-    cmdNote, cmdNote, cmdPortChannel, cmdProgramOrChanPressure, cmdKeyPressure, cmdSlide, cmdTrigger, cmdSysex,
-    cmdCtrlCommitClear, cmdKeypCommitClear, cmdVelAdd, cmdVelSet, cmdLoopBegin, cmdTempo, cmdTempoSlide,
+    cmdNote,
+    cmdNote,
+    cmdPortChannel,
+    cmdProgramOrChanPressure,
+    cmdKeyPressure,
+    cmdSlide,
+    cmdTrigger,
+    cmdSysex,
+    cmdCtrlCommitClear,
+    cmdKeypCommitClear,
+    cmdVelAdd,
+    cmdVelSet,
+    cmdLoopBegin,
+    cmdTempo,
+    cmdTempoSlide,
     cmdTempoCurve,
 });
 static_assert(kClassC.size() == zem::kSubclassCount);
 
 // 0xFFF8..0xFFFF; the rest of 0xFFD8.. is extendedChannelHandler's.
 constexpr auto kClassFFTail = std::to_array<Handler>({
-    cmdMeta, cmdTimebase, cmdAllNotesOff, nullptr /* MOD_SWITCH: channel family */, cmdLoopEnd, cmdLoopBreak,
-    cmdStop, cmdEnd,
+    cmdMeta,
+    cmdTimebase,
+    cmdAllNotesOff,
+    nullptr /* MOD_SWITCH: channel family */,
+    cmdLoopEnd,
+    cmdLoopBreak,
+    cmdStop,
+    cmdEnd,
 });
 static_assert(kClassFFTail.size() == 0x10000 - zem::kMeta);
 
@@ -257,8 +276,22 @@ void cmdClassF(Exec& x, uint16_t w)
 
 // By the top four bits.
 constexpr auto kByTopNibble = std::to_array<Handler>({
-    cmdWait, cmdWaitLong, cmdModSet, cmdModSet, cmdCtrl, cmdCtrl, cmdCtrl, cmdCtrl,
-    cmdBend, cmdBend, cmdBend, cmdBend, cmdClassC, cmdMacro, cmdText, cmdClassF,
+    cmdWait,
+    cmdWaitLong,
+    cmdModSet,
+    cmdModSet,
+    cmdCtrl,
+    cmdCtrl,
+    cmdCtrl,
+    cmdCtrl,
+    cmdBend,
+    cmdBend,
+    cmdBend,
+    cmdBend,
+    cmdClassC,
+    cmdMacro,
+    cmdText,
+    cmdClassF,
 });
 static_assert(kByTopNibble.size() == zem::kTopNibbleCount);
 

@@ -11,11 +11,11 @@ namespace zemplay {
 
 // Fewest argument bytes per macro code.
 inline constexpr auto kMacroMinArgs = std::to_array<uint8_t>({
-    1, 1, 1, 1, 1, 1, 1, 1, 2, 2,  // 0-9
-    3, 2, 7, 2, 8, 2, 10, 16, 2, 4, // 10-19
-    3, 5, 3, 5, 3, 3, 3, 1, 2, 1,  // 20-29
-    33, 2, 2, 2, 2, 2, 3, 2, 5, 3, // 30-39
-    6, 2, 5, 3, 1, 34,             // 40-45
+    1,  1, 1, 1, 1, 1,  1,  1,  2, 2, // 0-9
+    3,  2, 7, 2, 8, 2,  10, 16, 2, 4, // 10-19
+    3,  5, 3, 5, 3, 3,  3,  1,  2, 1, // 20-29
+    33, 2, 2, 2, 2, 2,  3,  2,  5, 3, // 30-39
+    6,  2, 5, 3, 1, 34,               // 40-45
 });
 static_assert(kMacroMinArgs.size() == zem::kMacroCount);
 
@@ -78,7 +78,8 @@ constexpr std::array<uint8_t, 12> scaleTuning(unsigned t, unsigned k, int o)
     }
     return out;
 }
-static_assert(scaleTuning(0, 0, 0)[5] == 64 && scaleTuning(1, 0, 0)[1] == 35 && scaleTuning(1, 1, 0)[1] == 64 && scaleTuning(1, 1, 0)[2] == 35);
+static_assert(scaleTuning(0, 0, 0)[5] == 64 && scaleTuning(1, 0, 0)[1] == 35 && scaleTuning(1, 1, 0)[1] == 64 &&
+              scaleTuning(1, 1, 0)[2] == 35);
 static_assert(scaleTuning(0, 0, -60)[0] == 14 && scaleTuning(0, 0, 50)[0] == 104);
 
 } // namespace zemplay

@@ -27,10 +27,7 @@ public:
         return *this;
     }
     // F0, manufacturer, device, model.
-    Message& header()
-    {
-        return put(0xF0).put(x_.t.sysex[0]).put(x_.t.sysex[1]).put(x_.t.sysex[2]);
-    }
+    Message& header() { return put(0xF0).put(x_.t.sysex[0]).put(x_.t.sysex[1]).put(x_.t.sysex[2]); }
     // The checksum of the bytes put since `from`.
     Message& checksumFrom(size_t from)
     {
@@ -54,8 +51,7 @@ struct Args {
 };
 
 // Data set 1: header, 0x12, address and data, checksum over both, F7.
-template <typename Fill>
-void dataSet(Exec& x, std::initializer_list<unsigned> address, Fill fill)
+template <typename Fill> void dataSet(Exec& x, std::initializer_list<unsigned> address, Fill fill)
 {
     Message m(x);
     m.header().put(0x12);
@@ -71,8 +67,7 @@ void dataSet(Exec& x, std::initializer_list<unsigned> address, const uint8_t* da
 
 unsigned channelMask(const uint8_t* lowHigh) { return lowHigh[0] | (unsigned{lowHigh[1]} << 8); }
 
-template <typename PerChannel>
-void forChannels(unsigned mask, PerChannel per)
+template <typename PerChannel> void forChannels(unsigned mask, PerChannel per)
 {
     for (unsigned i = 0; i < 16; ++i)
         if ((mask >> i) & 1u) per(i);
@@ -148,10 +143,14 @@ void buildMacro(Exec& x, unsigned code, const Args& g)
     case 4: universal(x, 0x7E, {0x09, a[0] == 1 ? 1u : a[0] == 2 ? 3u : 2u}, nullptr, 0); break;
     case 5: {
         static constexpr uint8_t kOff = 0x00, kOn = 0x01, kAll = 0x7F;
-        if (a[0] == 1) dataSet(x, {0x40, 0x00, 0x7F}, &kOff, 1);
-        else if (a[0] == 2) dataSet(x, {0x00, 0x00, 0x7F}, &kOff, 1);
-        else if (a[0] == 3) dataSet(x, {0x00, 0x00, 0x7F}, &kOn, 1);
-        else dataSet(x, {0x40, 0x00, 0x7F}, &kAll, 1);
+        if (a[0] == 1)
+            dataSet(x, {0x40, 0x00, 0x7F}, &kOff, 1);
+        else if (a[0] == 2)
+            dataSet(x, {0x00, 0x00, 0x7F}, &kOff, 1);
+        else if (a[0] == 3)
+            dataSet(x, {0x00, 0x00, 0x7F}, &kOn, 1);
+        else
+            dataSet(x, {0x40, 0x00, 0x7F}, &kAll, 1);
         break;
     }
     case 6: framed(x, {0x00, 0x00, a[0] ? 0x7Fu : 0x7Eu, 0x00}, nullptr, 0); break;
@@ -171,16 +170,12 @@ void buildMacro(Exec& x, unsigned code, const Args& g)
     case 16:
         for (unsigned i = 0; i < 10; ++i) dataSet(x, {0x40, 0x01, 0x51 + i}, g.at(i), 1);
         break;
-    case 17:
-        dataSet(x, {0x40, 0x01, 0x10}, [&](Message& m) { m.put(a[9]).put(a, 9).put(g.at(10), 6); });
-        break;
+    case 17: dataSet(x, {0x40, 0x01, 0x10}, [&](Message& m) { m.put(a[9]).put(a, 9).put(g.at(10), 6); }); break;
     case 18: dataSet(x, {0x40, 0x10 + blk}, a, g.n); break;
     case 19:
         forChannels(channelMask(a), [&](unsigned i) { dataSet(x, {0x40, 0x10u + kPartBlock[i]}, g.at(2), g.from(2)); });
         break;
-    case 20:
-        dataSet(x, {0x40, 0x10 + blk, 0x40}, [&](Message& m) { putScaleTuning(m, a[0], a[1], a[2]); });
-        break;
+    case 20: dataSet(x, {0x40, 0x10 + blk, 0x40}, [&](Message& m) { putScaleTuning(m, a[0], a[1], a[2]); }); break;
     case 21:
         forChannels(channelMask(a), [&](unsigned i) {
             dataSet(x, {0x40, 0x10u + kPartBlock[i], 0x40}, [&](Message& m) { putScaleTuning(m, a[2], a[3], a[4]); });
@@ -208,7 +203,9 @@ void buildMacro(Exec& x, unsigned code, const Args& g)
     case 36: framed(x, {0x03}, a, g.n); break;
     case 37: framed(x, {0x08, ch}, a, g.n); break;
     case 38:
-        forChannels(channelMask(g.at(1)), [&](unsigned i) { framed(x, {0x08, (unsigned{a[0]} << 4) | i}, g.at(3), g.from(3)); });
+        forChannels(channelMask(g.at(1)), [&](unsigned i) {
+            framed(x, {0x08, (unsigned{a[0]} << 4) | i}, g.at(3), g.from(3));
+        });
         break;
     case 39: {
         Message m(x);
@@ -227,7 +224,9 @@ void buildMacro(Exec& x, unsigned code, const Args& g)
         break;
     case 41: framed(x, {0x09, ch}, a, g.n); break;
     case 42:
-        forChannels(channelMask(g.at(1)), [&](unsigned i) { framed(x, {0x09, (unsigned{a[0]} << 4) | i}, g.at(3), g.from(3)); });
+        forChannels(channelMask(g.at(1)), [&](unsigned i) {
+            framed(x, {0x09, (unsigned{a[0]} << 4) | i}, g.at(3), g.from(3));
+        });
         break;
     case 43: framed(x, {0x30u + a[0]}, g.at(1), g.from(1)); break;
     case 44: framed(x, {0x06, 0x00, 0x00}, a, g.n); break;

@@ -29,10 +29,7 @@ Track* ownerOf(Instance& in, const Modulator& m) { return m.owner < in.trackCoun
 
 // ---- Lists ---------------------------------------------------------------
 
-bool shouldRun(const Modulator& m)
-{
-    return (m.flags & kModRunningFlags) != 0 || m.oscBStage != OscBStage::Stopped;
-}
+bool shouldRun(const Modulator& m) { return (m.flags & kModRunningFlags) != 0 || m.oscBStage != OscBStage::Stopped; }
 
 void updateRunning(Instance& in, Modulator& m)
 {
@@ -228,8 +225,8 @@ void stepEnvelope(Modulator& m, bool gate, uint32_t e)
     if (gate && opening) {
         startAttack(m);
         e = 0;
-    } else if (!gate && (m.envPhase == EnvPhase::Attack || m.envPhase == EnvPhase::Decay ||
-                         m.envPhase == EnvPhase::Sustain)) {
+    } else if (!gate &&
+               (m.envPhase == EnvPhase::Attack || m.envPhase == EnvPhase::Decay || m.envPhase == EnvPhase::Sustain)) {
         startRelease(m);
         e = 0;
     }
@@ -271,7 +268,8 @@ void stepOscillatorA(Instance& in, Modulator& m, bool gate, uint32_t e)
     }
     m.oscARamp += e;
     int32_t depth = static_cast<int32_t>(interpolate(m.param[18], 0, false, m.param[19], m.oscARamp, timeParam(m, 20)));
-    int32_t period = static_cast<int32_t>(interpolate(m.param[21], 0, false, m.param[22], m.oscARamp, timeParam(m, 23)));
+    int32_t period =
+        static_cast<int32_t>(interpolate(m.param[21], 0, false, m.param[22], m.oscARamp, timeParam(m, 23)));
     if (depth == 0 || period <= 0) {
         m.oscAValue = 0;
         return;
@@ -432,10 +430,16 @@ void modSwitch(Instance& in, Track& t, uint16_t operand)
     if (on && flag >= kModAttack && flag <= kModOscB) m->owner = static_cast<uint16_t>(trackIndex(in, t));
     switch (flag) {
     case kModNoteOn:
-        if (on) joinList(in, *m, kOnList, t); else leaveList(in, *m, kOnList);
+        if (on)
+            joinList(in, *m, kOnList, t);
+        else
+            leaveList(in, *m, kOnList);
         break;
     case kModNoteOff:
-        if (on) joinList(in, *m, kOffList, t); else leaveList(in, *m, kOffList);
+        if (on)
+            joinList(in, *m, kOffList, t);
+        else
+            leaveList(in, *m, kOffList);
         break;
     case kModOscA:
         if (on && !was) {

@@ -41,10 +41,7 @@ void linkNote(Instance& in, Track& t, Note& n)
     ++t.noteCount;
 }
 
-int releaseVelocity(const Track& t)
-{
-    return clampI64(int64_t{t.rvel} + t.rvelOffset + t.rvelMod.output, 1, 127);
-}
+int releaseVelocity(const Track& t) { return clampI64(int64_t{t.rvel} + t.rvelOffset + t.rvelMod.output, 1, 127); }
 
 // A note whose time ran out: released with the release velocity; the last
 // one of the track closes its gate and brings the note-off values.

@@ -157,8 +157,7 @@ int opReleaseNotes(dp_player* self, unsigned portMask, unsigned channelMask)
 
 // Sends one value again on every selected port and channel, as if `track`
 // had changed it; stops at the first nonzero result code.
-template <typename Send>
-int resend(dp_player* self, int track, unsigned portMask, unsigned channelMask, Send send)
+template <typename Send> int resend(dp_player* self, int track, unsigned portMask, unsigned channelMask, Send send)
 {
     Instance& in = instanceOf(self);
     if (in.busy) return DP_REENTERED;

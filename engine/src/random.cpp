@@ -20,8 +20,8 @@ constexpr std::array<Table, 4> kTables = {makeTable(167, 13), makeTable(59, 101)
                                           makeTable(137, 199)};
 constexpr std::array<uint8_t, 4> kCursorSteps = {3, 5, 7, 11};
 // The 12 ordered pairs of distinct tables: high byte from the first.
-constexpr auto kPairs = std::to_array<std::array<uint8_t, 2>>({{0, 1}, {2, 3}, {1, 2}, {3, 0}, {0, 2}, {1, 3},
-                                                            {2, 0}, {3, 1}, {0, 3}, {2, 1}, {1, 0}, {3, 2}});
+constexpr auto kPairs = std::to_array<std::array<uint8_t, 2>>(
+    {{0, 1}, {2, 3}, {1, 2}, {3, 0}, {0, 2}, {1, 3}, {2, 0}, {3, 1}, {0, 3}, {2, 1}, {1, 0}, {3, 2}});
 static_assert(kPairs.size() == kTables.size() * (kTables.size() - 1));
 
 struct Generator {

@@ -22,16 +22,33 @@ enum class ModKind : uint8_t { Controller, Bend, Velocity, GateRatio, GateOffset
 
 // Modulator flag bits (MOD_SWITCH).
 enum ModFlag : unsigned {
-    kModNoteOn = 0, kModNoteOff = 1, kModAttack = 2, kModRelease = 3, kModDecay = 4, kModOscA = 5,
-    kModGlide = 6, kModOscB = 7, kModNoteOnKey = 8, kModNoteOffKey = 9, kModAttackCurved = 10,
-    kModReleaseCurved = 11, kModDecayCurved = 12, kModGlideCurved = 13, kModGlideCapture = 14,
+    kModNoteOn = 0,
+    kModNoteOff = 1,
+    kModAttack = 2,
+    kModRelease = 3,
+    kModDecay = 4,
+    kModOscA = 5,
+    kModGlide = 6,
+    kModOscB = 7,
+    kModNoteOnKey = 8,
+    kModNoteOffKey = 9,
+    kModAttackCurved = 10,
+    kModReleaseCurved = 11,
+    kModDecayCurved = 12,
+    kModGlideCurved = 13,
+    kModGlideCapture = 14,
     kModOscBRestart = 15,
 };
 inline constexpr uint16_t kModRunningFlags = 0x00FC; // bits 2..7
 
 // Modulator option bits (PARAM 30..39).
-enum ModOption : unsigned { kOptPhaseNudge = 0, kOptEnvPerEval = 1, kOptOscAPerEval = 2, kOptGlidePerEval = 3,
-                            kOptOscBPerEval = 4 };
+enum ModOption : unsigned {
+    kOptPhaseNudge = 0,
+    kOptEnvPerEval = 1,
+    kOptOscAPerEval = 2,
+    kOptGlidePerEval = 3,
+    kOptOscBPerEval = 4
+};
 
 enum class EnvPhase : uint8_t { Idle, Attack, Decay, Sustain, Release, Done };
 enum class OscBStage : uint8_t { Stopped, FadeIn, FadeOut };
@@ -138,8 +155,8 @@ struct SavedState {
 };
 
 struct Track {
-    uint32_t pos, end; // byte offsets into the image
-    uint32_t furthest; // the end of the furthest command run so far
+    uint32_t pos, end;           // byte offsets into the image
+    uint32_t furthest;           // the end of the furthest command run so far
     uint32_t repeatsWithoutTime; // commands run again since the last wait
     uint32_t wait, credit;
     bool running, stopped, syncWaiting, ended, resumePending, noteActivity, timePassed;

@@ -32,8 +32,9 @@ void sendLoop(Instance& in, unsigned slot, const StreamLoop& loop)
         return;
     }
     if (cb.stream_loop)
-        cb.stream_loop(in.user, s, static_cast<uint32_t>(loop.start.samples), static_cast<uint32_t>(loop.start.samples >> 32),
-                       static_cast<uint32_t>(loop.end.samples), static_cast<uint32_t>(loop.end.samples >> 32));
+        cb.stream_loop(in.user, s, static_cast<uint32_t>(loop.start.samples),
+                       static_cast<uint32_t>(loop.start.samples >> 32), static_cast<uint32_t>(loop.end.samples),
+                       static_cast<uint32_t>(loop.end.samples >> 32));
 }
 
 } // namespace

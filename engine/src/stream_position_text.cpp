@@ -77,10 +77,7 @@ StreamPosition parseFrom(Cursor c)
 
 } // namespace
 
-StreamPosition parseStreamPosition(const char* text, unsigned length)
-{
-    return parseFrom({text, text + length});
-}
+StreamPosition parseStreamPosition(const char* text, unsigned length) { return parseFrom({text, text + length}); }
 
 StreamLoop parseStreamLoop(const char* text, unsigned length)
 {

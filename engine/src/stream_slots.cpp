@@ -57,7 +57,10 @@ bool stepFader(Fader& f, uint32_t units)
     return false;
 }
 
-int32_t heardVolume(const StreamSlot& s) { return static_cast<int32_t>((int64_t{s.volume.current} * s.level.current) >> 14); }
+int32_t heardVolume(const StreamSlot& s)
+{
+    return static_cast<int32_t>((int64_t{s.volume.current} * s.level.current) >> 14);
+}
 
 void offer(const StreamHost& host, int (*send)(void*, int, int), unsigned slot, int32_t value, int32_t& accepted)
 {

@@ -17,7 +17,7 @@ inline constexpr unsigned kStreamSlots = 16;
 
 struct Fader {
     int32_t start, target, current;
-    int32_t accepted; // last value the host accepted
+    int32_t accepted;           // last value the host accepted
     uint32_t elapsed, duration; // duration 0 = no fade running
 };
 

@@ -10,14 +10,10 @@ namespace zemplay {
 ValueRef valueRef(Channel& ch, SlideTarget kind, unsigned number)
 {
     switch (kind) {
-    case SlideTarget::Controller:
-        return {&ch.ctrlBase[number], &ch.ctrlOffset[number], 0, 127, &ch.ctrlMod[number]};
-    case SlideTarget::KeyPressure:
-        return {&ch.keypBase[number], &ch.keypOffset[number], 0, 127, nullptr};
-    case SlideTarget::ChanPressure:
-        return {&ch.chanpBase, &ch.chanpOffset, 0, 127, nullptr};
-    default:
-        return {&ch.bendBase, &ch.bendOffset, -8192, 8191, &ch.bendMod};
+    case SlideTarget::Controller: return {&ch.ctrlBase[number], &ch.ctrlOffset[number], 0, 127, &ch.ctrlMod[number]};
+    case SlideTarget::KeyPressure: return {&ch.keypBase[number], &ch.keypOffset[number], 0, 127, nullptr};
+    case SlideTarget::ChanPressure: return {&ch.chanpBase, &ch.chanpOffset, 0, 127, nullptr};
+    default: return {&ch.bendBase, &ch.bendOffset, -8192, 8191, &ch.bendMod};
     }
 }
 

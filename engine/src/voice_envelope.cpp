@@ -49,10 +49,7 @@ constexpr std::array<uint32_t, 128> makeVelocityFactors()
     return t;
 }
 
-int32_t scaleLevel(int32_t level, uint32_t factor)
-{
-    return static_cast<int32_t>((int64_t{level} * factor) / 65536);
-}
+int32_t scaleLevel(int32_t level, uint32_t factor) { return static_cast<int32_t>((int64_t{level} * factor) / 65536); }
 
 uint32_t scaleTime(uint32_t time, uint32_t factor)
 {

@@ -32,10 +32,10 @@ inline constexpr unsigned kEnvelopeRecordSize = 24;
 inline constexpr unsigned kEnvelopePoints = 4;
 
 enum class EnvelopeShape : uint8_t {
-    Linear,          // even change
-    Squared,         // slow start, fast end
-    InverseSquared,  // fast start, slow end
-    Curved,          // slow at both ends (smoothstep)
+    Linear,         // even change
+    Squared,        // slow start, fast end
+    InverseSquared, // fast start, slow end
+    Curved,         // slow at both ends (smoothstep)
 };
 
 // One row: levels in 1/100 (1.00 = 100), times in milliseconds.

@@ -150,8 +150,14 @@ void voiceNoteOn(Instance& in, unsigned port, unsigned channel, unsigned key, in
     if (!vl.pool) return;
     const Channel& ch = channelOf(in, port, channel);
     auto instrument = static_cast<uint16_t>((ch.program & 0x7F) << 7 | (key & 0x7F));
-    VoiceStart s{instrument, static_cast<unsigned>(velocity), false, false, 0, static_cast<uint8_t>(port),
-                 static_cast<uint8_t>(channel), static_cast<uint8_t>(key)};
+    VoiceStart s{instrument,
+                 static_cast<unsigned>(velocity),
+                 false,
+                 false,
+                 0,
+                 static_cast<uint8_t>(port),
+                 static_cast<uint8_t>(channel),
+                 static_cast<uint8_t>(key)};
     startVoice(voiceHost(in), *vl.pool, vl.settings, s, controlsOf, &in);
 }
 

@@ -383,8 +383,7 @@ void releaseKeyVoices(const VoiceHost& host, VoicePool& pool, unsigned port, uns
 void stopRecentVoice(const VoiceHost& host, VoicePool& pool, uint16_t instrument)
 {
     uint16_t i = pool.instruments[voiceListOwner(pool, instrument)].head;
-    if (i != kNoVoice && pool.voices[i].bound && (pool.voices[i].flags & kVoiceSounding))
-        releaseOrStop(host, pool, i);
+    if (i != kNoVoice && pool.voices[i].bound && (pool.voices[i].flags & kVoiceSounding)) releaseOrStop(host, pool, i);
 }
 
 void fadeRecentVoice(const VoiceHost&, VoicePool& pool, uint16_t instrument, uint32_t units)

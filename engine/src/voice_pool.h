@@ -37,11 +37,11 @@ inline constexpr uint8_t kInstrumentLoop = 1u << 2;
 inline constexpr uint8_t kInstrumentEnvelopes = 1u << 3;
 
 struct Instrument {
-    uint16_t head, tail;  // its voices, most recently started first
-    uint16_t sharedWith;  // the instrument whose voices it plays, or kNoInstrument
+    uint16_t head, tail; // its voices, most recently started first
+    uint16_t sharedWith; // the instrument whose voices it plays, or kNoInstrument
     int32_t volume, pan, pitch;
     uint8_t flags;
-    uint8_t envelopesGiven; // bit k: record k was given
+    uint8_t envelopesGiven;                                 // bit k: record k was given
     uint8_t envelopes[kEnvelopeKinds][kEnvelopeRecordSize]; // as carried by the meta events
 };
 
@@ -52,18 +52,18 @@ inline constexpr uint8_t kVoiceLoop = 1u << 2;
 inline constexpr uint8_t kVoiceEnvelopes = 1u << 3;
 
 struct Voice {
-    uintptr_t handle;   // 0 = none
-    uint16_t list;      // the instrument whose list holds it, or kNoInstrument when free
+    uintptr_t handle;    // 0 = none
+    uint16_t list;       // the instrument whose list holds it, or kNoInstrument when free
     uint16_t instrument; // the instrument it was last started as
     uint16_t prev, next;
-    bool bound;         // started and not yet stopped: it sounds or releases
+    bool bound;                    // started and not yet stopped: it sounds or releases
     uint16_t boundPrev, boundNext; // the list of bound voices
-    bool hasRelease;    // its volume envelope has a release part
-    uint8_t port, channel, key; // key kNoKey for a direct start
+    bool hasRelease;               // its volume envelope has a release part
+    uint8_t port, channel, key;    // key kNoKey for a direct start
     uint8_t flags;
-    int32_t volume, pan, pitch; // as computed at start
+    int32_t volume, pan, pitch;             // as computed at start
     int32_t lastVolume, lastPan, lastPitch; // last accepted by the host
-    uint32_t elapsed, duration; // units; duration 0 = none
+    uint32_t elapsed, duration;             // units; duration 0 = none
     EnvelopeState envelopes[kEnvelopeKinds];
 };
 
@@ -80,7 +80,7 @@ struct VoicePool {
     uint32_t voiceCount;
     uint16_t freeHead;
     uint16_t boundHead; // bound voices, so that steps and note offs skip the idle ones
-    Voice* voices; // voiceCount of them, in the same allocation after the pool
+    Voice* voices;      // voiceCount of them, in the same allocation after the pool
     Instrument instruments[kInstruments];
 };
 
@@ -102,8 +102,7 @@ void destroyVoicePool(const VoiceHost& host, VoicePool* pool);
 uint16_t voiceListOwner(const VoicePool& pool, uint16_t instrument);
 
 // meta 0x80: a new voice at the end of the instrument's list, loaded by the host.
-void loadVoice(const VoiceHost& host, VoicePool& pool, VoiceSettings& settings, uint16_t instrument,
-               const char* name);
+void loadVoice(const VoiceHost& host, VoicePool& pool, VoiceSettings& settings, uint16_t instrument, const char* name);
 // meta 0x81: count >= 1 duplicates the first voice's sample, count <= -1
 // gives back voices from the end of the list.
 void changeVoiceCount(const VoiceHost& host, VoicePool& pool, uint16_t instrument, int count);
@@ -112,10 +111,10 @@ void copyInstrument(const VoiceHost& host, VoicePool& pool, uint16_t source, uns
 
 struct VoiceStart {
     uint16_t instrument;
-    unsigned velocity;    // 0..127 (more is taken as 127)
-    bool direct;          // PARAM 103/104, meta 0x82
-    bool loop;            // direct start asked for a loop
-    uint32_t duration;    // units, 0 = none
+    unsigned velocity;          // 0..127 (more is taken as 127)
+    bool direct;                // PARAM 103/104, meta 0x82
+    bool loop;                  // direct start asked for a loop
+    uint32_t duration;          // units, 0 = none
     uint8_t port, channel, key; // key kNoKey for a direct start
 };
 void startVoice(const VoiceHost& host, VoicePool& pool, VoiceSettings& settings, const VoiceStart& start,

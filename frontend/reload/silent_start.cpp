@@ -14,11 +14,9 @@ constexpr int kBankSelectLow = 32;
 
 // One forwarding entry per callback type: Muted entries answer with a
 // default (0, null, nothing) while the instance catches up.
-template <class R, class... A>
-struct SilentSlot<R (*)(void*, A...)> {
+template <class R, class... A> struct SilentSlot<R (*)(void*, A...)> {
     using Fn = R (*)(void*, A...);
-    template <Fn dp_options::*Member, bool Muted>
-    static R call(void* user, A... args)
+    template <Fn dp_options::*Member, bool Muted> static R call(void* user, A... args)
     {
         auto* self = static_cast<SilentStart*>(user);
         if (Muted && self->muted_) return R();
@@ -28,8 +26,7 @@ struct SilentSlot<R (*)(void*, A...)> {
 
 namespace {
 
-template <auto Member, bool Muted>
-void route(dp_options& out, const dp_options& host)
+template <auto Member, bool Muted> void route(dp_options& out, const dp_options& host)
 {
     using Fn = std::remove_cvref_t<decltype(host.*Member)>;
     if (host.*Member) out.*Member = &SilentSlot<Fn>::template call<Member, Muted>;
@@ -148,7 +145,8 @@ int SilentStart::resendState(dp_player* player)
                     result = player->resend_controller(player, 0, portMask, channelMask, bank);
             if (!result && use.program) result = player->resend_program(player, 0, portMask, channelMask);
             for (int controller = 0; controller < 128 && !result; ++controller)
-                if (controller != kBankSelect && controller != kBankSelectLow && use.controllers.test(size_t(controller)))
+                if (controller != kBankSelect && controller != kBankSelectLow &&
+                    use.controllers.test(size_t(controller)))
                     result = player->resend_controller(player, 0, portMask, channelMask, controller);
             if (!result && use.bend) result = player->resend_pitch_bend(player, 0, portMask, channelMask);
             if (result) return result;

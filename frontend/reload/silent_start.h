@@ -16,8 +16,7 @@
 
 namespace zemfe {
 
-template <class Fn>
-struct SilentSlot;
+template <class Fn> struct SilentSlot;
 
 class SilentStart {
 public:
@@ -36,8 +35,7 @@ public:
     // else 0.
     int catchUp(dp_player* player, uint32_t songMs);
 
-    template <class Fn>
-    friend struct SilentSlot;
+    template <class Fn> friend struct SilentSlot;
 
 private:
     struct ChannelUse {

@@ -22,7 +22,10 @@ bool isImagePath(const QString& path) { return QFileInfo(path).suffix().compare(
 
 LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
                        SwitchImage switchImage)
-    : form_(form), session_(session), option_(option), settings_(settingsPath),
+    : form_(form),
+      session_(session),
+      option_(option),
+      settings_(settingsPath),
       switchImage_(switchImage ? std::move(switchImage)
                                : [&session](std::vector<uint8_t> image) { session.switchImage(std::move(image)); })
 {
@@ -42,7 +45,8 @@ void LiveReload::optionToggled(bool on)
 
 void LiveReload::follow(const frontend::Snapshot& snapshot)
 {
-    const bool exists = snapshot.state == frontend::PlayerState::Playing || snapshot.state == frontend::PlayerState::Paused;
+    const bool exists = snapshot.state == frontend::PlayerState::Playing ||
+                        snapshot.state == frontend::PlayerState::Paused;
     if (exists == playerExists_) return;
     playerExists_ = exists;
     updateWatch();

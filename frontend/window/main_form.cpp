@@ -24,8 +24,7 @@ constexpr int kClientWidth = 327;
 constexpr int kClientHeight = 333;
 constexpr int kSmallFontPixels = 11;
 
-template <class Widget>
-Widget* place(Widget* widget, const char* name, const QRect& rect)
+template <class Widget> Widget* place(Widget* widget, const char* name, const QRect& rect)
 {
     widget->setObjectName(name);
     widget->setGeometry(rect);

@@ -45,7 +45,8 @@ int main(int argc, char** argv)
     const std::string file = expandedArgument(argc, argv);
     // Without a display Qt would abort; a chosen platform (offscreen) needs none.
     if (!platform::has_display() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        platform::show_message(frontend::kMessageCaption, "cannot open a window: no display", platform::MessageIcon::Stop);
+        platform::show_message(frontend::kMessageCaption, "cannot open a window: no display",
+                               platform::MessageIcon::Stop);
         return 1;
     }
     // Qt gets the program name alone: no word of ours is taken as a Qt option.
@@ -64,8 +65,8 @@ int main(int argc, char** argv)
         if (*text) platform::show_message(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
         return 1;
     }
-    const std::string settingsPath =
-        frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) + "/" + frontend::kSettingsFileName;
+    const std::string settingsPath = frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) +
+                                     "/" + frontend::kSettingsFileName;
     int status = 0;
     {
         zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath);

@@ -21,8 +21,8 @@ const std::string& outputPath()
 {
     static const std::string path = [] {
         const char* dir = std::getenv("TMPDIR");
-        return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/zemc-fuzz-" +
-               std::to_string(getpid()) + ".zem";
+        return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/zemc-fuzz-" + std::to_string(getpid()) +
+               ".zem";
     }();
     return path;
 }

@@ -19,8 +19,7 @@ class Choices {
 public:
     explicit Choices(const uint8_t* data, size_t size)
     {
-        for (size_t i = 0; i < size; ++i)
-            state_ = (state_ ^ data[i]) * 0x100000001B3ull;
+        for (size_t i = 0; i < size; ++i) state_ = (state_ ^ data[i]) * 0x100000001B3ull;
     }
     uint32_t next(uint32_t bound)
     {
@@ -35,8 +34,7 @@ private:
 int keepGoing(void* context, const char* text, const char*, const char*)
 {
     auto* count = static_cast<size_t*>(context);
-    for (const char* p = text; *p; ++p)
-        ++*count;
+    for (const char* p = text; *p; ++p) ++*count;
     return *count < 100000 ? 1 : 0;
 }
 
@@ -48,8 +46,7 @@ void exercise(MemoryHost& host, Choices& choices)
     dw_enumpcmtext(table, "f.wav", 0, -1 - static_cast<intptr_t>(choices.next(9)), &keepGoing, &textBytes);
 
     uint8_t* handle = dw_open(table, choices.next(2), "f.wav", 0, 0);
-    if (!handle)
-        return;
+    if (!handle) return;
     const uint32_t frames = dw_get_le32(handle + DW_RECORD_FRAMES);
     std::vector<uint8_t> buffer(kMaxPiece);
     for (int call = 0; call < kMaxCalls; ++call) {
@@ -61,8 +58,7 @@ void exercise(MemoryHost& host, Choices& choices)
         case 4: dw_getpos(table, handle); break;
         default: {
             size_t length = choices.next(kMaxPiece + 1);
-            if (dw_decode(table, handle, buffer.data(), length) == 0 && dw_isend(table, handle))
-                call = kMaxCalls;
+            if (dw_decode(table, handle, buffer.data(), length) == 0 && dw_isend(table, handle)) call = kMaxCalls;
         }
         }
     }
@@ -77,7 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     host.addFile("f.wav", std::vector<uint8_t>(data, data + size));
     Choices choices(data, size);
     exercise(host, choices);
-    if (host.liveBlocks() != 0 || host.openHandles() != 0)
-        std::abort();  // the decoder lost memory or a file handle
+    if (host.liveBlocks() != 0 || host.openHandles() != 0) std::abort(); // the decoder lost memory or a file handle
     return 0;
 }

@@ -17,8 +17,7 @@ public:
     bool empty() const { return left_ == 0; }
     uint8_t byte()
     {
-        if (left_ == 0)
-            return 0;
+        if (left_ == 0) return 0;
         --left_;
         return *data_++;
     }
@@ -35,8 +34,7 @@ public:
     const uint8_t* bytes(size_t n)
     {
         buffer_.assign(n, 0);
-        for (size_t i = 0; i < n; ++i)
-            buffer_[i] = byte();
+        for (size_t i = 0; i < n; ++i) buffer_[i] = byte();
         return buffer_.data();
     }
 
@@ -99,19 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         too_long |= r == smf::WriteResult::DeltaTooLong;
     }
-    if (writer.end_of_track(true) == smf::WriteResult::DeltaTooLong)
-        return 0;
+    if (writer.end_of_track(true) == smf::WriteResult::DeltaTooLong) return 0;
 
     const std::vector<uint8_t>& bytes = writer.events();
     std::vector<smf::SmfEvent> events;
-    if (smf::read_track_events(bytes.data(), uint32_t(bytes.size()), events) != smf::ReadError::None)
-        std::abort();
-    if (events.empty() || events.back().status != 0xFF || events.back().data1 != 0x2F)
-        std::abort();
+    if (smf::read_track_events(bytes.data(), uint32_t(bytes.size()), events) != smf::ReadError::None) std::abort();
+    if (events.empty() || events.back().status != 0xFF || events.back().data1 != 0x2F) std::abort();
     uint64_t read_ticks = 0;
-    for (const smf::SmfEvent& e : events)
-        read_ticks += e.delta;
-    if (!too_long && read_ticks != ticks)
-        std::abort();
+    for (const smf::SmfEvent& e : events) read_ticks += e.delta;
+    if (!too_long && read_ticks != ticks) std::abort();
     return 0;
 }

@@ -42,8 +42,8 @@ void fuzz_format(const std::string& tmpl)
 {
     static const util::FmtArg kTexts[] = {"", "song.kvt", "CON\\CON-Proof affected.", "%d$$", "x"};
     static const util::FmtArg kNumbers[] = {
-        int32_t{0},  int32_t{-42},  uint32_t{0xFFFFFFFF}, 1.5f, int32_t{2147483647}, -0.0f,
-        int32_t{-2147483647 - 1}, 3.0e38f, 1.0e-45f, int32_t{'A'},
+        int32_t{0}, int32_t{-42}, uint32_t{0xFFFFFFFF}, 1.5f, int32_t{2147483647}, -0.0f, int32_t{-2147483647 - 1},
+        3.0e38f,    1.0e-45f,     int32_t{'A'},
     };
     format_and_check(tmpl, kTexts, kTexts + sizeof kTexts / sizeof kTexts[0]);
     std::string numeric = tmpl;

@@ -18,8 +18,7 @@ DynamicLibrary loadBackendModule()
     std::string folder = moduleFolder(reinterpret_cast<const void*>(&backend));
     if (!folder.empty()) {
         DynamicLibrary beside(folder + "/" + kAcmBackendModule);
-        if (beside.isLoaded())
-            return beside;
+        if (beside.isLoaded()) return beside;
     }
     return DynamicLibrary(kAcmBackendModule);
 }
@@ -27,9 +26,8 @@ DynamicLibrary loadBackendModule()
 // Loaded once per process and kept: streams may be open anywhere.
 const AcmBackend* backend()
 {
-    static const AcmBackend* table = [] () -> const AcmBackend* {
-        if (zem_acm_backend)
-            return zem_acm_backend();
+    static const AcmBackend* table = []() -> const AcmBackend* {
+        if (zem_acm_backend) return zem_acm_backend();
         static DynamicLibrary module = loadBackendModule();
         auto entry = module.entry<AcmBackendEntry>(kAcmBackendEntry);
         const AcmBackend* found = entry ? entry() : nullptr;
@@ -70,15 +68,11 @@ size_t acmStreamTakeOutput(AcmStream* stream, uint8_t* dst, size_t dstCapacity)
     return stream ? backend()->streamTakeOutput(stream, dst, dstCapacity) : 0;
 }
 
-bool acmStreamHasPending(const AcmStream* stream)
-{
-    return stream && backend()->streamHasPending(stream);
-}
+bool acmStreamHasPending(const AcmStream* stream) { return stream && backend()->streamHasPending(stream); }
 
 void acmStreamClose(AcmStream* stream)
 {
-    if (stream)
-        backend()->streamClose(stream);
+    if (stream) backend()->streamClose(stream);
 }
 
 } // namespace platform

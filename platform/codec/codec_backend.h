@@ -13,12 +13,12 @@
 namespace platform {
 
 struct AcmBackend {
-    size_t size;  // sizeof(AcmBackend) in the module's build
+    size_t size; // sizeof(AcmBackend) in the module's build
     bool (*formatSuggest)(const AcmWaveFormat& src, AcmPcmFormat& dst);
     AcmStream* (*streamOpen)(const AcmWaveFormat& src, const AcmPcmFormat& dst);
     size_t (*streamSize)(const AcmStream* stream, size_t srcBytes);
-    size_t (*streamConvert)(AcmStream* stream, const uint8_t* src, size_t srcSize, uint8_t* dst,
-                            size_t dstCapacity, bool start);
+    size_t (*streamConvert)(AcmStream* stream, const uint8_t* src, size_t srcSize, uint8_t* dst, size_t dstCapacity,
+                            bool start);
     size_t (*streamTakeOutput)(AcmStream* stream, uint8_t* dst, size_t dstCapacity);
     bool (*streamHasPending)(const AcmStream* stream);
     void (*streamClose)(AcmStream* stream);

@@ -5,9 +5,8 @@ extern "C" __attribute__((visibility("default"))) const platform::AcmBackend* ze
 {
     using namespace platform;
     static const AcmBackend table{
-        sizeof(AcmBackend),      &ffmpeg::formatSuggest,    &ffmpeg::streamOpen,
-        &ffmpeg::streamSize,     &ffmpeg::streamConvert,    &ffmpeg::streamTakeOutput,
-        &ffmpeg::streamHasPending, &ffmpeg::streamClose,
+        sizeof(AcmBackend),     &ffmpeg::formatSuggest,    &ffmpeg::streamOpen,       &ffmpeg::streamSize,
+        &ffmpeg::streamConvert, &ffmpeg::streamTakeOutput, &ffmpeg::streamHasPending, &ffmpeg::streamClose,
     };
     return &table;
 }

@@ -56,8 +56,7 @@ namespace {
 
 bool openParser(AcmStream& s)
 {
-    if (s.parser)
-        av_parser_close(s.parser);
+    if (s.parser) av_parser_close(s.parser);
     s.parser = av_parser_init(s.id);
     s.parserHolds = false;
     return s.parser != nullptr;
@@ -66,22 +65,21 @@ bool openParser(AcmStream& s)
 bool ensureResampler(AcmStream& s, AVFrame& frame)
 {
     const int64_t dstRate = s.dst.samplesPerSec;
-    if (frame.sample_rate <= 0 || frame.sample_rate > dstRate * kMaxRateFactor
-        || int64_t{frame.sample_rate} * kMaxRateFactor < dstRate)
+    if (frame.sample_rate <= 0 || frame.sample_rate > dstRate * kMaxRateFactor ||
+        int64_t{frame.sample_rate} * kMaxRateFactor < dstRate)
         return false;
-    if (s.resampler && s.resamplerFormat == frame.format && s.resamplerRate == frame.sample_rate
-        && av_channel_layout_compare(&s.resamplerLayout, &frame.ch_layout) == 0)
+    if (s.resampler && s.resamplerFormat == frame.format && s.resamplerRate == frame.sample_rate &&
+        av_channel_layout_compare(&s.resamplerLayout, &frame.ch_layout) == 0)
         return true;
     swr_free(&s.resampler);
     av_channel_layout_uninit(&s.resamplerLayout);
-    if (av_channel_layout_copy(&s.resamplerLayout, &frame.ch_layout) < 0)
-        return false;
+    if (av_channel_layout_copy(&s.resamplerLayout, &frame.ch_layout) < 0) return false;
     // Same layout in and out: only the sample format (and, rarely, the rate)
     // changes; channels are picked afterwards so nothing is mixed.
     if (swr_alloc_set_opts2(&s.resampler, &frame.ch_layout, AV_SAMPLE_FMT_S16, static_cast<int>(s.dst.samplesPerSec),
                             &frame.ch_layout, static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0,
-                            nullptr) < 0
-        || swr_init(s.resampler) < 0) {
+                            nullptr) < 0 ||
+        swr_init(s.resampler) < 0) {
         swr_free(&s.resampler);
         return false;
     }
@@ -90,8 +88,7 @@ bool ensureResampler(AcmStream& s, AVFrame& frame)
     return true;
 }
 
-template <int OutChannels>
-void copyFrames(uint8_t* out, size_t frames, const int16_t* const channel[2], size_t stride)
+template <int OutChannels> void copyFrames(uint8_t* out, size_t frames, const int16_t* const channel[2], size_t stride)
 {
     for (size_t f = 0, at = 0; f < frames; ++f, at += stride) {
         for (int c = 0; c < OutChannels; ++c) {
@@ -128,8 +125,7 @@ void appendInterleaved(AcmStream& s, const int16_t* samples, int frames, int cha
 bool appendDirectly(AcmStream& s, const AVFrame& frame)
 {
     const int channels = frame.ch_layout.nb_channels;
-    if (static_cast<uint32_t>(frame.sample_rate) != s.dst.samplesPerSec)
-        return false;
+    if (static_cast<uint32_t>(frame.sample_rate) != s.dst.samplesPerSec) return false;
     if (frame.format == AV_SAMPLE_FMT_S16) {
         appendInterleaved(s, reinterpret_cast<const int16_t*>(frame.extended_data[0]), frame.nb_samples, channels);
         return true;
@@ -147,20 +143,18 @@ void resampleInto(AcmStream& s, const uint8_t* const* data, int frames)
 {
     const int channels = s.resamplerLayout.nb_channels;
     int capacity = swr_get_out_samples(s.resampler, frames);
-    if (capacity <= 0 || channels <= 0)
-        return;
+    if (capacity <= 0 || channels <= 0) return;
     s.interleaved.resize(static_cast<size_t>(capacity) * channels);
     auto* out = reinterpret_cast<uint8_t*>(s.interleaved.data());
     int got = swr_convert(s.resampler, &out, capacity, const_cast<const uint8_t**>(data), frames);
-    if (got > 0)
-        appendInterleaved(s, s.interleaved.data(), got, channels);
+    if (got > 0) appendInterleaved(s, s.interleaved.data(), got, channels);
 }
 
 void receiveFrames(AcmStream& s)
 {
     while (avcodec_receive_frame(s.context, s.frame) == 0) {
-        if (s.frame->nb_samples > 0 && s.frame->ch_layout.nb_channels > 0 && !appendDirectly(s, *s.frame)
-            && ensureResampler(s, *s.frame))
+        if (s.frame->nb_samples > 0 && s.frame->ch_layout.nb_channels > 0 && !appendDirectly(s, *s.frame) &&
+            ensureResampler(s, *s.frame))
             resampleInto(s, s.frame->extended_data, s.frame->nb_samples);
         av_frame_unref(s.frame);
     }
@@ -171,8 +165,7 @@ void decodePacket(AcmStream& s, const uint8_t* data, size_t size)
     s.packet->data = const_cast<uint8_t*>(data);
     s.packet->size = static_cast<int>(size);
     // A block the codec rejects is skipped; the next one starts afresh.
-    if (avcodec_send_packet(s.context, s.packet) == 0)
-        receiveFrames(s);
+    if (avcodec_send_packet(s.context, s.packet) == 0) receiveFrames(s);
     s.packet->data = nullptr;
     s.packet->size = 0;
 }
@@ -181,17 +174,15 @@ void decodePacket(AcmStream& s, const uint8_t* data, size_t size)
 void parseAndDecode(AcmStream& s, const uint8_t* data, size_t size)
 {
     std::vector<uint8_t> padded(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    if (size > 0)
-        std::memcpy(padded.data(), data, size);
+    if (size > 0) std::memcpy(padded.data(), data, size);
     const uint8_t* in = padded.data();
     int remaining = static_cast<int>(size);
     do {
         uint8_t* out = nullptr;
         int outSize = 0;
-        int used = av_parser_parse2(s.parser, s.context, &out, &outSize, in, remaining, AV_NOPTS_VALUE,
-                                    AV_NOPTS_VALUE, 0);
-        if (used < 0)
-            break;
+        int used =
+            av_parser_parse2(s.parser, s.context, &out, &outSize, in, remaining, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        if (used < 0) break;
         in += used;
         remaining -= used;
         if (outSize > 0) {
@@ -199,8 +190,7 @@ void parseAndDecode(AcmStream& s, const uint8_t* data, size_t size)
             framed.resize(outSize + AV_INPUT_BUFFER_PADDING_SIZE, 0);
             decodePacket(s, framed.data(), static_cast<size_t>(outSize));
         }
-        if (size == 0)
-            break;  // one flushing call empties the parser
+        if (size == 0) break; // one flushing call empties the parser
     } while (remaining > 0);
     s.parserHolds = size > 0;
 }
@@ -220,16 +210,14 @@ void decodeBlocks(AcmStream& s, const uint8_t* src, size_t size)
 
 void flushResampler(AcmStream& s)
 {
-    if (s.resampler && swr_get_delay(s.resampler, s.dst.samplesPerSec) > 0)
-        resampleInto(s, nullptr, 0);
+    if (s.resampler && swr_get_delay(s.resampler, s.dst.samplesPerSec) > 0) resampleInto(s, nullptr, 0);
 }
 
 size_t takePending(AcmStream& s, uint8_t* dst, size_t capacity)
 {
     const size_t frameBytes = s.dst.channels * kBytesPerSample;
     size_t n = std::min(s.pending.size() - s.pendingUsed, capacity - capacity % frameBytes);
-    if (n > 0)
-        std::memcpy(dst, s.pending.data() + s.pendingUsed, n);
+    if (n > 0) std::memcpy(dst, s.pending.data() + s.pendingUsed, n);
     s.pendingUsed += n;
     if (s.pendingUsed == s.pending.size()) {
         s.pending.clear();
@@ -249,8 +237,7 @@ void silenceCodecMessages()
 bool setUpContext(AcmStream& s, const AVCodec* codec)
 {
     s.context = avcodec_alloc_context3(codec);
-    if (!s.context)
-        return false;
+    if (!s.context) return false;
     AVCodecContext& c = *s.context;
     av_channel_layout_default(&c.ch_layout, s.src.channels);
     c.sample_rate = static_cast<int>(s.src.samplesPerSec);
@@ -259,13 +246,11 @@ bool setUpContext(AcmStream& s, const AVCodec* codec)
     c.bit_rate = int64_t{s.src.avgBytesPerSec} * 8;
     if (s.src.extraSize > 0) {
         c.extradata = static_cast<uint8_t*>(av_mallocz(s.src.extraSize + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (!c.extradata)
-            return false;
+        if (!c.extradata) return false;
         std::memcpy(c.extradata, s.src.extra, s.src.extraSize);
         c.extradata_size = static_cast<int>(s.src.extraSize);
     }
-    if (avcodec_open2(s.context, codec, nullptr) < 0)
-        return false;
+    if (avcodec_open2(s.context, codec, nullptr) < 0) return false;
     s.samplesPerBlock = static_cast<size_t>(std::max(0, av_get_audio_frame_duration(s.context, s.src.blockAlign)));
     return true;
 }
@@ -274,14 +259,13 @@ bool setUpContext(AcmStream& s, const AVCodec* codec)
 
 AcmStream* streamOpen(const AcmWaveFormat& src, const AcmPcmFormat& dst)
 {
-    if (src.channels == 0 || src.samplesPerSec == 0 || src.samplesPerSec > kMaxRate || src.blockAlign == 0
-        || dst.bitsPerSample != 16 || (dst.channels != 1 && dst.channels != 2) || dst.samplesPerSec == 0
-        || dst.samplesPerSec > kMaxRate)
+    if (src.channels == 0 || src.samplesPerSec == 0 || src.samplesPerSec > kMaxRate || src.blockAlign == 0 ||
+        dst.bitsPerSample != 16 || (dst.channels != 1 && dst.channels != 2) || dst.samplesPerSec == 0 ||
+        dst.samplesPerSec > kMaxRate)
         return nullptr;
     AVCodecID id = codecForWaveTag(src.formatTag);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
-    if (!codec)
-        return nullptr;
+    if (!codec) return nullptr;
     silenceCodecMessages();
     auto* s = new AcmStream;
     s->id = id;
@@ -298,8 +282,7 @@ AcmStream* streamOpen(const AcmWaveFormat& src, const AcmPcmFormat& dst)
 
 size_t streamSize(const AcmStream* stream, size_t srcBytes)
 {
-    if (!stream)
-        return 0;
+    if (!stream) return 0;
     const AcmStream& s = *stream;
     size_t frames;
     if (s.samplesPerBlock > 0 && !s.parser)
@@ -312,15 +295,13 @@ size_t streamSize(const AcmStream* stream, size_t srcBytes)
 }
 
 size_t streamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, uint8_t* dst, size_t dstCapacity,
-                        bool start)
+                     bool start)
 {
-    if (!stream || !dst)
-        return 0;
+    if (!stream || !dst) return 0;
     AcmStream& s = *stream;
     if (start) {
         avcodec_flush_buffers(s.context);
-        if (s.parser)
-            openParser(s);
+        if (s.parser) openParser(s);
     }
     if (src && srcSize > 0) {
         if (s.parser)
@@ -328,8 +309,7 @@ size_t streamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, uint
         else
             decodeBlocks(s, src, srcSize);
     } else {
-        if (s.parser && s.parserHolds)
-            parseAndDecode(s, nullptr, 0);
+        if (s.parser && s.parserHolds) parseAndDecode(s, nullptr, 0);
         flushResampler(s);
     }
     return takePending(s, dst, dstCapacity);
@@ -347,10 +327,8 @@ bool streamHasPending(const AcmStream* stream)
 
 void streamClose(AcmStream* stream)
 {
-    if (!stream)
-        return;
-    if (stream->parser)
-        av_parser_close(stream->parser);
+    if (!stream) return;
+    if (stream->parser) av_parser_close(stream->parser);
     avcodec_free_context(&stream->context);
     av_packet_free(&stream->packet);
     av_frame_free(&stream->frame);

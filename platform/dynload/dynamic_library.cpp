@@ -28,16 +28,14 @@ std::string programFolder()
 {
     char path[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return {};
+    if (length <= 0) return {};
     return folderOf(std::string(path, static_cast<size_t>(length)));
 }
 
 std::string moduleFolder(const void* address)
 {
     Dl_info info{};
-    if (!address || dladdr(address, &info) == 0 || !info.dli_fname)
-        return {};
+    if (!address || dladdr(address, &info) == 0 || !info.dli_fname) return {};
     std::string folder = folderOf(info.dli_fname);
     // The main program may be reported by a relative name.
     return !folder.empty() && folder.front() == '/' ? folder : programFolder();
@@ -54,25 +52,18 @@ DynamicLibrary::DynamicLibrary(const std::string& name, Lifetime lifetime)
         std::string folder = programFolder();
         if (!folder.empty()) {
             std::string local = folder + "/" + name;
-            if (access(local.c_str(), F_OK) == 0)
-                handle_ = dlopen(local.c_str(), flags);
+            if (access(local.c_str(), F_OK) == 0) handle_ = dlopen(local.c_str(), flags);
         }
     }
-    if (!handle_)
-        handle_ = dlopen(name.c_str(), flags);
-    if (!handle_)
-        error_ = lastLoaderError();
+    if (!handle_) handle_ = dlopen(name.c_str(), flags);
+    if (!handle_) error_ = lastLoaderError();
 }
 
-DynamicLibrary::~DynamicLibrary()
-{
-    close();
-}
+DynamicLibrary::~DynamicLibrary() { close(); }
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)), error_(std::move(other.error_))
-{
-}
+{}
 
 DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept
 {
@@ -86,19 +77,16 @@ DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept
 
 void* DynamicLibrary::symbol(const char* name)
 {
-    if (!handle_ || !name)
-        return nullptr;
+    if (!handle_ || !name) return nullptr;
     dlerror();
     void* address = dlsym(handle_, name);
-    if (!address)
-        error_ = lastLoaderError();
+    if (!address) error_ = lastLoaderError();
     return address;
 }
 
 void DynamicLibrary::close()
 {
-    if (handle_)
-        dlclose(handle_);
+    if (handle_) dlclose(handle_);
     handle_ = nullptr;
 }
 

@@ -104,9 +104,12 @@ int parseProfileInt(std::string_view text)
     for (; i < text.size(); ++i) {
         const char c = text[i];
         unsigned digit;
-        if (c >= '0' && c <= '9') digit = unsigned(c - '0');
-        else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') digit = unsigned((c | 0x20) - 'a' + 10);
-        else break;
+        if (c >= '0' && c <= '9')
+            digit = unsigned(c - '0');
+        else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+            digit = unsigned((c | 0x20) - 'a' + 10);
+        else
+            break;
         if (digit >= base) break;
         value = value * base + digit;
     }

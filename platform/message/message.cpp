@@ -9,10 +9,7 @@ std::atomic<MessageBackend> g_backend{stderr_message};
 
 } // namespace
 
-void show_message(const char* caption, const char* text, MessageIcon icon)
-{
-    g_backend.load()(caption, text, icon);
-}
+void show_message(const char* caption, const char* text, MessageIcon icon) { g_backend.load()(caption, text, icon); }
 
 MessageBackend set_message_backend(MessageBackend backend)
 {

@@ -1,5 +1,5 @@
-#include "platform/message.h"
 #include "platform/message_box.h"
+#include "platform/message.h"
 
 #include <QApplication>
 #include <QMessageBox>

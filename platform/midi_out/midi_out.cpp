@@ -10,8 +10,8 @@ namespace {
 
 using midi_backend::Backend;
 
-constexpr std::array<const Backend*, 3> kBackends = {
-    &midi_backend::kSynthBackend, &midi_backend::kSequencerBackend, &midi_backend::kRecordingBackend};
+constexpr std::array<const Backend*, 3> kBackends = {&midi_backend::kSynthBackend, &midi_backend::kSequencerBackend,
+                                                     &midi_backend::kRecordingBackend};
 
 // The backend of a device and its port index there; false when none.
 bool locate(int device, const Backend*& backend, int& index)

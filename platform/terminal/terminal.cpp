@@ -9,10 +9,7 @@
 
 namespace platform {
 
-Terminal::~Terminal()
-{
-    close();
-}
+Terminal::~Terminal() { close(); }
 
 bool Terminal::open(const char* override_path)
 {

@@ -21,8 +21,7 @@ constexpr FixedLengthMeta kFixedLengthMetas[] = {{0x20, 1}, {0x21, 1}, {0x51, 3}
 bool has_fixed_length_mismatch(uint8_t type, uint32_t length)
 {
     for (const FixedLengthMeta& m : kFixedLengthMetas)
-        if (m.type == type)
-            return m.length != length;
+        if (m.type == type) return m.length != length;
     return false;
 }
 
@@ -32,8 +31,7 @@ uint32_t tempo_microseconds(uint32_t raw_tempo, uint32_t timebase)
 {
     // A quarter note is timebase / 4 ticks of raw_tempo / 256 ms.
     const uint64_t t = (uint64_t{raw_tempo} * timebase * 250 + 128) >> 8;
-    if (t < 1)
-        return 1;
+    if (t < 1) return 1;
     return t > kMaxTempo ? kMaxTempo : uint32_t(t);
 }
 
@@ -46,16 +44,14 @@ void TrackWriter::begin_track()
 
 bool TrackWriter::take_delta()
 {
-    if (!append_vlq(events_, pending_delta_))
-        return false;
+    if (!append_vlq(events_, pending_delta_)) return false;
     pending_delta_ = 0;
     return true;
 }
 
 WriteResult TrackWriter::channel_message(uint8_t status, uint8_t data1)
 {
-    if (!take_delta())
-        return WriteResult::DeltaTooLong;
+    if (!take_delta()) return WriteResult::DeltaTooLong;
     if (status != running_status_) {
         events_.push_back(status);
         running_status_ = status;
@@ -67,8 +63,7 @@ WriteResult TrackWriter::channel_message(uint8_t status, uint8_t data1)
 WriteResult TrackWriter::channel_message(uint8_t status, uint8_t data1, uint8_t data2)
 {
     const WriteResult r = channel_message(status, data1);
-    if (r == WriteResult::Ok)
-        events_.push_back(data2);
+    if (r == WriteResult::Ok) events_.push_back(data2);
     return r;
 }
 
@@ -81,8 +76,7 @@ WriteResult TrackWriter::note_off(uint8_t channel, uint8_t key, uint8_t release_
 {
     // Without off-velocity a note-off is a note-on of velocity 0, which
     // shares the running status with the note-ons.
-    if (off_velocity_)
-        return channel_message(uint8_t(0x80 | (channel & 0x0F)), key, release_velocity);
+    if (off_velocity_) return channel_message(uint8_t(0x80 | (channel & 0x0F)), key, release_velocity);
     return channel_message(uint8_t(0x90 | (channel & 0x0F)), key, 0);
 }
 
@@ -114,8 +108,7 @@ WriteResult TrackWriter::pitch_bend(uint8_t channel, int32_t value)
 
 WriteResult TrackWriter::sysex(const uint8_t* message, uint32_t length)
 {
-    if (!take_delta())
-        return WriteResult::DeltaTooLong;
+    if (!take_delta()) return WriteResult::DeltaTooLong;
     running_status_ = 0;
     if (length >= 2 && message[0] == 0xF0 && message[length - 1] == 0xF7) {
         events_.push_back(0xF0);
@@ -131,13 +124,11 @@ WriteResult TrackWriter::sysex(const uint8_t* message, uint32_t length)
 
 WriteResult TrackWriter::meta(uint8_t type, const uint8_t* payload, uint32_t length)
 {
-    if (type > 127 || has_fixed_length_mismatch(type, length))
-        return WriteResult::Ok;
+    if (type > 127 || has_fixed_length_mismatch(type, length)) return WriteResult::Ok;
     uint32_t done = 0;
     do {
         const uint32_t piece = length - done < kMetaPiece ? length - done : kMetaPiece;
-        if (!take_delta())
-            return WriteResult::DeltaTooLong;
+        if (!take_delta()) return WriteResult::DeltaTooLong;
         running_status_ = 0;
         events_.push_back(0xFF);
         events_.push_back(type);
@@ -157,10 +148,8 @@ WriteResult TrackWriter::tempo(uint32_t raw_tempo, uint32_t timebase)
 
 WriteResult TrackWriter::end_of_track(bool carry_pending_delta)
 {
-    if (!carry_pending_delta)
-        pending_delta_ = 0;
-    if (!take_delta())
-        return WriteResult::DeltaTooLong;
+    if (!carry_pending_delta) pending_delta_ = 0;
+    if (!take_delta()) return WriteResult::DeltaTooLong;
     running_status_ = 0;
     events_.push_back(0xFF);
     events_.push_back(0x2F);

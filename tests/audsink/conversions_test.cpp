@@ -24,39 +24,57 @@ const ConversionTables& tables()
 
 TEST(Conversions, LevelSendsHundredthsOfDecibels)
 {
-    struct Case { int32_t level; int32_t volume; } cases[] = {
-        {16384, 0}, {8192, -714}, {0, -10000}, {-5, -10000}, {20000, 0}, {16383, 0},
-        {1, -9285}, {12288, -296}, {4096, -1428},
+    struct Case {
+        int32_t level;
+        int32_t volume;
+    } cases[] = {
+        {16384, 0}, {8192, -714}, {0, -10000},   {-5, -10000},  {20000, 0},
+        {16383, 0}, {1, -9285},   {12288, -296}, {4096, -1428},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(levelToVolume(tables(), c.level), c.volume) << "level " << c.level;
+    for (const auto& c : cases) EXPECT_EQ(levelToVolume(tables(), c.level), c.volume) << "level " << c.level;
 }
 
 TEST(Conversions, LevelTableFallsSteadily)
 {
-    for (int k = 1; k <= kLevelSteps; ++k)
-        ASSERT_GE(tables().level[k], tables().level[k - 1]) << k;
+    for (int k = 1; k <= kLevelSteps; ++k) ASSERT_GE(tables().level[k], tables().level[k - 1]) << k;
 }
 
 TEST(Conversions, PanSpansBothSides)
 {
-    struct Case { int32_t pan; int32_t value; } cases[] = {
+    struct Case {
+        int32_t pan;
+        int32_t value;
+    } cases[] = {
         {16384, 10000}, {-16384, -10000}, {0, 0}, {8192, 714}, {-8192, -714}, {40000, 10000}, {-40000, -10000},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(panToValue(tables(), c.pan), c.value) << "pan " << c.pan;
+    for (const auto& c : cases) EXPECT_EQ(panToValue(tables(), c.pan), c.value) << "pan " << c.pan;
 }
 
 TEST(Conversions, PitchCountsStepsPerOctave)
 {
-    struct Case { uint32_t base; int32_t pitch; uint32_t rate; } cases[] = {
-        {44100, 0, 44100},       {44100, 3072, 88200},   {44100, -3072, 22050},  {44100, 256, 46721},
-        {44100, 32767, 100000},  {22050, 6144, 88200},   {11025, -6144, 2756},   {100000, 32767, 100000},
-        {100, -32768, 100},      {100000, 1, 100000},    {44100, 3071, 88178},   {44100, -1, 44089},
-        {100, 32767, 100000},    {440, -3071, 220},
+    struct Case {
+        uint32_t base;
+        int32_t pitch;
+        uint32_t rate;
+    } cases[] = {
+        {44100, 0, 44100},
+        {44100, 3072, 88200},
+        {44100, -3072, 22050},
+        {44100, 256, 46721},
+        {44100, 32767, 100000},
+        {22050, 6144, 88200},
+        {11025, -6144, 2756},
+        {100000, 32767, 100000},
+        {100, -32768, 100},
+        {100000, 1, 100000},
+        {44100, 3071, 88178},
+        {44100, -1, 44089},
+        {100, 32767, 100000},
+        {440, -3071, 220},
         // Halving stops below 202 Hz while whole octaves still come off the
         // index: 44100 halves eight times to 172, then 172 x 2^(-2048/3072).
-        {44100, -32768, 108},    {250, -9216, 125},
+        {44100, -32768, 108},
+        {250, -9216, 125},
     };
     for (const auto& c : cases)
         EXPECT_EQ(pitchToRate(tables(), c.base, c.pitch), c.rate) << c.base << " Hz, pitch " << c.pitch;
@@ -84,13 +102,15 @@ TEST(Conversions, PitchTableEnds)
 
 TEST(Conversions, SegmentIsOneBlockMoreThanTheTime)
 {
-    struct Case { uint32_t ms, rate, channels, bytes, segment; } cases[] = {
+    struct Case {
+        uint32_t ms, rate, channels, bytes, segment;
+    } cases[] = {
         {200, 44100, 2, 2, 35284},
         {200, 44100, 1, 1, 8821},
-        {1, 44100, 2, 2, 180},   // 176.4 bytes: 176 is whole blocks already, one more block
-        {3, 22050, 1, 2, 134},   // 132.3 -> 132, whole blocks, one more
+        {1, 44100, 2, 2, 180}, // 176.4 bytes: 176 is whole blocks already, one more block
+        {3, 22050, 1, 2, 134}, // 132.3 -> 132, whole blocks, one more
         {100000, 100000, 2, 2, 40000004},
-        {1, 100, 1, 1, 1},       // nothing in 1 ms: one block
+        {1, 100, 1, 1, 1}, // nothing in 1 ms: one block
     };
     for (const auto& c : cases)
         EXPECT_EQ(segmentBytes(c.ms, c.rate, c.channels, c.bytes), c.segment) << c.ms << " ms at " << c.rate;
@@ -112,9 +132,19 @@ TEST(Conversions, SecondsBecomeWholeFrames)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    struct Case { uint32_t rate; float seconds; uint64_t frames; } cases[] = {
-        {44100, 1.5f, 66150}, {44100, 0, 0},       {44100, -2, 0},    {44100, nan, 0},
-        {48000, 0.25f, 12000}, {48000, 0.01f, 479},  {8000, 1e6f, 8000000000ull},             {44100, inf, UINT64_MAX},
+    struct Case {
+        uint32_t rate;
+        float seconds;
+        uint64_t frames;
+    } cases[] = {
+        {44100, 1.5f, 66150},
+        {44100, 0, 0},
+        {44100, -2, 0},
+        {44100, nan, 0},
+        {48000, 0.25f, 12000},
+        {48000, 0.01f, 479},
+        {8000, 1e6f, 8000000000ull},
+        {44100, inf, UINT64_MAX},
         {44100, 1e30f, UINT64_MAX},
     };
     for (const auto& c : cases)

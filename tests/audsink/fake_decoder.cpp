@@ -43,13 +43,11 @@ Spec parse(const char* file)
 {
     Spec s;
     std::string text = file ? file : "";
-    if (auto slash = text.rfind('/'); slash != std::string::npos)
-        text = text.substr(slash + 1);
+    if (auto slash = text.rfind('/'); slash != std::string::npos) text = text.substr(slash + 1);
     size_t at = 0;
     while (at < text.size()) {
         size_t end = text.find(',', at);
-        if (end == std::string::npos)
-            end = text.size();
+        if (end == std::string::npos) end = text.size();
         const std::string item = text.substr(at, end - at);
         const size_t eq = item.find('=');
         if (eq != std::string::npos) {
@@ -69,16 +67,15 @@ Spec parse(const char* file)
         }
         at = end + 1;
     }
-    if (s.total == UINT64_MAX)
-        s.total = uint64_t{s.frames} * s.channels * s.bytes;
+    if (s.total == UINT64_MAX) s.total = uint64_t{s.frames} * s.channels * s.bytes;
     return s;
 }
 
 struct State {
     uint8_t record[DW_RECORD_SIZE];
     Spec spec;
-    uint64_t offset = 0;   // next byte delivered
-    uint64_t end = 0;      // bytes in all, or the end point
+    uint64_t offset = 0; // next byte delivered
+    uint64_t end = 0;    // bytes in all, or the end point
     uint64_t loopStart = 0, loopEnd = 0;
     uint32_t gapLeft = 0;
     uint32_t block() const { return spec.channels * spec.bytes; }
@@ -92,8 +89,7 @@ std::string textOf(intptr_t which, int part)
 
 size_t copyText(const std::string& text, char* buffer, size_t capacity)
 {
-    if (buffer && capacity > 0)
-        std::memcpy(buffer, text.data(), std::min(capacity, text.size()));
+    if (buffer && capacity > 0) std::memcpy(buffer, text.data(), std::min(capacity, text.size()));
     return text.size();
 }
 
@@ -109,30 +105,24 @@ FAKE_EXPORT const char* fake_log()
 }
 
 #ifdef FAKE_VERSION
-FAKE_EXPORT uint32_t dw_version()
-{
-    return FAKE_VERSION;
-}
+FAKE_EXPORT uint32_t dw_version() { return FAKE_VERSION; }
 #endif
 
 FAKE_EXPORT uint8_t* dw_open(const dw_host* host, intptr_t mode, const char* file, intptr_t pcm, intptr_t extra)
 {
     const Spec spec = parse(file);
     log("open " + std::to_string(mode) + " " + std::to_string(pcm) + " " + std::to_string(extra));
-    if (spec.fail)
-        return nullptr;
+    if (spec.fail) return nullptr;
     void* block = host->alloc(host, sizeof(State));
-    if (!block)
-        return nullptr;
+    if (!block) return nullptr;
     auto* s = new (block) State();
     s->spec = spec;
     s->end = spec.total;
-    dw_format f{uint8_t(spec.channels), uint8_t(spec.bytes), uint8_t(spec.flags), uint8_t(spec.version),
-                spec.rate, spec.frames};
+    dw_format f{uint8_t(spec.channels), uint8_t(spec.bytes), uint8_t(spec.flags),
+                uint8_t(spec.version),  spec.rate,           spec.frames};
     dw_format_write(s->record, &f);
     // A record of another version carries junk past its first 12 bytes.
-    if (spec.version != 1)
-        std::memset(s->record + 12, 0xEE, DW_RECORD_SIZE - 12);
+    if (spec.version != 1) std::memset(s->record + 12, 0xEE, DW_RECORD_SIZE - 12);
     return s->record;
 }
 
@@ -152,19 +142,15 @@ FAKE_EXPORT size_t dw_decode(const dw_host*, uint8_t* handle, void* buffer, size
     size_t done = 0;
     const size_t most = size_t(std::min<uint64_t>(length, s->spec.chunk)) / s->block() * s->block();
     while (done < most) {
-        if (s->loopEnd > s->loopStart && s->offset >= s->loopEnd * s->block())
-            s->offset = s->loopStart * s->block();
+        if (s->loopEnd > s->loopStart && s->offset >= s->loopEnd * s->block()) s->offset = s->loopStart * s->block();
         const uint64_t stop = s->loopEnd > s->loopStart ? std::min(s->end, s->loopEnd * s->block()) : s->end;
-        if (s->offset >= stop)
-            break;
+        if (s->offset >= stop) break;
         const size_t n = size_t(std::min<uint64_t>(most - done, stop - s->offset));
-        for (size_t i = 0; i < n; ++i)
-            out[done + i] = fake_pattern_byte(s->offset + i);
+        for (size_t i = 0; i < n; ++i) out[done + i] = fake_pattern_byte(s->offset + i);
         done += n;
         s->offset += n;
     }
-    if (done > 0)
-        s->gapLeft = s->spec.gap;
+    if (done > 0) s->gapLeft = s->spec.gap;
     log("decode " + std::to_string(length) + " " + std::to_string(done));
     return done;
 }
@@ -186,10 +172,7 @@ FAKE_EXPORT int dw_isend(const dw_host*, uint8_t* handle)
     return end;
 }
 
-FAKE_EXPORT void dw_switch(const dw_host*, uint8_t*, intptr_t value)
-{
-    log("switch " + std::to_string(value));
-}
+FAKE_EXPORT void dw_switch(const dw_host*, uint8_t*, intptr_t value) { log("switch " + std::to_string(value)); }
 
 FAKE_EXPORT int dw_setpos(const dw_host*, uint8_t* handle, uint32_t low, uint32_t high)
 {
@@ -224,38 +207,26 @@ FAKE_EXPORT int dw_setloop(const dw_host*, uint8_t* handle, uint32_t sl, uint32_
     return 0;
 }
 
-FAKE_EXPORT const char* dw_credit()
-{
-    return "fake decoder for tests";
-}
+FAKE_EXPORT const char* dw_credit() { return "fake decoder for tests"; }
 
-FAKE_EXPORT intptr_t dw_pcmcount(const dw_host*, const char*)
-{
-    return 3;
-}
+FAKE_EXPORT intptr_t dw_pcmcount(const dw_host*, const char*) { return 3; }
 
-FAKE_EXPORT intptr_t dw_pcmtextcount(const dw_host*, const char* file, intptr_t)
-{
-    return parse(file).texts;
-}
+FAKE_EXPORT intptr_t dw_pcmtextcount(const dw_host*, const char* file, intptr_t) { return parse(file).texts; }
 
 FAKE_EXPORT size_t dw_pcmtext(const dw_host*, const char*, intptr_t, intptr_t which, char* buffer, size_t capacity)
 {
     return copyText(textOf(which, 0), buffer, capacity);
 }
 
-FAKE_EXPORT size_t dw_pcmtextlang(const dw_host*, const char*, intptr_t, intptr_t which, char* buffer,
-                                  size_t capacity)
+FAKE_EXPORT size_t dw_pcmtextlang(const dw_host*, const char*, intptr_t, intptr_t which, char* buffer, size_t capacity)
 {
     return copyText(textOf(which, 1), buffer, capacity);
 }
 
 #ifdef FAKE_OLD_CSET
-FAKE_EXPORT size_t dw_pcmtextcs(const dw_host*, const char*, intptr_t, intptr_t which, char* buffer,
-                                size_t capacity)
+FAKE_EXPORT size_t dw_pcmtextcs(const dw_host*, const char*, intptr_t, intptr_t which, char* buffer, size_t capacity)
 #else
-FAKE_EXPORT size_t dw_pcmtextcset(const dw_host*, const char*, intptr_t, intptr_t which, char* buffer,
-                                  size_t capacity)
+FAKE_EXPORT size_t dw_pcmtextcset(const dw_host*, const char*, intptr_t, intptr_t which, char* buffer, size_t capacity)
 #endif
 {
     return copyText(textOf(which, 2), buffer, capacity);
@@ -269,8 +240,7 @@ FAKE_EXPORT void dw_enumpcmtext(const dw_host*, const char* file, intptr_t, intp
     const intptr_t count = which < 0 ? 1 : intptr_t(parse(file).texts);
     for (intptr_t i = 0; i < count; ++i) {
         const intptr_t w = which < 0 ? which : i;
-        if (!relay(context, ("native" + std::to_string(w)).c_str(), nullptr, "utf-8"))
-            return;
+        if (!relay(context, ("native" + std::to_string(w)).c_str(), nullptr, "utf-8")) return;
     }
 }
 #endif

@@ -13,14 +13,16 @@ namespace {
 
 TEST(Queries, VersionGateDecidesWhichDecodersLoad)
 {
-    struct Case { const char* decoder; intptr_t pcms; } cases[] = {
-        {"fake_full", 3},    // 12035
+    struct Case {
+        const char* decoder;
+        intptr_t pcms;
+    } cases[] = {
+        {"fake_full", 3},     // 12035
         {"fake_emulated", 3}, // 10240
-        {"fake_minimal", 1}, // no dw_pcmcount: one PCM
-        {"fake_too_new", 0}, // 12036
+        {"fake_minimal", 1},  // no dw_pcmcount: one PCM
+        {"fake_too_new", 0},  // 12036
         {"fake_top_byte", 0}, // 16777216
-        {"fake_unversioned", 0},
-        {"no_such_decoder", 0},
+        {"fake_unversioned", 0}, {"no_such_decoder", 0},
     };
     OfflineSink ds;
     for (const auto& c : cases)
@@ -32,7 +34,11 @@ TEST(Queries, VersionGateDecidesWhichDecodersLoad)
 TEST(Queries, TextBuffersAreAlwaysTerminatedAndNeverOverrun)
 {
     // "text4" has 5 characters; results are length + 1.
-    struct Case { size_t size; size_t result; const char* text; } cases[] = {
+    struct Case {
+        size_t size;
+        size_t result;
+        const char* text;
+    } cases[] = {
         {0, 6, nullptr}, {1, 6, ""}, {3, 6, "te"}, {6, 6, "text4"}, {40, 6, "text4"},
     };
     OfflineSink ds;
@@ -44,8 +50,7 @@ TEST(Queries, TextBuffersAreAlwaysTerminatedAndNeverOverrun)
         EXPECT_EQ(ds->text(ds.get(), "texts=9", decoder.c_str(), 0, 4, buffer, c.size), c.result) << c.size;
         EXPECT_EQ(std::string(guarded, 4), "####") << "nothing before the buffer";
         EXPECT_EQ(buffer[c.size], '#') << "nothing after it";
-        if (c.text)
-            EXPECT_STREQ(buffer, c.text) << c.size;
+        if (c.text) EXPECT_STREQ(buffer, c.text) << c.size;
     }
     EXPECT_EQ(ds->text(ds.get(), "texts=9", decoder.c_str(), 0, 4, nullptr, 10), 6u);
 }
@@ -67,8 +72,8 @@ TEST(Queries, EachTextPartComesFromItsEntry)
     OfflineSink ds;
     for (const auto& c : cases) {
         char buffer[32] = "junk";
-        const size_t result = (ds.get()->*c.query)(ds.get(), "ch=2", fakeDecoder(c.decoder).c_str(), 1, -2, buffer,
-                                                   sizeof buffer);
+        const size_t result =
+            (ds.get()->*c.query)(ds.get(), "ch=2", fakeDecoder(c.decoder).c_str(), 1, -2, buffer, sizeof buffer);
         EXPECT_EQ(result, *c.text ? std::strlen(c.text) + 1 : 0) << c.decoder << " " << c.text;
         EXPECT_STREQ(buffer, c.text) << c.decoder;
     }
@@ -80,8 +85,15 @@ TEST(Queries, CountsAndCredit)
     const std::string full = fakeDecoder("fake_full"), minimal = fakeDecoder("fake_minimal");
     EXPECT_EQ(ds->text_count(ds.get(), "texts=7", full.c_str(), 0), 7);
     EXPECT_EQ(ds->text_count(ds.get(), "texts=7", minimal.c_str(), 0), 0);
-    struct Case { size_t size; size_t result; const char* copied; } cases[] = {
-        {64, 22, "fake decoder for tests"}, {5, 22, "fake"}, {1, 22, ""}, {0, 22, nullptr},
+    struct Case {
+        size_t size;
+        size_t result;
+        const char* copied;
+    } cases[] = {
+        {64, 22, "fake decoder for tests"},
+        {5, 22, "fake"},
+        {1, 22, ""},
+        {0, 22, nullptr},
     };
     for (const auto& c : cases) {
         char buffer[64] = "untouched";
@@ -105,8 +117,13 @@ int collect(void* user, const char* text, const char* language, const char* char
 
 TEST(Queries, EnumerationRelaysTextsUntilTheCallbackStops)
 {
-    struct Case { const char* decoder; const char* file; intptr_t which; size_t stopAfter; std::vector<std::string> lines; }
-    cases[] = {
+    struct Case {
+        const char* decoder;
+        const char* file;
+        intptr_t which;
+        size_t stopAfter;
+        std::vector<std::string> lines;
+    } cases[] = {
         {"fake_full", "texts=3", 0, SIZE_MAX, {"native0|-|utf-8", "native1|-|utf-8", "native2|-|utf-8"}},
         {"fake_full", "texts=3", 0, 2, {"native0|-|utf-8", "native1|-|utf-8"}},
         {"fake_full", "texts=3", -4, SIZE_MAX, {"native-4|-|utf-8"}},

@@ -56,13 +56,17 @@ Bytes expectedHeader(uint16_t channels, uint32_t rate, uint16_t sampleBytes, uin
 
 TEST(RenderWave, EqualsTheDecodersOutputForEveryLayout)
 {
-    struct Case { const char* name; uint16_t tag, channels, bits; size_t frames; uint16_t outChannels, outBytes; }
-    cases[] = {
-        {"pcm8_mono", 1, 1, 8, 1001, 1, 1},     {"pcm8_stereo", 1, 2, 8, 777, 2, 1},
-        {"pcm16_mono", 1, 1, 16, 1200, 1, 2},   {"pcm16_stereo", 1, 2, 16, 5000, 2, 2},
-        {"pcm24_stereo", 1, 2, 24, 900, 2, 2},  {"pcm32_mono", 1, 1, 32, 640, 1, 2},
+    struct Case {
+        const char* name;
+        uint16_t tag, channels, bits;
+        size_t frames;
+        uint16_t outChannels, outBytes;
+    } cases[] = {
+        {"pcm8_mono", 1, 1, 8, 1001, 1, 1},      {"pcm8_stereo", 1, 2, 8, 777, 2, 1},
+        {"pcm16_mono", 1, 1, 16, 1200, 1, 2},    {"pcm16_stereo", 1, 2, 16, 5000, 2, 2},
+        {"pcm24_stereo", 1, 2, 24, 900, 2, 2},   {"pcm32_mono", 1, 1, 32, 640, 1, 2},
         {"float32_stereo", 3, 2, 32, 500, 2, 2}, {"float64_mono", 3, 1, 64, 300, 1, 2},
-        {"alaw_mono", 6, 1, 8, 800, 1, 2},      {"mulaw_stereo", 7, 2, 8, 800, 2, 2},
+        {"alaw_mono", 6, 1, 8, 800, 1, 2},       {"mulaw_stereo", 7, 2, 8, 800, 2, 2},
         {"pcm16_long", 1, 2, 16, 40000, 2, 2},
     };
     zem_test::TempDir dir;
@@ -72,8 +76,7 @@ TEST(RenderWave, EqualsTheDecodersOutputForEveryLayout)
         const std::string out = dir.file(std::string(c.name) + "_out.wav");
         Bytes data = noise(c.frames * c.channels * c.bits / 8, uint32_t(c.frames));
         if (c.tag == 3) // finite samples only: keep float exponents small
-            for (size_t i = c.bits / 8 - 1; i < data.size(); i += c.bits / 8)
-                data[i] &= 0x3F;
+            for (size_t i = c.bits / 8 - 1; i < data.size(); i += c.bits / 8) data[i] &= 0x3F;
         // Compressed formats carry the extra-size field and a frame count.
         const auto block = uint16_t(c.channels * c.bits / 8);
         Bytes fact;
@@ -82,8 +85,7 @@ TEST(RenderWave, EqualsTheDecodersOutputForEveryLayout)
                                   : riffFile({{"fmt ", formatBody(c.tag, c.channels, 22050, block, c.bits, Bytes{})},
                                               {"fact", fact},
                                               {"data", data}}));
-        ASSERT_EQ(ds->render_wave(ds.get(), in.c_str(), kQzwav, 0, 0, 0, out.c_str(), nullptr, nullptr), 0)
-            << c.name;
+        ASSERT_EQ(ds->render_wave(ds.get(), in.c_str(), kQzwav, 0, 0, 0, out.c_str(), nullptr, nullptr), 0) << c.name;
         const auto decoded = zem_test::runProgram("qzdecode", {in}, dir.path());
         ASSERT_EQ(decoded.status, 0) << c.name << ": " << decoded.err;
         const Bytes rendered = readBytes(out);
@@ -109,10 +111,7 @@ int recordProgress(void*, uint32_t written, uint32_t total)
     return written >= progressSeen->abortAt;
 }
 
-uint32_t twoSeconds(void*)
-{
-    return 2000;
-}
+uint32_t twoSeconds(void*) { return 2000; }
 
 TEST(RenderWave, FailsBeforeTouchingTheOutputAndFixesShortData)
 {
@@ -156,8 +155,7 @@ TEST(RenderWave, FailsBeforeTouchingTheOutputAndFixesShortData)
             continue;
         }
         ASSERT_EQ(written.size(), 44 + c.dataBytes) << c.file;
-        if (c.result != 0)
-            continue;
+        if (c.result != 0) continue;
         const auto f = std::string(c.file);
         const uint16_t channels = f.find("ch=1") != std::string::npos ? 1 : 2;
         const uint16_t bytes = f.find("bytes=1") != std::string::npos ? 1 : 2;
@@ -171,8 +169,8 @@ TEST(RenderWave, FailsBeforeTouchingTheOutputAndFixesShortData)
     progressSeen = nullptr;
     // Every successful open was closed, the mode reached the decoder.
     const auto calls = log.takeControl();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open 3 0 0") - std::count(calls.begin(), calls.end(), "close"),
-              1) << "only the refused open has no close";
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open 3 0 0") - std::count(calls.begin(), calls.end(), "close"), 1)
+        << "only the refused open has no close";
 }
 
 } // namespace

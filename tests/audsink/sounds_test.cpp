@@ -16,10 +16,7 @@ platform::AudioBuffer* bufferOf(const OfflineSink& ds, ds8_sound* sound)
     return static_cast<platform::AudioBuffer*>(ds->sound_buffer(ds.get(), sound));
 }
 
-TEST(Instance, ReportsItsVersion)
-{
-    EXPECT_EQ(ds8_version(), 12035u);
-}
+TEST(Instance, ReportsItsVersion) { EXPECT_EQ(ds8_version(), 12035u); }
 
 int allocations = 0;
 void* countingAllocate(void*, size_t size)
@@ -27,10 +24,7 @@ void* countingAllocate(void*, size_t size)
     ++allocations;
     return std::calloc(1, size);
 }
-void countingFree(void*, void* block)
-{
-    std::free(block);
-}
+void countingFree(void*, void* block) { std::free(block); }
 intptr_t poisonedOpen(void*, const char*, uint32_t)
 {
     ADD_FAILURE() << "an entry beyond the table's length was called";
@@ -41,7 +35,10 @@ TEST(Instance, TakesWholeSlotsOfTheUtilityTable)
 {
     // Entries past the given length are never read, and allocate without
     // free falls back to the heap for both.
-    struct Case { size_t slots; bool usesOwnHeap; } cases[] = {{1, false}, {2, true}, {3, true}, {0, false}};
+    struct Case {
+        size_t slots;
+        bool usesOwnHeap;
+    } cases[] = {{1, false}, {2, true}, {3, true}, {0, false}};
     for (const auto& c : cases) {
         ds8_utility table{};
         table.allocate = &countingAllocate;
@@ -95,7 +92,11 @@ TEST(OneShot, LoadsTheWholeFileAndSilencesWhatWasNotDelivered)
 
 TEST(OneShot, RefusesWhatItCannotPlayAndClosesWhatItOpened)
 {
-    struct Case { const char* file; const char* decoder; bool opened; } cases[] = {
+    struct Case {
+        const char* file;
+        const char* decoder;
+        bool opened;
+    } cases[] = {
         {"ch=3,bytes=2,rate=44100,frames=10", "fake_full", true},
         {"ch=0,bytes=2,rate=44100,frames=10", "fake_full", true},
         {"ch=2,bytes=3,rate=44100,frames=10", "fake_full", true},
@@ -138,10 +139,14 @@ TEST(OneShot, NeedsAnOpenDevice)
 TEST(OneShot, SendsLevelPanAndPitchAsTheTablesSay)
 {
     enum What { Level, Pan, Pitch };
-    struct Case { What what; int32_t index; int32_t sent; } cases[] = {
-        {Level, 8192, -714},  {Level, 0, -10000}, {Level, 16384, 0},  {Level, -3, -10000},
-        {Pan, 16384, 10000},  {Pan, -16384, -10000}, {Pan, 0, 0},     {Pan, 8192, 714},
-        {Pitch, 3072, 88200}, {Pitch, -3072, 22050}, {Pitch, 32767, 100000}, {Pitch, 0, 44100},
+    struct Case {
+        What what;
+        int32_t index;
+        int32_t sent;
+    } cases[] = {
+        {Level, 8192, -714},    {Level, 0, -10000}, {Level, 16384, 0}, {Level, -3, -10000},  {Pan, 16384, 10000},
+        {Pan, -16384, -10000},  {Pan, 0, 0},        {Pan, 8192, 714},  {Pitch, 3072, 88200}, {Pitch, -3072, 22050},
+        {Pitch, 32767, 100000}, {Pitch, 0, 44100},
     };
     OfflineSink ds;
     DecoderLog log;
@@ -191,14 +196,16 @@ std::vector<int16_t> patternSamples(uint64_t fromByte, size_t samples)
 {
     auto bytes = patternBytes(fromByte, 2 * samples);
     std::vector<int16_t> out(samples);
-    for (size_t i = 0; i < samples; ++i)
-        out[i] = int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    for (size_t i = 0; i < samples; ++i) out[i] = int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
     return out;
 }
 
 TEST(OneShot, PlaysSampleForSampleFromItsPosition)
 {
-    struct Case { int32_t fraction; uint64_t startFrame; } cases[] = {{0, 0}, {8192, 500}, {4096, 250}, {-1, 0}};
+    struct Case {
+        int32_t fraction;
+        uint64_t startFrame;
+    } cases[] = {{0, 0}, {8192, 500}, {4096, 250}, {-1, 0}};
     OfflineSink ds;
     DecoderLog log;
     for (const auto& c : cases) {

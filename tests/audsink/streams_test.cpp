@@ -36,15 +36,14 @@ struct StreamRig {
     }
     void requestOpen(const std::string& file, const std::string& decoder = "")
     {
-        ds->stream_request_open(stream, file.c_str(), decoder.empty() ? log.path().c_str() : decoder.c_str(),
-                                kBufferMs, 0, 0);
+        ds->stream_request_open(stream, file.c_str(), decoder.empty() ? log.path().c_str() : decoder.c_str(), kBufferMs,
+                                0, 0);
     }
     // Steps until the stream says it stopped, at most `limit` ticks.
     int stepUntilStopped(int limit)
     {
         for (int i = 0; i < limit; ++i) {
-            if (ds->stream_is_stopped(stream))
-                return i;
+            if (ds->stream_is_stopped(stream)) return i;
             step();
         }
         return -1;
@@ -60,8 +59,7 @@ std::vector<int16_t> expectedSamples(size_t bytes)
 {
     auto raw = patternBytes(0, bytes);
     std::vector<int16_t> out(bytes / 2);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = int16_t(raw[2 * i] | raw[2 * i + 1] << 8);
+    for (size_t i = 0; i < out.size(); ++i) out[i] = int16_t(raw[2 * i] | raw[2 * i + 1] << 8);
     return out;
 }
 
@@ -69,8 +67,7 @@ std::vector<int16_t> withoutSilence(const std::vector<int16_t>& samples)
 {
     std::vector<int16_t> out;
     for (int16_t s : samples)
-        if (s != 0)
-            out.push_back(s);
+        if (s != 0) out.push_back(s);
     return out;
 }
 
@@ -108,7 +105,10 @@ TEST(StreamTicks, PlaysEveryDecodedByteOnceThenStops)
     // Whole segments, short deliveries, and deliveries with empty calls
     // between them that do not end the stream: what plays is the decoded
     // PCM in order, with silence only where nothing was delivered.
-    struct Case { const char* file; bool gapless; } cases[] = {
+    struct Case {
+        const char* file;
+        bool gapless;
+    } cases[] = {
         {"ch=2,bytes=2,frames=5000", true},
         {"ch=2,bytes=2,frames=5000,chunk=1000", false},
         {"ch=2,bytes=2,frames=5000,chunk=3532,gap=2", false},
@@ -151,7 +151,10 @@ TEST(StreamTicks, RequestsBeforeOpenApplyAfterItInOrder)
               (std::vector<std::string>{"open 1 0 0", "setloop 10 4294967316", "setend 4000", "setpos 500"}));
 
     // Once open, requests go straight to the decoder.
-    struct Case { int32_t code; const char* logged; } cases[] = {
+    struct Case {
+        int32_t code;
+        const char* logged;
+    } cases[] = {
         {ds->stream_set_position_seconds(rig.stream, 1.5f), "setpos 12000"},
         {ds->stream_set_loop_seconds(rig.stream, 2.0f, 1.0f), "setloop 0 0"},
         {ds->stream_set_loop(rig.stream, 7, 0, 7, 0), "setloop 0 0"},
@@ -168,7 +171,11 @@ TEST(StreamTicks, RequestsBeforeOpenApplyAfterItInOrder)
 
 TEST(StreamTicks, PositionsFollowTheDecodersCapabilities)
 {
-    struct Case { const char* file; int32_t set; uint64_t get; } cases[] = {
+    struct Case {
+        const char* file;
+        int32_t set;
+        uint64_t get;
+    } cases[] = {
         {"ch=2,bytes=2,rate=8000,frames=9000,flags=0", DS8_POS_UNSUPPORTED, 0},
         {"ch=2,bytes=2,rate=8000,frames=9000,flags=4", DS8_POS_OK, 0},
         {"ch=2,bytes=2,rate=8000,frames=9000,flags=6", DS8_POS_OK, 4000},
@@ -215,7 +222,12 @@ TEST(StreamTicks, OpenWhileOpenClosesFirstEvenWhilePlaying)
 
 TEST(StreamTicks, FailedOpensUnwindAndLeaveTheStreamClosed)
 {
-    struct Case { const char* file; const char* decoder; std::vector<std::string> calls; int32_t code; } cases[] = {
+    struct Case {
+        const char* file;
+        const char* decoder;
+        std::vector<std::string> calls;
+        int32_t code;
+    } cases[] = {
         {"ch=3,bytes=2", "fake_full", {"open 1 0 0", "close"}, DS8_ERR_INVALID_CALL},
         {"ch=2,bytes=2,rate=50", "fake_full", {"open 1 0 0", "close"}, DS8_ERR_INVALID_CALL},
         {"fail=1", "fake_full", {"open 1 0 0"}, DS8_ERR_INVALID_CALL},
@@ -263,8 +275,7 @@ TEST(StreamTicks, FormatQueryAndProbe)
     EXPECT_EQ(ds->stream_format(rig.stream, record, 20), 1) << "no format before an open";
     EXPECT_EQ(ds->stream_probe(rig.stream, "ch=1,bytes=1,rate=8000,frames=77", decoder, 100, 0, 0, record, 19),
               DS8_ERR_INVALID_ARG);
-    EXPECT_EQ(ds->stream_probe(rig.stream, "ch=1,bytes=1,rate=8000,frames=77,flags=6", decoder, 100, 0, 0, record,
-                               20),
+    EXPECT_EQ(ds->stream_probe(rig.stream, "ch=1,bytes=1,rate=8000,frames=77,flags=6", decoder, 100, 0, 0, record, 20),
               DS8_OK);
     const uint8_t probed[20] = {1, 1, 6, 1, 0x40, 0x1F, 0, 0, 77, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(record, record + 20), std::vector<uint8_t>(probed, probed + 20));
@@ -342,8 +353,7 @@ TEST(StreamThreads, LoadingOnStreamThreadsNeverWaitsForCallers)
     ASSERT_EQ(ds->open_device(ds, "", 2, 16, 44100, nullptr, 2), DS8_OK);
     DecoderLog log;
     std::vector<ds8_stream*> streams;
-    for (int i = 0; i < 4; ++i)
-        streams.push_back(ds->stream_create(ds, 1));
+    for (int i = 0; i < 4; ++i) streams.push_back(ds->stream_create(ds, 1));
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
     int rounds = 0;
     while (std::chrono::steady_clock::now() < end) {

@@ -19,16 +19,16 @@ TEST(UtilityDefaults, OpenModeBits)
 {
     struct Case {
         uint32_t mode;
-        bool exists;       // the file is there before the open
+        bool exists; // the file is there before the open
         bool opens;
         const char* after; // the file's content after writing "new" (nullptr: not written)
     } cases[] = {
-        {0, true, false, "old"},                     // no access bits
-        {DS8_OPEN_READ, false, false, nullptr},      // reading what is not there
+        {0, true, false, "old"},                // no access bits
+        {DS8_OPEN_READ, false, false, nullptr}, // reading what is not there
         {DS8_OPEN_READ, true, true, "old"},
-        {DS8_OPEN_WRITE, false, false, nullptr},     // no create bit
-        {DS8_OPEN_WRITE, true, true, "new"},         // overwrites from the start
-        {DS8_OPEN_WRITE | DS8_OPEN_CREATE, true, true, "new"},  // truncates
+        {DS8_OPEN_WRITE, false, false, nullptr},               // no create bit
+        {DS8_OPEN_WRITE, true, true, "new"},                   // overwrites from the start
+        {DS8_OPEN_WRITE | DS8_OPEN_CREATE, true, true, "new"}, // truncates
         {DS8_OPEN_WRITE | DS8_OPEN_CREATE, false, true, "new"},
         {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_EXCLUSIVE, true, false, "old"},
         {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_EXCLUSIVE, false, true, "new"},
@@ -39,12 +39,10 @@ TEST(UtilityDefaults, OpenModeBits)
     for (const auto& c : cases) {
         zem_test::TempDir dir;
         const std::string path = dir.file("f");
-        if (c.exists)
-            dir.write("f", "old");
+        if (c.exists) dir.write("f", "old");
         const intptr_t h = kDefaults.open(nullptr, path.c_str(), c.mode);
         EXPECT_EQ(!kDefaults.is_invalid(nullptr, h), c.opens) << "mode " << c.mode;
-        if (c.opens && (c.mode & DS8_OPEN_WRITE))
-            EXPECT_EQ(kDefaults.write(nullptr, h, "new", 3, 0), 3);
+        if (c.opens && (c.mode & DS8_OPEN_WRITE)) EXPECT_EQ(kDefaults.write(nullptr, h, "new", 3, 0), 3);
         kDefaults.close(nullptr, h);
         if (c.after)
             EXPECT_EQ(zem_test::readFile(path), c.after) << "mode " << c.mode;
@@ -64,9 +62,16 @@ TEST(UtilityDefaults, SeekReadAndWriteRules)
     zem_test::TempDir dir;
     dir.write("f", "0123456789");
     const intptr_t h = kDefaults.open(nullptr, dir.file("f").c_str(), DS8_OPEN_READ);
-    struct Case { uint32_t low, high, origin; int64_t position; } seeks[] = {
-        {4, 0, 0, 4}, {2, 0, 1, 6}, {0xFFFFFFFE, 0xFFFFFFFF, 1, 4}, {0xFFFFFFFF, 0xFFFFFFFF, 2, 9},
-        {0, 0, 3, -1}, {0xFFFFFFF0, 0xFFFFFFFF, 0, -1},
+    struct Case {
+        uint32_t low, high, origin;
+        int64_t position;
+    } seeks[] = {
+        {4, 0, 0, 4},
+        {2, 0, 1, 6},
+        {0xFFFFFFFE, 0xFFFFFFFF, 1, 4},
+        {0xFFFFFFFF, 0xFFFFFFFF, 2, 9},
+        {0, 0, 3, -1},
+        {0xFFFFFFF0, 0xFFFFFFFF, 0, -1},
     };
     for (const auto& c : seeks)
         EXPECT_EQ(kDefaults.seek(nullptr, h, c.low, c.high, c.origin), c.position) << c.low << " " << c.origin;
@@ -80,10 +85,7 @@ TEST(UtilityDefaults, SeekReadAndWriteRules)
     EXPECT_EQ(kDefaults.read(nullptr, -1, buffer, 1, 0), 0);
 }
 
-intptr_t customOpen(void*, const char*, uint32_t)
-{
-    return 42;
-}
+intptr_t customOpen(void*, const char*, uint32_t) { return 42; }
 
 TEST(UtilityDefaults, OneMissingFileEntryReplacesAllSeven)
 {

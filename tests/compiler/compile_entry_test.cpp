@@ -22,14 +22,14 @@ TEST(CompileEntry, SingleNoteGivesTheWholeImage)
     Compiled c = compileText("c");
     ASSERT_EQ(c.result, 0) << c.message;
     EXPECT_EQ(c.callbackCalls, 0);
-    const std::vector<uint8_t> expected = {
-        'Q', 'O', 'R', 'S', 'Z', 'E', 'M', ':', '0', '.', '4', '7', 0, 0, 0, 0, // magic and version
-        1, 0, 192, 0,                                                          // tracks, timebase
-        0, 0, 0, 0, 0, 0, 0, 0,                                                // title, notice
-        8, 0, 0, 0,                                                            // extension size
-        48, 0, 0, 0, 6, 0, 0, 0,                                               // track table
-        0, 0, 0, 0, 0, 0, 0, 0,                                                // extension block
-        0xBC, 0xC1, 0x30, 0x00, 0xFF, 0xFF};
+    const std::vector<uint8_t> expected = {'Q',  'O',  'R',  'S',  'Z',  'E', 'M', ':',
+                                           '0',  '.',  '4',  '7',  0,    0,   0,   0, // magic and version
+                                           1,    0,    192,  0,                       // tracks, timebase
+                                           0,    0,    0,    0,    0,    0,   0,   0, // title, notice
+                                           8,    0,    0,    0,                       // extension size
+                                           48,   0,    0,    0,    6,    0,   0,   0, // track table
+                                           0,    0,    0,    0,    0,    0,   0,   0, // extension block
+                                           0xBC, 0xC1, 0x30, 0x00, 0xFF, 0xFF};
     EXPECT_EQ(c.image, expected);
 }
 
@@ -83,9 +83,7 @@ TEST(CompileEntry, NullTextOfLengthZeroIsAnEmptyText)
 {
     std::string path = scratchDir() + "/null-text.zem";
     Compiled c;
-    auto record = [](void* user, const char* message, const char*) {
-        static_cast<Compiled*>(user)->message = message;
-    };
+    auto record = [](void* user, const char* message, const char*) { static_cast<Compiled*>(user)->message = message; };
     EXPECT_EQ(zemc(nullptr, 0, nullptr, path.c_str(), 0, record, &c), -1);
     EXPECT_EQ(c.message, "Empty effective track.");
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -144,8 +142,13 @@ TEST(CompileEntry, ExistingOutputIsReplaced)
 TEST(CompileEntry, UpperAndLowerCaseGiveTheSameImage)
 {
     const char* texts[] = {
-        "o4c", "t120 l8 cdefgab>c", "s+!!-!!! c d e f", "v100 p64 x127 y64,0 k-100 z10 zc20",
-        "'ceg'2,8 (c g)4 c4&d4&e4 f", "i1,2 n1,2,3,4 @5 j-1,+1 m-1,3,100 ${f0 7e}", "u100 q50 u*5 q*-3 ~ _ r4",
+        "o4c",
+        "t120 l8 cdefgab>c",
+        "s+!!-!!! c d e f",
+        "v100 p64 x127 y64,0 k-100 z10 zc20",
+        "'ceg'2,8 (c g)4 c4&d4&e4 f",
+        "i1,2 n1,2,3,4 @5 j-1,+1 m-1,3,100 ${f0 7e}",
+        "u100 q50 u*5 q*-3 ~ _ r4",
     };
     for (const char* text : texts) {
         std::string upperText = text;
@@ -173,8 +176,10 @@ TEST(CompileEntry, MemoryImageEqualsTheFile)
         EXPECT_EQ(memory.message, file.message) << text;
         EXPECT_EQ(memory.name, file.name) << text;
         EXPECT_EQ(memory.callbackCalls, file.callbackCalls) << text;
-        if (file.result == 0) EXPECT_EQ(memory.image, file.image) << text;
-        else EXPECT_TRUE(memory.image.empty()) << text << ": a failed compile gives no image";
+        if (file.result == 0)
+            EXPECT_EQ(memory.image, file.image) << text;
+        else
+            EXPECT_TRUE(memory.image.empty()) << text << ": a failed compile gives no image";
     }
 }
 

@@ -49,8 +49,12 @@ Compiled compileText(const std::string& text, uint32_t flags, const std::string&
 Compiled compileInMemory(const std::string& text, uint32_t flags)
 {
     Compiled c;
-    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
-                                      "song.kvt", static_cast<uint16_t>(flags), recordMessage, &c};
+    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
+                                      static_cast<uint32_t>(text.size()),
+                                      "song.kvt",
+                                      static_cast<uint16_t>(flags),
+                                      recordMessage,
+                                      &c};
     c.result = kvt::compileToMemory(request, c.image);
     return c;
 }

@@ -26,27 +26,19 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"T120", "CD00 0A6B"}, Golden{"T*100", "CD00 0064"}, Golden{"T*0", "CD00 0001"},
         Golden{"T*16777216", "CDFF FFFF"}, Golden{"T120,4", "CE00 0A6B 0030"},
         Golden{"T120,4,60", "CF00 0A6B 0000 14D5 0030"}, Golden{"T60.5", "CD00 14A9"},
-        Golden{"%96 T120", "FFF9 0060 CD00 14D5"},
-        Golden{";", "E000 0000"}, Golden{";ab", "E002 6261 0000"}, Golden{";abc\nc", "E003 6261 0063 C1BC 0030"},
-        Golden{"=0,5 c", "F000 0005 C1BC 0030"}, Golden{"=255,-1 c", "F0FF FFFF C1BC 0030"},
-        Golden{"=300,1 =256,0 c", "C1BC 0030"},
+        Golden{"%96 T120", "FFF9 0060 CD00 14D5"}, Golden{";", "E000 0000"}, Golden{";ab", "E002 6261 0000"},
+        Golden{";abc\nc", "E003 6261 0063 C1BC 0030"}, Golden{"=0,5 c", "F000 0005 C1BC 0030"},
+        Golden{"=255,-1 c", "F0FF FFFF C1BC 0030"}, Golden{"=300,1 =256,0 c", "C1BC 0030"},
         Golden{"?3\"AB\"", "FFF8 0302 4241 0000"}, Golden{"?1{0a 0B}", "FFF8 0102 0B0A 0000"},
-        Golden{"?7", "FFF8 0700 0000"},
-        Golden{"c H", "C1BC 0030 FFFE"},
+        Golden{"?7", "FFF8 0700 0000"}, Golden{"c H", "C1BC 0030 FFFE"},
         Golden{"[3 c | d ]", "CC03 FFDE C1BC 0030 FFFD C13E FFFC"},
-        Golden{"c [ c ]", "C1BC 0030 CC02 FFDE C1BC 0030 FFFC"},
-        Golden{"[0 c ]", "CC00 FFDE C1BC 0030 FFFC"},
-        Golden{"{0102 0304}", "0201 0403"},
-        Golden{"`+1 c `-1 c", "C0BC 0030 C13C"},
-        Golden{"#0 c W1 #1 d", "C1BC 0030 C601"},
-        Golden{"#0 c W1-2 #1 d #2 e", "C1BC 0030 C601 C602"},
-        Golden{"#0 c W2-1 #1 d #2 e", "C1BC 0030 C601 C602"},
-        Golden{"#0 c W!2 #1 d #2 e", "C1BC 0030 F201 0002"},
-        Golden{"#0 c W!1,2 #1 d #2 e", "C1BC 0030 F202 0201"},
-        Golden{"#0 c W! #1 d", "C1BC 0030 F200"},
+        Golden{"c [ c ]", "C1BC 0030 CC02 FFDE C1BC 0030 FFFC"}, Golden{"[0 c ]", "CC00 FFDE C1BC 0030 FFFC"},
+        Golden{"{0102 0304}", "0201 0403"}, Golden{"`+1 c `-1 c", "C0BC 0030 C13C"},
+        Golden{"#0 c W1 #1 d", "C1BC 0030 C601"}, Golden{"#0 c W1-2 #1 d #2 e", "C1BC 0030 C601 C602"},
+        Golden{"#0 c W2-1 #1 d #2 e", "C1BC 0030 C601 C602"}, Golden{"#0 c W!2 #1 d #2 e", "C1BC 0030 F201 0002"},
+        Golden{"#0 c W!1,2 #1 d #2 e", "C1BC 0030 F202 0201"}, Golden{"#0 c W! #1 d", "C1BC 0030 F200"},
         // every pass applies the timebase, even where the text is not the track's
-        Golden{"#0 c4 #1 %96 d #0 c4", "C1BC 0030 C1BC 0018"},
-        Golden{"\\1 c\n\\0,1 d", "C1BE 0030"}));
+        Golden{"#0 c4 #1 %96 d #0 c4", "C1BC 0030 C1BC 0018"}, Golden{"\\1 c\n\\0,1 d", "C1BE 0030"}));
 
 TEST(StructureTracks, SelectionListsAndRangesPickTracks)
 {

@@ -38,10 +38,10 @@ const std::vector<uint8_t> kHeader(8, 0xAA);
 struct WriterCase {
     const char* name;
     std::function<void(kvt::ImageWriter&)> write;
-    bool refused;             // "File cannot write" raised
-    uint64_t at;              // where the bytes must land
+    bool refused; // "File cannot write" raised
+    uint64_t at;  // where the bytes must land
     std::vector<uint8_t> bytes;
-    uint64_t size;            // the file's size afterwards
+    uint64_t size; // the file's size afterwards
 };
 
 TEST(ImageWriter, OffsetsUseTheWhole32Bits)
@@ -55,27 +55,39 @@ TEST(ImageWriter, OffsetsUseTheWhole32Bits)
              w.word(0x5678);
              w.flush();
          },
-         false, 0x7FFFFFFE, {0x34, 0x12, 0x78, 0x56}, 0x80000002},
+         false,
+         0x7FFFFFFE,
+         {0x34, 0x12, 0x78, 0x56},
+         0x80000002},
         {"the last byte the format can address",
          [](kvt::ImageWriter& w) {
              w.seek(0xFFFFFFFD);
              w.word(0xBBAA);
              w.flush();
          },
-         false, 0xFFFFFFFD, {0xAA, 0xBB}, 0xFFFFFFFF},
+         false,
+         0xFFFFFFFD,
+         {0xAA, 0xBB},
+         0xFFFFFFFF},
         {"one byte more is refused",
          [](kvt::ImageWriter& w) {
              w.seek(0xFFFFFFFD);
              w.word(0xBBAA);
              w.byte(0xCC);
          },
-         true, 0, {}, 0},
+         true,
+         0,
+         {},
+         0},
         {"a payload crossing the limit is refused",
          [](kvt::ImageWriter& w) {
              w.seek(0xFFFFFF00);
              w.bytes(std::vector<uint8_t>(0x101, 1).data(), 0x101);
          },
-         true, 0, {}, 0},
+         true,
+         0,
+         {},
+         0},
     };
     for (const WriterCase& c : cases) {
         zem_test::TempDir dir;

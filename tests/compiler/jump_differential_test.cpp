@@ -66,10 +66,18 @@ void expectSameCompile(const std::string& text, uint32_t flags, const std::strin
 TEST(JumpDifferential, HandWrittenTexts)
 {
     const char* texts[] = {
-        "#0 c #1 [ c ] #0 c",          "#0 Zc10 #1 [ ] #0 Zc10",   "#1 c %96 #0 c4 #1 %384 #0 c4",
-        "#0 c #1 =268,1 #0 \\1 d\ne",  "#0 [3 c #1 d #0 ] e",      "#2 c #0 [ #1 d\n",
-        "#1 c&#2 d #1 e",               "#0 c #1 d ;text #5\n#0 e", "#0 c #1 \\1 #0\n#1 d",
-        "#0 c #3 d #0 [ #3 ] #0 ] #3 e", "#1 c #0 %48 #2 %96",      "c #1 d #0,1 e #1-0 f",
+        "#0 c #1 [ c ] #0 c",
+        "#0 Zc10 #1 [ ] #0 Zc10",
+        "#1 c %96 #0 c4 #1 %384 #0 c4",
+        "#0 c #1 =268,1 #0 \\1 d\ne",
+        "#0 [3 c #1 d #0 ] e",
+        "#2 c #0 [ #1 d\n",
+        "#1 c&#2 d #1 e",
+        "#0 c #1 d ;text #5\n#0 e",
+        "#0 c #1 \\1 #0\n#1 d",
+        "#0 c #3 d #0 [ #3 ] #0 ] #3 e",
+        "#1 c #0 %48 #2 %96",
+        "c #1 d #0,1 e #1-0 f",
     };
     for (const char* text : texts) expectSameCompile(text, 0, text);
     expectSameCompile("#0 c #1 d #0 \\1 e\n#1 \\1 f\n", 1, "mask 1");

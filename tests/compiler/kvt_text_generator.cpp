@@ -33,10 +33,30 @@ constexpr const char* kSilentSnippets[] = {
 };
 
 constexpr const char* kFaults[] = {
-    "c0 ", "] ", "U0 ", "{01 02} ", ", ", "$64 ", ") ", "#300 ", "%0 ", "[1 ", "?300 ", "V,4 ", "'Q5' ", "(c) ",
-    "K9000 ", "${F0 41} ", "j", "S+x ", "c4*2 ",
+    "c0 ",
+    "] ",
+    "U0 ",
+    "{01 02} ",
+    ", ",
+    "$64 ",
+    ") ",
+    "#300 ",
+    "%0 ",
+    "[1 ",
+    "?300 ",
+    "V,4 ",
+    "'Q5' ",
+    "(c) ",
+    "K9000 ",
+    "${F0 41} ",
+    "j",
+    "S+x ",
+    "c4*2 ",
     // found only while a track's words are written
-    "@0 ", "c&r ", "W99 ", "[ ",
+    "@0 ",
+    "c&r ",
+    "W99 ",
+    "[ ",
 };
 
 template <size_t N> const char* pick(std::mt19937& rng, const char* const (&list)[N])
@@ -50,16 +70,13 @@ std::string selection(std::mt19937& rng, const GeneratorOptions& o, unsigned& tu
     if (o.roundRobin) return "#" + std::to_string(turn++ % o.trackNumbers) + "\n";
     if (o.varyPresence) {
         switch (std::uniform_int_distribution<int>(0, 7)(rng)) {
-        case 0:
-            return "#\n";
+        case 0: return "#\n";
         case 1: {
             unsigned a = track(rng), b = track(rng);
             return "#" + std::to_string(a) + "-" + std::to_string(b) + "\n";
         }
-        case 2:
-            return "#" + std::to_string(track(rng)) + "," + std::to_string(track(rng)) + "\n";
-        default:
-            break;
+        case 2: return "#" + std::to_string(track(rng)) + "," + std::to_string(track(rng)) + "\n";
+        default: break;
         }
     }
     return "#" + std::to_string(track(rng)) + "\n";

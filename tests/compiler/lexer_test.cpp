@@ -46,12 +46,12 @@ struct NumberCase {
 TEST(LexerNumbers, NotationsSignsAndAcceptance)
 {
     const NumberCase cases[] = {
-        {"12", false, true, 12, 2},       {"&1F", false, true, 31, 3},    {"&1fz", false, true, 31, 3},
-        {".101", false, true, 5, 4},      {".1012", false, true, 5, 4},   {".2", false, true, 0, 1},
-        {"&-10", true, true, -16, 4},     {"-7", true, true, -7, 2},      {"+7", true, true, 7, 2},
-        {".-11", true, true, -3, 4},      {"-7", false, false, 0, 0},     {"&G", false, false, 0, 0},
-        {"&", false, false, 0, 0},        {".", false, false, 0, 0},      {"-", true, false, 0, 0},
-        {"&-", true, false, 0, 0},        {" \n 9", false, true, 9, 4},   {"4294967295", false, true, -1, 10},
+        {"12", false, true, 12, 2},         {"&1F", false, true, 31, 3},  {"&1fz", false, true, 31, 3},
+        {".101", false, true, 5, 4},        {".1012", false, true, 5, 4}, {".2", false, true, 0, 1},
+        {"&-10", true, true, -16, 4},       {"-7", true, true, -7, 2},    {"+7", true, true, 7, 2},
+        {".-11", true, true, -3, 4},        {"-7", false, false, 0, 0},   {"&G", false, false, 0, 0},
+        {"&", false, false, 0, 0},          {".", false, false, 0, 0},    {"-", true, false, 0, 0},
+        {"&-", true, false, 0, 0},          {" \n 9", false, true, 9, 4}, {"4294967295", false, true, -1, 10},
         {"4294967296", false, true, 0, 10}, {"x", false, false, 0, 0},
     };
     for (const NumberCase& k : cases) {
@@ -117,9 +117,9 @@ TEST(LexerLengths, ExpressionsAtTimebase192)
         int32_t minimum;
         int32_t ticks;
     } cases[] = {
-        {"4", 0, 48},    {"8.", 0, 36},       {"*100", 0, 100},   {"2^4", 0, 144},  {"", 0, 48},
-        {"**1.5", 0, 72}, {"4..", 0, 84},     {"4**2**0.5", 0, 48}, {"**", 0, 0},    {"-4", 0, 0},
-        {"-4", -100, -48}, {"*-5", 1, 1},     {"4 ^ 4", 0, 96},   {"1", 0, 192},    {"3", 0, 64},
+        {"4", 0, 48},      {"8.", 0, 36},  {"*100", 0, 100},     {"2^4", 0, 144}, {"", 0, 48},
+        {"**1.5", 0, 72},  {"4..", 0, 84}, {"4**2**0.5", 0, 48}, {"**", 0, 0},    {"-4", 0, 0},
+        {"-4", -100, -48}, {"*-5", 1, 1},  {"4 ^ 4", 0, 96},     {"1", 0, 192},   {"3", 0, 64},
     };
     for (const auto& k : cases) {
         Reader r(k.text);

@@ -59,9 +59,22 @@ void expectSameOutcome(const std::string& text, uint32_t flags, const std::strin
 TEST(ScanDifferential, HandWrittenTexts)
 {
     const char* texts[] = {
-        "c",           "#3 c",         "#1,3-5 c #200 d ]", "#0-255 c ]", "#0-254 c ]", "#1 c #2 r #3 [ ]",
-        "#9 c #2 d {0", "#5 \\1 c\n#6 d", "#7 =268,1 \\1 c",  "%96 / nothing",  "#4 I N V",  "#4 I N #5 I1,200",
-        "#1 {01zz}",   "#0 {01zz}",    "#1 ?1\"ab\" ,",     "#2 '' #3 () #4 (c d)",
+        "c",
+        "#3 c",
+        "#1,3-5 c #200 d ]",
+        "#0-255 c ]",
+        "#0-254 c ]",
+        "#1 c #2 r #3 [ ]",
+        "#9 c #2 d {0",
+        "#5 \\1 c\n#6 d",
+        "#7 =268,1 \\1 c",
+        "%96 / nothing",
+        "#4 I N V",
+        "#4 I N #5 I1,200",
+        "#1 {01zz}",
+        "#0 {01zz}",
+        "#1 ?1\"ab\" ,",
+        "#2 '' #3 () #4 (c d)",
     };
     for (const char* text : texts) expectSameOutcome(text, 0, text);
     expectSameOutcome("#5 \\1 c\n#6 d", 1, "mask 1");

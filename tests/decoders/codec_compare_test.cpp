@@ -26,10 +26,7 @@ Bytes readFile(const fs::path& path)
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool run(const std::string& command)
-{
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
+bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
 std::string soxToRaw(const fs::path& in, const fs::path& out)
 {
@@ -49,8 +46,8 @@ protected:
         folder = dir->path();
         const std::string mono = (folder / "mono.wav").string();
         const std::string stereo = (folder / "stereo.wav").string();
-        haveSources = run("sox -n -r 8000 -c 1 -b 16 '" + mono + "' synth 3 sine 440 sine 1230 gain -3")
-            && run("sox -n -r 22050 -c 2 -b 16 '" + stereo + "' synth 3 sine 300-2000 sine 1230 gain -2");
+        haveSources = run("sox -n -r 8000 -c 1 -b 16 '" + mono + "' synth 3 sine 440 sine 1230 gain -3") &&
+                      run("sox -n -r 22050 -c 2 -b 16 '" + stereo + "' synth 3 sine 300-2000 sine 1230 gain -2");
     }
     static void TearDownTestSuite() { dir.reset(); }
 
@@ -64,8 +61,8 @@ protected:
     static fs::path encodeWithFfmpeg(const std::string& source, const std::string& args, const std::string& file)
     {
         fs::path out = folder / file;
-        EXPECT_TRUE(run("ffmpeg -nostdin -v error -y -i '" + (folder / source).string() + "' " + args + " '"
-                        + out.string() + "'"))
+        EXPECT_TRUE(run("ffmpeg -nostdin -v error -y -i '" + (folder / source).string() + "' " + args + " '" +
+                        out.string() + "'"))
             << file;
         return out;
     }
@@ -80,8 +77,7 @@ protected:
         MemoryHost host;
         uint8_t* handle = openBytes(host, bytes);
         EXPECT_NE(handle, nullptr) << file;
-        if (!handle)
-            return {};
+        if (!handle) return {};
         Bytes out = decodeAll(host, handle);
         QzwavModule::get().close(host.table(), handle);
         EXPECT_EQ(host.liveBlocks(), 0u);
@@ -103,9 +99,9 @@ struct ToolCase {
     const char* name;
     uint16_t tag;
     const char* source;
-    bool bySox;           // encoder and reference decoder: sox, else ffmpeg
+    bool bySox; // encoder and reference decoder: sox, else ffmpeg
     const char* encodeArgs;
-    size_t cutDataBytes = 0;  // bytes cut off the end of the data chunk
+    size_t cutDataBytes = 0; // bytes cut off the end of the data chunk
 };
 
 // Shortens the file's data chunk (its last chunk) by cut bytes.
@@ -151,8 +147,7 @@ TEST_F(CodecCompare, DecodesLikeTheReferenceTool)
         const std::string wav = std::string(c.name) + ".wav";
         fs::path encoded = c.bySox ? encodeWithSox(c.source, c.encodeArgs, wav)
                                    : encodeWithFfmpeg(c.source, c.encodeArgs, wav);
-        if (c.cutDataBytes > 0)
-            cutDataChunk(encoded, c.cutDataBytes);
+        if (c.cutDataBytes > 0) cutDataChunk(encoded, c.cutDataBytes);
         fs::path raw = folder / (std::string(c.name) + ".raw");
         Bytes expected = reference(c.bySox ? soxToRaw(encoded, raw) : ffmpegToRaw(encoded, raw), raw);
         ASSERT_FALSE(expected.empty());
@@ -197,20 +192,19 @@ TEST_F(CodecCompare, RateFarFromTheCodecsIsNotResampled)
         size_t maxBytes;
     };
     const RateCase cases[] = {
-        {1000, true, 0, 0},                // 22 times below the frames' rate: frames dropped
-        {500000, false, 0, 0},             // beyond any codec rate: refused
-        {44100, true, 2 * 264600, 2 * 270000},  // twice the frames' rate: resampled
+        {1000, true, 0, 0},                    // 22 times below the frames' rate: frames dropped
+        {500000, false, 0, 0},                 // beyond any codec rate: refused
+        {44100, true, 2 * 264600, 2 * 270000}, // twice the frames' rate: resampled
     };
     const QzwavModule& m = QzwavModule::get();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
         Bytes file = original;
-        dw_put_le32(&file[24], c.rate);  // "fmt " sample rate
+        dw_put_le32(&file[24], c.rate); // "fmt " sample rate
         MemoryHost host;
         uint8_t* handle = openBytes(host, file);
         ASSERT_EQ(handle != nullptr, c.opens);
-        if (!handle)
-            continue;
+        if (!handle) continue;
         Bytes out = decodeAll(host, handle);
         EXPECT_GE(out.size(), c.minBytes);
         EXPECT_LE(out.size(), c.maxBytes);

@@ -64,8 +64,7 @@ TEST(DynamicLibrary, LifetimeDecidesWhetherCloseUnloads)
         library.close();
         void* still = dlopen(copy.c_str(), RTLD_LAZY | RTLD_NOLOAD);
         EXPECT_EQ(still != nullptr, c.mappedAfterClose);
-        if (still)
-            dlclose(still);
+        if (still) dlclose(still);
         std::filesystem::remove(copy);
     }
 }

@@ -12,7 +12,7 @@ namespace {
 
 struct Relay {
     std::vector<std::string> texts;
-    int stopAfter = -1;  // stop after this many texts; -1 never
+    int stopAfter = -1; // stop after this many texts; -1 never
     bool sawLanguageOrCharset = false;
 
     static int call(void* context, const char* text, const char* language, const char* charset)
@@ -31,8 +31,7 @@ Bytes infoList(const std::vector<RiffChunk>& entries)
         list.insert(list.end(), e.id.begin(), e.id.end());
         putLe32(list, static_cast<uint32_t>(e.body.size()));
         list.insert(list.end(), e.body.begin(), e.body.end());
-        if (e.body.size() % 2 != 0)
-            list.push_back(0);
+        if (e.body.size() % 2 != 0) list.push_back(0);
     }
     return list;
 }
@@ -47,7 +46,7 @@ Bytes taggedFile()
                      {"LIST", infoList({{"INAM", textBody("Song")},
                                         {"IID3", Bytes(7, 0)},
                                         {"ICOP", textBody("(c) Us")},
-                                        {"IPRD", Bytes{'A', 'l', 'b'}},  // odd, no terminator
+                                        {"IPRD", Bytes{'A', 'l', 'b'}}, // odd, no terminator
                                         {"IART", textBody("Band")},
                                         {"ICRD", textBody("2024")},
                                         {"ICMT", textBody("note")},
@@ -76,9 +75,9 @@ TEST(InfoTexts, EachSelectorPassesItsBareText)
         std::vector<std::string> texts;
     };
     const SelectorCase cases[] = {
-        {DW_TEXT_TITLE, {"Song"}}, {DW_TEXT_RIGHTS, {"(c) Us"}}, {DW_TEXT_PRODUCT, {"Alb"}},
-        {DW_TEXT_ARTIST, {"Band"}}, {DW_TEXT_DATE, {"2024"}},     {-6, {}},
-        {DW_TEXT_GENRE, {"Pop"}},  {DW_TEXT_SUBJECT, {"Things"}}, {-9, {}},
+        {DW_TEXT_TITLE, {"Song"}},  {DW_TEXT_RIGHTS, {"(c) Us"}},  {DW_TEXT_PRODUCT, {"Alb"}},
+        {DW_TEXT_ARTIST, {"Band"}}, {DW_TEXT_DATE, {"2024"}},      {-6, {}},
+        {DW_TEXT_GENRE, {"Pop"}},   {DW_TEXT_SUBJECT, {"Things"}}, {-9, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.selector);
@@ -88,8 +87,8 @@ TEST(InfoTexts, EachSelectorPassesItsBareText)
 
 TEST(InfoTexts, NonNegativeSelectorListsEveryTextButId3WithItsId)
 {
-    const std::vector<std::string> all = {"INAM: Song", "ICOP: (c) Us", "IPRD: Alb",    "IART: Band",
-                                          "ICRD: 2024", "ICMT: note",   "IGNR: Pop",    "ISBJ: Things"};
+    const std::vector<std::string> all = {"INAM: Song", "ICOP: (c) Us", "IPRD: Alb", "IART: Band",
+                                          "ICRD: 2024", "ICMT: note",   "IGNR: Pop", "ISBJ: Things"};
     EXPECT_EQ(listTexts(taggedFile(), 0), all);
     EXPECT_EQ(listTexts(taggedFile(), 5), all);
 }
@@ -123,11 +122,13 @@ TEST(InfoTexts, DamagedOrMissingListsGiveWhatIsReadable)
         {"entry runs past the list", clippedFile, {"INAM: One"}},
         {"file ends inside an entry", cutInside, {}},
         {"not a WAVE file", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '}, {}},
-        {"128-byte header", [&] {
+        {"128-byte header",
+         [&] {
              Bytes f = riffFile({{"fmt ", fmt}, {"LIST", list}, {"data", Bytes(2, 0)}});
              f.insert(f.begin(), 128, 0);
              return f;
-         }(), {"INAM: One", "IART: Two"}},
+         }(),
+         {"INAM: One", "IART: Two"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

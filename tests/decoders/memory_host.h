@@ -27,7 +27,7 @@ public:
 
 private:
     struct Slots {
-        dw_host table;  // first, so the table's address is the slots' address
+        dw_host table; // first, so the table's address is the slots' address
         MemoryHost* owner;
     };
     struct OpenFile {

@@ -45,11 +45,26 @@ const PcmCase kPcmCases[] = {
     {"24-bit mono", 1, 24, false, 1, 2, {0x02, 0x03, 0x05, 0x06, 0x08, 0x09}},
     {"24-bit stereo", 2, 24, false, 2, 2, {0x02, 0x03, 0x05, 0x06, 0x08, 0x09, 0x0B, 0x0C, 0x0E, 0x0F, 0x11, 0x12}},
     {"32-bit stereo", 2, 32, false, 2, 2, {0x03, 0x04, 0x07, 0x08, 0x0B, 0x0C, 0x0F, 0x10, 0x13, 0x14, 0x17, 0x18}},
-    {"16-bit six channels", 6, 16, false, 2, 2,
+    {"16-bit six channels",
+     6,
+     16,
+     false,
+     2,
+     2,
      {0x01, 0x02, 0x03, 0x04, 0x0D, 0x0E, 0x0F, 0x10, 0x19, 0x1A, 0x1B, 0x1C}},
-    {"extensible 16-bit stereo", 2, 16, true, 2, 2,
+    {"extensible 16-bit stereo",
+     2,
+     16,
+     true,
+     2,
+     2,
      {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C}},
-    {"extensible 24-bit six channels", 6, 24, true, 2, 2,
+    {"extensible 24-bit six channels",
+     6,
+     24,
+     true,
+     2,
+     2,
      {0x02, 0x03, 0x05, 0x06, 0x14, 0x15, 0x17, 0x18, 0x26, 0x27, 0x29, 0x2A}},
     {"extensible 32-bit mono", 1, 32, true, 1, 2, {0x03, 0x04, 0x07, 0x08, 0x0B, 0x0C}},
 };
@@ -63,8 +78,7 @@ Bytes repeated(const Bytes& block, size_t times)
 
 Bytes waveOf(uint16_t tag, uint16_t channels, uint16_t bits, bool extensible, const Bytes& data)
 {
-    if (!extensible)
-        return simpleWave(tag, channels, 22050, bits, data);
+    if (!extensible) return simpleWave(tag, channels, 22050, bits, data);
     return riffFile({{"fmt ", extensibleBody(tag, channels, 22050, bits)}, {"data", data}});
 }
 
@@ -88,8 +102,7 @@ TEST_P(PcmDecode, OutputFollowsTheSampleFormulas)
     EXPECT_EQ(f.version, 1);
     EXPECT_EQ(f.rate, 22050u);
     EXPECT_EQ(f.frames, frames);
-    for (int i = DW_RECORD_RESERVED; i < DW_RECORD_SIZE; ++i)
-        EXPECT_EQ(handle[i], 0) << "reserved byte " << i;
+    for (int i = DW_RECORD_RESERVED; i < DW_RECORD_SIZE; ++i) EXPECT_EQ(handle[i], 0) << "reserved byte " << i;
 
     EXPECT_EQ(decodeAll(host, handle), repeated(c.threeFrames, blocks));
     QzwavModule::get().close(host.table(), handle);
@@ -101,14 +114,13 @@ INSTANTIATE_TEST_SUITE_P(Layouts, PcmDecode, testing::ValuesIn(kPcmCases),
                          [](const testing::TestParamInfo<PcmCase>& layout) {
                              std::string n = layout.param.name;
                              for (char& ch : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                              return n;
                          });
 
 TEST(PcmDecodePieces, AnyRequestSizeGivesTheSameWholeFrames)
 {
-    Bytes data = noise(3 * 7001, 7);  // 24-bit mono: odd frame count, conversion path
+    Bytes data = noise(3 * 7001, 7); // 24-bit mono: odd frame count, conversion path
     Bytes file = simpleWave(1, 1, 8000, 24, data);
     Bytes reference;
     for (size_t piece : {65536u, 32768u, 4097u, 3u, 2u}) {
@@ -117,8 +129,7 @@ TEST(PcmDecodePieces, AnyRequestSizeGivesTheSameWholeFrames)
         ASSERT_NE(handle, nullptr);
         Bytes out = decodeAll(host, handle, piece);
         QzwavModule::get().close(host.table(), handle);
-        if (reference.empty())
-            reference = out;
+        if (reference.empty()) reference = out;
         EXPECT_EQ(out.size(), 7001u * 2) << "piece " << piece;
         EXPECT_EQ(out, reference) << "piece " << piece;
     }
@@ -159,10 +170,19 @@ struct FloatSample {
 };
 
 const FloatSample kFloatSamples[] = {
-    {0.0, 0},           {1.0, 32767},         {-1.0, -32768},      {0.5, 16383},
-    {-0.5, -16384},     {0.25, 8191},         {-0.000001, 0},      {0.999, 32734},
-    {1.5, 32767},       {-7.0, -32768},       {std::numeric_limits<double>::quiet_NaN(), 0},
-    {-0.7, -22937},     {0.1, 3276},
+    {0.0, 0},
+    {1.0, 32767},
+    {-1.0, -32768},
+    {0.5, 16383},
+    {-0.5, -16384},
+    {0.25, 8191},
+    {-0.000001, 0},
+    {0.999, 32734},
+    {1.5, 32767},
+    {-7.0, -32768},
+    {std::numeric_limits<double>::quiet_NaN(), 0},
+    {-0.7, -22937},
+    {0.1, 3276},
 };
 
 class FloatDecode : public testing::TestWithParam<FloatCase> {};
@@ -183,8 +203,7 @@ TEST_P(FloatDecode, SamplesScaleAndTruncate)
                 putLe32(data, std::bit_cast<uint32_t>(static_cast<float>(v)));
             else
                 putLe64(data, std::bit_cast<uint64_t>(v));
-            if (k < outChannels)
-                putLe16(expected, static_cast<uint16_t>(kFloatSamples[(i + k) % count].out));
+            if (k < outChannels) putLe16(expected, static_cast<uint16_t>(kFloatSamples[(i + k) % count].out));
         }
     }
     MemoryHost host;
@@ -199,6 +218,8 @@ TEST_P(FloatDecode, SamplesScaleAndTruncate)
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, FloatDecode, testing::ValuesIn(kFloatCases),
-                         [](const testing::TestParamInfo<FloatCase>& layout) { return std::string(layout.param.name); });
+                         [](const testing::TestParamInfo<FloatCase>& layout) {
+                             return std::string(layout.param.name);
+                         });
 
 } // namespace

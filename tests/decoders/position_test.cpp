@@ -14,16 +14,14 @@ constexpr uint32_t kFrames = 20000;
 Bytes rampFile(uint32_t frames = kFrames)
 {
     Bytes data;
-    for (uint32_t i = 0; i < frames; ++i)
-        putLe16(data, static_cast<uint16_t>(i));
+    for (uint32_t i = 0; i < frames; ++i) putLe16(data, static_cast<uint16_t>(i));
     return simpleWave(1, 1, 8000, 16, data);
 }
 
 std::vector<uint16_t> samplesOf(const Bytes& pcm)
 {
     std::vector<uint16_t> s;
-    for (size_t i = 0; i + 1 < pcm.size(); i += 2)
-        s.push_back(dw_get_le16(&pcm[i]));
+    for (size_t i = 0; i + 1 < pcm.size(); i += 2) s.push_back(dw_get_le16(&pcm[i]));
     return s;
 }
 
@@ -55,8 +53,13 @@ struct SetPosCase {
 TEST(PositionsSetPos, SetPosMovesTheReadPositionAndClampsToTheTotal)
 {
     const SetPosCase cases[] = {
-        {0, 0, 0}, {1, 0, 1}, {12345, 0, 12345}, {kFrames - 1, 0, kFrames - 1},
-        {kFrames, 0, kFrames}, {kFrames + 7, 0, kFrames}, {5, 1, kFrames},
+        {0, 0, 0},
+        {1, 0, 1},
+        {12345, 0, 12345},
+        {kFrames - 1, 0, kFrames - 1},
+        {kFrames, 0, kFrames},
+        {kFrames + 7, 0, kFrames},
+        {5, 1, kFrames},
     };
     const QzwavModule& m = QzwavModule::get();
     for (const auto& c : cases) {
@@ -139,8 +142,7 @@ TEST_F(Positions, LoopKeepsGoingPastTheEndOfTheData)
     ASSERT_EQ(m.setPos(host.table(), handle, kFrames - 3, 0), 0);
     std::vector<uint16_t> s = next(9);
     ASSERT_EQ(s.size(), 9u);
-    for (size_t i = 0; i < s.size(); ++i)
-        EXPECT_EQ(s[i], kFrames - 3 + i % 3);
+    for (size_t i = 0; i < s.size(); ++i) EXPECT_EQ(s[i], kFrames - 3 + i % 3);
     EXPECT_EQ(m.isEnd(host.table(), handle), 0);
 }
 

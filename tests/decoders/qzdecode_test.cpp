@@ -29,9 +29,8 @@ protected:
 TEST_F(Qzdecode, WritesThePcmAndPrintsTheRecord)
 {
     Bytes data;
-    for (int i = 0; i < 50000; ++i)  // 24-bit stereo: conversion over several pieces
-        for (int b = 0; b < 6; ++b)
-            data.push_back(static_cast<uint8_t>(i * 7 + b * 13));
+    for (int i = 0; i < 50000; ++i) // 24-bit stereo: conversion over several pieces
+        for (int b = 0; b < 6; ++b) data.push_back(static_cast<uint8_t>(i * 7 + b * 13));
     const std::string file = write("in.wav", simpleWave(1, 2, 48000, 24, data));
     const RunResult o = run({file});
     EXPECT_EQ(o.status, 0) << o.err;

@@ -39,10 +39,8 @@ std::vector<uint8_t> decodeAll(MemoryHost& host, uint8_t* handle, size_t piece)
     for (int idle = 0; idle < 4;) {
         size_t got = m.decode(host.table(), handle, buffer.data(), buffer.size());
         out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
-        if (got > 0)
-            continue;
-        if (m.isEnd(host.table(), handle))
-            break;
+        if (got > 0) continue;
+        if (m.isEnd(host.table(), handle)) break;
         ++idle;
     }
     return out;
@@ -54,8 +52,7 @@ std::vector<uint8_t> decodeSome(MemoryHost& host, uint8_t* handle, size_t bytes)
     size_t done = 0;
     while (done < bytes) {
         size_t got = QzwavModule::get().decode(host.table(), handle, out.data() + done, bytes - done);
-        if (got == 0)
-            break;
+        if (got == 0) break;
         done += got;
     }
     out.resize(done);

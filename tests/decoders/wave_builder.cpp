@@ -38,11 +38,10 @@ Bytes formatBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockA
 Bytes extensibleBody(uint16_t subTag, uint16_t channels, uint32_t rate, uint16_t bits)
 {
     Bytes extra;
-    putLe16(extra, bits);          // valid bits
-    putLe32(extra, 0);             // channel mask
-    putLe32(extra, subTag);        // sub-format GUID
-    for (uint8_t b : {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71})
-        extra.push_back(b);
+    putLe16(extra, bits);   // valid bits
+    putLe32(extra, 0);      // channel mask
+    putLe32(extra, subTag); // sub-format GUID
+    for (uint8_t b : {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) extra.push_back(b);
     return formatBody(0xFFFE, channels, rate, static_cast<uint16_t>(channels * bits / 8), bits, extra);
 }
 
@@ -53,8 +52,7 @@ Bytes riffFile(const std::vector<RiffChunk>& chunks, std::optional<uint32_t> rif
         body.insert(body.end(), chunk.id.begin(), chunk.id.end());
         putLe32(body, static_cast<uint32_t>(chunk.body.size()));
         body.insert(body.end(), chunk.body.begin(), chunk.body.end());
-        if (chunk.body.size() % 2 != 0)
-            body.push_back(0);
+        if (chunk.body.size() % 2 != 0) body.push_back(0);
     }
     Bytes file{'R', 'I', 'F', 'F'};
     putLe32(file, riffSize.value_or(static_cast<uint32_t>(body.size())));

@@ -9,8 +9,8 @@
 using Bytes = std::vector<uint8_t>;
 
 struct RiffChunk {
-    std::string id;  // four characters
-    Bytes body;      // an odd size gets its pad byte when written
+    std::string id; // four characters
+    Bytes body;     // an odd size gets its pad byte when written
 };
 
 void putLe16(Bytes& out, uint16_t v);

@@ -7,17 +7,14 @@
 
 namespace {
 
-const Bytes kSamples = {1, 2, 3, 4, 5, 6, 7, 8};  // two 16-bit stereo frames
+const Bytes kSamples = {1, 2, 3, 4, 5, 6, 7, 8}; // two 16-bit stereo frames
 
-Bytes fmt16Stereo()
-{
-    return formatBody(1, 2, 44100, 4, 16);
-}
+Bytes fmt16Stereo() { return formatBody(1, 2, 44100, 4, 16); }
 
 Bytes imaFormat()
 {
     Bytes extra;
-    putLe16(extra, 505);  // samples per block
+    putLe16(extra, 505); // samples per block
     return formatBody(0x11, 1, 8000, 256, 4, extra);
 }
 
@@ -31,7 +28,7 @@ struct StructureCase {
     const char* name;
     Bytes file;
     bool opens;
-    size_t decodedBytes;  // when it opens
+    size_t decodedBytes; // when it opens
 };
 
 std::vector<StructureCase> structureCases()
@@ -49,13 +46,17 @@ std::vector<StructureCase> structureCases()
         {"no RIFF", rifx, false, 0},
         {"RIFF but not WAVE", notWave, false, 0},
         {"empty file", Bytes{}, false, 0},
-        {"RIFF size larger than the file", riffFile({{"fmt ", fmt16Stereo()}, {"data", kSamples}}, 0x7FFFFFF0u), true, 8},
+        {"RIFF size larger than the file", riffFile({{"fmt ", fmt16Stereo()}, {"data", kSamples}}, 0x7FFFFFF0u), true,
+         8},
         {"chunks after data",
-         riffFile({{"fmt ", fmt16Stereo()}, {"data", kSamples}, {"LIST", Bytes(20, 'x')}, {"junk", Bytes(3, 1)}}), true, 8},
+         riffFile({{"fmt ", fmt16Stereo()}, {"data", kSamples}, {"LIST", Bytes(20, 'x')}, {"junk", Bytes(3, 1)}}), true,
+         8},
         {"odd chunk with pad before fmt",
-         riffFile({{"junk", Bytes(5, 9)}, {"fmt ", fmt16Stereo()}, {"odd ", Bytes(1, 9)}, {"data", kSamples}}), true, 8},
+         riffFile({{"junk", Bytes(5, 9)}, {"fmt ", fmt16Stereo()}, {"odd ", Bytes(1, 9)}, {"data", kSamples}}), true,
+         8},
         {"odd 8-bit data is padded", riffFile({{"fmt ", pcm8}, {"data", Bytes{0x80, 0x81, 0x82}}}), true, 3},
-        {"fact after data", riffFile({{"fmt ", fmt16Stereo()}, {"data", kSamples}, {"fact", Bytes{2, 0, 0, 0}}}), true, 8},
+        {"fact after data", riffFile({{"fmt ", fmt16Stereo()}, {"data", kSamples}, {"fact", Bytes{2, 0, 0, 0}}}), true,
+         8},
         {"data before fmt", riffFile({{"data", kSamples}, {"fmt ", fmt16Stereo()}}), false, 0},
         {"no data", riffFile({{"fmt ", fmt16Stereo()}}), false, 0},
         {"fmt shorter than 16 bytes", riffFile({{"fmt ", Bytes(14, 1)}, {"data", kSamples}}), false, 0},
@@ -64,8 +65,8 @@ std::vector<StructureCase> structureCases()
         {"zero channels", riffFile({{"fmt ", formatBody(1, 0, 44100, 4, 16)}, {"data", kSamples}}), false, 0},
         {"12-bit PCM", riffFile({{"fmt ", formatBody(1, 1, 44100, 2, 12)}, {"data", kSamples}}), false, 0},
         {"40-bit PCM", riffFile({{"fmt ", formatBody(1, 1, 44100, 5, 40)}, {"data", Bytes(10, 0)}}), false, 0},
-        {"block align too small for stereo",
-         riffFile({{"fmt ", formatBody(1, 2, 44100, 2, 16)}, {"data", kSamples}}), false, 0},
+        {"block align too small for stereo", riffFile({{"fmt ", formatBody(1, 2, 44100, 2, 16)}, {"data", kSamples}}),
+         false, 0},
         {"block align beyond the decoding buffer",
          riffFile({{"fmt ", formatBody(1, 2, 44100, 40000, 16)}, {"data", Bytes(80000, 0)}}), false, 0},
         {"16-bit float", riffFile({{"fmt ", formatBody(3, 1, 44100, 2, 16)}, {"data", kSamples}}), false, 0},
@@ -114,8 +115,8 @@ TEST(WaveStructure, OnlyTheFirstPcmOfAnExistingFileOpens)
 // refuse it or decode no more than the data that is there.
 TEST(WaveStructure, TruncatedAtEveryBoundaryNeverDecodesMissingData)
 {
-    Bytes full = riffFile({{"fmt ", fmt16Stereo()}, {"fact", Bytes{2, 0, 0, 0}}, {"data", kSamples},
-                           {"LIST", Bytes(12, 'i')}});
+    Bytes full =
+        riffFile({{"fmt ", fmt16Stereo()}, {"fact", Bytes{2, 0, 0, 0}}, {"data", kSamples}, {"LIST", Bytes(12, 'i')}});
     const QzwavModule& m = QzwavModule::get();
     const size_t dataEnd = 12 + 8 + 16 + 8 + 4 + 8 + kSamples.size();
     for (size_t cut = 0; cut < full.size(); ++cut) {

@@ -68,7 +68,9 @@ TEST(EngineClock, TempoCommandsReportTheirPeriod)
          {cat({wait(10), {zem::kEnd}}), cat({tempo(1000), wait(10), {zem::kEnd}})},
          2,
          {"tempo 0 1000"}},
-        {"tempo 0 in track 1 becomes 1", {cat({wait(300), {zem::kEnd}}), cat({tempo(0), wait(300), {zem::kEnd}})}, 1,
+        {"tempo 0 in track 1 becomes 1",
+         {cat({wait(300), {zem::kEnd}}), cat({tempo(0), wait(300), {zem::kEnd}})},
+         1,
          {"tempo 0 1"}},
         {"linear slide",
          {cat({{zem::makeTempoHigh(zem::kTempoSlide, 1667), 1667}, lengthWords(4), wait(10), {zem::kEnd}})},
@@ -80,11 +82,13 @@ TEST(EngineClock, TempoCommandsReportTheirPeriod)
          // start 2667, middle 2000 at t = 2, end 1000
          {"tempo 0 2375", "tempo 0 2000", "tempo 0 1541", "tempo 0 1000"}},
         {"slide updated every 2 ticks",
-         {cat({param(2, 1), {zem::makeTempoHigh(zem::kTempoSlide, 1667), 1667}, lengthWords(4), wait(10),
-               {zem::kEnd}})},
+         {cat(
+             {param(2, 1), {zem::makeTempoHigh(zem::kTempoSlide, 1667), 1667}, lengthWords(4), wait(10), {zem::kEnd}})},
          6,
          {"tempo 0 2167", "tempo 0 1667"}},
-        {"meta tempo 500000 us at timebase 192", {cat({meta(0x51, {0x07, 0xA1, 0x20}), wait(10), {zem::kEnd}})}, 2,
+        {"meta tempo 500000 us at timebase 192",
+         {cat({meta(0x51, {0x07, 0xA1, 0x20}), wait(10), {zem::kEnd}})},
+         2,
          {"tempo 0 2666"}},
         {"meta tempo with timebase register 0 is ignored",
          {cat({{zem::kTimebase, 0}, meta(0x51, {0x07, 0xA1, 0x20}), wait(10), {zem::kEnd}})},
@@ -138,7 +142,8 @@ TEST(EngineClock, SkippingUnderTheLongestPeriodStillReturns)
     // A tick every 65 s of skipped, uncounted units: the advance returns
     // after a bounded stretch and the next one goes on skipping.
     // Skipping starts with the first tick (unit 11), which sets the period.
-    Session s(host, ImagePlan{{cat({param(255, 2), tempo(0xFFFFFF), wait(1000), param(255, 0), wait(10), {zem::kEnd}})}});
+    Session s(host,
+              ImagePlan{{cat({param(255, 2), tempo(0xFFFFFF), wait(1000), param(255, 0), wait(10), {zem::kEnd}})}});
     for (int call = 0; call < 3; ++call) EXPECT_EQ(s.player()->advance_units(s.player(), 20, 0x10000), 0);
     EXPECT_EQ(host.unit, 10u);
     EXPECT_EQ(s.player()->finished(s.player()), 0);
@@ -147,8 +152,12 @@ TEST(EngineClock, SkippingUnderTheLongestPeriodStillReturns)
 TEST(EngineClock, StartDeliversRecordedTextsThenTheNotice)
 {
     RecordingHost host;
-    ImagePlan plan{{cat({meta(3, bytesOf("T")), meta(2, bytesOf("N")), meta(0xBF, bytesOf("b")), meta(0xBE, bytesOf("a")),
-                         meta(5, bytesOf("lyric")), {zem::kEnd}})}};
+    ImagePlan plan{{cat({meta(3, bytesOf("T")),
+                         meta(2, bytesOf("N")),
+                         meta(0xBF, bytesOf("b")),
+                         meta(0xBE, bytesOf("a")),
+                         meta(5, bytesOf("lyric")),
+                         {zem::kEnd}})}};
     plan.title = payloadOffset(plan, 0, 0);
     plan.notice = payloadOffset(plan, 0, 3);
     plan.meta191 = payloadOffset(plan, 0, 6);
@@ -170,14 +179,15 @@ TEST(EngineClock, MetaEventsAndTextsByTrack)
     RecordingHost host;
     Words events = cat({meta(0x58, {4, 2, 24, 8}), meta(0x59, {0, 0}), meta(0x2F, {}), meta(0x05, bytesOf("la")),
                         meta(0x51, {1, 2}), text("words")});
-    Session s(host, ImagePlan{{cat({wait(1), events, wait(5), {zem::kEnd}}), cat({wait(1), events, wait(5), {zem::kEnd}})}});
+    Session s(host,
+              ImagePlan{{cat({wait(1), events, wait(5), {zem::kEnd}}), cat({wait(1), events, wait(5), {zem::kEnd}})}});
     s.units(30);
     std::vector<std::string> got;
     for (const auto& line : host.onlyUnstamped({"meta", "text"})) got.push_back(line.substr(0, line.find(" [")));
     // Signatures always go out as track 0's; the end of track is never
     // delivered; a tempo meta of the wrong size is passed on; texts are
     // delivered from track 0 only.
-    const std::vector<std::string> expected = {"meta 0 1",  "meta 0 88", "meta 0 89", "meta 0 5", "meta 0 81",
+    const std::vector<std::string> expected = {"meta 0 1",     "meta 0 88", "meta 0 89", "meta 0 5", "meta 0 81",
                                                "text 0 words", "meta 0 88", "meta 0 89", "meta 1 5", "meta 1 81"};
     EXPECT_EQ(got, expected);
 }
@@ -212,8 +222,8 @@ TEST(EngineClock, BarCounterFollowsTicksAndSignatures)
         {"no wrap", cat({param(25, 2), wait(1000), {zem::kEnd}}), 200, 4, 4, 192, 200, 0, 8},
         {"new bar", cat({wait(10), param(25, 4), wait(1000), {zem::kEnd}}), 15, 4, 0, 192, 5, 1, 5},
         {"zero beats ignored", cat({meta(0x58, {0, 2, 24, 8}), wait(1000), {zem::kEnd}}), 10, 4, 0, 192, 10, 0, 10},
-        {"saved and restored",
-         cat({wait(10), param(25, 6), wait(10), param(25, 7), wait(1000), {zem::kEnd}}), 25, 4, 0, 192, 15, 0, 15},
+        {"saved and restored", cat({wait(10), param(25, 6), wait(10), param(25, 7), wait(1000), {zem::kEnd}}), 25, 4, 0,
+         192, 15, 0, 15},
     };
     for (const auto& c : cases) {
         RecordingHost host;

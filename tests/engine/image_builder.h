@@ -15,9 +15,9 @@ struct ImagePlan {
     std::vector<Words> tracks;
     uint16_t timebase = 192;
     std::string version = "0.47";
-    uint32_t title = 0, notice = 0;     // payload offsets (see payloadOffset)
+    uint32_t title = 0, notice = 0; // payload offsets (see payloadOffset)
     uint32_t extensionSize = 8;
-    uint32_t meta190 = 0, meta191 = 0;  // extension payload offsets
+    uint32_t meta190 = 0, meta191 = 0; // extension payload offsets
 };
 
 std::vector<uint8_t> buildImage(const ImagePlan& plan);

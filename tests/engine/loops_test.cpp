@@ -16,7 +16,8 @@ uint16_t loopBegin(unsigned passes) { return zem::makeByteClass(zem::kLoopBegin,
 std::vector<int> keysPlayed(const RecordingHost& host)
 {
     std::vector<int> keys;
-    for (const auto& line : host.onlyUnstamped({"on"})) keys.push_back(std::stoi(line.substr(line.rfind(' ', line.size() - 5))));
+    for (const auto& line : host.onlyUnstamped({"on"}))
+        keys.push_back(std::stoi(line.substr(line.rfind(' ', line.size() - 5))));
     return keys;
 }
 
@@ -32,16 +33,31 @@ TEST(EngineLoops, PassesBreaksAndEndlessLoops)
 {
     const LoopCase cases[] = {
         {"three passes", cat({{loopBegin(3)}, note(60, 2), {zem::kLoopEnd}, note(61, 2)}), 0, {60, 60, 60, 61}, 0},
-        {"nested", cat({{loopBegin(2), loopBegin(2)}, note(60, 2), {zem::kLoopEnd}, note(62, 2), {zem::kLoopEnd}}), 0,
-         {60, 60, 62, 60, 60, 62}, 0},
+        {"nested",
+         cat({{loopBegin(2), loopBegin(2)}, note(60, 2), {zem::kLoopEnd}, note(62, 2), {zem::kLoopEnd}}),
+         0,
+         {60, 60, 62, 60, 60, 62},
+         0},
         {"break on the last pass",
-         cat({{loopBegin(3)}, note(60, 2), {zem::kLoopBreak}, note(62, 2), {zem::kLoopEnd}, note(64, 2)}), 0,
-         {60, 62, 60, 62, 60, 64}, 0},
+         cat({{loopBegin(3)}, note(60, 2), {zem::kLoopBreak}, note(62, 2), {zem::kLoopEnd}, note(64, 2)}),
+         0,
+         {60, 62, 60, 62, 60, 64},
+         0},
         {"endless loop without time is left after one pass",
-         cat({{loopBegin(0)}, {zem::makeCtrl(7, 100)}, {zem::kLoopEnd}, note(64, 2)}), 0, {64}, 0},
+         cat({{loopBegin(0)}, {zem::makeCtrl(7, 100)}, {zem::kLoopEnd}, note(64, 2)}),
+         0,
+         {64},
+         0},
         {"endless loop asks the host each pass",
-         cat({{loopBegin(0)}, note(60, 2), {zem::kLoopEnd}, note(64, 2)}), 3, {60, 60, 60, 64}, 3},
-        {"loop with count 1 runs once", cat({{loopBegin(1)}, note(60, 2), {zem::kLoopEnd}, note(64, 2)}), 0, {60, 64}, 0},
+         cat({{loopBegin(0)}, note(60, 2), {zem::kLoopEnd}, note(64, 2)}),
+         3,
+         {60, 60, 60, 64},
+         3},
+        {"loop with count 1 runs once",
+         cat({{loopBegin(1)}, note(60, 2), {zem::kLoopEnd}, note(64, 2)}),
+         0,
+         {60, 64},
+         0},
     };
     for (const auto& c : cases) {
         RecordingHost host;
@@ -58,7 +74,8 @@ TEST(EngineLoops, LoopCallbackSeesTrackAndPassCount)
 {
     RecordingHost host;
     host.leaveLoopAtPass = 2;
-    Session s(host, ImagePlan{{cat({wait(50), {zem::kEnd}}), cat({{loopBegin(0)}, wait(4), {zem::kLoopEnd}, wait(50), {zem::kEnd}})}});
+    Session s(host, ImagePlan{{cat({wait(50), {zem::kEnd}}),
+                               cat({{loopBegin(0)}, wait(4), {zem::kLoopEnd}, wait(50), {zem::kEnd}})}});
     s.units(200);
     EXPECT_EQ(host.onlyUnstamped({"loop"}), (std::vector<std::string>{"loop 1 1", "loop 1 2"}));
 }
@@ -87,15 +104,22 @@ TEST(EngineLoops, StoppedTracksDoNotHoldTheSong)
     };
     const StopCase cases[] = {
         {"a track stopped for good leaves the loop count to the others",
-         {{cat({tempo(256), {loopBegin(0)}, wait(10), {zem::kLoopEnd}}), cat({note(60, 2), {zem::kStop}, note(62, 2)})}},
-         10, 0, 1},
+         {{cat({tempo(256), {loopBegin(0)}, wait(10), {zem::kLoopEnd}}),
+           cat({note(60, 2), {zem::kStop}, note(62, 2)})}},
+         10,
+         0,
+         1},
         {"a track stopped while resumed runs on",
          {{cat({tempo(256), wait(5), {zem::makeByteClass(zem::kTrigger, 1), zem::kStop}}),
            cat({{zem::kStop}, note(60, 2), wait(3), {zem::kEnd}})}},
-         0, 1, 1},
+         0,
+         1,
+         1},
         {"every track stopped: finished",
          {{cat({tempo(256), wait(5), {zem::kStop}}), cat({{loopBegin(0)}, wait(4), {zem::kStop}, {zem::kLoopEnd}})}},
-         0, 1, 0},
+         0,
+         1,
+         0},
     };
     for (const auto& c : cases) {
         RecordingHost host;
@@ -122,7 +146,8 @@ TEST(EngineLoops, FiniteCommandRunsKeepTheirTick)
     };
     const TickCase cases[] = {
         {"255 passes of 16 controllers", cat({{loopBegin(255)}, sixteenControllers, {zem::kLoopEnd}}), 255 * 16},
-        {"255 x 255 passes", {loopBegin(255), loopBegin(255), zem::makeCtrl(1, 1), zem::kLoopEnd, zem::kLoopEnd},
+        {"255 x 255 passes",
+         {loopBegin(255), loopBegin(255), zem::makeCtrl(1, 1), zem::kLoopEnd, zem::kLoopEnd},
          255 * 255},
         {"5000 commands in a row", fiveThousandControllers, 5000},
     };
@@ -144,9 +169,9 @@ TEST(EngineLoops, RunawayTrackLeavesOthersTheirTick)
     for (uint16_t v = 1; v <= 16; ++v) sixteenControllers.push_back(zem::makeCtrl(1, v));
     RecordingHost host;
     host.hasLoopCallback = false;
-    ImagePlan plan{{cat({tempo(256), {loopBegin(0), zem::makeWait(0), zem::kLoopEnd}}),
-                    cat({wait(20), {loopBegin(255)}, sixteenControllers, {zem::kLoopEnd}, note(60, 2), wait(10),
-                         {zem::kEnd}})}};
+    ImagePlan plan{
+        {cat({tempo(256), {loopBegin(0), zem::makeWait(0), zem::kLoopEnd}}),
+         cat({wait(20), {loopBegin(255)}, sixteenControllers, {zem::kLoopEnd}, note(60, 2), wait(10), {zem::kEnd}})}};
     Session s(host, plan);
     s.units(30);
     const auto on = host.only({"on"});

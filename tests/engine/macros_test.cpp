@@ -41,7 +41,10 @@ TEST(EngineMacros, MessagesMatchHandComputedBytes)
         {"universal realtime", {}, 1, {0x04, 0x01, 0x00, 0x7F}, {"F0 7F 7F 04 01 00 7F F7"}},
         {"command with checksum", {}, 2, {0x40, 0x00, 0x7F, 0x00}, {gsHeader + " 12 40 00 7F 00 41 F7"}},
         {"command byte from PARAM 11", param(11, 0x11), 2, {0x01}, {gsHeader + " 11 01 7F F7"}},
-        {"header bytes from PARAM 8..10", cat({param(8, 0x43), param(9, 0x7F), param(10, 0x4C)}), 3, {0x01},
+        {"header bytes from PARAM 8..10",
+         cat({param(8, 0x43), param(9, 0x7F), param(10, 0x4C)}),
+         3,
+         {0x01},
          {"F0 43 7F 4C 01 F7"}},
         {"raw after header", {}, 3, {0x12, 0x40, 0x00, 0x7F, 0x00, 0x41}, {gsHeader + " 12 40 00 7F 00 41 F7"}},
         {"GM on", {}, 4, {1}, {"F0 7E 7F 09 01 F7"}},
@@ -63,15 +66,23 @@ TEST(EngineMacros, MessagesMatchHandComputedBytes)
          17,
          {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
          {gsHeader + " 12 40 01 10 09 00 01 02 03 04 05 06 07 08 0A 0B 0C 0D 0E 0F 37 F7"}},
-        {"part block of channel 9 is 0", {zem::makePortChannel(0, 9)}, 18, {0x15, 0x02},
+        {"part block of channel 9 is 0",
+         {zem::makePortChannel(0, 9)},
+         18,
+         {0x15, 0x02},
          {gsHeader + " 12 40 10 15 02 19 F7"}},
-        {"channel mask", {}, 19, {0x03, 0x00, 0x15, 0x00},
+        {"channel mask",
+         {},
+         19,
+         {0x03, 0x00, 0x15, 0x00},
          {gsHeader + " 12 40 11 15 00 1A F7", gsHeader + " 12 40 12 15 00 19 F7"}},
         {"equal temperament", {}, 20, {0, 0, 0}, {gsHeader + " 12 40 11 40" + repeat("40", 12) + " 6F F7"}},
-        {"temperament 1", {}, 20, {1, 0, 0},
-         {gsHeader + " 12 40 11 40 40 23 44 50 32 3E 21 42 25 30 52 34 4A F7"}},
+        {"temperament 1", {}, 20, {1, 0, 0}, {gsHeader + " 12 40 11 40 40 23 44 50 32 3E 21 42 25 30 52 34 4A F7"}},
         {"temperament 30 is equal", {}, 20, {30, 0, 0}, {gsHeader + " 12 40 11 40" + repeat("40", 12) + " 6F F7"}},
-        {"masked tuning, offset -5", {}, 21, {0x01, 0x00, 0, 0, 0xFB},
+        {"masked tuning, offset -5",
+         {},
+         21,
+         {0x01, 0x00, 0, 0, 0xFB},
          {gsHeader + " 12 40 11 40" + repeat("3B", 12) + " 2B F7"}},
         {"macro 22 address", {}, 22, {0x1, 0x2, 0x40}, {gsHeader + " 12 40 21 12 40 4D F7"}},
         {"27", {}, 27, {0x7F}, {gsHeader + " 12 40 41 22 7F 5E F7"}},
@@ -87,7 +98,10 @@ TEST(EngineMacros, MessagesMatchHandComputedBytes)
         {"31 sends its second half", {}, 31, {0x11, 0x22}, {gsHeader + " 12 20 01 22 3D F7"}},
         {"33", {}, 33, {5, 6}, {gsHeader + " 02 01 05 06 F7"}},
         {"37", {}, 37, {1, 2}, {gsHeader + " 08 00 01 02 F7"}},
-        {"38 group and mask", {}, 38, {2, 0x05, 0x00, 0x33, 0x44},
+        {"38 group and mask",
+         {},
+         38,
+         {2, 0x05, 0x00, 0x33, 0x44},
          {gsHeader + " 08 20 33 44 F7", gsHeader + " 08 22 33 44 F7"}},
         {"39 tuning", {}, 39, {0, 0, 0}, {gsHeader + " 08 00 41" + repeat("40", 12) + " F7"}},
         {"43", {}, 43, {1, 9, 10}, {gsHeader + " 31 09 0A F7"}},
@@ -135,7 +149,8 @@ TEST(EngineMacros, SeriesSendOneMessagePerArgument)
 TEST(EngineMacros, SysexIsSentAsStoredAndNeedsBothCallbacks)
 {
     RecordingHost host;
-    Session s(host, ImagePlan{{cat({sysex({0xF0, 0x01, 0x02, 0x03, 0xF7}), sysex({0xF0, 0xF7}), wait(10), {zem::kEnd}})}});
+    Session s(host,
+              ImagePlan{{cat({sysex({0xF0, 0x01, 0x02, 0x03, 0xF7}), sysex({0xF0, 0xF7}), wait(10), {zem::kEnd}})}});
     s.units(30);
     EXPECT_EQ(sysexSent(host), (std::vector<std::string>{"F0 01 02 03 F7", "F0 F7"}));
 

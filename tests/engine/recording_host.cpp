@@ -94,7 +94,9 @@ dp_options RecordingHost::options() const
         self(u).tick = n;
         return self(u).logTicks ? self(u).record("tick", std::to_string(n)) : 0;
     };
-    o.note_off = [](void* u, int p, int t, int c, int k, int v) { return self(u).record("off", join({p, t, c, k, v})); };
+    o.note_off = [](void* u, int p, int t, int c, int k, int v) {
+        return self(u).record("off", join({p, t, c, k, v}));
+    };
     o.note_on = [](void* u, int p, int t, int c, int k, int v) { return self(u).record("on", join({p, t, c, k, v})); };
     o.key_pressure = [](void* u, int p, int t, int c, int k, int v) {
         return self(u).record("keyp", join({p, t, c, k, v}));
@@ -103,7 +105,9 @@ dp_options RecordingHost::options() const
         return self(u).record("ctrl", join({p, t, c, n, v}));
     };
     o.program_change = [](void* u, int p, int t, int c, int n) { return self(u).record("prog", join({p, t, c, n})); };
-    o.channel_pressure = [](void* u, int p, int t, int c, int v) { return self(u).record("chanp", join({p, t, c, v})); };
+    o.channel_pressure = [](void* u, int p, int t, int c, int v) {
+        return self(u).record("chanp", join({p, t, c, v}));
+    };
     o.pitch_bend = [](void* u, int p, int t, int c, int v) { return self(u).record("bend", join({p, t, c, v})); };
     o.exclusive_buffer = [](void* u, int, int, int count) {
         return count <= static_cast<int>(sizeof self(u).exclusive) ? self(u).exclusive : nullptr;
@@ -116,8 +120,8 @@ dp_options RecordingHost::options() const
     };
     o.tempo_changed = [](void* u, int zero, uint32_t period) { return self(u).record("tempo", join({zero, period})); };
     o.meta_event = [](void* u, int t, int type, const uint8_t* p, int n) {
-        return self(u).record("meta", join({t, type}) + " [" + std::string(reinterpret_cast<const char*>(p),
-                                                                           static_cast<size_t>(n)) + "]");
+        return self(u).record("meta", join({t, type}) + " [" +
+                                          std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n)) + "]");
     };
     if (hasLoopCallback)
         o.endless_loop_pass = [](void* u, int t, uint32_t pass) {

@@ -17,7 +17,9 @@ Words setupTrack()
 {
     return cat({{zem::makeCtrl(7, 100), zem::makeProgram(12), zem::makeChanPressure(33), zem::makeBend(-100),
                  zem::makeKeyPressure(44, true), 60, zem::makePortChannel(1, 2), zem::makeCtrl(7, 90)},
-                param(24, 1), wait(50), {zem::kEnd}});
+                param(24, 1),
+                wait(50),
+                {zem::kEnd}});
 }
 
 struct ResendCase {
@@ -34,19 +36,34 @@ TEST(EngineResend, OperationsSendCurrentValues)
          [](dp_player* p) { return p->resend_controller(p, 0, 0x3, 0x5, 7); },
          0,
          {"ctrl 0 0 0 7 100", "ctrl 0 0 2 7 0", "ctrl 1 0 0 7 0", "ctrl 1 0 2 7 90"}},
-        {"as another track", [](dp_player* p) { return p->resend_controller(p, 1, 0x1, 0x1, 7); }, 0,
+        {"as another track",
+         [](dp_player* p) { return p->resend_controller(p, 1, 0x1, 0x1, 7); },
+         0,
          {"ctrl 0 1 0 7 100"}},
-        {"program ignores the track filter", [](dp_player* p) { return p->resend_program(p, 0, 0x1, 0x1); }, 0,
+        {"program ignores the track filter",
+         [](dp_player* p) { return p->resend_program(p, 0, 0x1, 0x1); },
+         0,
          {"prog 0 0 0 12"}},
-        {"channel pressure", [](dp_player* p) { return p->resend_channel_pressure(p, 0, 0x1, 0x1); }, 0,
+        {"channel pressure",
+         [](dp_player* p) { return p->resend_channel_pressure(p, 0, 0x1, 0x1); },
+         0,
          {"chanp 0 0 0 33"}},
         {"pitch bend", [](dp_player* p) { return p->resend_pitch_bend(p, 0, 0x1, 0x1); }, 0, {"bend 0 0 0 -100"}},
-        {"key pressure", [](dp_player* p) { return p->resend_key_pressure(p, 0, 0x1, 0x1, 60); }, 0,
+        {"key pressure",
+         [](dp_player* p) { return p->resend_key_pressure(p, 0, 0x1, 0x1, 60); },
+         0,
          {"keyp 0 0 0 60 44"}},
-        {"ports beyond the count are skipped", [](dp_player* p) { return p->resend_pitch_bend(p, 0, 0xFFFC, 0x1); }, 0, {}},
-        {"track beyond the table", [](dp_player* p) { return p->resend_controller(p, 2, 0x1, 0x1, 7); },
-         DP_ILLEGAL_PARAMETER, {}},
-        {"controller 128", [](dp_player* p) { return p->resend_controller(p, 0, 0x1, 0x1, 128); }, DP_ILLEGAL_PARAMETER,
+        {"ports beyond the count are skipped",
+         [](dp_player* p) { return p->resend_pitch_bend(p, 0, 0xFFFC, 0x1); },
+         0,
+         {}},
+        {"track beyond the table",
+         [](dp_player* p) { return p->resend_controller(p, 2, 0x1, 0x1, 7); },
+         DP_ILLEGAL_PARAMETER,
+         {}},
+        {"controller 128",
+         [](dp_player* p) { return p->resend_controller(p, 0, 0x1, 0x1, 128); },
+         DP_ILLEGAL_PARAMETER,
          {}},
         {"key -1", [](dp_player* p) { return p->resend_key_pressure(p, 0, 0x1, 0x1, -1); }, DP_ILLEGAL_PARAMETER, {}},
     };
@@ -84,9 +101,15 @@ TEST(EngineResend, CallsFromInsideACallbackAreRefused)
     o.note_on = [](void* u, int, int, int, int, int) {
         auto& self = *static_cast<Reentry*>(u);
         dp_player* p = self.player;
-        self.answers = {p->reset(p), p->close(p), p->advance_units(p, 1, 0x10000), p->advance_ticks(p, 1, 0x10000),
-                        p->release_notes(p, 1, 1), p->resend_controller(p, 0, 1, 1, 7), p->resend_program(p, 0, 1, 1),
-                        p->resend_pitch_bend(p, 0, 1, 1), p->resend_channel_pressure(p, 0, 1, 1),
+        self.answers = {p->reset(p),
+                        p->close(p),
+                        p->advance_units(p, 1, 0x10000),
+                        p->advance_ticks(p, 1, 0x10000),
+                        p->release_notes(p, 1, 1),
+                        p->resend_controller(p, 0, 1, 1, 7),
+                        p->resend_program(p, 0, 1, 1),
+                        p->resend_pitch_bend(p, 0, 1, 1),
+                        p->resend_channel_pressure(p, 0, 1, 1),
                         p->resend_key_pressure(p, 0, 1, 1, 1)};
         return 0;
     };

@@ -21,7 +21,7 @@ TEST(EngineSync, TriggeredTrackCatchesUpTheTickItLost)
     // Stopped in tick 6, triggered in the same tick, resumed in tick 7 with
     // one tick of credit: the note and the wait after it are one tick shorter.
     EXPECT_EQ(host.byTick({"on", "off"}), (std::vector<std::string>{"6 on 0 0 0 61 127", "15 off 0 0 0 61 127",
-                                                                      "15 on 0 0 0 62 127", "17 off 0 0 0 62 127"}));
+                                                                    "15 on 0 0 0 62 127", "17 off 0 0 0 62 127"}));
 }
 
 struct TriggerCase {
@@ -35,7 +35,8 @@ TEST(EngineSync, TriggerTargets)
     const TriggerCase cases[] = {
         {"one track", {zem::makeByteClass(zem::kTrigger, 1)}, {"on 0 1 0 61 127"}},
         {"index beyond the table is ignored", {zem::makeByteClass(zem::kTrigger, 9)}, {}},
-        {"all but track 1", {zem::makeByteClass(zem::kTriggerAllBut, 1), 0x0001},
+        {"all but track 1",
+         {zem::makeByteClass(zem::kTriggerAllBut, 1), 0x0001},
          {"on 0 0 0 60 127", "on 0 2 0 62 127"}},
         {"all but tracks 0 and 2", {zem::makeByteClass(zem::kTriggerAllBut, 2), 0x0200}, {"on 0 1 0 61 127"}},
     };
@@ -82,12 +83,14 @@ TEST(EngineSync, StreamSyncHoldsTheTrackUntilAnswered)
         int answer;
         size_t notes;
     };
-    const SyncCase cases[] = {{"condition reached", true, 0, 1}, {"never reached", true, 1, 0}, {"no callback", false, 0, 1}};
+    const SyncCase cases[] = {
+        {"condition reached", true, 0, 1}, {"never reached", true, 1, 0}, {"no callback", false, 0, 1}};
     for (const auto& c : cases) {
         RecordingHost host;
         host.hasSyncCallback = c.hasCallback;
         host.syncAnswer = c.answer;
-        Session s(host, ImagePlan{{cat({tempo(256), param(130, 3), meta(0x89, {5}), note(60, 4), wait(10), {zem::kEnd}})}});
+        Session s(host,
+                  ImagePlan{{cat({tempo(256), param(130, 3), meta(0x89, {5}), note(60, 4), wait(10), {zem::kEnd}})}});
         s.units(20);
         EXPECT_EQ(host.only({"on"}).size(), c.notes) << c.name;
         if (c.hasCallback) {

@@ -39,8 +39,19 @@ TEST(EngineValidation, ImagesAreAcceptedOrRefusedWithFormatError)
         {"31 bytes", [](auto& b) { b.resize(31); }, false},
         {"wrong magic", [](auto& b) { b[3] = 'X'; }, false},
         {"version 0.48", [](auto& b) { b[11] = '8'; }, false},
-        {"version 0.10", [](auto& b) { b[10] = '1'; b[11] = '0'; }, true},
-        {"version 1.00", [](auto& b) { b[8] = '1'; b[10] = '0'; b[11] = '0'; }, false},
+        {"version 0.10",
+         [](auto& b) {
+             b[10] = '1';
+             b[11] = '0';
+         },
+         true},
+        {"version 1.00",
+         [](auto& b) {
+             b[8] = '1';
+             b[10] = '0';
+             b[11] = '0';
+         },
+         false},
         {"point not examined", [](auto& b) { b[9] = 'x'; }, true},
         {"zero track count", [](auto& b) { setU16(b, 16, 0); }, false},
         {"zero timebase", [](auto& b) { setU16(b, 18, 0); }, false},
@@ -103,8 +114,8 @@ TEST(EngineValidation, PortCountAndOptionsBlock)
 
     // Port count 0 is one port: a note on port 1 is silent, on port 0 heard.
     RecordingHost host;
-    ImagePlan plan{{cat({{zem::makePortChannel(1, 0)}, note(60, 4), {zem::makePortChannel(0, 0)}, note(61, 4),
-                         {zem::kEnd}})}};
+    ImagePlan plan{
+        {cat({{zem::makePortChannel(1, 0)}, note(60, 4), {zem::makePortChannel(0, 0)}, note(61, 4), {zem::kEnd}})}};
     Session s(host, plan, 0);
     ASSERT_NE(s.player(), nullptr);
     s.units(200);
@@ -171,8 +182,8 @@ TEST(EngineValidation, HostAllocatorGetsTheWholeBlockBack)
 
 TEST(EngineValidation, TextOperations)
 {
-    ImagePlan plan{{cat({meta(3, bytesOf("Title")), meta(2, bytesOf("Notice text")), meta(0xBE, bytesOf("x190")),
-                         {zem::kEnd}})}};
+    ImagePlan plan{
+        {cat({meta(3, bytesOf("Title")), meta(2, bytesOf("Notice text")), meta(0xBE, bytesOf("x190")), {zem::kEnd}})}};
     plan.title = payloadOffset(plan, 0, 0);
     plan.notice = payloadOffset(plan, 0, 5);
     plan.meta190 = payloadOffset(plan, 0, 13);
@@ -186,9 +197,12 @@ TEST(EngineValidation, TextOperations)
         const char* text;
     };
     const TextCase cases[] = {
-        {&dp_player::title_text, 64, 5, "Title"},   {&dp_player::title_text, 3, 5, "Ti"},
-        {&dp_player::notice_text, 64, 11, "Notice text"}, {&dp_player::meta190_text, 64, 4, "x190"},
-        {&dp_player::meta191_text, 64, 0, ""},      {&dp_player::empty_text, 64, 0, ""},
+        {&dp_player::title_text, 64, 5, "Title"},
+        {&dp_player::title_text, 3, 5, "Ti"},
+        {&dp_player::notice_text, 64, 11, "Notice text"},
+        {&dp_player::meta190_text, 64, 4, "x190"},
+        {&dp_player::meta191_text, 64, 0, ""},
+        {&dp_player::empty_text, 64, 0, ""},
     };
     for (const auto& c : cases) {
         char buffer[64];

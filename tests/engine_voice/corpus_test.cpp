@@ -54,8 +54,9 @@ TEST(EngineVoiceCorpus, VoiceAndStreamSeedsReachTheirLayers)
     };
     const Case cases[] = {
         {"voice_layer.zem", {"load", "dup", "start", "stop", "volume", "pitch", "pan", "free"}},
-        {"stream_slots.zem", {"open", "close", "play", "sstop", "svolume", "span", "spitch", "spos", "sposs",
-                              "sends", "sloop", "sloops", "sync"}},
+        {"stream_slots.zem",
+         {"open", "close", "play", "sstop", "svolume", "span", "spitch", "spos", "sposs", "sends", "sloop", "sloops",
+          "sync"}},
     };
     for (const auto& c : cases) {
         VoiceRecorder host;

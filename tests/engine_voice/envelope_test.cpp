@@ -28,8 +28,8 @@ TEST(VoiceEnvelope, VelocityPicksTheFactorThroughTheSensitivity)
         unsigned velocity;
         int sensitivity;
         unsigned index;
-    } cases[] = {{127, 64, 64}, {0, 0, 64}, {0, 64, 0}, {0, 127, 0}, {0, -64, 128 - 1}, {63, 127, 0},
-                 {95, 64, 48}, {200, 64, 64}};
+    } cases[] = {{127, 64, 64},     {0, 0, 64},   {0, 64, 0},   {0, 127, 0},
+                 {0, -64, 128 - 1}, {63, 127, 0}, {95, 64, 48}, {200, 64, 64}};
     for (const auto& c : cases)
         EXPECT_EQ(velocityFactorIndex(c.velocity, c.sensitivity), c.index) << c.velocity << " " << c.sensitivity;
 }
@@ -55,14 +55,14 @@ TEST(VoiceEnvelope, ShapesMeetAtBothEndsAndDifferInBetween)
 TEST(VoiceEnvelope, RecordFieldsAndMultipliers)
 {
     Record b{};
-    b[0] = 0x08 | 0x20;      // row A levels *10, times *10
+    b[0] = 0x08 | 0x20;        // row A levels *10, times *10
     b[1] = 0x80 | 0x10 | 0x40; // release part, row B levels *100, times *100
-    b[2] = 0xE4;             // row A shapes 0, 1, 2, 3
-    b[3] = 0x55;             // ignored
-    b[4] = 0x1B;             // row B shapes 3, 2, 1, 0
-    b[5] = 0xC0;             // level sensitivity -64
+    b[2] = 0xE4;               // row A shapes 0, 1, 2, 3
+    b[3] = 0x55;               // ignored
+    b[4] = 0x1B;               // row B shapes 3, 2, 1, 0
+    b[5] = 0xC0;               // level sensitivity -64
     b[6] = 0x20;
-    b[7] = 0xFB;             // start level -5 (*10)
+    b[7] = 0xFB; // start level -5 (*10)
     b[8] = 10;
     b[11] = 0xF6; // -10
     b[12] = 1;
@@ -114,9 +114,8 @@ TEST(VoiceEnvelope, CurvePassesThroughTheLevelsAtTheirTimes)
         uint32_t step;
         int32_t value;
         EnvelopePhase phase;
-    } walk[] = {{0, 0, EnvelopePhase::KeyOn},    {50, 50, EnvelopePhase::KeyOn},
-                {50, 100, EnvelopePhase::KeyOn}, {50, 75, EnvelopePhase::KeyOn},
-                {50, 50, EnvelopePhase::Hold},   {1000, 50, EnvelopePhase::Hold}};
+    } walk[] = {{0, 0, EnvelopePhase::KeyOn},   {50, 50, EnvelopePhase::KeyOn}, {50, 100, EnvelopePhase::KeyOn},
+                {50, 75, EnvelopePhase::KeyOn}, {50, 50, EnvelopePhase::Hold},  {1000, 50, EnvelopePhase::Hold}};
     uint32_t at = 0;
     for (const auto& w : walk) {
         stepEnvelope(s, w.step);

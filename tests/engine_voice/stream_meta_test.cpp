@@ -19,9 +19,17 @@ namespace {
 TEST(EngineStream, OpeningAnOpenedSlotClosesItFirst)
 {
     VoiceRecorder host;
-    VoiceSession s(host, {{cat({tempo(256), param(130, 3), param(131, 7), param(132, 1), param(133, 2),
-                                meta(0x84, bytesOf("a.wav")), meta(0x84, bytesOf("b.wav")), meta(0x85, {}),
-                                meta(0x85, {}), meta(0x84, {}), {zem::kEnd}})}});
+    VoiceSession s(host, {{cat({tempo(256),
+                                param(130, 3),
+                                param(131, 7),
+                                param(132, 1),
+                                param(133, 2),
+                                meta(0x84, bytesOf("a.wav")),
+                                meta(0x84, bytesOf("b.wav")),
+                                meta(0x85, {}),
+                                meta(0x85, {}),
+                                meta(0x84, {}),
+                                {zem::kEnd}})}});
     s.units(2);
     EXPECT_EQ(host.takeVoiceLog(), (Lines{"open 3 a.wav 7 131073", "close 3", "open 3 b.wav 0 0", "close 3"}));
 }
@@ -29,8 +37,13 @@ TEST(EngineStream, OpeningAnOpenedSlotClosesItFirst)
 TEST(EngineStream, FadeInAndFadeOutReachTheirEnds)
 {
     VoiceRecorder host;
-    VoiceSession s(host, {{cat({tempo(256), meta(0x84, bytesOf("s")), meta(0x86, {100}), wait(200),
-                                meta(0x87, {0, 200}), wait(400), {zem::kEnd}})}});
+    VoiceSession s(host, {{cat({tempo(256),
+                                meta(0x84, bytesOf("s")),
+                                meta(0x86, {100}),
+                                wait(200),
+                                meta(0x87, {0, 200}),
+                                wait(400),
+                                {zem::kEnd}})}});
     const struct {
         uint32_t units;
         Lines log;
@@ -50,8 +63,14 @@ TEST(EngineStream, FadeInAndFadeOutReachTheirEnds)
 TEST(EngineStream, PlayAndStopAtOnce)
 {
     VoiceRecorder host;
-    VoiceSession s(host, {{cat({tempo(256), param(130, 1), meta(0x84, bytesOf("s")), meta(0x86, {}), meta(0x86, {}),
-                                meta(0x87, {}), meta(0x87, {}), {zem::kEnd}})}});
+    VoiceSession s(host, {{cat({tempo(256),
+                                param(130, 1),
+                                meta(0x84, bytesOf("s")),
+                                meta(0x86, {}),
+                                meta(0x86, {}),
+                                meta(0x87, {}),
+                                meta(0x87, {}),
+                                {zem::kEnd}})}});
     s.units(2);
     EXPECT_EQ(host.takeVoiceLog(), (Lines{"open 1 s 0 0", "svolume 1 16384", "play 1", "svolume 1 0", "sstop 1"}));
 }
@@ -66,9 +85,11 @@ TEST(EngineStream, VolumePanAndPitch)
     const Case cases[] = {
         {"volume at once", meta(0x8A, {0x20, 0x00}), {"svolume 0 8192"}},
         {"volume from one byte", meta(0x8A, {0x40}), {"svolume 0 8192"}},
-        {"volume without payload is full", cat({meta(0x8A, {0}), wait(1), meta(0x8A, {})}),
+        {"volume without payload is full",
+         cat({meta(0x8A, {0}), wait(1), meta(0x8A, {})}),
          {"svolume 0 0", "svolume 0 16384"}},
-        {"volume faded over 4 units", meta(0x8A, {0x00, 0x00, 0x04}),
+        {"volume faded over 4 units",
+         meta(0x8A, {0x00, 0x00, 0x04}),
          {"svolume 0 12288", "svolume 0 8192", "svolume 0 4096", "svolume 0 0"}},
         {"pan", meta(0x8B, {0xC0}), {"span 0 -16384"}},
         {"pan clamped", meta(0x8B, {0x7F, 0xFF}), {"span 0 16384"}},
@@ -76,8 +97,9 @@ TEST(EngineStream, VolumePanAndPitch)
     };
     for (const auto& c : cases) {
         VoiceRecorder host;
-        VoiceSession s(host, {{cat({tempo(256), meta(0x84, bytesOf("s")), meta(0x86, {}), wait(1), c.change,
-                                    wait(10), {zem::kEnd}})}});
+        VoiceSession s(
+            host,
+            {{cat({tempo(256), meta(0x84, bytesOf("s")), meta(0x86, {}), wait(1), c.change, wait(10), {zem::kEnd}})}});
         s.units(1);
         host.takeVoiceLog();
         for (int i = 0; i < 6; ++i) s.units(1);

@@ -119,12 +119,8 @@ TEST(StreamSlots, LoopTexts)
         uint64_t start, end;
     };
     const Case cases[] = {
-        {"100,200", true, false, 100, 200},
-        {"300", true, false, 0, 300},
-        {"0:01.0, 0:02.0", true, true, 0, 0},
-        {"100,0:02.0", false, false, 0, 0},
-        {"100,", false, false, 0, 0},
-        {",5", false, false, 0, 0},
+        {"100,200", true, false, 100, 200}, {"300", true, false, 0, 300}, {"0:01.0, 0:02.0", true, true, 0, 0},
+        {"100,0:02.0", false, false, 0, 0}, {"100,", false, false, 0, 0}, {",5", false, false, 0, 0},
         {"1,2,3", false, false, 0, 0},
     };
     for (const auto& c : cases) {

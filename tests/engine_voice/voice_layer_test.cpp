@@ -26,23 +26,28 @@ Words voiceSetup(uint16_t voices, uint16_t instrument)
 }
 
 // Controllers 7, 11 and 10 as a note voice needs them to sound as it is.
-Words fullChannel()
-{
-    return {zem::makeCtrl(7, 127), zem::makeCtrl(11, 127), zem::makeCtrl(10, 64)};
-}
+Words fullChannel() { return {zem::makeCtrl(7, 127), zem::makeCtrl(11, 127), zem::makeCtrl(10, 64)}; }
 
 TEST(EngineVoice, ThirdNoteStealsTheOldestOfTwoVoices)
 {
     VoiceRecorder host;
     // Entries 61 and 62 play the voices of entry 60.
-    VoiceSession s(host, {{cat({voiceSetup(4, 60), meta(0x81, {1}), param(118, 0x3D3E), fullChannel(),
-                                note(60, 100, false), wait(1), note(61, 100, false), wait(1), note(62, 100, false),
-                                wait(200), {zem::kEnd}})}});
+    VoiceSession s(host, {{cat({voiceSetup(4, 60),
+                                meta(0x81, {1}),
+                                param(118, 0x3D3E),
+                                fullChannel(),
+                                note(60, 100, false),
+                                wait(1),
+                                note(61, 100, false),
+                                wait(1),
+                                note(62, 100, false),
+                                wait(200),
+                                {zem::kEnd}})}});
     s.units(3);
-    EXPECT_EQ(host.takeVoiceLog(), (Lines{"load 60 s 0 0 -> 1", "dup 1 -> 2",
-                                 "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0",
-                                 "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0", "start 1 0",
-                                 "stop 2", "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0"}));
+    EXPECT_EQ(host.takeVoiceLog(),
+              (Lines{"load 60 s 0 0 -> 1", "dup 1 -> 2", "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0",
+                     "start 2 0", "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0", "start 1 0", "stop 2",
+                     "position 2 0", "volume 2 16384", "pitch 2 0", "pan 2 0", "start 2 0"}));
     s.units(200);
     // Key 60 lost its voice to key 62: its note off finds nothing.
     EXPECT_EQ(host.takeVoiceLog(), (Lines{"stop 1", "stop 2"}));
@@ -69,8 +74,8 @@ TEST(EngineVoice, NoteVoiceFollowsTheChannel)
     VoiceRecorder host;
     VoiceSession s(host, {{track}});
     s.units(1);
-    EXPECT_EQ(host.takeVoiceLog(), (Lines{"load 60 s 0 0 -> 1", "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0",
-                                 "start 1 0"}));
+    EXPECT_EQ(host.takeVoiceLog(),
+              (Lines{"load 60 s 0 0 -> 1", "position 1 0", "volume 1 16384", "pitch 1 0", "pan 1 0", "start 1 0"}));
     for (const auto& st : steps) {
         s.units(5);
         EXPECT_EQ(host.takeVoiceLog(), st.sent) << (st.sent.empty() ? "nothing" : st.sent[0]);
@@ -139,8 +144,13 @@ std::vector<uint8_t> releaseRecord()
 TEST(EngineVoice, ReleaseEnvelopeAfterTheNoteOff)
 {
     VoiceRecorder host;
-    VoiceSession s(host, {{cat({voiceSetup(1, 60), meta(0x90, releaseRecord()), param(121, 8), fullChannel(),
-                                note(60, 10), wait(200), {zem::kEnd}})}});
+    VoiceSession s(host, {{cat({voiceSetup(1, 60),
+                                meta(0x90, releaseRecord()),
+                                param(121, 8),
+                                fullChannel(),
+                                note(60, 10),
+                                wait(200),
+                                {zem::kEnd}})}});
     s.units(1);
     host.takeVoiceLog();
     s.units(10); // the note ends in the 11th tick
@@ -190,8 +200,9 @@ TEST(EngineVoice, NotesReleasedByTheEngineStopTheirVoices)
     };
     for (const auto& c : cases) {
         VoiceRecorder host;
-        VoiceSession s(host, {{cat({voiceSetup(1, 60), fullChannel(), note(60, 0, false), wait(2), c.off, wait(50),
-                                    {zem::kEnd}})}});
+        VoiceSession s(
+            host,
+            {{cat({voiceSetup(1, 60), fullChannel(), note(60, 0, false), wait(2), c.off, wait(50), {zem::kEnd}})}});
         s.units(5);
         if (c.byOperation) s.player()->release_notes(s.player(), 1, 0);
         Lines stops = host.onlyUnstamped({"stop"});
@@ -203,21 +214,36 @@ TEST(EngineVoice, NotesReleasedByTheEngineStopTheirVoices)
 TEST(EngineVoice, AddingAndRemovingVoices)
 {
     VoiceRecorder host;
-    VoiceSession s(host, {{cat({voiceSetup(3, 7), meta(0x81, {2}), meta(0x81, {5}), param(103, 7),
-                                meta(0x81, {0xFF}), meta(0x81, {0xFE}), meta(0x81, {1}), wait(5), {zem::kEnd}})}});
+    VoiceSession s(host, {{cat({voiceSetup(3, 7),
+                                meta(0x81, {2}),
+                                meta(0x81, {5}),
+                                param(103, 7),
+                                meta(0x81, {0xFF}),
+                                meta(0x81, {0xFE}),
+                                meta(0x81, {1}),
+                                wait(5),
+                                {zem::kEnd}})}});
     s.units(1);
     // The direct start takes voice 3 (the end of the list) to the front;
     // removal then takes 2, and 1 and the sounding 3.
-    EXPECT_EQ(host.takeVoiceLog(), (Lines{"load 7 s 0 0 -> 1", "dup 1 -> 2", "dup 1 -> 3", "position 3 0", "volume 3 16384",
-                                 "pitch 3 0", "pan 3 0", "start 3 0", "free 2", "free 1", "stop 3", "free 3"}));
+    EXPECT_EQ(host.takeVoiceLog(),
+              (Lines{"load 7 s 0 0 -> 1", "dup 1 -> 2", "dup 1 -> 3", "position 3 0", "volume 3 16384", "pitch 3 0",
+                     "pan 3 0", "start 3 0", "free 2", "free 1", "stop 3", "free 3"}));
     EXPECT_TRUE(host.liveHandles.empty());
 }
 
 TEST(EngineVoice, NothingWithoutAPool)
 {
     const Words cases[] = {
-        meta(0x80, bytesOf("s")), meta(0x81, {1}), meta(0x82, {1}), meta(0x83, {}), meta(0x90, releaseRecord()),
-        param(103, 0), param(105, 0), param(118, 0x0010), param(121, 8),
+        meta(0x80, bytesOf("s")),
+        meta(0x81, {1}),
+        meta(0x82, {1}),
+        meta(0x83, {}),
+        meta(0x90, releaseRecord()),
+        param(103, 0),
+        param(105, 0),
+        param(118, 0x0010),
+        param(121, 8),
     };
     for (const auto& c : cases) {
         VoiceRecorder host;
@@ -231,8 +257,14 @@ TEST(EngineVoice, NothingWithoutAPool)
 TEST(EngineVoice, LoadParametersReachTheHostOnce)
 {
     VoiceRecorder host;
-    VoiceSession s(host, {{cat({tempo(256), param(101, 2), param(102, 0x0105), param(115, 9), param(116, 0x0002),
-                                param(117, 0x0001), meta(0x80, bytesOf("a.wav")), meta(0x80, bytesOf("b.wav")),
+    VoiceSession s(host, {{cat({tempo(256),
+                                param(101, 2),
+                                param(102, 0x0105),
+                                param(115, 9),
+                                param(116, 0x0002),
+                                param(117, 0x0001),
+                                meta(0x80, bytesOf("a.wav")),
+                                meta(0x80, bytesOf("b.wav")),
                                 {zem::kEnd}})}});
     s.units(2);
     EXPECT_EQ(host.voiceLog(), (Lines{"load 261 a.wav 9 65538 -> 1", "load 261 b.wav 0 0 -> 2"}));
@@ -241,9 +273,18 @@ TEST(EngineVoice, LoadParametersReachTheHostOnce)
 TEST(EngineVoice, ResetAndCloseFreeEveryHandle)
 {
     VoiceRecorder host;
-    Words track = cat({voiceSetup(8, 60), meta(0x81, {3}), param(102, 61), meta(0x80, bytesOf("t")), fullChannel(),
-                       note(60, 0, false), note(61, 0, false), param(130, 4), meta(0x84, bytesOf("x")),
-                       meta(0x86, {}), wait(100), {zem::kEnd}});
+    Words track = cat({voiceSetup(8, 60),
+                       meta(0x81, {3}),
+                       param(102, 61),
+                       meta(0x80, bytesOf("t")),
+                       fullChannel(),
+                       note(60, 0, false),
+                       note(61, 0, false),
+                       param(130, 4),
+                       meta(0x84, bytesOf("x")),
+                       meta(0x86, {}),
+                       wait(100),
+                       {zem::kEnd}});
     VoiceSession s(host, {{track}});
     s.units(3);
     ASSERT_EQ(host.liveHandles.size(), 5u);
@@ -264,13 +305,19 @@ TEST(EngineVoice, ResetAndCloseFreeEveryHandle)
 TEST(EngineVoice, PoolDestroyedAndCreatedAgain)
 {
     VoiceRecorder host;
-    VoiceSession s(host, {{cat({voiceSetup(2, 1), param(101, 5), meta(0x80, bytesOf("u")), param(101, 0),
-                                param(101, 0), param(101, 1), meta(0x80, bytesOf("v")), meta(0x80, bytesOf("w")),
+    VoiceSession s(host, {{cat({voiceSetup(2, 1),
+                                param(101, 5),
+                                meta(0x80, bytesOf("u")),
+                                param(101, 0),
+                                param(101, 0),
+                                param(101, 1),
+                                meta(0x80, bytesOf("v")),
+                                meta(0x80, bytesOf("w")),
                                 {zem::kEnd}})}});
     s.units(2);
     // A second PARAM 101 while the pool exists keeps its two voices.
-    EXPECT_EQ(host.voiceLog(), (Lines{"load 1 s 0 0 -> 1", "load 1 u 0 0 -> 2", "free 2", "free 1",
-                                      "load 1 v 0 0 -> 3"}));
+    EXPECT_EQ(host.voiceLog(),
+              (Lines{"load 1 s 0 0 -> 1", "load 1 u 0 0 -> 2", "free 2", "free 1", "load 1 v 0 0 -> 3"}));
     EXPECT_EQ(host.liveBlocks.size(), 2u);
 }
 

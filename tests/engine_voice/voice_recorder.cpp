@@ -8,9 +8,9 @@ namespace zemtest {
 
 namespace {
 
-const char* const kVoiceEvents[] = {"load", "free", "start", "stop", "volume", "pan", "pitch", "dup", "position",
-                                    "playing", "open", "close", "play", "sstop", "svolume", "span", "spitch",
-                                    "spos", "sposs", "send", "sends", "sloop", "sloops"};
+const char* const kVoiceEvents[] = {"load",     "free",    "start", "stop",  "volume", "pan",   "pitch",   "dup",
+                                    "position", "playing", "open",  "close", "play",   "sstop", "svolume", "span",
+                                    "spitch",   "spos",    "sposs", "send",  "sends",  "sloop", "sloops"};
 
 VoiceRecorder& self(void* u) { return static_cast<VoiceRecorder&>(*static_cast<RecordingHost*>(u)); }
 
@@ -55,7 +55,8 @@ dp_options VoiceRecorder::allOptions() const
     o.load_sample = [](void* u, int instrument, const char* name, uint32_t p1, uint32_t p2) -> uintptr_t {
         VoiceRecorder& r = self(u);
         uintptr_t h = r.loadFails ? 0 : newHandle(r);
-        r.record("load", num(instrument) + " " + name + " " + num(p1) + " " + num(p2) + " -> " + num(static_cast<long long>(h)));
+        r.record("load", num(instrument) + " " + name + " " + num(p1) + " " + num(p2) + " -> " +
+                             num(static_cast<long long>(h)));
         return h;
     };
     o.free_sample = [](void* u, uintptr_t h) {
@@ -65,9 +66,13 @@ dp_options VoiceRecorder::allOptions() const
     };
     o.start_voice = [](void* u, uintptr_t h, int loop) { self(u).record("start", used(self(u), h) + " " + num(loop)); };
     o.stop_voice = [](void* u, uintptr_t h) { self(u).record("stop", used(self(u), h)); };
-    o.voice_volume = [](void* u, uintptr_t h, int v) { return self(u).record("volume", used(self(u), h) + " " + num(v)); };
+    o.voice_volume = [](void* u, uintptr_t h, int v) {
+        return self(u).record("volume", used(self(u), h) + " " + num(v));
+    };
     o.voice_pan = [](void* u, uintptr_t h, int v) { return self(u).record("pan", used(self(u), h) + " " + num(v)); };
-    o.voice_pitch = [](void* u, uintptr_t h, int v) { return self(u).record("pitch", used(self(u), h) + " " + num(v)); };
+    o.voice_pitch = [](void* u, uintptr_t h, int v) {
+        return self(u).record("pitch", used(self(u), h) + " " + num(v));
+    };
     o.duplicate_sample = [](void* u, uintptr_t h) -> uintptr_t {
         std::string original = used(self(u), h);
         uintptr_t d = newHandle(self(u));

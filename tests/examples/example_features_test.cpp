@@ -28,9 +28,9 @@ const std::vector<ExampleFeatures> kExamples = {
     {"sysex_macros.kvt", {"GS reset", "Roland checksums"}},
     {"tempo.kvt", {"tempo ramp", "tempo curve"}},
     {"demo.kvt",
-     {"several lengths", "octaves", "strum", "velocity curve", "slur", "portamento", "bend range",
-      "controller slide", "vibrato", "endless loop", "GS reset", "Roland checksums", "tempo ramp", "drums",
-      "ensemble", "title and notice"}},
+     {"several lengths", "octaves", "strum", "velocity curve", "slur", "portamento", "bend range", "controller slide",
+      "vibrato", "endless loop", "GS reset", "Roland checksums", "tempo ramp", "drums", "ensemble",
+      "title and notice"}},
 };
 
 void PrintTo(const ExampleFeatures& e, std::ostream* os) { *os << e.score; }
@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(Scores, ExampleShows, testing::ValuesIn(kExamples),
 TEST(ExampleFeatureTable, DescribesEveryScoreOfTheFolder)
 {
     for (const std::string& score : exampleScores()) {
-        const bool listed = std::any_of(kExamples.begin(), kExamples.end(),
-                                        [&](const ExampleFeatures& e) { return score == e.score; });
+        const bool listed =
+            std::any_of(kExamples.begin(), kExamples.end(), [&](const ExampleFeatures& e) { return score == e.score; });
         EXPECT_TRUE(listed) << score << " has no row in the feature table";
     }
 }

@@ -126,12 +126,13 @@ Compiled compileScore(const std::string& path)
     Compiled out;
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
-                                      path.c_str(), 0,
-                                      [](void* user, const char* message, const char*) {
-                                          *static_cast<std::string*>(user) = message ? message : "";
-                                      },
-                                      &out.message};
+    const kvt::CompileRequest request{
+        reinterpret_cast<const uint8_t*>(text.data()),
+        static_cast<uint32_t>(text.size()),
+        path.c_str(),
+        0,
+        [](void* user, const char* message, const char*) { *static_cast<std::string*>(user) = message ? message : ""; },
+        &out.message};
     out.result = kvt::compileToMemory(request, out.image);
     return out;
 }

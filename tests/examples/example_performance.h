@@ -16,8 +16,8 @@ struct Event {
     EventKind kind = EventKind::NoteOn;
     int track = 0;
     int channel = 0;
-    int number = 0; // key, controller or program
-    int value = 0;  // velocity, controller value, bend (-8192..8191), tempo period (1/256 ms per tick)
+    int number = 0;             // key, controller or program
+    int value = 0;              // velocity, controller value, bend (-8192..8191), tempo period (1/256 ms per tick)
     std::vector<uint8_t> bytes; // exclusive messages and texts
 };
 
@@ -38,7 +38,7 @@ struct Performance {
     std::vector<Event> events;
     std::vector<EngineError> errors;
     std::vector<LoopPass> loopPasses;
-    uint32_t endMs = 0;   // song time when every track had ended, or the limit
+    uint32_t endMs = 0; // song time when every track had ended, or the limit
     bool finished = false;
     int trackCount = 0;
     std::string title;

@@ -56,8 +56,9 @@ std::vector<std::vector<SoundedNote>> chordsOf(const Performance& perf, uint32_t
     for (auto& [channel, notes] : byChannel) {
         std::vector<SoundedNote> group;
         for (const SoundedNote& n : notes) {
-            const bool joins = !group.empty() && n.on - group.front().on <= windowMs &&
-                               std::all_of(group.begin(), group.end(), [&](const SoundedNote& g) { return g.off > n.on; });
+            const bool joins =
+                !group.empty() && n.on - group.front().on <= windowMs &&
+                std::all_of(group.begin(), group.end(), [&](const SoundedNote& g) { return g.off > n.on; });
             if (!joins) {
                 if (group.size() >= 3) chords.push_back(group);
                 group.clear();
@@ -174,8 +175,8 @@ AssertionResult bendRange(const Performance& perf)
     for (const Event* e : eventsOf(perf, EventKind::Control)) byChannel[e->channel].push_back({e->number, e->value});
     for (const auto& [channel, controls] : byChannel) {
         for (size_t i = 0; i + 2 < controls.size(); ++i) {
-            if (controls[i] == std::pair{101, 0} && controls[i + 1] == std::pair{100, 0} && controls[i + 2].first == 6 &&
-                controls[i + 2].second >= 2)
+            if (controls[i] == std::pair{101, 0} && controls[i + 1] == std::pair{100, 0} &&
+                controls[i + 2].first == 6 && controls[i + 2].second >= 2)
                 return AssertionSuccess();
         }
     }

@@ -10,7 +10,8 @@ TEST(DisplayText, Time)
     const struct {
         uint32_t ms;
         const char* text;
-    } cases[] = {{0, "0:00.00"}, {999, "0:00.99"}, {61010, "1:01.01"}, {3599999, "59:59.99"}, {4294967295u, "71582:47.29"}};
+    } cases[] = {
+        {0, "0:00.00"}, {999, "0:00.99"}, {61010, "1:01.01"}, {3599999, "59:59.99"}, {4294967295u, "71582:47.29"}};
     for (const auto& c : cases) EXPECT_EQ(frontend::timeText(c.ms), c.text) << c.ms;
 }
 
@@ -21,13 +22,11 @@ TEST(DisplayText, Tempo)
         int timebase;
         const char* text;
     } cases[] = {
-        {2667, 192, "119.99"},      // the period of 120 rounded by the engine
-        {2560, 200, "120.00"},      // 61440000 / (200 * 2560) exactly 120
-        {4289, 150, "95.50"},       // 95.5001
-        {3217, 200, "95.49"},       // 95.4927
-        {1280, 384, "125.00"},
-        {0, 192, "0.00"},
-        {2560, 0, "0.00"},
+        {2667, 192, "119.99"}, // the period of 120 rounded by the engine
+        {2560, 200, "120.00"}, // 61440000 / (200 * 2560) exactly 120
+        {4289, 150, "95.50"},  // 95.5001
+        {3217, 200, "95.49"},  // 95.4927
+        {1280, 384, "125.00"}, {0, 192, "0.00"}, {2560, 0, "0.00"},
     };
     for (const auto& c : cases) EXPECT_EQ(frontend::tempoText(c.period, c.timebase), c.text) << c.period;
 }
@@ -61,9 +60,15 @@ TEST(DisplayText, KeySignature)
         std::vector<uint8_t> payload;
         const char* text;
     } cases[] = {
-        {{0, 0}, "C major"},       {{0xFE, 0}, "Bb major"},  {{6, 0}, "F# major"},
-        {{1, 1}, "E minor"},       {{0xF9, 0}, "Cb major"},  {{7, 1}, "A# minor"},
-        {{7, 0}, "C# major"},      {{0xF9, 1}, "Ab minor"},  {{0, 1}, "A minor"},
+        {{0, 0}, "C major"},
+        {{0xFE, 0}, "Bb major"},
+        {{6, 0}, "F# major"},
+        {{1, 1}, "E minor"},
+        {{0xF9, 0}, "Cb major"},
+        {{7, 1}, "A# minor"},
+        {{7, 0}, "C# major"},
+        {{0xF9, 1}, "Ab minor"},
+        {{0, 1}, "A minor"},
         {{0, 2}, "(META89: illegal)"},
         {{0, 0, 0}, "(META89: length mismatch)"},
         {{}, "(META89: length mismatch)"},

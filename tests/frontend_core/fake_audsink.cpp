@@ -51,9 +51,15 @@ FakeAudsink::FakeAudsink()
         return current->result;
     };
     table.sound_stop = [](ds8_sound* s) { log("sound_stop " + soundName(s)); };
-    table.sound_level = [](ds8_sound* s, int32_t v) { return log("sound_level " + soundName(s) + " " + n(v)), current->result; };
-    table.sound_pan = [](ds8_sound* s, int32_t v) { return log("sound_pan " + soundName(s) + " " + n(v)), current->result; };
-    table.sound_pitch = [](ds8_sound* s, int32_t v) { return log("sound_pitch " + soundName(s) + " " + n(v)), current->result; };
+    table.sound_level = [](ds8_sound* s, int32_t v) {
+        return log("sound_level " + soundName(s) + " " + n(v)), current->result;
+    };
+    table.sound_pan = [](ds8_sound* s, int32_t v) {
+        return log("sound_pan " + soundName(s) + " " + n(v)), current->result;
+    };
+    table.sound_pitch = [](ds8_sound* s, int32_t v) {
+        return log("sound_pitch " + soundName(s) + " " + n(v)), current->result;
+    };
     table.sound_position = [](ds8_sound* s, int32_t v) {
         return log("sound_position " + soundName(s) + " " + n(v)), current->result;
     };
@@ -76,9 +82,15 @@ FakeAudsink::FakeAudsink()
     };
     table.stream_play = [](ds8_stream* s) { log("stream_play " + st(s)); };
     table.stream_stop = [](ds8_stream* s) { log("stream_stop " + st(s)); };
-    table.stream_level = [](ds8_stream* s, int32_t v) { return log("stream_level " + st(s) + " " + n(v)), current->result; };
-    table.stream_pan = [](ds8_stream* s, int32_t v) { return log("stream_pan " + st(s) + " " + n(v)), current->result; };
-    table.stream_pitch = [](ds8_stream* s, int32_t v) { return log("stream_pitch " + st(s) + " " + n(v)), current->result; };
+    table.stream_level = [](ds8_stream* s, int32_t v) {
+        return log("stream_level " + st(s) + " " + n(v)), current->result;
+    };
+    table.stream_pan = [](ds8_stream* s, int32_t v) {
+        return log("stream_pan " + st(s) + " " + n(v)), current->result;
+    };
+    table.stream_pitch = [](ds8_stream* s, int32_t v) {
+        return log("stream_pitch " + st(s) + " " + n(v)), current->result;
+    };
     // The stream thread carries a pending open out when asked about it.
     table.stream_is_open = [](ds8_stream* s) {
         FakeStream& x = stream(s);

@@ -14,8 +14,8 @@ namespace frontend_test {
 struct FakeStream {
     int index = 0;
     bool open = false;
-    bool openFails = false;  // an open request ends closed
-    bool pending = false;    // a request not yet carried out
+    bool openFails = false; // an open request ends closed
+    bool pending = false;   // a request not yet carried out
 };
 
 struct FakeAudsink {
@@ -24,7 +24,7 @@ struct FakeAudsink {
     std::array<FakeStream, 16> streams{};
     int failStreamAt = -1; // stream_create of this index returns null
     int created = 0;
-    int32_t result = 0;    // what the sound and stream setters return
+    int32_t result = 0; // what the sound and stream setters return
 
     FakeAudsink();
 };

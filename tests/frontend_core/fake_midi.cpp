@@ -19,8 +19,7 @@ std::string hexBytes(const uint8_t* bytes, size_t count)
 
 class FakePort final : public platform::MidiOutPort {
 public:
-    FakePort(FakeMidiDevices& owner, int device, const FakeDevice& spec)
-        : owner_(owner), device_(device), spec_(spec)
+    FakePort(FakeMidiDevices& owner, int device, const FakeDevice& spec) : owner_(owner), device_(device), spec_(spec)
     {
         owner_.add(std::to_string(device_) + " open");
     }

@@ -14,8 +14,8 @@ namespace frontend_test {
 struct FakeDevice {
     std::string name;
     bool opens = true;
-    int audioRate = 0;          // nonzero: a device with an audio clock
-    bool finishesLong = true;   // false: long messages are never done
+    int audioRate = 0;        // nonzero: a device with an audio clock
+    bool finishesLong = true; // false: long messages are never done
 };
 
 class FakeMidiDevices final : public frontend::MidiDevices {

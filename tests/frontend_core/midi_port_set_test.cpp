@@ -15,8 +15,7 @@ using Lines = std::vector<std::string>;
 struct Fixture {
     explicit Fixture(std::vector<FakeDevice> devices)
         : fake(std::move(devices)), ports(fake, [this](const std::string& line) { pane.push_back(line); })
-    {
-    }
+    {}
     FakeMidiDevices fake;
     Lines pane;
     frontend::MidiPortSet ports;
@@ -31,10 +30,16 @@ TEST(MidiPortSet, OpensSlotsByDeviceName)
         Lines pane;
         Lines opened;
     } cases[] = {
-        {"mapper and two more", {{"Synth"}, {"A"}, {"B"}}, {"Synth", "B", ""},
-         {"Dev00: Synth", "Dev01: B"}, {"-1 open", "1 open"}},
-        {"first of two equal names that opens", {{"Synth"}, {"Twin", false}, {"Twin"}, {"Twin"}}, {"Twin"},
-         {"Dev00: Twin"}, {"1 open"}},
+        {"mapper and two more",
+         {{"Synth"}, {"A"}, {"B"}},
+         {"Synth", "B", ""},
+         {"Dev00: Synth", "Dev01: B"},
+         {"-1 open", "1 open"}},
+        {"first of two equal names that opens",
+         {{"Synth"}, {"Twin", false}, {"Twin"}, {"Twin"}},
+         {"Twin"},
+         {"Dev00: Twin"},
+         {"1 open"}},
         {"no such device", {{"Synth"}}, {"Gone", "Synth"}, {"Dev00: [error]Gone", "Dev01: Synth"}, {"-1 open"}},
         {"names compare in case", {{"Synth"}}, {"synth"}, {"Dev00: [error]synth"}, {}},
         {"only 16 slots", {{"Synth"}}, std::vector<std::string>(20, ""), {}, {}},

@@ -50,8 +50,7 @@ struct Fixture {
         return *session;
     }
     // Waits until the published snapshot passes the test (false after ms).
-    template <typename Test>
-    bool waitUntil(Test test, int ms = 5000)
+    template <typename Test> bool waitUntil(Test test, int ms = 5000)
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (!test(session->snapshot())) {
@@ -206,7 +205,8 @@ TEST(Session, PausedTimeIsNotCounted)
     s.pause();
     ASSERT_TRUE(f.waitUntil([paused](const frontend::Snapshot& snap) { return snap.elapsedMs > paused; }));
     const uint32_t resumed = s.snapshot().elapsedMs;
-    const auto playedMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - resumedAt);
+    const auto playedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - resumedAt);
     // Only the time since the resume is counted, not the 300 ms of pause.
     EXPECT_LE(resumed - paused, uint32_t(playedMs.count()) + 10);
 }
@@ -266,7 +266,11 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
         const char* paneLine; // null: none expected
     } cases[] = {
         {"no player", Before::Selected, next, false, PlayerState::Selected, nullptr},
-        {"refused image", Before::Playing, {refused.begin(), refused.end()}, false, PlayerState::Playing,
+        {"refused image",
+         Before::Playing,
+         {refused.begin(), refused.end()},
+         false,
+         PlayerState::Playing,
          "dp_const() failed"},
         {"while playing", Before::Playing, next, true, PlayerState::Playing, nullptr},
         {"while paused", Before::Paused, next, true, PlayerState::Paused, nullptr},
@@ -291,12 +295,14 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
         EXPECT_GE(snap.elapsedMs, elapsedBefore) << c.name;
         EXPECT_EQ(snap.title.text, c.switched ? "Next" : (c.before == Before::Selected ? "" : "Endless")) << c.name;
         const Lines pane = s.takeMessages().lines;
-        EXPECT_EQ(std::find(pane.begin(), pane.end(), c.paneLine ? c.paneLine : "") != pane.end(), c.paneLine != nullptr)
+        EXPECT_EQ(std::find(pane.begin(), pane.end(), c.paneLine ? c.paneLine : "") != pane.end(),
+                  c.paneLine != nullptr)
             << c.name;
         const Lines all = f.fake.lines();
         const Lines after(all.begin() + std::ptrdiff_t(std::min(linesBefore, all.size())), all.end());
         const auto sent = [&after](const std::string& prefix) {
-            return std::any_of(after.begin(), after.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+            return std::any_of(after.begin(), after.end(),
+                               [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
         };
         EXPECT_EQ(sent("-1 C0 08"), c.switched) << c.name;
         const bool newNotes = sent("-1 90 43") || sent("-1 90 45") || sent("-1 90 47");
@@ -347,13 +353,7 @@ TEST(Session, GoldenMessagesOfATestScore)
     const Lines expected = {
         "-1 open",
         "-1 C2 04", // "@5" is the fifth program
-        "-1 B2 40 7F",
-        "-1 92 3C 7F",
-        "-1 82 3C 7F",
-        "-1 92 3E 7F",
-        "-1 82 3E 7F",
-        "-1 92 40 7F",
-        "-1 82 40 7F",
+        "-1 B2 40 7F", "-1 92 3C 7F", "-1 82 3C 7F", "-1 92 3E 7F", "-1 82 3E 7F", "-1 92 40 7F", "-1 82 40 7F",
         "-1 B2 40 00", // the end of the piece stops it: the pedal is let go
         "-1 close",
     };
@@ -377,7 +377,8 @@ TEST(Session, SettingsFileAfterTheFirstRunHoldsEveryKey)
     f.start().setCompileSwitches(0x0003);
     const std::string text = f.dir.read("zemfe.ini");
     const std::string wave = "WAVE00=" + frontend::waveMapperName();
-    for (const std::string key : {"MIDIDevs=16", wave.c_str(), "MIDI00=Fake Synth", "MIDI15=", "StrBufSize=200", "Switch=3"})
+    for (const std::string key :
+         {"MIDIDevs=16", wave.c_str(), "MIDI00=Fake Synth", "MIDI15=", "StrBufSize=200", "Switch=3"})
         EXPECT_NE(text.find("\n" + key + "\n"), std::string::npos) << key << "\n" << text;
 }
 
@@ -407,7 +408,8 @@ TEST(Session, StartupRefusals)
         const char* message;
     } cases[] = {
         {"old audsink", 0x2D00, -1, false, frontend::StartupFailure::AudsinkTooOld, "AUDSINK.DLL's version too old"},
-        {"top byte set", 0x01002F03, -1, false, frontend::StartupFailure::AudsinkTooOld, "AUDSINK.DLL's version too old"},
+        {"top byte set", 0x01002F03, -1, false, frontend::StartupFailure::AudsinkTooOld,
+         "AUDSINK.DLL's version too old"},
         {"no instance", 0x2F03, -1, true, frontend::StartupFailure::NoAudsink, "cannot create AUDSINK instance"},
         {"no stream", 0x2F03, 15, false, frontend::StartupFailure::NoStreamInstance,
          "cannot create AUDSINK stream instance"},

@@ -20,18 +20,12 @@ TEST(SoundBridge, DecoderChoiceFromTheLastComponent)
         const char* key; // nullptr: no decoder
         const char* library;
     } cases[] = {
-        {"loop.WAV", "WAV", "qzwav.so"},
-        {"sub/dir/take2.Ogg", "OGG", "qzogg.so"},
-        {"a.b.mp3", "MP3", "qzmp3.so"},
-        {"dir.wav/noext", nullptr, nullptr},
-        {"noext", nullptr, nullptr},
-        {"trailing.", nullptr, nullptr},
-        {"x.w/v", nullptr, nullptr},
-        {"x.w_v", nullptr, nullptr},
-        {"x.w=v", nullptr, nullptr},
-        {"x.]", nullptr, nullptr},
-        {"x.\xE9t", nullptr, nullptr},
-        {"", nullptr, nullptr},
+        {"loop.WAV", "WAV", "qzwav.so"}, {"sub/dir/take2.Ogg", "OGG", "qzogg.so"},
+        {"a.b.mp3", "MP3", "qzmp3.so"},  {"dir.wav/noext", nullptr, nullptr},
+        {"noext", nullptr, nullptr},     {"trailing.", nullptr, nullptr},
+        {"x.w/v", nullptr, nullptr},     {"x.w_v", nullptr, nullptr},
+        {"x.w=v", nullptr, nullptr},     {"x.]", nullptr, nullptr},
+        {"x.\xE9t", nullptr, nullptr},   {"", nullptr, nullptr},
     };
     for (const auto& c : cases) {
         const auto choice = frontend::decoderChoice(c.name);
@@ -51,8 +45,7 @@ struct Bridge {
                      const auto it = plug.find(key);
                      return it != plug.end() ? it->second : fallback;
                  })
-    {
-    }
+    {}
     Lines pane;
     Lines asked;
     std::map<std::string, std::string> plug;
@@ -64,7 +57,8 @@ TEST(SoundBridge, ForwardsRequestsWithPathsAndDecoders)
     FakeAudsink fake;
     Bridge b;
     b.plug["OGG"] = "myogg.so";
-    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr), frontend::SoundBridge::CreateResult::Created);
+    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr),
+              frontend::SoundBridge::CreateResult::Created);
     b.bridge.setPieceFolder("/music/piece");
     b.bridge.setStreamBufferMs(300);
     fake.calls.clear();
@@ -130,12 +124,17 @@ TEST(SoundBridge, SettersAnswerOneWhenRefused)
     FakeAudsink fake;
     fake.result = DS8_ERR_INVALID_CALL;
     Bridge b;
-    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr), frontend::SoundBridge::CreateResult::Created);
+    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr),
+              frontend::SoundBridge::CreateResult::Created);
     const uintptr_t sound = 0x1001;
-    const int results[] = {b.bridge.startVoice(sound, 0),   b.bridge.voiceVolume(sound, 1),
-                           b.bridge.voicePan(sound, 1),     b.bridge.voicePitch(sound, 1),
-                           b.bridge.voiceStartPosition(sound, 1), b.bridge.streamVolume(0, 1),
-                           b.bridge.streamPan(0, 1),        b.bridge.streamPitch(0, 1)};
+    const int results[] = {b.bridge.startVoice(sound, 0),
+                           b.bridge.voiceVolume(sound, 1),
+                           b.bridge.voicePan(sound, 1),
+                           b.bridge.voicePitch(sound, 1),
+                           b.bridge.voiceStartPosition(sound, 1),
+                           b.bridge.streamVolume(0, 1),
+                           b.bridge.streamPan(0, 1),
+                           b.bridge.streamPitch(0, 1)};
     for (int r : results) EXPECT_EQ(r, 1);
 }
 
@@ -143,7 +142,8 @@ TEST(SoundBridge, SlotCheck)
 {
     FakeAudsink fake;
     Bridge b;
-    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr), frontend::SoundBridge::CreateResult::Created);
+    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr),
+              frontend::SoundBridge::CreateResult::Created);
     fake.calls.clear();
     EXPECT_EQ(b.bridge.streamPlay(16), 1);
     b.bridge.streamOpen(-1, "a.wav", 0, 0);
@@ -178,7 +178,8 @@ TEST(SoundBridge, SyncCountsAFailedOpenAsReached)
 {
     FakeAudsink fake;
     Bridge b;
-    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr), frontend::SoundBridge::CreateResult::Created);
+    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr),
+              frontend::SoundBridge::CreateResult::Created);
     fake.streams[1].openFails = true;
     const struct {
         int slot;
@@ -186,12 +187,12 @@ TEST(SoundBridge, SyncCountsAFailedOpenAsReached)
         int wanted;
         int answer;
     } cases[] = {
-        {0, "good.wav", 0, 0},  // opened
-        {1, "bad.wav", 0, 0},   // failed: reached, with a line
-        {1, nullptr, 0, 0},     // seen already: no second line
-        {2, "x.w?v", 0, 0},     // no decoder: never requested, reached
-        {3, nullptr, 1, 0},     // stopped
-        {4, nullptr, 7, 0},     // any other value
+        {0, "good.wav", 0, 0}, // opened
+        {1, "bad.wav", 0, 0},  // failed: reached, with a line
+        {1, nullptr, 0, 0},    // seen already: no second line
+        {2, "x.w?v", 0, 0},    // no decoder: never requested, reached
+        {3, nullptr, 1, 0},    // stopped
+        {4, nullptr, 7, 0},    // any other value
     };
     for (const auto& c : cases) {
         if (c.name) b.bridge.streamOpen(c.slot, c.name, 0, 0);
@@ -221,7 +222,8 @@ TEST(SoundBridge, CreationFailures)
         Bridge b;
         EXPECT_EQ(b.bridge.create(frontend_test::fakeEntries(nullptr), nullptr),
                   frontend::SoundBridge::CreateResult::NoInstance);
-        EXPECT_EQ(b.bridge.create(frontend::AudsinkEntries{}, nullptr), frontend::SoundBridge::CreateResult::NoInstance);
+        EXPECT_EQ(b.bridge.create(frontend::AudsinkEntries{}, nullptr),
+                  frontend::SoundBridge::CreateResult::NoInstance);
     }
 }
 
@@ -229,7 +231,8 @@ TEST(SoundBridge, DeviceAndPause)
 {
     FakeAudsink fake;
     Bridge b;
-    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr), frontend::SoundBridge::CreateResult::Created);
+    ASSERT_EQ(b.bridge.create(frontend_test::fakeEntries(&fake), nullptr),
+              frontend::SoundBridge::CreateResult::Created);
     fake.calls.clear();
     b.bridge.openDevice("");
     b.bridge.openDevice("Speakers");

@@ -12,10 +12,10 @@ TEST(TextConversion, FontCharsetFromTheLanguage)
         const char* language;
         int charset;
     } cases[] = {
-        {"ja", 128},   {"JPN", 128},  {"ja-JP", 128}, {"jpn-x", 128}, {"en-US", 0},  {"eng", 0},
-        {"ru", 204},   {"heb", 177},  {"zh-", 134},   {"ko", 129},    {"tur", 162},  {"vi", 163},
-        {"th", 222},   {"el", 161},   {"lit", 186},   {"pl", 238},    {"fa", 178},
-        {"", 255},     {"e", 255},    {"xx", 255},    {"engl", 255},  {"en_", 255},  {"abcd-", 255},
+        {"ja", 128}, {"JPN", 128}, {"ja-JP", 128}, {"jpn-x", 128}, {"en-US", 0},   {"eng", 0},
+        {"ru", 204}, {"heb", 177}, {"zh-", 134},   {"ko", 129},    {"tur", 162},   {"vi", 163},
+        {"th", 222}, {"el", 161},  {"lit", 186},   {"pl", 238},    {"fa", 178},    {"", 255},
+        {"e", 255},  {"xx", 255},  {"engl", 255},  {"en_", 255},   {"abcd-", 255},
     };
     for (const auto& c : cases) EXPECT_EQ(frontend::languageCharset(c.language), c.charset) << c.language;
 }
@@ -37,7 +37,9 @@ TEST(TextConversion, ConvertsEveryKindOfCharacterSetName)
         {"\xC0\xAF", "", "utf-8", "\xC3\x80\xC2\xAF", 255}, // an overlong form is two bytes
         {"A\0\x42\x30"s, "ja", "utf-16le", "A\xE3\x81\x82", 128},
         {"\0A\x30\x42"s, "ja", "utf-16be", "A\xE3\x81\x82", 128},
-        {"\xFF\xFE" "A\0"s, "", "utf-16", "A", 255},
+        {"\xFF\xFE"
+         "A\0"s,
+         "", "utf-16", "A", 255},
         {"\xFE\xFF\0A"s, "", "utf-16", "A", 255},
         {"\0A"s, "", "utf-16", "A", 255},
         {"\x3D\xD8"s, "", "utf-16le", "\xEF\xBF\xBD", 255}, // a lone high surrogate

@@ -19,8 +19,7 @@ struct WithApplication {
 // Every label's and check box's text fits the width it was given.
 void expectNoTextCut(const QWidget& window);
 
-template <class Widget>
-Widget* control(const QObject& form, const char* name)
+template <class Widget> Widget* control(const QObject& form, const char* name)
 {
     auto* found = form.findChild<Widget*>(name);
     EXPECT_NE(found, nullptr) << name;

@@ -73,7 +73,8 @@ TEST_F(MainFormTest, WindowHasDesignedCaptionClientAndFixedSize)
 // (QT_SCALE_FACTOR=2 in the scaled run) multiplies what is drawn.
 TEST_F(MainFormTest, DesignedPixelsAreScaledByTheDevicePixelRatio)
 {
-    const qreal ratio = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble() : 1.0;
+    const qreal ratio =
+        qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble() : 1.0;
     form.show();
     EXPECT_EQ(form.devicePixelRatioF(), ratio);
     const QPixmap drawn = form.centralWidget()->grab();
@@ -148,9 +149,9 @@ TEST_F(MainFormTest, ButtonBarReportsEachButtonOnlyWhenEnabled)
     EXPECT_FALSE(bar->isEnabled());
     QSignalSpy clicked(&form, &zemfe::MainForm::buttonClicked);
     const std::pair<const char*, zemfe::MediaButton> buttons[] = {{"btPlay", zemfe::MediaButton::Play},
-                                                                   {"btPause", zemfe::MediaButton::Pause},
-                                                                   {"btStop", zemfe::MediaButton::Stop},
-                                                                   {"btEject", zemfe::MediaButton::Eject}};
+                                                                  {"btPause", zemfe::MediaButton::Pause},
+                                                                  {"btStop", zemfe::MediaButton::Stop},
+                                                                  {"btEject", zemfe::MediaButton::Eject}};
     form.show();
     for (const auto& [name, button] : buttons) QTest::mouseClick(control<QToolButton>(form, name), Qt::LeftButton);
     EXPECT_EQ(clicked.count(), 0);

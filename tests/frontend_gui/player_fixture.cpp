@@ -45,7 +45,10 @@ bool PlayerFixture::start(zemfe::LiveReload::SwitchImage switchImage)
     session = frontend::Session::create(frontend::SessionConfig{}, &failure);
     if (!session) return false;
     window = std::make_unique<zemfe::PlayerWindow>(
-        *session, [] { return zemfe::DeviceNames{{"Default"}, {"Synthesizer", "MIDI Recorder"}}; },
+        *session,
+        [] {
+            return zemfe::DeviceNames{{"Default"}, {"Synthesizer", "MIDI Recorder"}};
+        },
         dir.file("zemfe.ini"), std::move(switchImage));
     form = &window->form;
     controller = &window->controller;

@@ -4,11 +4,11 @@
 #include "player_fixture.h"
 
 #include <QAction>
-#include <QRegularExpression>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTimer>
 #include <QWidget>
@@ -54,7 +54,8 @@ protected:
     {
         controller->refresh();
         EXPECT_EQ(session->snapshot().state, state) << context;
-        const QString caption = state == PlayerState::Empty ? QString(zemfe::kMainCaption) : QString::fromStdString(file);
+        const QString caption = state == PlayerState::Empty ? QString(zemfe::kMainCaption)
+                                                            : QString::fromStdString(file);
         EXPECT_EQ(form->windowTitle(), caption) << context;
         EXPECT_EQ(control<QWidget>(*form, "CtrlBtn")->isEnabled(), state != PlayerState::Empty) << context;
         const bool playerExists = state == PlayerState::Playing || state == PlayerState::Paused;
@@ -147,8 +148,8 @@ TEST_F(PlayerWindowTest, FirstRunWritesEveryKeyAndSwitchesAreStoredAtOnce)
     dir.write("zemfe.ini", "");
     ASSERT_TRUE(start());
     const std::string first = settingsText();
-    for (const char* key : {"[Dev]", "MIDIDevs=16", "WAVE00=", "MIDI00=", "MIDI01=", "MIDI15=", "[ZEMC]",
-                            "Switch=0", "[AUDSINK]", "StrBufSize=200", "[Option]", "ReloadOnChange=1"})
+    for (const char* key : {"[Dev]", "MIDIDevs=16", "WAVE00=", "MIDI00=", "MIDI01=", "MIDI15=", "[ZEMC]", "Switch=0",
+                            "[AUDSINK]", "StrBufSize=200", "[Option]", "ReloadOnChange=1"})
         EXPECT_NE(first.find(key), std::string::npos) << key << " in\n" << first;
     control<QCheckBox>(*form, "C_sw00")->click();
     control<QCheckBox>(*form, "C_sw02")->click();

@@ -16,9 +16,9 @@ TEST(IniFile, ReadsIntegersLikeTheProfileCalls)
         const char* text;
         int value;
     } cases[] = {
-        {"12", 12},        {"  -5", -5},     {"+7", 7},          {"0x1F", 31},    {"0X1f", 31},
-        {"0o17", 15},      {"0b101", 5},     {"12abc", 12},      {"abc", 0},      {"-", 0},
-        {"0x", 0},         {"4294967295", -1}, {"4294967296", 0}, {"1 2", 1},     {"08", 8},
+        {"12", 12},   {"  -5", -5},       {"+7", 7},         {"0x1F", 31}, {"0X1f", 31},
+        {"0o17", 15}, {"0b101", 5},       {"12abc", 12},     {"abc", 0},   {"-", 0},
+        {"0x", 0},    {"4294967295", -1}, {"4294967296", 0}, {"1 2", 1},   {"08", 8},
     };
     for (const auto& c : cases) EXPECT_EQ(platform::parseProfileInt(c.text), c.value) << c.text;
 }
@@ -35,9 +35,9 @@ TEST(IniFile, FindsSectionsAndKeysInAnyCase)
         const char* text; // nullptr: missing
         int number;       // with fallback -1
     } cases[] = {
-        {"Dev", "MIDIDevs", "3", 3},         {"DEV", "mididevs", "3", 3},   {"dev2", "MIDIDevs", "9", 9},
-        {"Dev", "WAVE00", "Quoted Name", 0}, {"Dev", "empty", "", -1},      {"zemc", "SWITCH", "7", 7},
-        {"Dev", "Switch", nullptr, -1},      {"Plug", "WAV", nullptr, -1},  {"", "comment", nullptr, -1},
+        {"Dev", "MIDIDevs", "3", 3},         {"DEV", "mididevs", "3", 3},  {"dev2", "MIDIDevs", "9", 9},
+        {"Dev", "WAVE00", "Quoted Name", 0}, {"Dev", "empty", "", -1},     {"zemc", "SWITCH", "7", 7},
+        {"Dev", "Switch", nullptr, -1},      {"Plug", "WAV", nullptr, -1}, {"", "comment", nullptr, -1},
     };
     for (const auto& c : cases) {
         const auto text = ini.readText(c.section, c.key);
@@ -88,8 +88,8 @@ TEST(IniFile, RefusesNamesThatWouldBreakTheFile)
         const char* key;
         const char* value;
     } cases[] = {
-        {"A]B", "k", "v"}, {"A\nB", "k", "v"}, {"A", "k=j", "v"}, {"A", "k\n", "v"},
-        {"A", "k", "v\nw=1"}, {"", "k", "v"}, {"A", "", "v"},
+        {"A]B", "k", "v"},    {"A\nB", "k", "v"}, {"A", "k=j", "v"}, {"A", "k\n", "v"},
+        {"A", "k", "v\nw=1"}, {"", "k", "v"},     {"A", "", "v"},
     };
     for (const auto& c : cases) {
         const zem_test::TempDir dir;

@@ -24,8 +24,7 @@ fs::path corpus_folder()
 {
     for (const char* relative : {"/../shared/corpus/midi", "/../../shared/corpus/midi"}) {
         const fs::path p = fs::path(ZEM_SOURCE_DIR + std::string(relative));
-        if (fs::is_directory(p))
-            return p;
+        if (fs::is_directory(p)) return p;
     }
     return {};
 }
@@ -33,8 +32,7 @@ fs::path corpus_folder()
 bool is_midi_name(const fs::path& p)
 {
     std::string ext = p.extension().string();
-    for (char& c : ext)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
     return ext == ".mid" || ext == ".midi" || ext == ".rmi" || ext == ".kar" || ext == ".smf" || ext.empty();
 }
 
@@ -47,11 +45,9 @@ std::vector<CorpusFile> converted_corpus()
 {
     std::vector<CorpusFile> files;
     const fs::path corpus = corpus_folder();
-    if (corpus.empty())
-        return files;
+    if (corpus.empty()) return files;
     for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-        if (!entry.is_regular_file() || !is_midi_name(entry.path()))
-            continue;
+        if (!entry.is_regular_file() || !is_midi_name(entry.path())) continue;
         std::ifstream in(entry.path(), std::ios::binary);
         const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         files.push_back({entry.path(), convert(file)});
@@ -62,8 +58,7 @@ std::vector<CorpusFile> converted_corpus()
 TEST(CorpusTest, EveryFileConvertsOrGetsAReaderError)
 {
     const std::vector<CorpusFile> files = converted_corpus();
-    if (files.empty())
-        GTEST_SKIP() << "no MIDI corpus beside the source tree";
+    if (files.empty()) GTEST_SKIP() << "no MIDI corpus beside the source tree";
     int converted = 0;
     int refused = 0;
     for (const CorpusFile& f : files) {
@@ -87,18 +82,16 @@ void keep_message(void* user, const char* message, const char*) { *static_cast<s
 TEST(CorpusTest, ConvertedTextCompilesUnlessALimitWasTold)
 {
     const std::vector<CorpusFile> files = converted_corpus();
-    if (files.empty())
-        GTEST_SKIP() << "no MIDI corpus beside the source tree";
+    if (files.empty()) GTEST_SKIP() << "no MIDI corpus beside the source tree";
     const zem_test::TempDir dir;
     const std::string image = dir.file("corpus.zem");
     int compiled = 0;
     int told = 0;
     for (const CorpusFile& f : files) {
-        if (f.out.error != smf::ReadError::None)
-            continue;
+        if (f.out.error != smf::ReadError::None) continue;
         std::string message;
-        const int32_t result = zemc(reinterpret_cast<const uint8_t*>(f.out.text.data()),
-                                    uint32_t(f.out.text.size()), "corpus.kvt", image.c_str(), 0, keep_message, &message);
+        const int32_t result = zemc(reinterpret_cast<const uint8_t*>(f.out.text.data()), uint32_t(f.out.text.size()),
+                                    "corpus.kvt", image.c_str(), 0, keep_message, &message);
         if (f.out.notes.limit != mid2kvt::TextLimit::None) {
             ++told;
             EXPECT_EQ(result, ZEMC_REPORTED) << f.path << ": told, yet it compiled";

@@ -18,8 +18,7 @@ Bytes sysex_of(uint8_t status, size_t n) { return Bytes{0x00, status} + vlq(uint
 Bytes tracks(uint16_t count)
 {
     Bytes file = mthd(1, count, 96);
-    for (uint16_t i = 0; i < count; ++i)
-        file = file + mtrk({});
+    for (uint16_t i = 0; i < count; ++i) file = file + mtrk({});
     return file;
 }
 
@@ -35,18 +34,16 @@ std::vector<NotesCase> notes_cases()
 {
     return {
         {"plain_file", mthd(0, 1, 96) + mtrk({0x00, 0x90, 0x3C, 0x64}), false, TextLimit::None, 0, 0},
-        {"velocity_0xCC", mthd(0, 1, 96) + mtrk({0x00, 0x90, 0x3C, 0xCC, 0x00, 0x3E, 0xCC}), true, TextLimit::None,
-         0, 0},
+        {"velocity_0xCC", mthd(0, 1, 96) + mtrk({0x00, 0x90, 0x3C, 0xCC, 0x00, 0x3E, 0xCC}), true, TextLimit::None, 0,
+         0},
         {"controller_value_0x80", mthd(0, 1, 96) + mtrk({0x00, 0xB0, 0x07, 0x80}), true, TextLimit::None, 0, 0},
         {"meta_of_255_bytes", mthd(0, 1, 96) + mtrk(meta_of(255)), false, TextLimit::None, 0, 0},
-        {"meta_of_256_bytes_in_track_1", mthd(1, 2, 96) + mtrk({}) + mtrk(meta_of(256)), false,
-         TextLimit::MetaTooLong, 1, 256},
+        {"meta_of_256_bytes_in_track_1", mthd(1, 2, 96) + mtrk({}) + mtrk(meta_of(256)), false, TextLimit::MetaTooLong,
+         1, 256},
         {"sysex_f0_of_254_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF0, 254)), false, TextLimit::None, 0, 0},
-        {"sysex_f0_of_255_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF0, 255)), false, TextLimit::SysexTooLong, 0,
-         256},
+        {"sysex_f0_of_255_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF0, 255)), false, TextLimit::SysexTooLong, 0, 256},
         {"sysex_f7_of_255_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF7, 255)), false, TextLimit::None, 0, 0},
-        {"sysex_f7_of_256_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF7, 256)), false, TextLimit::SysexTooLong, 0,
-         256},
+        {"sysex_f7_of_256_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF7, 256)), false, TextLimit::SysexTooLong, 0, 256},
         {"256_tracks", tracks(256), false, TextLimit::None, 0, 0},
         {"257_tracks", tracks(257), false, TextLimit::TooManyTracks, 256, 257},
         {"division_16383", mthd(0, 1, 16383) + mtrk({}), false, TextLimit::None, 0, 0},

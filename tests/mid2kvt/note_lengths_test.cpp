@@ -28,11 +28,9 @@ ScanResult walk_ahead(ByteCursor in, uint8_t running_status, uint8_t key)
     uint32_t ticks = 0;
     while (in.left() > 0) {
         SmfEvent e;
-        if (ReadError err = smf::read_event(in, running_status, e); err != ReadError::None)
-            return {err, 0};
+        if (ReadError err = smf::read_event(in, running_status, e); err != ReadError::None) return {err, 0};
         ticks += e.delta;
-        if (smf::is_note_event(e) && e.data1 == key)
-            break;
+        if (smf::is_note_event(e) && e.data1 == key) break;
     }
     return {ReadError::None, ticks};
 }
@@ -84,8 +82,7 @@ TEST(NoteLengthsTest, MatchesTheWalkAheadFromEveryNoteOn)
         for (size_t i = 0; i < events.size(); ++i) {
             SmfEvent e;
             ASSERT_EQ(smf::read_event(in, running_status, e), ReadError::None);
-            if (!smf::is_note_on(e))
-                continue;
+            if (!smf::is_note_on(e)) continue;
             const ScanResult expected = walk_ahead(in, running_status, e.data1);
             uint32_t ticks = 0;
             const ReadError error = lengths.length_at(i, ticks);

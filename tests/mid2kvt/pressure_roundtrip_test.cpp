@@ -2,8 +2,8 @@
 // file taken through mid2kvt, zemc and zem2mid keeps its key and channel
 // pressures, and a key-pressure octave prefix carries over to later notes.
 #include "run_program.h"
-#include "temp_dir.h"
 #include "smf_bytes.h"
+#include "temp_dir.h"
 
 #include "smf/smf_reader.h"
 
@@ -35,8 +35,7 @@ std::vector<ChannelEvent> channel_events(const Bytes& file)
         uint32_t tick = 0;
         for (const smf::SmfEvent& e : events) {
             tick += e.delta;
-            if (e.status < 0xF0)
-                out.emplace_back(tick, e.status, e.data1, e.data2);
+            if (e.status < 0xF0) out.emplace_back(tick, e.status, e.data1, e.data2);
         }
     }
     return out;
@@ -46,9 +45,9 @@ TEST(PressureRoundTripTest, KeyAndChannelPressureComeBack)
 {
     const zem_test::TempDir scratch;
     const fs::path dir = scratch.path();
-    const Bytes song = mthd(0, 1, 96)
-        + mtrk({0x00, 0x92, 61, 100, 10, 0xA2, 61, 64, 10, 0xD2, 30, 10, 0xA2, 75, 5, 10, 0x92, 62, 90, 10, 0x82,
-                61, 0, 10, 0x82, 62, 0, 0x00, 0xFF, 0x2F, 0x00});
+    const Bytes song = mthd(0, 1, 96) +
+                       mtrk({0x00, 0x92, 61, 100, 10,   0xA2, 61, 64, 10,   0xD2, 30, 10,   0xA2, 75,   5,   10,
+                             0x92, 62,   90, 10,  0x82, 61,   0,  10, 0x82, 62,   0,  0x00, 0xFF, 0x2F, 0x00});
     {
         std::ofstream out(dir / "kp.mid", std::ios::binary);
         out.write(reinterpret_cast<const char*>(song.data()), std::streamsize(song.size()));

@@ -1,8 +1,8 @@
 // The mid2kvt program run for real in a temporary folder: file naming, fix
 // case, backups, messages with their captions, and exit codes.
 #include "run_program.h"
-#include "temp_dir.h"
 #include "smf_bytes.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,10 @@ void write_bytes(const fs::path& p, const Bytes& b)
 
 class ProgramTest : public ::testing::Test {
 protected:
-    RunResult run(const std::vector<std::string>& args) { return zem_test::runProgram("mid2kvt", args, scratch_.path()); }
+    RunResult run(const std::vector<std::string>& args)
+    {
+        return zem_test::runProgram("mid2kvt", args, scratch_.path());
+    }
     std::vector<std::string> listing() const { return scratch_.listing(); }
     std::string path(const std::string& name) const { return scratch_.file(name); }
 
@@ -67,10 +70,9 @@ TEST_F(ProgramTest, NamesAreFoundAndOutputsNamed)
         const char* output;
     };
     const std::vector<Case> cases = {
-        {"Tune.MID", {"tune"}, "Tune.KVT"},           // fix case finds the file, default extension
-        {"song.mid", {"song.mid"}, "song.KVT"},
-        {"-x.mid", {"-x"}, "-x.KVT"},                 // no switches: "-" starts a name
-        {"noext", {"noext."}, "noext.KVT"},           // a final "." asks for no extension
+        {"Tune.MID", {"tune"}, "Tune.KVT"}, // fix case finds the file, default extension
+        {"song.mid", {"song.mid"}, "song.KVT"}, {"-x.mid", {"-x"}, "-x.KVT"}, // no switches: "-" starts a name
+        {"noext", {"noext."}, "noext.KVT"},                                   // a final "." asks for no extension
         {"abs.mid", {"ABS.MID"}, "abs.KVT"},
     };
     for (const Case& c : cases) {
@@ -103,8 +105,7 @@ TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
         {"con.mid", kTune, "CON\\CON-Proof affected.", false},
     };
     for (const Case& c : cases) {
-        if (std::string(c.name) != "missing.mid")
-            write_bytes(dir_ / c.name, c.file);
+        if (std::string(c.name) != "missing.mid") write_bytes(dir_ / c.name, c.file);
         const RunResult r = run({c.name});
         const std::string input = path(c.name);
         const std::string caption = c.caption_is_output ? input.substr(0, input.size() - 3) + "KVT" : input;
@@ -125,9 +126,11 @@ TEST_F(ProgramTest, WhatTheTextCannotSayIsToldOncePerFile)
     const Bytes long_meta = Bytes{0x00, 0xFF, 0x01, 0x82, 0x2C} + Bytes(300, 'x');
     const std::vector<Case> cases = {
         {"plain.mid", kTune, {}},
-        {"loud.mid", mthd(0, 1, 96) + mtrk(Bytes{0x00, 0x90, 60, 0xCC, 0x00, 62, 0xCC} + kEnd),
+        {"loud.mid",
+         mthd(0, 1, 96) + mtrk(Bytes{0x00, 0x90, 60, 0xCC, 0x00, 62, 0xCC} + kEnd),
          {"Data bytes above 127 were read as 127."}},
-        {"long.mid", mthd(1, 2, 96) + mtrk(kEnd) + mtrk(long_meta + long_meta + Bytes{0x00, 0x90, 60, 0x80}),
+        {"long.mid",
+         mthd(1, 2, 96) + mtrk(kEnd) + mtrk(long_meta + long_meta + Bytes{0x00, 0x90, 60, 0x80}),
          {"Data bytes above 127 were read as 127.",
           "Track 1: a meta event of 300 bytes is past the 255 an info item takes; the text will not compile."}},
     };
@@ -137,8 +140,7 @@ TEST_F(ProgramTest, WhatTheTextCannotSayIsToldOncePerFile)
         const std::string input = path(c.name);
         const std::string output = input.substr(0, input.size() - 3) + "KVT";
         std::string expected;
-        for (const std::string& m : c.messages)
-            expected += output + ": " + m + "\n";
+        for (const std::string& m : c.messages) expected += output + ": " + m + "\n";
         EXPECT_EQ(r.status, 0) << c.name;
         EXPECT_EQ(r.err, expected) << c.name;
         EXPECT_TRUE(fs::exists(output)) << c.name;
@@ -171,8 +173,8 @@ TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
     EXPECT_EQ(zem_test::readFile((dir_ / "tune.KVT").string()), kTuneText);
     EXPECT_EQ(zem_test::readFile((dir_ / "tune_20240301000000.KVT").string()), "old text");
     EXPECT_EQ(zem_test::readFile((dir_ / "tune_20240229235959.KVT").string()), "older");
-    EXPECT_EQ(listing(), (std::vector<std::string>{"tune.KVT", "tune.mid", "tune_20240229235959.KVT",
-                                                   "tune_20240301000000.KVT"}));
+    EXPECT_EQ(listing(),
+              (std::vector<std::string>{"tune.KVT", "tune.mid", "tune_20240229235959.KVT", "tune_20240301000000.KVT"}));
 }
 
 TEST_F(ProgramTest, NoExistingFileIsLost)
@@ -229,8 +231,7 @@ TEST_F(ProgramTest, AChunkTooLargeForMemoryEndsTheRunWithOutOfMemory)
     // One chunk of 8 million note-ons under running status: its event list
     // needs about 200 MB, the program gets 160 MB of address space.
     Bytes events{0x00, 0x90, 60, 100};
-    for (int i = 0; i < 8'000'000; ++i)
-        events.insert(events.end(), {0x00, 60, 100});
+    for (int i = 0; i < 8'000'000; ++i) events.insert(events.end(), {0x00, 60, 100});
     write_bytes(dir_ / "huge.mid", mthd(0, 1, 96) + mtrk(events));
     write_bytes(dir_ / "after.mid", kTune);
     const RunResult r = zem_test::runProgram("mid2kvt", {"huge", "after"}, dir_.string(), {}, 160u << 20);

@@ -31,18 +31,16 @@ std::vector<ErrorCase> error_cases()
         {"empty_file", {}, ReadError::NotEnoughSize, ""},
         {"three_bytes", {'M', 'T', 'h'}, ReadError::NotEnoughSize, ""},
         {"header_length_five", header_with_length(5, be16(0) + be16(1) + be16(480)), ReadError::MthdFormat, ""},
-        {"header_length_beyond_file", header_with_length(100, be16(0) + be16(1) + be16(480)),
-         ReadError::NotEnoughSize, ""},
+        {"header_length_beyond_file", header_with_length(100, be16(0) + be16(1) + be16(480)), ReadError::NotEnoughSize,
+         ""},
         {"header_without_length", tag("MThd") + Bytes{0, 0}, ReadError::NotEnoughSize, ""},
         {"division_zero", mthd(0, 1, 0) + good_track, ReadError::MthdFormat, ""},
-        {"second_announced_chunk_missing", mthd(1, 2, 480) + good_track, ReadError::NotEnoughSize,
-         kHeader + kEndText},
+        {"second_announced_chunk_missing", mthd(1, 2, 480) + good_track, ReadError::NotEnoughSize, kHeader + kEndText},
         {"other_chunk_between_tracks", mthd(1, 2, 480) + good_track + tag("XFIH") + be32(0) + good_track,
          ReadError::MtrkNotMatch, kHeader + kEndText},
-        {"chunk_length_beyond_file", mthd(0, 1, 480) + tag("MTrk") + be32(5) + kEnd, ReadError::NotEnoughSize,
-         ""},
-        {"five_byte_delta", mthd(0, 1, 480) + mtrk({0x81, 0x80, 0x80, 0x80, 0x00, 0xC0, 0x00}),
-         ReadError::DeltaTooLong, kHeader},
+        {"chunk_length_beyond_file", mthd(0, 1, 480) + tag("MTrk") + be32(5) + kEnd, ReadError::NotEnoughSize, ""},
+        {"five_byte_delta", mthd(0, 1, 480) + mtrk({0x81, 0x80, 0x80, 0x80, 0x00, 0xC0, 0x00}), ReadError::DeltaTooLong,
+         kHeader},
         {"truncated_delta", mthd(0, 1, 480) + mtrk({0x81, 0x80}), ReadError::NotEnoughSize, kHeader},
         {"running_status_at_track_start", mthd(0, 1, 480) + mtrk({0x00, 0x3C, 0x40}), ReadError::NotEnoughSize,
          kHeader},
@@ -65,8 +63,8 @@ std::vector<ErrorCase> error_cases()
          mthd(0, 1, 480) + mtrk({0x00, 0xFF, 0x03, 0x01, 'A', 0x00, 0x90, 0x3C, 0x64, 0x00, 0xF1}),
          ReadError::NotEnoughSize, kHeader + " ?3\"A\"\r\n"},
         {"note_ended_before_broken_event",
-         mthd(0, 1, 480) + mtrk({0x00, 0xFF, 0x03, 0x01, 'A', 0x00, 0x90, 0x3C, 0x64, 0x10, 0x3C, 0x00, 0x00,
-                                 0xFF, 0x01, 0x01, 'B', 0x00, 0xF1}),
+         mthd(0, 1, 480) + mtrk({0x00, 0xFF, 0x03, 0x01, 'A', 0x00, 0x90, 0x3C, 0x64, 0x10, 0x3C, 0x00, 0x00, 0xFF,
+                                 0x01, 0x01, 'B', 0x00, 0xF1}),
          ReadError::NotEnoughSize, kHeader + " ?3\"A\"\r\n :0 u100 o4c*16 r*16\r\n ?1\"B\"\r\n"},
     };
 }
@@ -116,12 +114,10 @@ TEST(ReaderAcceptsTest, ConvertsEveryAnnouncedTrack)
 TEST(ReadErrorMessageTest, EveryCodeHasItsText)
 {
     const std::vector<std::pair<uint32_t, const char*>> table = {
-        {0x40000, "CON\\CON-Proof affected."}, {0x40001, "Not have enough size."},
-        {0x40002, "'MThd' not match."},       {0x40003, "'MThd' format error."},
-        {0x40004, "'MTrk' not match."},       {0x40005, "Deltatime too long."},
+        {0x40000, "CON\\CON-Proof affected."}, {0x40001, "Not have enough size."}, {0x40002, "'MThd' not match."},
+        {0x40003, "'MThd' format error."},     {0x40004, "'MTrk' not match."},     {0x40005, "Deltatime too long."},
     };
-    for (const auto& [code, text] : table)
-        EXPECT_STREQ(smf::read_error_message(code), text) << std::hex << code;
+    for (const auto& [code, text] : table) EXPECT_STREQ(smf::read_error_message(code), text) << std::hex << code;
     EXPECT_EQ(smf::read_error_message(0x40006), nullptr);
     EXPECT_EQ(smf::read_error_message(0x30002), nullptr);
 }

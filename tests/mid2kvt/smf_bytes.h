@@ -20,10 +20,7 @@ inline Bytes operator+(Bytes a, const Bytes& b)
     return a;
 }
 
-inline Bytes be32(uint32_t v)
-{
-    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-}
+inline Bytes be32(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
 
 inline Bytes be16(uint16_t v) { return {uint8_t(v >> 8), uint8_t(v)}; }
 
@@ -42,8 +39,7 @@ inline Bytes text_bytes(const std::string& s) { return Bytes(s.begin(), s.end())
 inline Bytes vlq(uint32_t v)
 {
     Bytes out{uint8_t(v & 0x7F)};
-    while (v >>= 7)
-        out.insert(out.begin(), uint8_t(0x80 | (v & 0x7F)));
+    while (v >>= 7) out.insert(out.begin(), uint8_t(0x80 | (v & 0x7F)));
     return out;
 }
 
@@ -65,8 +61,7 @@ inline Converted convert(const Bytes& file)
     Converted out{};
     smf::SmfHeader header{};
     out.error = smf::read_header(file.data(), file.size(), header);
-    if (out.error != smf::ReadError::None)
-        return out;
+    if (out.error != smf::ReadError::None) return out;
     StringSink sink;
     out.error = mid2kvt::convert_tracks(file.data(), file.size(), header, sink, out.notes);
     out.text = sink.text;

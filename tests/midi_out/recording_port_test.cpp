@@ -27,7 +27,7 @@ TEST(MidiOutRecording, WritesEveryMessageWithItsTime)
     };
     // Only the bytes a status needs are written; F0 never travels short.
     const Case cases[] = {
-        {0, 0x7F3C90, true},   // note on: 3 bytes
+        {0, 0x7F3C90, true},    // note on: 3 bytes
         {1000, 0x0005C3, true}, // program change: 2 bytes, the third ignored
         {1500, 0x4000E1, true}, // pitch bend centre
         {2000, 0x0040D2, true}, // channel pressure
@@ -68,7 +68,8 @@ TEST(MidiOutMessages, ShortMessageLengths)
         {0x80, 3}, {0x9F, 3}, {0xA0, 3}, {0xB5, 3}, {0xC0, 2}, {0xDF, 2}, {0xE0, 3},
         {0xF0, 0}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2}, {0xF6, 1}, {0xF7, 0}, {0xFE, 1},
     };
-    for (const auto& [status, length] : cases) EXPECT_EQ(platform::midiShortMessageLength(status), length) << int(status);
+    for (const auto& [status, length] : cases)
+        EXPECT_EQ(platform::midiShortMessageLength(status), length) << int(status);
 }
 
 TEST(MidiOutDevices, SynthesizerFirstAndRecorderLastWhenAsked)

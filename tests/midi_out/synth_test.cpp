@@ -77,8 +77,10 @@ TEST(MidiSynth, PortsOwnTheirChannels)
         synth->shortMessage(c.offPort, packed(0x80, c.offChannel, 60, 64));
         render(*synth, 44100); // past the piano's release
         const double level = rms(render(*synth, 4410));
-        if (c.stillSounding) EXPECT_GT(level, 20.0) << c.offPort << "/" << c.offChannel;
-        else EXPECT_LT(level, 20.0) << c.offPort << "/" << c.offChannel;
+        if (c.stillSounding)
+            EXPECT_GT(level, 20.0) << c.offPort << "/" << c.offChannel;
+        else
+            EXPECT_LT(level, 20.0) << c.offPort << "/" << c.offChannel;
     }
 }
 

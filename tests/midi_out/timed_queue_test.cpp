@@ -11,7 +11,10 @@ namespace {
 
 class LoggingSynth final : public platform::MidiSynth {
 public:
-    void shortMessage(int port, uint32_t packed) override { log.push_back(std::to_string(port) + ":" + std::to_string(packed)); }
+    void shortMessage(int port, uint32_t packed) override
+    {
+        log.push_back(std::to_string(port) + ":" + std::to_string(packed));
+    }
     void exclusive(int port, const uint8_t* bytes, size_t count) override
     {
         log.push_back(std::to_string(port) + ":x" + std::to_string(count) + "," + std::to_string(bytes[count - 1]));

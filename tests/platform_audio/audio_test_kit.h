@@ -11,8 +11,8 @@
 namespace audio_test {
 
 inline constexpr uint32_t kRate = 44100;
-inline constexpr uint32_t kAllControls =
-    platform::kAudioBufferCtrlFrequency | platform::kAudioBufferCtrlPan | platform::kAudioBufferCtrlVolume;
+inline constexpr uint32_t kAllControls = platform::kAudioBufferCtrlFrequency | platform::kAudioBufferCtrlPan |
+                                         platform::kAudioBufferCtrlVolume;
 // The flags one-shot sounds are created with.
 inline constexpr uint32_t kSoundFlags = 0x480E0;
 

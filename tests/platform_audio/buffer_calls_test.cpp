@@ -80,17 +80,33 @@ TEST(AudioCalls, SettersCheckControlsAndRanges)
         {"play looping", 0, [](AudioBuffer& b) { return b.play(kAudioPlayLooping); }, kAudioOk},
         {"play terminate-by-time, deferred", kSoundFlags,
          [](AudioBuffer& b) { return b.play(kAudioPlayTerminateByTime | kAudioPlayLooping); }, kAudioOk},
-        {"play terminate-by-time, not deferred", 0,
-         [](AudioBuffer& b) { return b.play(kAudioPlayTerminateByTime); }, kAudioInvalidArgument},
+        {"play terminate-by-time, not deferred", 0, [](AudioBuffer& b) { return b.play(kAudioPlayTerminateByTime); },
+         kAudioInvalidArgument},
         {"play in hardware", kSoundFlags, [](AudioBuffer& b) { return b.play(0x2); }, kAudioInvalidArgument},
         {"lock at the size", 0,
-         [](AudioBuffer& b) { AudioLockedRegion r; return b.lock(4000, 4, r); }, kAudioInvalidArgument},
-        {"lock nothing", 0, [](AudioBuffer& b) { AudioLockedRegion r; return b.lock(0, 0, r); },
+         [](AudioBuffer& b) {
+             AudioLockedRegion r;
+             return b.lock(4000, 4, r);
+         },
+         kAudioInvalidArgument},
+        {"lock nothing", 0,
+         [](AudioBuffer& b) {
+             AudioLockedRegion r;
+             return b.lock(0, 0, r);
+         },
          kAudioInvalidArgument},
         {"lock more than the size", 0,
-         [](AudioBuffer& b) { AudioLockedRegion r; return b.lock(0, 4001, r); }, kAudioInvalidArgument},
+         [](AudioBuffer& b) {
+             AudioLockedRegion r;
+             return b.lock(0, 4001, r);
+         },
+         kAudioInvalidArgument},
         {"unlock a foreign region", 0,
-         [](AudioBuffer& b) { uint8_t other[4]; return b.unlock(other, 4, nullptr, 0); }, kAudioInvalidArgument},
+         [](AudioBuffer& b) {
+             uint8_t other[4];
+             return b.unlock(other, 4, nullptr, 0);
+         },
+         kAudioInvalidArgument},
         {"unlock beyond the end", 0,
          [](AudioBuffer& b) {
              AudioLockedRegion r;

@@ -22,7 +22,9 @@ TEST(AudioRender, DeviceRateIsSampleForSample)
         std::vector<int16_t> expected; // stereo device output
     };
     const std::vector<Case> cases = {
-        {"16-bit stereo", format(2, 16), bytesOf({1, -1, 32767, -32768, 1234, -4321}),
+        {"16-bit stereo",
+         format(2, 16),
+         bytesOf({1, -1, 32767, -32768, 1234, -4321}),
          {1, -1, 32767, -32768, 1234, -4321}},
         {"16-bit mono", format(1, 16), bytesOf({5, -32768, 32767}), {5, 5, -32768, -32768, 32767, 32767}},
         {"8-bit mono", format(1, 8), {0x80, 0x00, 0xFF, 0x81}, {0, 0, -32768, -32768, 32512, 32512, 256, 256}},
@@ -48,13 +50,13 @@ TEST(AudioRender, VolumeAndPanScaleEachSide)
     struct Case {
         int32_t volume;
         int32_t pan;
-        double left;  // expected gain
+        double left; // expected gain
         double right;
     };
     const Case cases[] = {
-        {0, 0, 1.0, 1.0},           {-600, 0, 0.501, 0.501},   {-2000, 0, 0.1, 0.1},
-        {-10000, 0, 0.0, 0.0},      {0, -10000, 1.0, 0.0},     {0, 10000, 0.0, 1.0},
-        {0, -600, 1.0, 0.501},      {0, 600, 0.501, 1.0},      {-600, 600, 0.251, 0.501},
+        {0, 0, 1.0, 1.0},      {-600, 0, 0.501, 0.501}, {-2000, 0, 0.1, 0.1},
+        {-10000, 0, 0.0, 0.0}, {0, -10000, 1.0, 0.0},   {0, 10000, 0.0, 1.0},
+        {0, -600, 1.0, 0.501}, {0, 600, 0.501, 1.0},    {-600, 600, 0.251, 0.501},
     };
     const std::vector<int16_t> tone = sine(4410, 1, 441, kRate, 20000);
     for (const Case& c : cases) {

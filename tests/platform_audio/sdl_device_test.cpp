@@ -93,7 +93,8 @@ std::vector<uint8_t> signalFor(const AudioFormat& format)
     std::vector<int16_t> samples;
     for (uint32_t i = 0; i < frames; ++i) {
         const double t = double(i) / format.sampleRate;
-        const auto value = static_cast<int16_t>(12000 * std::sin(2 * M_PI * (900 - 1500 * t) * t) + 30000.0 * i / frames - 15000);
+        const auto value =
+            static_cast<int16_t>(12000 * std::sin(2 * M_PI * (900 - 1500 * t) * t) + 30000.0 * i / frames - 15000);
         for (int c = 0; c < format.channels; ++c) samples.push_back(c ? static_cast<int16_t>(value / 2) : value);
     }
     if (format.bitsPerSample == 16) return bytesOf(samples);

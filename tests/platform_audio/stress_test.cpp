@@ -75,8 +75,8 @@ void writeStreams(std::vector<std::unique_ptr<AudioBuffer>>& streams, std::atomi
             lastWritten[s] = target;
             bool whole = true;
             for (uint32_t done = 0; done < segmentBytes && whole; done += pieceBytes) {
-                whole = writePiece(*streams[s], target * segmentBytes + done,
-                                   std::min(pieceBytes, segmentBytes - done), value, failures);
+                whole = writePiece(*streams[s], target * segmentBytes + done, std::min(pieceBytes, segmentBytes - done),
+                                   value, failures);
             }
             if (whole) ++segmentsWritten;
         }
@@ -149,8 +149,8 @@ TEST(AudioStress, WritersAndControllersWhileMixing)
     std::vector<std::unique_ptr<AudioBuffer>> sounds;
     for (int i = 0; i < kShortSounds; ++i) {
         const AudioFormat f = i % 2 ? format(1, 8, 22050) : format(2, 16);
-        sounds.push_back(bufferWith(*device, f, std::vector<uint8_t>(f.sampleRate / 20 * f.blockBytes(), 0x90),
-                                    kSoundFlags));
+        sounds.push_back(
+            bufferWith(*device, f, std::vector<uint8_t>(f.sampleRate / 20 * f.blockBytes(), 0x90), kSoundFlags));
         ASSERT_TRUE(sounds.back());
     }
 

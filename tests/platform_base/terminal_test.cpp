@@ -24,8 +24,7 @@ TEST(Terminal, Escapes)
     };
     const EscapeCase cases[] = {
         {"bytes unchanged", [](Terminal& t) { return t.write("a\tb\r\n\x1b", 6); }, true, "a\tb\r\n\x1b"},
-        {"title", [](Terminal& t) { return t.set_title("Debug Console V0.2"); }, true,
-         "\x1b]0;Debug Console V0.2\x07"},
+        {"title", [](Terminal& t) { return t.set_title("Debug Console V0.2"); }, true, "\x1b]0;Debug Console V0.2\x07"},
         {"title control bytes dropped", [](Terminal& t) { return t.set_title("a\x07\x1b]b\x7f"); }, true,
          "\x1b]0;a]b\x07"},
         {"home", [](Terminal& t) { return t.move_to(0, 0); }, true, "\x1b[1;1H"},

@@ -26,7 +26,12 @@ TEST(ToUtf8, Conversions)
         {"undefined single byte", "\xA0x", "CP932", "\xEF\xBF\xBDx"},
         {"euro sign", "\x80", "CP1252", "\xE2\x82\xAC"},
         {"Hebrew", "\xE0", "ISO-8859-8", "\xD7\x90"},
-        {"unknown charset", "a\xFF" "b", "NO-SUCH-CHARSET", "a\xEF\xBF\xBD" "b"},
+        {"unknown charset",
+         "a\xFF"
+         "b",
+         "NO-SUCH-CHARSET",
+         "a\xEF\xBF\xBD"
+         "b"},
         {"null charset", "a\x80", nullptr, "a\xEF\xBF\xBD"},
         {"empty", "", "CP932", ""},
     };

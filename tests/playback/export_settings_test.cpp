@@ -44,16 +44,16 @@ TEST(ExportSettingsTest, EachSwitchSetsItsField)
     };
     const std::vector<Row> table = {
         {{"-L5"}, 5, 1000, 9000, 0x0001, false, false},
-        {{"-l"}, 0, 1000, 9000, 0x0001, false, false},         // no digits read as 0
-        {{"-L258"}, 2, 1000, 9000, 0x0001, false, false},      // a byte: 258 wraps to 2
+        {{"-l"}, 0, 1000, 9000, 0x0001, false, false},    // no digits read as 0
+        {{"-L258"}, 2, 1000, 9000, 0x0001, false, false}, // a byte: 258 wraps to 2
         {{"-D250"}, 2, 250, 9000, 0x0001, false, false},
-        {{"-F0"}, 2, 1000, 1, 0x0001, false, false},           // the fade is one longer
+        {{"-F0"}, 2, 1000, 1, 0x0001, false, false}, // the fade is one longer
         {{"-F4999"}, 2, 1000, 5000, 0x0001, false, false},
-        {{"-MfF0a"}, 2, 1000, 9000, 0xFF0A, false, false},     // hexadecimal, either case
+        {{"-MfF0a"}, 2, 1000, 9000, 0xFF0A, false, false}, // hexadecimal, either case
         {{"-Z", "-O"}, 2, 1000, 9000, 0x0001, true, true},
-        {{"-L3-D7-Z"}, 3, 7, 9000, 0x0001, true, false},       // several in one word
+        {{"-L3-D7-Z"}, 3, 7, 9000, 0x0001, true, false},                // several in one word
         {{"-L3", "a.zem", "-L4"}, 4, 1000, 9000, 0x0001, false, false}, // the later wins
-        {{"-L3x-D7"}, 3, 1000, 9000, 0x0001, false, false},    // trailing text ends the word
+        {{"-L3x-D7"}, 3, 1000, 9000, 0x0001, false, false},             // trailing text ends the word
     };
     for (const Row& r : table) {
         const ExportSettings s = parse(r.words);

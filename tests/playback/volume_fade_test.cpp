@@ -19,8 +19,7 @@ TEST(VolumeFadeTest, VolumeFallsWithTheRemainingTime)
         uint32_t value;
     };
     const std::vector<Row> table = {{9000, 100}, {4500, 50}, {4499, 49}, {4410, 49}, {1, 0}, {0, 0}};
-    for (const Row& r : table)
-        EXPECT_EQ(playback::fadedVolume(100, {9000, r.remaining, true}), r.value) << r.remaining;
+    for (const Row& r : table) EXPECT_EQ(playback::fadedVolume(100, {9000, r.remaining, true}), r.value) << r.remaining;
     EXPECT_EQ(playback::fadedVolume(127, {0, 0, false}), 127u);
     // A fade of over an hour must not wrap the product.
     EXPECT_EQ(playback::fadedVolume(127, {4000000000u, 4000000000u, false}), 127u);
@@ -36,10 +35,8 @@ TEST(VolumeFadeTest, ResentVolumesAreSentOnlyWhenTheyChange)
         std::optional<uint8_t> sent;
     };
     const std::vector<Step> steps = {
-        {0, 0, {9000, 9000, false}, 100},
-        {1, 0, {9000, 9000, false}, 100},
-        {0, 0, {9000, 4500, true}, 50},
-        {0, 0, {9000, 4499, true}, 49},
+        {0, 0, {9000, 9000, false}, 100},         {1, 0, {9000, 9000, false}, 100},
+        {0, 0, {9000, 4500, true}, 50},           {0, 0, {9000, 4499, true}, 49},
         {0, 0, {9000, 4410, true}, std::nullopt}, // still 49
         {0, 0, {9000, 4410, false}, 49},          // not a re-send: sent again
         {0, 3, {9000, 4410, true}, 49},           // another channel has its own last volume

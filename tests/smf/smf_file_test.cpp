@@ -51,10 +51,10 @@ TEST_F(SmfFileTest, HeaderAndChunksInTrackOrder)
         smf::write_track(out, track);
         smf::finish_file(out, 2, 48);
     });
-    const Bytes expected{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 48,                  //
-                         'M', 'T', 'r', 'k', 0, 0, 0, 11, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, //
-                         0x5F, 0x00, 0xFF, 0x2F, 0x00,                                       //
-                         'M', 'T', 'r', 'k', 0, 0, 0, 11, 0x00, 0x90, 60, 100, 0x30, 60, 0,   //
+    const Bytes expected{'M',  'T',  'h',  'd',  0,    0, 0, 6,  0,    1,    0,    2,    0,    48,      //
+                         'M',  'T',  'r',  'k',  0,    0, 0, 11, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1,    //
+                         0x5F, 0x00, 0xFF, 0x2F, 0x00,                                                  //
+                         'M',  'T',  'r',  'k',  0,    0, 0, 11, 0x00, 0x90, 60,   100,  0x30, 60,   0, //
                          0x00, 0xFF, 0x2F, 0x00};
     EXPECT_EQ(bytes, expected);
 }
@@ -71,8 +71,7 @@ TEST_F(SmfFileTest, NoTracksGiveAHeaderOnly)
 
 TEST(SmfFileWriteFailureTest, FullDeviceRaisesFileCannotWrite)
 {
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     util::FILESET* out = util::fs_create();
     util::ErrCode code = 0;
     try {

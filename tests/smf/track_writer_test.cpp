@@ -24,8 +24,7 @@ Bytes operator+(Bytes a, const Bytes& b)
 Bytes filled(size_t n, uint8_t first)
 {
     Bytes out(n);
-    for (size_t i = 0; i < n; ++i)
-        out[i] = uint8_t(first + i);
+    for (size_t i = 0; i < n; ++i) out[i] = uint8_t(first + i);
     return out;
 }
 
@@ -42,7 +41,8 @@ std::vector<EventCase> event_cases()
     const Bytes text200 = filled(200, 0x30);
     const Bytes roland{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
     return {
-        {"running_status_across_note_on_and_off", false,
+        {"running_status_across_note_on_and_off",
+         false,
          [](TrackWriter& w) {
              w.note_on(0, 60, 100);
              w.add_ticks(10);
@@ -52,28 +52,32 @@ std::vector<EventCase> event_cases()
              w.note_on(1, 60, 1);
          },
          {0x00, 0x90, 60, 100, 0x0A, 64, 90, 0x05, 60, 0x00, 0x00, 0x91, 60, 1}},
-        {"program_change_breaks_running_status", false,
+        {"program_change_breaks_running_status",
+         false,
          [](TrackWriter& w) {
              w.note_on(0, 60, 100);
              w.program_change(0, 5);
              w.note_on(0, 62, 100);
          },
          {0x00, 0x90, 60, 100, 0x00, 0xC0, 5, 0x00, 0x90, 62, 100}},
-        {"off_velocity_note_offs", true,
+        {"off_velocity_note_offs",
+         true,
          [](TrackWriter& w) {
              w.note_on(2, 60, 100);
              w.note_off(2, 60, 33);
              w.note_off(2, 61, 34);
          },
          {0x00, 0x92, 60, 100, 0x00, 0x82, 60, 33, 0x00, 61, 34}},
-        {"pitch_bend_ends", false,
+        {"pitch_bend_ends",
+         false,
          [](TrackWriter& w) {
              w.pitch_bend(3, -8192);
              w.pitch_bend(3, 0);
              w.pitch_bend(3, 8191);
          },
          {0x00, 0xE3, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x7F, 0x7F}},
-        {"pressures_and_controllers", false,
+        {"pressures_and_controllers",
+         false,
          [](TrackWriter& w) {
              w.key_pressure(0, 60, 20);
              w.channel_pressure(0, 30);
@@ -83,26 +87,30 @@ std::vector<EventCase> event_cases()
          {0x00, 0xA0, 60, 20, 0x00, 0xD0, 30, 0x00, 0xB0, 10, 64, 0x00, 11, 65}},
         {"sysex_f0_form", false, [roland](TrackWriter& w) { w.sysex(roland.data(), 11); },
          Bytes{0x00, 0xF0, 0x0A} + Bytes(roland.begin() + 1, roland.end())},
-        {"sysex_without_end_byte_escaped", false,
+        {"sysex_without_end_byte_escaped",
+         false,
          [](TrackWriter& w) {
              const Bytes b{0xF0, 0x7E, 0x09};
              w.sysex(b.data(), 3);
          },
          {0x00, 0xF7, 0x03, 0xF0, 0x7E, 0x09}},
-        {"sysex_without_start_byte_escaped", false,
+        {"sysex_without_start_byte_escaped",
+         false,
          [](TrackWriter& w) {
              const Bytes b{0xF3, 0x01, 0xF7};
              w.sysex(b.data(), 3);
          },
          {0x00, 0xF7, 0x03, 0xF3, 0x01, 0xF7}},
-        {"sysex_of_one_or_no_byte", false,
+        {"sysex_of_one_or_no_byte",
+         false,
          [](TrackWriter& w) {
              const Bytes b{0xF0};
              w.sysex(b.data(), 1);
              w.sysex(b.data(), 0);
          },
          {0x00, 0xF7, 0x01, 0xF0, 0x00, 0xF7, 0x00}},
-        {"sysex_and_meta_break_running_status", false,
+        {"sysex_and_meta_break_running_status",
+         false,
          [](TrackWriter& w) {
              const Bytes b{0xF0, 0xF7};
              w.note_on(0, 60, 100);
@@ -111,18 +119,19 @@ std::vector<EventCase> event_cases()
              w.meta(0x06, nullptr, 0);
              w.note_on(0, 62, 100);
          },
-         {0x00, 0x90, 60, 100, 0x00, 0xF0, 0x01, 0xF7, 0x00, 0x90, 61, 100, 0x00, 0xFF, 0x06, 0x00, 0x00, 0x90, 62,
-          100}},
+         {0x00, 0x90, 60,   100,  0x00, 0xF0, 0x01, 0xF7, 0x00, 0x90,
+          61,   100,  0x00, 0xFF, 0x06, 0x00, 0x00, 0x90, 62,   100}},
         {"text_of_300_bytes_split", false,
          [text300](TrackWriter& w) {
              w.add_ticks(7);
              w.text(text300.data(), 300);
          },
-         Bytes{0x07, 0xFF, 0x01, 0x81, 0x7F} + Bytes(text300.begin(), text300.begin() + 255)
-             + Bytes{0x00, 0xFF, 0x01, 0x2D} + Bytes(text300.begin() + 255, text300.end())},
+         Bytes{0x07, 0xFF, 0x01, 0x81, 0x7F} + Bytes(text300.begin(), text300.begin() + 255) +
+             Bytes{0x00, 0xFF, 0x01, 0x2D} + Bytes(text300.begin() + 255, text300.end())},
         {"text_of_200_bytes", false, [text200](TrackWriter& w) { w.text(text200.data(), 200); },
          Bytes{0x00, 0xFF, 0x01, 0x81, 0x48} + text200},
-        {"meta_type_above_127_ignored", false,
+        {"meta_type_above_127_ignored",
+         false,
          [](TrackWriter& w) {
              const Bytes b{1, 2};
              w.note_on(0, 60, 100);
@@ -132,7 +141,8 @@ std::vector<EventCase> event_cases()
              w.note_on(0, 61, 100);
          },
          {0x00, 0x90, 60, 100, 0x07, 61, 100}},
-        {"fixed_length_metas_of_another_length_ignored", false,
+        {"fixed_length_metas_of_another_length_ignored",
+         false,
          [](TrackWriter& w) {
              const Bytes b{0x41, 0x42, 0x43, 0x44, 0x45, 0x46};
              for (uint8_t type : {0x20, 0x21, 0x51, 0x54, 0x58, 0x59}) {
@@ -144,7 +154,8 @@ std::vector<EventCase> event_cases()
              w.note_on(0, 61, 100);
          },
          {0x02, 0x90, 61, 100}},
-        {"fixed_length_metas_of_their_length_written", false,
+        {"fixed_length_metas_of_their_length_written",
+         false,
          [](TrackWriter& w) {
              const Bytes b{4, 2, 24, 8, 0};
              w.meta(0x58, b.data(), 4);
@@ -153,21 +164,29 @@ std::vector<EventCase> event_cases()
              w.meta(0x51, b.data(), 3);
              w.meta(0x54, b.data(), 5);
          },
-         {0x00, 0xFF, 0x58, 0x04, 4, 2, 24, 8, 0x00, 0xFF, 0x59, 0x02, 4, 2, 0x00, 0xFF, 0x20, 0x01, 4,
-          0x00, 0xFF, 0x51, 0x03, 4, 2, 24, 0x00, 0xFF, 0x54, 0x05, 4, 2, 24, 8, 0}},
-        {"tempo_of_120_bpm", false, [](TrackWriter& w) { w.tempo(2667, 192); },
+         {0x00, 0xFF, 0x58, 0x04, 4,    2, 24, 8,  0x00, 0xFF, 0x59, 0x02, 4, 2, 0x00, 0xFF, 0x20, 0x01,
+          4,    0x00, 0xFF, 0x51, 0x03, 4, 2,  24, 0x00, 0xFF, 0x54, 0x05, 4, 2, 24,   8,    0}},
+        {"tempo_of_120_bpm",
+         false,
+         [](TrackWriter& w) { w.tempo(2667, 192); },
          {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x5F}},
-        {"tempo_zero_clamped_to_one", false, [](TrackWriter& w) { w.tempo(0, 192); },
+        {"tempo_zero_clamped_to_one",
+         false,
+         [](TrackWriter& w) { w.tempo(0, 192); },
          {0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x01}},
-        {"huge_tempo_clamped", false, [](TrackWriter& w) { w.tempo(0xFFFFFFFF, 192); },
+        {"huge_tempo_clamped",
+         false,
+         [](TrackWriter& w) { w.tempo(0xFFFFFFFF, 192); },
          {0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF}},
-        {"largest_delta", false,
+        {"largest_delta",
+         false,
          [](TrackWriter& w) {
              w.add_ticks(0x0FFFFFFF);
              w.program_change(0, 1);
          },
          {0xFF, 0xFF, 0xFF, 0x7F, 0xC0, 0x01}},
-        {"delta_too_long_writes_nothing", false,
+        {"delta_too_long_writes_nothing",
+         false,
          [](TrackWriter& w) {
              w.add_ticks(0x10000000);
              EXPECT_EQ(w.program_change(0, 1), WriteResult::DeltaTooLong);
@@ -177,13 +196,15 @@ std::vector<EventCase> event_cases()
              EXPECT_EQ(w.pending_delta(), 0x10000000u);
          },
          {}},
-        {"end_of_track_drops_pending_ticks", false,
+        {"end_of_track_drops_pending_ticks",
+         false,
          [](TrackWriter& w) {
              w.add_ticks(500);
              w.end_of_track(false);
          },
          {0x00, 0xFF, 0x2F, 0x00}},
-        {"end_of_track_carries_pending_ticks", false,
+        {"end_of_track_carries_pending_ticks",
+         false,
          [](TrackWriter& w) {
              w.add_ticks(500);
              w.end_of_track(true);
@@ -237,8 +258,7 @@ TEST(TempoTest, MicrosecondsPerQuarterNote)
         {256, 4, 1000},      // a 1 ms tick, one tick per quarter note
         {1, 1, 1},           // 250/256 rounds up to 1
         {1, 3, 3},           // 750/256 = 2.93 rounds to 3
-        {0, 192, 1},
-        {0xFFFFFFFF, 65535, 0xFFFFFF},
+        {0, 192, 1},         {0xFFFFFFFF, 65535, 0xFFFFFF},
     };
     for (const Row& r : table)
         EXPECT_EQ(smf::tempo_microseconds(r.raw, r.timebase), r.micros) << r.raw << " " << r.timebase;

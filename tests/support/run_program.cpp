@@ -33,8 +33,10 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
         for (const std::string& setting : env) {
             const size_t eq = setting.find('=');
             const std::string name = setting.substr(0, eq);
-            if (eq + 1 == setting.size()) unsetenv(name.c_str());
-            else setenv(name.c_str(), setting.c_str() + eq + 1, 1);
+            if (eq + 1 == setting.size())
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), setting.c_str() + eq + 1, 1);
         }
         if (memoryLimit != 0) {
             const rlimit limit{memoryLimit, memoryLimit};

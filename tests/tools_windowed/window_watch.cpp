@@ -15,8 +15,7 @@ namespace windowed_test {
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
@@ -57,8 +56,7 @@ std::vector<std::string> closeWindowsUntilExit(pid_t pid, int timeoutMs)
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     const bool connected = xcb_connection_has_error(c) == 0;
     xcb_window_t root = XCB_WINDOW_NONE;
-    xcb_atom_t protocols = XCB_ATOM_NONE, deleteWindow = XCB_ATOM_NONE, netName = XCB_ATOM_NONE,
-               utf8 = XCB_ATOM_NONE;
+    xcb_atom_t protocols = XCB_ATOM_NONE, deleteWindow = XCB_ATOM_NONE, netName = XCB_ATOM_NONE, utf8 = XCB_ATOM_NONE;
     if (connected) {
         root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
         protocols = atom(c, "WM_PROTOCOLS");

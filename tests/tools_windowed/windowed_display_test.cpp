@@ -24,10 +24,10 @@ struct DisplayCase {
     std::string name;
     std::string program;
     std::vector<std::string> args;
-    std::string display;             // empty: the test's display
+    std::string display; // empty: the test's display
     int status;
-    std::vector<std::string> boxes;  // titles of the boxes shown; "@" stands for the folder
-    std::string err;                 // standard error; "@" stands for the folder
+    std::vector<std::string> boxes; // titles of the boxes shown; "@" stands for the folder
+    std::string err;                // standard error; "@" stands for the folder
     std::vector<std::string> created;
 };
 
@@ -48,12 +48,30 @@ TEST(WindowedOnADisplay, RunsKeepTheirWordsAndShowTheirMessages)
         {"a bad switch without a file", "zemcw", {"-Q"}, "", 1, {kZemcTitle}, "", {}},
         {"a bad export switch without a file", "zem2midw", {"-Q"}, "", 1, {kZem2midBanner}, "", {}},
         {"no file shows the notice", "zemcw", {"-F1"}, "", 0, {kZemcTitle}, "", {}},
-        {"a file message is captioned with the file", "zemcw", {"nosuch", "a.kvt"}, "", 1, {"@/nosuch.KVT"}, "",
+        {"a file message is captioned with the file",
+         "zemcw",
+         {"nosuch", "a.kvt"},
+         "",
+         1,
+         {"@/nosuch.KVT"},
+         "",
          {"a.ZEM"}},
-        {"a display that does not answer", "zemcw", {"nosuch", "a.kvt"}, ":77", 1, {},
-         "@/nosuch.KVT: File not found\n", {"a.ZEM"}},
-        {"a display that does not answer, export", "zem2midw", {"-Q"}, ":77", 1, {},
-         kZem2midBanner + ": Illegal option.\n", {}},
+        {"a display that does not answer",
+         "zemcw",
+         {"nosuch", "a.kvt"},
+         ":77",
+         1,
+         {},
+         "@/nosuch.KVT: File not found\n",
+         {"a.ZEM"}},
+        {"a display that does not answer, export",
+         "zem2midw",
+         {"-Q"},
+         ":77",
+         1,
+         {},
+         kZem2midBanner + ": Illegal option.\n",
+         {}},
     };
     for (const DisplayCase& c : cases) {
         TempDir dir, runtime;
@@ -68,9 +86,9 @@ TEST(WindowedOnADisplay, RunsKeepTheirWordsAndShowTheirMessages)
         // The programs choose Qt's platform themselves; Qt's start-up notes
         // about a missing runtime folder are kept off standard error, and so
         // are the sanitizer build's reports of what libdbus keeps.
-        std::vector<std::string> env = {
-            "QT_QPA_PLATFORM=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=" + runtime.path(),
-            "LSAN_OPTIONS=print_suppressions=0:suppressions=" ZEM_SOURCE_DIR "/tests/tools_windowed/lsan.supp"};
+        std::vector<std::string> env = {"QT_QPA_PLATFORM=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=" + runtime.path(),
+                                        "LSAN_OPTIONS=print_suppressions=0:suppressions=" ZEM_SOURCE_DIR
+                                        "/tests/tools_windowed/lsan.supp"};
         if (!c.display.empty()) env.push_back("DISPLAY=" + c.display);
         std::vector<std::string> boxes;
         const auto result = zem_test::runProgram(c.program, c.args, dir.path(), env, 0, [&](pid_t pid) {

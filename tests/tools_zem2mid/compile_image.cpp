@@ -8,8 +8,12 @@ namespace zem2mid_test {
 
 std::vector<uint8_t> compile(const std::string& text)
 {
-    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
-                                      "song.kvt", 0, nullptr, nullptr};
+    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
+                                      static_cast<uint32_t>(text.size()),
+                                      "song.kvt",
+                                      0,
+                                      nullptr,
+                                      nullptr};
     std::vector<uint8_t> image;
     EXPECT_EQ(kvt::compileToMemory(request, image), ZEMC_OK);
     return image;

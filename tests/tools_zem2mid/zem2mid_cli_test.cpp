@@ -30,8 +30,8 @@ zem_test::RunResult zem2mid(const TempDir& dir, const std::vector<std::string>& 
 // mido's view of a MIDI file, one line per event.
 std::vector<std::string> midoEvents(const std::string& path)
 {
-    const std::string command =
-        "/usr/bin/python3 " ZEM_SOURCE_DIR "/tests/tools_zem2mid/mido_events.py '" + path + "' 2>&1";
+    const std::string command = "/usr/bin/python3 " ZEM_SOURCE_DIR "/tests/tools_zem2mid/mido_events.py '" + path +
+                                "' 2>&1";
     std::vector<std::string> lines;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return lines;
@@ -102,14 +102,20 @@ TEST(Zem2midExport, StartTempoWhereReadersWouldAssumeAnother)
         const char* text;
         std::vector<std::string> tempos;
     } cases[] = {
-        {"no tempo: 120 bpm of 192 ticks is 500062.5 us", "c\n", {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)"}},
+        {"no tempo: 120 bpm of 192 ticks is 500062.5 us",
+         "c\n",
+         {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)"}},
         {"T120 changes nothing", "T120 c\n", {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)"}},
         {"timebase 256 starts at exactly 500000 us", "%256 c\n", {}},
-        {"a tempo of the song at tick 0 replaces it", "T150 c\n",
+        {"a tempo of the song at tick 0 replaces it",
+         "T150 c\n",
          {"0 0: MetaMessage('set_tempo', tempo=399938, time=0)"}},
-        {"a later tempo comes after it", "c T150 d\n",
-         {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)", "0 48: MetaMessage('set_tempo', tempo=399938, time=0)"}},
-        {"set in another track, reported in the first tick", "#1 T150 c\n#0 c\n",
+        {"a later tempo comes after it",
+         "c T150 d\n",
+         {"0 0: MetaMessage('set_tempo', tempo=500063, time=0)",
+          "0 48: MetaMessage('set_tempo', tempo=399938, time=0)"}},
+        {"set in another track, reported in the first tick",
+         "#1 T150 c\n#0 c\n",
          {"0 0: MetaMessage('set_tempo', tempo=399938, time=0)"}},
     };
     for (const auto& c : cases) {
@@ -150,8 +156,8 @@ TEST(Zem2midExport, LoopDelayAndFade)
     compile(dir, "loop", "T120 v100 [0 c4 ]\n");
     struct Case {
         std::vector<std::string> switches;
-        int endTick;             // where the file ends (±2 ticks)
-        size_t minVolumeEvents;  // the initial volume plus the fade's re-sends
+        int endTick;            // where the file ends (±2 ticks)
+        size_t minVolumeEvents; // the initial volume plus the fade's re-sends
         bool fades;
     };
     const std::vector<Case> cases = {

@@ -58,7 +58,7 @@ TEST(ZemcCli, ConditionFlagsReachTheCompiler)
         size_t imageSize; // «c» alone, or «c» and «d»
     };
     const std::vector<Case> cases = {
-        {{"a.kvt"}, 54}, {{"-F1", "a.kvt"}, 56}, {{"-F.11", "a.kvt"}, 56},
+        {{"a.kvt"}, 54},         {{"-F1", "a.kvt"}, 56},  {{"-F.11", "a.kvt"}, 56},
         {{"-F&2", "a.kvt"}, 54}, {{"-F-1", "a.kvt"}, 56}, {{"-Fx", "a.kvt"}, 54},
     };
     for (const Case& c : cases) {
@@ -92,8 +92,8 @@ TEST(ZemcCli, ReplacedOutputsAreKeptAsBackups)
     // Same time again: the first candidate name is taken, so the next second is used.
     ASSERT_TRUE(zem_test::setLocalMtime(dir.file("song.ZEM"), 2024, 2, 29, 23, 59, 59));
     ASSERT_EQ(zemc(dir, {"song"}).status, 0);
-    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"song.ZEM", "song.kvt", "song_20240229235959.ZEM",
-                                                       "song_20240301000000.ZEM"}));
+    EXPECT_EQ(dir.listing(),
+              (std::vector<std::string>{"song.ZEM", "song.kvt", "song_20240229235959.ZEM", "song_20240301000000.ZEM"}));
     EXPECT_EQ(dir.read("song_20240229235959.ZEM"), dir.read("song.ZEM"));
 }
 
@@ -102,13 +102,17 @@ TEST(ZemcCli, NoExistingFileIsLost)
     struct Case {
         std::string name;
         std::vector<std::string> args;
-        bool folder; // "a.zem" is a folder instead of a file
+        bool folder;     // "a.zem" is a folder instead of a file
         std::string err; // "@" stands for the folder's path
         std::vector<std::string> listing;
     };
     const std::vector<Case> cases = {
         {"an output in another letter case is kept", {"a.kvt"}, false, "", {"a.kvt", "a.zem", "a_20240229235959.zem"}},
-        {"an output that is the source", {"-S.KVT", "a.kvt"}, false, "@/a.kvt: File cannot write\n", {"a.kvt", "a.zem"}},
+        {"an output that is the source",
+         {"-S.KVT", "a.kvt"},
+         false,
+         "@/a.kvt: File cannot write\n",
+         {"a.kvt", "a.zem"}},
         {"the source by its own name", {"-S.kvt", "a.kvt"}, false, "@/a.kvt: File cannot write\n", {"a.kvt", "a.zem"}},
         {"a folder with the output's name", {"a.kvt"}, true, "@/a.zem: File cannot write\n", {"a.kvt", "a.zem"}},
     };

@@ -38,10 +38,20 @@ TEST_F(Console, Calls)
         std::string expected;
     };
     const CallCase cases[] = {
-        {"cls before open", [] { con_cls(); return 0; }, 0, ""},
+        {"cls before open",
+         [] {
+             con_cls();
+             return 0;
+         },
+         0, ""},
         {"putstr before open", [] { return con_putstr("lost"); }, 0, ""},
         {"locate before open", [] { return con_locate(1, 1, 0); }, 0, ""},
-        {"open sets the title", [] { con_open(); return 0; }, 0, kTitle},
+        {"open sets the title",
+         [] {
+             con_open();
+             return 0;
+         },
+         0, kTitle},
         {"putstr", [] { return con_putstr("line\r\n"); }, 1, "line\r\n"},
         {"putstr null", [] { return con_putstr(nullptr); }, 0, ""},
         {"putstr empty", [] { return con_putstr(""); }, 1, ""},
@@ -50,15 +60,55 @@ TEST_F(Console, Calls)
         {"locate relative up left", [] { return con_locate(-4, -1, 7); }, 1, "\x1b[4D\x1b[1A"},
         {"locate takes 16 bits", [] { return con_locate(65536 + 5, 65536 + 1, 0); }, 1, "\x1b[2;6H"},
         {"locate negative absolute", [] { return con_locate(-1, 0, 0); }, 0, ""},
-        {"printf truncates to size - 1", [] { _con_printf(8, "%s-%d", "abcdef", 12345); return 0; }, 0, "abcdef-"},
-        {"printf fits", [] { _con_printf(64, "%d:%s", 42, "ok"); return 0; }, 0, "42:ok"},
-        {"printf size 0", [] { _con_printf(0, "%s", "nothing"); return 0; }, 0, ""},
-        {"printf size 1", [] { _con_printf(1, "%s", "nothing"); return 0; }, 0, ""},
-        {"printf null format", [] { _con_printf(16, nullptr); return 0; }, 0, ""},
-        {"cls scrolls the rows out", [] { con_cls(); return 0; }, 0, clear_bytes(24)},
-        {"close", [] { con_close(); return 0; }, 0, ""},
+        {"printf truncates to size - 1",
+         [] {
+             _con_printf(8, "%s-%d", "abcdef", 12345);
+             return 0;
+         },
+         0, "abcdef-"},
+        {"printf fits",
+         [] {
+             _con_printf(64, "%d:%s", 42, "ok");
+             return 0;
+         },
+         0, "42:ok"},
+        {"printf size 0",
+         [] {
+             _con_printf(0, "%s", "nothing");
+             return 0;
+         },
+         0, ""},
+        {"printf size 1",
+         [] {
+             _con_printf(1, "%s", "nothing");
+             return 0;
+         },
+         0, ""},
+        {"printf null format",
+         [] {
+             _con_printf(16, nullptr);
+             return 0;
+         },
+         0, ""},
+        {"cls scrolls the rows out",
+         [] {
+             con_cls();
+             return 0;
+         },
+         0, clear_bytes(24)},
+        {"close",
+         [] {
+             con_close();
+             return 0;
+         },
+         0, ""},
         {"putstr after close", [] { return con_putstr("lost"); }, 0, ""},
-        {"cls after close", [] { con_cls(); return 0; }, 0, ""},
+        {"cls after close",
+         [] {
+             con_cls();
+             return 0;
+         },
+         0, ""},
     };
     for (const CallCase& c : cases) {
         EXPECT_EQ(c.act(), c.result) << c.name;

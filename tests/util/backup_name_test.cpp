@@ -17,8 +17,13 @@ using util::DateTime;
 
 DateTime at(unsigned y, unsigned mo, unsigned d, unsigned h, unsigned mi, unsigned s)
 {
-    return DateTime{static_cast<uint16_t>(y), static_cast<uint8_t>(mo), static_cast<uint8_t>(d),
-                    static_cast<uint8_t>(h), static_cast<uint8_t>(mi), static_cast<uint8_t>(s), 0};
+    return DateTime{static_cast<uint16_t>(y),
+                    static_cast<uint8_t>(mo),
+                    static_cast<uint8_t>(d),
+                    static_cast<uint8_t>(h),
+                    static_cast<uint8_t>(mi),
+                    static_cast<uint8_t>(s),
+                    0};
 }
 
 std::string show(const DateTime& t)

@@ -16,11 +16,7 @@ struct Probe {
             dlclose(handle);
         }
     }
-    template <typename F>
-    F entry(const char* name) const
-    {
-        return reinterpret_cast<F>(dlsym(handle, name));
-    }
+    template <typename F> F entry(const char* name) const { return reinterpret_cast<F>(dlsym(handle, name)); }
 };
 
 intptr_t call_raise(void* arg)

@@ -47,10 +47,8 @@ TEST(PathFull, LexicalNormalisation)
         const char* expected;
     };
     const PathCase cases[] = {
-        {"/a/b/c", "/a/b/c"},     {"/a/./b", "/a/b"},     {"/a//b", "/a/b"},
-        {"/a/b/../c", "/a/c"},    {"/../a", "/a"},        {"/a/b/", "/a/b/"},
-        {"/a/b/..", "/a/"},       {"/a/b/.", "/a/b/"},    {"/a/link/../b", "/a/b"},
-        {"/a\\b/c", "/a\\b/c"},
+        {"/a/b/c", "/a/b/c"}, {"/a/./b", "/a/b"}, {"/a//b", "/a/b"},   {"/a/b/../c", "/a/c"},    {"/../a", "/a"},
+        {"/a/b/", "/a/b/"},   {"/a/b/..", "/a/"}, {"/a/b/.", "/a/b/"}, {"/a/link/../b", "/a/b"}, {"/a\\b/c", "/a\\b/c"},
     };
     for (const PathCase& c : cases) {
         util::STRSET* full = util::path_full(c.name);
@@ -103,11 +101,8 @@ TEST_F(InTempDir, SetPathRefusals)
         ErrCode expected;
     };
     const BadCase cases[] = {
-        {"folder/", util::kErrFilesetParam},
-        {".", util::kErrFilesetParam},
-        {"/", util::kErrFilesetParam},
-        {"", util::kErrFilesetParam},
-        {nullptr, util::kErrNullArgument},
+        {"folder/", util::kErrFilesetParam}, {".", util::kErrFilesetParam},     {"/", util::kErrFilesetParam},
+        {"", util::kErrFilesetParam},        {nullptr, util::kErrNullArgument},
     };
     for (const BadCase& c : cases) {
         Fileset fs;
@@ -127,11 +122,8 @@ TEST_F(InTempDir, FixCaseFindsTheExistingSpelling)
         const char* expected;
     };
     const CaseCase cases[] = {
-        {"song", "song.kvt"},        // default extension "KVT" meets song.kvt
-        {"SONG.KVT", "song.kvt"},
-        {"Exact.KVT", "Exact.KVT"},
-        {"exact", "Exact.KVT"},
-        {"missing", "missing.KVT"},
+        {"song", "song.kvt"}, // default extension "KVT" meets song.kvt
+        {"SONG.KVT", "song.kvt"}, {"Exact.KVT", "Exact.KVT"}, {"exact", "Exact.KVT"}, {"missing", "missing.KVT"},
     };
     for (const CaseCase& c : cases) {
         Fileset fs;
@@ -178,8 +170,8 @@ TEST_F(InTempDir, WritesAtThePosition)
              util::fs_write_word(f, 0x5a59);
          },
          "abcdYZ", 6},
-        {"pattern little-endian", "",
-         [](FILESET* f) { util::fs_write_pattern32(f, 0x64636261, 3); }, "abcdabcdabcd", 12},
+        {"pattern little-endian", "", [](FILESET* f) { util::fs_write_pattern32(f, 0x64636261, 3); }, "abcdabcdabcd",
+         12},
         {"negative seek clamps to 0 and other whence leaves the position", "abc",
          [](FILESET* f) {
              EXPECT_EQ(util::fs_seek(f, -5, 1), 0u);

@@ -43,15 +43,9 @@ std::string format_bits(const char* tmpl, const std::vector<uintptr_t>& bits)
     return out;
 }
 
-uintptr_t neg(int32_t v)
-{
-    return static_cast<uint32_t>(v);
-}
+uintptr_t neg(int32_t v) { return static_cast<uint32_t>(v); }
 
-uintptr_t real(float f)
-{
-    return FmtArg(f).bits;
-}
+uintptr_t real(float f) { return FmtArg(f).bits; }
 
 TEST(Format, Conversions)
 {
@@ -105,14 +99,10 @@ TEST(Format, Texts)
         const char* expected;
     };
     const TextCase cases[] = {
-        {"<%s>", "abc", "<abc>"},
-        {"<%.2s>", "abc", "<ab>"},
-        {"<%.9s>", "abc", "<abc>"},
-        {"<%6s>", "abc", "<abc   >"},
-        {"<%6.1s>", "abc", "<a     >"},
-        {"<%2s>", "abc", "<abc>"},
-        {"<%s>", nullptr, "<(null)>"},
-        {"<%s>", "", "<>"},
+        {"<%s>", "abc", "<abc>"},       {"<%.2s>", "abc", "<ab>"},
+        {"<%.9s>", "abc", "<abc>"},     {"<%6s>", "abc", "<abc   >"},
+        {"<%6.1s>", "abc", "<a     >"}, {"<%2s>", "abc", "<abc>"},
+        {"<%s>", nullptr, "<(null)>"},  {"<%s>", "", "<>"},
     };
     for (const TextCase& c : cases) {
         EXPECT_EQ(format(c.tmpl, {c.text}), c.expected) << c.tmpl;

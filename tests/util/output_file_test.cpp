@@ -22,8 +22,8 @@ struct OutputCase {
     const char* name;
     std::vector<std::pair<std::string, Existing>> present; // besides the source "a.kvt"
     const char* output;
-    util::ErrCode raised;         // kNothingRaised when the output may be written
-    const char* path;             // the output path chosen (last component)
+    util::ErrCode raised; // kNothingRaised when the output may be written
+    const char* path;     // the output path chosen (last component)
     std::vector<std::string> listing;
 };
 
@@ -34,12 +34,8 @@ void make(const TempDir& dir, const std::string& name, Existing kind)
         dir.write(name, "precious");
         ASSERT_TRUE(zem_test::setLocalMtime(dir.file(name), 2024, 2, 29, 23, 59, 59));
         break;
-    case Existing::Folder:
-        std::filesystem::create_directory(dir.file(name));
-        break;
-    case Existing::LinkToSource:
-        ASSERT_EQ(symlink(dir.file("a.kvt").c_str(), dir.file(name).c_str()), 0);
-        break;
+    case Existing::Folder: std::filesystem::create_directory(dir.file(name)); break;
+    case Existing::LinkToSource: ASSERT_EQ(symlink(dir.file("a.kvt").c_str(), dir.file(name).c_str()), 0); break;
     case Existing::LinkToFolder:
         std::filesystem::create_directory(dir.file("folder"));
         ASSERT_EQ(symlink(dir.file("folder").c_str(), dir.file(name).c_str()), 0);
@@ -51,18 +47,38 @@ TEST(PrepareOutput, KeepsEveryExistingFile)
 {
     const OutputCase cases[] = {
         {"nothing there", {}, "a.ZEM", kNothingRaised, "a.ZEM", {"a.kvt"}},
-        {"same spelling moves aside", {{"a.ZEM", Existing::File}}, "a.ZEM", kNothingRaised, "a.ZEM",
+        {"same spelling moves aside",
+         {{"a.ZEM", Existing::File}},
+         "a.ZEM",
+         kNothingRaised,
+         "a.ZEM",
          {"a.kvt", "a_20240229235959.ZEM"}},
-        {"other letter case moves aside and is reused", {{"a.zem", Existing::File}}, "a.ZEM", kNothingRaised,
-         "a.zem", {"a.kvt", "a_20240229235959.zem"}},
+        {"other letter case moves aside and is reused",
+         {{"a.zem", Existing::File}},
+         "a.ZEM",
+         kNothingRaised,
+         "a.zem",
+         {"a.kvt", "a_20240229235959.zem"}},
         {"the source itself", {}, "a.kvt", util::kErrFileCannotWrite, "a.kvt", {"a.kvt"}},
         {"the source in another letter case", {}, "a.KVT", util::kErrFileCannotWrite, "a.kvt", {"a.kvt"}},
-        {"a link to the source", {{"a.ZEM", Existing::LinkToSource}}, "a.ZEM", util::kErrFileCannotWrite, "a.ZEM",
+        {"a link to the source",
+         {{"a.ZEM", Existing::LinkToSource}},
+         "a.ZEM",
+         util::kErrFileCannotWrite,
+         "a.ZEM",
          {"a.ZEM", "a.kvt"}},
         {"a folder", {{"a.ZEM", Existing::Folder}}, "a.ZEM", util::kErrFileCannotWrite, "a.ZEM", {"a.ZEM", "a.kvt"}},
-        {"a folder in another letter case", {{"a.zem", Existing::Folder}}, "a.ZEM", util::kErrFileCannotWrite,
-         "a.zem", {"a.kvt", "a.zem"}},
-        {"a link to a folder", {{"a.ZEM", Existing::LinkToFolder}}, "a.ZEM", util::kErrFileCannotWrite, "a.ZEM",
+        {"a folder in another letter case",
+         {{"a.zem", Existing::Folder}},
+         "a.ZEM",
+         util::kErrFileCannotWrite,
+         "a.zem",
+         {"a.kvt", "a.zem"}},
+        {"a link to a folder",
+         {{"a.ZEM", Existing::LinkToFolder}},
+         "a.ZEM",
+         util::kErrFileCannotWrite,
+         "a.ZEM",
          {"a.ZEM", "a.kvt", "folder"}},
     };
     for (const OutputCase& c : cases) {

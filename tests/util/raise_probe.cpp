@@ -2,22 +2,13 @@
 // compiler library does inside a driver program.
 #include "util/uerr.h"
 
-extern "C" __attribute__((visibility("default"))) void probe_raise(uint32_t code)
-{
-    util::uerr_raise(code);
-}
+extern "C" __attribute__((visibility("default"))) void probe_raise(uint32_t code) { util::uerr_raise(code); }
 
 namespace {
 
-intptr_t raise_from_body(void* arg)
-{
-    util::uerr_raise(*static_cast<uint32_t*>(arg));
-}
+intptr_t raise_from_body(void* arg) { util::uerr_raise(*static_cast<uint32_t*>(arg)); }
 
-intptr_t pass_on(void*, util::ErrCode& code)
-{
-    util::uerr_raise(code + 1);
-}
+intptr_t pass_on(void*, util::ErrCode& code) { util::uerr_raise(code + 1); }
 
 } // namespace
 

@@ -97,8 +97,8 @@ TEST(Strset, LastIndex)
         int32_t expected;
     };
     const LastCase cases[] = {
-        {"a.b.c", '.', 0, 3}, {"a.b.c", '.', 1, 3}, {"a.b.c", '.', 2, 1}, {"a.b.c", 'a', 4, 0},
-        {"a.b.c", '.', 5, -1}, {"a.b.c", '.', 6, -1}, {"abc", 'x', 0, -1}, {"", 'x', 0, -1},
+        {"a.b.c", '.', 0, 3},  {"a.b.c", '.', 1, 3},  {"a.b.c", '.', 2, 1}, {"a.b.c", 'a', 4, 0},
+        {"a.b.c", '.', 5, -1}, {"a.b.c", '.', 6, -1}, {"abc", 'x', 0, -1},  {"", 'x', 0, -1},
     };
     for (const LastCase& c : cases) {
         Owned s(c.text);
@@ -115,9 +115,15 @@ TEST(Strset, IndexOf)
         int32_t expected;
     };
     const IndexCase cases[] = {
-        {"song.kvt.kvt", ".kvt", 0, 4}, {"song.kvt.kvt", ".kvt", 5, 8}, {"song.kvt.kvt", ".kvt", 9, -1},
-        {"abc", "abcd", 0, -1},         {"abc", "", 0, -1},             {"", "a", 0, -1},
-        {"abc", "c", 2, 2},             {"abc", "c", 3, -1},            {"abc", "c", 1000, -1},
+        {"song.kvt.kvt", ".kvt", 0, 4},
+        {"song.kvt.kvt", ".kvt", 5, 8},
+        {"song.kvt.kvt", ".kvt", 9, -1},
+        {"abc", "abcd", 0, -1},
+        {"abc", "", 0, -1},
+        {"", "a", 0, -1},
+        {"abc", "c", 2, 2},
+        {"abc", "c", 3, -1},
+        {"abc", "c", 1000, -1},
     };
     for (const IndexCase& c : cases) {
         Owned s(c.text);

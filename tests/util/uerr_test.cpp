@@ -52,10 +52,7 @@ TEST(ErrorNames, Table)
     }
 }
 
-const char* program_names(ErrCode code)
-{
-    return code == 0x40001 ? "Illegal option." : nullptr;
-}
+const char* program_names(ErrCode code) { return code == 0x40001 ? "Illegal option." : nullptr; }
 
 TEST(ErrorNames, ProgramNamer)
 {
@@ -164,8 +161,7 @@ TEST(Protect, HandlerPassesCodeToEnclosingFrame)
     n.inner.handler_reraises = true;
     Script outer_script;
     intptr_t result = util::uerr_protect(
-        &n, [](void*, ErrCode& code) -> intptr_t { return static_cast<intptr_t>(code) + 1; }, outer_body,
-        nullptr);
+        &n, [](void*, ErrCode& code) -> intptr_t { return static_cast<intptr_t>(code) + 1; }, outer_body, nullptr);
     EXPECT_EQ(result, 0x40001);
     // The inner cleanup still ran although the handler passed the code on.
     EXPECT_EQ(n.inner.log, "body;handler;cleanup;");

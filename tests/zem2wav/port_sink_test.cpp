@@ -2,9 +2,9 @@
 // millisecond: a song is played through the sink into recording ports.
 #include "temp_dir.h"
 
+#include "playback/song_playback.h"
 #include "zem2wav/kvt_image.h"
 #include "zem2wav/midi_port_sink.h"
-#include "playback/song_playback.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +29,8 @@ public:
 std::pair<std::string, std::string> record(const std::string& kvt, const playback::PlaybackSettings& settings)
 {
     TempDir dir;
-    const auto image = zem2wav::compileKvt(reinterpret_cast<const uint8_t*>(kvt.data()), uint32_t(kvt.size()),
-                                           "test.kvt", noReport);
+    const auto image =
+        zem2wav::compileKvt(reinterpret_cast<const uint8_t*>(kvt.data()), uint32_t(kvt.size()), "test.kvt", noReport);
     MillisecondClock clock;
     const auto now = [&clock] { return clock.ms * 1000; };
     auto port0 = platform::midiOutOpenRecording(dir.file("port0"), now);

@@ -17,9 +17,8 @@
 
 namespace {
 
-using zem_test::TempDir;
 using zem2wav_test::readLe;
-
+using zem_test::TempDir;
 
 TEST(Zem2wavWave, HeaderFields)
 {
@@ -30,13 +29,16 @@ TEST(Zem2wavWave, HeaderFields)
         std::string bytes;
     };
     const Field fields[] = {
-        {0, "RIFF"}, {4, std::string("\x28\x03\x02\x01", 4)}, {8, "WAVEfmt "},
-        {16, std::string("\x10\0\0\0", 4)},       // fmt chunk size
-        {20, std::string("\x01\0\x02\0", 4)},     // PCM, 2 channels
-        {24, std::string("\x44\xAC\0\0", 4)},     // 44100 Hz
-        {28, std::string("\x10\xB1\x02\0", 4)},   // 176400 bytes a second
-        {32, std::string("\x04\0\x10\0", 4)},     // 4-byte frames of 16 bits
-        {36, "data"}, {40, std::string("\x04\x03\x02\x01", 4)},
+        {0, "RIFF"},
+        {4, std::string("\x28\x03\x02\x01", 4)},
+        {8, "WAVEfmt "},
+        {16, std::string("\x10\0\0\0", 4)},     // fmt chunk size
+        {20, std::string("\x01\0\x02\0", 4)},   // PCM, 2 channels
+        {24, std::string("\x44\xAC\0\0", 4)},   // 44100 Hz
+        {28, std::string("\x10\xB1\x02\0", 4)}, // 176400 bytes a second
+        {32, std::string("\x04\0\x10\0", 4)},   // 4-byte frames of 16 bits
+        {36, "data"},
+        {40, std::string("\x04\x03\x02\x01", 4)},
     };
     for (const Field& f : fields) EXPECT_EQ(bytes.substr(f.at, f.bytes.size()), f.bytes) << f.at;
 }
@@ -68,10 +70,15 @@ TEST(Zem2wavWave, WriterFillsInTheSizes)
 
 TEST(Zem2wavClock, EveryMillisecondOwnsItsShareOfSamples)
 {
-    const std::pair<uint64_t, uint64_t> cases[] = {
-        {0, 0}, {1, 44}, {9, 396}, {10, 441}, {1000, 44100}, {1001, 44144}, {3600000, 158760000},
-        // Ten hours: still exact, no drift.
-        {36000000, 1587600000}};
+    const std::pair<uint64_t, uint64_t> cases[] = {{0, 0},
+                                                   {1, 44},
+                                                   {9, 396},
+                                                   {10, 441},
+                                                   {1000, 44100},
+                                                   {1001, 44144},
+                                                   {3600000, 158760000},
+                                                   // Ten hours: still exact, no drift.
+                                                   {36000000, 1587600000}};
     for (const auto& [units, frames] : cases) EXPECT_EQ(zem2wav::framesAtUnit(units), frames) << units;
 }
 
@@ -126,7 +133,8 @@ TEST(Zem2wavRenderer, FailedWriteStopsTheSongWithItsCode)
 {
     // Inside the engine the error comes back as a status; outside it is raised.
     FakeSynth synth;
-    zem2wav::OfflineRenderer renderer(synth, [](const int16_t*, size_t) { util::uerr_raise(util::kErrFileCannotWrite); });
+    zem2wav::OfflineRenderer renderer(synth,
+                                      [](const int16_t*, size_t) { util::uerr_raise(util::kErrFileCannotWrite); });
     EXPECT_EQ(renderer.beforeMessage(), 0u); // nothing due yet, nothing written
     renderer.unitPassed();
     EXPECT_EQ(renderer.beforeMessage(), util::kErrFileCannotWrite);
@@ -141,12 +149,12 @@ TEST(Zem2wavRenderer, FailedWriteStopsTheSongWithItsCode)
 TEST(Zem2wavRenderer, TailEndsWhenSilentOrAtTheCap)
 {
     struct Case {
-        uint64_t ring;      // frames the last note keeps sounding
-        uint64_t cap;       // most frames of tail
+        uint64_t ring; // frames the last note keeps sounding
+        uint64_t cap;  // most frames of tail
         uint64_t minTail, maxTail;
     };
     const Case cases[] = {
-        {0, 220500, 441, 441},          // silent at once: one 10 ms piece
+        {0, 220500, 441, 441}, // silent at once: one 10 ms piece
         // Rings into the 23rd piece of 441 frames; the 24th is silent.
         {10000, 220500, 10584, 10584},
         {1000000, 220500, 220500, 220500}, // never silent within the cap

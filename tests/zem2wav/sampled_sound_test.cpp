@@ -1,10 +1,10 @@
 // zem2wav sounds the voice layer and the stream slots: a stream's samples
 // start at the unit the score plays it, a voice at the unit it starts, both
 // mixed into the synthesizer's frames; names resolve beside the score.
-#include "zem2wav/audsink_sound.h"
 #include "run_program.h"
 #include "temp_dir.h"
 #include "wave_builder.h"
+#include "zem2wav/audsink_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,12 @@ TEST(Zem2wavSampledSound, MissingFilesAndDecodersLeaveSilence)
 
 TEST(Zem2wavSampledSound, NamesResolveBesideTheScoreWithDecodersByExtension)
 {
-    struct Case { const char* folder; const char* name; const char* path; const char* decoder; } cases[] = {
+    struct Case {
+        const char* folder;
+        const char* name;
+        const char* path;
+        const char* decoder;
+    } cases[] = {
         {"/music", "a.wav", "/music/a.wav", "qzwav.so"},
         {"/music", "/abs/B.WAV", "/abs/B.WAV", "qzwav.so"},
         {"", "c.Ogg", "c.Ogg", "qzogg.so"},

@@ -21,14 +21,13 @@
 
 namespace {
 
+using zem2wav_test::readLe;
 using zem_test::runProgram;
 using zem_test::TempDir;
-using zem2wav_test::readLe;
 
 constexpr double kRate = 44100;
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 constexpr const char* kFluidSynth = "/usr/bin/fluidsynth";
-
 
 // The mono mix of a 44100 Hz 16-bit stereo WAVE file, read chunk by chunk;
 // empty when the file is not one.

@@ -11,13 +11,12 @@
 
 namespace {
 
+using zem2wav_test::readLe;
 using zem_test::runProgram;
 using zem_test::TempDir;
-using zem2wav_test::readLe;
 
 constexpr uint64_t kRate = 44100;
 constexpr uint64_t kMaxTailFrames = 5 * kRate;
-
 
 // Frames of a WAVE file as its header states them (0 when malformed).
 uint64_t waveFrames(const std::string& bytes)
@@ -81,7 +80,7 @@ TEST(Zem2wavCli, LoopDelayAndFadeSetTheLength)
         uint64_t songMs;
     };
     const Case cases[] = {
-        {{}, 10 + 1000 + 1000 + 9001},     // two passes, 1 s delay, 9 s fade
+        {{}, 10 + 1000 + 1000 + 9001}, // two passes, 1 s delay, 9 s fade
         {{"-L1", "-D0", "-F499"}, 10 + 500 + 500},
         {{"-L1-D200-F0"}, 10 + 500 + 200 + 1},
         {{"-Z"}, 10 + 500},
@@ -116,8 +115,11 @@ TEST(Zem2wavCli, MessagesExitCodesAndBackups)
         {{"junk.zem"}, {}, "@/junk.zem: ZEM format error.\n", 1, {}},
         {{"bad.kvt"}, {}, "@/bad.kvt: Loop still open in 2.\n", 1, {}},
         {{"aux.zem"}, {}, "@/aux.zem: CON\\CON-Proof affected.\n", 1, {}},
-        {{"a"}, {"ZEM_SOUNDFONT=/nonexistent/gm.sf2"},
-         "@/a.ZEM: Synthesizer not available: cannot load the SoundFont /nonexistent/gm.sf2.\n", 1, {}},
+        {{"a"},
+         {"ZEM_SOUNDFONT=/nonexistent/gm.sf2"},
+         "@/a.ZEM: Synthesizer not available: cannot load the SoundFont /nonexistent/gm.sf2.\n",
+         1,
+         {}},
         {{"a.kvt", "-Z"}, {}, "", 0, {"a.WAV"}},
     };
     for (const Case& c : cases) {
@@ -150,7 +152,8 @@ TEST(Zem2wavCli, ShortWriteIsReported)
     // up short: the user is told, and the run fails.
     TempDir dir;
     dir.write("a.kvt", "T120 l1 c d e f\n");
-    const auto [status, output] = shell("{ cd '" + dir.path() + "' && trap '' XFSZ && ulimit -f 100 && exec " ZEM_BIN_DIR
+    const auto [status, output] = shell("{ cd '" + dir.path() +
+                                        "' && trap '' XFSZ && ulimit -f 100 && exec " ZEM_BIN_DIR
                                         "/zem2wav a.kvt >/dev/null; }");
     EXPECT_NE(status, 0);
     EXPECT_EQ(output, dir.file("a.WAV") + ": File cannot write\n");

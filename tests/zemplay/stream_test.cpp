@@ -42,9 +42,9 @@ int peak(const Samples& s)
 
 struct StreamCase {
     const char* name;
-    const char* score;  // opens slot 0, waits for the open, plays at 500 ms
-    bool heard;         // the whole of stream.wav appears in the capture
-    const char* line;   // a line standard error must hold, or ""
+    const char* score; // opens slot 0, waits for the open, plays at 500 ms
+    bool heard;        // the whole of stream.wav appears in the capture
+    const char* line;  // a line standard error must hold, or ""
 };
 
 TEST(ZemplayStream, StreamsPlayOrReportWithoutHanging)
@@ -54,8 +54,7 @@ TEST(ZemplayStream, StreamsPlayOrReportWithoutHanging)
     const Samples wanted = samplesOf(std::string(pcm.begin(), pcm.end()));
     const StreamCase cases[] = {
         {"stream beside the score", "#0 T120 l4 =130,0 ?132\"stream.wav\" ?137{00} r ?134 r1\n", true, ""},
-        {"missing file", "#0 T120 l4 =130,0 ?132\"none.wav\" ?137{00} r ?134 r2\n", false,
-         "stropen: cannot open(0)\n"},
+        {"missing file", "#0 T120 l4 =130,0 ?132\"none.wav\" ?137{00} r ?134 r2\n", false, "stropen: cannot open(0)\n"},
         {"no decoder for the extension", "#0 T120 l4 =130,3 ?132\"stream.xyz\" ?137{00} r ?134 r2\n", false,
          "stropen: cannot open(3)\n"},
     };
@@ -65,9 +64,9 @@ TEST(ZemplayStream, StreamsPlayOrReportWithoutHanging)
         dir.write("stream.xyz", std::string(file.begin(), file.end()));
         dir.write("song.kvt", c.score);
         const auto begun = std::chrono::steady_clock::now();
-        const auto run = zem_test::runProgram(
-            "zemplay", {"-p", "MIDI Recorder", "song.kvt"}, dir.path(),
-            {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.file("sound.raw"), "ZEM_MIDI_RECORD=" + dir.file("rec")});
+        const auto run = zem_test::runProgram("zemplay", {"-p", "MIDI Recorder", "song.kvt"}, dir.path(),
+                                              {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.file("sound.raw"),
+                                               "ZEM_MIDI_RECORD=" + dir.file("rec")});
         const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
         EXPECT_EQ(run.status, 0) << c.name << "\n" << run.err;
         // The songs last 2.5 s; a sync that never answers would hold them.

@@ -52,10 +52,10 @@ TEST(ZemplayCli, APieceWithoutNotesEndsWithSuccess)
 
 struct ErrorCase {
     const char* name;
-    std::string score;                 // written to bad.kvt when not empty
+    std::string score; // written to bad.kvt when not empty
     std::vector<std::string> args;
     int status;
-    std::string err;                   // a line standard error must hold
+    std::string err; // a line standard error must hold
 };
 
 TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)

@@ -12,8 +12,10 @@ const char* gRunCaption = nullptr;
 void printMessage(const char* caption, const char* text)
 {
     if (!caption || !*caption) caption = gRunCaption;
-    if (caption) std::fprintf(stderr, "%s: %s\n", caption, text);
-    else std::fprintf(stderr, "%s\n", text);
+    if (caption)
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+    else
+        std::fprintf(stderr, "%s\n", text);
 }
 
 } // namespace

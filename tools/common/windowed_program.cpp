@@ -36,12 +36,11 @@ int runWindowedProgram(int argc, char** argv, const ToolProgram& program)
     const platform::MessageBoxes boxes(argv[0]);
     const std::vector<std::string> words(argv + 1, argv + argc);
     // The notice follows the switches, so that a bad one is still reported.
-    return runFiles(words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, true); },
-                                   [&](const std::string& word) { return program.handleFile(word, showMessage); },
-                                   program.illegalOption, showMessage, [&] {
-                                       platform::show_message(gTitle.c_str(), program.notice,
-                                                              platform::MessageIcon::None);
-                                   }});
+    return runFiles(
+        words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, true); },
+                       [&](const std::string& word) { return program.handleFile(word, showMessage); },
+                       program.illegalOption, showMessage,
+                       [&] { platform::show_message(gTitle.c_str(), program.notice, platform::MessageIcon::None); }});
 }
 
 } // namespace tools

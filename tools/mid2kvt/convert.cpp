@@ -19,12 +19,10 @@ smf::ReadError convert_tracks(const uint8_t* data, size_t size, const smf::SmfHe
     smf::ByteCursor file(data + header.chunks_offset, size - header.chunks_offset);
     KvtWriter writer(sink, header.division, notes);
     for (uint32_t i = 0; i < header.track_count; ++i) {
-        if (i == kMaxTracks)
-            notes.pass(TextLimit::TooManyTracks, i, header.track_count);
+        if (i == kMaxTracks) notes.pass(TextLimit::TooManyTracks, i, header.track_count);
         const uint8_t* chunk;
         uint32_t length;
-        if (smf::ReadError e = smf::read_track_chunk(file, chunk, length); e != smf::ReadError::None)
-            return e;
+        if (smf::ReadError e = smf::read_track_chunk(file, chunk, length); e != smf::ReadError::None) return e;
         if (smf::ReadError e = writer.write_track(static_cast<uint16_t>(i), chunk, length); e != smf::ReadError::None)
             return e;
     }

@@ -4,9 +4,9 @@
 #include "mid2kvt/convert.h"
 #include "mid2kvt/import_notes.h"
 #include "mid2kvt/output_name.h"
+#include "platform/message.h"
 #include "smf/read_error.h"
 #include "smf/smf_reader.h"
-#include "platform/message.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
 
@@ -21,9 +21,15 @@ namespace {
 
 // The codes a single file can cause; any other ends the run.
 constexpr std::array<util::ErrCode, 10> kPerFileCodes{
-    uint32_t(smf::ReadError::ConProof),     uint32_t(smf::ReadError::NotEnoughSize), uint32_t(smf::ReadError::MthdNotMatch),
-    uint32_t(smf::ReadError::MthdFormat),   uint32_t(smf::ReadError::MtrkNotMatch),  uint32_t(smf::ReadError::DeltaTooLong),
-    util::kErrFileCannotRead,          util::kErrFileCannotWrite,          util::kErrFileNotFound,
+    uint32_t(smf::ReadError::ConProof),
+    uint32_t(smf::ReadError::NotEnoughSize),
+    uint32_t(smf::ReadError::MthdNotMatch),
+    uint32_t(smf::ReadError::MthdFormat),
+    uint32_t(smf::ReadError::MtrkNotMatch),
+    uint32_t(smf::ReadError::DeltaTooLong),
+    util::kErrFileCannotRead,
+    util::kErrFileCannotWrite,
+    util::kErrFileNotFound,
     util::kErrFileNotOpen,
 };
 
@@ -37,14 +43,12 @@ struct FileJob {
 
 void raise_if(smf::ReadError e)
 {
-    if (e != smf::ReadError::None)
-        util::uerr_raise(static_cast<util::ErrCode>(e));
+    if (e != smf::ReadError::None) util::uerr_raise(static_cast<util::ErrCode>(e));
 }
 
 // The event list of a huge chunk may not fit in memory: that is the
 // library's "Out of memory", which ends the run instead of aborting it.
-smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header,
-                                     FileSink& sink,
+smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink,
                                      ImportNotes& notes)
 {
     try {
@@ -63,8 +67,7 @@ intptr_t convert_body(void* arg)
     util::fs_set_path(job.in, job.name, "MID");
     util::fs_fix_case(job.in);
     job.caption = util::fs_path(job.in);
-    if (util::conproof_hit(job.caption.c_str()))
-        raise_if(smf::ReadError::ConProof);
+    if (util::conproof_hit(job.caption.c_str())) raise_if(smf::ReadError::ConProof);
 
     util::fs_open(job.in, util::FileMode::Read);
     uint32_t size = 0;
@@ -93,10 +96,8 @@ intptr_t convert_body(void* arg)
 intptr_t convert_handler(void* arg, util::ErrCode& code)
 {
     const FileJob& job = *static_cast<const FileJob*>(arg);
-    if (code == util::kErrReported)
-        return -1;
-    if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end())
-        util::uerr_raise(code);
+    if (code == util::kErrReported) return -1;
+    if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end()) util::uerr_raise(code);
     const char* caption = job.naming_output ? util::fs_path(job.out) : job.caption.c_str();
     platform::show_message(caption, util::uerr_name(code), platform::MessageIcon::Stop);
     code = util::kErrReported;
@@ -107,8 +108,7 @@ intptr_t convert_cleanup(void* arg)
 {
     FileJob& job = *static_cast<FileJob*>(arg);
     for (util::FILESET* f : {job.in, job.out})
-        if (f != nullptr)
-            util::fs_free(f);
+        if (f != nullptr) util::fs_free(f);
     job.in = job.out = nullptr;
     return 0;
 }

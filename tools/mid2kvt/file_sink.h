@@ -18,8 +18,7 @@ public:
     void write(const char* bytes, size_t n) override
     {
         pending_.append(bytes, n);
-        if (pending_.size() >= kFlushSize)
-            flush();
+        if (pending_.size() >= kFlushSize) flush();
     }
 
     // Raises "File cannot write" when the file takes fewer bytes.

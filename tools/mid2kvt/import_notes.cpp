@@ -35,10 +35,8 @@ std::string limit_message(const ImportNotes& n)
 std::vector<std::string> import_note_messages(const ImportNotes& notes)
 {
     std::vector<std::string> out;
-    if (notes.clamped_data)
-        out.emplace_back("Data bytes above 127 were read as 127.");
-    if (notes.limit != TextLimit::None)
-        out.push_back(limit_message(notes));
+    if (notes.clamped_data) out.emplace_back("Data bytes above 127 were read as 127.");
+    if (notes.limit != TextLimit::None) out.push_back(limit_message(notes));
     return out;
 }
 

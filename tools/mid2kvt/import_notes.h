@@ -27,8 +27,7 @@ struct ImportNotes {
     // Keeps the first limit passed; later ones are the same story.
     void pass(TextLimit what, uint32_t track, uint32_t value)
     {
-        if (limit != TextLimit::None)
-            return;
+        if (limit != TextLimit::None) return;
         limit = what;
         limit_track = track;
         limit_value = value;

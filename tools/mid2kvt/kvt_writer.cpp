@@ -15,8 +15,7 @@ constexpr uint8_t kMetaTempo = 0x51;
 // system-exclusive message.
 constexpr uint32_t kMaxItemBytes = 255;
 
-constexpr std::array<const char*, 12> kNoteNames{
-    "c", "c+", "d", "d+", "e", "f", "f+", "g", "g+", "a", "a+", "b"};
+constexpr std::array<const char*, 12> kNoteNames{"c", "c+", "d", "d+", "e", "f", "f+", "g", "g+", "a", "a+", "b"};
 
 // Meta types whose data is binary even when every byte looks printable:
 // SMPTE offset, time signature, key signature, sequencer-specific.
@@ -27,8 +26,7 @@ bool is_binary_meta(uint8_t type) { return type == 0x54 || type == 0x58 || type 
 bool is_printable(const uint8_t* bytes, uint32_t n)
 {
     for (uint32_t i = 0; i < n; ++i)
-        if (bytes[i] < 0x20 || bytes[i] == 0x7F || bytes[i] == '"')
-            return false;
+        if (bytes[i] < 0x20 || bytes[i] == 0x7F || bytes[i] == '"') return false;
     return true;
 }
 
@@ -60,8 +58,7 @@ void KvtWriter::write_line()
 
 void KvtWriter::end_line_if_any()
 {
-    if (!line_.empty())
-        line_ += "\r\n";
+    if (!line_.empty()) line_ += "\r\n";
 }
 
 void KvtWriter::wrap_check()
@@ -74,8 +71,7 @@ void KvtWriter::wrap_check()
 
 void KvtWriter::flush_rest()
 {
-    if (pending_rest_ == 0)
-        return;
+    if (pending_rest_ == 0) return;
     wrap_check();
     line_ += " r*";
     // Sums beyond 2^31 ticks print as the signed 32-bit number they hold.
@@ -86,8 +82,7 @@ void KvtWriter::flush_rest()
 void KvtWriter::channel_item(uint8_t status)
 {
     const int channel = status & 0x0F;
-    if (channel == last_channel_)
-        return;
+    if (channel == last_channel_) return;
     wrap_check();
     line_ += " :";
     append_int(channel);
@@ -145,24 +140,17 @@ smf::ReadError KvtWriter::write_event(size_t index)
 {
     const smf::SmfEvent& e = events_[index];
     pending_rest_ += e.delta;
-    if (e.clamped)
-        notes_.clamped_data = true;
+    if (e.clamped) notes_.clamped_data = true;
     switch (e.status) {
     case 0xF0:
-    case 0xF7:
-        write_sysex(e);
-        return smf::ReadError::None;
-    case 0xFF:
-        write_meta(e);
-        return smf::ReadError::None;
-    default:
-        break;
+    case 0xF7: write_sysex(e); return smf::ReadError::None;
+    case 0xFF: write_meta(e); return smf::ReadError::None;
+    default: break;
     }
     const uint8_t kind = e.status & 0xF0;
     if (kind == 0x80 || (kind == 0x90 && e.data2 == 0))
         return smf::ReadError::None; // the time stays in the pending rest
-    if (kind == 0x90)
-        return write_note_on(index);
+    if (kind == 0x90) return write_note_on(index);
     write_channel_message(e);
     return smf::ReadError::None;
 }
@@ -182,8 +170,7 @@ smf::ReadError KvtWriter::write_note_on(size_t index)
     line_ += ' ';
     append_octave_and_name(e.data1);
     uint32_t length = 0;
-    if (smf::ReadError err = lengths_.length_at(index, length); err != smf::ReadError::None)
-        return err;
+    if (smf::ReadError err = lengths_.length_at(index, length); err != smf::ReadError::None) return err;
     line_ += '*';
     append_int(static_cast<int32_t>(length));
     return smf::ReadError::None;
@@ -236,8 +223,7 @@ void KvtWriter::write_sysex(const smf::SmfEvent& e)
     flush_rest();
     end_line_if_any();
     const uint32_t bytes = e.length + (e.status == 0xF0 ? 1 : 0);
-    if (bytes > kMaxItemBytes)
-        notes_.pass(TextLimit::SysexTooLong, track_, bytes);
+    if (bytes > kMaxItemBytes) notes_.pass(TextLimit::SysexTooLong, track_, bytes);
     line_ += e.status == 0xF0 ? " ${f0" : " ${";
     append_hex(e.payload, e.length);
     line_ += "}\r\n";
@@ -268,8 +254,7 @@ void KvtWriter::write_meta(const smf::SmfEvent& e)
         return;
     }
     end_line_if_any();
-    if (e.length > kMaxItemBytes)
-        notes_.pass(TextLimit::MetaTooLong, track_, e.length);
+    if (e.length > kMaxItemBytes) notes_.pass(TextLimit::MetaTooLong, track_, e.length);
     line_ += " ?";
     append_int(type);
     if (!is_binary_meta(type) && is_printable(e.payload, e.length)) {
@@ -291,10 +276,8 @@ void KvtWriter::write_tempo(const smf::SmfEvent& e)
 {
     const uint32_t micros = static_cast<uint32_t>(e.payload[0]) << 16 | e.payload[1] << 8 | e.payload[2];
     uint32_t raw = micros * 256 / (uint32_t{division_} * 1000);
-    if (raw == 0)
-        raw = 1;
-    if (raw > kMaxRawTempo)
-        raw = kMaxRawTempo;
+    if (raw == 0) raw = 1;
+    if (raw > kMaxRawTempo) raw = kMaxRawTempo;
     wrap_check();
     line_ += " t*";
     append_int(raw);

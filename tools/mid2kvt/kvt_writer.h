@@ -29,9 +29,7 @@ class KvtWriter {
 public:
     // division: ticks per quarter note, 1 to 65535.  What the text cannot
     // say as the file did is added to `notes`.
-    KvtWriter(KvtSink& sink, uint16_t division, ImportNotes& notes) : sink_(sink), division_(division), notes_(notes)
-    {
-    }
+    KvtWriter(KvtSink& sink, uint16_t division, ImportNotes& notes) : sink_(sink), division_(division), notes_(notes) {}
 
     // Writes the text of chunk `index` (0 to 65535) as it is produced.  On a
     // read error the lines written so far stay and the unfinished line is

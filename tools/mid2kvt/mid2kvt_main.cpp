@@ -3,8 +3,8 @@
 // through messages (standard error), one per failed file.
 #include "banner.h"
 #include "convert_file.h"
-#include "smf/read_error.h"
 #include "platform/message.h"
+#include "smf/read_error.h"
 #include "util/uerr.h"
 
 #include <cstdio>
@@ -13,18 +13,16 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: mid2kvt MIDIfile [MIDIfile ...]\n"
-    "Converts each Standard MIDI File into KVT source text beside it:\n"
-    "tune.mid becomes tune.KVT.  A name without an extension gets \".MID\"\n"
-    "(in any case the folder holds it).  Every word is a file name.\n"
-    "An existing output is first renamed to name_YYYYMMDDhhmmss.KVT, its\n"
-    "last-write time.  The exit status is 0 when every file converted.\n"
-    "  --help     show this text\n"
-    "  --version  show the version\n";
+constexpr char kUsage[] = "usage: mid2kvt MIDIfile [MIDIfile ...]\n"
+                          "Converts each Standard MIDI File into KVT source text beside it:\n"
+                          "tune.mid becomes tune.KVT.  A name without an extension gets \".MID\"\n"
+                          "(in any case the folder holds it).  Every word is a file name.\n"
+                          "An existing output is first renamed to name_YYYYMMDDhhmmss.KVT, its\n"
+                          "last-write time.  The exit status is 0 when every file converted.\n"
+                          "  --help     show this text\n"
+                          "  --version  show the version\n";
 
-constexpr char kNotice[] =
-    "Give one or more Standard MIDI Files; each is converted into KVT source text beside it.";
+constexpr char kNotice[] = "Give one or more Standard MIDI Files; each is converted into KVT source text beside it.";
 
 struct Run {
     int argc;
@@ -35,8 +33,7 @@ intptr_t convert_all(void* arg)
 {
     const Run& run = *static_cast<const Run*>(arg);
     int32_t result = 0;
-    for (int i = 1; i < run.argc; ++i)
-        result |= mid2kvt::convert_file(run.argv[i]);
+    for (int i = 1; i < run.argc; ++i) result |= mid2kvt::convert_file(run.argv[i]);
     return result;
 }
 

@@ -18,9 +18,12 @@ uint32_t readNumber(const std::string& word, size_t& pos, bool hex)
     uint32_t value = 0;
     for (; pos < word.size(); ++pos) {
         const unsigned char c = static_cast<unsigned char>(word[pos]);
-        if (std::isdigit(c)) value = value * (hex ? 16 : 10) + (c - '0');
-        else if (hex && std::isxdigit(c)) value = value * 16 + (std::toupper(c) - 'A' + 10);
-        else break;
+        if (std::isdigit(c))
+            value = value * (hex ? 16 : 10) + (c - '0');
+        else if (hex && std::isxdigit(c))
+            value = value * 16 + (std::toupper(c) - 'A' + 10);
+        else
+            break;
     }
     return value;
 }

@@ -97,10 +97,12 @@ struct SongPlayback::Callbacks {
     static int text(void* user, int track, const char* bytes, int count)
     {
         SongPlayback& p = self(user);
-        return count >= 0 ? p.record(p.sink_.text(track, reinterpret_cast<const uint8_t*>(bytes), uint32_t(count)))
-                          : 0;
+        return count >= 0 ? p.record(p.sink_.text(track, reinterpret_cast<const uint8_t*>(bytes), uint32_t(count))) : 0;
     }
-    static int tempoChanged(void* user, int, uint32_t period) { return self(user).record(self(user).sink_.tempo(period)); }
+    static int tempoChanged(void* user, int, uint32_t period)
+    {
+        return self(user).record(self(user).sink_.tempo(period));
+    }
     static int metaEvent(void* user, int track, int type, const uint8_t* payload, int count)
     {
         SongPlayback& p = self(user);

@@ -93,8 +93,7 @@ public:
 
 private:
     struct Callbacks;
-    template <auto Method>
-    struct ToSound;
+    template <auto Method> struct ToSound;
     void connectSound(dp_options& options);
     void raisePendingError() const;
     bool passes(int port) const { return port >= 0 && port < 16 && (settings_.deviceMask >> port & 1); }

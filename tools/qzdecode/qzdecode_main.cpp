@@ -38,8 +38,7 @@ bool writeAll(const uint8_t* data, size_t size)
 {
     while (size > 0) {
         ssize_t put = ::write(STDOUT_FILENO, data, size);
-        if (put <= 0)
-            return false;
+        if (put <= 0) return false;
         data += put;
         size -= static_cast<size_t>(put);
     }
@@ -57,11 +56,10 @@ int decodeFile(const Decoder& d, const char* file)
 {
     const dw_host* host = fileHostTable();
     uint8_t* handle = d.open(host, 0, file, 0, 0);
-    if (!handle)
-        return fail(std::string("cannot decode ") + file);
+    if (!handle) return fail(std::string("cannot decode ") + file);
     dw_format f = dw_format_read(handle);
-    std::fprintf(stderr, "channels %u, bytes per sample %u, flags %u, version %u, rate %u Hz, frames %u\n",
-                 f.channels, f.sample_bytes, f.flags, f.version, f.rate, f.frames);
+    std::fprintf(stderr, "channels %u, bytes per sample %u, flags %u, version %u, rate %u Hz, frames %u\n", f.channels,
+                 f.sample_bytes, f.flags, f.version, f.rate, f.frames);
     std::vector<uint8_t> buffer(kPieceBytes);
     int result = 0;
     for (int idle = 0; idle < kMaxIdleCalls;) {
@@ -100,17 +98,13 @@ int main(int argc, char** argv)
     }
     const std::string decoderName = argc == 3 ? argv[2] : kDefaultDecoder;
     platform::DynamicLibrary library(decoderName);
-    if (!library.isLoaded())
-        return fail(library.error());
+    if (!library.isLoaded()) return fail(library.error());
     auto version = library.entry<dw_version_fn>(DW_ENTRY_VERSION);
-    if (!version)
-        return fail(decoderName + " is not a decoder");
+    if (!version) return fail(decoderName + " is not a decoder");
     uint32_t v = version();
-    if ((v >> 24) != 0 || (v & 0xFFFFFFu) > DW_HOST_MAX_VERSION)
-        return fail(decoderName + " is too new");
+    if ((v >> 24) != 0 || (v & 0xFFFFFFu) > DW_HOST_MAX_VERSION) return fail(decoderName + " is too new");
     Decoder d{library.entry<dw_open_fn>(DW_ENTRY_OPEN), library.entry<dw_decode_fn>(DW_ENTRY_DECODE),
               library.entry<dw_isend_fn>(DW_ENTRY_ISEND), library.entry<dw_close_fn>(DW_ENTRY_CLOSE)};
-    if (!d.open || !d.decode || !d.close)
-        return fail(decoderName + " lacks dw_open, dw_decode or dw_close");
+    if (!d.open || !d.decode || !d.close) return fail(decoderName + " lacks dw_open, dw_decode or dw_close");
     return decodeFile(d, argv[1]);
 }

@@ -3,8 +3,8 @@
 #include "export_messages.h"
 #include "midi_file_sink.h"
 
-#include "smf/smf_file.h"
 #include "playback/song_playback.h"
+#include "smf/smf_file.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
 

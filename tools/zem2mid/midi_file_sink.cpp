@@ -8,10 +8,7 @@ namespace zem2mid {
 
 namespace {
 
-util::ErrCode checked(smf::WriteResult result)
-{
-    return result == smf::WriteResult::Ok ? 0 : kErrDeltaTooLong;
-}
+util::ErrCode checked(smf::WriteResult result) { return result == smf::WriteResult::Ok ? 0 : kErrDeltaTooLong; }
 
 } // namespace
 
@@ -35,8 +32,7 @@ void MidiFileSink::writeStartTempo()
 
 smf::TrackWriter* MidiFileSink::writer(int track)
 {
-    return track >= 0 && static_cast<size_t>(track) < writers_.size() ? &writers_[static_cast<size_t>(track)]
-                                                                       : nullptr;
+    return track >= 0 && static_cast<size_t>(track) < writers_.size() ? &writers_[static_cast<size_t>(track)] : nullptr;
 }
 
 void MidiFileSink::tickPassed()

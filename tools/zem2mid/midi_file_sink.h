@@ -1,9 +1,9 @@
 // Collects a song's events as one Standard MIDI File track per image track.
 #pragma once
 
-#include "smf/track_writer.h"
 #include "playback/song_playback.h"
 #include "playback/volume_fade.h"
+#include "smf/track_writer.h"
 
 #include <vector>
 

@@ -17,7 +17,8 @@ const tools::ToolProgram& zem2midProgram()
         kBanner,
         playback::kErrIllegalOption,
         [](const std::vector<std::string>& words, bool strict) {
-            settings = playback::parseSettings(words, strict ? playback::TrailingText::IsIllegal : playback::TrailingText::EndsWord);
+            settings = playback::parseSettings(words, strict ? playback::TrailingText::IsIllegal
+                                                             : playback::TrailingText::EndsWord);
         },
         [](const std::string& word, tools::ReportFn report) { return convertFile(word, settings, report); },
     };

@@ -18,10 +18,7 @@ constexpr uint32_t kStreamTickMs = 1;
 constexpr uint64_t kMaxSyncWaitMs = 60000;
 constexpr uint64_t kNotWaiting = UINT64_MAX;
 
-int resultBit(int32_t result)
-{
-    return result == DS8_OK ? 0 : 1;
-}
+int resultBit(int32_t result) { return result == DS8_OK ? 0 : 1; }
 
 } // namespace
 
@@ -77,8 +74,8 @@ bool AudsinkSound::ready()
 void AudsinkSound::mixInto(int16_t* stereo, size_t frames)
 {
     if (!ds_) return;
-    auto& device = *static_cast<platform::OfflineAudioDevice*>(static_cast<platform::AudioDevice*>(
-        ds_->device_object(ds_)));
+    auto& device =
+        *static_cast<platform::OfflineAudioDevice*>(static_cast<platform::AudioDevice*>(ds_->device_object(ds_)));
     mix_.resize(2 * frames);
     device.render(mix_.data(), static_cast<uint32_t>(frames));
     for (size_t i = 0; i < 2 * frames; ++i)

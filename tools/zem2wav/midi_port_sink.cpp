@@ -5,10 +5,7 @@
 
 namespace zem2wav {
 
-void MidiPortSink::begin(int, int)
-{
-    volumes_.forget();
-}
+void MidiPortSink::begin(int, int) { volumes_.forget(); }
 
 util::ErrCode MidiPortSink::send(int port, int status, int channel, int data1, int data2)
 {

@@ -19,8 +19,7 @@ constexpr int kSilentMagnitude = 4;
 
 OfflineRenderer::OfflineRenderer(platform::MidiSynth& synth, FrameWriter write)
     : synth_(synth), write_(std::move(write)), buffer_(2 * kPieceFrames)
-{
-}
+{}
 
 void OfflineRenderer::unitPassed()
 {

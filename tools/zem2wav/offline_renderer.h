@@ -14,10 +14,7 @@
 namespace zem2wav {
 
 // Frames from the start of the song to the start of unit `units`.
-constexpr uint64_t framesAtUnit(uint64_t units)
-{
-    return units * platform::kSynthSampleRate / 1000;
-}
+constexpr uint64_t framesAtUnit(uint64_t units) { return units * platform::kSynthSampleRate / 1000; }
 
 // Adds sound from another source to the frames the synthesizer rendered.
 class FrameMixer {

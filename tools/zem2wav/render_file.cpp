@@ -8,8 +8,8 @@
 #include "render_messages.h"
 #include "wave_writer.h"
 
-#include "playback/export_messages.h"
 #include "platform/midi_synth.h"
+#include "playback/export_messages.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
 
@@ -51,8 +51,7 @@ uint64_t songLengthMs(const std::vector<uint8_t>& image, const playback::Playbac
     playback::SongPlayback song(image.data(), image.size(), settings, silent);
     try {
         song.play();
-    } catch (const util::UerrRaised&) {
-    }
+    } catch (const util::UerrRaised&) {}
     return counter.units;
 }
 
@@ -87,9 +86,8 @@ intptr_t renderBody(void* arg)
     }
 
     std::unique_ptr<WaveWriter> wave;
-    OfflineRenderer renderer(*job.synth, [&wave](const int16_t* stereo, size_t frames) {
-        wave->append(stereo, frames);
-    });
+    OfflineRenderer renderer(*job.synth,
+                             [&wave](const int16_t* stereo, size_t frames) { wave->append(stereo, frames); });
     // Samples and streams are named relative to the piece's folder; they
     // outlive the song, whose end frees them.
     AudsinkSound sound(renderer, folderOf(inputPath));
@@ -118,8 +116,7 @@ intptr_t renderBody(void* arg)
         // What was rendered stays a well-formed WAVE file when it can.
         try {
             wave->finish();
-        } catch (const util::UerrRaised&) {
-        }
+        } catch (const util::UerrRaised&) {}
         throw;
     }
     bar.reset();

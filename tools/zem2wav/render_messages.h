@@ -13,22 +13,21 @@ inline constexpr const char* kBanner = "ZEM2WAV ver 0.47";
 // The synthesizer could not be started (its SoundFont did not load).
 inline constexpr util::ErrCode kErrSynthesizer = 0x40020;
 
-inline constexpr const char* kUsage =
-    "\n"
-    "usage\n"
-    "> zem2wav [sw] FILE [sw] [FILE [sw] [...]]\n"
-    "\n"
-    "Renders each ZEM image, or KVT source (.kvt) compiled on the fly, to\n"
-    "FILE.WAV beside it (44100 Hz 16-bit stereo) through the built-in\n"
-    "synthesizer.  ZEM_SOUNDFONT names another SoundFont than\n"
-    "/usr/share/sounds/sf2/TimGM6mb.sf2.\n"
-    "\n"
-    "* sw: optional switches\n"
-    " -L[num]  looping times(default=2)\n"
-    " -D[num]  delay after loop(in msec) (default=1000)\n"
-    " -F[num]  fading time(in msec) (default=9000)\n"
-    " -M[hex]  device enable flags (default=0001)\n"
-    " -Z       ignore infinite loop\n";
+inline constexpr const char* kUsage = "\n"
+                                      "usage\n"
+                                      "> zem2wav [sw] FILE [sw] [FILE [sw] [...]]\n"
+                                      "\n"
+                                      "Renders each ZEM image, or KVT source (.kvt) compiled on the fly, to\n"
+                                      "FILE.WAV beside it (44100 Hz 16-bit stereo) through the built-in\n"
+                                      "synthesizer.  ZEM_SOUNDFONT names another SoundFont than\n"
+                                      "/usr/share/sounds/sf2/TimGM6mb.sf2.\n"
+                                      "\n"
+                                      "* sw: optional switches\n"
+                                      " -L[num]  looping times(default=2)\n"
+                                      " -D[num]  delay after loop(in msec) (default=1000)\n"
+                                      " -F[num]  fading time(in msec) (default=9000)\n"
+                                      " -M[hex]  device enable flags (default=0001)\n"
+                                      " -Z       ignore infinite loop\n";
 
 // The per-file text of a code ("%08x" filled with the image offset of the
 // last engine error); empty when the code is not about one file.

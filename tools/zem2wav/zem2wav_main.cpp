@@ -3,9 +3,9 @@
 #include "render_file.h"
 #include "render_messages.h"
 
+#include "common/run_files.h"
 #include "playback/export_messages.h"
 #include "playback/export_settings.h"
-#include "common/run_files.h"
 
 #include <cstdio>
 #include <cstring>
@@ -32,11 +32,12 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     const std::vector<std::string> words(argv + 1, argv + argc);
     playback::ExportSettings settings;
-    return tools::runFiles(
-        words, tools::FileRun{
-                   [&](const std::vector<std::string>& w) {
-                       settings = playback::parseSettings(w, playback::TrailingText::EndsWord);
-                   },
-                   [&](const std::string& word) { return zem2wav::renderFile(word, settings.playback, printMessage); },
-                   playback::kErrIllegalOption, printMessage});
+    return tools::runFiles(words, tools::FileRun{[&](const std::vector<std::string>& w) {
+                                                     settings =
+                                                         playback::parseSettings(w, playback::TrailingText::EndsWord);
+                                                 },
+                                                 [&](const std::string& word) {
+                                                     return zem2wav::renderFile(word, settings.playback, printMessage);
+                                                 },
+                                                 playback::kErrIllegalOption, printMessage});
 }

@@ -45,8 +45,8 @@ intptr_t compileBody(void* arg)
     const uint8_t* text = util::fs_load(job.source, &size);
     util::fs_close(job.source);
 
-    const int32_t result = zemc(text, size, job.sourcePath.c_str(),
-                                util::fs_path(job.output), job.switches->flags, onCompileMessage, &job);
+    const int32_t result = zemc(text, size, job.sourcePath.c_str(), util::fs_path(job.output), job.switches->flags,
+                                onCompileMessage, &job);
     // The library refuses a reserved output name silently; the driver says so.
     if (result == static_cast<int32_t>(kErrConProof)) util::uerr_raise(kErrConProof);
     return result;
@@ -64,11 +64,8 @@ intptr_t compileHandler(void* arg, util::ErrCode& code)
         job.report(concerned ? util::fs_path(concerned) : job.word->c_str(), util::uerr_name(code));
         break;
     }
-    case kErrConProof:
-        job.report(job.sourcePath.c_str(), util::kConProofMessage);
-        break;
-    default:
-        util::uerr_raise(code);
+    case kErrConProof: job.report(job.sourcePath.c_str(), util::kConProofMessage); break;
+    default: util::uerr_raise(code);
     }
     code = util::kErrReported;
     return -1;

@@ -14,10 +14,14 @@ namespace {
 int digitValue(char c, unsigned base)
 {
     int v;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    else return -1;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
+    else
+        return -1;
     return v < static_cast<int>(base) ? v : -1;
 }
 
@@ -56,7 +60,8 @@ Switches parseSwitches(const std::vector<std::string>& words, TrailingText trail
         size_t pos = 0;
         while (pos < word.size() && word[pos] == '-') {
             ++pos;
-            const char letter = pos < word.size() ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[pos]))) : '\0';
+            const char letter =
+                pos < word.size() ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[pos]))) : '\0';
             ++pos;
             if (letter == 'S') {
                 result.suffix = word.substr(pos);

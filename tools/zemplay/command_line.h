@@ -9,24 +9,23 @@
 
 namespace zemplay {
 
-inline constexpr const char* kUsage =
-    "usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n"
-    "       zemplay --list\n"
-    "Plays a KVT score (compiled in memory) or a ZEM image in real time.\n"
-    "  -F switches  compile switch mask: decimal, &hex or .binary (as zemc -F)\n"
-    "  -p PORT      MIDI output port, by number or name from --list\n"
-    "               (default: the built-in synthesizer)\n"
-    "  -L loops     stop after every endless loop has been passed this often\n"
-    "               (default 2)\n"
-    "  --list       lists the MIDI output ports\n"
-    "Keys: space pauses and resumes, q or Ctrl-C stops.\n";
+inline constexpr const char* kUsage = "usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n"
+                                      "       zemplay --list\n"
+                                      "Plays a KVT score (compiled in memory) or a ZEM image in real time.\n"
+                                      "  -F switches  compile switch mask: decimal, &hex or .binary (as zemc -F)\n"
+                                      "  -p PORT      MIDI output port, by number or name from --list\n"
+                                      "               (default: the built-in synthesizer)\n"
+                                      "  -L loops     stop after every endless loop has been passed this often\n"
+                                      "               (default 2)\n"
+                                      "  --list       lists the MIDI output ports\n"
+                                      "Keys: space pauses and resumes, q or Ctrl-C stops.\n";
 
 enum class Action { Play, List, Help, Version };
 
 struct CommandLine {
     Action action = Action::Play;
     uint16_t switches = 0;
-    std::string port;        // empty: the built-in synthesizer
+    std::string port; // empty: the built-in synthesizer
     uint32_t loops = 2;
     std::string file;
 };

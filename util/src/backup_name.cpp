@@ -19,10 +19,7 @@ namespace {
 // guards against a file system that reports every name as taken.
 constexpr int kMaxBackupAttempts = 100000;
 
-bool is_leap(unsigned year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool is_leap(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 unsigned days_in_month(unsigned year, unsigned month)
 {
@@ -30,12 +27,9 @@ unsigned days_in_month(unsigned year, unsigned month)
     case 4:
     case 6:
     case 9:
-    case 11:
-        return 30;
-    case 2:
-        return is_leap(year) ? 29 : 28;
-    default:
-        return 31;
+    case 11: return 30;
+    case 2: return is_leap(year) ? 29 : 28;
+    default: return 31;
     }
 }
 

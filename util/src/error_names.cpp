@@ -59,9 +59,6 @@ const char* uerr_name(ErrCode code)
     return text != nullptr ? text : kUndefined;
 }
 
-void uerr_set_namer(UerrNamer namer)
-{
-    g_namer = namer;
-}
+void uerr_set_namer(UerrNamer namer) { g_namer = namer; }
 
 } // namespace util

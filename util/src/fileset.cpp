@@ -162,13 +162,10 @@ bool read_fully(int fd, uint8_t* bytes, size_t n)
 int open_flags(FileMode mode)
 {
     switch (mode) {
-    case FileMode::Read:
-        return O_RDONLY;
-    case FileMode::ReadWrite:
-        return O_RDWR;
+    case FileMode::Read: return O_RDONLY;
+    case FileMode::ReadWrite: return O_RDWR;
     case FileMode::Write:
-    case FileMode::Append:
-        return O_WRONLY;
+    case FileMode::Append: return O_WRONLY;
     }
     return O_RDONLY;
 }
@@ -288,17 +285,10 @@ uint32_t fs_seek(FILESET* f, int64_t offset, int whence)
     enter(f);
     int64_t base;
     switch (whence) {
-    case 0:
-        base = 0;
-        break;
-    case 1:
-        base = f->position;
-        break;
-    case 2:
-        base = f->size;
-        break;
-    default:
-        return f->position;
+    case 0: base = 0; break;
+    case 1: base = f->position; break;
+    case 2: base = f->size; break;
+    default: return f->position;
     }
     int64_t target = base + offset;
     if (target < 0) {
@@ -405,9 +395,6 @@ bool fs_exists(const FILESET* f)
     return f->path_set && stat(ss_text(f->path), &st) == 0;
 }
 
-FILESET* fs_current()
-{
-    return g_current;
-}
+FILESET* fs_current() { return g_current; }
 
 } // namespace util

@@ -48,8 +48,7 @@ void write_header(uint8_t* block, Record* record)
     uintptr_t bits = reinterpret_cast<uintptr_t>(record);
     std::memcpy(block + kRecordPointerOffset, &bits, sizeof bits);
     std::memcpy(block + kSignatureOffset, kSignature, sizeof kSignature);
-    std::memset(block + kSignatureOffset + sizeof kSignature, 0,
-                kHeaderBytes - kSignatureOffset - sizeof kSignature);
+    std::memset(block + kSignatureOffset + sizeof kSignature, 0, kHeaderBytes - kSignatureOffset - sizeof kSignature);
 }
 
 // The record of a live block; raises instead of returning on any mismatch.
@@ -108,15 +107,9 @@ void check_unlocked(const Record* record)
 
 } // namespace
 
-void* mb_alloc(size_t n)
-{
-    return allocate(n, false);
-}
+void* mb_alloc(size_t n) { return allocate(n, false); }
 
-void* mb_alloc_zero(size_t n)
-{
-    return allocate(n, true);
-}
+void* mb_alloc_zero(size_t n) { return allocate(n, true); }
 
 void* mb_realloc(void* p, size_t n)
 {

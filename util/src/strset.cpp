@@ -91,10 +91,7 @@ void ss_grow(STRSET* s, uint32_t capacity)
     reallocate(s->main, capacity);
 }
 
-void ss_append(STRSET* s, char c)
-{
-    ss_append(s, &c, 1);
-}
+void ss_append(STRSET* s, char c) { ss_append(s, &c, 1); }
 
 void ss_append(STRSET* s, const char* text)
 {

@@ -104,9 +104,7 @@ void append_integer(STRSET* s, const Conversion& conv, char letter, uintptr_t bi
         prefix = value < 0 ? "-" : conv.plus ? "+" : "";
         break;
     }
-    case 'o':
-        base = 8;
-        break;
+    case 'o': base = 8; break;
     case 'x':
         base = 16;
         prefix = conv.alternate ? "0x" : "";
@@ -234,13 +232,9 @@ const char* format_conversion(STRSET* s, const char* p, FmtArgs& args)
     case 'u':
     case 'o':
     case 'x':
-    case 'X':
-        append_integer(s, conv, letter, args.take());
-        break;
+    case 'X': append_integer(s, conv, letter, args.take()); break;
     case 'p':
-    case 'P':
-        append_pointer(s, conv, letter, args.take());
-        break;
+    case 'P': append_pointer(s, conv, letter, args.take()); break;
     case 'c': {
         char c = static_cast<char>(args.take());
         Conversion text_conv = conv;
@@ -249,15 +243,9 @@ const char* format_conversion(STRSET* s, const char* p, FmtArgs& args)
         append_text(s, text_conv, one);
         break;
     }
-    case 's':
-        append_text(s, conv, reinterpret_cast<const char*>(args.take()));
-        break;
-    case 'f':
-        append_real(s, conv, args.take());
-        break;
-    default:
-        append_undefined(s, '%', letter);
-        break;
+    case 's': append_text(s, conv, reinterpret_cast<const char*>(args.take())); break;
+    case 'f': append_real(s, conv, args.take()); break;
+    default: append_undefined(s, '%', letter); break;
     }
     return letter == '\0' ? p : p + 1;
 }

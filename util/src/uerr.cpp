@@ -59,10 +59,7 @@ void uerr_raise(ErrCode code)
     throw UerrRaised{code};
 }
 
-UERR* uerr_innermost()
-{
-    return g_innermost;
-}
+UERR* uerr_innermost() { return g_innermost; }
 
 intptr_t uerr_protect(void* arg, UerrHandler handler, UerrBody body, UerrCleanup cleanup)
 {

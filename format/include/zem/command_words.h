@@ -18,8 +18,7 @@ namespace zem {
 
 inline constexpr char kMagic[8] = {'Q', 'O', 'R', 'S', 'Z', 'E', 'M', ':'};
 // What the compiler writes at offset 0: magic, version text, four NULs.
-inline constexpr char kMagicAndVersion[16] = {'Q', 'O', 'R', 'S', 'Z', 'E', 'M', ':',
-                                              '0', '.', '4', '7', 0, 0, 0, 0};
+inline constexpr char kMagicAndVersion[16] = {'Q', 'O', 'R', 'S', 'Z', 'E', 'M', ':', '0', '.', '4', '7', 0, 0, 0, 0};
 inline constexpr uint32_t kImageVersion = 47;
 inline constexpr size_t kHeaderSize = 32;
 inline constexpr size_t kTrackEntrySize = 8;
@@ -37,10 +36,10 @@ constexpr uint32_t startPeriod(unsigned timebase)
 static_assert(startPeriod(192) == 2667);
 
 // Header field offsets.
-inline constexpr size_t kOffTrackCount = 16;  // u16
-inline constexpr size_t kOffTimebase = 18;    // u16
-inline constexpr size_t kOffTitle = 20;       // u32, payload of the first meta type 3 in track 0
-inline constexpr size_t kOffNotice = 24;      // u32, payload of the first meta type 2 in track 0
+inline constexpr size_t kOffTrackCount = 16;    // u16
+inline constexpr size_t kOffTimebase = 18;      // u16
+inline constexpr size_t kOffTitle = 20;         // u32, payload of the first meta type 3 in track 0
+inline constexpr size_t kOffNotice = 24;        // u32, payload of the first meta type 2 in track 0
 inline constexpr size_t kOffExtensionSize = 28; // u32
 // Extension block fields (relative to its start, 32 + 8 * track count).
 inline constexpr size_t kExtOffMeta190 = 0;
@@ -59,8 +58,8 @@ constexpr uint32_t imageVersionNumber(uint8_t b8, uint8_t b10, uint8_t b11)
 constexpr uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 constexpr uint32_t readU32(const uint8_t* p)
 {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 constexpr void writeU16(uint8_t* p, uint16_t v)
 {
@@ -105,52 +104,52 @@ constexpr uint32_t decodeLength(uint16_t first, uint16_t second)
 // ---- Command word classes ----------------------------------------------------
 
 enum : uint16_t {
-    kWait = 0x0000,           // 0x0000-0x0FFF: wait bits 0-11 ticks
-    kWaitLong = 0x1000,       // 0x1000-0x1FFF + word h: wait (h << 12) | bits 0-11
-    kModSet = 0x2000,         // 0x2000-0x3FFF + signed word: modulator parameter bits 8-12 of target bits 0-7
-    kCtrl = 0x4000,           // 0x4000-0x7FFF: controller bits 7-13, value bits 0-6
-    kBend = 0x8000,           // 0x8000-0xBFFF: bend bits 0-13, centre 8192
-    kNote = 0xC000,           // 0xC000-0xC1FF: key bits 0-6, bit 7 length follows, bit 8 wait after
-    kPortChannel = 0xC200,    // port bits 4-7, channel bits 0-3
-    kProgram = 0xC300,        // program bits 0-6
-    kChanPressure = 0xC380,   // value bits 0-6
-    kKeyPressure = 0xC400,    // value bits 0-6, bit 7 a key word follows
-    kSlide = 0xC500,          // kind bits 6-7, flags bits 0-4
-    kTrigger = 0xC600,        // track index bits 0-7
-    kSysex = 0xC700,          // n = bits 0-7 bytes follow, padded to even
-    kCtrlCommit = 0xC800,     // controller bits 0-6
-    kCtrlClear = 0xC880,      // controller bits 0-6
-    kKeypCommit = 0xC900,     // key bits 0-6
-    kKeypClear = 0xC980,      // key bits 0-6
-    kVelAdd = 0xCA00,         // signed byte
-    kVelSet = 0xCB00,         // velocity bits 0-6
-    kRvelSet = 0xCB80,        // release velocity bits 0-6
-    kLoopBegin = 0xCC00,      // pass count bits 0-7 (0 endless)
-    kTempo = 0xCD00,          // bits 0-7 high byte of the value, word t follows
-    kTempoSlide = 0xCE00,     // + word t, length
-    kTempoCurve = 0xCF00,     // + word t, words m1 m2, length
-    kMacro = 0xD000,          // code bits 0-5, n = bits 6-11 bytes follow, padded
-    kText = 0xE000,           // n = bits 0-11 bytes, NUL, padded
-    kParam = 0xF000,          // register bits 0-7, word v follows
-    kRvelAdd = 0xF100,        // signed byte
-    kTriggerAllBut = 0xF200,  // n = bits 0-7 indexes, two per word, low byte first
+    kWait = 0x0000,          // 0x0000-0x0FFF: wait bits 0-11 ticks
+    kWaitLong = 0x1000,      // 0x1000-0x1FFF + word h: wait (h << 12) | bits 0-11
+    kModSet = 0x2000,        // 0x2000-0x3FFF + signed word: modulator parameter bits 8-12 of target bits 0-7
+    kCtrl = 0x4000,          // 0x4000-0x7FFF: controller bits 7-13, value bits 0-6
+    kBend = 0x8000,          // 0x8000-0xBFFF: bend bits 0-13, centre 8192
+    kNote = 0xC000,          // 0xC000-0xC1FF: key bits 0-6, bit 7 length follows, bit 8 wait after
+    kPortChannel = 0xC200,   // port bits 4-7, channel bits 0-3
+    kProgram = 0xC300,       // program bits 0-6
+    kChanPressure = 0xC380,  // value bits 0-6
+    kKeyPressure = 0xC400,   // value bits 0-6, bit 7 a key word follows
+    kSlide = 0xC500,         // kind bits 6-7, flags bits 0-4
+    kTrigger = 0xC600,       // track index bits 0-7
+    kSysex = 0xC700,         // n = bits 0-7 bytes follow, padded to even
+    kCtrlCommit = 0xC800,    // controller bits 0-6
+    kCtrlClear = 0xC880,     // controller bits 0-6
+    kKeypCommit = 0xC900,    // key bits 0-6
+    kKeypClear = 0xC980,     // key bits 0-6
+    kVelAdd = 0xCA00,        // signed byte
+    kVelSet = 0xCB00,        // velocity bits 0-6
+    kRvelSet = 0xCB80,       // release velocity bits 0-6
+    kLoopBegin = 0xCC00,     // pass count bits 0-7 (0 endless)
+    kTempo = 0xCD00,         // bits 0-7 high byte of the value, word t follows
+    kTempoSlide = 0xCE00,    // + word t, length
+    kTempoCurve = 0xCF00,    // + word t, words m1 m2, length
+    kMacro = 0xD000,         // code bits 0-5, n = bits 6-11 bytes follow, padded
+    kText = 0xE000,          // n = bits 0-11 bytes, NUL, padded
+    kParam = 0xF000,         // register bits 0-7, word v follows
+    kRvelAdd = 0xF100,       // signed byte
+    kTriggerAllBut = 0xF200, // n = bits 0-7 indexes, two per word, low byte first
     kRvelCommit = 0xFFD8,
     kRvelClear = 0xFFD9,
-    kGateOfsSet = 0xFFDA,     // + signed word
-    kGateOfsAdd = 0xFFDB,     // + signed word
+    kGateOfsSet = 0xFFDA, // + signed word
+    kGateOfsAdd = 0xFFDB, // + signed word
     kGateOfsCommit = 0xFFDC,
     kGateOfsClear = 0xFFDD,
     kGlideReset = 0xFFDE,
-    kGlideSet = 0xFFDF,       // + signed word
-    kGlide = 0xFFE0,          // 0xFFE0-0xFFE7, flags bits 0-2
-    kCtrlAdd = 0xFFE8,        // + word: controller bits 8-14, signed low byte
-    kBendAdd = 0xFFE9,        // + signed word
-    kKeypAdd = 0xFFEA,        // + word: key bits 8-14, signed low byte
-    kChanpAdd = 0xFFEB,       // + word: signed low byte
+    kGlideSet = 0xFFDF, // + signed word
+    kGlide = 0xFFE0,    // 0xFFE0-0xFFE7, flags bits 0-2
+    kCtrlAdd = 0xFFE8,  // + word: controller bits 8-14, signed low byte
+    kBendAdd = 0xFFE9,  // + signed word
+    kKeypAdd = 0xFFEA,  // + word: key bits 8-14, signed low byte
+    kChanpAdd = 0xFFEB, // + word: signed low byte
     kStateSave = 0xFFEC,
     kStateRestore = 0xFFED,
-    kGateRatioSet = 0xFFEE,   // + word
-    kGateRatioAdd = 0xFFEF,   // + signed word
+    kGateRatioSet = 0xFFEE, // + word
+    kGateRatioAdd = 0xFFEF, // + signed word
     kGateRatioCommit = 0xFFF0,
     kGateRatioClear = 0xFFF1,
     kVelCommit = 0xFFF2,
@@ -159,10 +158,10 @@ enum : uint16_t {
     kBendClear = 0xFFF5,
     kChanpCommit = 0xFFF6,
     kChanpClear = 0xFFF7,
-    kMeta = 0xFFF8,           // + word (type << 8) | n, n bytes, NUL, padded
-    kTimebase = 0xFFF9,       // + word
+    kMeta = 0xFFF8,     // + word (type << 8) | n, n bytes, NUL, padded
+    kTimebase = 0xFFF9, // + word
     kAllNotesOff = 0xFFFA,
-    kModSwitch = 0xFFFB,      // + word: target bits 0-7, flag bits 8-12, set bit 13
+    kModSwitch = 0xFFFB, // + word: target bits 0-7, flag bits 8-12, set bit 13
     kLoopEnd = 0xFFFC,
     kLoopBreak = 0xFFFD,
     kStop = 0xFFFE,

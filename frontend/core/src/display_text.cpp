@@ -8,8 +8,7 @@ namespace frontend {
 
 namespace {
 
-template <typename... Args>
-std::string format(const char* pattern, Args... args)
+template <typename... Args> std::string format(const char* pattern, Args... args)
 {
     char text[64];
     std::snprintf(text, sizeof text, pattern, args...);
@@ -53,8 +52,7 @@ std::string stepText(const BarPosition& p)
 {
     // Signed arithmetic as the display always did; a zero beat count (a
     // damaged image) shows the tick in bar unchanged instead of dividing.
-    const long long beatStart =
-        p.beatsPerBar > 0 ? static_cast<long long>(p.barLength) * p.beat / p.beatsPerBar : 0;
+    const long long beatStart = p.beatsPerBar > 0 ? static_cast<long long>(p.barLength) * p.beat / p.beatsPerBar : 0;
     const long long tick = std::min<long long>(static_cast<long long>(p.tickInBar) - beatStart, 9999);
     return format("%d:%3.3d:%4.4lld", static_cast<int>(p.bar), std::min(p.beat + 1, 999), tick);
 }

@@ -99,7 +99,10 @@ int onPitchBend(void* user, int port, int, int channel, int value)
     return 0;
 }
 
-uint8_t* onExclusiveBuffer(void* user, int port, int, int count) { return host(user).ports.exclusiveBuffer(port, count); }
+uint8_t* onExclusiveBuffer(void* user, int port, int, int count)
+{
+    return host(user).ports.exclusiveBuffer(port, count);
+}
 
 int onExclusiveSend(void* user, int port, int, int count)
 {
@@ -169,8 +172,10 @@ std::string engineErrorLine(uint32_t offset, int code)
 {
     char line[80];
     const char* text = code >= 0 && size_t(code) < kErrorTexts.size() ? kErrorTexts[size_t(code)] : nullptr;
-    if (text) std::snprintf(line, sizeof line, "%.8x : %s", offset, text);
-    else std::snprintf(line, sizeof line, "%.8x : unknown error(%.8x)", offset, static_cast<unsigned>(code));
+    if (text)
+        std::snprintf(line, sizeof line, "%.8x : %s", offset, text);
+    else
+        std::snprintf(line, sizeof line, "%.8x : unknown error(%.8x)", offset, static_cast<unsigned>(code));
     return line;
 }
 

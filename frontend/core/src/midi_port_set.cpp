@@ -57,8 +57,10 @@ void MidiPortSet::closeAll()
 
 void MidiPortSet::sendShort(Slot& s, uint32_t packed)
 {
-    if (eventFrame_) s.out->shortMessageAt(*eventFrame_, packed);
-    else s.out->shortMessage(packed);
+    if (eventFrame_)
+        s.out->shortMessageAt(*eventFrame_, packed);
+    else
+        s.out->shortMessage(packed);
 }
 
 void MidiPortSet::silenceAll()

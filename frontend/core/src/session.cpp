@@ -96,8 +96,7 @@ struct Session::Impl {
                     return settings->decoderFor(ext, fallback);
                 }),
           host{ports, sound, log}
-    {
-    }
+    {}
 
     // --- under `lock` ---------------------------------------------------
     void selectLocked(const std::string& path);
@@ -154,9 +153,9 @@ uint64_t Session::Impl::nowMs() const
 {
     if (const platform::MidiOutPort* clock = ports.clockPort())
         return clock->audioFrames() * 1000 / uint64_t(clock->audioRate());
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
 void Session::Impl::setState(PlayerState state)
@@ -196,10 +195,11 @@ bool Session::Impl::loadImage()
         image = std::move(*bytes);
         return true;
     }
-    auto compiled = compileImage(*bytes, currentFile, switches, [this](const std::string& text, const std::string& name) {
-        log.add("[" + name + "]");
-        log.add(text);
-    });
+    auto compiled =
+        compileImage(*bytes, currentFile, switches, [this](const std::string& text, const std::string& name) {
+            log.add("[" + name + "]");
+            log.add(text);
+        });
     if (!compiled) {
         setCaption("KVT compile error");
         return false;
@@ -215,9 +215,8 @@ void Session::Impl::startLocked()
     if (!loadImage()) return;
     const int portCount = config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts)
                                                : devices.portCount;
-    std::vector<std::string> names = config.overridePorts
-                                         ? config.portNames
-                                         : std::vector<std::string>(devices.midi.begin(), devices.midi.end());
+    std::vector<std::string> names =
+        config.overridePorts ? config.portNames : std::vector<std::string>(devices.midi.begin(), devices.midi.end());
     names.resize(size_t(portCount));
     ports.open(names);
     sound.setPieceFolder(std::filesystem::path(currentFile).parent_path().string());
@@ -392,8 +391,9 @@ void Session::Impl::publishPlayback()
         ++published.serial;
     }
     const BarPosition& b = host.bar;
-    if (!barKnown || b.bar != publishedBar.bar || b.beat != publishedBar.beat || b.tickInBar != publishedBar.tickInBar ||
-        b.beatsPerBar != publishedBar.beatsPerBar || b.barLength != publishedBar.barLength) {
+    if (!barKnown || b.bar != publishedBar.bar || b.beat != publishedBar.beat ||
+        b.tickInBar != publishedBar.tickInBar || b.beatsPerBar != publishedBar.beatsPerBar ||
+        b.barLength != publishedBar.barLength) {
         publishedBar = b;
         barKnown = true;
         published.step = stepText(b);

@@ -64,7 +64,8 @@ DeviceSettings Settings::readDevices()
     DeviceSettings d;
     d.portCount = readInt(kDev, "MIDIDevs", kMaxPorts, 1, kMaxPorts);
     d.waveDevice = readText(kDev, "WAVE00", mapperWave_);
-    for (int i = 0; i < kMaxPorts; ++i) d.midi[size_t(i)] = readText(kDev, portKey(i).c_str(), i == 0 ? mapperMidi_ : "");
+    for (int i = 0; i < kMaxPorts; ++i)
+        d.midi[size_t(i)] = readText(kDev, portKey(i).c_str(), i == 0 ? mapperMidi_ : "");
     d.streamBufferMs = readInt(kAudsink, "StrBufSize", 200, 0, kMaxStreamBufferMs);
     flush();
     return d;

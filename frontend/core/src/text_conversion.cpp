@@ -51,22 +51,36 @@ struct CharsetEntry {
 constexpr const char* kHz = "HZ";
 
 constexpr std::array kCharsets = {
-    CharsetEntry{"gbk", "CP936", 134},          CharsetEntry{"uhc", "CP949", 129},
-    CharsetEntry{"big5", "CP950", 136},         CharsetEntry{"euc-cn", "EUC-CN", 134},
-    CharsetEntry{"euc-jp", "EUC-JP", 128},      CharsetEntry{"euc-kr", "EUC-KR", 129},
-    CharsetEntry{"euc-tw", "EUC-TW", 136},      CharsetEntry{"gb18030", "GB18030", 134},
-    CharsetEntry{"gb2312", kHz, 134},           CharsetEntry{"hz", kHz, 134},
-    CharsetEntry{"iso-2022-jp", "ISO-2022-JP", 128}, CharsetEntry{"iso-2022-kr", "ISO-2022-KR", 129},
-    CharsetEntry{"iso-8859-1", "ISO-8859-1", 0},     CharsetEntry{"iso-8859-2", "ISO-8859-2", 238},
-    CharsetEntry{"iso-8859-3", "ISO-8859-3", 238},   CharsetEntry{"iso-8859-4", "ISO-8859-4", 186},
-    CharsetEntry{"iso-8859-5", "ISO-8859-5", 204},   CharsetEntry{"iso-8859-6", "ISO-8859-6", 178},
-    CharsetEntry{"iso-8859-7", "ISO-8859-7", 161},   CharsetEntry{"iso-8859-8", "ISO-8859-8", 177},
-    CharsetEntry{"iso-8859-9", "ISO-8859-9", 162},   CharsetEntry{"iso-8859-11", "ISO-8859-11", 222},
+    CharsetEntry{"gbk", "CP936", 134},
+    CharsetEntry{"uhc", "CP949", 129},
+    CharsetEntry{"big5", "CP950", 136},
+    CharsetEntry{"euc-cn", "EUC-CN", 134},
+    CharsetEntry{"euc-jp", "EUC-JP", 128},
+    CharsetEntry{"euc-kr", "EUC-KR", 129},
+    CharsetEntry{"euc-tw", "EUC-TW", 136},
+    CharsetEntry{"gb18030", "GB18030", 134},
+    CharsetEntry{"gb2312", kHz, 134},
+    CharsetEntry{"hz", kHz, 134},
+    CharsetEntry{"iso-2022-jp", "ISO-2022-JP", 128},
+    CharsetEntry{"iso-2022-kr", "ISO-2022-KR", 129},
+    CharsetEntry{"iso-8859-1", "ISO-8859-1", 0},
+    CharsetEntry{"iso-8859-2", "ISO-8859-2", 238},
+    CharsetEntry{"iso-8859-3", "ISO-8859-3", 238},
+    CharsetEntry{"iso-8859-4", "ISO-8859-4", 186},
+    CharsetEntry{"iso-8859-5", "ISO-8859-5", 204},
+    CharsetEntry{"iso-8859-6", "ISO-8859-6", 178},
+    CharsetEntry{"iso-8859-7", "ISO-8859-7", 161},
+    CharsetEntry{"iso-8859-8", "ISO-8859-8", 177},
+    CharsetEntry{"iso-8859-9", "ISO-8859-9", 162},
+    CharsetEntry{"iso-8859-11", "ISO-8859-11", 222},
     CharsetEntry{"iso-8859-15", "ISO-8859-15", 0},
     // Hebrew in logical order: the same bytes as ISO-8859-8.
-    CharsetEntry{"iso-8859-8-i", "ISO-8859-8", 177}, CharsetEntry{"johab", "JOHAB", 130},
-    CharsetEntry{"ms_kanji", "CP932", 128},     CharsetEntry{"sjis", "CP932", 128},
-    CharsetEntry{"shift_jis", "CP932", 128},    CharsetEntry{"shift_jisx0213", "SHIFT_JISX0213", 128},
+    CharsetEntry{"iso-8859-8-i", "ISO-8859-8", 177},
+    CharsetEntry{"johab", "JOHAB", 130},
+    CharsetEntry{"ms_kanji", "CP932", 128},
+    CharsetEntry{"sjis", "CP932", 128},
+    CharsetEntry{"shift_jis", "CP932", 128},
+    CharsetEntry{"shift_jisx0213", "SHIFT_JISX0213", 128},
 };
 
 // Names not in the table: the system code page of the machines the pieces
@@ -126,8 +140,8 @@ ConvertedText convertText(const std::string& bytes, const std::string& language,
         if (name.size() <= 8) return {kErrorText, kNoCharset, true};
         return {"", kNoCharset, false};
     }
-    const auto* entry = std::find_if(kCharsets.begin(), kCharsets.end(),
-                                     [&](const CharsetEntry& e) { return e.name == name; });
+    const auto* entry =
+        std::find_if(kCharsets.begin(), kCharsets.end(), [&](const CharsetEntry& e) { return e.name == name; });
     const CharsetEntry& use = entry != kCharsets.end() ? *entry : kDefaultCharset;
     std::string text = use.iconvName == kHz ? unicode::fromHz(bytes)
                                             : platform::to_utf8(bytes.data(), bytes.size(), use.iconvName);

@@ -49,9 +49,12 @@ public:
             appendUtf8(out_, kReplacement);
             high_ = 0;
         }
-        if (u >= 0xD800 && u <= 0xDBFF) high_ = u;
-        else if (u >= 0xDC00 && u <= 0xDFFF) appendUtf8(out_, kReplacement);
-        else appendUtf8(out_, u);
+        if (u >= 0xD800 && u <= 0xDBFF)
+            high_ = u;
+        else if (u >= 0xDC00 && u <= 0xDFFF)
+            appendUtf8(out_, kReplacement);
+        else
+            appendUtf8(out_, u);
     }
     void finish()
     {
@@ -178,10 +181,25 @@ std::string fromHz(std::string_view bytes)
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c == '~' && i + 1 < bytes.size()) {
             const char next = bytes[i + 1];
-            if (!gb && next == '~') { out += '~'; i += 2; continue; }
-            if (!gb && next == '\n') { i += 2; continue; }
-            if (next == '{') { gb = true; i += 2; continue; }
-            if (next == '}') { gb = false; i += 2; continue; }
+            if (!gb && next == '~') {
+                out += '~';
+                i += 2;
+                continue;
+            }
+            if (!gb && next == '\n') {
+                i += 2;
+                continue;
+            }
+            if (next == '{') {
+                gb = true;
+                i += 2;
+                continue;
+            }
+            if (next == '}') {
+                gb = false;
+                i += 2;
+                continue;
+            }
         }
         if ((gb && c >= 0x21 && c <= 0x7E) || c >= 0xA1) {
             if (i + 1 >= bytes.size()) {
@@ -193,8 +211,10 @@ std::string fromHz(std::string_view bytes)
             i += 2;
             continue;
         }
-        if (c >= 0x80) appendUtf8(out, kReplacement);
-        else out += static_cast<char>(c);
+        if (c >= 0x80)
+            appendUtf8(out, kReplacement);
+        else
+            out += static_cast<char>(c);
         ++i;
     }
     return out;

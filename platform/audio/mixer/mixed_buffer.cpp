@@ -10,8 +10,7 @@ constexpr uint32_t kPlayFlags = kAudioPlayLooping | kAudioPlayTerminateByTime;
 
 MixedBuffer::MixedBuffer(std::shared_ptr<Mixer> mixer, std::shared_ptr<Voice> voice)
     : mixer_(std::move(mixer)), voice_(std::move(voice))
-{
-}
+{}
 
 MixedBuffer::~MixedBuffer()
 {
@@ -20,8 +19,7 @@ MixedBuffer::~MixedBuffer()
     mixer_->remove(*voice_);
 }
 
-template <class Body>
-AudioResult MixedBuffer::whileOpen(Body&& body) const
+template <class Body> AudioResult MixedBuffer::whileOpen(Body&& body) const
 {
     std::lock_guard lock(mixer_->mutex());
     if (voice_->control.lost) return kAudioInvalidCall;

@@ -35,8 +35,7 @@ public:
 
 private:
     // Runs body(control) under the mixer's mutex while the device is open.
-    template <class Body>
-    AudioResult whileOpen(Body&& body) const;
+    template <class Body> AudioResult whileOpen(Body&& body) const;
     uint32_t writeCursorFrames() const;
 
     std::shared_ptr<Mixer> mixer_;

@@ -11,8 +11,8 @@ namespace {
 
 constexpr uint32_t kKnownFlags = kAudioBufferStatic | kAudioBufferLocHardware | kAudioBufferLocSoftware |
                                  kAudioBufferCtrlFrequency | kAudioBufferCtrlPan | kAudioBufferCtrlVolume |
-                                 kAudioBufferStickyFocus | kAudioBufferGlobalFocus |
-                                 kAudioBufferGetCurrentPosition2 | kAudioBufferLocDefer;
+                                 kAudioBufferStickyFocus | kAudioBufferGlobalFocus | kAudioBufferGetCurrentPosition2 |
+                                 kAudioBufferLocDefer;
 
 AudioResult checkFlags(uint32_t flags)
 {

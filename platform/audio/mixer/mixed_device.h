@@ -15,8 +15,7 @@ AudioResult createMixedBuffer(const std::shared_ptr<Mixer>& mixer, uint32_t flag
 AudioResult duplicateMixedBuffer(const std::shared_ptr<Mixer>& mixer, const AudioBuffer& original,
                                  std::unique_ptr<AudioBuffer>& duplicate);
 
-template <class Interface>
-class MixedDevice : public Interface {
+template <class Interface> class MixedDevice : public Interface {
 public:
     AudioResult setPrimaryFormat(const AudioFormat& format) override
     {

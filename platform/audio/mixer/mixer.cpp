@@ -8,10 +8,7 @@ namespace platform::audio {
 
 Mixer::Mixer(const AudioFormat& format) : format_(format), renderFormat_(format) {}
 
-void Mixer::add(std::shared_ptr<Voice> voice)
-{
-    voices_.push_back(std::move(voice));
-}
+void Mixer::add(std::shared_ptr<Voice> voice) { voices_.push_back(std::move(voice)); }
 
 void Mixer::remove(const Voice& voice)
 {

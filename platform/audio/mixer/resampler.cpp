@@ -24,10 +24,7 @@ Resampler::Resampler(uint32_t channels)
     speex_resampler_skip_zeros(state_);
 }
 
-Resampler::~Resampler()
-{
-    speex_resampler_destroy(state_);
-}
+Resampler::~Resampler() { speex_resampler_destroy(state_); }
 
 void Resampler::setRates(uint32_t inputRate, uint32_t outputRate)
 {

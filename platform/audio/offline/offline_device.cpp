@@ -22,9 +22,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<OfflineAudioDevice> openOfflineAudioDevice()
-{
-    return std::make_unique<OfflineDevice>();
-}
+std::unique_ptr<OfflineAudioDevice> openOfflineAudioDevice() { return std::make_unique<OfflineDevice>(); }
 
 } // namespace platform

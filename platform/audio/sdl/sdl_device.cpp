@@ -15,10 +15,7 @@ constexpr const char* kMapperName = "Default Audio Output";
 // busy machine.
 constexpr Uint16 kCallbackFrames = 512;
 
-std::string cut(const std::string& name)
-{
-    return name.substr(0, kAudioNameChars);
-}
+std::string cut(const std::string& name) { return name.substr(0, kAudioNameChars); }
 
 // Keeps SDL's audio subsystem up while it lives.
 class SdlAudio {
@@ -116,10 +113,7 @@ private:
 
 } // namespace
 
-int audioOutputDeviceCount()
-{
-    return static_cast<int>(deviceNames().size());
-}
+int audioOutputDeviceCount() { return static_cast<int>(deviceNames().size()); }
 
 std::string audioOutputDeviceName(int device)
 {

@@ -18,9 +18,9 @@ namespace platform {
 struct AcmWaveFormat {
     uint16_t formatTag = 0;
     uint16_t channels = 0;
-    uint32_t samplesPerSec = 0;  // Hz
+    uint32_t samplesPerSec = 0; // Hz
     uint32_t avgBytesPerSec = 0;
-    uint16_t blockAlign = 0;     // bytes of one compressed block
+    uint16_t blockAlign = 0; // bytes of one compressed block
     uint16_t bitsPerSample = 0;
     const uint8_t* extra = nullptr;
     size_t extraSize = 0;
@@ -28,8 +28,8 @@ struct AcmWaveFormat {
 
 // Destination: always signed 16-bit PCM.
 struct AcmPcmFormat {
-    uint16_t channels = 0;       // 1 or 2
-    uint32_t samplesPerSec = 0;  // Hz
+    uint16_t channels = 0;      // 1 or 2
+    uint32_t samplesPerSec = 0; // Hz
     uint16_t bitsPerSample = 16;
 };
 
@@ -52,8 +52,8 @@ size_t acmStreamSize(const AcmStream* stream, size_t srcBytes);
 // start marks a discontinuity (after a seek): codec state is reset first.
 // A call with srcSize 0 marks the end of the input: whatever the parser or
 // the resampler still holds is converted too.  Returns the bytes written.
-size_t acmStreamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize,
-                        uint8_t* dst, size_t dstCapacity, bool start);
+size_t acmStreamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, uint8_t* dst, size_t dstCapacity,
+                        bool start);
 
 // Writes up to dstCapacity bytes of held-back output; returns the count.
 size_t acmStreamTakeOutput(AcmStream* stream, uint8_t* dst, size_t dstCapacity);

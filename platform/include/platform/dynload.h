@@ -32,11 +32,7 @@ public:
     void* symbol(const char* name);
 
     // Typed form: entry<int (*)(int)>("name").
-    template <typename Function>
-    Function entry(const char* name)
-    {
-        return reinterpret_cast<Function>(symbol(name));
-    }
+    template <typename Function> Function entry(const char* name) { return reinterpret_cast<Function>(symbol(name)); }
 
     // Unloads now; the object may be reused by assigning another library.
     void close();

@@ -37,8 +37,7 @@ public:
     {
         try {
             out_->closePort();
-        } catch (const RtMidiError&) {
-        }
+        } catch (const RtMidiError&) {}
     }
 
     bool shortMessage(uint32_t packed) override
@@ -109,6 +108,6 @@ std::unique_ptr<MidiOutPort> openSequencerPort(int index)
 } // namespace
 
 const midi_backend::Backend midi_backend::kSequencerBackend = {"sequencer", sequencerCount, sequencerName,
-                                                                openSequencerPort};
+                                                               openSequencerPort};
 
 } // namespace platform

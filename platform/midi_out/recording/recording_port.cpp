@@ -79,6 +79,6 @@ std::unique_ptr<MidiOutPort> midiOutOpenRecording(const std::string& path, MidiC
 }
 
 const midi_backend::Backend midi_backend::kRecordingBackend = {"recording", recordingCount, recordingName,
-                                                                openRecordingDevice};
+                                                               openRecordingDevice};
 
 } // namespace platform

@@ -45,8 +45,10 @@ public:
         switch (status) {
         case 0x80: fluid_synth_noteoff(synth_, channel, data1); break;
         case 0x90:
-            if (data2 == 0) fluid_synth_noteoff(synth_, channel, data1);
-            else fluid_synth_noteon(synth_, channel, data1, data2);
+            if (data2 == 0)
+                fluid_synth_noteoff(synth_, channel, data1);
+            else
+                fluid_synth_noteon(synth_, channel, data1, data2);
             break;
         case 0xA0: fluid_synth_key_pressure(synth_, channel, data1, data2); break;
         case 0xB0: fluid_synth_cc(synth_, channel, data1, data2); break;

@@ -4,8 +4,10 @@ namespace platform {
 
 void TimedQueue::send(const TimedMessage& message)
 {
-    if (message.length == 0) synth_.shortMessage(message.port, message.packed);
-    else synth_.exclusive(message.port, message.bytes.data(), message.length);
+    if (message.length == 0)
+        synth_.shortMessage(message.port, message.packed);
+    else
+        synth_.exclusive(message.port, message.bytes.data(), message.length);
 }
 
 void TimedQueue::push(const TimedMessage& message, bool atOnce)

@@ -14,8 +14,8 @@ namespace platform {
 struct TimedMessage {
     uint64_t frame = 0;
     int port = 0;
-    uint32_t packed = 0;   // a short message, when length is 0
-    uint32_t length = 0;   // bytes of a long message
+    uint32_t packed = 0; // a short message, when length is 0
+    uint32_t length = 0; // bytes of a long message
     std::array<uint8_t, kMaxTimedExclusive> bytes{};
 };
 

@@ -19,8 +19,7 @@ public:
 
     bool read_u8(uint8_t& out)
     {
-        if (left_ < 1)
-            return false;
+        if (left_ < 1) return false;
         out = *pos_;
         advance(1);
         return true;
@@ -28,8 +27,7 @@ public:
 
     bool read_be16(uint16_t& out)
     {
-        if (left_ < 2)
-            return false;
+        if (left_ < 2) return false;
         out = be16_at(pos_);
         advance(2);
         return true;
@@ -37,8 +35,7 @@ public:
 
     bool read_be32(uint32_t& out)
     {
-        if (left_ < 4)
-            return false;
+        if (left_ < 4) return false;
         out = be32_at(pos_);
         advance(4);
         return true;
@@ -47,8 +44,7 @@ public:
     // n bytes in place: `out` points at them inside the buffer.
     bool read_span(size_t n, const uint8_t*& out)
     {
-        if (left_ < n)
-            return false;
+        if (left_ < n) return false;
         out = pos_;
         advance(n);
         return true;
@@ -56,8 +52,7 @@ public:
 
     bool skip(size_t n)
     {
-        if (left_ < n)
-            return false;
+        if (left_ < n) return false;
         advance(n);
         return true;
     }

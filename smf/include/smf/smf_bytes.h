@@ -44,13 +44,10 @@ inline uint32_t be32_at(const uint8_t* p)
 // nothing for a larger value.
 inline bool append_vlq(std::vector<uint8_t>& out, uint32_t v)
 {
-    if (v > kMaxVlq)
-        return false;
+    if (v > kMaxVlq) return false;
     int shift = 7 * (kMaxVlqBytes - 1);
-    while (shift > 0 && (v >> shift) == 0)
-        shift -= 7;
-    for (; shift > 0; shift -= 7)
-        out.push_back(uint8_t(0x80 | ((v >> shift) & 0x7F)));
+    while (shift > 0 && (v >> shift) == 0) shift -= 7;
+    for (; shift > 0; shift -= 7) out.push_back(uint8_t(0x80 | ((v >> shift) & 0x7F)));
     out.push_back(uint8_t(v & 0x7F));
     return true;
 }

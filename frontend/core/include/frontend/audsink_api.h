@@ -11,8 +11,8 @@ namespace frontend {
 
 struct AudsinkEntries {
     uint32_t (*version)() = nullptr;
-    ds8* (*construct)(void* user, void* (*allocate)(void* user, size_t size), void (*release)(void* user, void* block)) =
-        nullptr;
+    ds8* (*construct)(void* user, void* (*allocate)(void* user, size_t size),
+                      void (*release)(void* user, void* block)) = nullptr;
 
     bool present() const { return version && construct; }
 };

@@ -17,11 +17,11 @@ std::string tempoText(uint32_t period, int timebase);
 
 // The fields of the engine's bar counter record that the step display uses.
 struct BarPosition {
-    int beatsPerBar = 4;      // B, byte 2
-    int beat = 0;             // K, byte 3, from 0
-    uint32_t barLength = 0;   // T, ticks, u32 at 4
-    uint32_t tickInBar = 0;   // P, u32 at 8
-    uint32_t bar = 0;         // M, u16 at 12
+    int beatsPerBar = 4;    // B, byte 2
+    int beat = 0;           // K, byte 3, from 0
+    uint32_t barLength = 0; // T, ticks, u32 at 4
+    uint32_t tickInBar = 0; // P, u32 at 8
+    uint32_t bar = 0;       // M, u16 at 12
 };
 // Reads the fields from the 20-byte little-endian record.
 BarPosition barPosition(const uint8_t* record);

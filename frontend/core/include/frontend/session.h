@@ -57,10 +57,10 @@ inline constexpr const char* kMessageCaption = "Tarn Debugger";
 enum class StartupFailure {
     None,
     AlreadyRunning,
-    EngineTooOld,      // "ZEMPLAY.DLL's version too old"
-    AudsinkTooOld,     // "AUDSINK.DLL's version too old"
-    NoAudsink,         // "cannot create AUDSINK instance"
-    NoStreamInstance,  // "cannot create AUDSINK stream instance"
+    EngineTooOld,     // "ZEMPLAY.DLL's version too old"
+    AudsinkTooOld,    // "AUDSINK.DLL's version too old"
+    NoAudsink,        // "cannot create AUDSINK instance"
+    NoStreamInstance, // "cannot create AUDSINK stream instance"
 };
 // The message box text of a failure; empty for None and AlreadyRunning.
 const char* startupMessage(StartupFailure failure);

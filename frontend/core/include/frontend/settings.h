@@ -13,7 +13,7 @@
 namespace platform {
 class IniFile;
 struct IniEntry;
-}
+} // namespace platform
 
 namespace frontend {
 
@@ -23,10 +23,10 @@ inline constexpr int kMaxStreamBufferMs = 1000; // the dialog's track bar: 0..10
 
 // The device dialog's values.
 struct DeviceSettings {
-    std::string waveDevice;                   // "WAVE00"; empty: no wave device
-    std::array<std::string, kMaxPorts> midi;  // "MIDI00" .. "MIDI15"
-    int portCount = kMaxPorts;                // "MIDIDevs", 1..16
-    int streamBufferMs = 200;                 // "StrBufSize", 0..1000
+    std::string waveDevice;                  // "WAVE00"; empty: no wave device
+    std::array<std::string, kMaxPorts> midi; // "MIDI00" .. "MIDI15"
+    int portCount = kMaxPorts;               // "MIDIDevs", 1..16
+    int streamBufferMs = 200;                // "StrBufSize", 0..1000
 };
 
 // The folder of zemfe.ini: ZEMFE_CONFIG_DIR when set and not empty, else
