@@ -67,10 +67,10 @@ fuzz: deps
 # The tree's layout follows .clang-format: `format` rewrites the sources in
 # place, `format-check` lists what differs and fails.
 format:
-	$(CLANG_FORMAT) -i $(FORMAT_FILES)
+	@$(CLANG_FORMAT) -i $(FORMAT_FILES)
 
 format-check:
-	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
+	@$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
 
 # The player window playing the demo and its device dialog, as PNG files in
 # $(BUILD)/out/, taken on a virtual X server.
