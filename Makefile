@@ -66,10 +66,10 @@ fuzz: deps
 
 # The tree's layout follows .clang-format: `format` rewrites the sources in
 # place, `format-check` lists what differs and fails.
-format:
+format: deps
 	@$(CLANG_FORMAT) -i $(FORMAT_FILES)
 
-format-check:
+format-check: deps
 	@$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
 
 # The player window playing the demo and its device dialog, as PNG files in
