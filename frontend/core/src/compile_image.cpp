@@ -1,11 +1,7 @@
 #include "frontend/compile_image.h"
 
-#include <zemcmain.h>
+#include "compile_job.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -32,25 +28,17 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path)
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
                                                  uint16_t switches, const CompileMessageFn& message)
 {
-    const char* dir = std::getenv("TMPDIR");
-    std::string temporary = std::string(dir && *dir ? dir : "/tmp") + "/zemfe-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        message("File cannot write", temporary);
-        return std::nullopt;
-    }
-    ::close(fd);
-    int32_t result = ZEMC_REPORTED;
+    const kvt::CompileRequest request{source.data(),      static_cast<uint32_t>(source.size()),
+                                      sourcePath.c_str(), switches,
+                                      onMessage,          const_cast<CompileMessageFn*>(&message)};
+    std::vector<uint8_t> image;
     try {
-        result = zemc(source.data(), static_cast<uint32_t>(source.size()), sourcePath.c_str(), temporary.c_str(),
-                      switches, onMessage, const_cast<CompileMessageFn*>(&message));
+        if (kvt::compileToMemory(request, image) != ZEMC_OK) return std::nullopt;
     } catch (...) {
         // The compiler's internal failures arrive as raised error frames.
         message("compiler failure", sourcePath);
+        return std::nullopt;
     }
-    std::optional<std::vector<uint8_t>> image;
-    if (result == ZEMC_OK) image = readWholeFile(temporary);
-    ::unlink(temporary.c_str());
     return image;
 }
 

@@ -1,6 +1,4 @@
-// Compiling KVT text into an image held in memory.  The compiler writes
-// files only, so the image passes through a temporary file that is removed
-// again; this is the one place to change when an in-memory entry exists.
+// Compiling KVT text into an image held in memory, without a file round trip.
 #pragma once
 
 #include <cstdint>
