@@ -33,15 +33,15 @@ void log(const std::string& line)
     logText += '\n';
 }
 
-struct Spec {
+struct Plan {
     uint32_t channels = 2, bytes = 2, rate = 44100, frames = 1000, flags = 30, version = 1;
     uint64_t total = UINT64_MAX, chunk = UINT64_MAX;
     uint32_t gap = 0, fail = 0, texts = 2;
 };
 
-Spec parse(const char* file)
+Plan parse(const char* file)
 {
-    Spec s;
+    Plan s;
     std::string text = file ? file : "";
     if (auto slash = text.rfind('/'); slash != std::string::npos) text = text.substr(slash + 1);
     size_t at = 0;
@@ -73,12 +73,12 @@ Spec parse(const char* file)
 
 struct State {
     uint8_t record[DW_RECORD_SIZE];
-    Spec spec;
+    Plan plan;
     uint64_t offset = 0; // next byte delivered
     uint64_t end = 0;    // bytes in all, or the end point
     uint64_t loopStart = 0, loopEnd = 0;
     uint32_t gapLeft = 0;
-    uint32_t block() const { return spec.channels * spec.bytes; }
+    uint32_t block() const { return plan.channels * plan.bytes; }
 };
 
 std::string textOf(intptr_t which, int part)
@@ -110,19 +110,19 @@ FAKE_EXPORT uint32_t dw_version() { return FAKE_VERSION; }
 
 FAKE_EXPORT uint8_t* dw_open(const dw_host* host, intptr_t mode, const char* file, intptr_t pcm, intptr_t extra)
 {
-    const Spec spec = parse(file);
+    const Plan plan = parse(file);
     log("open " + std::to_string(mode) + " " + std::to_string(pcm) + " " + std::to_string(extra));
-    if (spec.fail) return nullptr;
+    if (plan.fail) return nullptr;
     void* block = host->alloc(host, sizeof(State));
     if (!block) return nullptr;
     auto* s = new (block) State();
-    s->spec = spec;
-    s->end = spec.total;
-    dw_format f{uint8_t(spec.channels), uint8_t(spec.bytes), uint8_t(spec.flags),
-                uint8_t(spec.version),  spec.rate,           spec.frames};
+    s->plan = plan;
+    s->end = plan.total;
+    dw_format f{uint8_t(plan.channels), uint8_t(plan.bytes), uint8_t(plan.flags),
+                uint8_t(plan.version),  plan.rate,           plan.frames};
     dw_format_write(s->record, &f);
     // A record of another version carries junk past its first 12 bytes.
-    if (spec.version != 1) std::memset(s->record + 12, 0xEE, DW_RECORD_SIZE - 12);
+    if (plan.version != 1) std::memset(s->record + 12, 0xEE, DW_RECORD_SIZE - 12);
     return s->record;
 }
 
@@ -140,7 +140,7 @@ FAKE_EXPORT size_t dw_decode(const dw_host*, uint8_t* handle, void* buffer, size
     }
     auto* out = static_cast<uint8_t*>(buffer);
     size_t done = 0;
-    const size_t most = size_t(std::min<uint64_t>(length, s->spec.chunk)) / s->block() * s->block();
+    const size_t most = size_t(std::min<uint64_t>(length, s->plan.chunk)) / s->block() * s->block();
     while (done < most) {
         if (s->loopEnd > s->loopStart && s->offset >= s->loopEnd * s->block()) s->offset = s->loopStart * s->block();
         const uint64_t stop = s->loopEnd > s->loopStart ? std::min(s->end, s->loopEnd * s->block()) : s->end;
@@ -150,7 +150,7 @@ FAKE_EXPORT size_t dw_decode(const dw_host*, uint8_t* handle, void* buffer, size
         done += n;
         s->offset += n;
     }
-    if (done > 0) s->gapLeft = s->spec.gap;
+    if (done > 0) s->gapLeft = s->plan.gap;
     log("decode " + std::to_string(length) + " " + std::to_string(done));
     return done;
 }
@@ -194,7 +194,7 @@ FAKE_EXPORT int dw_setend(const dw_host*, uint8_t* handle, uint32_t low, uint32_
     auto* s = reinterpret_cast<State*>(handle);
     const uint64_t frame = uint64_t{high} << 32 | low;
     log("setend " + std::to_string(frame));
-    s->end = frame == 0 ? s->spec.total : std::min(s->spec.total, frame * s->block());
+    s->end = frame == 0 ? s->plan.total : std::min(s->plan.total, frame * s->block());
     return 0;
 }
 
