@@ -16,8 +16,8 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/qzwav-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT INT TERM
 
-sox -n -r 44100 -c 2 -b 16 "$work/pcm16.wav" synth 60 sine 220-3000 sine 1234 gain -3
-sox -n -r 44100 -c 2 -b 24 "$work/pcm24.wav" synth 60 sine 220-3000 sine 1234 gain -3
+sox -R -n -r 44100 -c 2 -b 16 "$work/pcm16.wav" synth 60 sine 220-3000 sine 1234 gain -3
+sox -R -n -r 44100 -c 2 -b 24 "$work/pcm24.wav" synth 60 sine 220-3000 sine 1234 gain -3
 ffmpeg -nostdin -v error -y -i "$work/pcm16.wav" -c:a adpcm_ima_wav "$work/ima.wav"
 
 for name in pcm16 pcm24 ima; do
