@@ -64,8 +64,8 @@ TEST(EngineErrors, EachCodeIsReportedAtItsCommand)
         ASSERT_NE(s.player(), nullptr) << c.name;
         s.units(100);
         ASSERT_EQ(host.errors.size(), 1u) << c.name;
-        EXPECT_EQ(host.errors[0].first, wordOffset(plan, 0, c.failingWord)) << c.name;
-        EXPECT_EQ(host.errors[0].second, c.code) << c.name;
+        EXPECT_EQ(host.errors[0].offset, wordOffset(plan, 0, c.failingWord)) << c.name;
+        EXPECT_EQ(host.errors[0].code, c.code) << c.name;
         EXPECT_EQ(s.player()->last_error_offset(s.player()), wordOffset(plan, 0, c.failingWord)) << c.name;
     }
 }
@@ -97,7 +97,7 @@ TEST(EngineErrors, ReadingPastTheEndEndsTheTrackWhenIgnored)
     Session s(host, ImagePlan{{{zem::makeWait(1)}, cat({note(60, 4), {zem::kEnd}})}});
     s.units(200);
     ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].second, DP_OUT_OF_TRACK_DATA);
+    EXPECT_EQ(host.errors[0].code, DP_OUT_OF_TRACK_DATA);
     EXPECT_EQ(s.player()->finished(s.player()), 1);
     EXPECT_EQ(host.onlyUnstamped({"on", "off"}), (std::vector<std::string>{"on 0 1 0 60 127", "off 0 1 0 60 127"}));
 }

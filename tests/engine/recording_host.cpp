@@ -20,16 +20,54 @@ std::string join(std::initializer_list<long long> values)
     return out.str();
 }
 
-std::string hex(const uint8_t* bytes, int count)
+std::string hex(const std::vector<uint8_t>& bytes)
 {
     std::string s;
     char buf[4];
-    for (int i = 0; i < count; ++i) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
         std::snprintf(buf, sizeof buf, "%02X", bytes[i]);
         s += (i ? " " : "");
         s += buf;
     }
     return s;
+}
+
+// How each kind of event reads in the log.
+struct EventForm {
+    EventKind kind;
+    const char* name;
+    std::string (*details)(const Event&);
+};
+
+std::string keyed(const Event& e) { return join({e.port, e.track, e.channel, e.number, e.value}); }
+std::string numbered(const Event& e) { return join({e.port, e.track, e.channel, e.number}); }
+std::string valued(const Event& e) { return join({e.port, e.track, e.channel, e.value}); }
+std::string exclusive(const Event& e) { return join({e.port, e.track}) + " " + hex(e.bytes); }
+std::string text(const Event& e) { return std::to_string(e.track) + " " + std::string(e.bytes.begin(), e.bytes.end()); }
+// A tempo change keeps the callback's first argument (always 0) as its number.
+std::string tempo(const Event& e) { return join({e.number, e.value}); }
+
+constexpr EventForm kEventForms[] = {
+    {EventKind::NoteOn, "on", keyed},          {EventKind::NoteOff, "off", keyed},
+    {EventKind::KeyPressure, "keyp", keyed},   {EventKind::Control, "ctrl", keyed},
+    {EventKind::Program, "prog", numbered},    {EventKind::ChannelPressure, "chanp", valued},
+    {EventKind::Bend, "bend", valued},         {EventKind::Exclusive, "sysex", exclusive},
+    {EventKind::Text, "text", text},           {EventKind::Tempo, "tempo", tempo},
+};
+
+constexpr bool isInKindOrder()
+{
+    for (size_t i = 0; i < std::size(kEventForms); ++i)
+        if (kEventForms[i].kind != static_cast<EventKind>(i)) return false;
+    return true;
+}
+static_assert(std::size(kEventForms) == static_cast<size_t>(EventKind::Tempo) + 1 && isInKindOrder());
+
+int message(void* user, EventKind kind, int port, int track, int channel, int number, int value,
+            std::vector<uint8_t> bytes = {})
+{
+    RecordingHost& host = self(user);
+    return host.record(Event{host.unit, kind, port, track, channel, number, value, std::move(bytes)});
 }
 
 std::string eventName(const std::string& line)
@@ -47,11 +85,19 @@ int RecordingHost::record(const char* kind, const std::string& details)
 {
     log.push_back(std::to_string(unit) + "/" + std::to_string(tick) + " " + kind + (details.empty() ? "" : " ") +
                   details);
-    int count = ++counts[kind];
+    int count = ++counts_[kind];
     auto it = answers.find(kind);
     if (it == answers.end()) return 0;
     auto answer = it->second.find(count);
     return answer == it->second.end() ? 0 : answer->second;
+}
+
+int RecordingHost::record(Event event)
+{
+    const EventForm& form = kEventForms[static_cast<size_t>(event.kind)];
+    const std::string details = form.details(event);
+    events.push_back(std::move(event));
+    return record(form.name, details);
 }
 
 std::vector<std::string> RecordingHost::only(std::initializer_list<const char*> names) const
@@ -82,7 +128,7 @@ dp_options RecordingHost::options() const
     dp_options o{};
     if (hasErrorCallback)
         o.error = [](void* u, uint32_t offset, int code) {
-            self(u).errors.emplace_back(offset, code);
+            self(u).errors.push_back({self(u).unit, offset, code});
             self(u).record("error", join({offset, code}));
             return self(u).errorAnswer;
         };
@@ -94,37 +140,39 @@ dp_options RecordingHost::options() const
         self(u).tick = n;
         return self(u).logTicks ? self(u).record("tick", std::to_string(n)) : 0;
     };
-    o.note_off = [](void* u, int p, int t, int c, int k, int v) {
-        return self(u).record("off", join({p, t, c, k, v}));
-    };
-    o.note_on = [](void* u, int p, int t, int c, int k, int v) { return self(u).record("on", join({p, t, c, k, v})); };
+    o.note_off = [](void* u, int p, int t, int c, int k, int v) { return message(u, EventKind::NoteOff, p, t, c, k, v); };
+    o.note_on = [](void* u, int p, int t, int c, int k, int v) { return message(u, EventKind::NoteOn, p, t, c, k, v); };
     o.key_pressure = [](void* u, int p, int t, int c, int k, int v) {
-        return self(u).record("keyp", join({p, t, c, k, v}));
+        return message(u, EventKind::KeyPressure, p, t, c, k, v);
     };
     o.control_change = [](void* u, int p, int t, int c, int n, int v) {
-        return self(u).record("ctrl", join({p, t, c, n, v}));
+        return message(u, EventKind::Control, p, t, c, n, v);
     };
-    o.program_change = [](void* u, int p, int t, int c, int n) { return self(u).record("prog", join({p, t, c, n})); };
+    o.program_change = [](void* u, int p, int t, int c, int n) { return message(u, EventKind::Program, p, t, c, n, 0); };
     o.channel_pressure = [](void* u, int p, int t, int c, int v) {
-        return self(u).record("chanp", join({p, t, c, v}));
+        return message(u, EventKind::ChannelPressure, p, t, c, 0, v);
     };
-    o.pitch_bend = [](void* u, int p, int t, int c, int v) { return self(u).record("bend", join({p, t, c, v})); };
+    o.pitch_bend = [](void* u, int p, int t, int c, int v) { return message(u, EventKind::Bend, p, t, c, 0, v); };
     o.exclusive_buffer = [](void* u, int, int, int count) {
-        return count <= static_cast<int>(sizeof self(u).exclusive) ? self(u).exclusive : nullptr;
+        return count >= 0 && count <= static_cast<int>(sizeof self(u).exclusive) ? self(u).exclusive : nullptr;
     };
     o.exclusive_send = [](void* u, int p, int t, int count) {
-        return self(u).record("sysex", join({p, t}) + " " + hex(self(u).exclusive, count));
+        const uint8_t* bytes = self(u).exclusive;
+        return message(u, EventKind::Exclusive, p, t, 0, 0, count, {bytes, bytes + count});
     };
     o.text = [](void* u, int t, const char* s, int n) {
-        return self(u).record("text", std::to_string(t) + " " + std::string(s, static_cast<size_t>(n)));
+        return message(u, EventKind::Text, 0, t, 0, 0, n, {s, s + n});
     };
-    o.tempo_changed = [](void* u, int zero, uint32_t period) { return self(u).record("tempo", join({zero, period})); };
+    o.tempo_changed = [](void* u, int zero, uint32_t period) {
+        return message(u, EventKind::Tempo, 0, 0, 0, zero, static_cast<int>(period));
+    };
     o.meta_event = [](void* u, int t, int type, const uint8_t* p, int n) {
         return self(u).record("meta", join({t, type}) + " [" +
                                           std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n)) + "]");
     };
     if (hasLoopCallback)
         o.endless_loop_pass = [](void* u, int t, uint32_t pass) {
+            self(u).loopPasses.push_back({self(u).unit, t, pass});
             self(u).record("loop", join({t, pass}));
             return self(u).leaveLoopAtPass != 0 && pass >= self(u).leaveLoopAtPass ? 1 : 0;
         };

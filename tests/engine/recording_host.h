@@ -1,6 +1,8 @@
 // A host that records every engine callback as one line, stamped with the
 // unit and tick counters the engine last reported, and answers with
-// configurable statuses.
+// configurable statuses.  Channel messages, SysEx, texts, tempo changes,
+// errors and loop passes are also kept as data with their song time, for
+// tests that measure time rather than compare lines.
 #pragma once
 
 #include "image_builder.h"
@@ -12,6 +14,34 @@
 #include <vector>
 
 namespace zemtest {
+
+enum class EventKind { NoteOn, NoteOff, KeyPressure, Control, Program, ChannelPressure, Bend, Exclusive, Text, Tempo };
+
+// Times are the unit counter the engine last reported: milliseconds of song
+// time.
+struct Event {
+    uint32_t ms = 0;
+    EventKind kind = EventKind::NoteOn;
+    int port = 0;
+    int track = 0;
+    int channel = 0;
+    int number = 0;             // key, controller or program
+    int value = 0;              // velocity, controller value, pressure, bend (-8192..8191),
+                                // tempo period (1/256 ms per tick), byte count of SysEx and texts
+    std::vector<uint8_t> bytes; // SysEx messages and texts
+};
+
+struct EngineError {
+    uint32_t ms;
+    uint32_t offset; // of the failing command in the image
+    int code;
+};
+
+struct LoopPass {
+    uint32_t ms;
+    int track;
+    uint32_t pass;
+};
 
 class RecordingHost {
 public:
@@ -33,7 +63,9 @@ public:
     bool hasErrorCallback = true;
 
     std::vector<std::string> log;
-    std::vector<std::pair<uint32_t, int>> errors; // offset, code
+    std::vector<Event> events;
+    std::vector<EngineError> errors;
+    std::vector<LoopPass> loopPasses;
     uint32_t unit = 0, tick = 0;
     uint8_t exclusive[512] = {};
 
@@ -48,9 +80,11 @@ public:
     std::vector<std::string> byTick(std::initializer_list<const char*> names) const;
 
     int record(const char* kind, const std::string& details);
+    // Keeps the event and records its line.
+    int record(Event event);
 
 private:
-    std::map<std::string, int> counts;
+    std::map<std::string, int> counts_;
 };
 
 // An image with its instance; closes it at the end.

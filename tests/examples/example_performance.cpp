@@ -16,89 +16,6 @@ namespace {
 
 constexpr uint32_t kNormalSpeed = 0x10000;
 
-struct Host {
-    Performance perf;
-    uint32_t ms = 0;
-    uint32_t leaveAtPass = 1;
-    uint8_t exclusive[256] = {};
-
-    void add(EventKind kind, int track, int channel, int number, int value)
-    {
-        Event e;
-        e.ms = ms;
-        e.kind = kind;
-        e.track = track;
-        e.channel = channel;
-        e.number = number;
-        e.value = value;
-        perf.events.push_back(std::move(e));
-    }
-};
-
-Host& host(void* user) { return *static_cast<Host*>(user); }
-
-dp_options hostOptions()
-{
-    dp_options o{};
-    o.error = [](void* u, uint32_t offset, int code) {
-        host(u).perf.errors.push_back({host(u).ms, offset, code});
-        return code;
-    };
-    o.note_on = [](void* u, int, int track, int channel, int key, int velocity) {
-        host(u).add(EventKind::NoteOn, track, channel, key, velocity);
-        return 0;
-    };
-    o.note_off = [](void* u, int, int track, int channel, int key, int velocity) {
-        host(u).add(EventKind::NoteOff, track, channel, key, velocity);
-        return 0;
-    };
-    o.control_change = [](void* u, int, int track, int channel, int controller, int value) {
-        host(u).add(EventKind::Control, track, channel, controller, value);
-        return 0;
-    };
-    o.program_change = [](void* u, int, int track, int channel, int program) {
-        host(u).add(EventKind::Program, track, channel, program, 0);
-        return 0;
-    };
-    o.pitch_bend = [](void* u, int, int track, int channel, int value) {
-        host(u).add(EventKind::Bend, track, channel, 0, value);
-        return 0;
-    };
-    o.key_pressure = [](void* u, int, int track, int channel, int key, int value) {
-        host(u).add(EventKind::KeyPressure, track, channel, key, value);
-        return 0;
-    };
-    o.channel_pressure = [](void* u, int, int track, int channel, int value) {
-        host(u).add(EventKind::ChannelPressure, track, channel, 0, value);
-        return 0;
-    };
-    o.exclusive_buffer = [](void* u, int, int, int count) -> uint8_t* {
-        return count >= 0 && count <= 256 ? host(u).exclusive : nullptr;
-    };
-    o.exclusive_send = [](void* u, int, int track, int count) {
-        Host& h = host(u);
-        h.add(EventKind::Exclusive, track, 0, 0, count);
-        h.perf.events.back().bytes.assign(h.exclusive, h.exclusive + std::clamp(count, 0, 256));
-        return 0;
-    };
-    o.text = [](void* u, int track, const char* text, int count) {
-        Host& h = host(u);
-        h.add(EventKind::Text, track, 0, 0, count);
-        h.perf.events.back().bytes.assign(text, text + std::max(count, 0));
-        return 0;
-    };
-    o.tempo_changed = [](void* u, int, uint32_t period) {
-        host(u).add(EventKind::Tempo, 0, 0, 0, static_cast<int>(period));
-        return 0;
-    };
-    o.endless_loop_pass = [](void* u, int track, uint32_t pass) {
-        Host& h = host(u);
-        h.perf.loopPasses.push_back({h.ms, track, pass});
-        return pass >= h.leaveAtPass ? 1 : 0;
-    };
-    return o;
-}
-
 std::string textOf(dp_player* player, int (*op)(dp_player*, char*, size_t))
 {
     char buffer[300] = {};
@@ -139,28 +56,33 @@ Compiled compileScore(const std::string& path)
 
 Performance perform(const std::vector<uint8_t>& image, uint32_t leaveAtPass, uint32_t limitMs)
 {
-    Host h;
-    h.leaveAtPass = leaveAtPass;
-    const dp_options options = hostOptions();
-    int error = -1;
-    dp_player* player = dp_const(DP_MAX_PORTS, image.data(), image.size(), &options, sizeof options, &h, &error);
-    h.perf.constError = error;
-    if (player == nullptr) return std::move(h.perf);
+    zemtest::RecordingHost host;
+    host.leaveLoopAtPass = leaveAtPass;
+    host.errorAnswer = 1; // any answer but 0 stops playback at the first error
+    const dp_options options = host.options();
+    Performance perf;
+    dp_player* player =
+        dp_const(DP_MAX_PORTS, image.data(), image.size(), &options, sizeof options, &host, &perf.constError);
+    if (player == nullptr) return perf;
 
-    h.perf.trackCount = player->track_count(player);
-    h.perf.title = textOf(player, player->title_text);
-    h.perf.notice = textOf(player, player->notice_text);
-    while (h.ms < limitMs && h.perf.errors.empty()) {
+    perf.trackCount = player->track_count(player);
+    perf.title = textOf(player, player->title_text);
+    perf.notice = textOf(player, player->notice_text);
+    uint32_t ms = 0;
+    while (ms < limitMs && host.errors.empty()) {
         player->advance_units(player, 1, kNormalSpeed);
         if (player->finished(player)) {
-            h.perf.finished = true;
+            perf.finished = true;
             break;
         }
-        ++h.ms;
+        ++ms;
     }
-    h.perf.endMs = h.ms;
+    perf.endMs = ms;
     player->close(player);
-    return std::move(h.perf);
+    perf.events = std::move(host.events);
+    perf.errors = std::move(host.errors);
+    perf.loopPasses = std::move(host.loopPasses);
+    return perf;
 }
 
 } // namespace examples_test

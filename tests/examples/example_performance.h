@@ -3,35 +3,18 @@
 // keeping every event the engine delivers with its song time.
 #pragma once
 
+#include "recording_host.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace examples_test {
 
-enum class EventKind { NoteOn, NoteOff, Control, Program, Bend, KeyPressure, ChannelPressure, Exclusive, Tempo, Text };
-
-struct Event {
-    uint32_t ms = 0; // song time in milliseconds
-    EventKind kind = EventKind::NoteOn;
-    int track = 0;
-    int channel = 0;
-    int number = 0;             // key, controller or program
-    int value = 0;              // velocity, controller value, bend (-8192..8191), tempo period (1/256 ms per tick)
-    std::vector<uint8_t> bytes; // exclusive messages and texts
-};
-
-struct EngineError {
-    uint32_t ms;
-    uint32_t offset;
-    int code;
-};
-
-struct LoopPass {
-    uint32_t ms;
-    int track;
-    uint32_t pass;
-};
+using zemtest::EngineError;
+using zemtest::Event;
+using zemtest::EventKind;
+using zemtest::LoopPass;
 
 struct Performance {
     int constError = -1; // dp_const's error output (0 = image accepted)
