@@ -1,6 +1,7 @@
 #include "recording_host.h"
 
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 
 namespace zemtest {
@@ -48,11 +49,11 @@ std::string text(const Event& e) { return std::to_string(e.track) + " " + std::s
 std::string tempo(const Event& e) { return join({e.number, e.value}); }
 
 constexpr EventForm kEventForms[] = {
-    {EventKind::NoteOn, "on", keyed},          {EventKind::NoteOff, "off", keyed},
-    {EventKind::KeyPressure, "keyp", keyed},   {EventKind::Control, "ctrl", keyed},
-    {EventKind::Program, "prog", numbered},    {EventKind::ChannelPressure, "chanp", valued},
-    {EventKind::Bend, "bend", valued},         {EventKind::Exclusive, "sysex", exclusive},
-    {EventKind::Text, "text", text},           {EventKind::Tempo, "tempo", tempo},
+    {EventKind::NoteOn, "on", keyed},        {EventKind::NoteOff, "off", keyed},
+    {EventKind::KeyPressure, "keyp", keyed}, {EventKind::Control, "ctrl", keyed},
+    {EventKind::Program, "prog", numbered},  {EventKind::ChannelPressure, "chanp", valued},
+    {EventKind::Bend, "bend", valued},       {EventKind::Exclusive, "sysex", exclusive},
+    {EventKind::Text, "text", text},         {EventKind::Tempo, "tempo", tempo},
 };
 
 constexpr bool isInKindOrder()
@@ -140,7 +141,9 @@ dp_options RecordingHost::options() const
         self(u).tick = n;
         return self(u).logTicks ? self(u).record("tick", std::to_string(n)) : 0;
     };
-    o.note_off = [](void* u, int p, int t, int c, int k, int v) { return message(u, EventKind::NoteOff, p, t, c, k, v); };
+    o.note_off = [](void* u, int p, int t, int c, int k, int v) {
+        return message(u, EventKind::NoteOff, p, t, c, k, v);
+    };
     o.note_on = [](void* u, int p, int t, int c, int k, int v) { return message(u, EventKind::NoteOn, p, t, c, k, v); };
     o.key_pressure = [](void* u, int p, int t, int c, int k, int v) {
         return message(u, EventKind::KeyPressure, p, t, c, k, v);
@@ -148,7 +151,9 @@ dp_options RecordingHost::options() const
     o.control_change = [](void* u, int p, int t, int c, int n, int v) {
         return message(u, EventKind::Control, p, t, c, n, v);
     };
-    o.program_change = [](void* u, int p, int t, int c, int n) { return message(u, EventKind::Program, p, t, c, n, 0); };
+    o.program_change = [](void* u, int p, int t, int c, int n) {
+        return message(u, EventKind::Program, p, t, c, n, 0);
+    };
     o.channel_pressure = [](void* u, int p, int t, int c, int v) {
         return message(u, EventKind::ChannelPressure, p, t, c, 0, v);
     };
