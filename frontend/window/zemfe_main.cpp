@@ -44,16 +44,16 @@ int main(int argc, char** argv)
     }
     const std::string file = expandedArgument(argc, argv);
     // Without a display Qt would abort; a chosen platform (offscreen) needs none.
-    if (!platform::has_display() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        platform::show_message(frontend::kMessageCaption, "cannot open a window: no display",
-                               platform::MessageIcon::Stop);
+    if (!platform::hasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        platform::showMessage(frontend::kMessageCaption, "cannot open a window: no display",
+                              platform::MessageIcon::Stop);
         return 1;
     }
     // Qt gets the program name alone: no word of ours is taken as a Qt option.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
-    platform::install_message_box_backend();
+    platform::installMessageBoxBackend();
     zemfe::quitOnTerminationSignals();
 
     // The default configuration: the settings file, the single-instance
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     std::unique_ptr<frontend::Session> session = frontend::Session::create(frontend::SessionConfig{}, &failure);
     if (!session) {
         const char* text = frontend::startupMessage(failure);
-        if (*text) platform::show_message(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
+        if (*text) platform::showMessage(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
         return 1;
     }
     const std::string settingsPath = frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) +

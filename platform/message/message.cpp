@@ -5,15 +5,15 @@
 namespace platform {
 namespace {
 
-std::atomic<MessageBackend> g_backend{stderr_message};
+std::atomic<MessageBackend> g_backend{stderrMessage};
 
 } // namespace
 
-void show_message(const char* caption, const char* text, MessageIcon icon) { g_backend.load()(caption, text, icon); }
+void showMessage(const char* caption, const char* text, MessageIcon icon) { g_backend.load()(caption, text, icon); }
 
-MessageBackend set_message_backend(MessageBackend backend)
+MessageBackend setMessageBackend(MessageBackend backend)
 {
-    return g_backend.exchange(backend != nullptr ? backend : stderr_message);
+    return g_backend.exchange(backend != nullptr ? backend : stderrMessage);
 }
 
 } // namespace platform

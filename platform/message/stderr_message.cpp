@@ -7,7 +7,7 @@
 
 namespace platform {
 
-void stderr_message(const char* caption, const char* text, MessageIcon)
+void stderrMessage(const char* caption, const char* text, MessageIcon)
 {
     std::string line;
     if (caption != nullptr && caption[0] != '\0') {

@@ -37,7 +37,7 @@ void messageBox(const char* caption, const char* text, MessageIcon icon)
 
 } // namespace
 
-bool has_display()
+bool hasDisplay()
 {
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return false;
@@ -47,22 +47,22 @@ bool has_display()
     return answers;
 }
 
-void install_message_box_backend() { set_message_backend(messageBox); }
+void installMessageBoxBackend() { setMessageBackend(messageBox); }
 
-MessageBoxes::MessageBoxes(const char* program_name) : name_(program_name ? program_name : "")
+MessageBoxes::MessageBoxes(const char* programName) : name_(programName ? programName : "")
 {
-    if (!has_display()) return;
+    if (!hasDisplay()) return;
     if (!QApplication::instance()) {
         argv_[0] = name_.data();
         application_ = std::make_unique<QApplication>(argc_, argv_);
     }
-    install_message_box_backend();
+    installMessageBoxBackend();
     active_ = true;
 }
 
 MessageBoxes::~MessageBoxes()
 {
-    if (active_) set_message_backend(nullptr);
+    if (active_) setMessageBackend(nullptr);
 }
 
 } // namespace platform

@@ -11,36 +11,36 @@ namespace platform {
 
 Terminal::~Terminal() { close(); }
 
-bool Terminal::open(const char* override_path)
+bool Terminal::open(const char* overridePath)
 {
     close();
-    if (override_path != nullptr && override_path[0] != '\0') {
-        fd_ = ::open(override_path, O_WRONLY | O_CREAT | O_APPEND | O_NOCTTY | O_CLOEXEC, 0644);
-        owns_fd_ = fd_ >= 0;
-        return is_open();
+    if (overridePath != nullptr && overridePath[0] != '\0') {
+        fd_ = ::open(overridePath, O_WRONLY | O_CREAT | O_APPEND | O_NOCTTY | O_CLOEXEC, 0644);
+        ownsFd_ = fd_ >= 0;
+        return isOpen();
     }
     fd_ = ::open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd_ >= 0) {
-        owns_fd_ = true;
+        ownsFd_ = true;
     } else if (isatty(STDOUT_FILENO)) {
         fd_ = STDOUT_FILENO;
-        owns_fd_ = false;
+        ownsFd_ = false;
     }
-    return is_open();
+    return isOpen();
 }
 
 void Terminal::close()
 {
-    if (owns_fd_) {
+    if (ownsFd_) {
         ::close(fd_);
     }
     fd_ = -1;
-    owns_fd_ = false;
+    ownsFd_ = false;
 }
 
 bool Terminal::write(const char* bytes, size_t n)
 {
-    if (!is_open()) {
+    if (!isOpen()) {
         return false;
     }
     size_t done = 0;
@@ -57,7 +57,7 @@ bool Terminal::write(const char* bytes, size_t n)
     return true;
 }
 
-bool Terminal::set_title(const char* title)
+bool Terminal::setTitle(const char* title)
 {
     std::string escape = "\x1b]0;";
     for (const char* p = title != nullptr ? title : ""; *p != '\0'; ++p) {
@@ -70,7 +70,7 @@ bool Terminal::set_title(const char* title)
     return write(escape.data(), escape.size());
 }
 
-bool Terminal::move_to(int column, int row)
+bool Terminal::moveTo(int column, int row)
 {
     if (column < 0 || row < 0) {
         return false;
@@ -80,9 +80,9 @@ bool Terminal::move_to(int column, int row)
     return write(escape, static_cast<size_t>(n));
 }
 
-bool Terminal::move_by(int columns, int rows)
+bool Terminal::moveBy(int columns, int rows)
 {
-    if (!is_open()) {
+    if (!isOpen()) {
         return false;
     }
     // CUF, CUB, CUD, CUU: the terminal applies them to wherever the cursor is,
@@ -104,7 +104,7 @@ bool Terminal::move_by(int columns, int rows)
 int Terminal::rows() const
 {
     winsize size{};
-    if (is_open() && ioctl(fd_, TIOCGWINSZ, &size) == 0 && size.ws_row > 0) {
+    if (isOpen() && ioctl(fd_, TIOCGWINSZ, &size) == 0 && size.ws_row > 0) {
         return size.ws_row;
     }
     return kDefaultRows;

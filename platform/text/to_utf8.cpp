@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-std::string replace_non_ascii(const char* bytes, size_t n)
+std::string replaceNonAscii(const char* bytes, size_t n)
 {
     std::string out;
     for (size_t i = 0; i < n; ++i) {
@@ -42,23 +42,23 @@ private:
 
 } // namespace
 
-std::string to_utf8(const char* bytes, size_t n, const char* charset)
+std::string toUtf8(const char* bytes, size_t n, const char* charset)
 {
     if (bytes == nullptr || n == 0) {
         return std::string();
     }
     Converter converter(charset != nullptr ? charset : "");
     if (!converter.valid()) {
-        return replace_non_ascii(bytes, n);
+        return replaceNonAscii(bytes, n);
     }
     std::string out;
     char buffer[256];
     char* in = const_cast<char*>(bytes); // iconv's interface is not const-correct
-    size_t in_left = n;
-    while (in_left > 0) {
+    size_t inLeft = n;
+    while (inLeft > 0) {
         char* next = buffer;
-        size_t out_left = sizeof buffer;
-        size_t result = iconv(converter.handle(), &in, &in_left, &next, &out_left);
+        size_t outLeft = sizeof buffer;
+        size_t result = iconv(converter.handle(), &in, &inLeft, &next, &outLeft);
         int error = errno;
         out.append(buffer, static_cast<size_t>(next - buffer));
         if (result != static_cast<size_t>(-1)) {
@@ -70,13 +70,13 @@ std::string to_utf8(const char* bytes, size_t n, const char* charset)
         // EILSEQ or EINVAL: skip one byte and start afresh.
         out += kReplacement;
         ++in;
-        --in_left;
+        --inLeft;
         iconv(converter.handle(), nullptr, nullptr, nullptr, nullptr);
     }
     // Flush the shift state of stateful character sets.
     char* next = buffer;
-    size_t out_left = sizeof buffer;
-    iconv(converter.handle(), nullptr, nullptr, &next, &out_left);
+    size_t outLeft = sizeof buffer;
+    iconv(converter.handle(), nullptr, nullptr, &next, &outLeft);
     out.append(buffer, static_cast<size_t>(next - buffer));
     return out;
 }

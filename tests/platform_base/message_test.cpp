@@ -50,7 +50,7 @@ TEST(Message, ConsoleLines)
     CaptureFile capture;
     StderrToFile redirect(capture.path());
     for (const LineCase& c : cases) {
-        platform::show_message(c.caption, c.text, c.icon);
+        platform::showMessage(c.caption, c.text, c.icon);
         EXPECT_EQ(capture.take(), c.expected) << (c.text ? c.text : "(null)");
     }
 }
@@ -66,12 +66,12 @@ TEST(Message, BackendReplacement)
 {
     CaptureFile capture;
     StderrToFile redirect(capture.path());
-    EXPECT_EQ(platform::set_message_backend(record), platform::stderr_message);
-    platform::show_message("Tarn", "box", MessageIcon::Stop);
+    EXPECT_EQ(platform::setMessageBackend(record), platform::stderrMessage);
+    platform::showMessage("Tarn", "box", MessageIcon::Stop);
     EXPECT_EQ(g_recorded, "Tarn|box|4");
     EXPECT_EQ(capture.take(), "");
-    EXPECT_EQ(platform::set_message_backend(nullptr), record);
-    platform::show_message("Tarn", "line", MessageIcon::Stop);
+    EXPECT_EQ(platform::setMessageBackend(nullptr), record);
+    platform::showMessage("Tarn", "line", MessageIcon::Stop);
     EXPECT_EQ(capture.take(), "Tarn: line\n");
     EXPECT_EQ(g_recorded, "Tarn|box|4");
 }

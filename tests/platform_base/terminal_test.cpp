@@ -24,18 +24,18 @@ TEST(Terminal, Escapes)
     };
     const EscapeCase cases[] = {
         {"bytes unchanged", [](Terminal& t) { return t.write("a\tb\r\n\x1b", 6); }, true, "a\tb\r\n\x1b"},
-        {"title", [](Terminal& t) { return t.set_title("Debug Console V0.2"); }, true, "\x1b]0;Debug Console V0.2\x07"},
-        {"title control bytes dropped", [](Terminal& t) { return t.set_title("a\x07\x1b]b\x7f"); }, true,
+        {"title", [](Terminal& t) { return t.setTitle("Debug Console V0.2"); }, true, "\x1b]0;Debug Console V0.2\x07"},
+        {"title control bytes dropped", [](Terminal& t) { return t.setTitle("a\x07\x1b]b\x7f"); }, true,
          "\x1b]0;a]b\x07"},
-        {"home", [](Terminal& t) { return t.move_to(0, 0); }, true, "\x1b[1;1H"},
-        {"column then row, one-based", [](Terminal& t) { return t.move_to(9, 4); }, true, "\x1b[5;10H"},
-        {"negative column", [](Terminal& t) { return t.move_to(-1, 0); }, false, ""},
-        {"negative row", [](Terminal& t) { return t.move_to(0, -3); }, false, ""},
-        {"right", [](Terminal& t) { return t.move_by(1, 0); }, true, "\x1b[1C"},
-        {"left", [](Terminal& t) { return t.move_by(-12, 0); }, true, "\x1b[12D"},
-        {"down", [](Terminal& t) { return t.move_by(0, 3); }, true, "\x1b[3B"},
-        {"up and right", [](Terminal& t) { return t.move_by(2, -32768); }, true, "\x1b[2C\x1b[32768A"},
-        {"no move", [](Terminal& t) { return t.move_by(0, 0); }, true, ""},
+        {"home", [](Terminal& t) { return t.moveTo(0, 0); }, true, "\x1b[1;1H"},
+        {"column then row, one-based", [](Terminal& t) { return t.moveTo(9, 4); }, true, "\x1b[5;10H"},
+        {"negative column", [](Terminal& t) { return t.moveTo(-1, 0); }, false, ""},
+        {"negative row", [](Terminal& t) { return t.moveTo(0, -3); }, false, ""},
+        {"right", [](Terminal& t) { return t.moveBy(1, 0); }, true, "\x1b[1C"},
+        {"left", [](Terminal& t) { return t.moveBy(-12, 0); }, true, "\x1b[12D"},
+        {"down", [](Terminal& t) { return t.moveBy(0, 3); }, true, "\x1b[3B"},
+        {"up and right", [](Terminal& t) { return t.moveBy(2, -32768); }, true, "\x1b[2C\x1b[32768A"},
+        {"no move", [](Terminal& t) { return t.moveBy(0, 0); }, true, ""},
     };
     CaptureFile capture;
     Terminal terminal;
@@ -53,11 +53,11 @@ TEST(Terminal, ClosedWritesNothing)
     Terminal terminal;
     ASSERT_TRUE(terminal.open(capture.path().c_str()));
     terminal.close();
-    EXPECT_FALSE(terminal.is_open());
+    EXPECT_FALSE(terminal.isOpen());
     EXPECT_FALSE(terminal.write("x", 1));
-    EXPECT_FALSE(terminal.move_by(1, 0));
-    EXPECT_FALSE(terminal.move_to(1, 1));
-    EXPECT_FALSE(terminal.set_title("t"));
+    EXPECT_FALSE(terminal.moveBy(1, 0));
+    EXPECT_FALSE(terminal.moveTo(1, 1));
+    EXPECT_FALSE(terminal.setTitle("t"));
     EXPECT_EQ(capture.take(), "");
     EXPECT_FALSE(terminal.open("/nonexistent-folder/for/tty"));
 }

@@ -36,9 +36,9 @@ TEST(ToUtf8, Conversions)
         {"empty", "", "CP932", ""},
     };
     for (const TextCase& c : cases) {
-        EXPECT_EQ(platform::to_utf8(c.bytes.data(), c.bytes.size(), c.charset), c.expected) << c.name;
+        EXPECT_EQ(platform::toUtf8(c.bytes.data(), c.bytes.size(), c.charset), c.expected) << c.name;
     }
-    EXPECT_EQ(platform::to_utf8(nullptr, 5, "CP932"), "");
+    EXPECT_EQ(platform::toUtf8(nullptr, 5, "CP932"), "");
 }
 
 TEST(ToUtf8, LongTextCrossesTheWorkBuffer)
@@ -51,7 +51,7 @@ TEST(ToUtf8, LongTextCrossesTheWorkBuffer)
     }
     bytes += "\xFF";
     expected += "\xEF\xBF\xBD";
-    EXPECT_EQ(platform::to_utf8(bytes.data(), bytes.size(), "CP932"), expected);
+    EXPECT_EQ(platform::toUtf8(bytes.data(), bytes.size(), "CP932"), expected);
 }
 
 } // namespace

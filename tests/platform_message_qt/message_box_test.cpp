@@ -18,7 +18,7 @@ struct Seen {
     bool shown = false;
 };
 
-// Reads the box that show_message opened and closes it.
+// Reads the box that showMessage opened and closes it.
 Seen showAndRead(const char* caption, const char* text, platform::MessageIcon icon)
 {
     Seen seen;
@@ -28,7 +28,7 @@ Seen showAndRead(const char* caption, const char* text, platform::MessageIcon ic
         seen = {box->windowTitle(), box->text(), box->icon(), true};
         box->accept();
     });
-    platform::show_message(caption, text, icon);
+    platform::showMessage(caption, text, icon);
     return seen;
 }
 
@@ -38,7 +38,7 @@ TEST(MessageBox, ShowsCaptionTextAndIcon)
     char name[] = "message_box_test";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    platform::install_message_box_backend();
+    platform::installMessageBoxBackend();
 
     struct Case {
         const char* caption;
@@ -58,7 +58,7 @@ TEST(MessageBox, ShowsCaptionTextAndIcon)
         EXPECT_EQ(seen.text, QString::fromUtf8(c.text));
         EXPECT_EQ(seen.icon, c.expected);
     }
-    platform::set_message_backend(nullptr);
+    platform::setMessageBackend(nullptr);
 }
 
 TEST(MessageBox, WithoutAnAnsweringDisplayMessagesStayOnTheConsole)
@@ -67,7 +67,7 @@ TEST(MessageBox, WithoutAnAnsweringDisplayMessagesStayOnTheConsole)
     for (const char* display : {"", ":77", "garbage"}) {
         setenv("DISPLAY", display, 1);
         unsetenv("WAYLAND_DISPLAY");
-        EXPECT_FALSE(platform::has_display()) << display;
+        EXPECT_FALSE(platform::hasDisplay()) << display;
         {
             const platform::MessageBoxes boxes("message_box_test");
             EXPECT_FALSE(boxes.active()) << display;

@@ -64,7 +64,7 @@ std::string titleWithVersionLabel(const char* prefix)
 {
     // 乙戌文月版, as the programs have always stored it (code page 932).
     static const char kLabel[] = "\x89\xB3\x9C\xFA\x95\xB6\x8C\x8E\x94\xC5";
-    return std::string(prefix) + platform::to_utf8(kLabel, sizeof kLabel - 1, "CP932");
+    return std::string(prefix) + platform::toUtf8(kLabel, sizeof kLabel - 1, "CP932");
 }
 
 } // namespace tools

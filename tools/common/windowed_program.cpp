@@ -16,7 +16,7 @@ const char* gRunCaption = nullptr;
 void showMessage(const char* caption, const char* text)
 {
     if (!caption || !*caption) caption = gRunCaption ? gRunCaption : gTitle.c_str();
-    platform::show_message(caption, text, platform::MessageIcon::Stop);
+    platform::showMessage(caption, text, platform::MessageIcon::Stop);
 }
 
 } // namespace
@@ -40,7 +40,7 @@ int runWindowedProgram(int argc, char** argv, const ToolProgram& program)
         words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, true); },
                        [&](const std::string& word) { return program.handleFile(word, showMessage); },
                        program.illegalOption, showMessage,
-                       [&] { platform::show_message(gTitle.c_str(), program.notice, platform::MessageIcon::None); }});
+                       [&] { platform::showMessage(gTitle.c_str(), program.notice, platform::MessageIcon::None); }});
 }
 
 } // namespace tools

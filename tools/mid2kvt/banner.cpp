@@ -13,7 +13,7 @@ constexpr char kVersionLabel[] = "\x89\xB3\x9C\xFA\x95\xB6\x8C\x8E\x94\xC5";
 
 std::string banner()
 {
-    return "MID2KVT for Win32 " + platform::to_utf8(kVersionLabel, sizeof kVersionLabel - 1, "CP932");
+    return "MID2KVT for Win32 " + platform::toUtf8(kVersionLabel, sizeof kVersionLabel - 1, "CP932");
 }
 
 } // namespace mid2kvt

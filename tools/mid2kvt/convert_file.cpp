@@ -87,7 +87,7 @@ intptr_t convert_body(void* arg)
     sink.flush();
     // The output is open now: warnings are captioned with it, as errors are.
     for (const std::string& text : import_note_messages(notes))
-        platform::show_message(util::fs_path(job.out), text.c_str(), platform::MessageIcon::Warning);
+        platform::showMessage(util::fs_path(job.out), text.c_str(), platform::MessageIcon::Warning);
     raise_if(error);
     util::fs_close(job.out);
     return 0;
@@ -99,7 +99,7 @@ intptr_t convert_handler(void* arg, util::ErrCode& code)
     if (code == util::kErrReported) return -1;
     if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end()) util::uerr_raise(code);
     const char* caption = job.naming_output ? util::fs_path(job.out) : job.caption.c_str();
-    platform::show_message(caption, util::uerr_name(code), platform::MessageIcon::Stop);
+    platform::showMessage(caption, util::uerr_name(code), platform::MessageIcon::Stop);
     code = util::kErrReported;
     return -1;
 }

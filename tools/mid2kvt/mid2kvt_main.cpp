@@ -41,7 +41,7 @@ intptr_t convert_all(void* arg)
 intptr_t report_run_failure(void*, util::ErrCode& code)
 {
     if (code != util::kErrReported)
-        platform::show_message(mid2kvt::banner().c_str(), util::uerr_name(code), platform::MessageIcon::Stop);
+        platform::showMessage(mid2kvt::banner().c_str(), util::uerr_name(code), platform::MessageIcon::Stop);
     code = util::kErrReported;
     return -1;
 }
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
         }
     }
     if (argc < 2) {
-        platform::show_message(mid2kvt::banner().c_str(), kNotice, platform::MessageIcon::Information);
+        platform::showMessage(mid2kvt::banner().c_str(), kNotice, platform::MessageIcon::Information);
         return 0;
     }
     util::uerr_set_namer(smf::read_error_message);

@@ -16,10 +16,10 @@ constexpr const char* kTitle = "Debug Console V0.2";
 constexpr const char* kOverrideVariable = "ZEM_TRACECON_TTY";
 
 platform::Terminal g_terminal;
-int g_open_count = 0;
+int g_openCount = 0;
 // One CR LF per terminal row, taken at the first open: writing it from the
 // last row scrolls every row out of the window.
-std::string g_clear_rows;
+std::string g_clearRows;
 
 } // namespace
 
@@ -27,33 +27,33 @@ extern "C" {
 
 void con_open(void)
 {
-    if (g_open_count == 0 && g_terminal.open(std::getenv(kOverrideVariable))) {
-        g_terminal.set_title(kTitle);
-        if (g_clear_rows.empty()) {
+    if (g_openCount == 0 && g_terminal.open(std::getenv(kOverrideVariable))) {
+        g_terminal.setTitle(kTitle);
+        if (g_clearRows.empty()) {
             int rows = g_terminal.rows();
             for (int i = 0; i < rows; ++i) {
-                g_clear_rows += "\r\n";
+                g_clearRows += "\r\n";
             }
         }
     }
-    ++g_open_count;
+    ++g_openCount;
 }
 
 void con_close(void)
 {
-    if (g_open_count == 0) {
+    if (g_openCount == 0) {
         return;
     }
-    if (--g_open_count == 0) {
+    if (--g_openCount == 0) {
         g_terminal.close();
-        g_clear_rows.clear();
-        g_clear_rows.shrink_to_fit();
+        g_clearRows.clear();
+        g_clearRows.shrink_to_fit();
     }
 }
 
 int con_putstr(const char* text)
 {
-    if (text == nullptr || !g_terminal.is_open()) {
+    if (text == nullptr || !g_terminal.isOpen()) {
         return 0;
     }
     return g_terminal.write(text, std::char_traits<char>::length(text)) ? 1 : 0;
@@ -63,19 +63,19 @@ int con_locate(int column, int row, int relative)
 {
     int16_t x = static_cast<int16_t>(column);
     int16_t y = static_cast<int16_t>(row);
-    bool moved = relative != 0 ? g_terminal.move_by(x, y) : g_terminal.move_to(x, y);
+    bool moved = relative != 0 ? g_terminal.moveBy(x, y) : g_terminal.moveTo(x, y);
     return moved ? 1 : 0;
 }
 
 void con_cls(void)
 {
-    if (!g_terminal.is_open() || g_clear_rows.empty()) {
+    if (!g_terminal.isOpen() || g_clearRows.empty()) {
         return;
     }
-    int rows = static_cast<int>(g_clear_rows.size() / 2);
-    g_terminal.move_to(0, rows - 1);
-    g_terminal.write(g_clear_rows.data(), g_clear_rows.size());
-    g_terminal.move_to(0, 0);
+    int rows = static_cast<int>(g_clearRows.size() / 2);
+    g_terminal.moveTo(0, rows - 1);
+    g_terminal.write(g_clearRows.data(), g_clearRows.size());
+    g_terminal.moveTo(0, 0);
 }
 
 void _con_printf(size_t size, const char* format, ...)

@@ -144,7 +144,7 @@ ConvertedText convertText(const std::string& bytes, const std::string& language,
         std::find_if(kCharsets.begin(), kCharsets.end(), [&](const CharsetEntry& e) { return e.name == name; });
     const CharsetEntry& use = entry != kCharsets.end() ? *entry : kDefaultCharset;
     std::string text = use.iconvName == kHz ? unicode::fromHz(bytes)
-                                            : platform::to_utf8(bytes.data(), bytes.size(), use.iconvName);
+                                            : platform::toUtf8(bytes.data(), bytes.size(), use.iconvName);
     if (text.empty()) return {kErrorText, kNoCharset, true};
     return {std::move(text), use.fontCharset, true};
 }

@@ -207,7 +207,7 @@ std::string fromHz(std::string_view bytes)
                 break;
             }
             const char pair[2] = {static_cast<char>(bytes[i] | 0x80), static_cast<char>(bytes[i + 1] | 0x80)};
-            out += platform::to_utf8(pair, 2, "EUC-CN");
+            out += platform::toUtf8(pair, 2, "EUC-CN");
             i += 2;
             continue;
         }

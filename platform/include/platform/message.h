@@ -19,14 +19,14 @@ enum class MessageIcon {
 // caption and text are NUL-terminated bytes; a null text shows as empty.
 using MessageBackend = void (*)(const char* caption, const char* text, MessageIcon icon);
 
-void show_message(const char* caption, const char* text, MessageIcon icon);
+void showMessage(const char* caption, const char* text, MessageIcon icon);
 
-// Installs backend for every later show_message (null restores the console
+// Installs backend for every later showMessage (null restores the console
 // backend) and returns the one it replaces.  Call it before other threads
 // may show messages.
-MessageBackend set_message_backend(MessageBackend backend);
+MessageBackend setMessageBackend(MessageBackend backend);
 
 // The console backend.
-void stderr_message(const char* caption, const char* text, MessageIcon icon);
+void stderrMessage(const char* caption, const char* text, MessageIcon icon);
 
 } // namespace platform

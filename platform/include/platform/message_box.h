@@ -10,16 +10,16 @@ namespace platform {
 
 // True when an X display answers: DISPLAY is set and its server accepts a
 // connection (Qt would abort the program on one that does not).
-bool has_display();
+bool hasDisplay();
 
 // Held for a windowed program's lifetime: when a display answers, owns the
-// program's Qt application and routes show_message to modal message boxes;
+// program's Qt application and routes showMessage to modal message boxes;
 // otherwise messages stay on standard error.  Qt is given the program name
 // alone, so none of the program's own words is taken as a Qt option.
 // Destroying it restores the console backend.
 class MessageBoxes {
 public:
-    explicit MessageBoxes(const char* program_name);
+    explicit MessageBoxes(const char* programName);
     ~MessageBoxes();
     MessageBoxes(const MessageBoxes&) = delete;
     MessageBoxes& operator=(const MessageBoxes&) = delete;
@@ -37,7 +37,7 @@ private:
     bool active_ = false;
 };
 
-// Routes show_message to message boxes; a Qt application must exist.
-void install_message_box_backend();
+// Routes showMessage to message boxes; a Qt application must exist.
+void installMessageBoxBackend();
 
 } // namespace platform

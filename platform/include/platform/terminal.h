@@ -17,30 +17,30 @@ public:
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
-    // Opens the output: override_path when not null or empty (created when
+    // Opens the output: overridePath when not null or empty (created when
     // missing, written at its end: a log file or another terminal such as
     // /dev/pts/3), else the controlling terminal /dev/tty, else standard
     // output when that is a terminal.  False when there is none.  Opening an
     // open terminal closes it first.
-    bool open(const char* override_path);
+    bool open(const char* overridePath);
     void close();
-    bool is_open() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_ >= 0; }
 
     // False when closed or when not every byte could be written.
     bool write(const char* bytes, size_t n);
     // Control characters in title are dropped so it cannot end the escape.
-    bool set_title(const char* title);
+    bool setTitle(const char* title);
     // Column and row count from 0 at the top left; negative values fail.
-    bool move_to(int column, int row);
+    bool moveTo(int column, int row);
     // Right and down for positive counts, left and up for negative ones; the
     // terminal stops the cursor at its edges.  A move by (0, 0) writes nothing.
-    bool move_by(int columns, int rows);
+    bool moveBy(int columns, int rows);
     // The terminal's height in rows (kDefaultRows when unknown).
     int rows() const;
 
 private:
     int fd_ = -1;
-    bool owns_fd_ = false;
+    bool ownsFd_ = false;
 };
 
 } // namespace platform

@@ -11,6 +11,6 @@ namespace platform {
 // that is invalid or cut off at the end becomes one U+FFFD per byte skipped;
 // an unknown character set keeps ASCII bytes and turns every other byte into
 // U+FFFD.  Never throws for bad input.
-std::string to_utf8(const char* bytes, size_t n, const char* charset);
+std::string toUtf8(const char* bytes, size_t n, const char* charset);
 
 } // namespace platform
