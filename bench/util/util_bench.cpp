@@ -7,7 +7,7 @@
 
 namespace {
 
-void format_message(benchmark::State& state)
+void formatMessage(benchmark::State& state)
 {
     util::STRSET* s = util::ss_create(nullptr, 0);
     for (auto _ : state) {
@@ -17,9 +17,9 @@ void format_message(benchmark::State& state)
     }
     util::ss_free(s);
 }
-BENCHMARK(format_message);
+BENCHMARK(formatMessage);
 
-void append_bytes(benchmark::State& state)
+void appendBytes(benchmark::State& state)
 {
     for (auto _ : state) {
         util::STRSET* s = util::ss_create(nullptr, 0);
@@ -31,14 +31,14 @@ void append_bytes(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(append_bytes)->Arg(100)->Arg(100000);
+BENCHMARK(appendBytes)->Arg(100)->Arg(100000);
 
-void conproof_check(benchmark::State& state)
+void conproofCheck(benchmark::State& state)
 {
     for (auto _ : state) {
         benchmark::DoNotOptimize(util::conproof_hit("/home/musician/scores/2024/autumn/console-theme.kvt"));
     }
 }
-BENCHMARK(conproof_check);
+BENCHMARK(conproofCheck);
 
 } // namespace

@@ -12,7 +12,7 @@
 
 namespace {
 
-void count_args(util::STRSET* out, util::FmtArgs& args)
+void countArgs(util::STRSET* out, util::FmtArgs& args)
 {
     util::ss_append(out, static_cast<char>('0' + args.take() % 10));
 }
@@ -24,7 +24,7 @@ void check(bool condition)
     }
 }
 
-void format_and_check(const std::string& tmpl, const util::FmtArg* first, const util::FmtArg* last)
+void formatAndCheck(const std::string& tmpl, const util::FmtArg* first, const util::FmtArg* last)
 {
     util::STRSET* out = util::ss_create(nullptr, 0);
     util::ss_format(out, tmpl.c_str(), util::FmtArgs(first, last));
@@ -38,24 +38,24 @@ void format_and_check(const std::string& tmpl, const util::FmtArg* first, const 
 // Any conversion may meet any argument, so the template runs twice: over
 // texts only (numbers then show pointer bits), and over numbers only with
 // every "s" turned into "u" so that no number is taken for a text.
-void fuzz_format(const std::string& tmpl)
+void fuzzFormat(const std::string& tmpl)
 {
     static const util::FmtArg kTexts[] = {"", "song.kvt", "CON\\CON-Proof affected.", "%d$$", "x"};
     static const util::FmtArg kNumbers[] = {
         int32_t{0}, int32_t{-42}, uint32_t{0xFFFFFFFF}, 1.5f, int32_t{2147483647}, -0.0f, int32_t{-2147483647 - 1},
         3.0e38f,    1.0e-45f,     int32_t{'A'},
     };
-    format_and_check(tmpl, kTexts, kTexts + sizeof kTexts / sizeof kTexts[0]);
+    formatAndCheck(tmpl, kTexts, kTexts + sizeof kTexts / sizeof kTexts[0]);
     std::string numeric = tmpl;
     for (char& c : numeric) {
         if (c == 's') {
             c = 'u';
         }
     }
-    format_and_check(numeric, kNumbers, kNumbers + sizeof kNumbers / sizeof kNumbers[0]);
+    formatAndCheck(numeric, kNumbers, kNumbers + sizeof kNumbers / sizeof kNumbers[0]);
 }
 
-void fuzz_conproof(std::string path)
+void fuzzConproof(std::string path)
 {
     bool hit = util::conproof_hit(path.c_str());
     for (char& c : path) {
@@ -72,15 +72,15 @@ void fuzz_conproof(std::string path)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool registered = [] {
-        util::ss_register_handler('n', count_args);
+        util::ss_register_handler('n', countArgs);
         return true;
     }();
     (void)registered;
     size_t blocks = util::mb_count();
     std::string text(reinterpret_cast<const char*>(data), size);
-    std::string as_c_text = text.c_str(); // up to the first NUL, as callers pass it
-    fuzz_format(as_c_text);
-    fuzz_conproof(as_c_text);
+    std::string asCText = text.c_str(); // up to the first NUL, as callers pass it
+    fuzzFormat(asCText);
+    fuzzConproof(asCText);
     check(util::mb_count() == blocks);
     return 0;
 }

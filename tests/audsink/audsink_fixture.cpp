@@ -69,7 +69,7 @@ std::vector<uint8_t> bufferBytes(ds8* ds, ds8_sound* sound)
 std::vector<uint8_t> patternBytes(uint64_t from, size_t count)
 {
     std::vector<uint8_t> bytes(count);
-    for (size_t i = 0; i < count; ++i) bytes[i] = fake_pattern_byte(from + i);
+    for (size_t i = 0; i < count; ++i) bytes[i] = fakePatternByte(from + i);
     return bytes;
 }
 

@@ -146,7 +146,7 @@ FAKE_EXPORT size_t dw_decode(const dw_host*, uint8_t* handle, void* buffer, size
         const uint64_t stop = s->loopEnd > s->loopStart ? std::min(s->end, s->loopEnd * s->block()) : s->end;
         if (s->offset >= stop) break;
         const size_t n = size_t(std::min<uint64_t>(most - done, stop - s->offset));
-        for (size_t i = 0; i < n; ++i) out[done + i] = fake_pattern_byte(s->offset + i);
+        for (size_t i = 0; i < n; ++i) out[done + i] = fakePatternByte(s->offset + i);
         done += n;
         s->offset += n;
     }

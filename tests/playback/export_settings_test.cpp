@@ -79,7 +79,7 @@ TEST(ExportSettingsTest, RefusedSwitchesRaiseIllegalOption)
         {"-L3x", TrailingText::IsIllegal},
     };
     for (const Row& r : table) {
-        EXPECT_EQ(raised_code([&] { parse({r.word}, r.trailing); }), playback::kErrIllegalOption) << r.word;
+        EXPECT_EQ(raisedCode([&] { parse({r.word}, r.trailing); }), playback::kErrIllegalOption) << r.word;
     }
 }
 

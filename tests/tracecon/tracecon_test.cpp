@@ -13,7 +13,7 @@ namespace {
 
 const std::string kTitle = "\x1b]0;Debug Console V0.2\x07";
 
-std::string clear_bytes(int rows)
+std::string clearBytes(int rows)
 {
     std::string bytes = "\x1b[" + std::to_string(rows) + ";1H";
     for (int i = 0; i < rows; ++i) {
@@ -95,7 +95,7 @@ TEST_F(Console, Calls)
              con_cls();
              return 0;
          },
-         0, clear_bytes(24)},
+         0, clearBytes(24)},
         {"close",
          [] {
              con_close();

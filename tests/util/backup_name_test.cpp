@@ -141,7 +141,7 @@ TEST(BackupExisting, UnmovableFileRaises)
     TempDir dir;
     const std::string longest = std::string(251, 'n') + ".zem";
     dir.write(longest, "x");
-    EXPECT_EQ(raised_code([&] { util::backup_existing(dir.file(longest).c_str()); }), util::kErrFileCannotWrite);
+    EXPECT_EQ(raisedCode([&] { util::backup_existing(dir.file(longest).c_str()); }), util::kErrFileCannotWrite);
     EXPECT_EQ(dir.read(longest), "x");
     EXPECT_EQ(dir.listing(), std::vector<std::string>{longest});
 }

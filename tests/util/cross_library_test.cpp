@@ -19,14 +19,14 @@ struct Probe {
     template <typename F> F entry(const char* name) const { return reinterpret_cast<F>(dlsym(handle, name)); }
 };
 
-intptr_t call_raise(void* arg)
+intptr_t callRaise(void* arg)
 {
     auto* probe = static_cast<Probe*>(arg);
     probe->entry<void (*)(uint32_t)>("probe_raise")(0x30006);
     return 0;
 }
 
-intptr_t call_pass_on(void* arg)
+intptr_t callPassOn(void* arg)
 {
     auto* probe = static_cast<Probe*>(arg);
     return probe->entry<intptr_t (*)(uint32_t)>("probe_protect_and_pass_on")(0x40000);
@@ -36,8 +36,8 @@ TEST(CrossLibrary, CodesReachTheProgramsFrame)
 {
     Probe probe;
     ASSERT_NE(probe.handle, nullptr) << dlerror();
-    EXPECT_EQ(util::uerr_protect(&probe, nullptr, call_raise, nullptr), 0x30006);
-    EXPECT_EQ(util::uerr_protect(&probe, nullptr, call_pass_on, nullptr), 0x40001);
+    EXPECT_EQ(util::uerr_protect(&probe, nullptr, callRaise, nullptr), 0x30006);
+    EXPECT_EQ(util::uerr_protect(&probe, nullptr, callPassOn, nullptr), 0x40001);
     EXPECT_EQ(util::uerr_innermost(), nullptr);
 }
 

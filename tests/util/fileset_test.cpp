@@ -63,8 +63,8 @@ TEST(PathFull, TooLongRaises)
     util::STRSET* full = util::path_full(longest.c_str());
     EXPECT_EQ(util::ss_length(full), PATH_MAX - 1u);
     util::ss_free(full);
-    std::string too_long = longest + "b";
-    EXPECT_EQ(raised_code([&] { util::path_full(too_long.c_str()); }), util::kErrFilesetParam);
+    std::string tooLong = longest + "b";
+    EXPECT_EQ(raisedCode([tooLong] { util::path_full(tooLong.c_str()); }), util::kErrFilesetParam);
 }
 
 TEST_F(InTempDir, SetPathDefaultExtension)
@@ -106,7 +106,7 @@ TEST_F(InTempDir, SetPathRefusals)
     };
     for (const BadCase& c : cases) {
         Fileset fs;
-        EXPECT_EQ(raised_code([&] { util::fs_set_path(fs.f, c.name, "KVT"); }), c.expected)
+        EXPECT_EQ(raisedCode([&] { util::fs_set_path(fs.f, c.name, "KVT"); }), c.expected)
             << (c.name ? c.name : "(null)");
         EXPECT_FALSE(fs.f->path_set);
         EXPECT_EQ(util::fs_current(), fs.f);
@@ -132,7 +132,7 @@ TEST_F(InTempDir, FixCaseFindsTheExistingSpelling)
         EXPECT_EQ(util::fs_path(fs.f), dir_.file(c.expected)) << c.name;
     }
     Fileset empty;
-    EXPECT_EQ(raised_code([&] { util::fs_fix_case(empty.f); }), util::kErrFilesetEmpty);
+    EXPECT_EQ(raisedCode([&] { util::fs_fix_case(empty.f); }), util::kErrFilesetEmpty);
 }
 
 TEST_F(InTempDir, WritesAtThePosition)
@@ -256,25 +256,25 @@ TEST_F(InTempDir, LoadWholeFileAndKeepItInStep)
 TEST_F(InTempDir, CreateOpenAndTheirErrors)
 {
     Fileset fs;
-    EXPECT_EQ(raised_code([&] { util::fs_create_file(fs.f, 0x80); }), util::kErrFilesetEmpty);
-    EXPECT_EQ(raised_code([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFilesetEmpty);
+    EXPECT_EQ(raisedCode([&] { util::fs_create_file(fs.f, 0x80); }), util::kErrFilesetEmpty);
+    EXPECT_EQ(raisedCode([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFilesetEmpty);
     util::fs_set_path(fs.f, "new.zem", nullptr);
     EXPECT_FALSE(util::fs_exists(fs.f));
-    EXPECT_EQ(raised_code([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFileNotFound);
-    EXPECT_EQ(raised_code([&] { util::fs_write_byte(fs.f, 1); }), util::kErrFileNotOpen);
-    EXPECT_EQ(raised_code([&] { util::fs_load(fs.f, nullptr); }), util::kErrFileNotOpen);
+    EXPECT_EQ(raisedCode([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFileNotFound);
+    EXPECT_EQ(raisedCode([&] { util::fs_write_byte(fs.f, 1); }), util::kErrFileNotOpen);
+    EXPECT_EQ(raisedCode([&] { util::fs_load(fs.f, nullptr); }), util::kErrFileNotOpen);
 
     dir_.write("new.zem", "stale contents");
     util::fs_create_file(fs.f, 0x80);
     EXPECT_TRUE(util::fs_exists(fs.f));
     EXPECT_EQ(dir_.read("new.zem"), "") << "created files are truncated";
     util::fs_open(fs.f, util::FileMode::Write);
-    EXPECT_EQ(raised_code([&] { util::fs_create_file(fs.f, 0x80); }), util::kErrFileStillOpen);
+    EXPECT_EQ(raisedCode([&] { util::fs_create_file(fs.f, 0x80); }), util::kErrFileStillOpen);
     util::fs_close(fs.f);
 
     dir_.write("folder.kvt/inner", "x");
     util::fs_set_path(fs.f, "folder.kvt", nullptr);
-    EXPECT_EQ(raised_code([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFileNotFound);
+    EXPECT_EQ(raisedCode([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFileNotFound);
 }
 
 TEST(Fileset, NullObjectRaisesAndIsRecorded)
@@ -294,7 +294,7 @@ TEST(Fileset, NullObjectRaisesAndIsRecorded)
         {"set path", [] { util::fs_set_path(nullptr, "a", nullptr); }},
     };
     for (const NullCase& c : cases) {
-        EXPECT_EQ(raised_code(c.call), util::kErrNullArgument) << c.name;
+        EXPECT_EQ(raisedCode(c.call), util::kErrNullArgument) << c.name;
         EXPECT_EQ(util::fs_current(), nullptr) << c.name;
     }
 }

@@ -29,7 +29,7 @@ struct Case {
     const char* expected;
 };
 
-std::string format_bits(const char* tmpl, const std::vector<uintptr_t>& bits)
+std::string formatBits(const char* tmpl, const std::vector<uintptr_t>& bits)
 {
     std::vector<FmtArg> args;
     for (uintptr_t b : bits) {
@@ -86,7 +86,7 @@ TEST(Format, Conversions)
         {"%d %d", {1}, "1 0"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(format_bits(c.tmpl, c.args), c.expected) << c.tmpl;
+        EXPECT_EQ(formatBits(c.tmpl, c.args), c.expected) << c.tmpl;
     }
     EXPECT_EQ(format("<%s>", {kText}), "<abc>");
 }
@@ -135,11 +135,11 @@ TEST(Format, Reals)
         {"%f", __builtin_nanf(""), "nan"},
     };
     for (const RealCase& c : cases) {
-        EXPECT_EQ(format_bits(c.tmpl, {real(c.value)}), c.expected) << c.tmpl << " " << c.value;
+        EXPECT_EQ(formatBits(c.tmpl, {real(c.value)}), c.expected) << c.tmpl << " " << c.value;
     }
 }
 
-void two_words(STRSET* out, util::FmtArgs& args)
+void twoWords(STRSET* out, util::FmtArgs& args)
 {
     util::ss_append(out, reinterpret_cast<const char*>(args.take()));
     util::ss_append(out, '+');
@@ -148,7 +148,7 @@ void two_words(STRSET* out, util::FmtArgs& args)
 
 TEST(Format, HandlersConsumeArguments)
 {
-    util::ss_register_handler('w', two_words);
+    util::ss_register_handler('w', twoWords);
     EXPECT_EQ(format("[$w] %d", {"left", "right", 3}), "[left+right] 3");
     util::ss_register_handler('w', nullptr);
     EXPECT_EQ(format("$w", {}), "(err:'$w' undefined)");
@@ -162,7 +162,7 @@ TEST(Format, HandlerRegistrationLimits)
     };
     const RegCase cases[] = {{'a', true}, {255, true}, {256, false}, {1000, false}, {'$', false}};
     for (const RegCase& c : cases) {
-        EXPECT_EQ(raised_code([&] { util::ss_register_handler(c.c, two_words); }),
+        EXPECT_EQ(raisedCode([&] { util::ss_register_handler(c.c, twoWords); }),
                   c.accepted ? kNothingRaised : util::kErrStrsetParam)
             << c.c;
         if (c.accepted) {
@@ -174,7 +174,7 @@ TEST(Format, HandlerRegistrationLimits)
 
 TEST(Format, HugeWidthIsBounded)
 {
-    std::string out = format_bits("%999999999999d", {1});
+    std::string out = formatBits("%999999999999d", {1});
     EXPECT_EQ(out.size(), 4096u);
     EXPECT_EQ(out.back(), '1');
 }

@@ -87,7 +87,7 @@ TEST(PrepareOutput, KeepsEveryExistingFile)
         for (const auto& [name, kind] : c.present) make(dir, name, kind);
         util::FILESET* f = util::fs_create();
         const util::ErrCode code =
-            raised_code([&] { util::fs_prepare_output(f, dir.file(c.output).c_str(), dir.file("a.kvt").c_str()); });
+            raisedCode([&] { util::fs_prepare_output(f, dir.file(c.output).c_str(), dir.file("a.kvt").c_str()); });
         EXPECT_EQ(code, c.raised) << c.name;
         EXPECT_EQ(util::fs_path(f), dir.file(c.path)) << c.name;
         // A refusal names the output, which handlers report.

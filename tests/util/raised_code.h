@@ -6,7 +6,7 @@
 // Returned when the call raised nothing.
 inline constexpr util::ErrCode kNothingRaised = 0xFFFFFFFE;
 
-template <typename F> util::ErrCode raised_code(F&& call)
+template <typename F> util::ErrCode raisedCode(F&& call)
 {
     try {
         call();

@@ -148,10 +148,10 @@ TEST(Strset, CopyRangeClips)
 
 TEST(Strset, NullObjectRaises)
 {
-    EXPECT_EQ(raised_code([] { util::ss_append(nullptr, "a"); }), util::kErrNullArgument);
-    EXPECT_EQ(raised_code([] { util::ss_text(nullptr); }), util::kErrNullArgument);
-    EXPECT_EQ(raised_code([] { util::ss_format(nullptr, "x"); }), util::kErrNullArgument);
-    EXPECT_EQ(raised_code([] { util::ss_free(nullptr); }), util::kErrNullArgument);
+    EXPECT_EQ(raisedCode([] { util::ss_append(nullptr, "a"); }), util::kErrNullArgument);
+    EXPECT_EQ(raisedCode([] { util::ss_text(nullptr); }), util::kErrNullArgument);
+    EXPECT_EQ(raisedCode([] { util::ss_format(nullptr, "x"); }), util::kErrNullArgument);
+    EXPECT_EQ(raisedCode([] { util::ss_free(nullptr); }), util::kErrNullArgument);
 }
 
 } // namespace

@@ -52,11 +52,11 @@ TEST(ErrorNames, Table)
     }
 }
 
-const char* program_names(ErrCode code) { return code == 0x40001 ? "Illegal option." : nullptr; }
+const char* programNames(ErrCode code) { return code == 0x40001 ? "Illegal option." : nullptr; }
 
 TEST(ErrorNames, ProgramNamer)
 {
-    util::uerr_set_namer(program_names);
+    util::uerr_set_namer(programNames);
     EXPECT_STREQ(util::uerr_name(0x40001), "Illegal option.");
     EXPECT_STREQ(util::uerr_name(0x40002), "Undefined error");
     EXPECT_STREQ(util::uerr_name(0x30006), "File not found");
@@ -67,12 +67,12 @@ TEST(ErrorNames, ProgramNamer)
 // A tiny script for the protected calls: what the body does, what the
 // handler does, and a log of the calls.
 struct Script {
-    ErrCode raise_code = 0;
-    bool body_raises = false;
-    intptr_t body_result = 0;
-    intptr_t handler_result = 0;
-    bool handler_reraises = false;
-    ErrCode seen_code = 0;
+    ErrCode raiseCode = 0;
+    bool bodyRaises = false;
+    intptr_t bodyResult = 0;
+    intptr_t handlerResult = 0;
+    bool handlerReraises = false;
+    ErrCode seenCode = 0;
     std::string log;
 };
 
@@ -80,22 +80,22 @@ intptr_t body(void* arg)
 {
     auto* s = static_cast<Script*>(arg);
     s->log += "body;";
-    if (s->body_raises) {
-        util::uerr_raise(s->raise_code);
+    if (s->bodyRaises) {
+        util::uerr_raise(s->raiseCode);
     }
-    return s->body_result;
+    return s->bodyResult;
 }
 
 intptr_t handler(void* arg, ErrCode& code)
 {
     auto* s = static_cast<Script*>(arg);
     s->log += "handler;";
-    s->seen_code = code;
-    if (s->handler_reraises) {
+    s->seenCode = code;
+    if (s->handlerReraises) {
         util::uerr_raise(code);
     }
     code = util::kErrReported;
-    return s->handler_result;
+    return s->handlerResult;
 }
 
 intptr_t cleanup(void* arg)
@@ -108,11 +108,11 @@ TEST(Protect, Results)
 {
     struct ProtectCase {
         const char* name;
-        bool body_raises;
+        bool bodyRaises;
         ErrCode code;
-        intptr_t body_result;
-        bool with_handler;
-        intptr_t handler_result;
+        intptr_t bodyResult;
+        bool withHandler;
+        intptr_t handlerResult;
         intptr_t expected;
         const char* log;
     };
@@ -126,15 +126,15 @@ TEST(Protect, Results)
     };
     for (const ProtectCase& c : cases) {
         Script s;
-        s.body_raises = c.body_raises;
-        s.raise_code = c.code;
-        s.body_result = c.body_result;
-        s.handler_result = c.handler_result;
-        intptr_t result = util::uerr_protect(&s, c.with_handler ? handler : nullptr, body, cleanup);
+        s.bodyRaises = c.bodyRaises;
+        s.raiseCode = c.code;
+        s.bodyResult = c.bodyResult;
+        s.handlerResult = c.handlerResult;
+        intptr_t result = util::uerr_protect(&s, c.withHandler ? handler : nullptr, body, cleanup);
         EXPECT_EQ(result, c.expected) << c.name;
         EXPECT_EQ(s.log, c.log) << c.name;
-        if (c.body_raises && c.with_handler) {
-            EXPECT_EQ(s.seen_code, c.code) << c.name;
+        if (c.bodyRaises && c.withHandler) {
+            EXPECT_EQ(s.seenCode, c.code) << c.name;
         }
         EXPECT_EQ(util::uerr_innermost(), nullptr) << c.name;
     }
@@ -143,39 +143,39 @@ TEST(Protect, Results)
 
 struct Nested {
     Script inner;
-    intptr_t inner_result = 0;
+    intptr_t innerResult = 0;
 };
 
-intptr_t outer_body(void* arg)
+intptr_t outerBody(void* arg)
 {
     auto* n = static_cast<Nested*>(arg);
-    n->inner_result = util::uerr_protect(&n->inner, handler, body, cleanup);
+    n->innerResult = util::uerr_protect(&n->inner, handler, body, cleanup);
     return 5;
 }
 
 TEST(Protect, HandlerPassesCodeToEnclosingFrame)
 {
     Nested n;
-    n.inner.body_raises = true;
-    n.inner.raise_code = 0x40000;
-    n.inner.handler_reraises = true;
-    Script outer_script;
+    n.inner.bodyRaises = true;
+    n.inner.raiseCode = 0x40000;
+    n.inner.handlerReraises = true;
+    Script outerScript;
     intptr_t result = util::uerr_protect(
-        &n, [](void*, ErrCode& code) -> intptr_t { return static_cast<intptr_t>(code) + 1; }, outer_body, nullptr);
+        &n, [](void*, ErrCode& code) -> intptr_t { return static_cast<intptr_t>(code) + 1; }, outerBody, nullptr);
     EXPECT_EQ(result, 0x40001);
     // The inner cleanup still ran although the handler passed the code on.
     EXPECT_EQ(n.inner.log, "body;handler;cleanup;");
     EXPECT_EQ(util::uerr_innermost(), nullptr);
 }
 
-intptr_t leaves_frame_pushed(void*)
+intptr_t leavesFramePushed(void*)
 {
     static util::UERR stray;
     util::uerr_push(&stray);
     util::uerr_raise(0x30002);
 }
 
-intptr_t returns_with_frame_pushed(void*)
+intptr_t returnsWithFramePushed(void*)
 {
     static util::UERR stray;
     util::uerr_push(&stray);
@@ -190,8 +190,8 @@ TEST(Protect, FramesLeftByTheBodyAreUnwound)
         intptr_t expected;
     };
     const StrayCase cases[] = {
-        {"raise", leaves_frame_pushed, 0x30002},
-        {"return", returns_with_frame_pushed, util::kErrNotPushed},
+        {"raise", leavesFramePushed, 0x30002},
+        {"return", returnsWithFramePushed, util::kErrNotPushed},
     };
     for (const StrayCase& c : cases) {
         Script s;
@@ -213,7 +213,7 @@ TEST(Frames, PushPopOrder)
     EXPECT_EQ(inner.link, &outer);
     EXPECT_EQ(util::uerr_innermost(), &inner);
 
-    EXPECT_EQ(raised_code([&] { util::uerr_pop(nullptr, &outer, nullptr); }), util::kErrNotPushed);
+    EXPECT_EQ(raisedCode([&] { util::uerr_pop(nullptr, &outer, nullptr); }), util::kErrNotPushed);
     EXPECT_EQ(inner.code, util::kErrNotPushed); // stored in the innermost frame
 
     Script s;
@@ -224,8 +224,8 @@ TEST(Frames, PushPopOrder)
 
 TEST(Frames, NullFramesRaiseNullArgument)
 {
-    EXPECT_EQ(raised_code([] { util::uerr_push(nullptr); }), util::kErrNullArgument);
-    EXPECT_EQ(raised_code([] { util::uerr_pop(nullptr, nullptr, nullptr); }), util::kErrNullArgument);
+    EXPECT_EQ(raisedCode([] { util::uerr_push(nullptr); }), util::kErrNullArgument);
+    EXPECT_EQ(raisedCode([] { util::uerr_pop(nullptr, nullptr, nullptr); }), util::kErrNullArgument);
 }
 
 } // namespace
