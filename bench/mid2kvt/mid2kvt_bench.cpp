@@ -19,7 +19,7 @@ public:
 
 // One track of `notes` note-ons, each followed by a note-off unless
 // `unended`, keys cycling over five octaves, 24 ticks apart.
-std::vector<uint8_t> track_file(int notes, bool unended)
+std::vector<uint8_t> trackFile(int notes, bool unended)
 {
     std::vector<uint8_t> events;
     for (int i = 0; i < notes; ++i) {
@@ -28,21 +28,21 @@ std::vector<uint8_t> track_file(int notes, bool unended)
         if (!unended) events.insert(events.end(), {0x18, 0x80, key, 64});
     }
     std::vector<uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
-    smf::append_be32(file, uint32_t(events.size()));
+    smf::appendBe32(file, uint32_t(events.size()));
     file.insert(file.end(), events.begin(), events.end());
     return file;
 }
 
 void convert(benchmark::State& state, bool unended)
 {
-    const std::vector<uint8_t> file = track_file(int(state.range(0)), unended);
+    const std::vector<uint8_t> file = trackFile(int(state.range(0)), unended);
     smf::SmfHeader header{};
-    if (smf::read_header(file.data(), file.size(), header) != smf::ReadError::None)
+    if (smf::readHeader(file.data(), file.size(), header) != smf::ReadError::None)
         state.SkipWithError("bad generated header");
     for (auto _ : state) {
         NullSink sink;
         mid2kvt::ImportNotes notes;
-        if (mid2kvt::convert_tracks(file.data(), file.size(), header, sink, notes) != smf::ReadError::None)
+        if (mid2kvt::convertTracks(file.data(), file.size(), header, sink, notes) != smf::ReadError::None)
             state.SkipWithError("conversion failed");
         benchmark::DoNotOptimize(sink.bytes);
     }

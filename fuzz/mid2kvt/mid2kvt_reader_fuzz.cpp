@@ -16,7 +16,7 @@ public:
     std::string text;
 };
 
-size_t count_track_headers(const std::string& text)
+size_t countTrackHeaders(const std::string& text)
 {
     size_t count = 0;
     if (text.compare(0, 1, "#") == 0) ++count;
@@ -29,19 +29,18 @@ size_t count_track_headers(const std::string& text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     smf::SmfHeader header{};
-    if (smf::read_header(data, size, header) != smf::ReadError::None) return 0;
+    if (smf::readHeader(data, size, header) != smf::ReadError::None) return 0;
     CountingSink sink;
     mid2kvt::ImportNotes notes;
-    const smf::ReadError error = mid2kvt::convert_tracks(data, size, header, sink, notes);
+    const smf::ReadError error = mid2kvt::convertTracks(data, size, header, sink, notes);
     // Each note gets one message, and a limit names a track of the file.
-    const size_t expected_messages = (notes.clamped_data ? 1u : 0u) +
-                                     (notes.limit != mid2kvt::TextLimit::None ? 1u : 0u);
-    if (mid2kvt::import_note_messages(notes).size() != expected_messages) std::abort();
-    const bool names_a_track = notes.limit == mid2kvt::TextLimit::None ||
-                               notes.limit == mid2kvt::TextLimit::DivisionTooLarge ||
-                               notes.limit_track < header.track_count;
-    if (!names_a_track) std::abort();
+    const size_t expectedMessages = (notes.clampedData ? 1u : 0u) + (notes.limit != mid2kvt::TextLimit::None ? 1u : 0u);
+    if (mid2kvt::importNoteMessages(notes).size() != expectedMessages) std::abort();
+    const bool namesATrack = notes.limit == mid2kvt::TextLimit::None ||
+                             notes.limit == mid2kvt::TextLimit::DivisionTooLarge ||
+                             notes.limitTrack < header.trackCount;
+    if (!namesATrack) std::abort();
     // Texts never hold a line that starts with "#", so headers count tracks.
-    if (error == smf::ReadError::None && count_track_headers(sink.text) != header.track_count) std::abort();
+    if (error == smf::ReadError::None && countTrackHeaders(sink.text) != header.trackCount) std::abort();
     return 0;
 }

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Input in(data, size);
     smf::TrackWriter writer((in.byte() & 1) != 0);
     uint64_t ticks = 0;
-    bool too_long = false;
+    bool tooLong = false;
     while (!in.empty()) {
         smf::WriteResult r = smf::WriteResult::Ok;
         const uint8_t op = in.byte() % 12;
@@ -60,13 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const uint8_t a = in.byte() & 0x7F;
         const uint8_t b = in.byte() & 0x7F;
         switch (op) {
-        case 0: r = writer.note_on(channel, a, b); break;
-        case 1: r = writer.note_off(channel, a, b); break;
-        case 2: r = writer.key_pressure(channel, a, b); break;
-        case 3: r = writer.control_change(channel, a, b); break;
-        case 4: r = writer.program_change(channel, a); break;
-        case 5: r = writer.channel_pressure(channel, a); break;
-        case 6: r = writer.pitch_bend(channel, int32_t((a << 7) | b) - 8192); break;
+        case 0: r = writer.noteOn(channel, a, b); break;
+        case 1: r = writer.noteOff(channel, a, b); break;
+        case 2: r = writer.keyPressure(channel, a, b); break;
+        case 3: r = writer.controlChange(channel, a, b); break;
+        case 4: r = writer.programChange(channel, a); break;
+        case 5: r = writer.channelPressure(channel, a); break;
+        case 6: r = writer.pitchBend(channel, int32_t((a << 7) | b) - 8192); break;
         case 7: {
             r = writer.sysex(in.bytes(a), a);
             break;
@@ -85,26 +85,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         case 10: {
             const uint16_t n = uint16_t(a << 8 | b);
-            writer.add_ticks(n);
+            writer.addTicks(n);
             ticks += n;
             break;
         }
         default:
-            writer.begin_track();
+            writer.beginTrack();
             ticks = 0;
-            too_long = false;
+            tooLong = false;
             break;
         }
-        too_long |= r == smf::WriteResult::DeltaTooLong;
+        tooLong |= r == smf::WriteResult::DeltaTooLong;
     }
-    if (writer.end_of_track(true) == smf::WriteResult::DeltaTooLong) return 0;
+    if (writer.endOfTrack(true) == smf::WriteResult::DeltaTooLong) return 0;
 
     const std::vector<uint8_t>& bytes = writer.events();
     std::vector<smf::SmfEvent> events;
-    if (smf::read_track_events(bytes.data(), uint32_t(bytes.size()), events) != smf::ReadError::None) std::abort();
+    if (smf::readTrackEvents(bytes.data(), uint32_t(bytes.size()), events) != smf::ReadError::None) std::abort();
     if (events.empty() || events.back().status != 0xFF || events.back().data1 != 0x2F) std::abort();
-    uint64_t read_ticks = 0;
-    for (const smf::SmfEvent& e : events) read_ticks += e.delta;
-    if (!too_long && read_ticks != ticks) std::abort();
+    uint64_t readTicks = 0;
+    for (const smf::SmfEvent& e : events) readTicks += e.delta;
+    if (!tooLong && readTicks != ticks) std::abort();
     return 0;
 }

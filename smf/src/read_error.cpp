@@ -17,7 +17,7 @@ static_assert(kMessages.size() == static_cast<uint32_t>(ReadError::DeltaTooLong)
 
 } // namespace
 
-const char* read_error_message(uint32_t code)
+const char* readErrorMessage(uint32_t code)
 {
     if (code < kFirstCode || code - kFirstCode >= kMessages.size()) return nullptr;
     return kMessages[code - kFirstCode];

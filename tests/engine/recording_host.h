@@ -51,7 +51,7 @@ public:
     bool logUnits = false;
     bool logTicks = false;
     // Answers: the error callback's answer, and the status each event kind
-    // ("note_on", "control", "meta", ...) returns the nth time it is called
+    // ("on", "ctrl", "meta", ...) returns the nth time it is called
     // (1-based); unlisted calls answer 0.
     int errorAnswer = 0;
     std::map<std::string, std::map<int, int>> answers;

@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Beside the source tree, or beside the folder of worktrees that holds it.
-fs::path corpus_folder()
+fs::path corpusFolder()
 {
     for (const char* relative : {"/../shared/corpus/midi", "/../../shared/corpus/midi"}) {
         const fs::path p = fs::path(ZEM_SOURCE_DIR + std::string(relative));
@@ -29,7 +29,7 @@ fs::path corpus_folder()
     return {};
 }
 
-bool is_midi_name(const fs::path& p)
+bool isMidiName(const fs::path& p)
 {
     std::string ext = p.extension().string();
     for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -41,13 +41,13 @@ struct CorpusFile {
     Converted out;
 };
 
-std::vector<CorpusFile> converted_corpus()
+std::vector<CorpusFile> convertedCorpus()
 {
     std::vector<CorpusFile> files;
-    const fs::path corpus = corpus_folder();
+    const fs::path corpus = corpusFolder();
     if (corpus.empty()) return files;
     for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-        if (!entry.is_regular_file() || !is_midi_name(entry.path())) continue;
+        if (!entry.is_regular_file() || !isMidiName(entry.path())) continue;
         std::ifstream in(entry.path(), std::ios::binary);
         const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         files.push_back({entry.path(), convert(file)});
@@ -57,7 +57,7 @@ std::vector<CorpusFile> converted_corpus()
 
 TEST(CorpusTest, EveryFileConvertsOrGetsAReaderError)
 {
-    const std::vector<CorpusFile> files = converted_corpus();
+    const std::vector<CorpusFile> files = convertedCorpus();
     if (files.empty()) GTEST_SKIP() << "no MIDI corpus beside the source tree";
     int converted = 0;
     int refused = 0;
@@ -67,7 +67,7 @@ TEST(CorpusTest, EveryFileConvertsOrGetsAReaderError)
             EXPECT_EQ(f.out.text.compare(0, 3, "#0 "), 0) << f.path;
         } else {
             ++refused;
-            EXPECT_NE(smf::read_error_message(uint32_t(f.out.error)), nullptr) << f.path;
+            EXPECT_NE(smf::readErrorMessage(uint32_t(f.out.error)), nullptr) << f.path;
         }
     }
     std::cout << converted << " converted, " << refused << " refused\n";
@@ -75,13 +75,13 @@ TEST(CorpusTest, EveryFileConvertsOrGetsAReaderError)
     EXPECT_GT(refused, 5);
 }
 
-void keep_message(void* user, const char* message, const char*) { *static_cast<std::string*>(user) = message; }
+void keepMessage(void* user, const char* message, const char*) { *static_cast<std::string*>(user) = message; }
 
 // The compiler takes back every text the importer did not warn about; a file
 // without a single note or message compiles to nothing, which it refuses.
 TEST(CorpusTest, ConvertedTextCompilesUnlessALimitWasTold)
 {
-    const std::vector<CorpusFile> files = converted_corpus();
+    const std::vector<CorpusFile> files = convertedCorpus();
     if (files.empty()) GTEST_SKIP() << "no MIDI corpus beside the source tree";
     const zem_test::TempDir dir;
     const std::string image = dir.file("corpus.zem");
@@ -91,7 +91,7 @@ TEST(CorpusTest, ConvertedTextCompilesUnlessALimitWasTold)
         if (f.out.error != smf::ReadError::None) continue;
         std::string message;
         const int32_t result = zemc(reinterpret_cast<const uint8_t*>(f.out.text.data()), uint32_t(f.out.text.size()),
-                                    "corpus.kvt", image.c_str(), 0, keep_message, &message);
+                                    "corpus.kvt", image.c_str(), 0, keepMessage, &message);
         if (f.out.notes.limit != mid2kvt::TextLimit::None) {
             ++told;
             EXPECT_EQ(result, ZEMC_REPORTED) << f.path << ": told, yet it compiled";

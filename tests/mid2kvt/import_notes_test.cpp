@@ -12,8 +12,8 @@ namespace {
 
 using mid2kvt::TextLimit;
 
-Bytes meta_of(size_t n) { return Bytes{0x00, 0xFF, 0x01} + vlq(uint32_t(n)) + Bytes(n, 'x'); }
-Bytes sysex_of(uint8_t status, size_t n) { return Bytes{0x00, status} + vlq(uint32_t(n)) + Bytes(n, 0x01); }
+Bytes metaOf(size_t n) { return Bytes{0x00, 0xFF, 0x01} + vlq(uint32_t(n)) + Bytes(n, 'x'); }
+Bytes sysexOf(uint8_t status, size_t n) { return Bytes{0x00, status} + vlq(uint32_t(n)) + Bytes(n, 0x01); }
 
 Bytes tracks(uint16_t count)
 {
@@ -30,25 +30,25 @@ struct NotesCase {
     uint32_t track, value;
 };
 
-std::vector<NotesCase> notes_cases()
+std::vector<NotesCase> notesCases()
 {
     return {
         {"plain_file", mthd(0, 1, 96) + mtrk({0x00, 0x90, 0x3C, 0x64}), false, TextLimit::None, 0, 0},
         {"velocity_0xCC", mthd(0, 1, 96) + mtrk({0x00, 0x90, 0x3C, 0xCC, 0x00, 0x3E, 0xCC}), true, TextLimit::None, 0,
          0},
         {"controller_value_0x80", mthd(0, 1, 96) + mtrk({0x00, 0xB0, 0x07, 0x80}), true, TextLimit::None, 0, 0},
-        {"meta_of_255_bytes", mthd(0, 1, 96) + mtrk(meta_of(255)), false, TextLimit::None, 0, 0},
-        {"meta_of_256_bytes_in_track_1", mthd(1, 2, 96) + mtrk({}) + mtrk(meta_of(256)), false, TextLimit::MetaTooLong,
+        {"meta_of_255_bytes", mthd(0, 1, 96) + mtrk(metaOf(255)), false, TextLimit::None, 0, 0},
+        {"meta_of_256_bytes_in_track_1", mthd(1, 2, 96) + mtrk({}) + mtrk(metaOf(256)), false, TextLimit::MetaTooLong,
          1, 256},
-        {"sysex_f0_of_254_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF0, 254)), false, TextLimit::None, 0, 0},
-        {"sysex_f0_of_255_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF0, 255)), false, TextLimit::SysexTooLong, 0, 256},
-        {"sysex_f7_of_255_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF7, 255)), false, TextLimit::None, 0, 0},
-        {"sysex_f7_of_256_bytes", mthd(0, 1, 96) + mtrk(sysex_of(0xF7, 256)), false, TextLimit::SysexTooLong, 0, 256},
+        {"sysex_f0_of_254_bytes", mthd(0, 1, 96) + mtrk(sysexOf(0xF0, 254)), false, TextLimit::None, 0, 0},
+        {"sysex_f0_of_255_bytes", mthd(0, 1, 96) + mtrk(sysexOf(0xF0, 255)), false, TextLimit::SysexTooLong, 0, 256},
+        {"sysex_f7_of_255_bytes", mthd(0, 1, 96) + mtrk(sysexOf(0xF7, 255)), false, TextLimit::None, 0, 0},
+        {"sysex_f7_of_256_bytes", mthd(0, 1, 96) + mtrk(sysexOf(0xF7, 256)), false, TextLimit::SysexTooLong, 0, 256},
         {"256_tracks", tracks(256), false, TextLimit::None, 0, 0},
         {"257_tracks", tracks(257), false, TextLimit::TooManyTracks, 256, 257},
         {"division_16383", mthd(0, 1, 16383) + mtrk({}), false, TextLimit::None, 0, 0},
         {"division_16384", mthd(0, 1, 16384) + mtrk({}), false, TextLimit::DivisionTooLarge, 0, 65536},
-        {"first_limit_is_told", mthd(1, 2, 96) + mtrk(sysex_of(0xF7, 300)) + mtrk(meta_of(400)), false,
+        {"first_limit_is_told", mthd(1, 2, 96) + mtrk(sysexOf(0xF7, 300)) + mtrk(metaOf(400)), false,
          TextLimit::SysexTooLong, 0, 300},
     };
 }
@@ -60,25 +60,25 @@ TEST_P(ImportNotesTest, TellsWhatTheTextCannotSay)
     const NotesCase& c = GetParam();
     const Converted out = convert(c.file);
     ASSERT_EQ(out.error, smf::ReadError::None);
-    EXPECT_EQ(out.notes.clamped_data, c.clamped);
+    EXPECT_EQ(out.notes.clampedData, c.clamped);
     EXPECT_EQ(out.notes.limit, c.limit);
     if (c.limit != TextLimit::None) {
-        EXPECT_EQ(out.notes.limit_track, c.track);
-        EXPECT_EQ(out.notes.limit_value, c.value);
+        EXPECT_EQ(out.notes.limitTrack, c.track);
+        EXPECT_EQ(out.notes.limitValue, c.value);
     }
-    EXPECT_EQ(mid2kvt::import_note_messages(out.notes).size(), (c.clamped ? 1u : 0u) + (c.limit != TextLimit::None));
+    EXPECT_EQ(mid2kvt::importNoteMessages(out.notes).size(), (c.clamped ? 1u : 0u) + (c.limit != TextLimit::None));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, ImportNotesTest, ::testing::ValuesIn(notes_cases()),
+INSTANTIATE_TEST_SUITE_P(Files, ImportNotesTest, ::testing::ValuesIn(notesCases()),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ImportNoteMessages, NameTheLimitAndTheTrack)
 {
     mid2kvt::ImportNotes notes;
-    notes.clamped_data = true;
+    notes.clampedData = true;
     notes.pass(TextLimit::MetaTooLong, 3, 300);
     notes.pass(TextLimit::TooManyTracks, 256, 300);
-    EXPECT_EQ(mid2kvt::import_note_messages(notes),
+    EXPECT_EQ(mid2kvt::importNoteMessages(notes),
               (std::vector<std::string>{"Data bytes above 127 were read as 127.",
                                         "Track 3: a meta event of 300 bytes is past the 255 an info item takes; the "
                                         "text will not compile."}));

@@ -23,19 +23,19 @@ struct ScanResult {
 
 // Walks the chunk after a note-on, with its running status, until a note
 // event of the same key; without one, to the end of the chunk.
-ScanResult walk_ahead(ByteCursor in, uint8_t running_status, uint8_t key)
+ScanResult walkAhead(ByteCursor in, uint8_t runningStatus, uint8_t key)
 {
     uint32_t ticks = 0;
     while (in.left() > 0) {
         SmfEvent e;
-        if (ReadError err = smf::read_event(in, running_status, e); err != ReadError::None) return {err, 0};
+        if (ReadError err = smf::readEvent(in, runningStatus, e); err != ReadError::None) return {err, 0};
         ticks += e.delta;
-        if (smf::is_note_event(e) && e.data1 == key) break;
+        if (smf::isNoteEvent(e) && e.data1 == key) break;
     }
     return {ReadError::None, ticks};
 }
 
-Bytes random_track(std::mt19937& rng)
+Bytes randomTrack(std::mt19937& rng)
 {
     std::uniform_int_distribution<int> pick(0, 99);
     std::uniform_int_distribution<int> key(58, 63);
@@ -65,38 +65,38 @@ Bytes random_track(std::mt19937& rng)
 TEST(NoteLengthsTest, MatchesTheWalkAheadFromEveryNoteOn)
 {
     std::mt19937 rng(20260);
-    int notes_checked = 0;
-    int errors_checked = 0;
+    int notesChecked = 0;
+    int errorsChecked = 0;
     for (int round = 0; round < 400; ++round) {
-        Bytes track = random_track(rng);
+        Bytes track = randomTrack(rng);
         if (round % 3 == 0 && track.size() > 1)
             track.resize(std::uniform_int_distribution<size_t>(1, track.size() - 1)(rng));
 
         std::vector<SmfEvent> events;
-        const ReadError tail = smf::read_track_events(track.data(), uint32_t(track.size()), events);
+        const ReadError tail = smf::readTrackEvents(track.data(), uint32_t(track.size()), events);
         mid2kvt::NoteLengths lengths;
         lengths.build(events, tail);
 
         ByteCursor in(track.data(), track.size());
-        uint8_t running_status = 0;
+        uint8_t runningStatus = 0;
         for (size_t i = 0; i < events.size(); ++i) {
             SmfEvent e;
-            ASSERT_EQ(smf::read_event(in, running_status, e), ReadError::None);
-            if (!smf::is_note_on(e)) continue;
-            const ScanResult expected = walk_ahead(in, running_status, e.data1);
+            ASSERT_EQ(smf::readEvent(in, runningStatus, e), ReadError::None);
+            if (!smf::isNoteOn(e)) continue;
+            const ScanResult expected = walkAhead(in, runningStatus, e.data1);
             uint32_t ticks = 0;
-            const ReadError error = lengths.length_at(i, ticks);
+            const ReadError error = lengths.lengthAt(i, ticks);
             ASSERT_EQ(error, expected.error) << "round " << round << " event " << i;
             if (error == ReadError::None)
                 ASSERT_EQ(ticks, expected.ticks) << "round " << round << " event " << i;
             else
-                ++errors_checked;
-            ++notes_checked;
+                ++errorsChecked;
+            ++notesChecked;
         }
     }
     // The generator must exercise both outcomes for the comparison to mean much.
-    EXPECT_GT(notes_checked, 2000);
-    EXPECT_GT(errors_checked, 50);
+    EXPECT_GT(notesChecked, 2000);
+    EXPECT_GT(errorsChecked, 50);
 }
 
 } // namespace

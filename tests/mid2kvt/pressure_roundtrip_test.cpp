@@ -20,18 +20,18 @@ namespace fs = std::filesystem;
 using ChannelEvent = std::tuple<uint32_t, uint8_t, uint8_t, uint8_t>; // tick, status, data1, data2
 
 // Every channel message of every track with its absolute tick.
-std::vector<ChannelEvent> channel_events(const Bytes& file)
+std::vector<ChannelEvent> channelEvents(const Bytes& file)
 {
     std::vector<ChannelEvent> out;
     smf::SmfHeader header{};
-    EXPECT_EQ(smf::read_header(file.data(), file.size(), header), smf::ReadError::None);
-    smf::ByteCursor cursor(file.data() + header.chunks_offset, file.size() - header.chunks_offset);
-    for (int t = 0; t < header.track_count; ++t) {
+    EXPECT_EQ(smf::readHeader(file.data(), file.size(), header), smf::ReadError::None);
+    smf::ByteCursor cursor(file.data() + header.chunksOffset, file.size() - header.chunksOffset);
+    for (int t = 0; t < header.trackCount; ++t) {
         const uint8_t* chunk;
         uint32_t length;
         std::vector<smf::SmfEvent> events;
-        EXPECT_EQ(smf::read_track_chunk(cursor, chunk, length), smf::ReadError::None);
-        EXPECT_EQ(smf::read_track_events(chunk, length, events), smf::ReadError::None);
+        EXPECT_EQ(smf::readTrackChunk(cursor, chunk, length), smf::ReadError::None);
+        EXPECT_EQ(smf::readTrackEvents(chunk, length, events), smf::ReadError::None);
         uint32_t tick = 0;
         for (const smf::SmfEvent& e : events) {
             tick += e.delta;
@@ -65,7 +65,7 @@ TEST(PressureRoundTripTest, KeyAndChannelPressureComeBack)
         {0, 0x92, 61, 100}, {10, 0xA2, 61, 64}, {20, 0xD2, 30, 0}, {30, 0xA2, 75, 5},
         {40, 0x92, 62, 90}, {50, 0x92, 61, 0},  {60, 0x92, 62, 0},
     };
-    EXPECT_EQ(channel_events(Bytes(exported.begin(), exported.end())), expected);
+    EXPECT_EQ(channelEvents(Bytes(exported.begin(), exported.end())), expected);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ const Bytes kTune = mthd(0, 1, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd);
 const std::string kTuneText = "#0 %1920 `+1 /----------\r\n :0 @1\r\n /[end of track]\r\n\r\n";
 const std::string kBanner = "MID2KVT for Win32 \xE4\xB9\x99\xE6\x88\x8C\xE6\x96\x87\xE6\x9C\x88\xE7\x89\x88";
 
-void write_bytes(const fs::path& p, const Bytes& b)
+void writeBytes(const fs::path& p, const Bytes& b)
 {
     std::ofstream out(p, std::ios::binary);
     out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
@@ -76,13 +76,13 @@ TEST_F(ProgramTest, NamesAreFoundAndOutputsNamed)
         {"abs.mid", {"ABS.MID"}, "abs.KVT"},
     };
     for (const Case& c : cases) {
-        write_bytes(dir_ / c.file, kTune);
+        writeBytes(dir_ / c.file, kTune);
         const RunResult r = run(c.args);
         EXPECT_EQ(r.status, 0) << c.file << r.err;
         EXPECT_EQ(r.err, "") << c.file;
         EXPECT_EQ(zem_test::readFile(path(c.output)), kTuneText) << c.file;
     }
-    write_bytes(dir_ / "slash.mid", kTune);
+    writeBytes(dir_ / "slash.mid", kTune);
     EXPECT_EQ(run({path("slash")}).status, 0);
     EXPECT_EQ(zem_test::readFile((dir_ / "slash.KVT").string()), kTuneText);
 }
@@ -93,7 +93,7 @@ TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
         const char* name;
         Bytes file;
         const char* message;
-        bool caption_is_output; // the output was open when the error arose
+        bool captionIsOutput; // the output was open when the error arose
     };
     const std::vector<Case> cases = {
         {"short.mid", {'M', 'T'}, "Not have enough size.", false},
@@ -105,13 +105,13 @@ TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
         {"con.mid", kTune, "CON\\CON-Proof affected.", false},
     };
     for (const Case& c : cases) {
-        if (std::string(c.name) != "missing.mid") write_bytes(dir_ / c.name, c.file);
+        if (std::string(c.name) != "missing.mid") writeBytes(dir_ / c.name, c.file);
         const RunResult r = run({c.name});
         const std::string input = path(c.name);
-        const std::string caption = c.caption_is_output ? input.substr(0, input.size() - 3) + "KVT" : input;
+        const std::string caption = c.captionIsOutput ? input.substr(0, input.size() - 3) + "KVT" : input;
         EXPECT_EQ(r.status, 255) << c.name;
         EXPECT_EQ(r.err, caption + ": " + c.message + "\n") << c.name;
-        EXPECT_EQ(fs::exists(input.substr(0, input.size() - 3) + "KVT"), c.caption_is_output) << c.name;
+        EXPECT_EQ(fs::exists(input.substr(0, input.size() - 3) + "KVT"), c.captionIsOutput) << c.name;
     }
 }
 
@@ -123,19 +123,19 @@ TEST_F(ProgramTest, WhatTheTextCannotSayIsToldOncePerFile)
         Bytes file;
         std::vector<std::string> messages;
     };
-    const Bytes long_meta = Bytes{0x00, 0xFF, 0x01, 0x82, 0x2C} + Bytes(300, 'x');
+    const Bytes longMeta = Bytes{0x00, 0xFF, 0x01, 0x82, 0x2C} + Bytes(300, 'x');
     const std::vector<Case> cases = {
         {"plain.mid", kTune, {}},
         {"loud.mid",
          mthd(0, 1, 96) + mtrk(Bytes{0x00, 0x90, 60, 0xCC, 0x00, 62, 0xCC} + kEnd),
          {"Data bytes above 127 were read as 127."}},
         {"long.mid",
-         mthd(1, 2, 96) + mtrk(kEnd) + mtrk(long_meta + long_meta + Bytes{0x00, 0x90, 60, 0x80}),
+         mthd(1, 2, 96) + mtrk(kEnd) + mtrk(longMeta + longMeta + Bytes{0x00, 0x90, 60, 0x80}),
          {"Data bytes above 127 were read as 127.",
           "Track 1: a meta event of 300 bytes is past the 255 an info item takes; the text will not compile."}},
     };
     for (const Case& c : cases) {
-        write_bytes(dir_ / c.name, c.file);
+        writeBytes(dir_ / c.name, c.file);
         const RunResult r = run({c.name});
         const std::string input = path(c.name);
         const std::string output = input.substr(0, input.size() - 3) + "KVT";
@@ -149,8 +149,8 @@ TEST_F(ProgramTest, WhatTheTextCannotSayIsToldOncePerFile)
 
 TEST_F(ProgramTest, AFailedFileDoesNotStopTheOthers)
 {
-    write_bytes(dir_ / "a.mid", kTune);
-    write_bytes(dir_ / "c.mid", kTune);
+    writeBytes(dir_ / "a.mid", kTune);
+    writeBytes(dir_ / "c.mid", kTune);
     const RunResult r = run({"a", "b", "c"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, path("b.MID") + ": File not found\n");
@@ -160,12 +160,12 @@ TEST_F(ProgramTest, AFailedFileDoesNotStopTheOthers)
 
 TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
 {
-    write_bytes(dir_ / "tune.mid", kTune);
-    write_bytes(dir_ / "tune.KVT", text_bytes("old text"));
+    writeBytes(dir_ / "tune.mid", kTune);
+    writeBytes(dir_ / "tune.KVT", textBytes("old text"));
     ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "tune.KVT").string(), 2024, 2, 29, 23, 59, 59));
     // The first backup name is taken: the time moves one second on, across
     // the month end.
-    write_bytes(dir_ / "tune_20240229235959.KVT", text_bytes("older"));
+    writeBytes(dir_ / "tune_20240229235959.KVT", textBytes("older"));
     chmod((dir_ / "tune.KVT").c_str(), 0444);
 
     const RunResult r = run({"tune"});
@@ -181,10 +181,10 @@ TEST_F(ProgramTest, NoExistingFileIsLost)
 {
     // tune.kvt is the output in another letter case; x.kvt holds a MIDI file
     // whose output would be the input itself.
-    write_bytes(dir_ / "tune.mid", kTune);
-    write_bytes(dir_ / "tune.kvt", text_bytes("old text"));
+    writeBytes(dir_ / "tune.mid", kTune);
+    writeBytes(dir_ / "tune.kvt", textBytes("old text"));
     ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "tune.kvt").string(), 2024, 2, 29, 23, 59, 59));
-    write_bytes(dir_ / "x.kvt", kTune);
+    writeBytes(dir_ / "x.kvt", kTune);
 
     const RunResult r = run({"tune", "x.kvt"});
     EXPECT_EQ(r.status, 255);
@@ -198,8 +198,8 @@ TEST_F(ProgramTest, NoExistingFileIsLost)
 TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)
 {
     // Two tracks announced, one present: the first track's text stays.
-    write_bytes(dir_ / "cut.mid", mthd(1, 2, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd));
-    write_bytes(dir_ / "cut.KVT", text_bytes("kept"));
+    writeBytes(dir_ / "cut.mid", mthd(1, 2, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd));
+    writeBytes(dir_ / "cut.KVT", textBytes("kept"));
     ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "cut.KVT").string(), 2023, 12, 31, 23, 59, 59));
     const RunResult r = run({"cut.mid"});
     EXPECT_EQ(r.status, 255);
@@ -208,8 +208,8 @@ TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)
     EXPECT_EQ(zem_test::readFile((dir_ / "cut_20231231235959.KVT").string()), "kept");
 
     // A file refused at its header leaves the old output alone.
-    write_bytes(dir_ / "bad.mid", tag("RIFF"));
-    write_bytes(dir_ / "bad.KVT", text_bytes("untouched"));
+    writeBytes(dir_ / "bad.mid", tag("RIFF"));
+    writeBytes(dir_ / "bad.KVT", textBytes("untouched"));
     EXPECT_EQ(run({"bad"}).status, 255);
     EXPECT_EQ(zem_test::readFile((dir_ / "bad.KVT").string()), "untouched");
     EXPECT_EQ(listing().size(), 5u);
@@ -232,8 +232,8 @@ TEST_F(ProgramTest, AChunkTooLargeForMemoryEndsTheRunWithOutOfMemory)
     // needs about 200 MB, the program gets 160 MB of address space.
     Bytes events{0x00, 0x90, 60, 100};
     for (int i = 0; i < 8'000'000; ++i) events.insert(events.end(), {0x00, 60, 100});
-    write_bytes(dir_ / "huge.mid", mthd(0, 1, 96) + mtrk(events));
-    write_bytes(dir_ / "after.mid", kTune);
+    writeBytes(dir_ / "huge.mid", mthd(0, 1, 96) + mtrk(events));
+    writeBytes(dir_ / "after.mid", kTune);
     const RunResult r = zem_test::runProgram("mid2kvt", {"huge", "after"}, dir_.string(), {}, 160u << 20);
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, kBanner + ": Out of memory\n");

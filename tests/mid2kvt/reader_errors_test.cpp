@@ -21,22 +21,22 @@ const std::string kHeader = "#0 %1920 `+1 /----------\r\n";
 const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
 const std::string kEndText = " /[end of track]\r\n\r\n";
 
-Bytes header_with_length(uint32_t length, const Bytes& rest) { return tag("MThd") + be32(length) + rest; }
+Bytes headerWithLength(uint32_t length, const Bytes& rest) { return tag("MThd") + be32(length) + rest; }
 
-std::vector<ErrorCase> error_cases()
+std::vector<ErrorCase> errorCases()
 {
-    const Bytes good_track = mtrk(kEnd);
+    const Bytes goodTrack = mtrk(kEnd);
     return {
         {"riff_file", tag("RIFF") + be32(4) + tag("WAVE"), ReadError::MthdNotMatch, ""},
         {"empty_file", {}, ReadError::NotEnoughSize, ""},
         {"three_bytes", {'M', 'T', 'h'}, ReadError::NotEnoughSize, ""},
-        {"header_length_five", header_with_length(5, be16(0) + be16(1) + be16(480)), ReadError::MthdFormat, ""},
-        {"header_length_beyond_file", header_with_length(100, be16(0) + be16(1) + be16(480)), ReadError::NotEnoughSize,
+        {"header_length_five", headerWithLength(5, be16(0) + be16(1) + be16(480)), ReadError::MthdFormat, ""},
+        {"header_length_beyond_file", headerWithLength(100, be16(0) + be16(1) + be16(480)), ReadError::NotEnoughSize,
          ""},
         {"header_without_length", tag("MThd") + Bytes{0, 0}, ReadError::NotEnoughSize, ""},
-        {"division_zero", mthd(0, 1, 0) + good_track, ReadError::MthdFormat, ""},
-        {"second_announced_chunk_missing", mthd(1, 2, 480) + good_track, ReadError::NotEnoughSize, kHeader + kEndText},
-        {"other_chunk_between_tracks", mthd(1, 2, 480) + good_track + tag("XFIH") + be32(0) + good_track,
+        {"division_zero", mthd(0, 1, 0) + goodTrack, ReadError::MthdFormat, ""},
+        {"second_announced_chunk_missing", mthd(1, 2, 480) + goodTrack, ReadError::NotEnoughSize, kHeader + kEndText},
+        {"other_chunk_between_tracks", mthd(1, 2, 480) + goodTrack + tag("XFIH") + be32(0) + goodTrack,
          ReadError::MtrkNotMatch, kHeader + kEndText},
         {"chunk_length_beyond_file", mthd(0, 1, 480) + tag("MTrk") + be32(5) + kEnd, ReadError::NotEnoughSize, ""},
         {"five_byte_delta", mthd(0, 1, 480) + mtrk({0x81, 0x80, 0x80, 0x80, 0x00, 0xC0, 0x00}), ReadError::DeltaTooLong,
@@ -79,13 +79,13 @@ TEST_P(ReaderErrorTest, StopsWithItsErrorAndKeepsEarlierLines)
     EXPECT_EQ(out.text, c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Malformed, ReaderErrorTest, ::testing::ValuesIn(error_cases()),
+INSTANTIATE_TEST_SUITE_P(Malformed, ReaderErrorTest, ::testing::ValuesIn(errorCases()),
                          [](const auto& p) { return std::string(p.param.name); });
 
 struct AcceptedCase {
     const char* name;
     Bytes file;
-    int tracks_written;
+    int tracksWritten;
 };
 
 TEST(ReaderAcceptsTest, ConvertsEveryAnnouncedTrack)
@@ -97,7 +97,7 @@ TEST(ReaderAcceptsTest, ConvertsEveryAnnouncedTrack)
         {"bytes_after_last_chunk_ignored", mthd(1, 1, 96) + track + tag("junk") + Bytes{1, 2}, 1},
         {"fewer_tracks_announced_than_present", mthd(1, 1, 96) + track + track, 1},
         {"no_tracks", mthd(1, 0, 96), 0},
-        {"long_header", header_with_length(8, be16(1) + be16(1) + be16(96) + be16(0)) + track, 1},
+        {"long_header", headerWithLength(8, be16(1) + be16(1) + be16(96) + be16(0)) + track, 1},
         {"time_code_division_as_number", mthd(1, 1, 0xE728) + track, 1},
     };
     for (const AcceptedCase& c : cases) {
@@ -106,7 +106,7 @@ TEST(ReaderAcceptsTest, ConvertsEveryAnnouncedTrack)
         size_t headers = 0;
         for (size_t at = out.text.find("`+1 /"); at != std::string::npos; at = out.text.find("`+1 /", at + 1))
             ++headers;
-        EXPECT_EQ(headers, size_t(c.tracks_written)) << c.name;
+        EXPECT_EQ(headers, size_t(c.tracksWritten)) << c.name;
     }
     EXPECT_EQ(convert(mthd(1, 1, 0xE728) + track).text.substr(0, 10), "#0 %236704");
 }
@@ -117,9 +117,9 @@ TEST(ReadErrorMessageTest, EveryCodeHasItsText)
         {0x40000, "CON\\CON-Proof affected."}, {0x40001, "Not have enough size."}, {0x40002, "'MThd' not match."},
         {0x40003, "'MThd' format error."},     {0x40004, "'MTrk' not match."},     {0x40005, "Deltatime too long."},
     };
-    for (const auto& [code, text] : table) EXPECT_STREQ(smf::read_error_message(code), text) << std::hex << code;
-    EXPECT_EQ(smf::read_error_message(0x40006), nullptr);
-    EXPECT_EQ(smf::read_error_message(0x30002), nullptr);
+    for (const auto& [code, text] : table) EXPECT_STREQ(smf::readErrorMessage(code), text) << std::hex << code;
+    EXPECT_EQ(smf::readErrorMessage(0x40006), nullptr);
+    EXPECT_EQ(smf::readErrorMessage(0x30002), nullptr);
 }
 
 } // namespace

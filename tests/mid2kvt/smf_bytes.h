@@ -33,7 +33,7 @@ inline Bytes mthd(uint16_t format, uint16_t tracks, uint16_t division)
 
 inline Bytes mtrk(const Bytes& events) { return tag("MTrk") + be32(uint32_t(events.size())) + events; }
 
-inline Bytes text_bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+inline Bytes textBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // A variable-length quantity, most significant group first.
 inline Bytes vlq(uint32_t v)
@@ -60,10 +60,10 @@ inline Converted convert(const Bytes& file)
 {
     Converted out{};
     smf::SmfHeader header{};
-    out.error = smf::read_header(file.data(), file.size(), header);
+    out.error = smf::readHeader(file.data(), file.size(), header);
     if (out.error != smf::ReadError::None) return out;
     StringSink sink;
-    out.error = mid2kvt::convert_tracks(file.data(), file.size(), header, sink, out.notes);
+    out.error = mid2kvt::convertTracks(file.data(), file.size(), header, sink, out.notes);
     out.text = sink.text;
     return out;
 }

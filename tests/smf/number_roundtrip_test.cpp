@@ -16,11 +16,11 @@ TEST(NumberRoundTripTest, VlqReadsBackAtEachLengthBoundary)
 {
     for (uint32_t value : {0u, 0x7Fu, 0x80u, 0x3FFFu, 0x4000u, 0x1FFFFFu, 0x200000u, 0x0FFFFFFFu}) {
         Bytes out;
-        ASSERT_TRUE(smf::append_vlq(out, value)) << std::hex << value;
+        ASSERT_TRUE(smf::appendVlq(out, value)) << std::hex << value;
         out.push_back(0x55); // whatever follows stays unread
         smf::ByteCursor in(out.data(), out.size());
         uint32_t back = 0;
-        EXPECT_EQ(smf::read_vlq(in, back), smf::ReadError::None) << std::hex << value;
+        EXPECT_EQ(smf::readVlq(in, back), smf::ReadError::None) << std::hex << value;
         EXPECT_EQ(back, value);
         EXPECT_EQ(in.left(), 1u) << std::hex << value;
     }
@@ -42,26 +42,26 @@ TEST(NumberRoundTripTest, VlqLimitsMatchOnBothSides)
     for (const Row& row : table) {
         smf::ByteCursor in(row.bytes.data(), row.bytes.size());
         uint32_t value = 0;
-        EXPECT_EQ(smf::read_vlq(in, value), row.error) << row.name;
+        EXPECT_EQ(smf::readVlq(in, value), row.error) << row.name;
     }
     Bytes out;
-    EXPECT_FALSE(smf::append_vlq(out, smf::kMaxVlq + 1));
+    EXPECT_FALSE(smf::appendVlq(out, smf::kMaxVlq + 1));
 }
 
 TEST(NumberRoundTripTest, BigEndianFieldsReadBack)
 {
     for (uint32_t value : {0u, 0x01u, 0x1234u, 0xFFFFu, 0x00010000u, 0x12345678u, 0xFFFFFFFFu}) {
         Bytes out;
-        smf::append_be16(out, uint16_t(value));
-        smf::append_be32(out, value);
+        smf::appendBe16(out, uint16_t(value));
+        smf::appendBe32(out, value);
         smf::ByteCursor in(out.data(), out.size());
-        uint16_t short_back = 0;
-        uint32_t long_back = 0;
-        ASSERT_TRUE(in.read_be16(short_back));
-        ASSERT_TRUE(in.read_be32(long_back));
-        EXPECT_EQ(short_back, uint16_t(value)) << std::hex << value;
-        EXPECT_EQ(long_back, value) << std::hex << value;
-        EXPECT_FALSE(in.read_be16(short_back)); // nothing left
+        uint16_t shortBack = 0;
+        uint32_t longBack = 0;
+        ASSERT_TRUE(in.readBe16(shortBack));
+        ASSERT_TRUE(in.readBe32(longBack));
+        EXPECT_EQ(shortBack, uint16_t(value)) << std::hex << value;
+        EXPECT_EQ(longBack, value) << std::hex << value;
+        EXPECT_FALSE(in.readBe16(shortBack)); // nothing left
     }
 }
 

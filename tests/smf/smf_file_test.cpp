@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 class SmfFileTest : public ::testing::Test {
 protected:
     // Opens a new output file, runs `write` on it, closes it and returns its bytes.
-    Bytes write_file(const std::function<void(util::FILESET*)>& write)
+    Bytes writeFile(const std::function<void(util::FILESET*)>& write)
     {
         const std::string path = dir_.file("out.mid");
         util::FILESET* out = util::fs_create();
@@ -37,19 +37,19 @@ protected:
 
 TEST_F(SmfFileTest, HeaderAndChunksInTrackOrder)
 {
-    const Bytes bytes = write_file([](util::FILESET* out) {
+    const Bytes bytes = writeFile([](util::FILESET* out) {
         smf::TrackWriter track(false);
-        smf::begin_file(out);
+        smf::beginFile(out);
         track.tempo(2667, 192);
-        track.end_of_track(false);
-        smf::write_track(out, track);
-        track.begin_track();
-        track.note_on(0, 60, 100);
-        track.add_ticks(48);
-        track.note_off(0, 60, 0);
-        track.end_of_track(false);
-        smf::write_track(out, track);
-        smf::finish_file(out, 2, 48);
+        track.endOfTrack(false);
+        smf::writeTrack(out, track);
+        track.beginTrack();
+        track.noteOn(0, 60, 100);
+        track.addTicks(48);
+        track.noteOff(0, 60, 0);
+        track.endOfTrack(false);
+        smf::writeTrack(out, track);
+        smf::finishFile(out, 2, 48);
     });
     const Bytes expected{'M',  'T',  'h',  'd',  0,    0, 0, 6,  0,    1,    0,    2,    0,    48,      //
                          'M',  'T',  'r',  'k',  0,    0, 0, 11, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1,    //
@@ -61,9 +61,9 @@ TEST_F(SmfFileTest, HeaderAndChunksInTrackOrder)
 
 TEST_F(SmfFileTest, NoTracksGiveAHeaderOnly)
 {
-    const Bytes bytes = write_file([](util::FILESET* out) {
-        smf::begin_file(out);
-        smf::finish_file(out, 0, 0);
+    const Bytes bytes = writeFile([](util::FILESET* out) {
+        smf::beginFile(out);
+        smf::finishFile(out, 0, 0);
     });
     const Bytes expected{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 0, 0, 0};
     EXPECT_EQ(bytes, expected);
@@ -78,9 +78,9 @@ TEST(SmfFileWriteFailureTest, FullDeviceRaisesFileCannotWrite)
         util::fs_set_path(out, "/dev/full", nullptr);
         util::fs_open(out, util::FileMode::Write);
         smf::TrackWriter track(false);
-        track.end_of_track(false);
-        smf::begin_file(out);
-        smf::write_track(out, track);
+        track.endOfTrack(false);
+        smf::beginFile(out);
+        smf::writeTrack(out, track);
     } catch (const util::UerrRaised& raised) {
         code = raised.code;
     }

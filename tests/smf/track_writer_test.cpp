@@ -30,12 +30,12 @@ Bytes filled(size_t n, uint8_t first)
 
 struct EventCase {
     const char* name;
-    bool off_velocity;
+    bool offVelocity;
     std::function<void(TrackWriter&)> play;
     Bytes expected;
 };
 
-std::vector<EventCase> event_cases()
+std::vector<EventCase> eventCases()
 {
     const Bytes text300 = filled(300, 0x20);
     const Bytes text200 = filled(200, 0x30);
@@ -44,45 +44,45 @@ std::vector<EventCase> event_cases()
         {"running_status_across_note_on_and_off",
          false,
          [](TrackWriter& w) {
-             w.note_on(0, 60, 100);
-             w.add_ticks(10);
-             w.note_on(0, 64, 90);
-             w.add_ticks(5);
-             w.note_off(0, 60, 64);
-             w.note_on(1, 60, 1);
+             w.noteOn(0, 60, 100);
+             w.addTicks(10);
+             w.noteOn(0, 64, 90);
+             w.addTicks(5);
+             w.noteOff(0, 60, 64);
+             w.noteOn(1, 60, 1);
          },
          {0x00, 0x90, 60, 100, 0x0A, 64, 90, 0x05, 60, 0x00, 0x00, 0x91, 60, 1}},
         {"program_change_breaks_running_status",
          false,
          [](TrackWriter& w) {
-             w.note_on(0, 60, 100);
-             w.program_change(0, 5);
-             w.note_on(0, 62, 100);
+             w.noteOn(0, 60, 100);
+             w.programChange(0, 5);
+             w.noteOn(0, 62, 100);
          },
          {0x00, 0x90, 60, 100, 0x00, 0xC0, 5, 0x00, 0x90, 62, 100}},
         {"off_velocity_note_offs",
          true,
          [](TrackWriter& w) {
-             w.note_on(2, 60, 100);
-             w.note_off(2, 60, 33);
-             w.note_off(2, 61, 34);
+             w.noteOn(2, 60, 100);
+             w.noteOff(2, 60, 33);
+             w.noteOff(2, 61, 34);
          },
          {0x00, 0x92, 60, 100, 0x00, 0x82, 60, 33, 0x00, 61, 34}},
         {"pitch_bend_ends",
          false,
          [](TrackWriter& w) {
-             w.pitch_bend(3, -8192);
-             w.pitch_bend(3, 0);
-             w.pitch_bend(3, 8191);
+             w.pitchBend(3, -8192);
+             w.pitchBend(3, 0);
+             w.pitchBend(3, 8191);
          },
          {0x00, 0xE3, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x7F, 0x7F}},
         {"pressures_and_controllers",
          false,
          [](TrackWriter& w) {
-             w.key_pressure(0, 60, 20);
-             w.channel_pressure(0, 30);
-             w.control_change(0, 10, 64);
-             w.control_change(0, 11, 65);
+             w.keyPressure(0, 60, 20);
+             w.channelPressure(0, 30);
+             w.controlChange(0, 10, 64);
+             w.controlChange(0, 11, 65);
          },
          {0x00, 0xA0, 60, 20, 0x00, 0xD0, 30, 0x00, 0xB0, 10, 64, 0x00, 11, 65}},
         {"sysex_f0_form", false, [roland](TrackWriter& w) { w.sysex(roland.data(), 11); },
@@ -113,17 +113,17 @@ std::vector<EventCase> event_cases()
          false,
          [](TrackWriter& w) {
              const Bytes b{0xF0, 0xF7};
-             w.note_on(0, 60, 100);
+             w.noteOn(0, 60, 100);
              w.sysex(b.data(), 2);
-             w.note_on(0, 61, 100);
+             w.noteOn(0, 61, 100);
              w.meta(0x06, nullptr, 0);
-             w.note_on(0, 62, 100);
+             w.noteOn(0, 62, 100);
          },
          {0x00, 0x90, 60,   100,  0x00, 0xF0, 0x01, 0xF7, 0x00, 0x90,
           61,   100,  0x00, 0xFF, 0x06, 0x00, 0x00, 0x90, 62,   100}},
         {"text_of_300_bytes_split", false,
          [text300](TrackWriter& w) {
-             w.add_ticks(7);
+             w.addTicks(7);
              w.text(text300.data(), 300);
          },
          Bytes{0x07, 0xFF, 0x01, 0x81, 0x7F} + Bytes(text300.begin(), text300.begin() + 255) +
@@ -134,11 +134,11 @@ std::vector<EventCase> event_cases()
          false,
          [](TrackWriter& w) {
              const Bytes b{1, 2};
-             w.note_on(0, 60, 100);
-             w.add_ticks(3);
+             w.noteOn(0, 60, 100);
+             w.addTicks(3);
              w.meta(0x80, b.data(), 2);
-             w.add_ticks(4);
-             w.note_on(0, 61, 100);
+             w.addTicks(4);
+             w.noteOn(0, 61, 100);
          },
          {0x00, 0x90, 60, 100, 0x07, 61, 100}},
         {"fixed_length_metas_of_another_length_ignored",
@@ -150,8 +150,8 @@ std::vector<EventCase> event_cases()
                  w.meta(type, b.data(), 6);
              }
              w.meta(0x51, b.data(), 2);
-             w.add_ticks(2);
-             w.note_on(0, 61, 100);
+             w.addTicks(2);
+             w.noteOn(0, 61, 100);
          },
          {0x02, 0x90, 61, 100}},
         {"fixed_length_metas_of_their_length_written",
@@ -181,33 +181,33 @@ std::vector<EventCase> event_cases()
         {"largest_delta",
          false,
          [](TrackWriter& w) {
-             w.add_ticks(0x0FFFFFFF);
-             w.program_change(0, 1);
+             w.addTicks(0x0FFFFFFF);
+             w.programChange(0, 1);
          },
          {0xFF, 0xFF, 0xFF, 0x7F, 0xC0, 0x01}},
         {"delta_too_long_writes_nothing",
          false,
          [](TrackWriter& w) {
-             w.add_ticks(0x10000000);
-             EXPECT_EQ(w.program_change(0, 1), WriteResult::DeltaTooLong);
+             w.addTicks(0x10000000);
+             EXPECT_EQ(w.programChange(0, 1), WriteResult::DeltaTooLong);
              EXPECT_EQ(w.meta(1, nullptr, 0), WriteResult::DeltaTooLong);
              EXPECT_EQ(w.sysex(nullptr, 0), WriteResult::DeltaTooLong);
-             EXPECT_EQ(w.end_of_track(true), WriteResult::DeltaTooLong);
-             EXPECT_EQ(w.pending_delta(), 0x10000000u);
+             EXPECT_EQ(w.endOfTrack(true), WriteResult::DeltaTooLong);
+             EXPECT_EQ(w.pendingDelta(), 0x10000000u);
          },
          {}},
         {"end_of_track_drops_pending_ticks",
          false,
          [](TrackWriter& w) {
-             w.add_ticks(500);
-             w.end_of_track(false);
+             w.addTicks(500);
+             w.endOfTrack(false);
          },
          {0x00, 0xFF, 0x2F, 0x00}},
         {"end_of_track_carries_pending_ticks",
          false,
          [](TrackWriter& w) {
-             w.add_ticks(500);
-             w.end_of_track(true);
+             w.addTicks(500);
+             w.endOfTrack(true);
          },
          {0x83, 0x74, 0xFF, 0x2F, 0x00}},
     };
@@ -218,12 +218,12 @@ class TrackWriterTest : public ::testing::TestWithParam<EventCase> {};
 TEST_P(TrackWriterTest, WritesExactBytes)
 {
     const EventCase& c = GetParam();
-    TrackWriter w(c.off_velocity);
+    TrackWriter w(c.offVelocity);
     c.play(w);
     EXPECT_EQ(w.events(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Events, TrackWriterTest, ::testing::ValuesIn(event_cases()),
+INSTANTIATE_TEST_SUITE_P(Events, TrackWriterTest, ::testing::ValuesIn(eventCases()),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST(VlqTest, LengthsAtEachBoundary)
@@ -240,11 +240,11 @@ TEST(VlqTest, LengthsAtEachBoundary)
     };
     for (const auto& [value, bytes] : table) {
         Bytes out;
-        EXPECT_TRUE(smf::append_vlq(out, value));
+        EXPECT_TRUE(smf::appendVlq(out, value));
         EXPECT_EQ(out, bytes) << std::hex << value;
     }
     Bytes out;
-    EXPECT_FALSE(smf::append_vlq(out, 0x10000000));
+    EXPECT_FALSE(smf::appendVlq(out, 0x10000000));
     EXPECT_TRUE(out.empty());
 }
 
@@ -261,7 +261,7 @@ TEST(TempoTest, MicrosecondsPerQuarterNote)
         {0, 192, 1},         {0xFFFFFFFF, 65535, 0xFFFFFF},
     };
     for (const Row& r : table)
-        EXPECT_EQ(smf::tempo_microseconds(r.raw, r.timebase), r.micros) << r.raw << " " << r.timebase;
+        EXPECT_EQ(smf::tempoMicroseconds(r.raw, r.timebase), r.micros) << r.raw << " " << r.timebase;
 }
 
 } // namespace

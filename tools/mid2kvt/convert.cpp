@@ -11,19 +11,19 @@ constexpr uint32_t kMaxTracks = 256;
 
 } // namespace
 
-smf::ReadError convert_tracks(const uint8_t* data, size_t size, const smf::SmfHeader& header, KvtSink& sink,
-                              ImportNotes& notes)
+smf::ReadError convertTracks(const uint8_t* data, size_t size, const smf::SmfHeader& header, KvtSink& sink,
+                             ImportNotes& notes)
 {
     if (4 * uint32_t{header.division} > kMaxTimebase)
         notes.pass(TextLimit::DivisionTooLarge, 0, 4 * uint32_t{header.division});
-    smf::ByteCursor file(data + header.chunks_offset, size - header.chunks_offset);
+    smf::ByteCursor file(data + header.chunksOffset, size - header.chunksOffset);
     KvtWriter writer(sink, header.division, notes);
-    for (uint32_t i = 0; i < header.track_count; ++i) {
-        if (i == kMaxTracks) notes.pass(TextLimit::TooManyTracks, i, header.track_count);
+    for (uint32_t i = 0; i < header.trackCount; ++i) {
+        if (i == kMaxTracks) notes.pass(TextLimit::TooManyTracks, i, header.trackCount);
         const uint8_t* chunk;
         uint32_t length;
-        if (smf::ReadError e = smf::read_track_chunk(file, chunk, length); e != smf::ReadError::None) return e;
-        if (smf::ReadError e = writer.write_track(static_cast<uint16_t>(i), chunk, length); e != smf::ReadError::None)
+        if (smf::ReadError e = smf::readTrackChunk(file, chunk, length); e != smf::ReadError::None) return e;
+        if (smf::ReadError e = writer.writeTrack(static_cast<uint16_t>(i), chunk, length); e != smf::ReadError::None)
             return e;
     }
     return smf::ReadError::None;

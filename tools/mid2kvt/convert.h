@@ -12,11 +12,11 @@
 
 namespace mid2kvt {
 
-// `header` comes from smf::read_header over the same bytes.  Returns the
+// `header` comes from smf::readHeader over the same bytes.  Returns the
 // error that stopped the conversion (the sink keeps what was written before
 // it); `notes` gets what the text cannot say as the file did, also on an
 // error.
-smf::ReadError convert_tracks(const uint8_t* data, size_t size, const smf::SmfHeader& header, KvtSink& sink,
-                              ImportNotes& notes);
+smf::ReadError convertTracks(const uint8_t* data, size_t size, const smf::SmfHeader& header, KvtSink& sink,
+                             ImportNotes& notes);
 
 } // namespace mid2kvt

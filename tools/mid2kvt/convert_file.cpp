@@ -37,28 +37,28 @@ struct FileJob {
     const char* name;
     util::FILESET* in = nullptr;
     util::FILESET* out = nullptr;
-    std::string caption;        // the input's name, then its full path
-    bool naming_output = false; // messages name the output from here on
+    std::string caption;       // the input's name, then its full path
+    bool namingOutput = false; // messages name the output from here on
 };
 
-void raise_if(smf::ReadError e)
+void raiseIf(smf::ReadError e)
 {
     if (e != smf::ReadError::None) util::uerr_raise(static_cast<util::ErrCode>(e));
 }
 
 // The event list of a huge chunk may not fit in memory: that is the
 // library's "Out of memory", which ends the run instead of aborting it.
-smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink,
-                                     ImportNotes& notes)
+smf::ReadError convertWithinMemory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink,
+                                   ImportNotes& notes)
 {
     try {
-        return convert_tracks(data, size, header, sink, notes);
+        return convertTracks(data, size, header, sink, notes);
     } catch (const std::bad_alloc&) {
         util::uerr_raise(util::kErrOutOfMemory);
     }
 }
 
-intptr_t convert_body(void* arg)
+intptr_t convertBody(void* arg)
 {
     FileJob& job = *static_cast<FileJob*>(arg);
     job.in = util::fs_create();
@@ -67,44 +67,44 @@ intptr_t convert_body(void* arg)
     util::fs_set_path(job.in, job.name, "MID");
     util::fs_fix_case(job.in);
     job.caption = util::fs_path(job.in);
-    if (util::conproof_hit(job.caption.c_str())) raise_if(smf::ReadError::ConProof);
+    if (util::conproof_hit(job.caption.c_str())) raiseIf(smf::ReadError::ConProof);
 
     util::fs_open(job.in, util::FileMode::Read);
     uint32_t size = 0;
     const uint8_t* data = util::fs_load(job.in, &size);
     smf::SmfHeader header{};
-    raise_if(smf::read_header(data, size, header));
+    raiseIf(smf::readHeader(data, size, header));
 
-    job.naming_output = true;
+    job.namingOutput = true;
     // An existing output is kept under a backup name, never overwritten.
-    util::fs_prepare_output(job.out, kvt_output_path(job.caption).c_str(), job.caption.c_str());
+    util::fs_prepare_output(job.out, kvtOutputPath(job.caption).c_str(), job.caption.c_str());
     util::fs_create_file(job.out, 0x80);
     util::fs_open(job.out, util::FileMode::Write);
 
     FileSink sink(job.out);
     ImportNotes notes;
-    const smf::ReadError error = convert_within_memory(data, size, header, sink, notes);
+    const smf::ReadError error = convertWithinMemory(data, size, header, sink, notes);
     sink.flush();
     // The output is open now: warnings are captioned with it, as errors are.
-    for (const std::string& text : import_note_messages(notes))
+    for (const std::string& text : importNoteMessages(notes))
         platform::showMessage(util::fs_path(job.out), text.c_str(), platform::MessageIcon::Warning);
-    raise_if(error);
+    raiseIf(error);
     util::fs_close(job.out);
     return 0;
 }
 
-intptr_t convert_handler(void* arg, util::ErrCode& code)
+intptr_t convertHandler(void* arg, util::ErrCode& code)
 {
     const FileJob& job = *static_cast<const FileJob*>(arg);
     if (code == util::kErrReported) return -1;
     if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end()) util::uerr_raise(code);
-    const char* caption = job.naming_output ? util::fs_path(job.out) : job.caption.c_str();
+    const char* caption = job.namingOutput ? util::fs_path(job.out) : job.caption.c_str();
     platform::showMessage(caption, util::uerr_name(code), platform::MessageIcon::Stop);
     code = util::kErrReported;
     return -1;
 }
 
-intptr_t convert_cleanup(void* arg)
+intptr_t convertCleanup(void* arg)
 {
     FileJob& job = *static_cast<FileJob*>(arg);
     for (util::FILESET* f : {job.in, job.out})
@@ -115,11 +115,11 @@ intptr_t convert_cleanup(void* arg)
 
 } // namespace
 
-int32_t convert_file(const char* name)
+int32_t convertFile(const char* name)
 {
     FileJob job{name};
     job.caption = name;
-    return util::uerr_protect(&job, convert_handler, convert_body, convert_cleanup) == 0 ? 0 : -1;
+    return util::uerr_protect(&job, convertHandler, convertBody, convertCleanup) == 0 ? 0 : -1;
 }
 
 } // namespace mid2kvt

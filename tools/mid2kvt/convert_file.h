@@ -9,6 +9,6 @@ namespace mid2kvt {
 // (captioned with the input path, or the output path once it is open).
 // Failures that are not about this file (out of memory, a path the file
 // system cannot take) are raised on to end the run.
-int32_t convert_file(const char* name);
+int32_t convertFile(const char* name);
 
 } // namespace mid2kvt

@@ -6,7 +6,7 @@ namespace mid2kvt {
 
 namespace {
 
-std::string limit_message(const ImportNotes& n)
+std::string limitMessage(const ImportNotes& n)
 {
     const char* format = nullptr;
     switch (n.limit) {
@@ -26,17 +26,17 @@ std::string limit_message(const ImportNotes& n)
         break;
     }
     char text[192];
-    std::snprintf(text, sizeof text, format, n.limit_track, n.limit_value);
+    std::snprintf(text, sizeof text, format, n.limitTrack, n.limitValue);
     return text;
 }
 
 } // namespace
 
-std::vector<std::string> import_note_messages(const ImportNotes& notes)
+std::vector<std::string> importNoteMessages(const ImportNotes& notes)
 {
     std::vector<std::string> out;
-    if (notes.clamped_data) out.emplace_back("Data bytes above 127 were read as 127.");
-    if (notes.limit != TextLimit::None) out.push_back(limit_message(notes));
+    if (notes.clampedData) out.emplace_back("Data bytes above 127 were read as 127.");
+    if (notes.limit != TextLimit::None) out.push_back(limitMessage(notes));
     return out;
 }
 

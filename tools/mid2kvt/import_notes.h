@@ -19,22 +19,22 @@ enum class TextLimit {
 };
 
 struct ImportNotes {
-    bool clamped_data = false; // data bytes of 80-FF were read as 127
+    bool clampedData = false; // data bytes of 80-FF were read as 127
     TextLimit limit = TextLimit::None;
-    uint32_t limit_track = 0; // the track of the first limit passed
-    uint32_t limit_value = 0; // the timebase, or the bytes the item would hold
+    uint32_t limitTrack = 0; // the track of the first limit passed
+    uint32_t limitValue = 0; // the timebase, or the bytes the item would hold
 
     // Keeps the first limit passed; later ones are the same story.
     void pass(TextLimit what, uint32_t track, uint32_t value)
     {
         if (limit != TextLimit::None) return;
         limit = what;
-        limit_track = track;
-        limit_value = value;
+        limitTrack = track;
+        limitValue = value;
     }
 };
 
 // The texts to show, in order: none when the file converted as it was.
-std::vector<std::string> import_note_messages(const ImportNotes& notes);
+std::vector<std::string> importNoteMessages(const ImportNotes& notes);
 
 } // namespace mid2kvt

@@ -34,24 +34,24 @@ public:
     // Writes the text of chunk `index` (0 to 65535) as it is produced.  On a
     // read error the lines written so far stay and the unfinished line is
     // dropped; the error is returned.
-    smf::ReadError write_track(uint16_t index, const uint8_t* chunk, uint32_t length);
+    smf::ReadError writeTrack(uint16_t index, const uint8_t* chunk, uint32_t length);
 
 private:
-    smf::ReadError write_event(size_t index);
-    smf::ReadError write_note_on(size_t index);
-    void write_channel_message(const smf::SmfEvent& e);
-    void write_sysex(const smf::SmfEvent& e);
-    void write_meta(const smf::SmfEvent& e);
-    void write_tempo(const smf::SmfEvent& e);
+    smf::ReadError writeEvent(size_t index);
+    smf::ReadError writeNoteOn(size_t index);
+    void writeChannelMessage(const smf::SmfEvent& e);
+    void writeSysex(const smf::SmfEvent& e);
+    void writeMeta(const smf::SmfEvent& e);
+    void writeTempo(const smf::SmfEvent& e);
 
-    void append_int(int64_t value);
-    void append_hex(const uint8_t* bytes, uint32_t n);
-    void append_octave_and_name(uint8_t key);
-    void write_line();
-    void end_line_if_any();
-    void wrap_check();
-    void flush_rest();
-    void channel_item(uint8_t status);
+    void appendInt(int64_t value);
+    void appendHex(const uint8_t* bytes, uint32_t n);
+    void appendOctaveAndName(uint8_t key);
+    void writeLine();
+    void endLineIfAny();
+    void wrapCheck();
+    void flushRest();
+    void channelItem(uint8_t status);
 
     KvtSink& sink_;
     uint16_t division_;
@@ -63,10 +63,10 @@ private:
 
     // Per track.  The last values are ints so that "none yet" (-1, -2)
     // never equals a byte read from the file.
-    uint32_t pending_rest_ = 0;
-    int last_octave_ = -2;
-    int last_channel_ = -1;
-    int last_velocity_ = -1;
+    uint32_t pendingRest_ = 0;
+    int lastOctave_ = -2;
+    int lastChannel_ = -1;
+    int lastVelocity_ = -1;
 };
 
 } // namespace mid2kvt

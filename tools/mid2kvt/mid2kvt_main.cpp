@@ -29,16 +29,16 @@ struct Run {
     char** argv;
 };
 
-intptr_t convert_all(void* arg)
+intptr_t convertAll(void* arg)
 {
     const Run& run = *static_cast<const Run*>(arg);
     int32_t result = 0;
-    for (int i = 1; i < run.argc; ++i) result |= mid2kvt::convert_file(run.argv[i]);
+    for (int i = 1; i < run.argc; ++i) result |= mid2kvt::convertFile(run.argv[i]);
     return result;
 }
 
 // A failure that is not about one file ends the run.
-intptr_t report_run_failure(void*, util::ErrCode& code)
+intptr_t reportRunFailure(void*, util::ErrCode& code)
 {
     if (code != util::kErrReported)
         platform::showMessage(mid2kvt::banner().c_str(), util::uerr_name(code), platform::MessageIcon::Stop);
@@ -64,9 +64,9 @@ int main(int argc, char** argv)
         platform::showMessage(mid2kvt::banner().c_str(), kNotice, platform::MessageIcon::Information);
         return 0;
     }
-    util::uerr_set_namer(smf::read_error_message);
+    util::uerr_set_namer(smf::readErrorMessage);
     Run run{argc, argv};
-    const intptr_t result = util::uerr_protect(&run, report_run_failure, convert_all, nullptr);
+    const intptr_t result = util::uerr_protect(&run, reportRunFailure, convertAll, nullptr);
     // -1 as an exit status: 255.
     return result == 0 ? 0 : 255;
 }

@@ -19,20 +19,20 @@ namespace mid2kvt {
 
 class NoteLengths {
 public:
-    // events: the whole event list of a chunk; tail_error: the error that
+    // events: the whole event list of a chunk; tailError: the error that
     // ended it (None when the chunk was read to its end).
-    void build(const std::vector<smf::SmfEvent>& events, smf::ReadError tail_error);
+    void build(const std::vector<smf::SmfEvent>& events, smf::ReadError tailError);
 
     // The length in ticks (modulo 2^32) of the note-on at `index`, or the
     // tail error when the chunk breaks off before the note ends.
-    smf::ReadError length_at(size_t index, uint32_t& ticks) const;
+    smf::ReadError lengthAt(size_t index, uint32_t& ticks) const;
 
 private:
     static constexpr uint32_t kNoEnd = UINT32_MAX;
 
-    std::vector<uint32_t> ends_at_;    // per event: index of the ending event, or kNoEnd
-    std::vector<uint32_t> delta_sums_; // delta_sums_[k]: deltas of events 0 .. k-1
-    smf::ReadError tail_error_ = smf::ReadError::None;
+    std::vector<uint32_t> endsAt_;    // per event: index of the ending event, or kNoEnd
+    std::vector<uint32_t> deltaSums_; // deltaSums_[k]: deltas of events 0 .. k-1
+    smf::ReadError tailError_ = smf::ReadError::None;
 };
 
 } // namespace mid2kvt

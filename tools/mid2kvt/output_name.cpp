@@ -2,13 +2,13 @@
 
 namespace mid2kvt {
 
-std::string kvt_output_path(const std::string& input_path)
+std::string kvtOutputPath(const std::string& inputPath)
 {
-    const size_t slash = input_path.rfind('/');
-    const size_t dot = input_path.rfind('.');
+    const size_t slash = inputPath.rfind('/');
+    const size_t dot = inputPath.rfind('.');
     // A "." in a folder name does not start an extension.
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return input_path + ".KVT";
-    return input_path.substr(0, dot + 1) + "KVT";
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return inputPath + ".KVT";
+    return inputPath.substr(0, dot + 1) + "KVT";
 }
 
 } // namespace mid2kvt

@@ -7,6 +7,6 @@ namespace mid2kvt {
 
 // The input path up to the last "." of its last component, then "KVT"; a
 // path without one gets "." and "KVT" appended.
-std::string kvt_output_path(const std::string& input_path);
+std::string kvtOutputPath(const std::string& inputPath);
 
 } // namespace mid2kvt

@@ -51,7 +51,7 @@ intptr_t convertBody(void* arg)
     util::fs_open(job.output, util::FileMode::Write);
 
     const int tracks = job.song->trackCount();
-    smf::begin_file(job.output);
+    smf::beginFile(job.output);
     // A song cut at the time limit is still written, as far as it played,
     // and then reported.
     util::ErrCode cut = 0;
@@ -63,9 +63,9 @@ intptr_t convertBody(void* arg)
         cut = e.code;
     }
     if (const util::ErrCode code = job.sink->finish(settings.playback.ignoreEndlessLoops)) util::uerr_raise(code);
-    for (int t = 0; t < tracks; ++t) smf::write_track(job.output, job.sink->track(t));
+    for (int t = 0; t < tracks; ++t) smf::writeTrack(job.output, job.sink->track(t));
     // Ticks per quarter note: the timebase counts ticks per whole note.
-    smf::finish_file(job.output, static_cast<uint16_t>(tracks), static_cast<uint16_t>(job.song->timebase() / 4));
+    smf::finishFile(job.output, static_cast<uint16_t>(tracks), static_cast<uint16_t>(job.song->timebase() / 4));
     util::fs_close(job.output);
     if (cut != 0) util::uerr_raise(cut);
     return 0;

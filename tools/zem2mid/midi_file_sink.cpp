@@ -19,7 +19,7 @@ void MidiFileSink::begin(int trackCount, int timebase)
     volumes_.assign(static_cast<size_t>(trackCount), playback::VolumeFade());
     // The engine reports no tempo until the song changes it, and its start
     // tempo is seldom exactly the one readers assume.
-    startTempoPending_ = smf::tempo_microseconds(zem::startPeriod(timebase_), timebase_) != smf::kDefaultTempo;
+    startTempoPending_ = smf::tempoMicroseconds(zem::startPeriod(timebase_), timebase_) != smf::kDefaultTempo;
 }
 
 // At tick 0, in the first track: no delta yet, so nothing can fail.
@@ -38,25 +38,25 @@ smf::TrackWriter* MidiFileSink::writer(int track)
 void MidiFileSink::tickPassed()
 {
     writeStartTempo();
-    for (smf::TrackWriter& w : writers_) w.add_ticks(1);
+    for (smf::TrackWriter& w : writers_) w.addTicks(1);
 }
 
 util::ErrCode MidiFileSink::noteOn(int, int track, int channel, int key, int velocity)
 {
     smf::TrackWriter* w = writer(track);
-    return w ? checked(w->note_on(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
+    return w ? checked(w->noteOn(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
 }
 
 util::ErrCode MidiFileSink::noteOff(int, int track, int channel, int key, int velocity)
 {
     smf::TrackWriter* w = writer(track);
-    return w ? checked(w->note_off(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
+    return w ? checked(w->noteOff(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
 }
 
 util::ErrCode MidiFileSink::keyPressure(int, int track, int channel, int key, int value)
 {
     smf::TrackWriter* w = writer(track);
-    return w ? checked(w->key_pressure(uint8_t(channel), uint8_t(key), uint8_t(value))) : 0;
+    return w ? checked(w->keyPressure(uint8_t(channel), uint8_t(key), uint8_t(value))) : 0;
 }
 
 util::ErrCode MidiFileSink::controlChange(int port, int track, int channel, int controller, int value,
@@ -66,27 +66,27 @@ util::ErrCode MidiFileSink::controlChange(int port, int track, int channel, int 
     if (!w) return 0;
     if (controller == playback::kVolumeController) {
         const std::optional<uint8_t> volume = volumes_[static_cast<size_t>(track)].next(port, channel, value, fade);
-        return volume ? checked(w->control_change(uint8_t(channel), uint8_t(controller), *volume)) : 0;
+        return volume ? checked(w->controlChange(uint8_t(channel), uint8_t(controller), *volume)) : 0;
     }
-    return checked(w->control_change(uint8_t(channel), uint8_t(controller), uint8_t(value)));
+    return checked(w->controlChange(uint8_t(channel), uint8_t(controller), uint8_t(value)));
 }
 
 util::ErrCode MidiFileSink::programChange(int, int track, int channel, int program)
 {
     smf::TrackWriter* w = writer(track);
-    return w ? checked(w->program_change(uint8_t(channel), uint8_t(program))) : 0;
+    return w ? checked(w->programChange(uint8_t(channel), uint8_t(program))) : 0;
 }
 
 util::ErrCode MidiFileSink::channelPressure(int, int track, int channel, int value)
 {
     smf::TrackWriter* w = writer(track);
-    return w ? checked(w->channel_pressure(uint8_t(channel), uint8_t(value))) : 0;
+    return w ? checked(w->channelPressure(uint8_t(channel), uint8_t(value))) : 0;
 }
 
 util::ErrCode MidiFileSink::pitchBend(int, int track, int channel, int value)
 {
     smf::TrackWriter* w = writer(track);
-    return w ? checked(w->pitch_bend(uint8_t(channel), value)) : 0;
+    return w ? checked(w->pitchBend(uint8_t(channel), value)) : 0;
 }
 
 util::ErrCode MidiFileSink::exclusive(int, int track, const uint8_t* bytes, uint32_t count)
@@ -120,7 +120,7 @@ util::ErrCode MidiFileSink::finish(bool carryPendingDelta)
 {
     writeStartTempo();
     for (smf::TrackWriter& w : writers_) {
-        if (const util::ErrCode code = checked(w.end_of_track(carryPendingDelta))) return code;
+        if (const util::ErrCode code = checked(w.endOfTrack(carryPendingDelta))) return code;
     }
     return 0;
 }

@@ -17,7 +17,7 @@ public:
     size_t left() const { return left_; }
     const uint8_t* position() const { return pos_; }
 
-    bool read_u8(uint8_t& out)
+    bool readU8(uint8_t& out)
     {
         if (left_ < 1) return false;
         out = *pos_;
@@ -25,24 +25,24 @@ public:
         return true;
     }
 
-    bool read_be16(uint16_t& out)
+    bool readBe16(uint16_t& out)
     {
         if (left_ < 2) return false;
-        out = be16_at(pos_);
+        out = be16At(pos_);
         advance(2);
         return true;
     }
 
-    bool read_be32(uint32_t& out)
+    bool readBe32(uint32_t& out)
     {
         if (left_ < 4) return false;
-        out = be32_at(pos_);
+        out = be32At(pos_);
         advance(4);
         return true;
     }
 
     // n bytes in place: `out` points at them inside the buffer.
-    bool read_span(size_t n, const uint8_t*& out)
+    bool readSpan(size_t n, const uint8_t*& out)
     {
         if (left_ < n) return false;
         out = pos_;

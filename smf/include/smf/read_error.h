@@ -17,6 +17,6 @@ enum class ReadError : uint32_t {
 };
 
 // The message text of a code from 0x40000 to 0x40005, null for any other.
-const char* read_error_message(uint32_t code);
+const char* readErrorMessage(uint32_t code);
 
 } // namespace smf

@@ -17,16 +17,16 @@ inline constexpr uint32_t kHeaderSize = 14;
 
 // "MThd", length 6, format 1, the track count and the division (ticks per
 // quarter note; bit 15 is never set for time codes by the exporter).
-std::array<uint8_t, kHeaderSize> file_header(uint16_t track_count, uint16_t division);
+std::array<uint8_t, kHeaderSize> fileHeader(uint16_t trackCount, uint16_t division);
 
 // "MTrk", the big-endian length and the events.
-std::vector<uint8_t> track_chunk(const std::vector<uint8_t>& events);
+std::vector<uint8_t> trackChunk(const std::vector<uint8_t>& events);
 
 // Writes 14 zero bytes at offset 0.
-void begin_file(util::FILESET* out);
+void beginFile(util::FILESET* out);
 // Appends the chunk of a finished track at the end of the file.
-void write_track(util::FILESET* out, const TrackWriter& track);
+void writeTrack(util::FILESET* out, const TrackWriter& track);
 // Writes the header at offset 0 and moves back to the end.
-void finish_file(util::FILESET* out, uint16_t track_count, uint16_t division);
+void finishFile(util::FILESET* out, uint16_t trackCount, uint16_t division);
 
 } // namespace smf

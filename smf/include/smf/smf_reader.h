@@ -13,19 +13,19 @@
 namespace smf {
 
 struct SmfHeader {
-    uint16_t format;      // read, not used: format 2 is read as format 1
-    uint16_t track_count; // announced track chunks
-    uint16_t division;    // ticks per quarter note, 1 to 65535 (a time-code
-                          // division is taken as the same plain number)
-    size_t chunks_offset; // file offset of the first chunk after the header
+    uint16_t format;     // read, not used: format 2 is read as format 1
+    uint16_t trackCount; // announced track chunks
+    uint16_t division;   // ticks per quarter note, 1 to 65535 (a time-code
+                         // division is taken as the same plain number)
+    size_t chunksOffset; // file offset of the first chunk after the header
 };
 
 // Tests "MThd", the header length (6 or more) and a nonzero division.
-ReadError read_header(const uint8_t* data, size_t size, SmfHeader& out);
+ReadError readHeader(const uint8_t* data, size_t size, SmfHeader& out);
 
 // Reads the next chunk header, which must be "MTrk", and hands out the
 // chunk's bytes; the cursor moves past the chunk.
-ReadError read_track_chunk(ByteCursor& file, const uint8_t*& chunk, uint32_t& length);
+ReadError readTrackChunk(ByteCursor& file, const uint8_t*& chunk, uint32_t& length);
 
 // One event of a track chunk.  Channel messages carry their status with the
 // running status applied; SysEx (F0, F7) and meta (FF) events point at their
@@ -40,21 +40,21 @@ struct SmfEvent {
     const uint8_t* payload; // null when length is 0
 };
 
-inline bool is_note_on(const SmfEvent& e) { return (e.status & 0xF0) == 0x90 && e.data2 != 0; }
+inline bool isNoteOn(const SmfEvent& e) { return (e.status & 0xF0) == 0x90 && e.data2 != 0; }
 // Note off or note on, any velocity: the events that end a note of their key.
-inline bool is_note_event(const SmfEvent& e) { return (e.status & 0xE0) == 0x80; }
+inline bool isNoteEvent(const SmfEvent& e) { return (e.status & 0xE0) == 0x80; }
 
 // A variable-length quantity of at most kMaxVlqBytes bytes.
-ReadError read_vlq(ByteCursor& in, uint32_t& out);
+ReadError readVlq(ByteCursor& in, uint32_t& out);
 
-// Reads one event; running_status is the last channel status (0 for none).
+// Reads one event; runningStatus is the last channel status (0 for none).
 // A channel message sets it; SysEx and meta events leave it as it is, so
 // that a channel message after them may still omit its status, as common
 // readers allow.
-ReadError read_event(ByteCursor& in, uint8_t& running_status, SmfEvent& out);
+ReadError readEvent(ByteCursor& in, uint8_t& runningStatus, SmfEvent& out);
 
 // Reads the events of one chunk in order into `out` until the chunk ends or
 // an event cannot be read; returns that event's error (None at the end).
-ReadError read_track_events(const uint8_t* chunk, uint32_t length, std::vector<SmfEvent>& out);
+ReadError readTrackEvents(const uint8_t* chunk, uint32_t length, std::vector<SmfEvent>& out);
 
 } // namespace smf

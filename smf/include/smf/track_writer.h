@@ -19,32 +19,32 @@ inline constexpr uint32_t kDefaultTempo = 500000;
 
 // Microseconds per quarter note for a raw tempo (1/256 ms per tick) and a
 // timebase (ticks per whole note), rounded half up and clamped to 1..0xFFFFFF.
-uint32_t tempo_microseconds(uint32_t raw_tempo, uint32_t timebase);
+uint32_t tempoMicroseconds(uint32_t rawTempo, uint32_t timebase);
 
 class TrackWriter {
 public:
-    // off_velocity: note-offs as 8n with their release velocity instead of
+    // offVelocity: note-offs as 8n with their release velocity instead of
     // 9n with velocity 0.
-    explicit TrackWriter(bool off_velocity) : off_velocity_(off_velocity) { begin_track(); }
+    explicit TrackWriter(bool offVelocity) : offVelocity_(offVelocity) { beginTrack(); }
 
     // Empties the event bytes and resets the pending delta, the running
     // status.
-    void begin_track();
+    void beginTrack();
 
     // Ticks since the last written event; events that are not written leave
     // them to the next one.
-    void add_ticks(uint32_t ticks) { pending_delta_ += ticks; }
-    uint32_t pending_delta() const { return pending_delta_; }
+    void addTicks(uint32_t ticks) { pendingDelta_ += ticks; }
+    uint32_t pendingDelta() const { return pendingDelta_; }
 
     // Channels 0-15; data bytes are written as given, one byte each.
-    WriteResult note_on(uint8_t channel, uint8_t key, uint8_t velocity);
-    WriteResult note_off(uint8_t channel, uint8_t key, uint8_t release_velocity);
-    WriteResult key_pressure(uint8_t channel, uint8_t key, uint8_t value);
-    WriteResult control_change(uint8_t channel, uint8_t controller, uint8_t value);
-    WriteResult program_change(uint8_t channel, uint8_t program);
-    WriteResult channel_pressure(uint8_t channel, uint8_t value);
+    WriteResult noteOn(uint8_t channel, uint8_t key, uint8_t velocity);
+    WriteResult noteOff(uint8_t channel, uint8_t key, uint8_t releaseVelocity);
+    WriteResult keyPressure(uint8_t channel, uint8_t key, uint8_t value);
+    WriteResult controlChange(uint8_t channel, uint8_t controller, uint8_t value);
+    WriteResult programChange(uint8_t channel, uint8_t program);
+    WriteResult channelPressure(uint8_t channel, uint8_t value);
     // value -8192 to 8191.
-    WriteResult pitch_bend(uint8_t channel, int32_t value);
+    WriteResult pitchBend(uint8_t channel, int32_t value);
 
     // A whole message of `length` bytes (below 256): F0 ... F7 is written in
     // the F0 form, anything else as an F7 escape with all its bytes.
@@ -56,23 +56,23 @@ public:
     // to the next event.
     WriteResult meta(uint8_t type, const uint8_t* payload, uint32_t length);
     WriteResult text(const uint8_t* bytes, uint32_t length) { return meta(0x01, bytes, length); }
-    WriteResult tempo(uint32_t raw_tempo, uint32_t timebase);
-    // carry_pending_delta: the end carries the ticks since the last event;
+    WriteResult tempo(uint32_t rawTempo, uint32_t timebase);
+    // carryPendingDelta: the end carries the ticks since the last event;
     // otherwise its delta is 0 and they are dropped.
-    WriteResult end_of_track(bool carry_pending_delta);
+    WriteResult endOfTrack(bool carryPendingDelta);
 
     // The event bytes of the chunk so far (without "MTrk" and length).
     const std::vector<uint8_t>& events() const { return events_; }
 
 private:
-    bool take_delta();
-    WriteResult channel_message(uint8_t status, uint8_t data1);
-    WriteResult channel_message(uint8_t status, uint8_t data1, uint8_t data2);
+    bool takeDelta();
+    WriteResult channelMessage(uint8_t status, uint8_t data1);
+    WriteResult channelMessage(uint8_t status, uint8_t data1, uint8_t data2);
 
-    bool off_velocity_;
+    bool offVelocity_;
     std::vector<uint8_t> events_;
-    uint32_t pending_delta_ = 0;
-    uint8_t running_status_ = 0;
+    uint32_t pendingDelta_ = 0;
+    uint8_t runningStatus_ = 0;
 };
 
 } // namespace smf
