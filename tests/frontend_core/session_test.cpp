@@ -417,9 +417,9 @@ TEST(Session, StartupRefusals)
     };
     for (const auto& c : cases) {
         Fixture f;
-        frontend_test::FakeAudsink fake;
+        bridge_test::FakeAudsink fake;
         fake.failStreamAt = c.failStreamAt;
-        f.config.audsink = frontend_test::fakeEntries(c.noInstance ? nullptr : &fake, c.version);
+        f.config.audsink = bridge_test::fakeEntries(c.noInstance ? nullptr : &fake, c.version);
         frontend::StartupFailure failure{};
         auto session = frontend::Session::create(f.config, &failure);
         EXPECT_EQ(failure, c.failure) << c.name;

@@ -1,10 +1,12 @@
 // zem2wav sounds the voice layer and the stream slots: a stream's samples
 // start at the unit the score plays it, a voice at the unit it starts, both
-// mixed into the synthesizer's frames; names resolve beside the score.
+// mixed into the synthesizer's frames; names resolve beside the score, and
+// a sync on a stream waits at most a limit of song time.
 #include "run_program.h"
 #include "temp_dir.h"
 #include "wave_builder.h"
 #include "zem2wav/audsink_sound.h"
+#include "zem2wav/sync_wait_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -69,27 +71,44 @@ TEST(Zem2wavSampledSound, MissingFilesAndDecodersLeaveSilence)
     EXPECT_LE(peak, 4);
 }
 
-TEST(Zem2wavSampledSound, NamesResolveBesideTheScoreWithDecodersByExtension)
+TEST(Zem2wavSampledSound, PieceFolderOfTheScore)
 {
-    struct Case {
-        const char* folder;
-        const char* name;
-        const char* path;
-        const char* decoder;
-    } cases[] = {
-        {"/music", "a.wav", "/music/a.wav", "qzwav.so"},
-        {"/music", "/abs/B.WAV", "/abs/B.WAV", "qzwav.so"},
-        {"", "c.Ogg", "c.Ogg", "qzogg.so"},
-        {"/music", "sub.d/noext", "/music/sub.d/noext", "qz.so"},
-        {"/", "x.mp3", "//x.mp3", "qzmp3.so"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(zem2wav::soundPath(c.folder, c.name), c.path) << c.name;
-        EXPECT_EQ(zem2wav::decoderFor(c.name), c.decoder) << c.name;
-    }
     EXPECT_EQ(zem2wav::folderOf("/music/song.kvt"), "/music");
     EXPECT_EQ(zem2wav::folderOf("song.kvt"), "");
     EXPECT_EQ(zem2wav::folderOf("/song.kvt"), "/");
+}
+
+// A sync may hold a slot for less than the limit of song time from the
+// first unmet answer; a reached state starts the count afresh.
+TEST(Zem2wavSampledSound, SyncWaitsEndAtTheLimitOfSongTime)
+{
+    uint64_t now = 0;
+    zem2wav::SyncWaitLimit limit([&now] { return now; }, 100);
+    const struct {
+        uint64_t at;
+        int slot;
+        bool reached; // the state is reached instead of asked to wait on
+        bool mayWait;
+    } steps[] = {
+        {5, 0, false, true},    // slot 0 starts waiting at 5
+        {50, 1, false, true},   // slot 1 at 50
+        {104, 0, false, true},  // 99 units on
+        {105, 0, false, false}, // 100: given up
+        {149, 1, false, true},  // each slot counts on its own
+        {150, 1, false, false},
+        {400, 0, false, false}, // stays given up until reached
+        {400, 0, true, false},
+        {401, 0, false, true}, // a new wait
+        {500, 0, false, true},
+        {501, 0, false, false},
+    };
+    for (const auto& step : steps) {
+        now = step.at;
+        if (step.reached)
+            limit.reached(step.slot);
+        else
+            EXPECT_EQ(limit.mayWait(step.slot), step.mayWait) << step.at << " slot " << step.slot;
+    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace frontend_test {
+namespace bridge_test {
 
 namespace {
 
@@ -24,6 +24,17 @@ std::string f(float v)
 }
 std::string st(ds8_stream* s) { return "stream" + n(stream(s).index); }
 
+void settle(FakeStream& x)
+{
+    if (!x.pending) return;
+    if (x.queriesBeforeSettle > 0) {
+        --x.queriesBeforeSettle;
+        return;
+    }
+    x.open = !x.openFails;
+    x.pending = false;
+}
+
 } // namespace
 
 FakeAudsink::FakeAudsink()
@@ -35,7 +46,7 @@ FakeAudsink::FakeAudsink()
     table.open_device = [](ds8*, const char* name, int channels, int bits, int rate, void* window, int level) {
         log("open_device " + std::string(name) + " " + n(channels) + " " + n(bits) + " " + n(rate) + " " +
             (window ? "window" : "none") + " " + n(level));
-        return int32_t(0);
+        return current->deviceResult;
     };
     table.sound_load = [](ds8*, const char* file, const char* decoder, intptr_t a, intptr_t b) {
         log("sound_load " + std::string(file) + " " + decoder + " " + n(a) + " " + n(b));
@@ -91,13 +102,14 @@ FakeAudsink::FakeAudsink()
     table.stream_pitch = [](ds8_stream* s, int32_t v) {
         return log("stream_pitch " + st(s) + " " + n(v)), current->result;
     };
-    // The stream thread carries a pending open out when asked about it.
     table.stream_is_open = [](ds8_stream* s) {
-        FakeStream& x = stream(s);
-        if (x.pending) x.open = !x.openFails, x.pending = false;
-        return x.open ? 1 : 0;
+        settle(stream(s));
+        return stream(s).open && !stream(s).pending ? 1 : 0;
     };
-    table.stream_is_stopped = [](ds8_stream* s) { return stream(s).pending ? 0 : 1; };
+    table.stream_is_stopped = [](ds8_stream* s) {
+        settle(stream(s));
+        return stream(s).pending ? 0 : 1;
+    };
     table.stream_set_position = [](ds8_stream* s, uint32_t lo, uint32_t hi) {
         return log("stream_set_position " + st(s) + " " + n(lo) + " " + n(hi)), int32_t(0);
     };
@@ -118,11 +130,11 @@ FakeAudsink::FakeAudsink()
     };
 }
 
-frontend::AudsinkEntries fakeEntries(FakeAudsink* fake, uint32_t version)
+audsink_bridge::AudsinkEntries fakeEntries(FakeAudsink* fake, uint32_t version)
 {
     current = fake;
     currentVersion = version;
-    frontend::AudsinkEntries entries;
+    audsink_bridge::AudsinkEntries entries;
     entries.version = [] { return currentVersion; };
     entries.construct = [](void*, void* (*)(void*, size_t), void (*)(void*, void*)) -> ds8* {
         return current ? &current->table : nullptr;
@@ -130,4 +142,4 @@ frontend::AudsinkEntries fakeEntries(FakeAudsink* fake, uint32_t version)
     return entries;
 }
 
-} // namespace frontend_test
+} // namespace bridge_test
