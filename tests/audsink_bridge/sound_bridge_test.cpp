@@ -18,21 +18,35 @@ using bridge_test::FakeAudsink;
 using Lines = std::vector<std::string>;
 using Result = SoundBridge::CreateResult;
 
-TEST(SoundBridge, DecoderChoiceFromTheLastComponent)
+// The path in the piece's folder, and the decoder from the last component's
+// extension.
+TEST(SoundBridge, NamesGiveAPathAndADecoder)
 {
     const struct {
+        const char* folder;
         const char* name;
+        const char* path;
         const char* key; // nullptr: no decoder
         const char* library;
     } cases[] = {
-        {"loop.WAV", "WAV", "qzwav.so"}, {"sub/dir/take2.Ogg", "OGG", "qzogg.so"},
-        {"a.b.mp3", "MP3", "qzmp3.so"},  {"dir.wav/noext", nullptr, nullptr},
-        {"noext", nullptr, nullptr},     {"trailing.", nullptr, nullptr},
-        {"x.w/v", nullptr, nullptr},     {"x.w_v", nullptr, nullptr},
-        {"x.w=v", nullptr, nullptr},     {"x.]", nullptr, nullptr},
-        {"x.\xE9t", nullptr, nullptr},   {"", nullptr, nullptr},
+        {"/music", "loop.WAV", "/music/loop.WAV", "WAV", "qzwav.so"},
+        {"/music", "/abs/B.WAV", "/abs/B.WAV", "WAV", "qzwav.so"},
+        {"", "c.Ogg", "c.Ogg", "OGG", "qzogg.so"}, // a bare score name: the current folder, never the root
+        {"/", "x.mp3", "//x.mp3", "MP3", "qzmp3.so"},
+        {"/m", "sub/dir/take2.Ogg", "/m/sub/dir/take2.Ogg", "OGG", "qzogg.so"},
+        {"/m", "a.b.mp3", "/m/a.b.mp3", "MP3", "qzmp3.so"},
+        {"/m", "dir.wav/noext", "/m/dir.wav/noext", nullptr, nullptr},
+        {"/m", "noext", "/m/noext", nullptr, nullptr},
+        {"/m", "trailing.", "/m/trailing.", nullptr, nullptr},
+        {"/m", "x.w/v", "/m/x.w/v", nullptr, nullptr},
+        {"/m", "x.w_v", "/m/x.w_v", nullptr, nullptr},
+        {"/m", "x.w=v", "/m/x.w=v", nullptr, nullptr},
+        {"/m", "x.]", "/m/x.]", nullptr, nullptr},
+        {"/m", "x.\xE9t", "/m/x.\xE9t", nullptr, nullptr},
+        {"/m", "", "/m/", nullptr, nullptr},
     };
     for (const auto& c : cases) {
+        EXPECT_EQ(audsink_bridge::soundPath(c.folder, c.name), c.path) << c.name;
         const auto choice = audsink_bridge::decoderChoice(c.name);
         EXPECT_EQ(choice.has_value(), c.key != nullptr) << c.name;
         if (choice && c.key) {
@@ -40,22 +54,6 @@ TEST(SoundBridge, DecoderChoiceFromTheLastComponent)
             EXPECT_EQ(choice->defaultName, c.library) << c.name;
         }
     }
-}
-
-TEST(SoundBridge, NamesResolveInThePiecesFolder)
-{
-    const struct {
-        const char* folder;
-        const char* name;
-        const char* path;
-    } cases[] = {
-        {"/music", "a.wav", "/music/a.wav"},
-        {"/music", "/abs/B.WAV", "/abs/B.WAV"},
-        {"", "c.Ogg", "c.Ogg"}, // a bare score name: the current folder, never the root
-        {"/music", "sub.d/x.wav", "/music/sub.d/x.wav"},
-        {"/", "x.mp3", "//x.mp3"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(audsink_bridge::soundPath(c.folder, c.name), c.path) << c.name;
 }
 
 // Records what a host's policies are asked.

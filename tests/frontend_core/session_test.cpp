@@ -397,6 +397,32 @@ TEST(Session, DeviceSettingsTakeEffectAtTheNextPlay)
     EXPECT_EQ(s.takeMessages().lines, (Lines{"Dev00: Other"}));
 }
 
+// The player's sound policies: stream decoders named by the settings'
+// "Plug" section, and an open that fails reported in the message pane.
+TEST(Session, StreamDecodersFromTheSettingsAndFailedOpensInThePane)
+{
+    bridge_test::FakeAudsink audsink; // outlives the session
+    audsink.streams[2].openFails = true;
+    Fixture f;
+    f.config.audsink = bridge_test::fakeEntries(&audsink);
+    f.dir.write("zemfe.ini", "[Plug]\nOGG=myogg.so\n");
+    f.dir.write("song.kvt", "#0 T120 l8 =130,2 ?132\"take.ogg\" ?137{00} :0 [0 c d ]\n");
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    s.play();
+    const std::string failed = "stropen: cannot open(2)";
+    Lines pane;
+    for (int i = 0; i < 500 && std::find(pane.begin(), pane.end(), failed) == pane.end(); ++i) {
+        const Lines taken = s.takeMessages().lines;
+        pane.insert(pane.end(), taken.begin(), taken.end());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    s.stop();
+    EXPECT_EQ(pane, (Lines{"Dev00: Fake Synth", failed}));
+    const std::string open = "stream_request_open stream2 " + f.dir.file("take.ogg") + " myogg.so 200 0 0";
+    EXPECT_NE(std::find(audsink.calls.begin(), audsink.calls.end(), open), audsink.calls.end()) << open;
+}
+
 TEST(Session, StartupRefusals)
 {
     const struct {

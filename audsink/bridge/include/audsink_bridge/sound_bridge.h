@@ -8,44 +8,17 @@
 #pragma once
 
 #include "audsink_bridge/audsink_entries.h"
-#include "audsink_bridge/sound_names.h"
+#include "audsink_bridge/bridge_policies.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
 namespace audsink_bridge {
 
-inline constexpr int kStreamSlots = 16;
 // The device format every host opens: stereo, 16 bits.
 inline constexpr int kDeviceRate = 44100;
-
-// How long a track may wait on a stream sync.  This default waits as long
-// as it takes.
-class SyncWait {
-public:
-    virtual ~SyncWait() = default;
-    // The state `slot` waits for is not reached: true to keep waiting.
-    virtual bool mayWait(int /*slot*/) { return true; }
-    // The state `slot` waited for is reached.
-    virtual void reached(int /*slot*/) {}
-};
-
-// What a host decides.  An empty entry takes the default written beside it.
-struct BridgePolicies {
-    // A line for each refused stream request and for an open seen failing
-    // ("stropen: cannot open(3)"); default: dropped.
-    std::function<void(const std::string&)> line;
-    // The decoder library for a file; default: its default name.
-    std::function<std::string(const DecoderChoice&)> decoder;
-    // Called as every request arrives, before anything else; an offline
-    // host renders up to the request's time here.  Default: nothing.
-    std::function<void()> beforeRequest;
-    // Default: waits as long as it takes.  Outlives the bridge.
-    SyncWait* syncWait = nullptr;
-};
 
 // How the instance is made.
 struct BridgeSetup {
