@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 
@@ -361,6 +362,52 @@ TEST(SoundBridge, CreateOnFirstUseWaitsForASampleOrStream)
     const size_t calls = b.fake.calls.size();
     EXPECT_EQ(b.bridge.loadSample("a.wav", 0, 0), 0u);
     EXPECT_EQ(b.fake.calls.size(), calls);
+}
+
+TEST(SoundBridge, OpenDeviceOnFirstUseWaitsForASampleOrStream)
+{
+    const std::string opened = "open_device Speakers 2 16 44100 none 2";
+    const struct {
+        const char* name;
+        void (*requests)(SoundBridge&);
+        Lines calls;
+    } cases[] = {
+        {"voices and slots out of range",
+         [](SoundBridge& s) {
+             s.freeSample(0x1001);
+             s.stopVoice(0x1001);
+             s.streamPlay(16);
+             s.pauseAll(true);
+         },
+         {"sound_free sound1", "sound_stop sound1", "pause_all 1"}},
+        {"a load, once",
+         [](SoundBridge& s) {
+             s.loadSample("a.wav", 0, 0);
+             s.loadSample("b.wav", 0, 0);
+         },
+         {opened, "sound_load a.wav qzwav.so 0 0", "sound_load b.wav qzwav.so 0 0"}},
+        {"a stream request", [](SoundBridge& s) { s.streamStop(2); }, {opened, "stream_stop stream2"}},
+        {"a close forgets it",
+         [](SoundBridge& s) {
+             s.closeDevice();
+             s.streamStop(2);
+         },
+         {"close_device", "stream_stop stream2"}},
+    };
+    for (const auto& c : cases) {
+        Bridge b;
+        b.create();
+        b.bridge.openDeviceOnFirstUse("Speakers");
+        c.requests(b.bridge);
+        EXPECT_EQ(b.fake.calls, c.calls) << c.name;
+    }
+    // Closing every stream at a stop is the host's own doing, not a use.
+    Bridge b;
+    b.create();
+    b.bridge.openDeviceOnFirstUse("Speakers");
+    b.bridge.closeAllStreams();
+    EXPECT_EQ(std::count(b.fake.calls.begin(), b.fake.calls.end(), opened), 0);
+    EXPECT_EQ(b.fake.calls.size(), size_t(audsink_bridge::kStreamSlots));
 }
 
 TEST(SoundBridge, DeviceAndPause)

@@ -423,6 +423,35 @@ TEST(Session, StreamDecodersFromTheSettingsAndFailedOpensInThePane)
     EXPECT_NE(std::find(audsink.calls.begin(), audsink.calls.end(), open), audsink.calls.end()) << open;
 }
 
+// The console player opens the library's device for the first song that
+// asks for sampled sound, and only then; the window opens it at start-up.
+TEST(Session, WaveDeviceOnFirstUse)
+{
+    const struct {
+        const char* score;
+        bool onFirstUse;
+        int opens;
+    } cases[] = {
+        {"T480 :0 l16 c d\n", false, 1},
+        {"T480 :0 l16 c d\n", true, 0},
+        {"#0 T480 l16 =130,1 ?132\"a.wav\" ?137{00} ?134 ?132\"b.wav\" ?137{00} :0 c d\n", true, 1},
+    };
+    for (const auto& c : cases) {
+        bridge_test::FakeAudsink audsink; // outlives the session
+        Fixture f;
+        f.config.audsink = bridge_test::fakeEntries(&audsink);
+        f.config.waveDeviceOnFirstUse = c.onFirstUse;
+        f.dir.write("song.kvt", c.score);
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file("song.kvt"));
+        s.play();
+        ASSERT_TRUE(f.waitFor(PlayerState::Selected)) << c.score;
+        const auto opens = std::count_if(audsink.calls.begin(), audsink.calls.end(),
+                                         [](const std::string& call) { return call.rfind("open_device ", 0) == 0; });
+        EXPECT_EQ(opens, c.opens) << c.score;
+    }
+}
+
 TEST(Session, StartupRefusals)
 {
     const struct {

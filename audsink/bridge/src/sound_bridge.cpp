@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace audsink_bridge {
 
@@ -45,12 +46,14 @@ SoundBridge::CreateResult SoundBridge::create(const BridgeSetup& setup)
     return CreateResult::Created;
 }
 
-void SoundBridge::createIfDeferred()
+void SoundBridge::prepareOnFirstUse()
 {
-    if (!deferred_) return;
-    const BridgeSetup setup = std::move(*deferred_);
-    deferred_.reset();
-    create(setup);
+    if (deferred_) {
+        const BridgeSetup setup = std::move(*deferred_);
+        deferred_.reset();
+        create(setup);
+    }
+    if (!deferredDevice_.empty()) openDevice(std::exchange(deferredDevice_, {}));
 }
 
 void SoundBridge::destroy()
@@ -75,6 +78,7 @@ void SoundBridge::openDevice(const std::string& name)
 
 void SoundBridge::closeDevice()
 {
+    deferredDevice_.clear();
     if (instance_) instance_->close_device(instance_);
 }
 
@@ -85,7 +89,15 @@ void SoundBridge::pauseAll(bool pause)
 
 void SoundBridge::closeAllStreams()
 {
-    for (int slot = 0; slot < kStreamSlots; ++slot) streamClose(slot);
+    // The host's own clean-up, not a request: nothing is made or opened.
+    if (!instance_) return;
+    for (int slot = 0; slot < kStreamSlots; ++slot) requestClose(slot);
+}
+
+void SoundBridge::requestClose(int slot)
+{
+    openAsked_[size_t(slot)] = false;
+    instance_->stream_request_close(streams_[size_t(slot)]);
 }
 
 void SoundBridge::line(const char* format, const char* request, int slot) const
@@ -114,7 +126,7 @@ ds8_stream* SoundBridge::stream(int slot, const char* request)
         if (instance_ && request) line("%s: unsupported context(%d)", request, slot);
         return nullptr;
     }
-    createIfDeferred();
+    prepareOnFirstUse();
     return instance_ ? streams_[size_t(slot)] : nullptr;
 }
 
@@ -134,7 +146,7 @@ uintptr_t SoundBridge::loadSample(const char* name, uint32_t param1, uint32_t pa
 {
     if (policies_.beforeRequest) policies_.beforeRequest();
     if (!name) return 0;
-    createIfDeferred();
+    prepareOnFirstUse();
     const auto choice = decoderChoice(name);
     if (!instance_ || !choice) return 0;
     return reinterpret_cast<uintptr_t>(instance_->sound_load(instance_, soundPath(pieceFolder_, name).c_str(),
@@ -193,10 +205,7 @@ void SoundBridge::streamOpen(int slot, const char* name, uint32_t param1, uint32
 
 void SoundBridge::streamClose(int slot)
 {
-    if (ds8_stream* s = stream(slot, "strclose")) {
-        openAsked_[size_t(slot)] = false;
-        instance_->stream_request_close(s);
-    }
+    if (stream(slot, "strclose")) requestClose(slot);
 }
 
 int SoundBridge::streamPlay(int slot)

@@ -114,6 +114,7 @@ struct Session::Impl {
     void publishPlayback();
     void setState(PlayerState state);
     void setCaption(const std::string& caption);
+    void openWaveDevice();
 
     SessionConfig config;
     MidiDevices& devicesList;
@@ -314,6 +315,14 @@ void Session::Impl::pauseLocked()
     }
 }
 
+void Session::Impl::openWaveDevice()
+{
+    if (config.waveDeviceOnFirstUse)
+        sound.openDeviceOnFirstUse(devices.waveDevice);
+    else
+        sound.openDevice(devices.waveDevice);
+}
+
 void Session::Impl::stopLocked()
 {
     if (!loaded) return;
@@ -445,7 +454,7 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
     impl->devices = impl->settings->readDevices();
     const uint16_t stored = impl->settings->readSwitches();
     impl->switches = config.compileSwitches >= 0 ? static_cast<uint16_t>(config.compileSwitches) : stored;
-    impl->sound.openDevice(impl->devices.waveDevice);
+    impl->openWaveDevice();
     Impl* raw = impl.get();
     impl->thread = std::thread([raw] { raw->run(); });
     return std::unique_ptr<Session>(new Session(std::move(impl)));
@@ -531,7 +540,7 @@ void Session::applyDeviceSettings(const DeviceSettings& settings)
     impl_->settings->writeDevices(impl_->devices);
     if (impl_->devices.waveDevice != oldWave) {
         impl_->sound.closeDevice();
-        impl_->sound.openDevice(impl_->devices.waveDevice);
+        impl_->openWaveDevice();
     }
 }
 

@@ -52,6 +52,10 @@ public:
 
     // Nothing for an empty name; the result is not examined.
     void openDevice(const std::string& name);
+    // The same, once the first sample load or stream request arrives, so
+    // that a song without sampled sound never opens a sound device.
+    void openDeviceOnFirstUse(std::string name) { deferredDevice_ = std::move(name); }
+    // Also forgets a device still waiting for its first use.
     void closeDevice();
     void pauseAll(bool pause);
     void closeAllStreams();
@@ -99,16 +103,20 @@ private:
     // The stream of a slot; null (with the line for a named request) when
     // the slot is out of range, or without an instance.
     ds8_stream* stream(int slot, const char* request = nullptr);
+    // Closes the stream of a slot in range, with an instance.
+    void requestClose(int slot);
     int setSound(uintptr_t handle, SoundSetter setter, int value);
     int setStream(int slot, StreamSetter setter, int value);
     std::string decoderFor(const DecoderChoice& choice) const;
-    void createIfDeferred();
+    // Carries out a deferred creation and device open.
+    void prepareOnFirstUse();
     void line(const char* format, const char* request, int slot) const;
 
     BridgePolicies policies_;
     SyncWait defaultWait_;
     SyncWait& syncWait_;
     std::optional<BridgeSetup> deferred_;
+    std::string deferredDevice_;
     ds8* instance_ = nullptr;
     std::array<ds8_stream*, kStreamSlots> streams_{};
     // An open was asked for and its outcome not yet seen by a sync.
