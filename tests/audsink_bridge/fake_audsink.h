@@ -25,7 +25,7 @@ struct FakeAudsink {
     ds8 table{}; // first: the instance is the table
     std::vector<std::string> calls;
     std::array<FakeStream, 16> streams{};
-    int failStreamAt = -1; // stream_create of this index returns null
+    int failStreamAt = -1;    // stream_create of this index returns null
     int32_t deviceResult = 0; // what open_device returns
     int created = 0;
     int32_t result = 0; // what the sound and stream setters return

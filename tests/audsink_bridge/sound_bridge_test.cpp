@@ -212,12 +212,12 @@ TEST(SoundBridge, SyncCountsAFailedOpenAsReached)
         int wanted;
         int answer;
     } cases[] = {
-        {0, "good.wav", 0, 0}, // opened
-        {1, "bad.wav", 0, 0},  // failed: reached, with a line
-        {1, nullptr, 0, 0},    // seen already: no second line
-        {2, "x.w?v", 0, 0},    // no decoder: never requested, reached, with a line
-        {3, nullptr, 1, 0},    // stopped
-        {4, nullptr, 7, 0},    // any other value
+        {0, "good.wav", 0, 0},  // opened
+        {1, "bad.wav", 0, 0},   // failed: reached, with a line
+        {1, nullptr, 0, 0},     // seen already: no second line
+        {2, "x.w?v", 0, 0},     // no decoder: never requested, reached, with a line
+        {3, nullptr, 1, 0},     // stopped
+        {4, nullptr, 7, 0},     // any other value
         {5, "later.wav", 1, 1}, // pending: not yet
         {5, nullptr, 1, 0},     // carried out: an open stream that does not play is stopped
         // Carried out between the two queries: open, and no line saying
@@ -313,8 +313,8 @@ TEST(SoundBridge, CreationFailuresLeaveNoInstance)
         Bridge b;
         b.fake.failStreamAt = c.failStreamAt;
         b.fake.deviceResult = c.deviceResult;
-        EXPECT_EQ(b.bridge.create({.entries = bridge_test::fakeEntries(c.noInstance ? nullptr : &b.fake),
-                                   .device = c.device}),
+        EXPECT_EQ(b.bridge.create(
+                      {.entries = bridge_test::fakeEntries(c.noInstance ? nullptr : &b.fake), .device = c.device}),
                   c.result)
             << c.name;
         EXPECT_FALSE(b.bridge.hasInstance()) << c.name;

@@ -95,12 +95,12 @@ TEST(Zem2wavSampledSound, SyncWaitsEndAtTheLimitOfSongTime)
         {104, 0, false, true},  // 99 units on
         {105, 0, false, false}, // 100: given up
         {149, 1, false, true},  // each slot counts on its own
-        {150, 1, false, false},
+        {150, 1, false, false}, // given up
         {400, 0, false, false}, // stays given up until reached
-        {400, 0, true, false},
-        {401, 0, false, true}, // a new wait
-        {500, 0, false, true},
-        {501, 0, false, false},
+        {400, 0, true, false},  // reached
+        {401, 0, false, true},  // a new wait
+        {500, 0, false, true},  // 99 units on
+        {501, 0, false, false}, // given up
     };
     for (const auto& step : steps) {
         now = step.at;

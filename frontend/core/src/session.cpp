@@ -92,9 +92,10 @@ struct Session::Impl {
           devicesList(c.devices ? *c.devices : systemMidiDevices()),
           ports(devicesList, [this](const std::string& line) { log.add(line); }),
           sound({.line = [this](const std::string& line) { log.add(line); },
-                 .decoder = [this](const audsink_bridge::DecoderChoice& choice) {
-                     return settings->decoderFor(choice.upperExtension, choice.defaultName);
-                 }}),
+                 .decoder =
+                     [this](const audsink_bridge::DecoderChoice& choice) {
+                         return settings->decoderFor(choice.upperExtension, choice.defaultName);
+                     }}),
           host{ports, sound, log}
     {}
 

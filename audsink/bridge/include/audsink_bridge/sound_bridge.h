@@ -23,7 +23,7 @@ inline constexpr int kDeviceRate = 44100;
 // How the instance is made.
 struct BridgeSetup {
     AudsinkEntries entries;
-    void* user = nullptr; // the instance's user value
+    void* user = nullptr;       // the instance's user value
     uint32_t streamTickMs = 20; // how often the stream threads wake
     // Opened before the streams are made, its failure failing the creation;
     // "" leaves the device to openDevice.
