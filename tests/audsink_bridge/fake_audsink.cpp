@@ -23,6 +23,8 @@ std::string f(float v)
     return text;
 }
 std::string st(ds8_stream* s) { return "stream" + n(stream(s).index); }
+// A setter's line, and the answer the test chose.
+int32_t set(const std::string& call, long long value) { return log(call + " " + n(value)), current->result; }
 
 void settle(FakeStream& x)
 {
@@ -62,18 +64,10 @@ FakeAudsink::FakeAudsink()
         return current->result;
     };
     table.sound_stop = [](ds8_sound* s) { log("sound_stop " + soundName(s)); };
-    table.sound_level = [](ds8_sound* s, int32_t v) {
-        return log("sound_level " + soundName(s) + " " + n(v)), current->result;
-    };
-    table.sound_pan = [](ds8_sound* s, int32_t v) {
-        return log("sound_pan " + soundName(s) + " " + n(v)), current->result;
-    };
-    table.sound_pitch = [](ds8_sound* s, int32_t v) {
-        return log("sound_pitch " + soundName(s) + " " + n(v)), current->result;
-    };
-    table.sound_position = [](ds8_sound* s, int32_t v) {
-        return log("sound_position " + soundName(s) + " " + n(v)), current->result;
-    };
+    table.sound_level = [](ds8_sound* s, int32_t v) { return set("sound_level " + soundName(s), v); };
+    table.sound_pan = [](ds8_sound* s, int32_t v) { return set("sound_pan " + soundName(s), v); };
+    table.sound_pitch = [](ds8_sound* s, int32_t v) { return set("sound_pitch " + soundName(s), v); };
+    table.sound_position = [](ds8_sound* s, int32_t v) { return set("sound_position " + soundName(s), v); };
     table.sound_status = [](ds8_sound* s) { return log("sound_status " + soundName(s)), uint32_t(DS8_STATUS_PLAYING); };
     table.stream_create = [](ds8* d, uint32_t tick) {
         FakeAudsink& a = self(d);
@@ -93,15 +87,9 @@ FakeAudsink::FakeAudsink()
     };
     table.stream_play = [](ds8_stream* s) { log("stream_play " + st(s)); };
     table.stream_stop = [](ds8_stream* s) { log("stream_stop " + st(s)); };
-    table.stream_level = [](ds8_stream* s, int32_t v) {
-        return log("stream_level " + st(s) + " " + n(v)), current->result;
-    };
-    table.stream_pan = [](ds8_stream* s, int32_t v) {
-        return log("stream_pan " + st(s) + " " + n(v)), current->result;
-    };
-    table.stream_pitch = [](ds8_stream* s, int32_t v) {
-        return log("stream_pitch " + st(s) + " " + n(v)), current->result;
-    };
+    table.stream_level = [](ds8_stream* s, int32_t v) { return set("stream_level " + st(s), v); };
+    table.stream_pan = [](ds8_stream* s, int32_t v) { return set("stream_pan " + st(s), v); };
+    table.stream_pitch = [](ds8_stream* s, int32_t v) { return set("stream_pitch " + st(s), v); };
     table.stream_is_open = [](ds8_stream* s) {
         settle(stream(s));
         return stream(s).open && !stream(s).pending ? 1 : 0;

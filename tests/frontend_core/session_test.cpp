@@ -49,6 +49,15 @@ struct Fixture {
         EXPECT_EQ(failure, frontend::StartupFailure::None);
         return *session;
     }
+    // Starts and plays `score` as song.kvt.
+    frontend::Session& play(const char* score)
+    {
+        dir.write("song.kvt", score);
+        frontend::Session& s = start();
+        s.selectFile(dir.file("song.kvt"));
+        s.play();
+        return s;
+    }
     // Waits until the published snapshot passes the test (false after ms).
     template <typename Test> bool waitUntil(Test test, int ms = 5000)
     {
@@ -406,10 +415,7 @@ TEST(Session, StreamDecodersFromTheSettingsAndFailedOpensInThePane)
     Fixture f;
     f.config.audsink = bridge_test::fakeEntries(&audsink);
     f.dir.write("zemfe.ini", "[Plug]\nOGG=myogg.so\n");
-    f.dir.write("song.kvt", "#0 T120 l8 =130,2 ?132\"take.ogg\" ?137{00} :0 [0 c d ]\n");
-    frontend::Session& s = f.start();
-    s.selectFile(f.dir.file("song.kvt"));
-    s.play();
+    frontend::Session& s = f.play("#0 T120 l8 =130,2 ?132\"take.ogg\" ?137{00} :0 [0 c d ]\n");
     const std::string failed = "stropen: cannot open(2)";
     Lines pane;
     for (int i = 0; i < 500 && std::find(pane.begin(), pane.end(), failed) == pane.end(); ++i) {
@@ -427,29 +433,22 @@ TEST(Session, StreamDecodersFromTheSettingsAndFailedOpensInThePane)
 // asks for sampled sound, and only then; the window opens it at start-up.
 TEST(Session, WaveDeviceOnFirstUse)
 {
-    const struct {
-        const char* score;
-        bool onFirstUse;
-        int opens;
-    } cases[] = {
-        {"T480 :0 l16 c d\n", false, 1},
-        {"T480 :0 l16 c d\n", true, 0},
-        {"#0 T480 l16 =130,1 ?132\"a.wav\" ?137{00} ?134 ?132\"b.wav\" ?137{00} :0 c d\n", true, 1},
-    };
-    for (const auto& c : cases) {
+    const auto devicesOpened = [](const char* score, bool onFirstUse) {
         bridge_test::FakeAudsink audsink; // outlives the session
         Fixture f;
         f.config.audsink = bridge_test::fakeEntries(&audsink);
-        f.config.waveDeviceOnFirstUse = c.onFirstUse;
-        f.dir.write("song.kvt", c.score);
-        frontend::Session& s = f.start();
-        s.selectFile(f.dir.file("song.kvt"));
-        s.play();
-        ASSERT_TRUE(f.waitFor(PlayerState::Selected)) << c.score;
-        const auto opens = std::count_if(audsink.calls.begin(), audsink.calls.end(),
-                                         [](const std::string& call) { return call.rfind("open_device ", 0) == 0; });
-        EXPECT_EQ(opens, c.opens) << c.score;
-    }
+        f.config.waveDeviceOnFirstUse = onFirstUse;
+        f.play(score);
+        EXPECT_TRUE(f.waitFor(PlayerState::Selected)) << score;
+        f.session.reset();
+        return std::count_if(audsink.calls.begin(), audsink.calls.end(),
+                             [](const std::string& call) { return call.rfind("open_device ", 0) == 0; });
+    };
+    const char* notes = "T480 :0 l16 c d\n";
+    EXPECT_EQ(devicesOpened(notes, false), 1) << "the window's: at start-up";
+    EXPECT_EQ(devicesOpened(notes, true), 0) << "no sampled sound, no device";
+    EXPECT_EQ(devicesOpened("#0 T480 l16 =130,1 ?132\"a.wav\" ?137{00} ?134 ?132\"b.wav\" ?137{00} :0 c d\n", true), 1)
+        << "once, for the first of two streams";
 }
 
 TEST(Session, StartupRefusals)
