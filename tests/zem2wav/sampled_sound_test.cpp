@@ -71,6 +71,21 @@ TEST(Zem2wavSampledSound, MissingFilesAndDecodersLeaveSilence)
     EXPECT_LE(peak, 4);
 }
 
+// A stream opened and never played does not stop: the sync on it holds the
+// track for the limit of song time, and the song then ends.
+TEST(Zem2wavSampledSound, ASyncThatIsNeverMetEndsAtTheLimit)
+{
+    TempDir dir;
+    const Bytes file = simpleWave(1, 2, 44100, 16, stereoNoise16(4410, 3));
+    dir.write("stream.wav", std::string(file.begin(), file.end()));
+    dir.write("song.kvt", "#0 T120 l4 =130,0 ?132\"stream.wav\" ?137{00} ?137{01} r\n");
+    const auto run = runProgram("zem2wav", {"song.kvt"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const double seconds = double(samplesOf(dir.read("song.WAV"), 44).size()) / 2 / 44100;
+    EXPECT_GE(seconds, double(zem2wav::kMaxSyncWaitMs) / 1000);
+    EXPECT_LT(seconds, double(zem2wav::kMaxSyncWaitMs) / 1000 + 2);
+}
+
 TEST(Zem2wavSampledSound, PieceFolderOfTheScore)
 {
     EXPECT_EQ(zem2wav::folderOf("/music/song.kvt"), "/music");

@@ -31,8 +31,7 @@ SoundBridge::CreateResult SoundBridge::create(const BridgeSetup& setup)
     if (!instance_) return CreateResult::NoInstance;
     // The offline device must be open before the streams are made: their
     // threads then leave every tick to its clock from the first one on.
-    if (!setup.device.empty() && instance_->open_device(instance_, setup.device.c_str(), kDeviceChannels, kDeviceBits,
-                                                        kDeviceRate, nullptr, kCooperativeLevel) != DS8_OK) {
+    if (!setup.device.empty() && openOn(setup.device) != DS8_OK) {
         destroy();
         return CreateResult::NoDevice;
     }
@@ -69,11 +68,15 @@ void SoundBridge::destroy()
     openAsked_.fill(false);
 }
 
+int32_t SoundBridge::openOn(const std::string& name)
+{
+    return instance_->open_device(instance_, name.c_str(), kDeviceChannels, kDeviceBits, kDeviceRate, nullptr,
+                                  kCooperativeLevel);
+}
+
 void SoundBridge::openDevice(const std::string& name)
 {
-    if (instance_ && !name.empty())
-        instance_->open_device(instance_, name.c_str(), kDeviceChannels, kDeviceBits, kDeviceRate, nullptr,
-                               kCooperativeLevel);
+    if (instance_ && !name.empty()) openOn(name);
 }
 
 void SoundBridge::closeDevice()

@@ -64,8 +64,8 @@ public:
     void setPieceFolder(std::string folder) { pieceFolder_ = std::move(folder); }
     void setStreamBufferMs(uint32_t ms) { streamBufferMs_ = ms; }
 
-    // The engine's voice and stream callbacks: 0 or a handle of none, 1 for
-    // a refused setter.
+    // The engine's voice and stream callbacks.  Handle 0 is no sound;
+    // setters answer 0 when the value was taken, 1 when it was refused.
     uintptr_t loadSample(const char* name, uint32_t param1, uint32_t param2);
     void freeSample(uintptr_t handle);
     void startVoice(uintptr_t handle, int loop);
@@ -103,6 +103,8 @@ private:
     // The stream of a slot; null (with the line for a named request) when
     // the slot is out of range, or without an instance.
     ds8_stream* stream(int slot, const char* request = nullptr);
+    // Opens the device `name` of the instance in the hosts' format.
+    int32_t openOn(const std::string& name);
     // Closes the stream of a slot in range, with an instance.
     void requestClose(int slot);
     int setSound(uintptr_t handle, SoundSetter setter, int value);
