@@ -64,9 +64,11 @@ void leaveList(Instance& in, Modulator& m, const NoteList& l)
     m.*l.listed = false;
 }
 
-void joinList(Instance& in, Modulator& m, const NoteList& l, Track& t)
+// Takes m off the list and, when on, puts it first on t's list.
+void switchList(Instance& in, Modulator& m, const NoteList& l, Track& t, bool on)
 {
     leaveList(in, m, l);
+    if (!on) return;
     linkFirst(t.*l.head, m, l.prev, l.next);
     m.*l.owner = static_cast<uint16_t>(trackIndex(in, t));
     m.*l.listed = true;
@@ -405,18 +407,8 @@ void modSwitch(Instance& in, Track& t, uint16_t operand)
         m->flags &= static_cast<uint16_t>(~bit(flag));
     if (on && flag >= kModAttack && flag <= kModOscB) m->owner = static_cast<uint16_t>(trackIndex(in, t));
     switch (flag) {
-    case kModNoteOn:
-        if (on)
-            joinList(in, *m, kOnList, t);
-        else
-            leaveList(in, *m, kOnList);
-        break;
-    case kModNoteOff:
-        if (on)
-            joinList(in, *m, kOffList, t);
-        else
-            leaveList(in, *m, kOffList);
-        break;
+    case kModNoteOn: switchList(in, *m, kOnList, t, on); break;
+    case kModNoteOff: switchList(in, *m, kOffList, t, on); break;
     case kModOscA:
         if (on && !was) {
             m->oscAPhase = initialPhase(*m, 17);
