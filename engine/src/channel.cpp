@@ -25,15 +25,13 @@ void initModulator(Modulator& m, ModKind kind, unsigned port, unsigned channel, 
     m.number = static_cast<uint8_t>(number);
 }
 
-bool holdsBack(const Instance& in, bool marked) { return in.skip >= 2 && marked; }
-
 Track& trackAt(Instance& in, unsigned track) { return in.tracks[track]; }
 
-// While the port holds a marked kind back, a value waits for a flush, which
-// sends it as the track that sent it now; true when held.
+// In skip mode 2 and up a marked kind is held back: the value waits for a
+// flush, which sends it as the track that sent it now; true when held.
 bool holdBack(const Instance& in, bool marked, uint16_t& heldTrack, unsigned track)
 {
-    if (!holdsBack(in, marked)) return false;
+    if (in.skip < 2 || !marked) return false;
     heldTrack = static_cast<uint16_t>(track);
     return true;
 }
