@@ -1,27 +1,15 @@
 // Words written by channel and port, program, bank, parameter numbers,
 // controllers, pitch bend, pressures, modulators, macros and exclusive
 // messages.
-#include "compile_helper.h"
+#include "golden_words.h"
 
 #include <gtest/gtest.h>
 
 namespace kvt_test {
 namespace {
 
-struct Golden {
-    const char* text;
-    const char* words;
-};
-
-class EventsGolden : public ::testing::TestWithParam<Golden> {};
-
-TEST_P(EventsGolden, WritesTheExpectedWords)
-{
-    EXPECT_EQ(hexWords(wordsOf(GetParam().text)), GetParam().words) << "text: «" << GetParam().text << "»";
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Controllers, EventsGolden,
+    Controllers, WordsGolden,
     ::testing::Values(Golden{"V100", "43E4"}, Golden{"V", "C807"}, Golden{"V!", "C887"}, Golden{"V!5", "C887 4385"},
                       Golden{"V^-5", "FFE8 07FB"}, Golden{"P64", "4540"}, Golden{"X127", "45FF"},
                       // a slide after a 48-tick note needs no length; with last length 0 it does
@@ -35,7 +23,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Golden{"@128", "C37F"}, Golden{"`+6 @0", "C300"}));
 
 INSTANTIATE_TEST_SUITE_P(
-    BendAndPressure, EventsGolden,
+    BendAndPressure, WordsGolden,
     ::testing::Values(Golden{"K-8192", "8000"}, Golden{"K8191", "BFFF"}, Golden{"K0", "A000"},
                       Golden{"K^100", "FFE9 0064"}, Golden{"K", "FFF4"}, Golden{"K!", "FFF5"},
                       Golden{"K100,4", "C558 0064 0030"}, Golden{"K-1,4,^2", "C55E FFFF 0002 0030"},
@@ -45,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Golden{"Zc100 [ Zc100 ]", "C4E4 003C CC02 C4E4 003C FFFC"}, Golden{"Zc^5", "FFEA 3C05"},
                       Golden{"Zc", "C93C"}, Golden{"Zc!", "C93C"}, Golden{"Zc10,4", "C598 3C0A 0030"}));
 
-INSTANTIATE_TEST_SUITE_P(ModulatorsAndMacros, EventsGolden,
+INSTANTIATE_TEST_SUITE_P(ModulatorsAndMacros, WordsGolden,
                          ::testing::Values(Golden{"J-1,+1", "FFFB 20FF"}, Golden{"J7,+1-16", "FFFB 2007 FFFB 0F07"},
                                            Golden{"J-1,+1 J,-2", "FFFB 20FF FFFB 01FF"},
                                            Golden{"M-1,3,100", "23FF 0064"},

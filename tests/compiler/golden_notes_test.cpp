@@ -1,6 +1,7 @@
 // Words written by notes, rests, lengths, octaves, key signatures,
 // velocity, gate, slurs, portamento and chords.
 #include "compile_helper.h"
+#include "golden_words.h"
 
 #include <gtest/gtest.h>
 
@@ -9,20 +10,8 @@
 namespace kvt_test {
 namespace {
 
-struct Golden {
-    const char* text;
-    const char* words;
-};
-
-class NotesGolden : public ::testing::TestWithParam<Golden> {};
-
-TEST_P(NotesGolden, WritesTheExpectedWords)
-{
-    EXPECT_EQ(hexWords(wordsOf(GetParam().text)), GetParam().words) << "text: «" << GetParam().text << "»";
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    NotesAndLengths, NotesGolden,
+    NotesAndLengths, WordsGolden,
     ::testing::Values(Golden{"c", "C1BC 0030"}, Golden{"c c", "C1BC 0030 C13C"}, Golden{"c8.", "C1BC 0024"},
                       Golden{"c*100", "C1BC 0064"}, Golden{"c2^4", "C1BC 0090"}, Golden{"c**1.5", "C1BC 0048"},
                       Golden{"c4**0.5", "C1BC 0018"}, Golden{"c4.. ", "C1BC 0054"}, Golden{"c**", "C13C"},
@@ -36,7 +25,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Golden{"`+1 c", "C0BC 0030"}, Golden{"c4 %96 c4", "C1BC 0030 FFF9 0060 C1BC 0018"}));
 
 INSTANTIATE_TEST_SUITE_P(
-    VelocityAndGate, NotesGolden,
+    VelocityAndGate, WordsGolden,
     ::testing::Values(
         Golden{"U100 c", "CB64 C1BC 0030"}, Golden{"U*5 c", "CB85 C1BC 0030"}, Golden{"U^-3 c", "CAFD C1BC 0030"},
         Golden{"U^-300 c", "CA81 C1BC 0030"}, Golden{"U c", "FFF2 C1BC 0030"}, Golden{"U! c", "FFF3 C1BC 0030"},
@@ -51,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"Q! c", "FFF1 C1BC 0030"}, Golden{"Q* c", "FFDC C1BC 0030"}));
 
 INSTANTIATE_TEST_SUITE_P(
-    SlursAndPortamento, NotesGolden,
+    SlursAndPortamento, WordsGolden,
     ::testing::Values(
         // c sounds for the whole chain; d and e bend it; f is a new note
         Golden{"c4&d4&e4 f", "C0BC 0090 0030 FFDF 1FFE 0030 FFDF 1FFF 0030 FFDE C1C1 0030"},
@@ -66,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         Golden{"c ()", "C1BC 0030 FFDE"}, Golden{"(o5 c >c)", "C0C8 0030 FFE2 E000"}));
 
 INSTANTIATE_TEST_SUITE_P(
-    Chords, NotesGolden,
+    Chords, WordsGolden,
     ::testing::Values(Golden{"'ceg'4", "FFEC C0BC 0030 C040 C043 0030 FFED"},
                       // strummed: each note 24 ticks after the last, gates 96, 72, 48
                       Golden{"'ceg'2,8", "FFEC C0BC 0060 0018 C0C0 0048 0018 C0C3 0030 0018 0018 FFED"},

@@ -1,26 +1,15 @@
 // Words written by the structure commands: tempo, timebase, texts,
 // settings, info items, stop, loops, resume, option bits, raw words.
 #include "compile_helper.h"
+#include "golden_words.h"
 
 #include <gtest/gtest.h>
 
 namespace kvt_test {
 namespace {
 
-struct Golden {
-    const char* text;
-    const char* words;
-};
-
-class StructureGolden : public ::testing::TestWithParam<Golden> {};
-
-TEST_P(StructureGolden, WritesTheExpectedWords)
-{
-    EXPECT_EQ(hexWords(wordsOf(GetParam().text)), GetParam().words) << "text: «" << GetParam().text << "»";
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Words, StructureGolden,
+    Structure, WordsGolden,
     ::testing::Values(
         // 61440000 / (120 * 192) = 2666.67, rounded
         Golden{"T120", "CD00 0A6B"}, Golden{"T*100", "CD00 0064"}, Golden{"T*0", "CD00 0001"},
