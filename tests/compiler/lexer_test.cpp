@@ -4,6 +4,7 @@
 #include "track_state.h"
 #include "value_syntax.h"
 
+#include "raised_code.h"
 #include "util/uerr.h"
 
 #include <gtest/gtest.h>
@@ -23,17 +24,6 @@ struct Reader {
     }
     size_t consumed() const { return static_cast<size_t>(st.cur.pos - reinterpret_cast<const uint8_t*>(text.data())); }
 };
-
-// The code a call raises, or 0.
-template <typename F> util::ErrCode raised(F&& f)
-{
-    try {
-        f();
-    } catch (const util::UerrRaised& e) {
-        return e.code;
-    }
-    return 0;
-}
 
 struct NumberCase {
     const char* text;
@@ -74,16 +64,16 @@ TEST(LexerNumbers, PrefixAtTheVeryEndReadsNothingBeyond)
     resetTrackState(st, reinterpret_cast<const uint8_t*>(text.data()), 1, PassMode::Emit, 0, 0);
     int32_t v;
     EXPECT_FALSE(st.cur.tryUnsigned(v));
-    EXPECT_EQ(raised([&] { st.cur.requireUnsigned(); }), 0x40003u);
+    EXPECT_EQ(raisedCode([&] { st.cur.requireUnsigned(); }), 0x40003u);
 }
 
 TEST(LexerNumbers, RequiredNumbersAtTheEndAndMissing)
 {
     Reader atEnd("  \n");
-    EXPECT_EQ(raised([&] { atEnd.st.cur.requireSigned(); }), 0x40001u);
+    EXPECT_EQ(raisedCode([&] { atEnd.st.cur.requireSigned(); }), 0x40001u);
     EXPECT_EQ(atEnd.st.cur.line, 2u);
     Reader missing("x");
-    EXPECT_EQ(raised([&] { missing.st.cur.requireUnsigned(); }), 0x40003u);
+    EXPECT_EQ(raisedCode([&] { missing.st.cur.requireUnsigned(); }), 0x40003u);
 }
 
 TEST(LexerReals, SinglePrecisionDigitsAndFraction)
@@ -104,10 +94,10 @@ TEST(LexerHexPairs, TwoDigitsWithoutSpaces)
     EXPECT_EQ(ok.st.cur.hexPair(), 0xAF);
     for (const char* bad : {"a ", "g0", " 0"}) {
         Reader r(bad);
-        EXPECT_EQ(raised([&] { r.st.cur.hexPair(); }), 0x40011u) << bad;
+        EXPECT_EQ(raisedCode([&] { r.st.cur.hexPair(); }), 0x40011u) << bad;
     }
     Reader shortText("a");
-    EXPECT_EQ(raised([&] { shortText.st.cur.hexPair(); }), 0x40001u);
+    EXPECT_EQ(raisedCode([&] { shortText.st.cur.hexPair(); }), 0x40001u);
 }
 
 TEST(LexerLengths, ExpressionsAtTimebase192)
@@ -126,9 +116,9 @@ TEST(LexerLengths, ExpressionsAtTimebase192)
         EXPECT_EQ(readLength(r.st, k.minimum), k.ticks) << k.text;
     }
     Reader zero("0");
-    EXPECT_EQ(raised([&] { readLength(zero.st, 0); }), 0x40002u);
+    EXPECT_EQ(raisedCode([&] { readLength(zero.st, 0); }), 0x40002u);
     Reader lone("4*2");
-    EXPECT_EQ(raised([&] { readLength(lone.st, 0); }), 0x40011u);
+    EXPECT_EQ(raisedCode([&] { readLength(lone.st, 0); }), 0x40011u);
 }
 
 TEST(LexerPitches, OctaveKeySignatureAndSigns)

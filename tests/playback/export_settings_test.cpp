@@ -3,7 +3,7 @@
 #include "playback/export_messages.h"
 #include "playback/export_settings.h"
 
-#include "../util/raised_code.h"
+#include "raised_code.h"
 
 #include <gtest/gtest.h>
 
