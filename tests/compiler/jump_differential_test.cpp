@@ -2,12 +2,10 @@
 // and fail with the same message on the same line, as passes that read
 // the whole text.
 #include "compile_helper.h"
+#include "core_run.h"
 #include "kvt_text_generator.h"
 
-#include "compile_driver.h"
-#include "messages.h"
 #include "util/fileset.h"
-#include "util/uerr.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +27,9 @@ CoreResult compileWithCore(const std::string& text, uint32_t flags, bool jump)
 {
     CoreResult r;
     std::string path = scratchDir() + (jump ? "/jump.zem" : "/read.zem");
-    kvt::CompileContext ctx;
-    kvt::initContext(ctx, reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
-                     static_cast<uint16_t>(flags));
-    kvt::SelectionMap map;
     util::FILESET* file = util::fs_create();
-    try {
+    const Raised raised = runCore(text, flags, [&](kvt::CompileContext& ctx) {
+        kvt::SelectionMap map;
         kvt::findTracks(ctx, map);
         r.mapUsable = map.usable;
         util::fs_set_path(file, path.c_str(), nullptr);
@@ -42,12 +37,11 @@ CoreResult compileWithCore(const std::string& text, uint32_t flags, bool jump)
         util::fs_open(file, util::FileMode::Write);
         kvt::ImageWriter writer(file);
         kvt::writeImage(ctx, writer, jump ? &map : nullptr);
-    } catch (const util::UerrRaised& e) {
-        r.error = e.code;
-        r.line = kvt::messageLine();
-    }
+    });
     util::fs_close(file);
     util::fs_free(file);
+    r.error = raised.error;
+    r.line = raised.line;
     if (r.error == 0) {
         std::ifstream in(path, std::ios::binary);
         r.image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -1,10 +1,8 @@
 // The one-walk track scan finds the same tracks and raises the same first
 // error on the same line as one walk per track number.
+#include "core_run.h"
 #include "kvt_text_generator.h"
 #include "per_number_scan.h"
-
-#include "messages.h"
-#include "util/uerr.h"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +19,10 @@ struct ScanOutcome {
 
 template <typename Scan> ScanOutcome outcomeOf(const std::string& text, uint32_t flags, Scan scan)
 {
-    kvt::CompileContext ctx;
-    kvt::initContext(ctx, reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()),
-                     static_cast<uint16_t>(flags));
     ScanOutcome out;
-    try {
-        scan(ctx, out.found);
-    } catch (const util::UerrRaised& e) {
-        out.error = e.code;
-        out.line = kvt::messageLine();
-    }
+    const Raised raised = runCore(text, flags, [&](kvt::CompileContext& ctx) { scan(ctx, out.found); });
+    out.error = raised.error;
+    out.line = raised.line;
     return out;
 }
 
