@@ -1,5 +1,6 @@
 // Which GS part messages and system resets the synthesizer recognises.
 #include "gs_messages.h"
+#include "gs_part_message.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// F0 41 10 42 12 40 1b aa data sum F7 with the right checksum.
-Bytes partMessage(uint8_t block, uint8_t address, const Bytes& data)
-{
-    Bytes m = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, uint8_t(0x10 | block), address};
-    for (uint8_t b : data) m.push_back(b);
-    unsigned sum = 0;
-    for (size_t i = 5; i < m.size(); ++i) sum += m[i];
-    m.push_back(uint8_t((128 - sum % 128) % 128));
-    m.push_back(0xF7);
-    return m;
-}
 
 TEST(GsMessages, PartMessagesNameTheirChannel)
 {

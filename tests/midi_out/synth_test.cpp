@@ -1,6 +1,7 @@
 // The built-in synthesizer: each port owns its 16 channels, drums on every
 // port's tenth channel, system-exclusive messages reach it, and the
 // real-time device opens (on SDL's dummy driver in tests).
+#include "gs_part_message.h"
 #include "platform/midi_out.h"
 #include "platform/midi_synth.h"
 
@@ -118,13 +119,9 @@ TEST(MidiSynth, ExclusiveMessagesReachTheSynthesizer)
 // GS scale tuning of part 1 on a port: C a quarter tone sharp.
 std::vector<uint8_t> quarterToneSharpC()
 {
-    std::vector<uint8_t> m = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x11, 0x40, 64 + 50};
-    m.insert(m.end(), 11, 64);
-    unsigned sum = 0;
-    for (size_t i = 5; i < m.size(); ++i) sum += m[i];
-    m.push_back(uint8_t((128 - sum % 128) % 128));
-    m.push_back(0xF7);
-    return m;
+    std::vector<uint8_t> cents(12, 64); // 64 = no offset, C first
+    cents[0] = 64 + 50;
+    return partMessage(1, 0x40, cents);
 }
 
 TEST(MidiSynth, ScaleTuningActsOnItsPortsPart)
