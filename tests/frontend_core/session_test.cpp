@@ -50,7 +50,7 @@ struct Fixture {
         return *session;
     }
     // Starts and plays `score` as song.kvt.
-    frontend::Session& play(const char* score)
+    frontend::Session& play(const std::string& score)
     {
         dir.write("song.kvt", score);
         frontend::Session& s = start();
@@ -173,10 +173,7 @@ TEST(Session, TitlesInTheirLanguageAndCharacterSet)
     };
     for (const auto& c : cases) {
         Fixture f;
-        f.dir.write("song.kvt", std::string(c.header) + "c\n");
-        frontend::Session& s = f.start();
-        s.selectFile(f.dir.file("song.kvt"));
-        s.play();
+        frontend::Session& s = f.play(std::string(c.header) + "c\n");
         const frontend::Snapshot snap = s.snapshot();
         EXPECT_EQ(snap.title.text, c.title) << c.line;
         EXPECT_EQ(snap.title.fontCharset, c.font) << c.line;
@@ -189,10 +186,7 @@ TEST(Session, TitlesInTheirLanguageAndCharacterSet)
 TEST(Session, KeySignatureAndTempoFromTheEngine)
 {
     Fixture f;
-    f.dir.write("song.kvt", "T96 ?89{FE00} :0 [0 c d ]\n");
-    frontend::Session& s = f.start();
-    s.selectFile(f.dir.file("song.kvt"));
-    s.play();
+    frontend::Session& s = f.play("T96 ?89{FE00} :0 [0 c d ]\n");
     ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return !snap.key.empty(); }));
     const frontend::Snapshot snap = s.snapshot();
     EXPECT_EQ(snap.key, "Bb major");
@@ -202,10 +196,7 @@ TEST(Session, KeySignatureAndTempoFromTheEngine)
 TEST(Session, PausedTimeIsNotCounted)
 {
     Fixture f;
-    f.dir.write("song.kvt", kEndless);
-    frontend::Session& s = f.start();
-    s.selectFile(f.dir.file("song.kvt"));
-    s.play();
+    frontend::Session& s = f.play(kEndless);
     ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return snap.elapsedMs > 50; }));
     s.pause();
     const uint32_t paused = s.snapshot().elapsedMs;
@@ -323,10 +314,7 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
 TEST(Session, ImagesInAnyCaseAreNotCompiled)
 {
     Fixture f;
-    f.dir.write("song.kvt", kEndless);
-    frontend::Session& s = f.start();
-    s.selectFile(f.dir.file("song.kvt"));
-    s.play();
+    frontend::Session& s = f.play(kEndless);
     s.stop();
     // The same piece compiled by zemc and named .Zem plays without the compiler.
     ASSERT_EQ(zem_test::runProgram("zemc", {"song.kvt"}, f.dir.path()).status, 0);
@@ -354,10 +342,7 @@ TEST(Session, RelativePathsAreMadeAbsolute)
 TEST(Session, GoldenMessagesOfATestScore)
 {
     Fixture f;
-    f.dir.write("short.kvt", "T240 :2 @5 l16 Y64,127 c d r e\n");
-    frontend::Session& s = f.start();
-    s.selectFile(f.dir.file("short.kvt"));
-    s.play();
+    frontend::Session& s = f.play("T240 :2 @5 l16 Y64,127 c d r e\n");
     ASSERT_TRUE(f.waitFor(PlayerState::Selected));
     const Lines expected = {
         "-1 open",
@@ -373,10 +358,7 @@ TEST(Session, LoopLimitEndsAnEndlessPiece)
 {
     Fixture f;
     f.config.loopLimit = 2;
-    f.dir.write("song.kvt", "T480 :0 l16 [0 c d ]\n");
-    frontend::Session& s = f.start();
-    s.selectFile(f.dir.file("song.kvt"));
-    s.play();
+    frontend::Session& s = f.play("T480 :0 l16 [0 c d ]\n");
     EXPECT_TRUE(f.waitFor(PlayerState::Selected, 3000));
 }
 
