@@ -342,7 +342,7 @@ TEST(Session, RelativePathsAreMadeAbsolute)
 TEST(Session, GoldenMessagesOfATestScore)
 {
     Fixture f;
-    frontend::Session& s = f.play("T240 :2 @5 l16 Y64,127 c d r e\n");
+    f.play("T240 :2 @5 l16 Y64,127 c d r e\n");
     ASSERT_TRUE(f.waitFor(PlayerState::Selected));
     const Lines expected = {
         "-1 open",
@@ -358,7 +358,7 @@ TEST(Session, LoopLimitEndsAnEndlessPiece)
 {
     Fixture f;
     f.config.loopLimit = 2;
-    frontend::Session& s = f.play("T480 :0 l16 [0 c d ]\n");
+    f.play("T480 :0 l16 [0 c d ]\n");
     EXPECT_TRUE(f.waitFor(PlayerState::Selected, 3000));
 }
 
