@@ -1,9 +1,9 @@
 #include "convert_file.h"
 
+#include "common/file_job.h"
 #include "file_sink.h"
 #include "mid2kvt/convert.h"
 #include "mid2kvt/import_notes.h"
-#include "mid2kvt/output_name.h"
 #include "platform/message.h"
 #include "smf/read_error.h"
 #include "smf/smf_reader.h"
@@ -33,14 +33,6 @@ constexpr std::array<util::ErrCode, 10> kPerFileCodes{
     util::kErrFileNotOpen,
 };
 
-struct FileJob {
-    const char* name;
-    util::FILESET* in = nullptr;
-    util::FILESET* out = nullptr;
-    std::string caption;        // the input's name, then its full path
-    bool naming_output = false; // messages name the output from here on
-};
-
 void raise_if(smf::ReadError e)
 {
     if (e != smf::ReadError::None) util::uerr_raise(static_cast<util::ErrCode>(e));
@@ -58,68 +50,47 @@ smf::ReadError convert_within_memory(const uint8_t* data, uint32_t size, const s
     }
 }
 
-intptr_t convert_body(void* arg)
+void show_failure(const char* caption, const char* text)
 {
-    FileJob& job = *static_cast<FileJob*>(arg);
-    job.in = util::fs_create();
-    job.out = util::fs_create();
-
-    util::fs_set_path(job.in, job.name, "MID");
-    util::fs_fix_case(job.in);
-    job.caption = util::fs_path(job.in);
-    if (util::conproof_hit(job.caption.c_str())) raise_if(smf::ReadError::ConProof);
-
-    util::fs_open(job.in, util::FileMode::Read);
-    uint32_t size = 0;
-    const uint8_t* data = util::fs_load(job.in, &size);
-    smf::SmfHeader header{};
-    raise_if(smf::read_header(data, size, header));
-
-    job.naming_output = true;
-    // An existing output is kept under a backup name, never overwritten.
-    util::fs_prepare_output(job.out, kvt_output_path(job.caption).c_str(), job.caption.c_str());
-    util::fs_create_file(job.out, 0x80);
-    util::fs_open(job.out, util::FileMode::Write);
-
-    FileSink sink(job.out);
-    ImportNotes notes;
-    const smf::ReadError error = convert_within_memory(data, size, header, sink, notes);
-    sink.flush();
-    // The output is open now: warnings are captioned with it, as errors are.
-    for (const std::string& text : import_note_messages(notes))
-        platform::show_message(util::fs_path(job.out), text.c_str(), platform::MessageIcon::Warning);
-    raise_if(error);
-    util::fs_close(job.out);
-    return 0;
+    platform::show_message(caption, text, platform::MessageIcon::Stop);
 }
 
-intptr_t convert_handler(void* arg, util::ErrCode& code)
-{
-    const FileJob& job = *static_cast<const FileJob*>(arg);
-    if (code == util::kErrReported) return -1;
-    if (std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) == kPerFileCodes.end()) util::uerr_raise(code);
-    const char* caption = job.naming_output ? util::fs_path(job.out) : job.caption.c_str();
-    platform::show_message(caption, util::uerr_name(code), platform::MessageIcon::Stop);
-    code = util::kErrReported;
-    return -1;
-}
+class ConvertJob final : public tools::FileJob {
+public:
+    explicit ConvertJob(const char* name) : FileJob(name, show_failure) {}
 
-intptr_t convert_cleanup(void* arg)
-{
-    FileJob& job = *static_cast<FileJob*>(arg);
-    for (util::FILESET* f : {job.in, job.out})
-        if (f != nullptr) util::fs_free(f);
-    job.in = job.out = nullptr;
-    return 0;
-}
+private:
+    int32_t body() override
+    {
+        resolveInput("MID", static_cast<util::ErrCode>(smf::ReadError::ConProof));
+        uint32_t size = 0;
+        const uint8_t* data = loadInput(size);
+        smf::SmfHeader header{};
+        raise_if(smf::read_header(data, size, header));
+
+        // An existing output is kept under a backup name, never overwritten.
+        createOutput(".KVT");
+        FileSink sink(output());
+        ImportNotes notes;
+        const smf::ReadError error = convert_within_memory(data, size, header, sink, notes);
+        sink.flush();
+        // The output is open now: warnings are captioned with it, as errors are.
+        for (const std::string& text : import_note_messages(notes))
+            platform::show_message(util::fs_path(output()), text.c_str(), platform::MessageIcon::Warning);
+        raise_if(error);
+        util::fs_close(output());
+        return 0;
+    }
+
+    std::string errorText(util::ErrCode code) const override
+    {
+        const bool perFile = std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) != kPerFileCodes.end();
+        return perFile ? util::uerr_name(code) : std::string();
+    }
+};
 
 } // namespace
 
-int32_t convert_file(const char* name)
-{
-    FileJob job{name};
-    job.caption = name;
-    return util::uerr_protect(&job, convert_handler, convert_body, convert_cleanup) == 0 ? 0 : -1;
-}
+int32_t convert_file(const char* name) { return ConvertJob(name).run(); }
 
 } // namespace mid2kvt
