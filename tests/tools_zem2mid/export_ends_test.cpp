@@ -22,8 +22,8 @@ public:
     util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
                                  const playback::FadeState& fade) override
     {
-        if (message.status == playback::kNoteOn) ++sounding;
-        if (message.status == playback::kNoteOff) --sounding;
+        if (message.kind == playback::ChannelKind::NoteOn) ++sounding;
+        if (message.kind == playback::ChannelKind::NoteOff) --sounding;
         return MidiFileSink::channelMessage(port, track, message, fade);
     }
     void unitPassed() override { ++units; }

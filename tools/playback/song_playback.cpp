@@ -44,44 +44,45 @@ struct SongPlayback::Callbacks {
         self(user).sink_.tickPassed();
         return 0;
     }
-    static int channel(void* user, int port, int track, ChannelStatus status, int channel, int data1, int data2)
+    static int channel(void* user, int port, int track, ChannelKind kind, int channel, int data1, int data2)
     {
         SongPlayback& p = self(user);
         if (!p.passes(port)) return 0;
-        const ChannelMessage message{status, uint8_t(channel), uint8_t(data1), uint8_t(data2)};
+        const ChannelMessage message{kind, uint8_t(channel), uint8_t(data1), uint8_t(data2)};
         return p.record(p.sink_.channelMessage(port, track, message, p.fade_));
     }
     static int noteOff(void* user, int port, int track, int channel, int key, int velocity)
     {
-        return Callbacks::channel(user, port, track, kNoteOff, channel, key, velocity);
+        return Callbacks::channel(user, port, track, ChannelKind::NoteOff, channel, key, velocity);
     }
     static int noteOn(void* user, int port, int track, int channel, int key, int velocity)
     {
         SongPlayback& p = self(user);
         // Channels of every track count for the fade's volume re-sends.
         if (p.passes(port)) p.usedChannels_[port] = static_cast<uint16_t>(p.usedChannels_[port] | 1u << (channel & 15));
-        return Callbacks::channel(user, port, track, kNoteOn, channel, key, velocity);
+        return Callbacks::channel(user, port, track, ChannelKind::NoteOn, channel, key, velocity);
     }
     static int keyPressure(void* user, int port, int track, int channel, int key, int value)
     {
-        return Callbacks::channel(user, port, track, kKeyPressure, channel, key, value);
+        return Callbacks::channel(user, port, track, ChannelKind::KeyPressure, channel, key, value);
     }
     static int controlChange(void* user, int port, int track, int channel, int controller, int value)
     {
-        return Callbacks::channel(user, port, track, kControlChange, channel, controller, value);
+        return Callbacks::channel(user, port, track, ChannelKind::Controller, channel, controller, value);
     }
     static int programChange(void* user, int port, int track, int channel, int program)
     {
-        return Callbacks::channel(user, port, track, kProgramChange, channel, program, 0);
+        return Callbacks::channel(user, port, track, ChannelKind::Program, channel, program, 0);
     }
     static int channelPressure(void* user, int port, int track, int channel, int value)
     {
-        return Callbacks::channel(user, port, track, kChannelPressure, channel, value, 0);
+        return Callbacks::channel(user, port, track, ChannelKind::ChannelPressure, channel, value, 0);
     }
     static int pitchBend(void* user, int port, int track, int channel, int value)
     {
         const int biased = value + 8192;
-        return Callbacks::channel(user, port, track, kPitchBend, channel, biased & 0x7F, biased >> 7 & 0x7F);
+        return Callbacks::channel(user, port, track, ChannelKind::PitchBend, channel, biased & 0x7F,
+                                  biased >> 7 & 0x7F);
     }
     static uint8_t* exclusiveBuffer(void* user, int port, int, int count)
     {

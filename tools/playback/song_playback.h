@@ -38,23 +38,21 @@ struct FadeState {
     bool fading;
 };
 
-// The status of a channel voice message, its channel apart (Standard MIDI
-// File 1.0).
-enum ChannelStatus : uint8_t {
-    kNoteOff = 0x80,
-    kNoteOn = 0x90,
-    kKeyPressure = 0xA0,
-    kControlChange = 0xB0,
-    kProgramChange = 0xC0,
-    kChannelPressure = 0xD0,
-    kPitchBend = 0xE0,
-};
+// The channel voice messages, in the order of their status bytes 8n to En
+// (Standard MIDI File 1.0).
+enum class ChannelKind : uint8_t { NoteOff, NoteOn, KeyPressure, Controller, Program, ChannelPressure, PitchBend };
+
+// The status byte of a message of kind on channel 0-15.
+constexpr uint8_t statusOf(ChannelKind kind, uint8_t channel)
+{
+    return static_cast<uint8_t>(0x80 | static_cast<uint8_t>(kind) << 4 | (channel & 0x0F));
+}
 
 // A channel voice message as the engine sent it: channel 0-15, data bytes
 // 0-127.  Program change and channel pressure have data1 only (data2 0); a
 // pitch bend carries its value + 8192, the low 7 bits in data1.
 struct ChannelMessage {
-    ChannelStatus status;
+    ChannelKind kind;
     uint8_t channel;
     uint8_t data1;
     uint8_t data2;

@@ -46,18 +46,18 @@ util::ErrCode MidiFileSink::channelMessage(int port, int track, const playback::
 {
     smf::TrackWriter* w = writer(track);
     if (!w) return 0;
-    switch (m.status) {
-    case playback::kNoteOff: return checked(w->note_off(m.channel, m.data1, m.data2));
-    case playback::kNoteOn: return checked(w->note_on(m.channel, m.data1, m.data2));
-    case playback::kKeyPressure: return checked(w->key_pressure(m.channel, m.data1, m.data2));
-    case playback::kControlChange: {
+    switch (m.kind) {
+    case playback::ChannelKind::NoteOff: return checked(w->note_off(m.channel, m.data1, m.data2));
+    case playback::ChannelKind::NoteOn: return checked(w->note_on(m.channel, m.data1, m.data2));
+    case playback::ChannelKind::KeyPressure: return checked(w->key_pressure(m.channel, m.data1, m.data2));
+    case playback::ChannelKind::Controller: {
         if (m.data1 != playback::kVolumeController) return checked(w->control_change(m.channel, m.data1, m.data2));
         const std::optional<uint8_t> volume = volumes_[static_cast<size_t>(track)].next(port, m.channel, m.data2, fade);
         return volume ? checked(w->control_change(m.channel, m.data1, *volume)) : 0;
     }
-    case playback::kProgramChange: return checked(w->program_change(m.channel, m.data1));
-    case playback::kChannelPressure: return checked(w->channel_pressure(m.channel, m.data1));
-    case playback::kPitchBend: return checked(w->pitch_bend(m.channel, (m.data2 << 7 | m.data1) - 8192));
+    case playback::ChannelKind::Program: return checked(w->program_change(m.channel, m.data1));
+    case playback::ChannelKind::ChannelPressure: return checked(w->channel_pressure(m.channel, m.data1));
+    case playback::ChannelKind::PitchBend: return checked(w->pitch_bend(m.channel, (m.data2 << 7 | m.data1) - 8192));
     }
     return 0;
 }
