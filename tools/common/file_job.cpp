@@ -2,6 +2,12 @@
 
 namespace tools {
 
+bool isFileError(util::ErrCode code)
+{
+    return code == util::kErrFileCannotRead || code == util::kErrFileCannotWrite || code == util::kErrFileNotFound ||
+           code == util::kErrFileNotOpen;
+}
+
 int32_t FileJob::run() { return util::uerr_protect(this, handlerEntry, bodyEntry, releaseEntry) == 0 ? 0 : -1; }
 
 intptr_t FileJob::bodyEntry(void* job) { return static_cast<FileJob*>(job)->body(); }

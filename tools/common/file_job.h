@@ -15,6 +15,10 @@
 
 namespace tools {
 
+// Whether code says a file could not be found, opened, read or written: a
+// failure of the one file concerned.
+bool isFileError(util::ErrCode code);
+
 class FileJob {
 public:
     FileJob(const std::string& word, ReportFn reportTo) : word_(word), inputPath_(word), report_(reportTo) {}

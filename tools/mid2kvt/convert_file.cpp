@@ -19,18 +19,12 @@ namespace mid2kvt {
 
 namespace {
 
-// The codes a single file can cause; any other ends the run.
-constexpr std::array<util::ErrCode, 10> kPerFileCodes{
-    uint32_t(smf::ReadError::ConProof),
-    uint32_t(smf::ReadError::NotEnoughSize),
-    uint32_t(smf::ReadError::MthdNotMatch),
-    uint32_t(smf::ReadError::MthdFormat),
-    uint32_t(smf::ReadError::MtrkNotMatch),
-    uint32_t(smf::ReadError::DeltaTooLong),
-    util::kErrFileCannotRead,
-    util::kErrFileCannotWrite,
-    util::kErrFileNotFound,
-    util::kErrFileNotOpen,
+// The codes of the MIDI file itself; besides the file errors, any other
+// ends the run.
+constexpr std::array<util::ErrCode, 6> kReadCodes{
+    uint32_t(smf::ReadError::ConProof),     uint32_t(smf::ReadError::NotEnoughSize),
+    uint32_t(smf::ReadError::MthdNotMatch), uint32_t(smf::ReadError::MthdFormat),
+    uint32_t(smf::ReadError::MtrkNotMatch), uint32_t(smf::ReadError::DeltaTooLong),
 };
 
 void raise_if(smf::ReadError e)
@@ -84,7 +78,8 @@ private:
 
     std::string errorText(util::ErrCode code) const override
     {
-        const bool perFile = std::find(kPerFileCodes.begin(), kPerFileCodes.end(), code) != kPerFileCodes.end();
+        const bool perFile = tools::isFileError(code) ||
+                             std::find(kReadCodes.begin(), kReadCodes.end(), code) != kReadCodes.end();
         return perFile ? util::uerr_name(code) : std::string();
     }
 };

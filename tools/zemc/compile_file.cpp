@@ -43,21 +43,15 @@ private:
     std::string errorText(util::ErrCode code) const override
     {
         if (code == kErrConProof) return util::kConProofMessage;
-        return isFileError(code) ? util::uerr_name(code) : std::string();
+        return tools::isFileError(code) ? util::uerr_name(code) : std::string();
     }
 
     // A file error names the file it happened to, whichever of the two.
     const char* caption(util::ErrCode code) const override
     {
-        if (!isFileError(code)) return inputPath().c_str();
+        if (!tools::isFileError(code)) return inputPath().c_str();
         const util::FILESET* concerned = util::fs_current();
         return concerned ? util::fs_path(concerned) : word().c_str();
-    }
-
-    static bool isFileError(util::ErrCode code)
-    {
-        return code == util::kErrFileCannotRead || code == util::kErrFileCannotWrite ||
-               code == util::kErrFileNotFound || code == util::kErrFileNotOpen;
     }
 
     const Switches& switches_;
