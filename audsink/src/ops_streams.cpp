@@ -23,6 +23,14 @@ private:
     std::lock_guard<std::mutex> state_;
 };
 
+// Raises a request for the stream thread and withdraws its opposite, which
+// may still be waiting there.
+void raise(ds8_stream& stream, bool ds8_stream::*withdrawn, bool ds8_stream::*raised)
+{
+    stream.*withdrawn = false;
+    stream.*raised = true;
+}
+
 int32_t open33(ds8_stream* stream, const char* file, const char* decoder, uint32_t ms, intptr_t pcm, intptr_t extra)
 {
     if (!stream) return DS8_ERR_INVALID_ARG;
@@ -57,8 +65,7 @@ void play37(ds8_stream* stream)
 {
     if (!stream) return;
     StreamCall call(*stream);
-    stream->stopRequest = false;
-    stream->playRequest = true;
+    raise(*stream, &ds8_stream::stopRequest, &ds8_stream::playRequest);
     stream->stopped = false;
 }
 
@@ -66,8 +73,7 @@ void stop38(ds8_stream* stream)
 {
     if (!stream) return;
     StreamCall call(*stream);
-    stream->playRequest = false;
-    stream->stopRequest = true;
+    raise(*stream, &ds8_stream::playRequest, &ds8_stream::stopRequest);
 }
 
 template <int32_t ds8_stream::*Want, int32_t (*Apply)(ds8_sound&, int32_t)>
@@ -104,16 +110,14 @@ void requestOpen43(ds8_stream* stream, const char* file, const char* decoder, ui
     stream->requestExtra = extra;
     copyName(stream->requestFile, file);
     copyName(stream->requestDecoder, decoder);
-    stream->closeRequest = false;
-    stream->openRequest = true;
+    raise(*stream, &ds8_stream::closeRequest, &ds8_stream::openRequest);
 }
 
 void requestClose44(ds8_stream* stream)
 {
     if (!stream) return;
     StreamCall call(*stream);
-    stream->openRequest = false;
-    stream->closeRequest = true;
+    raise(*stream, &ds8_stream::openRequest, &ds8_stream::closeRequest);
 }
 
 int isOpen45(ds8_stream* stream)

@@ -6,46 +6,47 @@
 
 namespace audsink {
 
+namespace {
+
+// Keeps the requested value and sends its device value through the buffer
+// only when that differs from the last one sent.
+template <typename Sent, typename Convert>
+int32_t applyControl(ds8_sound& sound, int32_t value, int32_t& kept, Sent& lastSent, Convert toDevice,
+                     platform::AudioResult (platform::AudioBuffer::*send)(Sent))
+{
+    if (!sound.buffer) return DS8_ERR_INVALID_CALL;
+    if (value == kept) return DS8_OK;
+    kept = value;
+    const Sent sent = toDevice(value);
+    if (sent == lastSent) return DS8_OK;
+    DeviceCall call(*sound.owner);
+    auto result = static_cast<int32_t>((sound.buffer.get()->*send)(sent));
+    if (result == DS8_OK) lastSent = sent;
+    return result;
+}
+
+} // namespace
+
 int32_t applyLevel(ds8_sound& sound, int32_t level)
 {
-    level = clampLevel(level);
-    if (!sound.buffer) return DS8_ERR_INVALID_CALL;
-    if (level == sound.level) return DS8_OK;
-    sound.level = level;
-    const int32_t volume = levelToVolume(sound.owner->tables, level);
-    if (volume == sound.lastVolume) return DS8_OK;
-    DeviceCall call(*sound.owner);
-    auto result = static_cast<int32_t>(sound.buffer->setVolume(volume));
-    if (result == DS8_OK) sound.lastVolume = volume;
-    return result;
+    return applyControl(
+        sound, clampLevel(level), sound.level, sound.lastVolume,
+        [&](int32_t value) { return levelToVolume(sound.owner->tables, value); }, &platform::AudioBuffer::setVolume);
 }
 
 int32_t applyPan(ds8_sound& sound, int32_t pan)
 {
-    pan = clampPan(pan);
-    if (!sound.buffer) return DS8_ERR_INVALID_CALL;
-    if (pan == sound.pan) return DS8_OK;
-    sound.pan = pan;
-    const int32_t value = panToValue(sound.owner->tables, pan);
-    if (value == sound.lastPan) return DS8_OK;
-    DeviceCall call(*sound.owner);
-    auto result = static_cast<int32_t>(sound.buffer->setPan(value));
-    if (result == DS8_OK) sound.lastPan = value;
-    return result;
+    return applyControl(
+        sound, clampPan(pan), sound.pan, sound.lastPan,
+        [&](int32_t value) { return panToValue(sound.owner->tables, value); }, &platform::AudioBuffer::setPan);
 }
 
 int32_t applyPitch(ds8_sound& sound, int32_t pitch)
 {
-    pitch = clampPitch(pitch);
-    if (!sound.buffer) return DS8_ERR_INVALID_CALL;
-    if (pitch == sound.pitch) return DS8_OK;
-    sound.pitch = pitch;
-    const uint32_t rate = pitchToRate(sound.owner->tables, sound.baseRate, pitch);
-    if (rate == sound.lastRate) return DS8_OK;
-    DeviceCall call(*sound.owner);
-    auto result = static_cast<int32_t>(sound.buffer->setFrequency(rate));
-    if (result == DS8_OK) sound.lastRate = rate;
-    return result;
+    return applyControl(
+        sound, clampPitch(pitch), sound.pitch, sound.lastRate,
+        [&](int32_t value) { return pitchToRate(sound.owner->tables, sound.baseRate, value); },
+        &platform::AudioBuffer::setFrequency);
 }
 
 int32_t applyPosition(ds8_sound& sound, int32_t fraction)
@@ -89,7 +90,12 @@ int32_t startBuffer(ds8_sound& sound, uint32_t flags)
 {
     if (!sound.buffer) return DS8_ERR_INVALID_CALL;
     DeviceCall call(*sound.owner);
-    return static_cast<int32_t>(sound.buffer->play(flags));
+    const auto result = static_cast<int32_t>(sound.buffer->play(flags));
+    if (result == DS8_OK) {
+        sound.playFlags = flags;
+        sound.playing = true;
+    }
+    return result;
 }
 
 void stopBuffer(ds8_sound& sound)

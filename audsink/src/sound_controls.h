@@ -16,7 +16,9 @@ uint32_t soundStatus(ds8_sound& sound);
 // whatever differs from them.
 void resetSentValues(ds8_sound& sound, uint32_t baseRate);
 
-// Starts or stops the buffer (play flags as given to the buffer).
+// Starts or stops the buffer (play flags as given to the buffer).  A buffer
+// that starts is recorded as playing with these flags, so that a pause can
+// resume it the same way.
 int32_t startBuffer(ds8_sound& sound, uint32_t flags);
 void stopBuffer(ds8_sound& sound);
 

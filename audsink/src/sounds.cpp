@@ -144,13 +144,7 @@ void freeSound(Instance& instance, ds8_sound* sound)
 
 int32_t playSound(ds8_sound& sound, uint32_t flags)
 {
-    const uint32_t playFlags = (flags & DS8_PLAY_LOOP) | kTerminateByTime;
-    const int32_t result = startBuffer(sound, playFlags);
-    if (result == DS8_OK) {
-        sound.playFlags = playFlags;
-        sound.playing = true;
-    }
-    return result;
+    return startBuffer(sound, (flags & DS8_PLAY_LOOP) | kTerminateByTime);
 }
 
 void stopSound(ds8_sound& sound)

@@ -43,12 +43,7 @@ void streamThread(ds8_stream* stream)
 int32_t startPlaying(ds8_stream& stream)
 {
     std::lock_guard guard(stream.bufferLock);
-    const int32_t result = startBuffer(stream, DS8_PLAY_LOOP);
-    if (result == DS8_OK) {
-        stream.playing = true;
-        stream.playFlags = DS8_PLAY_LOOP;
-    }
-    return result;
+    return startBuffer(stream, DS8_PLAY_LOOP);
 }
 
 void stopPlaying(ds8_stream& stream)

@@ -1,10 +1,11 @@
 #include "utility_table.h"
 
+#include "platform/full_transfer.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -57,14 +58,9 @@ template <typename Byte, typename Call>
 int64_t transfer(intptr_t handle, Byte* bytes, intptr_t length, uint32_t flag, Call call)
 {
     if (handle < 0 || flag != 0 || length < 0 || (!bytes && length > 0)) return 0;
-    int64_t done = 0;
-    while (done < length) {
-        ssize_t moved = call(static_cast<int>(handle), bytes + done, static_cast<size_t>(length - done));
-        if (moved < 0 && errno == EINTR) continue;
-        if (moved <= 0) break;
-        done += moved;
-    }
-    return done;
+    const auto n = static_cast<size_t>(length);
+    return static_cast<int64_t>(platform::transferFully(
+        n, [&](size_t done) { return call(static_cast<int>(handle), bytes + done, n - done); }));
 }
 
 int64_t fileRead(void*, intptr_t handle, void* buffer, intptr_t length, uint32_t flag)

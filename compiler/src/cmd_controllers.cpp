@@ -125,21 +125,37 @@ uint32_t controllerOf(Parser& p, uint8_t c)
 
 uint16_t lowByte(int32_t v) { return static_cast<uint16_t>(asUnsigned(v) & 0xFF); }
 
+// The words of one event family for «!» (clear), for no value (commit) and
+// for a relative value (add, followed by its operand).
+struct EventWords {
+    uint16_t clear, commit, add;
+};
+
+// Writes the clear word, then the commit word or the relative change; false
+// when a slide or an absolute value is still to be written.
+bool writeClearCommitOrAdd(ImageWriter& out, const EventForm& form, const EventWords& words, uint16_t addOperand)
+{
+    if (form.clear) out.word(words.clear);
+    if (!form.first.given) {
+        if (!form.clear) out.word(words.commit);
+        return true;
+    }
+    if (form.slide || !form.first.relative) return false;
+    out.word(words.add);
+    out.word(addOperand);
+    return true;
+}
+
 void writeControllerForm(Parser& p, uint32_t cc, const EventForm& form)
 {
-    ImageWriter& out = *p.out;
-    if (form.clear) out.word(zem::make7BitClass(zem::kCtrlClear, cc));
-    if (!form.first.given) {
-        if (!form.clear) out.word(zem::make7BitClass(zem::kCtrlCommit, cc));
-    } else if (form.slide) {
-        writeSlide(p, zem::SlideKind::Controller, form, controllerOperand(cc, form.first.value), form.second.given,
-                   lowByte(form.second.value));
-    } else if (form.first.relative) {
-        out.word(zem::kCtrlAdd);
-        out.word(controllerOperand(cc, form.first.value));
-    } else {
-        out.word(zem::makeCtrl(cc, asUnsigned(form.first.value)));
-    }
+    const uint16_t operand = controllerOperand(cc, form.first.value);
+    const EventWords words{zem::make7BitClass(zem::kCtrlClear, cc), zem::make7BitClass(zem::kCtrlCommit, cc),
+                           zem::kCtrlAdd};
+    if (writeClearCommitOrAdd(*p.out, form, words, operand)) return;
+    if (form.slide)
+        writeSlide(p, zem::SlideKind::Controller, form, operand, form.second.given, lowByte(form.second.value));
+    else
+        p.out->word(zem::makeCtrl(cc, asUnsigned(form.first.value)));
 }
 
 // A single absolute value of a 7-bit event must fit 7 bits.
@@ -172,21 +188,14 @@ int32_t cmdPitchBend(Parser& p, uint8_t)
         (form.first.value < -8192 || form.first.value > 8191))
         compileError(kErrIllegalParameter);
     p.content();
-    if (st.emitting()) {
-        ImageWriter& out = *p.out;
-        if (form.clear) out.word(zem::kBendClear);
-        if (!form.first.given) {
-            if (!form.clear) out.word(zem::kBendCommit);
-        } else if (form.slide) {
-            writeSlide(p, zem::SlideKind::Bend, form, static_cast<uint16_t>(form.first.value), form.second.given,
-                       static_cast<uint16_t>(form.second.value));
-        } else if (form.first.relative) {
-            out.word(zem::kBendAdd);
-            out.word(static_cast<uint16_t>(form.first.value));
-        } else {
-            out.word(zem::makeBend(form.first.value));
-        }
-    }
+    const auto first = static_cast<uint16_t>(form.first.value);
+    if (!st.emitting() ||
+        writeClearCommitOrAdd(*p.out, form, {zem::kBendClear, zem::kBendCommit, zem::kBendAdd}, first))
+        return finishEvent(st, form);
+    if (form.slide)
+        writeSlide(p, zem::SlideKind::Bend, form, first, form.second.given, static_cast<uint16_t>(form.second.value));
+    else
+        p.out->word(zem::makeBend(form.first.value));
     return finishEvent(st, form);
 }
 
@@ -196,15 +205,12 @@ void writeKeyPressure(Parser& p, uint32_t key, const EventForm& form)
 {
     TrackState& st = p.st;
     ImageWriter& out = *p.out;
-    if (form.clear) out.word(zem::make7BitClass(zem::kKeypClear, key));
-    if (!form.first.given) {
-        if (!form.clear) out.word(zem::make7BitClass(zem::kKeypCommit, key));
-    } else if (form.slide) {
-        writeSlide(p, zem::SlideKind::KeyPressure, form, controllerOperand(key, form.first.value), form.second.given,
-                   lowByte(form.second.value));
-    } else if (form.first.relative) {
-        out.word(zem::kKeypAdd);
-        out.word(controllerOperand(key, form.first.value));
+    const uint16_t operand = controllerOperand(key, form.first.value);
+    const EventWords words{zem::make7BitClass(zem::kKeypClear, key), zem::make7BitClass(zem::kKeypCommit, key),
+                           zem::kKeypAdd};
+    if (writeClearCommitOrAdd(out, form, words, operand)) return;
+    if (form.slide) {
+        writeSlide(p, zem::SlideKind::KeyPressure, form, operand, form.second.given, lowByte(form.second.value));
     } else if (static_cast<int>(key) == st.lastKeyPressureKey) {
         out.word(zem::makeKeyPressure(asUnsigned(form.first.value), false));
     } else {
@@ -216,19 +222,15 @@ void writeKeyPressure(Parser& p, uint32_t key, const EventForm& form)
 
 void writeChannelPressure(Parser& p, const EventForm& form)
 {
-    ImageWriter& out = *p.out;
-    if (form.clear) out.word(zem::kChanpClear);
-    if (!form.first.given) {
-        if (!form.clear) out.word(zem::kChanpCommit);
-    } else if (form.slide) {
+    if (writeClearCommitOrAdd(*p.out, form, {zem::kChanpClear, zem::kChanpCommit, zem::kChanpAdd},
+                              lowByte(form.first.value)))
+        return;
+    if (form.slide) {
         int32_t second = form.second.given ? form.second.value : 0;
         uint16_t both = static_cast<uint16_t>((lowByte(second) << 8) | lowByte(form.first.value));
         writeSlide(p, zem::SlideKind::ChanPressure, form, both, false, 0);
-    } else if (form.first.relative) {
-        out.word(zem::kChanpAdd);
-        out.word(lowByte(form.first.value));
     } else {
-        out.word(zem::makeChanPressure(asUnsigned(form.first.value)));
+        p.out->word(zem::makeChanPressure(asUnsigned(form.first.value)));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "value_syntax.h"
 #include "zem/command_words.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,40 @@ void selectRange(TrackSet& set, uint32_t a, uint32_t b)
     for (uint32_t k = a; k <= b; ++k) set.set(k);
 }
 
+// What a left-out number after «,» in a track list means.
+enum class AfterComma { EndsList, ReadsZero, Required };
+
+// n[-m] {«,» n[-m]} from its first number n on, calling each(n, m) (m is n
+// without «-»).  A left-out m reads as 0 where optionalEnd allows it.
+template <typename Each>
+void readTrackRanges(Cursor& cur, int32_t n, bool optionalEnd, AfterComma afterComma, Each each)
+{
+    for (;;) {
+        const uint32_t first = checkTrackNumber(n);
+        uint32_t last = first;
+        if (cur.accept('-')) {
+            int32_t m = 0;
+            if (optionalEnd)
+                cur.tryUnsigned(m);
+            else
+                m = cur.requireUnsigned();
+            last = checkTrackNumber(m);
+        }
+        each(first, last);
+        if (!cur.accept(',')) return;
+        switch (afterComma) {
+        case AfterComma::EndsList:
+            if (!cur.tryUnsigned(n)) return;
+            break;
+        case AfterComma::ReadsZero:
+            n = 0;
+            cur.tryUnsigned(n);
+            break;
+        case AfterComma::Required: n = cur.requireUnsigned(); break;
+        }
+    }
+}
+
 } // namespace
 
 // «#» [n[-m] {«,» n[-m]}]
@@ -40,19 +75,9 @@ int32_t cmdTrackSelect(Parser& p, uint8_t)
     }
     TrackSet selected;
     int32_t n;
-    if (cur.tryUnsigned(n)) {
-        for (;;) {
-            uint32_t first = checkTrackNumber(n);
-            uint32_t last = first;
-            if (cur.accept('-')) {
-                int32_t m = 0;
-                cur.tryUnsigned(m);
-                last = checkTrackNumber(m);
-            }
-            selectRange(selected, first, last);
-            if (!cur.accept(',') || !cur.tryUnsigned(n)) break;
-        }
-    }
+    if (cur.tryUnsigned(n))
+        readTrackRanges(cur, n, true, AfterComma::EndsList,
+                        [&](uint32_t first, uint32_t last) { selectRange(selected, first, last); });
     p.st.selected = selected;
     p.st.active = selected.test(p.st.trackNumber);
     return 0;
@@ -72,17 +97,8 @@ void resumeList(Parser& p)
 {
     Cursor& cur = p.st.cur;
     std::vector<std::pair<uint32_t, uint32_t>> ranges;
-    int32_t n = cur.requireUnsigned();
-    for (;;) {
-        uint32_t first = checkTrackNumber(n);
-        uint32_t last = first;
-        if (cur.accept('-')) last = checkTrackNumber(cur.requireUnsigned());
-        if (first > last) std::swap(first, last);
-        ranges.emplace_back(first, last);
-        if (!cur.accept(',')) break;
-        n = 0;
-        cur.tryUnsigned(n);
-    }
+    readTrackRanges(cur, cur.requireUnsigned(), false, AfterComma::ReadsZero,
+                    [&](uint32_t first, uint32_t last) { ranges.push_back(std::minmax(first, last)); });
     p.content();
     if (!p.st.emitting()) return;
     for (const auto& [first, last] : ranges)
@@ -95,16 +111,9 @@ void resumeAllBut(Parser& p)
     Cursor& cur = p.st.cur;
     TrackSet listed;
     int32_t n;
-    if (cur.tryUnsigned(n)) {
-        for (;;) {
-            uint32_t first = checkTrackNumber(n);
-            uint32_t last = first;
-            if (cur.accept('-')) last = checkTrackNumber(cur.requireUnsigned());
-            selectRange(listed, first, last);
-            if (!cur.accept(',')) break;
-            n = cur.requireUnsigned();
-        }
-    }
+    if (cur.tryUnsigned(n))
+        readTrackRanges(cur, n, false, AfterComma::Required,
+                        [&](uint32_t first, uint32_t last) { selectRange(listed, first, last); });
     p.content();
     if (!p.st.emitting()) return;
     if (listed.test(p.st.trackNumber)) compileError(kErrIllegalParameter);

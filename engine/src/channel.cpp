@@ -5,6 +5,7 @@
 #include "zem/command_words.h"
 
 #include <cstring>
+#include <type_traits>
 
 namespace zemplay {
 
@@ -24,9 +25,26 @@ void initModulator(Modulator& m, ModKind kind, unsigned port, unsigned channel, 
     m.number = static_cast<uint8_t>(number);
 }
 
-bool holdsBack(const Instance& in, bool marked) { return in.skip >= 2 && marked; }
-
 Track& trackAt(Instance& in, unsigned track) { return in.tracks[track]; }
+
+// In skip mode 2 and up a marked kind is held back: the value waits for a
+// flush, which sends it as the track that sent it now; true when held.
+bool holdBack(const Instance& in, bool marked, uint16_t& heldTrack, unsigned track)
+{
+    if (in.skip < 2 || !marked) return false;
+    heldTrack = static_cast<uint16_t>(track);
+    return true;
+}
+
+// Hands one channel message to the host when the port sends MIDI (output
+// mode 0); the host's answer may halt the song.
+template <typename... Values> void toHost(Instance& in, unsigned p, unsigned track, unsigned c,
+                                          int (*callback)(void*, int, int, int, Values...),
+                                          std::type_identity_t<Values>... values)
+{
+    if (in.ports[p].outputMode == 0 && callback)
+        noteStatus(in, callback(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c), values...));
+}
 
 } // namespace
 
@@ -85,15 +103,9 @@ void sendController(Instance& in, unsigned track, unsigned p, unsigned c, unsign
     if (controller == 73) ch.attackTime = static_cast<uint8_t>(value);
     if (controller == 75) ch.decayTime = static_cast<uint8_t>(value);
     if (controller == 72) ch.releaseTime = static_cast<uint8_t>(value);
-    if (holdsBack(in, testBit(port.markCtrl, controller))) {
-        setBit(ch.pendingCtrl, controller, true);
-        ch.heldCtrlTrack[controller] = static_cast<uint16_t>(track);
-        return;
-    }
-    setBit(ch.pendingCtrl, controller, false);
-    if (port.outputMode == 0 && in.cb.control_change)
-        noteStatus(in, in.cb.control_change(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
-                                            static_cast<int>(controller), value));
+    const bool held = holdBack(in, testBit(port.markCtrl, controller), ch.heldCtrlTrack[controller], track);
+    setBit(ch.pendingCtrl, controller, held);
+    if (!held) toHost(in, p, track, c, in.cb.control_change, static_cast<int>(controller), value);
 }
 
 void sendBend(Instance& in, unsigned track, unsigned p, unsigned c, bool onlyIfChanged)
@@ -103,15 +115,8 @@ void sendBend(Instance& in, unsigned track, unsigned p, unsigned c, bool onlyIfC
     int32_t value = bendValue(in, trackAt(in, track), ch);
     if (onlyIfChanged && value == ch.bendLast) return;
     ch.bendLast = value;
-    if (holdsBack(in, port.markBend)) {
-        ch.pendingBend = true;
-        ch.heldBendTrack = static_cast<uint16_t>(track);
-        return;
-    }
-    ch.pendingBend = false;
-    if (port.outputMode == 0 && in.cb.pitch_bend)
-        noteStatus(in,
-                   in.cb.pitch_bend(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c), value));
+    ch.pendingBend = holdBack(in, port.markBend, ch.heldBendTrack, track);
+    if (!ch.pendingBend) toHost(in, p, track, c, in.cb.pitch_bend, value);
 }
 
 void sendKeyPressure(Instance& in, unsigned track, unsigned p, unsigned c, unsigned key, bool onlyIfChanged)
@@ -121,15 +126,9 @@ void sendKeyPressure(Instance& in, unsigned track, unsigned p, unsigned c, unsig
     int32_t value = clampI64(int64_t{ch.keypBase[key]} + ch.keypOffset[key], 0, 127);
     if (onlyIfChanged && value == ch.keypLast[key]) return;
     ch.keypLast[key] = static_cast<uint8_t>(value);
-    if (holdsBack(in, port.markKeyp)) {
-        setBit(ch.pendingKeyp, key, true);
-        ch.heldKeypTrack[key] = static_cast<uint16_t>(track);
-        return;
-    }
-    setBit(ch.pendingKeyp, key, false);
-    if (port.outputMode == 0 && in.cb.key_pressure)
-        noteStatus(in, in.cb.key_pressure(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
-                                          static_cast<int>(key), value));
+    const bool held = holdBack(in, port.markKeyp, ch.heldKeypTrack[key], track);
+    setBit(ch.pendingKeyp, key, held);
+    if (!held) toHost(in, p, track, c, in.cb.key_pressure, static_cast<int>(key), value);
 }
 
 void sendChanPressure(Instance& in, unsigned track, unsigned p, unsigned c, bool onlyIfChanged)
@@ -139,15 +138,8 @@ void sendChanPressure(Instance& in, unsigned track, unsigned p, unsigned c, bool
     int32_t value = clampI64(int64_t{ch.chanpBase} + ch.chanpOffset, 0, 127);
     if (onlyIfChanged && value == ch.chanpLast) return;
     ch.chanpLast = value;
-    if (holdsBack(in, port.markChanp)) {
-        ch.pendingChanp = true;
-        ch.heldChanpTrack = static_cast<uint16_t>(track);
-        return;
-    }
-    ch.pendingChanp = false;
-    if (port.outputMode == 0 && in.cb.channel_pressure)
-        noteStatus(in, in.cb.channel_pressure(in.user, static_cast<int>(p), static_cast<int>(track),
-                                              static_cast<int>(c), value));
+    ch.pendingChanp = holdBack(in, port.markChanp, ch.heldChanpTrack, track);
+    if (!ch.pendingChanp) toHost(in, p, track, c, in.cb.channel_pressure, value);
 }
 
 void sendProgram(Instance& in, unsigned track, unsigned p, unsigned c, unsigned program, bool onlyIfChanged)
@@ -157,15 +149,8 @@ void sendProgram(Instance& in, unsigned track, unsigned p, unsigned c, unsigned 
     Channel& ch = port.channels[c];
     if (onlyIfChanged && program == ch.program) return;
     ch.program = static_cast<uint8_t>(program);
-    if (holdsBack(in, port.markProgram)) {
-        ch.pendingProgram = true;
-        ch.heldProgramTrack = static_cast<uint16_t>(track);
-        return;
-    }
-    ch.pendingProgram = false;
-    if (port.outputMode == 0 && in.cb.program_change)
-        noteStatus(in, in.cb.program_change(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
-                                            static_cast<int>(program)));
+    ch.pendingProgram = holdBack(in, port.markProgram, ch.heldProgramTrack, track);
+    if (!ch.pendingProgram) toHost(in, p, track, c, in.cb.program_change, static_cast<int>(program));
 }
 
 void sendNoteOn(Instance& in, unsigned track, unsigned p, unsigned c, unsigned key, int velocity)
@@ -174,17 +159,15 @@ void sendNoteOn(Instance& in, unsigned track, unsigned p, unsigned c, unsigned k
     Port& port = in.ports[p];
     Note& note = port.channels[c].notes[key];
     int scaled = scaleVelocity(velocity, t.velScale);
-    if (note.velocity != 0 && port.outputMode == 0 && in.cb.note_off)
-        noteStatus(in, in.cb.note_off(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
-                                      static_cast<int>(key), scaleVelocity(127, t.rvelScale)));
-    if (note.velocity != 0 && port.outputMode == 1) voiceNoteOff(in, p, c, key);
+    if (note.velocity != 0) {
+        toHost(in, p, track, c, in.cb.note_off, static_cast<int>(key), scaleVelocity(127, t.rvelScale));
+        if (port.outputMode == 1) voiceNoteOff(in, p, c, key);
+    }
     note.velocity = static_cast<uint8_t>(scaled);
     if (in.skip != 0) return;
     // Output mode 1 belongs to the voice layer; other modes are silent.
     if (port.outputMode == 1) voiceNoteOn(in, p, c, key, scaled);
-    if (port.outputMode == 0 && in.cb.note_on)
-        noteStatus(in, in.cb.note_on(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
-                                     static_cast<int>(key), scaled));
+    toHost(in, p, track, c, in.cb.note_on, static_cast<int>(key), scaled);
 }
 
 void sendNoteOff(Instance& in, unsigned track, unsigned p, unsigned c, unsigned key, int velocity)
@@ -195,9 +178,7 @@ void sendNoteOff(Instance& in, unsigned track, unsigned p, unsigned c, unsigned 
     note.velocity = 0;
     int scaled = scaleVelocity(velocity, trackAt(in, track).rvelScale);
     if (port.outputMode == 1) voiceNoteOff(in, p, c, key);
-    if (port.outputMode == 0 && in.cb.note_off)
-        noteStatus(in, in.cb.note_off(in.user, static_cast<int>(p), static_cast<int>(track), static_cast<int>(c),
-                                      static_cast<int>(key), scaled));
+    toHost(in, p, track, c, in.cb.note_off, static_cast<int>(key), scaled);
 }
 
 void sendExclusive(Instance& in, unsigned track, const uint8_t* bytes, size_t count)

@@ -159,6 +159,42 @@ void resetGateOffset(Track& t)
 }
 bool exclusiveGate(const Track& t) { return (t.gateFlags & zem::kGateExclusive) != 0; }
 
+// The gate ratio and the gate offset each keep a base, an accumulated change
+// and the current value; under the exclusive-gate flag, clearing one returns
+// the other to its neutral value.
+struct GateValue {
+    int32_t Track::*base;
+    int32_t Track::*current;
+    int32_t Track::*accumulated;
+    int32_t low, high;
+    void (*resetOther)(Track&);
+};
+constexpr GateValue kGateRatio{&Track::ratioBase, &Track::ratioCur, &Track::ratioAcc, 0, 32767, resetGateOffset};
+constexpr GateValue kGateOffset{&Track::ofsBase, &Track::ofsCur, &Track::ofsAcc, -32768, 32767, resetRatio};
+
+template <const GateValue& G> void gateAdd(Exec& x, uint16_t)
+{
+    Track& t = x.t;
+    t.*(G.accumulated) =
+        clampI64(int64_t{t.*(G.accumulated)} + zem::signedWord(readWord(x)), INT32_MIN / 2, INT32_MAX / 2);
+    t.*(G.current) = clampI64(int64_t{t.*(G.base)} + t.*(G.accumulated), G.low, G.high);
+}
+template <const GateValue& G> void gateCommit(Exec& x, uint16_t)
+{
+    x.t.*(G.base) = x.t.*(G.current);
+    x.t.*(G.accumulated) = 0;
+}
+template <const GateValue& G> void gateClear(Exec& x, uint16_t)
+{
+    x.t.*(G.accumulated) = 0;
+    x.t.*(G.current) = x.t.*(G.base);
+    if (exclusiveGate(x.t)) G.resetOther(x.t);
+}
+constexpr Handler gateOfsAdd = gateAdd<kGateOffset>, gateOfsCommit = gateCommit<kGateOffset>,
+                  gateOfsClear = gateClear<kGateOffset>;
+constexpr Handler gateRatioAdd = gateAdd<kGateRatio>, gateRatioCommit = gateCommit<kGateRatio>,
+                  gateRatioClear = gateClear<kGateRatio>;
+
 void rvelCommit(Exec& x, uint16_t)
 {
     x.t.rvel = clampI64(int64_t{x.t.rvel} + x.t.rvelOffset, 1, 127);
@@ -169,23 +205,6 @@ void rvelClear(Exec& x, uint16_t) { x.t.rvelOffset = 0; }
 void gateOfsSet(Exec& x, uint16_t)
 {
     x.t.ofsBase = x.t.ofsCur = zem::signedWord(readWord(x));
-    if (exclusiveGate(x.t)) resetRatio(x.t);
-}
-void gateOfsAdd(Exec& x, uint16_t)
-{
-    Track& t = x.t;
-    t.ofsAcc = clampI64(int64_t{t.ofsAcc} + zem::signedWord(readWord(x)), INT32_MIN / 2, INT32_MAX / 2);
-    t.ofsCur = clamp16(int64_t{t.ofsBase} + t.ofsAcc);
-}
-void gateOfsCommit(Exec& x, uint16_t)
-{
-    x.t.ofsBase = x.t.ofsCur;
-    x.t.ofsAcc = 0;
-}
-void gateOfsClear(Exec& x, uint16_t)
-{
-    x.t.ofsAcc = 0;
-    x.t.ofsCur = x.t.ofsBase;
     if (exclusiveGate(x.t)) resetRatio(x.t);
 }
 
@@ -246,23 +265,6 @@ void gateRatioSet(Exec& x, uint16_t)
     // uses it, so 0x8000 is the longest gate, not the shortest.
     x.t.ratioBase = x.t.ratioCur = readWord(x);
     x.t.ratioAcc = 0;
-    if (exclusiveGate(x.t)) resetGateOffset(x.t);
-}
-void gateRatioAdd(Exec& x, uint16_t)
-{
-    Track& t = x.t;
-    t.ratioAcc = clampI64(int64_t{t.ratioAcc} + zem::signedWord(readWord(x)), INT32_MIN / 2, INT32_MAX / 2);
-    t.ratioCur = clampI64(int64_t{t.ratioBase} + t.ratioAcc, 0, 32767);
-}
-void gateRatioCommit(Exec& x, uint16_t)
-{
-    x.t.ratioBase = x.t.ratioCur;
-    x.t.ratioAcc = 0;
-}
-void gateRatioClear(Exec& x, uint16_t)
-{
-    x.t.ratioAcc = 0;
-    x.t.ratioCur = x.t.ratioBase;
     if (exclusiveGate(x.t)) resetGateOffset(x.t);
 }
 

@@ -134,14 +134,22 @@ void cmdLoopBegin(Exec& x, uint16_t w)
     x.t.timePassed = false;
 }
 
+// The innermost open loop; null, with the error raised, outside every loop.
+LoopEntry* innermostLoop(Exec& x)
+{
+    if (x.t.loopDepth == 0) {
+        raiseError(x.in, DP_LOOPSTACK_UNDERFLOW);
+        return nullptr;
+    }
+    return &x.t.loops[x.t.loopDepth - 1];
+}
+
 void cmdLoopEnd(Exec& x, uint16_t)
 {
+    LoopEntry* loop = innermostLoop(x);
+    if (!loop) return;
     Track& t = x.t;
-    if (t.loopDepth == 0) {
-        raiseError(x.in, DP_LOOPSTACK_UNDERFLOW);
-        return;
-    }
-    LoopEntry& e = t.loops[t.loopDepth - 1];
+    LoopEntry& e = *loop;
     e.end = t.pos;
     if (e.counter > 1) {
         --e.counter;
@@ -164,15 +172,10 @@ void cmdLoopEnd(Exec& x, uint16_t)
 
 void cmdLoopBreak(Exec& x, uint16_t)
 {
-    Track& t = x.t;
-    if (t.loopDepth == 0) {
-        raiseError(x.in, DP_LOOPSTACK_UNDERFLOW);
-        return;
-    }
-    LoopEntry& e = t.loops[t.loopDepth - 1];
-    if (e.counter != 1) return;
-    --t.loopDepth;
-    if (e.end != 0) t.pos = e.end;
+    const LoopEntry* loop = innermostLoop(x);
+    if (!loop || loop->counter != 1) return;
+    --x.t.loopDepth;
+    if (loop->end != 0) x.t.pos = loop->end;
 }
 
 // ---- Tempo ------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "core.h"
 #include "interpolation.h"
+#include "linked_list.h"
 #include "random.h"
 #include "waveforms.h"
 
@@ -35,19 +36,10 @@ void updateRunning(Instance& in, Modulator& m)
 {
     bool run = shouldRun(m);
     if (run == m.running) return;
-    if (run) {
-        m.runPrev = nullptr;
-        m.runNext = in.runningMods;
-        if (in.runningMods) in.runningMods->runPrev = &m;
-        in.runningMods = &m;
-    } else {
-        if (m.runPrev)
-            m.runPrev->runNext = m.runNext;
-        else
-            in.runningMods = m.runNext;
-        if (m.runNext) m.runNext->runPrev = m.runPrev;
-        m.runPrev = m.runNext = nullptr;
-    }
+    if (run)
+        linkFirst(in.runningMods, m, &Modulator::runPrev, &Modulator::runNext);
+    else
+        unlinkItem(in.runningMods, m, &Modulator::runPrev, &Modulator::runNext);
     m.running = run;
 }
 
@@ -68,24 +60,16 @@ constexpr NoteList kOffList{&Track::noteOffMods, &Modulator::offNext, &Modulator
 void leaveList(Instance& in, Modulator& m, const NoteList& l)
 {
     if (!(m.*l.listed)) return;
-    Modulator* prev = m.*l.prev;
-    Modulator* next = m.*l.next;
-    if (prev)
-        prev->*l.next = next;
-    else
-        in.tracks[m.*l.owner].*l.head = next;
-    if (next) next->*l.prev = prev;
-    m.*l.prev = m.*l.next = nullptr;
+    unlinkItem(in.tracks[m.*l.owner].*l.head, m, l.prev, l.next);
     m.*l.listed = false;
 }
 
-void joinList(Instance& in, Modulator& m, const NoteList& l, Track& t)
+// Takes m off the list and, when on, puts it first on t's list.
+void switchList(Instance& in, Modulator& m, const NoteList& l, Track& t, bool on)
 {
     leaveList(in, m, l);
-    m.*l.prev = nullptr;
-    m.*l.next = t.*l.head;
-    if (t.*l.head) t.*l.head->*l.prev = &m;
-    t.*l.head = &m;
+    if (!on) return;
+    linkFirst(t.*l.head, m, l.prev, l.next);
     m.*l.owner = static_cast<uint16_t>(trackIndex(in, t));
     m.*l.listed = true;
 }
@@ -175,38 +159,32 @@ void writeTarget(Instance& in, Modulator& m, int32_t value, unsigned sender, boo
 
 // ---- Components -------------------------------------------------------------
 
+// Enters an envelope segment from the present value when its flag is on;
+// false when it is off.
+bool enterSegment(Modulator& m, unsigned flag, EnvPhase phase)
+{
+    if (!has(m, flag)) return false;
+    m.envPhase = phase;
+    m.envStart = m.envValue;
+    m.envElapsed = 0;
+    return true;
+}
+
 void startRelease(Modulator& m)
 {
-    if (has(m, kModRelease)) {
-        m.envPhase = EnvPhase::Release;
-        m.envStart = m.envValue;
-        m.envElapsed = 0;
-    } else {
-        m.envPhase = EnvPhase::Done;
-    }
+    if (!enterSegment(m, kModRelease, EnvPhase::Release)) m.envPhase = EnvPhase::Done;
 }
 
 void startDecay(Modulator& m)
 {
-    if (has(m, kModDecay)) {
-        m.envPhase = EnvPhase::Decay;
-        m.envStart = m.envValue;
-        m.envElapsed = 0;
-    } else {
-        m.envPhase = EnvPhase::Sustain;
-    }
+    if (!enterSegment(m, kModDecay, EnvPhase::Decay)) m.envPhase = EnvPhase::Sustain;
 }
 
 void startAttack(Modulator& m)
 {
-    if (has(m, kModAttack)) {
-        m.envPhase = EnvPhase::Attack;
-        m.envStart = m.envValue;
-        m.envElapsed = 0;
-    } else {
-        m.envValue = m.param[8];
-        startDecay(m);
-    }
+    if (enterSegment(m, kModAttack, EnvPhase::Attack)) return;
+    m.envValue = m.param[8];
+    startDecay(m);
 }
 
 // Runs one envelope segment: level, middle, time parameters from first.
@@ -429,18 +407,8 @@ void modSwitch(Instance& in, Track& t, uint16_t operand)
         m->flags &= static_cast<uint16_t>(~bit(flag));
     if (on && flag >= kModAttack && flag <= kModOscB) m->owner = static_cast<uint16_t>(trackIndex(in, t));
     switch (flag) {
-    case kModNoteOn:
-        if (on)
-            joinList(in, *m, kOnList, t);
-        else
-            leaveList(in, *m, kOnList);
-        break;
-    case kModNoteOff:
-        if (on)
-            joinList(in, *m, kOffList, t);
-        else
-            leaveList(in, *m, kOffList);
-        break;
+    case kModNoteOn: switchList(in, *m, kOnList, t, on); break;
+    case kModNoteOff: switchList(in, *m, kOffList, t, on); break;
     case kModOscA:
         if (on && !was) {
             m->oscAPhase = initialPhase(*m, 17);

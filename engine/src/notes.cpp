@@ -2,6 +2,7 @@
 
 #include "channel.h"
 #include "core.h"
+#include "linked_list.h"
 #include "modulators.h"
 
 namespace zemplay {
@@ -12,15 +13,7 @@ void unlinkNote(Instance& in, Note& n)
 {
     if (!n.listed) return;
     Track& owner = in.tracks[n.track];
-    if (n.prev)
-        n.prev->next = n.next;
-    else
-        owner.notes = n.next;
-    if (n.next)
-        n.next->prev = n.prev;
-    else
-        owner.lastNote = n.prev;
-    n.prev = n.next = nullptr;
+    unlinkItem(owner.notes, n, &Note::prev, &Note::next, &owner.lastNote);
     n.listed = false;
     --owner.noteCount;
 }
@@ -29,13 +22,7 @@ void unlinkNote(Instance& in, Note& n)
 // tick are released in that order too.
 void linkNote(Instance& in, Track& t, Note& n)
 {
-    n.next = nullptr;
-    n.prev = t.lastNote;
-    if (t.lastNote)
-        t.lastNote->next = &n;
-    else
-        t.notes = &n;
-    t.lastNote = &n;
+    linkLast(t.notes, t.lastNote, n, &Note::prev, &Note::next);
     n.listed = true;
     n.track = static_cast<uint16_t>(trackIndex(in, t));
     ++t.noteCount;

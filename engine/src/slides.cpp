@@ -3,6 +3,7 @@
 #include "channel.h"
 #include "core.h"
 #include "interpolation.h"
+#include "linked_list.h"
 #include "random.h"
 #include "values.h"
 
@@ -25,22 +26,13 @@ Slide** channelSlot(Instance& in, const Slide& s)
 void unlink(Instance& in, Slide& s)
 {
     if (!s.listed) return;
-    Track& t = in.tracks[s.track];
-    if (s.prev)
-        s.prev->next = s.next;
-    else
-        t.slides = s.next;
-    if (s.next) s.next->prev = s.prev;
-    s.prev = s.next = nullptr;
+    unlinkItem(in.tracks[s.track].slides, s, &Slide::prev, &Slide::next);
     s.listed = false;
 }
 
 void link(Track& t, Slide& s)
 {
-    s.prev = nullptr;
-    s.next = t.slides;
-    if (t.slides) t.slides->prev = &s;
-    t.slides = &s;
+    linkFirst(t.slides, s, &Slide::prev, &Slide::next);
     s.listed = true;
 }
 

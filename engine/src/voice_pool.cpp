@@ -34,33 +34,25 @@ void unlink(VoicePool& pool, uint16_t i)
     v.prev = v.next = kNoVoice;
 }
 
-void pushBack(VoicePool& pool, uint16_t list, uint16_t i)
+// Links voice i at one end of a list: `Outward` is the voice link that points
+// past that end, `Inward` the one that points back into the list.
+template <uint16_t Instrument::*End, uint16_t Instrument::*OtherEnd, uint16_t Voice::*Outward, uint16_t Voice::*Inward>
+void pushAt(VoicePool& pool, uint16_t list, uint16_t i)
 {
     Voice& v = pool.voices[i];
     Instrument& owner = pool.instruments[list];
     v.list = list;
-    v.next = kNoVoice;
-    v.prev = owner.tail;
-    if (owner.tail != kNoVoice)
-        pool.voices[owner.tail].next = i;
+    v.*Outward = kNoVoice;
+    v.*Inward = owner.*End;
+    if (owner.*End != kNoVoice)
+        pool.voices[owner.*End].*Outward = i;
     else
-        owner.head = i;
-    owner.tail = i;
+        owner.*OtherEnd = i;
+    owner.*End = i;
 }
 
-void pushFront(VoicePool& pool, uint16_t list, uint16_t i)
-{
-    Voice& v = pool.voices[i];
-    Instrument& owner = pool.instruments[list];
-    v.list = list;
-    v.prev = kNoVoice;
-    v.next = owner.head;
-    if (owner.head != kNoVoice)
-        pool.voices[owner.head].prev = i;
-    else
-        owner.tail = i;
-    owner.head = i;
-}
+constexpr auto pushBack = pushAt<&Instrument::tail, &Instrument::head, &Voice::next, &Voice::prev>;
+constexpr auto pushFront = pushAt<&Instrument::head, &Instrument::tail, &Voice::prev, &Voice::next>;
 
 uint16_t takeFree(VoicePool& pool)
 {

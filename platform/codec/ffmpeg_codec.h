@@ -3,7 +3,7 @@
 // these files.
 #pragma once
 
-#include "platform/codec.h"
+#include "codec_backend.h"
 
 #include <cstdint>
 
@@ -23,13 +23,13 @@ bool isSampleCodec(AVCodecID id);
 // MPEG audio in WAVE files is cut into frames by a parser, not by blocks.
 bool needsParser(AVCodecID id);
 
-bool formatSuggest(const AcmWaveFormat& src, AcmPcmFormat& dst);
-AcmStream* streamOpen(const AcmWaveFormat& src, const AcmPcmFormat& dst);
-size_t streamSize(const AcmStream* stream, size_t srcBytes);
-size_t streamConvert(AcmStream* stream, const uint8_t* src, size_t srcSize, uint8_t* dst, size_t dstCapacity,
-                     bool start);
-size_t streamTakeOutput(AcmStream* stream, uint8_t* dst, size_t dstCapacity);
-bool streamHasPending(const AcmStream* stream);
-void streamClose(AcmStream* stream);
+// The backend's calls, as the table types them.
+AcmFormatSuggestCall formatSuggest;
+AcmStreamOpenCall streamOpen;
+AcmStreamSizeCall streamSize;
+AcmStreamConvertCall streamConvert;
+AcmStreamTakeOutputCall streamTakeOutput;
+AcmStreamHasPendingCall streamHasPending;
+AcmStreamCloseCall streamClose;
 
 } // namespace platform::ffmpeg

@@ -1,12 +1,13 @@
 #include "platform/ini_file.h"
 
+#include "platform/full_transfer.h"
+
 #include "ini_lines.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <fstream>
 #include <mutex>
@@ -30,14 +31,8 @@ std::optional<std::string> readWhole(const std::string& path)
 
 bool writeAll(int fd, const std::string& text)
 {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    const auto writeFrom = [&](size_t done) { return ::write(fd, text.data() + done, text.size() - done); };
+    return transferFully(text.size(), writeFrom) == text.size();
 }
 
 // Replaces path by text through a temporary file beside it, keeping the

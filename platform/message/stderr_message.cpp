@@ -1,7 +1,8 @@
 // The console backend: one line on standard error.
 #include "platform/message.h"
 
-#include <cerrno>
+#include "platform/full_transfer.h"
+
 #include <string>
 #include <unistd.h>
 
@@ -20,17 +21,8 @@ void stderr_message(const char* caption, const char* text, MessageIcon)
     line += '\n';
     // One write per message keeps lines whole when several processes share
     // the stream.
-    size_t done = 0;
-    while (done < line.size()) {
-        ssize_t written = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return;
-        }
-        done += static_cast<size_t>(written);
-    }
+    transferFully(line.size(),
+                  [&](size_t done) { return ::write(STDERR_FILENO, line.data() + done, line.size() - done); });
 }
 
 } // namespace platform

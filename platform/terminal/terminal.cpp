@@ -1,6 +1,7 @@
 #include "platform/terminal.h"
 
-#include <cerrno>
+#include "platform/full_transfer.h"
+
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -43,18 +44,7 @@ bool Terminal::write(const char* bytes, size_t n)
     if (!is_open()) {
         return false;
     }
-    size_t done = 0;
-    while (done < n) {
-        ssize_t written = ::write(fd_, bytes + done, n - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
+    return transferFully(n, [&](size_t done) { return ::write(fd_, bytes + done, n - done); }) == n;
 }
 
 bool Terminal::set_title(const char* title)

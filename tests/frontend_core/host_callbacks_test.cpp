@@ -31,8 +31,7 @@ struct Host {
     frontend_test::FakeMidiDevices fake{{{"Synth"}}};
     frontend::MessageLog log;
     frontend::MidiPortSet ports{fake, [this](const std::string& line) { log.add(line); }};
-    frontend::SoundBridge sound{[this](const std::string& line) { log.add(line); },
-                                [](const std::string&, const std::string& d) { return d; }};
+    audsink_bridge::SoundBridge sound{{}};
     frontend::HostContext context{ports, sound, log};
     dp_options o = frontend::hostOptions();
 };

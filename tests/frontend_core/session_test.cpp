@@ -49,6 +49,15 @@ struct Fixture {
         EXPECT_EQ(failure, frontend::StartupFailure::None);
         return *session;
     }
+    // Starts and plays `score` as song.kvt.
+    frontend::Session& play(const char* score)
+    {
+        dir.write("song.kvt", score);
+        frontend::Session& s = start();
+        s.selectFile(dir.file("song.kvt"));
+        s.play();
+        return s;
+    }
     // Waits until the published snapshot passes the test (false after ms).
     template <typename Test> bool waitUntil(Test test, int ms = 5000)
     {
@@ -397,6 +406,51 @@ TEST(Session, DeviceSettingsTakeEffectAtTheNextPlay)
     EXPECT_EQ(s.takeMessages().lines, (Lines{"Dev00: Other"}));
 }
 
+// The player's sound policies: stream decoders named by the settings'
+// "Plug" section, and an open that fails reported in the message pane.
+TEST(Session, StreamDecodersFromTheSettingsAndFailedOpensInThePane)
+{
+    bridge_test::FakeAudsink audsink; // outlives the session
+    audsink.streams[2].openFails = true;
+    Fixture f;
+    f.config.audsink = bridge_test::fakeEntries(&audsink);
+    f.dir.write("zemfe.ini", "[Plug]\nOGG=myogg.so\n");
+    frontend::Session& s = f.play("#0 T120 l8 =130,2 ?132\"take.ogg\" ?137{00} :0 [0 c d ]\n");
+    const std::string failed = "stropen: cannot open(2)";
+    Lines pane;
+    for (int i = 0; i < 500 && std::find(pane.begin(), pane.end(), failed) == pane.end(); ++i) {
+        const Lines taken = s.takeMessages().lines;
+        pane.insert(pane.end(), taken.begin(), taken.end());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    s.stop();
+    EXPECT_EQ(pane, (Lines{"Dev00: Fake Synth", failed}));
+    const std::string open = "stream_request_open stream2 " + f.dir.file("take.ogg") + " myogg.so 200 0 0";
+    EXPECT_NE(std::find(audsink.calls.begin(), audsink.calls.end(), open), audsink.calls.end()) << open;
+}
+
+// The console player opens the library's device for the first song that
+// asks for sampled sound, and only then; the window opens it at start-up.
+TEST(Session, WaveDeviceOnFirstUse)
+{
+    const auto devicesOpened = [](const char* score, bool onFirstUse) {
+        bridge_test::FakeAudsink audsink; // outlives the session
+        Fixture f;
+        f.config.audsink = bridge_test::fakeEntries(&audsink);
+        f.config.waveDeviceOnFirstUse = onFirstUse;
+        f.play(score);
+        EXPECT_TRUE(f.waitFor(PlayerState::Selected)) << score;
+        f.session.reset();
+        return std::count_if(audsink.calls.begin(), audsink.calls.end(),
+                             [](const std::string& call) { return call.rfind("open_device ", 0) == 0; });
+    };
+    const char* notes = "T480 :0 l16 c d\n";
+    EXPECT_EQ(devicesOpened(notes, false), 1) << "the window's: at start-up";
+    EXPECT_EQ(devicesOpened(notes, true), 0) << "no sampled sound, no device";
+    EXPECT_EQ(devicesOpened("#0 T480 l16 =130,1 ?132\"a.wav\" ?137{00} ?134 ?132\"b.wav\" ?137{00} :0 c d\n", true), 1)
+        << "once, for the first of two streams";
+}
+
 TEST(Session, StartupRefusals)
 {
     const struct {
@@ -417,9 +471,9 @@ TEST(Session, StartupRefusals)
     };
     for (const auto& c : cases) {
         Fixture f;
-        frontend_test::FakeAudsink fake;
+        bridge_test::FakeAudsink fake;
         fake.failStreamAt = c.failStreamAt;
-        f.config.audsink = frontend_test::fakeEntries(c.noInstance ? nullptr : &fake, c.version);
+        f.config.audsink = bridge_test::fakeEntries(c.noInstance ? nullptr : &fake, c.version);
         frontend::StartupFailure failure{};
         auto session = frontend::Session::create(f.config, &failure);
         EXPECT_EQ(failure, c.failure) << c.name;

@@ -1,10 +1,12 @@
 // zem2wav sounds the voice layer and the stream slots: a stream's samples
 // start at the unit the score plays it, a voice at the unit it starts, both
-// mixed into the synthesizer's frames; names resolve beside the score.
+// mixed into the synthesizer's frames; names resolve beside the score, and
+// a sync on a stream waits at most a limit of song time.
 #include "run_program.h"
 #include "temp_dir.h"
 #include "wave_builder.h"
 #include "zem2wav/audsink_sound.h"
+#include "zem2wav/sync_wait_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -69,27 +71,59 @@ TEST(Zem2wavSampledSound, MissingFilesAndDecodersLeaveSilence)
     EXPECT_LE(peak, 4);
 }
 
-TEST(Zem2wavSampledSound, NamesResolveBesideTheScoreWithDecodersByExtension)
+// A stream opened and never played does not stop: the sync on it holds the
+// track for the limit of song time, and the song then ends.
+TEST(Zem2wavSampledSound, ASyncThatIsNeverMetEndsAtTheLimit)
 {
-    struct Case {
-        const char* folder;
-        const char* name;
-        const char* path;
-        const char* decoder;
-    } cases[] = {
-        {"/music", "a.wav", "/music/a.wav", "qzwav.so"},
-        {"/music", "/abs/B.WAV", "/abs/B.WAV", "qzwav.so"},
-        {"", "c.Ogg", "c.Ogg", "qzogg.so"},
-        {"/music", "sub.d/noext", "/music/sub.d/noext", "qz.so"},
-        {"/", "x.mp3", "//x.mp3", "qzmp3.so"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(zem2wav::soundPath(c.folder, c.name), c.path) << c.name;
-        EXPECT_EQ(zem2wav::decoderFor(c.name), c.decoder) << c.name;
-    }
+    TempDir dir;
+    const Bytes file = simpleWave(1, 2, 44100, 16, stereoNoise16(4410, 3));
+    dir.write("stream.wav", std::string(file.begin(), file.end()));
+    dir.write("song.kvt", "#0 T120 l4 =130,0 ?132\"stream.wav\" ?137{00} ?137{01} r\n");
+    const auto run = runProgram("zem2wav", {"song.kvt"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const double seconds = double(samplesOf(dir.read("song.WAV"), 44).size()) / 2 / 44100;
+    EXPECT_GE(seconds, double(zem2wav::kMaxSyncWaitMs) / 1000);
+    EXPECT_LT(seconds, double(zem2wav::kMaxSyncWaitMs) / 1000 + 2);
+}
+
+TEST(Zem2wavSampledSound, PieceFolderOfTheScore)
+{
     EXPECT_EQ(zem2wav::folderOf("/music/song.kvt"), "/music");
     EXPECT_EQ(zem2wav::folderOf("song.kvt"), "");
     EXPECT_EQ(zem2wav::folderOf("/song.kvt"), "/");
+}
+
+// A sync may hold a slot for less than the limit of song time from the
+// first unmet answer; a reached state starts the count afresh.
+TEST(Zem2wavSampledSound, SyncWaitsEndAtTheLimitOfSongTime)
+{
+    uint64_t now = 0;
+    zem2wav::SyncWaitLimit limit([&now] { return now; }, 100);
+    const struct {
+        uint64_t at;
+        int slot;
+        bool reached; // the state is reached instead of asked to wait on
+        bool mayWait;
+    } steps[] = {
+        {5, 0, false, true},    // slot 0 starts waiting at 5
+        {50, 1, false, true},   // slot 1 at 50
+        {104, 0, false, true},  // 99 units on
+        {105, 0, false, false}, // 100: given up
+        {149, 1, false, true},  // each slot counts on its own
+        {150, 1, false, false}, // given up
+        {400, 0, false, false}, // stays given up until reached
+        {400, 0, true, false},  // reached
+        {401, 0, false, true},  // a new wait
+        {500, 0, false, true},  // 99 units on
+        {501, 0, false, false}, // given up
+    };
+    for (const auto& step : steps) {
+        now = step.at;
+        if (step.reached)
+            limit.reached(step.slot);
+        else
+            EXPECT_EQ(limit.mayWait(step.slot), step.mayWait) << step.at << " slot " << step.slot;
+    }
 }
 
 } // namespace

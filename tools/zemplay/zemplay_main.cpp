@@ -75,6 +75,8 @@ int play(const zemplay::CommandLine& line)
     frontend::SessionConfig config;
     config.useSettingsFile = false;
     config.singleInstance = false;
+    // A song without sampled sound opens one sound device, the synthesizer's.
+    config.waveDeviceOnFirstUse = true;
     config.overridePorts = true;
     config.portNames = {portName(line.port, devices)};
     config.compileSwitches = line.switches;

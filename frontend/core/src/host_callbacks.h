@@ -6,8 +6,8 @@
 #include "frontend/display_text.h"
 #include "message_log.h"
 #include "midi_port_set.h"
-#include "sound_bridge.h"
 
+#include <audsink_bridge/sound_bridge.h>
 #include <zemplay.h>
 
 #include <cstdint>
@@ -19,7 +19,7 @@ namespace frontend {
 // the thread that calls the engine, with the session lock held.
 struct HostContext {
     MidiPortSet& ports;
-    SoundBridge& sound;
+    audsink_bridge::SoundBridge& sound;
     MessageLog& log;
     dp_player* player = nullptr; // for the bar counter
     bool sounding = false;       // a note-on since the start

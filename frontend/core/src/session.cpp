@@ -12,8 +12,8 @@
 #include "message_log.h"
 #include "midi_port_set.h"
 #include "single_instance.h"
-#include "sound_bridge.h"
 
+#include <audsink_bridge/sound_bridge.h>
 #include <platform/dynload.h>
 #include <silent_start.h>
 #include <zemplay.h>
@@ -91,10 +91,11 @@ struct Session::Impl {
         : config(c),
           devicesList(c.devices ? *c.devices : systemMidiDevices()),
           ports(devicesList, [this](const std::string& line) { log.add(line); }),
-          sound([this](const std::string& line) { log.add(line); },
-                [this](const std::string& ext, const std::string& fallback) {
-                    return settings->decoderFor(ext, fallback);
-                }),
+          sound({.line = [this](const std::string& line) { log.add(line); },
+                 .decoder =
+                     [this](const audsink_bridge::DecoderChoice& choice) {
+                         return settings->decoderFor(choice.upperExtension, choice.defaultName);
+                     }}),
           host{ports, sound, log}
     {}
 
@@ -114,6 +115,7 @@ struct Session::Impl {
     void publishPlayback();
     void setState(PlayerState state);
     void setCaption(const std::string& caption);
+    void openWaveDevice();
 
     SessionConfig config;
     MidiDevices& devicesList;
@@ -121,7 +123,7 @@ struct Session::Impl {
     std::unique_ptr<Settings> settings;
     MessageLog log;
     MidiPortSet ports;
-    SoundBridge sound;
+    audsink_bridge::SoundBridge sound;
     HostContext host;
 
     std::mutex lock; // the session lock: player, image, ports, streams, flags
@@ -314,6 +316,14 @@ void Session::Impl::pauseLocked()
     }
 }
 
+void Session::Impl::openWaveDevice()
+{
+    if (config.waveDeviceOnFirstUse)
+        sound.openDeviceOnFirstUse(devices.waveDevice);
+    else
+        sound.openDevice(devices.waveDevice);
+}
+
 void Session::Impl::stopLocked()
 {
     if (!loaded) return;
@@ -429,10 +439,13 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
     if (tooOld(dp_version())) return why = StartupFailure::EngineTooOld, nullptr;
     if (config.audsink.present()) {
         if (tooOld(config.audsink.version())) return why = StartupFailure::AudsinkTooOld, nullptr;
-        switch (impl->sound.create(config.audsink, impl.get())) {
-        case SoundBridge::CreateResult::NoInstance: return why = StartupFailure::NoAudsink, nullptr;
-        case SoundBridge::CreateResult::NoStream: return why = StartupFailure::NoStreamInstance, nullptr;
-        case SoundBridge::CreateResult::Created: break;
+        // The device is opened once the settings are read.
+        using Result = audsink_bridge::SoundBridge::CreateResult;
+        switch (impl->sound.create({.entries = config.audsink, .user = impl.get()})) {
+        case Result::NoInstance:
+        case Result::NoDevice: return why = StartupFailure::NoAudsink, nullptr;
+        case Result::NoStream: return why = StartupFailure::NoStreamInstance, nullptr;
+        case Result::Created: break;
         }
     }
     const std::string programFolder = config.programFolder.empty() ? platform::programFolder() : config.programFolder;
@@ -442,7 +455,7 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
     impl->devices = impl->settings->readDevices();
     const uint16_t stored = impl->settings->readSwitches();
     impl->switches = config.compileSwitches >= 0 ? static_cast<uint16_t>(config.compileSwitches) : stored;
-    impl->sound.openDevice(impl->devices.waveDevice);
+    impl->openWaveDevice();
     Impl* raw = impl.get();
     impl->thread = std::thread([raw] { raw->run(); });
     return std::unique_ptr<Session>(new Session(std::move(impl)));
@@ -528,7 +541,7 @@ void Session::applyDeviceSettings(const DeviceSettings& settings)
     impl_->settings->writeDevices(impl_->devices);
     if (impl_->devices.waveDevice != oldWave) {
         impl_->sound.closeDevice();
-        impl_->sound.openDevice(impl_->devices.waveDevice);
+        impl_->openWaveDevice();
     }
 }
 

@@ -110,62 +110,53 @@ AudioResult MixedBuffer::setCurrentPosition(uint32_t offset)
     });
 }
 
-AudioResult MixedBuffer::setVolume(int32_t volume)
+template <class T> AudioResult MixedBuffer::setControl(uint32_t flag, T VoiceControl::*field, T value, T low, T high)
 {
     return whileOpen([&](VoiceControl& control) {
-        if (!(voice_->flags & kAudioBufferCtrlVolume)) return kAudioInvalidCall;
-        if (volume < kAudioVolumeMin || volume > kAudioVolumeMax) return kAudioInvalidArgument;
-        control.volume = volume;
+        if (!(voice_->flags & flag)) return kAudioInvalidCall;
+        if (value < low || value > high) return kAudioInvalidArgument;
+        control.*field = value;
         return kAudioOk;
     });
+}
+
+template <class T> AudioResult MixedBuffer::getControl(uint32_t flag, T VoiceControl::*field, T& value) const
+{
+    return whileOpen([&](VoiceControl& control) {
+        if (!(voice_->flags & flag)) return kAudioInvalidCall;
+        value = control.*field;
+        return kAudioOk;
+    });
+}
+
+AudioResult MixedBuffer::setVolume(int32_t volume)
+{
+    return setControl(kAudioBufferCtrlVolume, &VoiceControl::volume, volume, kAudioVolumeMin, kAudioVolumeMax);
 }
 
 AudioResult MixedBuffer::getVolume(int32_t& volume) const
 {
-    return whileOpen([&](VoiceControl& control) {
-        if (!(voice_->flags & kAudioBufferCtrlVolume)) return kAudioInvalidCall;
-        volume = control.volume;
-        return kAudioOk;
-    });
+    return getControl(kAudioBufferCtrlVolume, &VoiceControl::volume, volume);
 }
 
 AudioResult MixedBuffer::setPan(int32_t pan)
 {
-    return whileOpen([&](VoiceControl& control) {
-        if (!(voice_->flags & kAudioBufferCtrlPan)) return kAudioInvalidCall;
-        if (pan < kAudioPanLeft || pan > kAudioPanRight) return kAudioInvalidArgument;
-        control.pan = pan;
-        return kAudioOk;
-    });
+    return setControl(kAudioBufferCtrlPan, &VoiceControl::pan, pan, kAudioPanLeft, kAudioPanRight);
 }
 
-AudioResult MixedBuffer::getPan(int32_t& pan) const
-{
-    return whileOpen([&](VoiceControl& control) {
-        if (!(voice_->flags & kAudioBufferCtrlPan)) return kAudioInvalidCall;
-        pan = control.pan;
-        return kAudioOk;
-    });
-}
+AudioResult MixedBuffer::getPan(int32_t& pan) const { return getControl(kAudioBufferCtrlPan, &VoiceControl::pan, pan); }
 
 AudioResult MixedBuffer::setFrequency(uint32_t frequency)
 {
-    return whileOpen([&](VoiceControl& control) {
-        if (!(voice_->flags & kAudioBufferCtrlFrequency)) return kAudioInvalidCall;
-        if (frequency == kAudioFrequencyOriginal) frequency = voice_->format.sampleRate;
-        if (frequency < kAudioFrequencyMin || frequency > kAudioFrequencyMax) return kAudioInvalidArgument;
-        control.frequency = frequency;
-        return kAudioOk;
-    });
+    // The format's rate is fixed at creation, so it needs no lock.
+    if (frequency == kAudioFrequencyOriginal) frequency = voice_->format.sampleRate;
+    return setControl(kAudioBufferCtrlFrequency, &VoiceControl::frequency, frequency, kAudioFrequencyMin,
+                      kAudioFrequencyMax);
 }
 
 AudioResult MixedBuffer::getFrequency(uint32_t& frequency) const
 {
-    return whileOpen([&](VoiceControl& control) {
-        if (!(voice_->flags & kAudioBufferCtrlFrequency)) return kAudioInvalidCall;
-        frequency = control.frequency;
-        return kAudioOk;
-    });
+    return getControl(kAudioBufferCtrlFrequency, &VoiceControl::frequency, frequency);
 }
 
 AudioResult MixedBuffer::getStatus(uint32_t& status) const

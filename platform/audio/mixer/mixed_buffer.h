@@ -36,6 +36,10 @@ public:
 private:
     // Runs body(control) under the mixer's mutex while the device is open.
     template <class Body> AudioResult whileOpen(Body&& body) const;
+    // One of the controls chosen at creation (flag kAudioBufferCtrl*), which
+    // a buffer created without it refuses; a value set must lie in low..high.
+    template <class T> AudioResult setControl(uint32_t flag, T VoiceControl::*field, T value, T low, T high);
+    template <class T> AudioResult getControl(uint32_t flag, T VoiceControl::*field, T& value) const;
     uint32_t writeCursorFrames() const;
 
     std::shared_ptr<Mixer> mixer_;

@@ -30,7 +30,7 @@ std::unique_ptr<RtMidiOut> openClient()
     }
 }
 
-class SequencerPort final : public MidiOutPort {
+class SequencerPort final : public midi_backend::BytePort {
 public:
     explicit SequencerPort(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {}
     ~SequencerPort() override
@@ -40,24 +40,9 @@ public:
         } catch (const RtMidiError&) {}
     }
 
-    bool shortMessage(uint32_t packed) override
-    {
-        const unsigned char bytes[3] = {uint8_t(packed), uint8_t(packed >> 8), uint8_t(packed >> 16)};
-        const int length = midiShortMessageLength(bytes[0]);
-        return length > 0 && send(bytes, static_cast<size_t>(length));
-    }
-
-    bool longMessage(MidiLongMessage& message) override
-    {
-        if (!message.data || message.length == 0) return false;
-        // RtMidi hands the whole message to the sequencer before returning.
-        if (!send(message.data, message.length)) return false;
-        message.done = true;
-        return true;
-    }
-
 private:
-    bool send(const unsigned char* bytes, size_t count)
+    // RtMidi hands the whole message to the sequencer before returning.
+    bool sendBytes(const uint8_t* bytes, size_t count) override
     {
         try {
             out_->sendMessage(bytes, count);

@@ -12,28 +12,14 @@ namespace {
 
 constexpr const char* kRecordVariable = "ZEM_MIDI_RECORD";
 
-class RecordingPort final : public MidiOutPort {
+class RecordingPort final : public midi_backend::BytePort {
 public:
     RecordingPort(std::FILE* file, MidiClock clock) : file_(file), clock_(std::move(clock)) {}
     ~RecordingPort() override { std::fclose(file_); }
 
-    bool shortMessage(uint32_t packed) override
-    {
-        const uint8_t bytes[3] = {uint8_t(packed), uint8_t(packed >> 8), uint8_t(packed >> 16)};
-        const int length = midiShortMessageLength(bytes[0]);
-        return length > 0 && writeLine(bytes, static_cast<size_t>(length));
-    }
-
-    bool longMessage(MidiLongMessage& message) override
-    {
-        if (!message.data || message.length == 0) return false;
-        if (!writeLine(message.data, message.length)) return false;
-        message.done = true;
-        return true;
-    }
-
 private:
-    bool writeLine(const uint8_t* bytes, size_t count)
+    // One line: the time, then the bytes in hex.
+    bool sendBytes(const uint8_t* bytes, size_t count) override
     {
         bool ok = std::fprintf(file_, "%llu", static_cast<unsigned long long>(clock_())) > 0;
         for (size_t i = 0; i < count && ok; ++i) ok = std::fprintf(file_, " %02X", bytes[i]) > 0;

@@ -35,10 +35,11 @@
 // the MIDI devices of frontend::systemMidiDevices() (midi_devices.h).
 #pragma once
 
-#include "frontend/audsink_api.h"
 #include "frontend/display_text.h"
 #include "frontend/midi_devices.h"
 #include "frontend/settings.h"
+
+#include <audsink_bridge/audsink_entries.h>
 
 #include <cstdint>
 #include <memory>
@@ -81,7 +82,12 @@ struct SessionConfig {
     // The stream output library's entries, by default the linked library's;
     // all null: no sound bridge, and sample and stream requests answer as
     // without an instance.
-    AudsinkEntries audsink = audsinkLibrary();
+    audsink_bridge::AudsinkEntries audsink = audsink_bridge::audsinkLibrary();
+    // Open the library's sound device only when a song first asks for a
+    // sample or a stream, so that a song without sampled sound keeps to
+    // the synthesizer's device (the console player).  False: at start-up
+    // and after a device change, as the window does.
+    bool waveDeviceOnFirstUse = false;
     // The MIDI device list; null: the system's (platform::midiOut*).
     MidiDevices* devices = nullptr;
     // Overrides of the settings, for the console player: port names (their

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace frontend_test {
+namespace bridge_test {
 
 namespace {
 
@@ -23,6 +23,19 @@ std::string f(float v)
     return text;
 }
 std::string st(ds8_stream* s) { return "stream" + n(stream(s).index); }
+// A setter's line, and the answer the test chose.
+int32_t set(const std::string& call, long long value) { return log(call + " " + n(value)), current->result; }
+
+void settle(FakeStream& x)
+{
+    if (!x.pending) return;
+    if (x.queriesBeforeSettle > 0) {
+        --x.queriesBeforeSettle;
+        return;
+    }
+    x.open = !x.openFails;
+    x.pending = false;
+}
 
 } // namespace
 
@@ -35,7 +48,7 @@ FakeAudsink::FakeAudsink()
     table.open_device = [](ds8*, const char* name, int channels, int bits, int rate, void* window, int level) {
         log("open_device " + std::string(name) + " " + n(channels) + " " + n(bits) + " " + n(rate) + " " +
             (window ? "window" : "none") + " " + n(level));
-        return int32_t(0);
+        return current->deviceResult;
     };
     table.sound_load = [](ds8*, const char* file, const char* decoder, intptr_t a, intptr_t b) {
         log("sound_load " + std::string(file) + " " + decoder + " " + n(a) + " " + n(b));
@@ -51,18 +64,10 @@ FakeAudsink::FakeAudsink()
         return current->result;
     };
     table.sound_stop = [](ds8_sound* s) { log("sound_stop " + soundName(s)); };
-    table.sound_level = [](ds8_sound* s, int32_t v) {
-        return log("sound_level " + soundName(s) + " " + n(v)), current->result;
-    };
-    table.sound_pan = [](ds8_sound* s, int32_t v) {
-        return log("sound_pan " + soundName(s) + " " + n(v)), current->result;
-    };
-    table.sound_pitch = [](ds8_sound* s, int32_t v) {
-        return log("sound_pitch " + soundName(s) + " " + n(v)), current->result;
-    };
-    table.sound_position = [](ds8_sound* s, int32_t v) {
-        return log("sound_position " + soundName(s) + " " + n(v)), current->result;
-    };
+    table.sound_level = [](ds8_sound* s, int32_t v) { return set("sound_level " + soundName(s), v); };
+    table.sound_pan = [](ds8_sound* s, int32_t v) { return set("sound_pan " + soundName(s), v); };
+    table.sound_pitch = [](ds8_sound* s, int32_t v) { return set("sound_pitch " + soundName(s), v); };
+    table.sound_position = [](ds8_sound* s, int32_t v) { return set("sound_position " + soundName(s), v); };
     table.sound_status = [](ds8_sound* s) { return log("sound_status " + soundName(s)), uint32_t(DS8_STATUS_PLAYING); };
     table.stream_create = [](ds8* d, uint32_t tick) {
         FakeAudsink& a = self(d);
@@ -82,22 +87,17 @@ FakeAudsink::FakeAudsink()
     };
     table.stream_play = [](ds8_stream* s) { log("stream_play " + st(s)); };
     table.stream_stop = [](ds8_stream* s) { log("stream_stop " + st(s)); };
-    table.stream_level = [](ds8_stream* s, int32_t v) {
-        return log("stream_level " + st(s) + " " + n(v)), current->result;
-    };
-    table.stream_pan = [](ds8_stream* s, int32_t v) {
-        return log("stream_pan " + st(s) + " " + n(v)), current->result;
-    };
-    table.stream_pitch = [](ds8_stream* s, int32_t v) {
-        return log("stream_pitch " + st(s) + " " + n(v)), current->result;
-    };
-    // The stream thread carries a pending open out when asked about it.
+    table.stream_level = [](ds8_stream* s, int32_t v) { return set("stream_level " + st(s), v); };
+    table.stream_pan = [](ds8_stream* s, int32_t v) { return set("stream_pan " + st(s), v); };
+    table.stream_pitch = [](ds8_stream* s, int32_t v) { return set("stream_pitch " + st(s), v); };
     table.stream_is_open = [](ds8_stream* s) {
-        FakeStream& x = stream(s);
-        if (x.pending) x.open = !x.openFails, x.pending = false;
-        return x.open ? 1 : 0;
+        settle(stream(s));
+        return stream(s).open && !stream(s).pending ? 1 : 0;
     };
-    table.stream_is_stopped = [](ds8_stream* s) { return stream(s).pending ? 0 : 1; };
+    table.stream_is_stopped = [](ds8_stream* s) {
+        settle(stream(s));
+        return stream(s).pending ? 0 : 1;
+    };
     table.stream_set_position = [](ds8_stream* s, uint32_t lo, uint32_t hi) {
         return log("stream_set_position " + st(s) + " " + n(lo) + " " + n(hi)), int32_t(0);
     };
@@ -118,11 +118,11 @@ FakeAudsink::FakeAudsink()
     };
 }
 
-frontend::AudsinkEntries fakeEntries(FakeAudsink* fake, uint32_t version)
+audsink_bridge::AudsinkEntries fakeEntries(FakeAudsink* fake, uint32_t version)
 {
     current = fake;
     currentVersion = version;
-    frontend::AudsinkEntries entries;
+    audsink_bridge::AudsinkEntries entries;
     entries.version = [] { return currentVersion; };
     entries.construct = [](void*, void* (*)(void*, size_t), void (*)(void*, void*)) -> ds8* {
         return current ? &current->table : nullptr;
@@ -130,4 +130,4 @@ frontend::AudsinkEntries fakeEntries(FakeAudsink* fake, uint32_t version)
     return entries;
 }
 
-} // namespace frontend_test
+} // namespace bridge_test

@@ -1,13 +1,13 @@
-// How the session reaches the stream output library: its two entries.
-// The session takes the linked library's by default; tests pass fakes that
-// build a table of their own.
+// How a host reaches the stream output library: its two entries.  Hosts
+// take the linked library's; tests pass fakes that build a table of their
+// own.
 #pragma once
 
 #include <audsink.h>
 
 #include <cstdint>
 
-namespace frontend {
+namespace audsink_bridge {
 
 struct AudsinkEntries {
     uint32_t (*version)() = nullptr;
@@ -20,4 +20,4 @@ struct AudsinkEntries {
 // ds8_version and ds8_const of the linked library (libaudsink).
 AudsinkEntries audsinkLibrary();
 
-} // namespace frontend
+} // namespace audsink_bridge

@@ -1,0 +1,40 @@
+// What a host decides about the sound bridge: where its lines go, which
+// decoder library reads a file, what happens before each request, and how
+// long a stream sync may hold a track.
+#pragma once
+
+#include "audsink_bridge/sound_names.h"
+
+#include <functional>
+#include <string>
+
+namespace audsink_bridge {
+
+inline constexpr int kStreamSlots = 16;
+
+// How long a track may wait on a stream sync.  This default waits as long
+// as it takes.
+class SyncWait {
+public:
+    virtual ~SyncWait() = default;
+    // The state `slot` waits for is not reached: true to keep waiting.
+    virtual bool mayWait(int /*slot*/) { return true; }
+    // The state `slot` waited for is reached.
+    virtual void reached(int /*slot*/) {}
+};
+
+// What a host decides.  An empty entry takes the default written beside it.
+struct BridgePolicies {
+    // A line for each refused stream request and for an open seen failing
+    // ("stropen: cannot open(3)"); default: dropped.
+    std::function<void(const std::string&)> line;
+    // The decoder library for a file; default: its default name.
+    std::function<std::string(const DecoderChoice&)> decoder;
+    // Called as every request arrives, before anything else; an offline
+    // host renders up to the request's time here.  Default: nothing.
+    std::function<void()> beforeRequest;
+    // Default: waits as long as it takes.  Outlives the bridge.
+    SyncWait* syncWait = nullptr;
+};
+
+} // namespace audsink_bridge
