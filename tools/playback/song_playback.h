@@ -58,6 +58,7 @@ struct ChannelMessage {
     uint8_t data2;
 };
 
+// The channel volume controller, whose values the fade scales.
 inline constexpr int kVolumeController = 7;
 
 // Each event method returns 0 to go on, or an error code that stops the
