@@ -1,7 +1,7 @@
 #include "command_line.h"
 
+#include "util/uerr.h"
 #include "zemc/driver_switches.h"
-#include <util/uerr.h>
 
 #include <cstdlib>
 #include <cstring>
