@@ -4,6 +4,8 @@
 # pitch bend every bar), after compiling it with zemc.  Target: under 1 s.
 set -eu
 build=$1
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/bench/lib/dense_song.sh"
 for tool in "$build/bin/zemc" "$build/bin/zem2mid"; do
     [ -x "$tool" ] || { echo "zem2mid_song: $tool not built, skipped"; exit 0; }
 done
@@ -12,15 +14,7 @@ command -v hyperfine >/dev/null 2>&1 || { echo "zem2mid_song: hyperfine missing,
 work=$(mktemp -d "${TMPDIR:-/tmp}/zem2mid-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT INT TERM
 
-# 150 passes of one bar of sixteen sixteenths: 2400 sixteenths, 5 minutes.
-{
-    echo "T120"
-    t=0
-    while [ $t -lt 16 ]; do
-        echo "#$t :$t v100 l16 o4 [150 c d e f g f e d c d e f g f e d y1,$((t * 7 % 128)) K$((t * 300)) ]"
-        t=$((t + 1))
-    done
-} > "$work/song.kvt"
+dense_song "$work/song.kvt" 100 1 no
 "$build/bin/zemc" "$work/song.kvt" > /dev/null
 hyperfine --warmup 1 --runs 5 --export-json "$work/times.json" \
     "$build/bin/zem2mid -L1 $work/song.ZEM" > /dev/null 2>&1

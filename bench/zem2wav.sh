@@ -8,6 +8,7 @@
 set -eu
 build=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/bench/lib/dense_song.sh"
 score="$root/examples/demo.kvt"
 soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
 for tool in "$build/bin/zemc" "$build/bin/zem2mid" "$build/bin/zem2wav"; do
@@ -49,15 +50,8 @@ PY
 }
 report "$work/times.json" "$work/demo.WAV" "demo piece" yes
 
-# 300 bars of two seconds: 150 passes of a loop, twice.
-{
-    echo "T120"
-    t=0
-    while [ $t -lt 16 ]; do
-        echo "#$t :$t @$((t * 8 + 1)) v90 l16 o4 [2 [150 c d e f g f e d c d e f g f e d y1,$((t * 7 % 128)) K$((t * 300)) ] ]"
-        t=$((t + 1))
-    done
-} > "$work/dense.kvt"
+# 300 bars of two seconds.
+dense_song "$work/dense.kvt" 90 2 yes
 "$build/bin/zemc" "$work/dense.kvt" > /dev/null
 "$build/bin/zem2mid" "$work/dense.ZEM" > /dev/null
 hyperfine --runs 1 --export-json "$work/dense.json" \

@@ -2,49 +2,17 @@
 
 #include "pcm_layout.h"
 
-#include <array>
+#include "wave/pcm_header.h"
+
 #include <vector>
 
 namespace audsink {
 namespace {
 
 constexpr size_t kTransferBytes = 65536;
-constexpr size_t kHeaderBytes = 44;
 // A decoder that keeps delivering nothing without saying it has ended is
 // given up on after this many calls in a row.
 constexpr int kMaxIdleDecodes = 1000;
-
-void putLe16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void putLe32(uint8_t* p, uint32_t v)
-{
-    putLe16(p, v);
-    putLe16(p + 2, v >> 16);
-}
-
-// RIFF WAVE header of a 16-byte PCM format chunk and a data chunk.
-std::array<uint8_t, kHeaderBytes> waveHeader(const PcmLayout& layout, uint32_t dataBytes)
-{
-    std::array<uint8_t, kHeaderBytes> h{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    putLe32(&h[4], dataBytes + 36);
-    putLe32(&h[16], 16);
-    putLe16(&h[20], 1);
-    putLe16(&h[22], layout.channels);
-    putLe32(&h[24], layout.rate);
-    putLe32(&h[28], layout.rate * layout.blockBytes());
-    putLe16(&h[32], layout.blockBytes());
-    putLe16(&h[34], 8 * layout.sampleBytes);
-    h[36] = 'd';
-    h[37] = 'a';
-    h[38] = 't';
-    h[39] = 'a';
-    putLe32(&h[40], dataBytes);
-    return h;
-}
 
 class Output {
 public:
@@ -108,16 +76,18 @@ int renderOpened(Instance& instance, Decoder& decoder, uint8_t* format, const Re
     if (frames == 0 && request.length) frames = uint64_t{layout.rate} * request.length(instance.user) / 1000;
     const uint64_t planned = frames * layout.blockBytes();
     // The header's sizes are 32-bit: a longer render cannot be described.
-    if (planned == 0 || planned > UINT32_MAX - 36) return 1;
+    if (planned == 0 || planned > wave::kMaxPcmDataBytes) return 1;
 
     Output out(instance, request.output);
     if (!out.isOpen()) return 1;
-    if (!out.write(waveHeader(layout, static_cast<uint32_t>(planned)).data(), kHeaderBytes)) return 1;
+    const wave::PcmFormat pcm{static_cast<uint16_t>(layout.channels), layout.rate,
+                              static_cast<uint16_t>(8 * layout.sampleBytes)};
+    if (!out.write(wave::pcmHeader(pcm, static_cast<uint32_t>(planned)).data(), wave::kPcmHeaderBytes)) return 1;
     uint32_t written = 0;
     if (!copyData({instance, decoder, format}, out, static_cast<uint32_t>(planned), request, written)) return 1;
     if (written == planned) return 0;
     // The decoder ended early: the header is rewritten with what was written.
-    if (!out.seekTo(0) || !out.write(waveHeader(layout, written).data(), kHeaderBytes)) return 1;
+    if (!out.seekTo(0) || !out.write(wave::pcmHeader(pcm, written).data(), wave::kPcmHeaderBytes)) return 1;
     return 0;
 }
 

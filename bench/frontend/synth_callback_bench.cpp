@@ -6,8 +6,8 @@
 #include <run_program.h>
 #include <temp_dir.h>
 
-#include <platform/midi_synth.h>
-#include <zemplay.h>
+#include "platform/midi_synth.h"
+#include "zemplay.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 // SilentStart alive until that instance is closed, and call catchUp once.
 #pragma once
 
-#include <zemplay.h>
+#include "zemplay.h"
 
 #include <array>
 #include <bitset>

@@ -4,7 +4,7 @@
 // back when it goes away, however it was closed.
 #pragma once
 
-#include <frontend/settings.h>
+#include "frontend/settings.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "device_names.h"
 
-#include <frontend/midi_devices.h>
-#include <frontend/wave_devices.h>
+#include "frontend/midi_devices.h"
+#include "frontend/wave_devices.h"
 
 namespace zemfe {
 

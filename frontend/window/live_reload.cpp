@@ -2,7 +2,7 @@
 
 #include "main_form.h"
 
-#include <frontend/compile_image.h>
+#include "frontend/compile_image.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -6,8 +6,8 @@
 
 #include "score_watcher.h"
 
-#include <frontend/session.h>
-#include <platform/ini_file.h>
+#include "frontend/session.h"
+#include "platform/ini_file.h"
 
 #include <QObject>
 

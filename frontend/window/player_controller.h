@@ -6,7 +6,7 @@
 #include "device_form.h"
 #include "main_form.h"
 
-#include <frontend/session.h>
+#include "frontend/session.h"
 
 #include <QObject>
 #include <QTimer>

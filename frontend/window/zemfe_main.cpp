@@ -4,10 +4,10 @@
 #include "player_window.h"
 #include "quit_on_signal.h"
 
-#include <frontend/session.h>
-#include <frontend/settings.h>
-#include <platform/message.h>
-#include <platform/message_box.h>
+#include "frontend/session.h"
+#include "frontend/settings.h"
+#include "platform/message.h"
+#include "platform/message_box.h"
 
 #include <QApplication>
 

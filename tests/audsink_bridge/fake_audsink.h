@@ -3,7 +3,7 @@
 // succeeds or fails, soon or late, as a test says.
 #pragma once
 
-#include <audsink_bridge/audsink_entries.h>
+#include "audsink_bridge/audsink_entries.h"
 
 #include <array>
 #include <string>

@@ -4,7 +4,7 @@
 // use, and the defaults of every policy.
 #include "fake_audsink.h"
 
-#include <audsink_bridge/sound_bridge.h>
+#include "audsink_bridge/sound_bridge.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The display texts: time, tempo, step position and key signature.
-#include <frontend/display_text.h>
+#include "frontend/display_text.h"
 
 #include <gtest/gtest.h>
 

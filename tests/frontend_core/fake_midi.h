@@ -2,7 +2,7 @@
 // text line, for checking what the player sends.
 #pragma once
 
-#include <frontend/midi_devices.h>
+#include "frontend/midi_devices.h"
 
 #include <memory>
 #include <mutex>

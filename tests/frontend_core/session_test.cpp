@@ -3,9 +3,9 @@
 #include "fake_audsink.h"
 #include "fake_midi.h"
 
-#include <frontend/compile_image.h>
-#include <frontend/session.h>
-#include <frontend/wave_devices.h>
+#include "frontend/compile_image.h"
+#include "frontend/session.h"
+#include "frontend/wave_devices.h"
 #include <run_program.h>
 #include <temp_dir.h>
 

@@ -1,6 +1,6 @@
 // The settings file: every key written back on the first run, values out
 // of range clamped, the folder chosen by ZEMFE_CONFIG_DIR.
-#include <frontend/settings.h>
+#include "frontend/settings.h"
 
 #include <temp_dir.h>
 

@@ -1,6 +1,6 @@
 // The piece's texts: font character sets from languages, and conversion
 // from every kind of character-set name, HZ and the Unicode forms included.
-#include <frontend/display_text.h>
+#include "frontend/display_text.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <player_window.h>
 #include <temp_dir.h>
 
-#include <frontend/session.h>
+#include "frontend/session.h"
 
 #include <memory>
 #include <string>

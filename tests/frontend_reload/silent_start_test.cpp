@@ -3,8 +3,8 @@
 // there, and at the switch it gets each used channel's state, nothing else.
 #include <silent_start.h>
 
+#include "zemcmain.h"
 #include <temp_dir.h>
-#include <zemcmain.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Profile files: integer reading, case-insensitive lookup, write-back that
 // keeps the rest of the file, refused names, and writes from two threads.
-#include <platform/ini_file.h>
+#include "platform/ini_file.h"
 
 #include <temp_dir.h>
 

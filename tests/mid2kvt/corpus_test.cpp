@@ -6,7 +6,7 @@
 
 #include "smf/read_error.h"
 
-#include <zemcmain.h>
+#include "zemcmain.h"
 
 #include <gtest/gtest.h>
 

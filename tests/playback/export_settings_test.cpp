@@ -13,7 +13,7 @@
 namespace {
 
 using playback::ExportSettings;
-using playback::TrailingText;
+using tools::TrailingText;
 
 ExportSettings parse(std::vector<std::string> words, TrailingText trailing = TrailingText::EndsWord)
 {

@@ -19,15 +19,12 @@ using zem2mid::MidiFileSink;
 class NoteCounter : public MidiFileSink {
 public:
     NoteCounter() : MidiFileSink(false) {}
-    util::ErrCode noteOn(int port, int track, int channel, int key, int velocity) override
+    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
+                                 const playback::FadeState& fade) override
     {
-        ++sounding;
-        return MidiFileSink::noteOn(port, track, channel, key, velocity);
-    }
-    util::ErrCode noteOff(int port, int track, int channel, int key, int velocity) override
-    {
-        --sounding;
-        return MidiFileSink::noteOff(port, track, channel, key, velocity);
+        if (message.kind == playback::ChannelKind::NoteOn) ++sounding;
+        if (message.kind == playback::ChannelKind::NoteOff) --sounding;
+        return MidiFileSink::channelMessage(port, track, message, fade);
     }
     void unitPassed() override { ++units; }
     int sounding = 0;

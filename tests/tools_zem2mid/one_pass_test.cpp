@@ -21,34 +21,10 @@ class OneTrackSink : public MidiFileSink {
 public:
     OneTrackSink(bool offVelocity, int keep) : MidiFileSink(offVelocity), keep_(keep) {}
 
-    util::ErrCode noteOn(int port, int track, int channel, int key, int velocity) override
+    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
+                                 const playback::FadeState& fade) override
     {
-        return track == keep_ ? MidiFileSink::noteOn(port, track, channel, key, velocity) : 0;
-    }
-    util::ErrCode noteOff(int port, int track, int channel, int key, int velocity) override
-    {
-        return track == keep_ ? MidiFileSink::noteOff(port, track, channel, key, velocity) : 0;
-    }
-    util::ErrCode keyPressure(int port, int track, int channel, int key, int value) override
-    {
-        return track == keep_ ? MidiFileSink::keyPressure(port, track, channel, key, value) : 0;
-    }
-    util::ErrCode controlChange(int port, int track, int channel, int controller, int value,
-                                const playback::FadeState& fade) override
-    {
-        return track == keep_ ? MidiFileSink::controlChange(port, track, channel, controller, value, fade) : 0;
-    }
-    util::ErrCode programChange(int port, int track, int channel, int program) override
-    {
-        return track == keep_ ? MidiFileSink::programChange(port, track, channel, program) : 0;
-    }
-    util::ErrCode channelPressure(int port, int track, int channel, int value) override
-    {
-        return track == keep_ ? MidiFileSink::channelPressure(port, track, channel, value) : 0;
-    }
-    util::ErrCode pitchBend(int port, int track, int channel, int value) override
-    {
-        return track == keep_ ? MidiFileSink::pitchBend(port, track, channel, value) : 0;
+        return track == keep_ ? MidiFileSink::channelMessage(port, track, message, fade) : 0;
     }
     util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) override
     {

@@ -1,6 +1,6 @@
 #include "note_timing.h"
 
-#include <zemplay.h>
+#include "zemplay.h"
 
 #include <algorithm>
 #include <cmath>

@@ -31,9 +31,10 @@ int runConsoleProgram(int argc, char** argv, const ToolProgram& program)
     std::fflush(stdout);
     gRunCaption = program.runCaption;
     const std::vector<std::string> words(argv + 1, argv + argc);
-    return runFiles(words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, false); },
-                                   [&](const std::string& word) { return program.handleFile(word, printMessage); },
-                                   program.illegalOption, printMessage});
+    return runFiles(words,
+                    FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, TrailingText::EndsWord); },
+                            [&](const std::string& word) { return program.handleFile(word, printMessage); },
+                            program.illegalOption, printMessage});
 }
 
 } // namespace tools

@@ -52,12 +52,18 @@ int runFiles(const std::vector<std::string>& words, const FileRun& run)
     return result != 0 || state.combined != 0 ? 1 : 0;
 }
 
-std::string replaceExtension(const std::string& path, const std::string& suffix)
+std::string extensionOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     const size_t dot = path.rfind('.');
+    // A "." in a folder name does not start an extension.
     const bool hasDot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasDot ? path.substr(0, dot) : path) + suffix;
+    return hasDot ? path.substr(dot) : std::string();
+}
+
+std::string replaceExtension(const std::string& path, const std::string& suffix)
+{
+    return path.substr(0, path.size() - extensionOf(path).size()) + suffix;
 }
 
 std::string titleWithVersionLabel(const char* prefix)

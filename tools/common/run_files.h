@@ -33,6 +33,9 @@ bool isSwitchWord(const std::string& word);
 // Returns the process exit code: 0 when every file succeeded, else 1.
 int runFiles(const std::vector<std::string>& words, const FileRun& run);
 
+// "." and the extension of path's last component; empty when it has none.
+std::string extensionOf(const std::string& path);
+
 // path up to the "." of its last component's extension (all of it when
 // there is none), then suffix.
 std::string replaceExtension(const std::string& path, const std::string& suffix);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "run_files.h"
+#include "switch_words.h"
 
 #include <functional>
 #include <string>
@@ -21,8 +22,7 @@ struct ToolProgram {
     // title (windowed).
     const char* runCaption;
     util::ErrCode illegalOption;
-    // strict: text after a switch's number is illegal (the windowed form).
-    std::function<void(const std::vector<std::string>& words, bool strict)> readSwitches;
+    std::function<void(const std::vector<std::string>& words, TrailingText trailing)> readSwitches;
     std::function<int32_t(const std::string& word, ReportFn report)> handleFile;
 };
 

@@ -37,7 +37,7 @@ int runWindowedProgram(int argc, char** argv, const ToolProgram& program)
     const std::vector<std::string> words(argv + 1, argv + argc);
     // The notice follows the switches, so that a bad one is still reported.
     return runFiles(
-        words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, true); },
+        words, FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, TrailingText::IsIllegal); },
                        [&](const std::string& word) { return program.handleFile(word, showMessage); },
                        program.illegalOption, showMessage,
                        [&] { platform::showMessage(gTitle.c_str(), program.notice, platform::MessageIcon::None); }});

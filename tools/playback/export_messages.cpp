@@ -1,5 +1,7 @@
 #include "export_messages.h"
 
+#include "common/file_job.h"
+
 #include <array>
 #include <cstdio>
 
@@ -49,14 +51,8 @@ std::string exportErrorText(util::ErrCode code, uint32_t errorOffset)
         std::snprintf(text, sizeof text, entry.text, errorOffset);
         return text;
     }
-    switch (code) {
-    case util::kErrOutOfMemory:
-    case util::kErrFileCannotRead:
-    case util::kErrFileCannotWrite:
-    case util::kErrFileNotFound:
-    case util::kErrFileNotOpen: return util::uerr_name(code);
-    default: return {};
-    }
+    if (code == util::kErrOutOfMemory || tools::isFileError(code)) return util::uerr_name(code);
+    return {};
 }
 
 } // namespace playback

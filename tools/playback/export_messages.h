@@ -15,8 +15,9 @@ inline constexpr util::ErrCode kErrConProof = 0x40001;
 
 // The code an engine result or error code arrives as.
 constexpr util::ErrCode engineError(unsigned engineCode) { return kErrEngineBase + engineCode; }
-// A code the engine sends for what is not implemented; it names no file.
-inline constexpr util::ErrCode kErrEngineDummy = engineError(DP_DUMMY_FUNCTION);
+// Whether the message of a code is captioned with the file concerned: the
+// engine's code for what it does not implement is about the engine.
+constexpr bool namesFile(util::ErrCode code) { return code != engineError(DP_DUMMY_FUNCTION); }
 
 // The per-file text of a shared code, with "%08x" filled by the image offset
 // of the last engine error; empty when the code is not one of them.

@@ -2,8 +2,7 @@
 
 #include "export_messages.h"
 
-#include "common/run_files.h"
-#include "util/uerr.h"
+#include "common/switch_words.h"
 
 #include <cctype>
 
@@ -30,31 +29,21 @@ uint32_t readNumber(const std::string& word, size_t& pos, bool hex)
 
 } // namespace
 
-ExportSettings parseSettings(const std::vector<std::string>& words, TrailingText trailing)
+ExportSettings parseSettings(const std::vector<std::string>& words, tools::TrailingText trailing)
 {
     ExportSettings settings;
-    for (const std::string& word : words) {
-        if (!tools::isSwitchWord(word)) continue;
-        size_t pos = 0;
-        while (pos < word.size() && word[pos] == '-') {
-            ++pos;
-            const int letter = pos < word.size() ? std::toupper(static_cast<unsigned char>(word[pos])) : 0;
-            ++pos;
-            switch (letter) {
-            case 'L': settings.playback.loopCount = static_cast<uint8_t>(readNumber(word, pos, false)); break;
-            case 'D': settings.playback.delayMs = static_cast<int32_t>(readNumber(word, pos, false)); break;
-            case 'F': settings.playback.fadeMs = readNumber(word, pos, false) + 1; break;
-            case 'M': settings.playback.deviceMask = static_cast<uint16_t>(readNumber(word, pos, true)); break;
-            case 'Z': settings.playback.ignoreEndlessLoops = true; break;
-            case 'O': settings.offVelocity = true; break;
-            default: util::uerr_raise(kErrIllegalOption);
-            }
-            if (pos < word.size() && word[pos] != '-') {
-                if (trailing == TrailingText::IsIllegal) util::uerr_raise(kErrIllegalOption);
-                break;
-            }
+    tools::readSwitchWords(words, trailing, kErrIllegalOption, [&](char letter, const std::string& word, size_t& pos) {
+        switch (letter) {
+        case 'L': settings.playback.loopCount = static_cast<uint8_t>(readNumber(word, pos, false)); break;
+        case 'D': settings.playback.delayMs = static_cast<int32_t>(readNumber(word, pos, false)); break;
+        case 'F': settings.playback.fadeMs = readNumber(word, pos, false) + 1; break;
+        case 'M': settings.playback.deviceMask = static_cast<uint16_t>(readNumber(word, pos, true)); break;
+        case 'Z': settings.playback.ignoreEndlessLoops = true; break;
+        case 'O': settings.offVelocity = true; break;
+        default: return false;
         }
-    }
+        return true;
+    });
     return settings;
 }
 

@@ -2,6 +2,7 @@
 // -F fade, -M device mask, -Z ignore endless loops, -O note-off velocity.
 #pragma once
 
+#include "common/switch_words.h"
 #include "playback/song_playback.h"
 
 #include <cstdint>
@@ -15,13 +16,9 @@ struct ExportSettings {
     bool offVelocity = false; // note-offs as 8n with their release velocity
 };
 
-// What follows a switch's number when it is neither "-" nor the end of the
-// word: the console program ignores the rest, the windowed one refuses it.
-enum class TrailingText { EndsWord, IsIllegal };
-
 // Reads every switch word of the command line (wherever it stands; later
 // ones win).  Raises 0x40000 ("Illegal option.") for an unknown letter, or
 // for trailing text when that is illegal.
-ExportSettings parseSettings(const std::vector<std::string>& words, TrailingText trailing);
+ExportSettings parseSettings(const std::vector<std::string>& words, tools::TrailingText trailing);
 
 } // namespace playback

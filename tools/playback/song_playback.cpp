@@ -9,7 +9,6 @@ namespace {
 constexpr uint32_t kNormalSpeed = 0x10000;
 constexpr unsigned kAllPorts = 0xFFFF;
 constexpr unsigned kAllChannels = 0xFFFF;
-constexpr int kVolumeController = 7;
 
 } // namespace
 
@@ -45,43 +44,45 @@ struct SongPlayback::Callbacks {
         self(user).sink_.tickPassed();
         return 0;
     }
-    static int noteOff(void* user, int port, int track, int channel, int key, int velocity)
+    static int channel(void* user, int port, int track, ChannelKind kind, int channel, int data1, int data2)
     {
         SongPlayback& p = self(user);
-        return p.passes(port) ? p.record(p.sink_.noteOff(port, track, channel, key, velocity)) : 0;
+        if (!p.passes(port)) return 0;
+        const ChannelMessage message{kind, uint8_t(channel), uint8_t(data1), uint8_t(data2)};
+        return p.record(p.sink_.channelMessage(port, track, message, p.fade_));
+    }
+    static int noteOff(void* user, int port, int track, int channel, int key, int velocity)
+    {
+        return Callbacks::channel(user, port, track, ChannelKind::NoteOff, channel, key, velocity);
     }
     static int noteOn(void* user, int port, int track, int channel, int key, int velocity)
     {
         SongPlayback& p = self(user);
-        if (!p.passes(port)) return 0;
         // Channels of every track count for the fade's volume re-sends.
-        p.usedChannels_[port] = static_cast<uint16_t>(p.usedChannels_[port] | 1u << (channel & 15));
-        return p.record(p.sink_.noteOn(port, track, channel, key, velocity));
+        if (p.passes(port)) p.usedChannels_[port] = static_cast<uint16_t>(p.usedChannels_[port] | 1u << (channel & 15));
+        return Callbacks::channel(user, port, track, ChannelKind::NoteOn, channel, key, velocity);
     }
     static int keyPressure(void* user, int port, int track, int channel, int key, int value)
     {
-        SongPlayback& p = self(user);
-        return p.passes(port) ? p.record(p.sink_.keyPressure(port, track, channel, key, value)) : 0;
+        return Callbacks::channel(user, port, track, ChannelKind::KeyPressure, channel, key, value);
     }
     static int controlChange(void* user, int port, int track, int channel, int controller, int value)
     {
-        SongPlayback& p = self(user);
-        return p.passes(port) ? p.record(p.sink_.controlChange(port, track, channel, controller, value, p.fade_)) : 0;
+        return Callbacks::channel(user, port, track, ChannelKind::Controller, channel, controller, value);
     }
     static int programChange(void* user, int port, int track, int channel, int program)
     {
-        SongPlayback& p = self(user);
-        return p.passes(port) ? p.record(p.sink_.programChange(port, track, channel, program)) : 0;
+        return Callbacks::channel(user, port, track, ChannelKind::Program, channel, program, 0);
     }
     static int channelPressure(void* user, int port, int track, int channel, int value)
     {
-        SongPlayback& p = self(user);
-        return p.passes(port) ? p.record(p.sink_.channelPressure(port, track, channel, value)) : 0;
+        return Callbacks::channel(user, port, track, ChannelKind::ChannelPressure, channel, value, 0);
     }
     static int pitchBend(void* user, int port, int track, int channel, int value)
     {
-        SongPlayback& p = self(user);
-        return p.passes(port) ? p.record(p.sink_.pitchBend(port, track, channel, value)) : 0;
+        const int biased = value + 8192;
+        return Callbacks::channel(user, port, track, ChannelKind::PitchBend, channel, biased & 0x7F,
+                                  biased >> 7 & 0x7F);
     }
     static uint8_t* exclusiveBuffer(void* user, int port, int, int count)
     {

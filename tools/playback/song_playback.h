@@ -38,9 +38,31 @@ struct FadeState {
     bool fading;
 };
 
+// The channel voice messages, in the order of their status bytes 8n to En
+// (Standard MIDI File 1.0).
+enum class ChannelKind : uint8_t { NoteOff, NoteOn, KeyPressure, Controller, Program, ChannelPressure, PitchBend };
+
+// The status byte of a message of kind on channel 0-15.
+constexpr uint8_t statusOf(ChannelKind kind, uint8_t channel)
+{
+    return static_cast<uint8_t>(0x80 | static_cast<uint8_t>(kind) << 4 | (channel & 0x0F));
+}
+
+// A channel voice message as the engine sent it: channel 0-15, data bytes
+// 0-127.  Program change and channel pressure have data1 only (data2 0); a
+// pitch bend carries its value + 8192, the low 7 bits in data1.
+struct ChannelMessage {
+    ChannelKind kind;
+    uint8_t channel;
+    uint8_t data1;
+    uint8_t data2;
+};
+
+// The channel volume controller, whose values the fade scales.
+inline constexpr int kVolumeController = 7;
+
 // Each event method returns 0 to go on, or an error code that stops the
-// song; play() then raises it.  port 0-15, track = image track index,
-// channel 0-15, data bytes 0-127.
+// song; play() then raises it.  port 0-15, track = image track index.
 class PlaybackSink {
 public:
     virtual ~PlaybackSink() = default;
@@ -48,15 +70,8 @@ public:
     virtual void begin(int trackCount, int timebase) = 0;
     virtual void unitPassed() {}
     virtual void tickPassed() {}
-    virtual util::ErrCode noteOn(int port, int track, int channel, int key, int velocity) = 0;
-    virtual util::ErrCode noteOff(int port, int track, int channel, int key, int velocity) = 0;
-    virtual util::ErrCode keyPressure(int port, int track, int channel, int key, int value) = 0;
     // Controller 7 values are the song's own: the sink applies the fade.
-    virtual util::ErrCode controlChange(int port, int track, int channel, int controller, int value,
-                                        const FadeState& fade) = 0;
-    virtual util::ErrCode programChange(int port, int track, int channel, int program) = 0;
-    virtual util::ErrCode channelPressure(int port, int track, int channel, int value) = 0;
-    virtual util::ErrCode pitchBend(int port, int track, int channel, int value /* -8192..8191 */) = 0;
+    virtual util::ErrCode channelMessage(int port, int track, const ChannelMessage& message, const FadeState& fade) = 0;
     // A whole message as the engine built it, fewer than 256 bytes.
     virtual util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) = 0;
     virtual util::ErrCode text(int track, const uint8_t* bytes, uint32_t count) = 0;

@@ -13,8 +13,6 @@
 
 namespace playback {
 
-inline constexpr int kVolumeController = 7;
-
 // Volume v (0-127) scaled by fadeRemaining / fadeMs, truncated; a fade of
 // 0 ms leaves it as it is.
 uint32_t fadedVolume(uint32_t v, const FadeState& fade);

@@ -41,52 +41,25 @@ void MidiFileSink::tickPassed()
     for (smf::TrackWriter& w : writers_) w.addTicks(1);
 }
 
-util::ErrCode MidiFileSink::noteOn(int, int track, int channel, int key, int velocity)
-{
-    smf::TrackWriter* w = writer(track);
-    return w ? checked(w->noteOn(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
-}
-
-util::ErrCode MidiFileSink::noteOff(int, int track, int channel, int key, int velocity)
-{
-    smf::TrackWriter* w = writer(track);
-    return w ? checked(w->noteOff(uint8_t(channel), uint8_t(key), uint8_t(velocity))) : 0;
-}
-
-util::ErrCode MidiFileSink::keyPressure(int, int track, int channel, int key, int value)
-{
-    smf::TrackWriter* w = writer(track);
-    return w ? checked(w->keyPressure(uint8_t(channel), uint8_t(key), uint8_t(value))) : 0;
-}
-
-util::ErrCode MidiFileSink::controlChange(int port, int track, int channel, int controller, int value,
-                                          const playback::FadeState& fade)
+util::ErrCode MidiFileSink::channelMessage(int port, int track, const playback::ChannelMessage& m,
+                                           const playback::FadeState& fade)
 {
     smf::TrackWriter* w = writer(track);
     if (!w) return 0;
-    if (controller == playback::kVolumeController) {
-        const std::optional<uint8_t> volume = volumes_[static_cast<size_t>(track)].next(port, channel, value, fade);
-        return volume ? checked(w->controlChange(uint8_t(channel), uint8_t(controller), *volume)) : 0;
+    switch (m.kind) {
+    case playback::ChannelKind::NoteOff: return checked(w->noteOff(m.channel, m.data1, m.data2));
+    case playback::ChannelKind::NoteOn: return checked(w->noteOn(m.channel, m.data1, m.data2));
+    case playback::ChannelKind::KeyPressure: return checked(w->keyPressure(m.channel, m.data1, m.data2));
+    case playback::ChannelKind::Controller: {
+        if (m.data1 != playback::kVolumeController) return checked(w->controlChange(m.channel, m.data1, m.data2));
+        const std::optional<uint8_t> volume = volumes_[static_cast<size_t>(track)].next(port, m.channel, m.data2, fade);
+        return volume ? checked(w->controlChange(m.channel, m.data1, *volume)) : 0;
     }
-    return checked(w->controlChange(uint8_t(channel), uint8_t(controller), uint8_t(value)));
-}
-
-util::ErrCode MidiFileSink::programChange(int, int track, int channel, int program)
-{
-    smf::TrackWriter* w = writer(track);
-    return w ? checked(w->programChange(uint8_t(channel), uint8_t(program))) : 0;
-}
-
-util::ErrCode MidiFileSink::channelPressure(int, int track, int channel, int value)
-{
-    smf::TrackWriter* w = writer(track);
-    return w ? checked(w->channelPressure(uint8_t(channel), uint8_t(value))) : 0;
-}
-
-util::ErrCode MidiFileSink::pitchBend(int, int track, int channel, int value)
-{
-    smf::TrackWriter* w = writer(track);
-    return w ? checked(w->pitchBend(uint8_t(channel), value)) : 0;
+    case playback::ChannelKind::Program: return checked(w->programChange(m.channel, m.data1));
+    case playback::ChannelKind::ChannelPressure: return checked(w->channelPressure(m.channel, m.data1));
+    case playback::ChannelKind::PitchBend: return checked(w->pitchBend(m.channel, (m.data2 << 7 | m.data1) - 8192));
+    }
+    return 0;
 }
 
 util::ErrCode MidiFileSink::exclusive(int, int track, const uint8_t* bytes, uint32_t count)

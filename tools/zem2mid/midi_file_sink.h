@@ -19,14 +19,8 @@ public:
 
     void begin(int trackCount, int timebase) override;
     void tickPassed() override;
-    util::ErrCode noteOn(int port, int track, int channel, int key, int velocity) override;
-    util::ErrCode noteOff(int port, int track, int channel, int key, int velocity) override;
-    util::ErrCode keyPressure(int port, int track, int channel, int key, int value) override;
-    util::ErrCode controlChange(int port, int track, int channel, int controller, int value,
-                                const playback::FadeState& fade) override;
-    util::ErrCode programChange(int port, int track, int channel, int program) override;
-    util::ErrCode channelPressure(int port, int track, int channel, int value) override;
-    util::ErrCode pitchBend(int port, int track, int channel, int value) override;
+    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
+                                 const playback::FadeState& fade) override;
     util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) override;
     util::ErrCode text(int track, const uint8_t* bytes, uint32_t count) override;
     util::ErrCode tempo(uint32_t period) override;

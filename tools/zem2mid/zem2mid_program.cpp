@@ -16,9 +16,8 @@ const tools::ToolProgram& zem2midProgram()
         "Name the images to export, with optional -L -D -F -M -Z -O switches.",
         kBanner,
         playback::kErrIllegalOption,
-        [](const std::vector<std::string>& words, bool strict) {
-            settings = playback::parseSettings(words, strict ? playback::TrailingText::IsIllegal
-                                                             : playback::TrailingText::EndsWord);
+        [](const std::vector<std::string>& words, tools::TrailingText trailing) {
+            settings = playback::parseSettings(words, trailing);
         },
         [](const std::string& word, tools::ReportFn report) { return convertFile(word, settings, report); },
     };

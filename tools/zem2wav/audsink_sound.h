@@ -9,7 +9,7 @@
 
 #include "playback/sound_sink.h"
 
-#include <audsink_bridge/sound_bridge.h>
+#include "audsink_bridge/sound_bridge.h"
 
 #include <string>
 #include <vector>

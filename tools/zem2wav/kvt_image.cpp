@@ -22,13 +22,7 @@ void onCompileMessage(void* user, const char* message, const char* name)
 
 } // namespace
 
-bool isKvtPath(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-    return ::strcasecmp(path.c_str() + dot, ".kvt") == 0;
-}
+bool isKvtPath(const std::string& path) { return ::strcasecmp(tools::extensionOf(path).c_str(), ".kvt") == 0; }
 
 std::vector<uint8_t> compileKvt(const uint8_t* text, uint32_t size, const std::string& sourcePath,
                                 tools::ReportFn report)

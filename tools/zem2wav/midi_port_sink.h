@@ -31,14 +31,8 @@ public:
 
     void begin(int trackCount, int timebase) override;
     void unitPassed() override { clock_.unitPassed(); }
-    util::ErrCode noteOn(int port, int track, int channel, int key, int velocity) override;
-    util::ErrCode noteOff(int port, int track, int channel, int key, int velocity) override;
-    util::ErrCode keyPressure(int port, int track, int channel, int key, int value) override;
-    util::ErrCode controlChange(int port, int track, int channel, int controller, int value,
-                                const playback::FadeState& fade) override;
-    util::ErrCode programChange(int port, int track, int channel, int program) override;
-    util::ErrCode channelPressure(int port, int track, int channel, int value) override;
-    util::ErrCode pitchBend(int port, int track, int channel, int value) override;
+    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
+                                 const playback::FadeState& fade) override;
     util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) override;
     // Texts, tempo and meta events have no sound.
     util::ErrCode text(int, const uint8_t*, uint32_t) override { return 0; }
@@ -48,7 +42,10 @@ public:
     void setSound(playback::SoundSink* sound) { sound_ = sound; }
 
 private:
-    util::ErrCode send(int port, int status, int channel, int data1, int data2);
+    platform::MidiOutPort* outputOf(int port) const
+    {
+        return port >= 0 && static_cast<size_t>(port) < ports_.size() ? ports_[static_cast<size_t>(port)] : nullptr;
+    }
 
     PortTable ports_;
     EventClock& clock_;

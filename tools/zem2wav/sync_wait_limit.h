@@ -3,7 +3,7 @@
 // without end; after the limit it goes on as if the wait were over.
 #pragma once
 
-#include <audsink_bridge/bridge_policies.h>
+#include "audsink_bridge/bridge_policies.h"
 
 #include <array>
 #include <cstdint>

@@ -4,20 +4,13 @@
 
 #include "util/fileset.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace zem2wav {
 
-inline constexpr size_t kWaveHeaderBytes = 44;
 inline constexpr uint32_t kWaveBytesPerFrame = 4;
-// The RIFF size field counts the 36 header bytes after it plus the data.
-inline constexpr uint32_t kMaxWaveDataBytes = 0xFFFFFFFFu - 36;
-
-// The canonical 44-byte header for dataBytes bytes of sample data.
-std::array<uint8_t, kWaveHeaderBytes> waveHeader(uint32_t dataBytes);
 
 class WaveWriter {
 public:

@@ -2,6 +2,7 @@
 
 #include "driver_codes.h"
 
+#include "common/file_job.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
 #include "zemcmain.h"
@@ -12,81 +13,55 @@ namespace zemc_driver {
 
 namespace {
 
-struct FileJob {
-    const std::string* word;
-    const Switches* switches;
-    tools::ReportFn report;
-    std::string sourcePath;
-    util::FILESET* source = nullptr;
-    util::FILESET* output = nullptr;
-};
+class CompileJob final : public tools::FileJob {
+public:
+    CompileJob(const std::string& word, const Switches& switches, tools::ReportFn reportTo)
+        : FileJob(word, reportTo), switches_(switches)
+    {}
 
-void onCompileMessage(void* user, const char* message, const char* name)
-{
-    static_cast<FileJob*>(user)->report(name, message);
-}
+private:
+    static void onCompileMessage(void* user, const char* message, const char* name)
+    {
+        static_cast<CompileJob*>(user)->report(name, message);
+    }
 
-intptr_t compileBody(void* arg)
-{
-    FileJob& job = *static_cast<FileJob*>(arg);
-    job.source = util::fs_create();
-    job.output = util::fs_create();
+    int32_t body() override
+    {
+        resolveInput("KVT", kErrConProof);
+        // The output is moved aside before the source is read: the library
+        // writes it by name.
+        prepareOutput(switches_.suffix);
+        uint32_t size = 0;
+        const uint8_t* text = loadInput(size);
+        const int32_t result =
+            zemc(text, size, inputPath().c_str(), util::fs_path(output()), switches_.flags, onCompileMessage, this);
+        // The library refuses a reserved output name silently; the driver says so.
+        if (result == static_cast<int32_t>(kErrConProof)) util::uerr_raise(kErrConProof);
+        return result;
+    }
 
-    util::fs_set_path(job.source, job.word->c_str(), "KVT");
-    util::fs_fix_case(job.source);
-    job.sourcePath = util::fs_path(job.source);
-    if (util::conproof_hit(job.sourcePath.c_str())) util::uerr_raise(kErrConProof);
+    std::string errorText(util::ErrCode code) const override
+    {
+        if (code == kErrConProof) return util::kConProofMessage;
+        return tools::isFileError(code) ? util::uerr_name(code) : std::string();
+    }
 
-    util::fs_prepare_output(job.output, tools::replaceExtension(job.sourcePath, job.switches->suffix).c_str(),
-                            job.sourcePath.c_str());
-
-    util::fs_open(job.source, util::FileMode::Read);
-    uint32_t size = 0;
-    const uint8_t* text = util::fs_load(job.source, &size);
-    util::fs_close(job.source);
-
-    const int32_t result = zemc(text, size, job.sourcePath.c_str(), util::fs_path(job.output), job.switches->flags,
-                                onCompileMessage, &job);
-    // The library refuses a reserved output name silently; the driver says so.
-    if (result == static_cast<int32_t>(kErrConProof)) util::uerr_raise(kErrConProof);
-    return result;
-}
-
-intptr_t compileHandler(void* arg, util::ErrCode& code)
-{
-    FileJob& job = *static_cast<FileJob*>(arg);
-    switch (code) {
-    case util::kErrFileCannotRead:
-    case util::kErrFileCannotWrite:
-    case util::kErrFileNotFound:
-    case util::kErrFileNotOpen: {
+    // A file error names the file it happened to, whichever of the two.
+    const char* caption(util::ErrCode code) const override
+    {
+        if (!tools::isFileError(code)) return inputPath().c_str();
         const util::FILESET* concerned = util::fs_current();
-        job.report(concerned ? util::fs_path(concerned) : job.word->c_str(), util::uerr_name(code));
-        break;
+        return concerned ? util::fs_path(concerned) : word().c_str();
     }
-    case kErrConProof: job.report(job.sourcePath.c_str(), util::kConProofMessage); break;
-    default: util::uerr_raise(code);
-    }
-    code = util::kErrReported;
-    return -1;
-}
 
-intptr_t releaseFiles(void* arg)
-{
-    FileJob& job = *static_cast<FileJob*>(arg);
-    if (job.source) util::fs_free(job.source);
-    if (job.output) util::fs_free(job.output);
-    job.source = job.output = nullptr;
-    return 0;
-}
+    const Switches& switches_;
+};
 
 } // namespace
 
 int32_t compileFile(const std::string& word, const Switches& switches, tools::ReportFn report)
 {
-    FileJob job{&word, &switches, report, {}};
-    const intptr_t result = util::uerr_protect(&job, compileHandler, compileBody, releaseFiles);
-    return result == 0 ? 0 : -1;
+    return CompileJob(word, switches, report).run();
 }
 
 } // namespace zemc_driver

@@ -2,10 +2,8 @@
 
 #include "driver_codes.h"
 
-#include "common/run_files.h"
+#include "common/switch_words.h"
 #include "util/uerr.h"
-
-#include <cctype>
 
 namespace zemc_driver {
 
@@ -52,31 +50,20 @@ uint32_t readFlagNumber(const std::string& word, size_t& pos)
 
 } // namespace
 
-Switches parseSwitches(const std::vector<std::string>& words, TrailingText trailing)
+Switches parseSwitches(const std::vector<std::string>& words, tools::TrailingText trailing)
 {
     Switches result;
-    for (const std::string& word : words) {
-        if (!tools::isSwitchWord(word)) continue;
-        size_t pos = 0;
-        while (pos < word.size() && word[pos] == '-') {
-            ++pos;
-            const char letter =
-                pos < word.size() ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[pos]))) : '\0';
-            ++pos;
-            if (letter == 'S') {
-                result.suffix = word.substr(pos);
-                pos = word.size();
-            } else if (letter == 'F') {
-                result.flags = readFlagNumber(word, pos);
-                if (pos < word.size() && word[pos] != '-') {
-                    if (trailing == TrailingText::IsIllegal) util::uerr_raise(kErrIllegalOption);
-                    pos = word.size();
-                }
-            } else {
-                util::uerr_raise(kErrIllegalOption);
-            }
+    tools::readSwitchWords(words, trailing, kErrIllegalOption, [&](char letter, const std::string& word, size_t& pos) {
+        if (letter == 'S') {
+            result.suffix = word.substr(pos);
+            pos = word.size();
+        } else if (letter == 'F') {
+            result.flags = readFlagNumber(word, pos);
+        } else {
+            return false;
         }
-    }
+        return true;
+    });
     return result;
 }
 

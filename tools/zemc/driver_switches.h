@@ -1,6 +1,8 @@
 // The switches of the compiler drivers: -F flags and -S output suffix.
 #pragma once
 
+#include "common/switch_words.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,13 +14,9 @@ struct Switches {
     std::string suffix = ".ZEM";
 };
 
-// How a word continues after an -F number with a character that starts no
-// switch: the console driver ends the word there, the windowed one refuses it.
-enum class TrailingText { EndsWord, IsIllegal };
-
 // Reads every switch word ("-" first) of the command line, in order, so that
 // the last -F and the last -S win.  Raises 0x40001 ("Illegal option.") for an
 // unknown letter, or for trailing text when it is illegal.
-Switches parseSwitches(const std::vector<std::string>& words, TrailingText trailing);
+Switches parseSwitches(const std::vector<std::string>& words, tools::TrailingText trailing);
 
 } // namespace zemc_driver

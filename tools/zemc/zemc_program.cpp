@@ -16,8 +16,8 @@ const tools::ToolProgram& zemcProgram()
         "Name the files to compile, with optional -F and -S switches.",
         nullptr,
         kErrIllegalOption,
-        [](const std::vector<std::string>& words, bool strict) {
-            switches = parseSwitches(words, strict ? TrailingText::IsIllegal : TrailingText::EndsWord);
+        [](const std::vector<std::string>& words, tools::TrailingText trailing) {
+            switches = parseSwitches(words, trailing);
         },
         [](const std::string& word, tools::ReportFn report) { return compileFile(word, switches, report); },
     };

@@ -1,7 +1,7 @@
 #include "command_line.h"
 
+#include "util/uerr.h"
 #include "zemc/driver_switches.h"
-#include <util/uerr.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +30,7 @@ std::optional<uint32_t> count(const std::string& text)
 std::optional<uint16_t> switchMask(const std::string& text)
 {
     try {
-        const auto parsed = zemc_driver::parseSwitches({"-F" + text}, zemc_driver::TrailingText::IsIllegal);
+        const auto parsed = zemc_driver::parseSwitches({"-F" + text}, tools::TrailingText::IsIllegal);
         return static_cast<uint16_t>(parsed.flags);
     } catch (const util::UerrRaised&) {
         return std::nullopt;

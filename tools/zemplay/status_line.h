@@ -2,7 +2,7 @@
 // bar:beat and title, cut to the terminal's width.
 #pragma once
 
-#include <frontend/session.h>
+#include "frontend/session.h"
 
 #include <string>
 

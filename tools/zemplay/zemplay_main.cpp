@@ -3,7 +3,7 @@
 #include "console_keys.h"
 #include "status_line.h"
 
-#include <frontend/session.h>
+#include "frontend/session.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -7,8 +7,8 @@
 #include "message_log.h"
 #include "midi_port_set.h"
 
-#include <audsink_bridge/sound_bridge.h>
-#include <zemplay.h>
+#include "audsink_bridge/sound_bridge.h"
+#include "zemplay.h"
 
 #include <cstdint>
 #include <string>

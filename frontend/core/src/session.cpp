@@ -13,10 +13,10 @@
 #include "midi_port_set.h"
 #include "single_instance.h"
 
-#include <audsink_bridge/sound_bridge.h>
-#include <platform/dynload.h>
+#include "audsink_bridge/sound_bridge.h"
+#include "platform/dynload.h"
+#include "zemplay.h"
 #include <silent_start.h>
-#include <zemplay.h>
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "frontend/settings.h"
 
-#include <platform/ini_file.h>
+#include "platform/ini_file.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 
 #include "unicode_decoders.h"
 
-#include <platform/text.h>
+#include "platform/text.h"
 
 #include <algorithm>
 #include <array>

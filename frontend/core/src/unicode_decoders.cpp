@@ -1,6 +1,6 @@
 #include "unicode_decoders.h"
 
-#include <platform/text.h>
+#include "platform/text.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "frontend/wave_devices.h"
 
-#include <platform/audio.h>
+#include "platform/audio.h"
 
 namespace frontend {
 

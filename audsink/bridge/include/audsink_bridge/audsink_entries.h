@@ -3,7 +3,7 @@
 // own.
 #pragma once
 
-#include <audsink.h>
+#include "audsink.h"
 
 #include <cstdint>
 

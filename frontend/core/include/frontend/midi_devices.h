@@ -2,7 +2,7 @@
 // system's (platform::midiOut*) by default, a table of fakes in tests.
 #pragma once
 
-#include <platform/midi_out.h>
+#include "platform/midi_out.h"
 
 #include <memory>
 #include <string>

@@ -39,7 +39,7 @@
 #include "frontend/midi_devices.h"
 #include "frontend/settings.h"
 
-#include <audsink_bridge/audsink_entries.h>
+#include "audsink_bridge/audsink_entries.h"
 
 #include <cstdint>
 #include <memory>
