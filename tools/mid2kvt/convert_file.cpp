@@ -44,14 +44,14 @@ smf::ReadError convertWithinMemory(const uint8_t* data, uint32_t size, const smf
     }
 }
 
-void show_failure(const char* caption, const char* text)
+void showFailure(const char* caption, const char* text)
 {
     platform::showMessage(caption, text, platform::MessageIcon::Stop);
 }
 
 class ConvertJob final : public tools::FileJob {
 public:
-    explicit ConvertJob(const char* name) : FileJob(name, show_failure) {}
+    explicit ConvertJob(const char* name) : FileJob(name, showFailure) {}
 
 private:
     int32_t body() override
