@@ -35,7 +35,7 @@ void raiseIf(smf::ReadError e)
 // The event list of a huge chunk may not fit in memory: that is the
 // library's "Out of memory", which ends the run instead of aborting it.
 smf::ReadError convertWithinMemory(const uint8_t* data, uint32_t size, const smf::SmfHeader& header, FileSink& sink,
-                                     ImportNotes& notes)
+                                   ImportNotes& notes)
 {
     try {
         return convertTracks(data, size, header, sink, notes);
