@@ -3,6 +3,7 @@
 // the whole text.
 #include "compile_helper.h"
 #include "core_run.h"
+#include "hand_written_texts.h"
 #include "kvt_text_generator.h"
 
 #include "util/fileset.h"
@@ -59,22 +60,7 @@ void expectSameCompile(const std::string& text, uint32_t flags, const std::strin
 
 TEST(JumpDifferential, HandWrittenTexts)
 {
-    const char* texts[] = {
-        "#0 c #1 [ c ] #0 c",
-        "#0 Zc10 #1 [ ] #0 Zc10",
-        "#1 c %96 #0 c4 #1 %384 #0 c4",
-        "#0 c #1 =268,1 #0 \\1 d\ne",
-        "#0 [3 c #1 d #0 ] e",
-        "#2 c #0 [ #1 d\n",
-        "#1 c&#2 d #1 e",
-        "#0 c #1 d ;text #5\n#0 e",
-        "#0 c #1 \\1 #0\n#1 d",
-        "#0 c #3 d #0 [ #3 ] #0 ] #3 e",
-        "#1 c #0 %48 #2 %96",
-        "c #1 d #0,1 e #1-0 f",
-    };
-    for (const char* text : texts) expectSameCompile(text, 0, text);
-    expectSameCompile("#0 c #1 d #0 \\1 e\n#1 \\1 f\n", 1, "mask 1");
+    for (const MaskedText& t : kHandWrittenTexts) expectSameCompile(t.text, t.flags, labelOf(t));
 }
 
 TEST(JumpDifferential, TextsOfMostlySelectionsAreReadInFull)

@@ -1,6 +1,7 @@
 // The one-walk track scan finds the same tracks and raises the same first
 // error on the same line as one walk per track number.
 #include "core_run.h"
+#include "hand_written_texts.h"
 #include "kvt_text_generator.h"
 #include "per_number_scan.h"
 
@@ -50,26 +51,7 @@ void expectSameOutcome(const std::string& text, uint32_t flags, const std::strin
 
 TEST(ScanDifferential, HandWrittenTexts)
 {
-    const char* texts[] = {
-        "c",
-        "#3 c",
-        "#1,3-5 c #200 d ]",
-        "#0-255 c ]",
-        "#0-254 c ]",
-        "#1 c #2 r #3 [ ]",
-        "#9 c #2 d {0",
-        "#5 \\1 c\n#6 d",
-        "#7 =268,1 \\1 c",
-        "%96 / nothing",
-        "#4 I N V",
-        "#4 I N #5 I1,200",
-        "#1 {01zz}",
-        "#0 {01zz}",
-        "#1 ?1\"ab\" ,",
-        "#2 '' #3 () #4 (c d)",
-    };
-    for (const char* text : texts) expectSameOutcome(text, 0, text);
-    expectSameOutcome("#5 \\1 c\n#6 d", 1, "mask 1");
+    for (const MaskedText& t : kHandWrittenTexts) expectSameOutcome(t.text, t.flags, labelOf(t));
 }
 
 TEST(ScanDifferential, AllTracksPresentHidesALaterError)
