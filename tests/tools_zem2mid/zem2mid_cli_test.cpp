@@ -22,6 +22,15 @@ void compile(const TempDir& dir, const std::string& name, const std::string& tex
     ASSERT_EQ(result.status, 0) << result.err;
 }
 
+// a.ZEM of "c" beside an older export `name`, last written at 23:59:59
+// local time on the given day, so that the next second begins a new day.
+void compileBesideOlderExport(const TempDir& dir, const std::string& name, int year, int month, int day)
+{
+    compile(dir, "a", "c");
+    dir.write(name, "an older export");
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file(name), year, month, day, 23, 59, 59));
+}
+
 zem_test::RunResult zem2mid(const TempDir& dir, const std::vector<std::string>& args)
 {
     return runProgram("zem2mid", args, dir.path());
@@ -240,9 +249,7 @@ TEST(Zem2midCli, MessagesExitCodesAndBackups)
 TEST(Zem2midCli, ExistingOutputIsKeptAsBackup)
 {
     TempDir dir;
-    compile(dir, "a", "c");
-    dir.write("a.MID", "an older export");
-    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.MID"), 2023, 12, 31, 23, 59, 59));
+    ASSERT_NO_FATAL_FAILURE(compileBesideOlderExport(dir, "a.MID", 2023, 12, 31));
     dir.write("a_20231231235959.MID", "an even older one");
     ASSERT_EQ(zem2mid(dir, {"a"}).status, 0);
     EXPECT_EQ(dir.read("a_20240101000000.MID"), "an older export");
@@ -255,9 +262,7 @@ TEST(Zem2midCli, NoExistingFileIsLost)
     // a.mid is the output in another letter case; x.mid is an image whose
     // output would be the image itself.
     TempDir dir;
-    compile(dir, "a", "c");
-    dir.write("a.mid", "an older export");
-    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.mid"), 2024, 2, 29, 23, 59, 59));
+    ASSERT_NO_FATAL_FAILURE(compileBesideOlderExport(dir, "a.mid", 2024, 2, 29));
     dir.write("x.kvt", "c");
     ASSERT_EQ(runProgram("zemc", {"-S.mid", "x"}, dir.path()).status, 0);
     const std::string image = dir.read("x.mid");

@@ -37,6 +37,15 @@ std::pair<int, std::string> shell(const std::string& command)
     return {pclose(pipe), out};
 }
 
+// a.kvt beside an older output `name` holding "older", last written on
+// 2024-02-29 at 23:59:59 local time, the second before a day and a month end.
+void writeSourceBesideOlderOutput(const TempDir& dir, const std::string& name)
+{
+    dir.write("a.kvt", "T200 c\n");
+    dir.write(name, "older");
+    ASSERT_TRUE(zem_test::setLocalMtime(dir.file(name), 2024, 2, 29, 23, 59, 59));
+}
+
 TEST(Zem2wavCli, ReadBackByTheDecoderAndBySox)
 {
     TempDir dir;
@@ -170,9 +179,7 @@ TEST(Zem2wavCli, ShortWriteIsReported)
 TEST(Zem2wavCli, ExistingOutputMovesToItsBackupName)
 {
     TempDir dir;
-    dir.write("a.kvt", "T200 c\n");
-    dir.write("a.WAV", "older");
-    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.WAV"), 2024, 2, 29, 23, 59, 59));
+    ASSERT_NO_FATAL_FAILURE(writeSourceBesideOlderOutput(dir, "a.WAV"));
     dir.write("a_20240229235959.WAV", "oldest");
     ASSERT_EQ(runProgram("zem2wav", {"a.kvt"}, dir.path()).status, 0);
     EXPECT_EQ(dir.read("a_20240229235959.WAV"), "oldest");
@@ -185,9 +192,7 @@ TEST(Zem2wavCli, NoExistingFileIsLost)
     // a.wav is the output in another letter case; x.wav is an image whose
     // output would be the image itself.
     TempDir dir;
-    dir.write("a.kvt", "T200 c\n");
-    dir.write("a.wav", "older");
-    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.wav"), 2024, 2, 29, 23, 59, 59));
+    ASSERT_NO_FATAL_FAILURE(writeSourceBesideOlderOutput(dir, "a.wav"));
     dir.write("x.kvt", "c");
     ASSERT_EQ(runProgram("zemc", {"-S.wav", "x"}, dir.path()).status, 0);
     const std::string image = dir.read("x.wav");
