@@ -35,6 +35,12 @@ struct EventCase {
     Bytes expected;
 };
 
+// Plays the one SysEx message `message`, whole.
+std::function<void(TrackWriter&)> sysexOf(Bytes message)
+{
+    return [message](TrackWriter& w) { w.sysex(message.data(), static_cast<uint32_t>(message.size())); };
+}
+
 std::vector<EventCase> eventCases()
 {
     const Bytes text300 = filled(300, 0x20);
@@ -85,22 +91,9 @@ std::vector<EventCase> eventCases()
              w.controlChange(0, 11, 65);
          },
          {0x00, 0xA0, 60, 20, 0x00, 0xD0, 30, 0x00, 0xB0, 10, 64, 0x00, 11, 65}},
-        {"sysex_f0_form", false, [roland](TrackWriter& w) { w.sysex(roland.data(), 11); },
-         Bytes{0x00, 0xF0, 0x0A} + Bytes(roland.begin() + 1, roland.end())},
-        {"sysex_without_end_byte_escaped",
-         false,
-         [](TrackWriter& w) {
-             const Bytes b{0xF0, 0x7E, 0x09};
-             w.sysex(b.data(), 3);
-         },
-         {0x00, 0xF7, 0x03, 0xF0, 0x7E, 0x09}},
-        {"sysex_without_start_byte_escaped",
-         false,
-         [](TrackWriter& w) {
-             const Bytes b{0xF3, 0x01, 0xF7};
-             w.sysex(b.data(), 3);
-         },
-         {0x00, 0xF7, 0x03, 0xF3, 0x01, 0xF7}},
+        {"sysex_f0_form", false, sysexOf(roland), Bytes{0x00, 0xF0, 0x0A} + Bytes(roland.begin() + 1, roland.end())},
+        {"sysex_without_end_byte_escaped", false, sysexOf({0xF0, 0x7E, 0x09}), {0x00, 0xF7, 0x03, 0xF0, 0x7E, 0x09}},
+        {"sysex_without_start_byte_escaped", false, sysexOf({0xF3, 0x01, 0xF7}), {0x00, 0xF7, 0x03, 0xF3, 0x01, 0xF7}},
         {"sysex_of_one_or_no_byte",
          false,
          [](TrackWriter& w) {
