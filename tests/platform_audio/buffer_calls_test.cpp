@@ -50,6 +50,15 @@ TEST(AudioCalls, CreateChecksFlagsFormatAndSize)
     }
 }
 
+// A lock of bytes at offset, for the table below; the region is dropped.
+std::function<AudioResult(AudioBuffer&)> lockOf(uint32_t offset, uint32_t bytes)
+{
+    return [=](AudioBuffer& b) {
+        AudioLockedRegion r;
+        return b.lock(offset, bytes, r);
+    };
+}
+
 TEST(AudioCalls, SettersCheckControlsAndRanges)
 {
     struct Case {
@@ -83,24 +92,9 @@ TEST(AudioCalls, SettersCheckControlsAndRanges)
         {"play terminate-by-time, not deferred", 0, [](AudioBuffer& b) { return b.play(kAudioPlayTerminateByTime); },
          kAudioInvalidArgument},
         {"play in hardware", kSoundFlags, [](AudioBuffer& b) { return b.play(0x2); }, kAudioInvalidArgument},
-        {"lock at the size", 0,
-         [](AudioBuffer& b) {
-             AudioLockedRegion r;
-             return b.lock(4000, 4, r);
-         },
-         kAudioInvalidArgument},
-        {"lock nothing", 0,
-         [](AudioBuffer& b) {
-             AudioLockedRegion r;
-             return b.lock(0, 0, r);
-         },
-         kAudioInvalidArgument},
-        {"lock more than the size", 0,
-         [](AudioBuffer& b) {
-             AudioLockedRegion r;
-             return b.lock(0, 4001, r);
-         },
-         kAudioInvalidArgument},
+        {"lock at the size", 0, lockOf(4000, 4), kAudioInvalidArgument},
+        {"lock nothing", 0, lockOf(0, 0), kAudioInvalidArgument},
+        {"lock more than the size", 0, lockOf(0, 4001), kAudioInvalidArgument},
         {"unlock a foreign region", 0,
          [](AudioBuffer& b) {
              uint8_t other[4];
