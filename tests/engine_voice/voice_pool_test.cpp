@@ -1,5 +1,6 @@
 // The voice pool on its own: lists, stealing, duplicates, copies, values
 // and the handles given back.
+#include "release_record.h"
 #include "voice_pool.h"
 #include "voice_recorder.h"
 
@@ -150,10 +151,8 @@ TEST(VoicePool, CopyingOntoAnInstrumentWithVoicesGivesThemBack)
 
 TEST(VoicePool, NoteOffReleasesOrStops)
 {
-    uint8_t release[kEnvelopeRecordSize] = {};
-    release[1] = 0x80;
-    release[8] = release[9] = release[10] = release[11] = 100;
-    release[20] = 100; // to 0 in 100 ms
+    const std::vector<uint8_t> release = zemtest::releaseRecord();
+    ASSERT_EQ(release.size(), kEnvelopeRecordSize);
     struct Case {
         const char* name;
         bool withRelease;
@@ -167,7 +166,7 @@ TEST(VoicePool, NoteOffReleasesOrStops)
         Fixture f(1);
         f.load(0);
         if (c.withRelease) {
-            setEnvelopeRecord(*f.pool, 0, kEnvVolume, release);
+            setEnvelopeRecord(*f.pool, 0, kEnvVolume, release.data());
             instrumentAt(*f.pool, 0).flags = kInstrumentEnvelopes;
         }
         f.note(0, 60);
