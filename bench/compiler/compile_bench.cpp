@@ -78,17 +78,25 @@ void BM_CompileInMemory(benchmark::State& state)
 }
 BENCHMARK(BM_CompileInMemory)->Unit(benchmark::kMillisecond);
 
-// The library's compile steps, with the chosen scan and every track's
-// pass reading the whole text.
-void compileReadingAll(const std::string& text, bool perNumber)
+// Starts a compile of text and finds its tracks, either per track number or
+// in one walk over the text.
+kvt::TrackSet scanText(kvt::CompileContext& ctx, const std::string& text, bool perNumber)
 {
-    kvt::CompileContext ctx;
     kvt::initContext(ctx, reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), 0);
     kvt::TrackSet found;
     if (perNumber)
         kvt_test::scanPerTrackNumber(ctx, found);
     else
         kvt::scanTracks(ctx, kvt::TrackSet().set(), found);
+    return found;
+}
+
+// The library's compile steps, with the chosen scan and every track's
+// pass reading the whole text.
+void compileReadingAll(const std::string& text, bool perNumber)
+{
+    kvt::CompileContext ctx;
+    kvt::TrackSet found = scanText(ctx, text, perNumber);
     kvt::recordTracks(ctx, found);
     std::vector<uint8_t> image;
     kvt::ImageWriter writer(image);
@@ -120,12 +128,7 @@ void BM_ScanOnly(benchmark::State& state)
     bool perNumber = state.range(0) == 0;
     for (auto _ : state) {
         kvt::CompileContext ctx;
-        kvt::initContext(ctx, reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint32_t>(text.size()), 0);
-        kvt::TrackSet found;
-        if (perNumber)
-            kvt_test::scanPerTrackNumber(ctx, found);
-        else
-            kvt::scanTracks(ctx, kvt::TrackSet().set(), found);
+        kvt::TrackSet found = scanText(ctx, text, perNumber);
         benchmark::DoNotOptimize(found);
     }
     state.SetLabel(perNumber ? "per track number" : "one walk");
