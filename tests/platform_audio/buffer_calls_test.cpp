@@ -10,64 +10,43 @@ namespace {
 using namespace platform;
 using namespace audio_test;
 
-// Creates one buffer and checks the result, and the buffer when there is one.
-void expectCreate(AudioDevice& device, uint32_t flags, const AudioFormat& format, uint32_t bytes, AudioResult expected)
-{
-    std::unique_ptr<AudioBuffer> buffer;
-    EXPECT_EQ(device.createBuffer(flags, format, bytes, buffer), expected);
-    EXPECT_EQ(buffer != nullptr, expected == kAudioOk);
-    if (buffer) {
-        EXPECT_EQ(buffer->bytes(), bytes);
-        EXPECT_EQ(buffer->format(), format);
-    }
-}
-
-TEST(AudioCalls, CreateChecksFlags)
+TEST(AudioCalls, CreateChecksFlagsFormatAndSize)
 {
     struct Case {
         const char* name;
         uint32_t flags;
         AudioResult expected;
+        AudioFormat format = audio_test::format(2, 16);
+        uint32_t bytes = 4000;
     };
     const Case cases[] = {
         {"one-shot sound flags", 0x480E0, kAudioOk},
         {"stream flags with hardware location", 0x180E4, kAudioInvalidCall},
         {"stream flags with deferred location", 0x580E0, kAudioOk},
+        {"no flags, 8-bit mono at the lowest rate", 0, kAudioOk, format(1, 8, 100), 4},
+        {"highest rate", 0, kAudioOk, format(1, 8, 100000), 4},
         {"primary-buffer flag", 0x1, kAudioInvalidArgument},
         {"unknown flag (position notify)", 0x100, kAudioInvalidArgument},
         {"software and deferred location", 0x40008, kAudioInvalidArgument},
         {"hardware and software location", 0xC, kAudioInvalidArgument},
+        {"three channels", 0, kAudioInvalidArgument, format(3, 16), 6000},
+        {"24-bit samples", 0, kAudioInvalidArgument, format(2, 24), 6000},
+        {"rate 99", 0, kAudioInvalidArgument, format(2, 16, 99)},
+        {"rate 100001", 0, kAudioInvalidArgument, format(2, 16, 100001)},
+        {"smaller than the minimum", 0, kAudioInvalidArgument, format(1, 8), 3},
+        {"larger than the maximum", 0, kAudioInvalidArgument, format(1, 8), kAudioBufferBytesMax + 1},
+        {"not whole frames", 0, kAudioInvalidArgument, format(2, 16), 4002},
     };
     auto device = offlineDevice();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        expectCreate(*device, c.flags, format(2, 16), 4000, c.expected);
-    }
-}
-
-TEST(AudioCalls, CreateChecksFormatAndSize)
-{
-    struct Case {
-        const char* name;
-        AudioFormat format;
-        uint32_t bytes;
-        AudioResult expected;
-    };
-    const Case cases[] = {
-        {"8-bit mono at the lowest rate", format(1, 8, 100), 4, kAudioOk},
-        {"highest rate", format(1, 8, 100000), 4, kAudioOk},
-        {"three channels", format(3, 16), 6000, kAudioInvalidArgument},
-        {"24-bit samples", format(2, 24), 6000, kAudioInvalidArgument},
-        {"rate 99", format(2, 16, 99), 4000, kAudioInvalidArgument},
-        {"rate 100001", format(2, 16, 100001), 4000, kAudioInvalidArgument},
-        {"smaller than the minimum", format(1, 8), 3, kAudioInvalidArgument},
-        {"larger than the maximum", format(1, 8), kAudioBufferBytesMax + 1, kAudioInvalidArgument},
-        {"not whole frames", format(2, 16), 4002, kAudioInvalidArgument},
-    };
-    auto device = offlineDevice();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        expectCreate(*device, 0, c.format, c.bytes, c.expected);
+        std::unique_ptr<AudioBuffer> buffer;
+        EXPECT_EQ(device->createBuffer(c.flags, c.format, c.bytes, buffer), c.expected);
+        EXPECT_EQ(buffer != nullptr, c.expected == kAudioOk);
+        if (buffer) {
+            EXPECT_EQ(buffer->bytes(), c.bytes);
+            EXPECT_EQ(buffer->format(), c.format);
+        }
     }
 }
 
