@@ -30,7 +30,7 @@ struct ValidationCase {
 void setU16(std::vector<uint8_t>& b, size_t at, uint16_t v) { zem::writeU16(&b[at], v); }
 void setU32(std::vector<uint8_t>& b, size_t at, uint32_t v) { zem::writeU32(&b[at], v); }
 
-// A title whose length byte says length with four bytes of text behind it.
+// A title of four bytes of text whose length byte says length.
 std::function<void(std::vector<uint8_t>&)> titleOfLength(uint8_t length)
 {
     return [length](std::vector<uint8_t>& b) {
