@@ -18,6 +18,13 @@ std::string repeat(const char* byte, int n)
     return s;
 }
 
+// Arguments of size bytes: head, then 0xFF to the end.
+std::vector<uint8_t> headThenFF(std::vector<uint8_t> head, size_t size)
+{
+    head.resize(size, 0xFF);
+    return head;
+}
+
 struct MacroCase {
     const char* name;
     Words setup; // before the macro, on port 0
@@ -89,11 +96,7 @@ TEST(EngineMacros, MessagesMatchHandComputedBytes)
         {"dot pattern page 1",
          {},
          30,
-         [] {
-             std::vector<uint8_t> a(33, 0xFF);
-             a[0] = 1;
-             return a;
-         }(),
+         headThenFF({1}, 33),
          {gsHeader + " 12 10 01 40" + repeat("1F", 48) + repeat("10", 16) + " 5F F7"}},
         {"31 sends its second half", {}, 31, {0x11, 0x22}, {gsHeader + " 12 20 01 22 3D F7"}},
         {"33", {}, 33, {5, 6}, {gsHeader + " 02 01 05 06 F7"}},
@@ -109,12 +112,7 @@ TEST(EngineMacros, MessagesMatchHandComputedBytes)
         {"bitmap",
          {},
          45,
-         [] {
-             std::vector<uint8_t> a(34, 0xFF);
-             a[0] = 1;
-             a[1] = 2;
-             return a;
-         }(),
+         headThenFF({1, 2}, 34),
          {gsHeader + " 07 21 00" + repeat("7F", 32) + repeat("60", 16) + " F7"}},
         {"port beyond the count", {zem::makePortChannel(3, 0)}, 0, {1}, {}},
     };

@@ -30,6 +30,16 @@ struct ValidationCase {
 void setU16(std::vector<uint8_t>& b, size_t at, uint16_t v) { zem::writeU16(&b[at], v); }
 void setU32(std::vector<uint8_t>& b, size_t at, uint32_t v) { zem::writeU32(&b[at], v); }
 
+// A title of four bytes of text whose length byte says length.
+std::function<void(std::vector<uint8_t>&)> titleOfLength(uint8_t length)
+{
+    return [length](std::vector<uint8_t>& b) {
+        b.resize(56, 0);
+        b[50] = length;
+        setU32(b, 20, 52);
+    };
+}
+
 TEST(EngineValidation, ImagesAreAcceptedOrRefusedWithFormatError)
 {
     // The plain image is 50 bytes; the title cases append a payload whose
@@ -57,20 +67,8 @@ TEST(EngineValidation, ImagesAreAcceptedOrRefusedWithFormatError)
         {"zero timebase", [](auto& b) { setU16(b, 18, 0); }, false},
         {"odd title offset", [](auto& b) { setU32(b, 20, 3); }, false},
         {"title at the end", [](auto& b) { setU32(b, 20, static_cast<uint32_t>(b.size())); }, false},
-        {"title length past the end",
-         [](auto& b) {
-             b.resize(56, 0);
-             b[50] = 9;
-             setU32(b, 20, 52);
-         },
-         false},
-        {"title inside",
-         [](auto& b) {
-             b.resize(56, 0);
-             b[50] = 4;
-             setU32(b, 20, 52);
-         },
-         true},
+        {"title length past the end", titleOfLength(9), false},
+        {"title inside", titleOfLength(4), true},
         {"odd notice offset", [](auto& b) { setU32(b, 24, 5); }, false},
         {"notice past the end", [](auto& b) { setU32(b, 24, 4096); }, false},
         {"track past the end", [](auto& b) { setU32(b, 36, 3); }, false},

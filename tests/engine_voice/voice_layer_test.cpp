@@ -2,6 +2,7 @@
 // 1, the PARAM registers and META events that drive voices, and the
 // handles given back by reset and close.
 #include "image_builder.h"
+#include "release_record.h"
 #include "voice_recorder.h"
 
 #include "zem/command_words.h"
@@ -129,16 +130,6 @@ TEST(EngineVoice, DirectVoiceWithADurationEnds)
     EXPECT_EQ(host.takeVoiceLog(), (Lines{"playing 1"}));
     s.units(5);
     EXPECT_EQ(host.takeVoiceLog(), (Lines{"stop 1"}));
-}
-
-// Full level at once, then a release to silence in 100 ms.
-std::vector<uint8_t> releaseRecord()
-{
-    std::vector<uint8_t> r(24, 0);
-    r[1] = 0x80;
-    r[8] = r[9] = r[10] = r[11] = 100;
-    r[20] = 100;
-    return r;
 }
 
 TEST(EngineVoice, ReleaseEnvelopeAfterTheNoteOff)

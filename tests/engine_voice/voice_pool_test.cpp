@@ -1,5 +1,6 @@
 // The voice pool on its own: lists, stealing, duplicates, copies, values
 // and the handles given back.
+#include "release_record.h"
 #include "voice_pool.h"
 #include "voice_recorder.h"
 
@@ -39,6 +40,9 @@ struct Fixture {
     {
         startVoice(host, *pool, settings, {instrument, 127, true, loop, duration, 0, 0, kNoKey}, fullChannel, nullptr);
     }
+    void load(uint16_t instrument, const char* file = "s") { loadVoice(host, *pool, settings, instrument, file); }
+    // ms of voice time on a channel at full level.
+    void step(uint32_t ms) { stepVoices(host, *pool, ms, fullChannel, nullptr); }
     Lines take() { return rec.takeVoiceLog(); }
 };
 
@@ -58,7 +62,7 @@ TEST(VoicePool, AddingAndRemovingVoices)
     };
     for (const auto& c : cases) {
         Fixture f(3);
-        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        f.load(0);
         f.take();
         for (int n : c.changes) changeVoiceCount(f.host, *f.pool, 0, n);
         EXPECT_EQ(f.take(), c.log) << c.name;
@@ -107,7 +111,7 @@ TEST(VoicePool, VelocityGivesTheLevel)
     } cases[] = {{127, 16384}, {64, 4160}, {1, 1}, {200, 16384}};
     for (const auto& c : cases) {
         Fixture f(1);
-        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        f.load(0);
         f.take();
         f.note(0, 60, c.velocity);
         EXPECT_EQ(f.take()[1], "volume 1 " + std::to_string(c.volume)) << c.velocity;
@@ -117,7 +121,7 @@ TEST(VoicePool, VelocityGivesTheLevel)
 TEST(VoicePool, CopiesShareTheSourceVoicesWithTheirOwnPitch)
 {
     Fixture f(2);
-    loadVoice(f.host, *f.pool, f.settings, 0x100 | 10, "s"); // bank 2, entry 10
+    f.load(0x100 | 10); // bank 2, entry 10
     instrumentAt(*f.pool, 0x100 | 10).pitch = 100;
     copyInstrument(f.host, *f.pool, 0x100 | 10, 119, 0x0B0C); // entries 11..12, pitch stepped
     copyInstrument(f.host, *f.pool, 0x100 | 10, 120, 0x0305); // bank 3, entry 5
@@ -134,12 +138,12 @@ TEST(VoicePool, CopiesShareTheSourceVoicesWithTheirOwnPitch)
 TEST(VoicePool, CopyingOntoAnInstrumentWithVoicesGivesThemBack)
 {
     Fixture f(3);
-    loadVoice(f.host, *f.pool, f.settings, 1, "a");
-    loadVoice(f.host, *f.pool, f.settings, 2, "b");
+    f.load(1, "a");
+    f.load(2, "b");
     f.take();
     copyInstrument(f.host, *f.pool, 1, 118, 0x0002); // entries 0..2 of bank 0, 1 itself skipped
     EXPECT_EQ(f.take(), (Lines{"free 2"}));
-    loadVoice(f.host, *f.pool, f.settings, 0, "c"); // lands in the shared list
+    f.load(0, "c"); // lands in the shared list
     EXPECT_EQ(voiceListOwner(*f.pool, 0), 1);
     changeVoiceCount(f.host, *f.pool, 2, -5);
     EXPECT_EQ(f.take(), (Lines{"load 0 c 0 0 -> 3", "free 3", "free 1"}));
@@ -147,10 +151,8 @@ TEST(VoicePool, CopyingOntoAnInstrumentWithVoicesGivesThemBack)
 
 TEST(VoicePool, NoteOffReleasesOrStops)
 {
-    uint8_t release[kEnvelopeRecordSize] = {};
-    release[1] = 0x80;
-    release[8] = release[9] = release[10] = release[11] = 100;
-    release[20] = 100; // to 0 in 100 ms
+    const std::vector<uint8_t> release = zemtest::releaseRecord();
+    ASSERT_EQ(release.size(), kEnvelopeRecordSize);
     struct Case {
         const char* name;
         bool withRelease;
@@ -162,9 +164,9 @@ TEST(VoicePool, NoteOffReleasesOrStops)
     };
     for (const auto& c : cases) {
         Fixture f(1);
-        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        f.load(0);
         if (c.withRelease) {
-            setEnvelopeRecord(*f.pool, 0, kEnvVolume, release);
+            setEnvelopeRecord(*f.pool, 0, kEnvVolume, release.data());
             instrumentAt(*f.pool, 0).flags = kInstrumentEnvelopes;
         }
         f.note(0, 60);
@@ -172,9 +174,9 @@ TEST(VoicePool, NoteOffReleasesOrStops)
         releaseKeyVoices(f.host, *f.pool, 0, 0, 61); // another key: nothing
         releaseKeyVoices(f.host, *f.pool, 0, 0, 60);
         EXPECT_EQ(f.take(), c.afterOff) << c.name;
-        stepVoices(f.host, *f.pool, 50, fullChannel, nullptr);
+        f.step(50);
         EXPECT_EQ(f.take(), c.after50) << c.name;
-        stepVoices(f.host, *f.pool, 50, fullChannel, nullptr);
+        f.step(50);
         EXPECT_EQ(f.take(), c.after100) << c.name;
     }
 }
@@ -197,11 +199,11 @@ TEST(VoicePool, DurationsEndDirectVoices)
     for (const auto& c : cases) {
         Fixture f(1);
         f.rec.playingAnswer = c.playing;
-        loadVoice(f.host, *f.pool, f.settings, 0, "s");
+        f.load(0);
         f.direct(0, c.loop, c.duration);
         f.take();
-        stepVoices(f.host, *f.pool, 5, fullChannel, nullptr);
-        stepVoices(f.host, *f.pool, 5, fullChannel, nullptr);
+        f.step(5);
+        f.step(5);
         EXPECT_EQ(f.take(), c.log) << c.name;
     }
 }
@@ -209,12 +211,12 @@ TEST(VoicePool, DurationsEndDirectVoices)
 TEST(VoicePool, ValuesTheHostRefusedAreOfferedAgain)
 {
     Fixture f(1);
-    loadVoice(f.host, *f.pool, f.settings, 0, "s");
+    f.load(0);
     f.rec.answers["volume"] = {{1, 1}};
     f.note(0, 60);
     f.take();
-    stepVoices(f.host, *f.pool, 1, fullChannel, nullptr);
-    stepVoices(f.host, *f.pool, 1, fullChannel, nullptr);
+    f.step(1);
+    f.step(1);
     EXPECT_EQ(f.take(), (Lines{"volume 1 16384"}));
 }
 
@@ -223,7 +225,7 @@ TEST(VoicePool, NothingStartsWithoutALoadedSample)
     Fixture f(2);
     f.rec.loadFails = true;
     f.note(0, 60);
-    loadVoice(f.host, *f.pool, f.settings, 0, "s");
+    f.load(0);
     f.note(0, 60);
     f.direct(0, false);
     EXPECT_EQ(f.take(), (Lines{"load 0 s 0 0 -> 0"}));

@@ -15,27 +15,27 @@ TEST(AudioCalls, CreateChecksFlagsFormatAndSize)
     struct Case {
         const char* name;
         uint32_t flags;
-        AudioFormat format;
-        uint32_t bytes;
         AudioResult expected;
+        AudioFormat format = audio_test::format(2, 16);
+        uint32_t bytes = 4000;
     };
     const Case cases[] = {
-        {"one-shot sound flags", 0x480E0, format(2, 16), 4000, kAudioOk},
-        {"stream flags with hardware location", 0x180E4, format(2, 16), 4000, kAudioInvalidCall},
-        {"stream flags with deferred location", 0x580E0, format(2, 16), 4000, kAudioOk},
-        {"no flags, 8-bit mono at the lowest rate", 0, format(1, 8, 100), 4, kAudioOk},
-        {"highest rate", 0, format(1, 8, 100000), 4, kAudioOk},
-        {"primary-buffer flag", 0x1, format(2, 16), 4000, kAudioInvalidArgument},
-        {"unknown flag (position notify)", 0x100, format(2, 16), 4000, kAudioInvalidArgument},
-        {"software and deferred location", 0x40008, format(2, 16), 4000, kAudioInvalidArgument},
-        {"hardware and software location", 0xC, format(2, 16), 4000, kAudioInvalidArgument},
-        {"three channels", 0, format(3, 16), 6000, kAudioInvalidArgument},
-        {"24-bit samples", 0, format(2, 24), 6000, kAudioInvalidArgument},
-        {"rate 99", 0, format(2, 16, 99), 4000, kAudioInvalidArgument},
-        {"rate 100001", 0, format(2, 16, 100001), 4000, kAudioInvalidArgument},
-        {"smaller than the minimum", 0, format(1, 8), 3, kAudioInvalidArgument},
-        {"larger than the maximum", 0, format(1, 8), kAudioBufferBytesMax + 1, kAudioInvalidArgument},
-        {"not whole frames", 0, format(2, 16), 4002, kAudioInvalidArgument},
+        {"one-shot sound flags", 0x480E0, kAudioOk},
+        {"stream flags with hardware location", 0x180E4, kAudioInvalidCall},
+        {"stream flags with deferred location", 0x580E0, kAudioOk},
+        {"no flags, 8-bit mono at the lowest rate", 0, kAudioOk, format(1, 8, 100), 4},
+        {"highest rate", 0, kAudioOk, format(1, 8, 100000), 4},
+        {"primary-buffer flag", 0x1, kAudioInvalidArgument},
+        {"unknown flag (position notify)", 0x100, kAudioInvalidArgument},
+        {"software and deferred location", 0x40008, kAudioInvalidArgument},
+        {"hardware and software location", 0xC, kAudioInvalidArgument},
+        {"three channels", 0, kAudioInvalidArgument, format(3, 16), 6000},
+        {"24-bit samples", 0, kAudioInvalidArgument, format(2, 24), 6000},
+        {"rate 99", 0, kAudioInvalidArgument, format(2, 16, 99)},
+        {"rate 100001", 0, kAudioInvalidArgument, format(2, 16, 100001)},
+        {"smaller than the minimum", 0, kAudioInvalidArgument, format(1, 8), 3},
+        {"larger than the maximum", 0, kAudioInvalidArgument, format(1, 8), kAudioBufferBytesMax + 1},
+        {"not whole frames", 0, kAudioInvalidArgument, format(2, 16), 4002},
     };
     auto device = offlineDevice();
     for (const Case& c : cases) {
@@ -48,6 +48,15 @@ TEST(AudioCalls, CreateChecksFlagsFormatAndSize)
             EXPECT_EQ(buffer->format(), c.format);
         }
     }
+}
+
+// A lock of bytes at offset, for the table below; the region is dropped.
+std::function<AudioResult(AudioBuffer&)> lockOf(uint32_t offset, uint32_t bytes)
+{
+    return [=](AudioBuffer& b) {
+        AudioLockedRegion r;
+        return b.lock(offset, bytes, r);
+    };
 }
 
 TEST(AudioCalls, SettersCheckControlsAndRanges)
@@ -83,24 +92,9 @@ TEST(AudioCalls, SettersCheckControlsAndRanges)
         {"play terminate-by-time, not deferred", 0, [](AudioBuffer& b) { return b.play(kAudioPlayTerminateByTime); },
          kAudioInvalidArgument},
         {"play in hardware", kSoundFlags, [](AudioBuffer& b) { return b.play(0x2); }, kAudioInvalidArgument},
-        {"lock at the size", 0,
-         [](AudioBuffer& b) {
-             AudioLockedRegion r;
-             return b.lock(4000, 4, r);
-         },
-         kAudioInvalidArgument},
-        {"lock nothing", 0,
-         [](AudioBuffer& b) {
-             AudioLockedRegion r;
-             return b.lock(0, 0, r);
-         },
-         kAudioInvalidArgument},
-        {"lock more than the size", 0,
-         [](AudioBuffer& b) {
-             AudioLockedRegion r;
-             return b.lock(0, 4001, r);
-         },
-         kAudioInvalidArgument},
+        {"lock at the size", 0, lockOf(4000, 4), kAudioInvalidArgument},
+        {"lock nothing", 0, lockOf(0, 0), kAudioInvalidArgument},
+        {"lock more than the size", 0, lockOf(0, 4001), kAudioInvalidArgument},
         {"unlock a foreign region", 0,
          [](AudioBuffer& b) {
              uint8_t other[4];
