@@ -75,8 +75,6 @@ int play(const zemplay::CommandLine& line)
     frontend::SessionConfig config;
     config.useSettingsFile = false;
     config.singleInstance = false;
-    // A song without sampled sound opens one sound device, the synthesizer's.
-    config.waveDeviceOnFirstUse = true;
     config.overridePorts = true;
     config.portNames = {portName(line.port, devices)};
     config.compileSwitches = line.switches;

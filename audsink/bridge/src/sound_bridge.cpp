@@ -52,7 +52,6 @@ void SoundBridge::prepareOnFirstUse()
         deferred_.reset();
         create(setup);
     }
-    if (!deferredDevice_.empty()) openDevice(std::exchange(deferredDevice_, {}));
 }
 
 void SoundBridge::destroy()
@@ -81,7 +80,6 @@ void SoundBridge::openDevice(const std::string& name)
 
 void SoundBridge::closeDevice()
 {
-    deferredDevice_.clear();
     if (instance_) instance_->close_device(instance_);
 }
 

@@ -115,7 +115,6 @@ struct Session::Impl {
     void publishPlayback();
     void setState(PlayerState state);
     void setCaption(const std::string& caption);
-    void openWaveDevice();
 
     SessionConfig config;
     MidiDevices& devicesList;
@@ -316,14 +315,6 @@ void Session::Impl::pauseLocked()
     }
 }
 
-void Session::Impl::openWaveDevice()
-{
-    if (config.waveDeviceOnFirstUse)
-        sound.openDeviceOnFirstUse(devices.waveDevice);
-    else
-        sound.openDevice(devices.waveDevice);
-}
-
 void Session::Impl::stopLocked()
 {
     if (!loaded) return;
@@ -455,7 +446,7 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
     impl->devices = impl->settings->readDevices();
     const uint16_t stored = impl->settings->readSwitches();
     impl->switches = config.compileSwitches >= 0 ? static_cast<uint16_t>(config.compileSwitches) : stored;
-    impl->openWaveDevice();
+    impl->sound.openDevice(impl->devices.waveDevice);
     Impl* raw = impl.get();
     impl->thread = std::thread([raw] { raw->run(); });
     return std::unique_ptr<Session>(new Session(std::move(impl)));
@@ -541,7 +532,7 @@ void Session::applyDeviceSettings(const DeviceSettings& settings)
     impl_->settings->writeDevices(impl_->devices);
     if (impl_->devices.waveDevice != oldWave) {
         impl_->sound.closeDevice();
-        impl_->openWaveDevice();
+        impl_->sound.openDevice(impl_->devices.waveDevice);
     }
 }
 

@@ -52,10 +52,6 @@ public:
 
     // Nothing for an empty name; the result is not examined.
     void openDevice(const std::string& name);
-    // The same, once the first sample load or stream request arrives, so
-    // that a song without sampled sound never opens a sound device.
-    void openDeviceOnFirstUse(std::string name) { deferredDevice_ = std::move(name); }
-    // Also forgets a device still waiting for its first use.
     void closeDevice();
     void pauseAll(bool pause);
     void closeAllStreams();
@@ -118,7 +114,6 @@ private:
     SyncWait defaultWait_;
     SyncWait& syncWait_;
     std::optional<BridgeSetup> deferred_;
-    std::string deferredDevice_;
     ds8* instance_ = nullptr;
     std::array<ds8_stream*, kStreamSlots> streams_{};
     // An open was asked for and its outcome not yet seen by a sync.

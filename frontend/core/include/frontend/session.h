@@ -83,11 +83,6 @@ struct SessionConfig {
     // all null: no sound bridge, and sample and stream requests answer as
     // without an instance.
     audsink_bridge::AudsinkEntries audsink = audsink_bridge::audsinkLibrary();
-    // Open the library's sound device only when a song first asks for a
-    // sample or a stream, so that a song without sampled sound keeps to
-    // the synthesizer's device (the console player).  False: at start-up
-    // and after a device change, as the window does.
-    bool waveDeviceOnFirstUse = false;
     // The MIDI device list; null: the system's (platform::midiOut*).
     MidiDevices* devices = nullptr;
     // Overrides of the settings, for the console player: port names (their
