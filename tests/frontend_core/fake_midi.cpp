@@ -19,7 +19,8 @@ std::string hexBytes(const uint8_t* bytes, size_t count)
 
 class FakePort final : public platform::MidiOutPort {
 public:
-    FakePort(FakeMidiDevices& owner, int device, const FakeDevice& spec) : owner_(owner), device_(device), spec_(spec)
+    FakePort(FakeMidiDevices& owner, int device, const FakeDevice& behaviour)
+        : owner_(owner), device_(device), behaviour_(behaviour)
     {
         owner_.add(std::to_string(device_) + " open");
     }
@@ -27,15 +28,15 @@ public:
 
     bool shortMessage(uint32_t packed) override { return logShort("", packed); }
     bool longMessage(platform::MidiLongMessage& m) override { return logLong("", m); }
-    int audioRate() const override { return spec_.audioRate; }
+    int audioRate() const override { return behaviour_.audioRate; }
     uint64_t audioFrames() const override { return 0; }
     bool shortMessageAt(uint64_t frame, uint32_t packed) override
     {
-        return spec_.audioRate ? logShort("@" + std::to_string(frame) + " ", packed) : shortMessage(packed);
+        return behaviour_.audioRate ? logShort("@" + std::to_string(frame) + " ", packed) : shortMessage(packed);
     }
     bool longMessageAt(uint64_t frame, platform::MidiLongMessage& m) override
     {
-        return spec_.audioRate ? logLong("@" + std::to_string(frame) + " ", m) : longMessage(m);
+        return behaviour_.audioRate ? logLong("@" + std::to_string(frame) + " ", m) : longMessage(m);
     }
 
 private:
@@ -49,13 +50,13 @@ private:
     bool logLong(const std::string& at, platform::MidiLongMessage& m)
     {
         owner_.add(std::to_string(device_) + " " + at + hexBytes(m.data, m.length));
-        if (spec_.finishesLong) m.done = true;
+        if (behaviour_.finishesLong) m.done = true;
         return true;
     }
 
     FakeMidiDevices& owner_;
     int device_;
-    FakeDevice spec_;
+    FakeDevice behaviour_;
 };
 
 } // namespace
