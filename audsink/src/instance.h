@@ -153,9 +153,6 @@ struct Instance : ds8 {
 
     // Guards the sound list.
     std::mutex instanceLock;
-    // Guards loading and unloading of decoder libraries.  Innermost: nothing
-    // else is taken while it is held, so any thread may load at any time.
-    std::mutex loaderLock;
     // Held around every call into the device and its buffers; callers may
     // take and release it from different threads (slots 18 to 20).
     DeviceLock deviceLock;

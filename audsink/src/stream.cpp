@@ -145,7 +145,7 @@ void closeStream(ds8_stream& stream)
         stream.decoder.close(&stream.owner->host.table, stream.format);
         stream.format = nullptr;
     }
-    unloadDecoder(*stream.owner, stream.decoder);
+    releaseDecoder(stream.decoder);
     resetRing(stream);
 }
 
@@ -160,7 +160,7 @@ int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName
 
     int32_t result = DS8_ERR_INVALID_CALL;
     PcmLayout layout;
-    if (loadDecoder(instance, decoderName, stream.decoder) && resolveEntries(stream.decoder, true))
+    if (loadDecoder(decoderName, stream.decoder) && resolveEntries(stream.decoder, true))
         stream.format = stream.decoder.open(&instance.host.table, 1, file, pcm, extra);
     if (stream.format) layout = readLayout(stream.format);
     if (stream.format && layout.isPlayable()) {

@@ -229,7 +229,7 @@ TEST_F(CodecCompare, CompressedPositionsAreApproximateButLandOnBlocks)
     const QzwavModule& m = QzwavModule::get();
     // ffmpeg writes 1024-byte stereo blocks: 1017 frames each.
     const uint32_t blockFrames = 1017;
-    EXPECT_EQ(m.setPos(host.table(), handle, 3 * blockFrames, 0), 1);
+    EXPECT_EQ(m.setPosition(host.table(), handle, 3 * blockFrames, 0), 1);
     Bytes got = decodeSome(host, handle, 4 * 100);
     ASSERT_EQ(got.size(), 400u);
     const size_t from = 3 * blockFrames * 4;

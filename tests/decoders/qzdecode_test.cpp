@@ -58,7 +58,9 @@ TEST_F(Qzdecode, ReportsEveryFailure)
         {{bad}, 1, "cannot decode"},
         {{dir.file("absent.wav")}, 1, "cannot decode"},
         {{good, "no-such-decoder.so"}, 1, "qzdecode:"},
-        {{good, "libc.so.6"}, 1, "is not a decoder"},
+        {{good, std::string(ZEM_BIN_DIR) + "/libaudsink.so"}, 1, "is not a decoder"},
+        // A system library by bare name: never searched for.
+        {{good, "libc.so.6"}, 1, "no decoder libc.so.6"},
         {{"a", "b", "c"}, 1, "usage"},
         {{good, "qzwav.so"}, 0, "channels 1, bytes per sample 1"},
     };
