@@ -162,6 +162,10 @@ struct Instance : ds8 {
     // not by their threads.
     std::atomic<bool> offline{false};
 
+    // Between pause all and resume all: a stream told to play meanwhile
+    // waits, paused, for the resume.
+    std::atomic<bool> allPaused{false};
+
     ds8_sound* first = nullptr;
     ds8_sound* last = nullptr;
 

@@ -155,6 +155,7 @@ void stopSound(ds8_sound& sound)
 
 void pauseAll(Instance& instance, bool pause)
 {
+    instance.allPaused = pause;
     for (ds8_sound* sound = instance.first; sound; sound = sound->next) {
         if (sound->kind == SoundKind::Stream) {
             auto& stream = static_cast<ds8_stream&>(*sound);
