@@ -1,6 +1,7 @@
 #include "mixer.h"
 
 #include "pcm.h"
+#include "platform/audio_pull.h"
 
 #include <algorithm>
 
@@ -48,6 +49,7 @@ void Mixer::renderBlock(uint8_t* out, uint32_t frames)
     snapshot();
     std::fill_n(mix_.begin(), frames * renderFormat_.channels, 0.0f);
     for (const auto& voice : active_) mixVoice(*voice, frames);
+    if (pullSources_) platform::mixPullSources(mix_.data(), frames, renderFormat_.channels, renderFormat_.sampleRate);
     writeBack();
     active_.clear();
     writeSamples(mix_.data(), frames * renderFormat_.channels, renderFormat_.bitsPerSample, out);

@@ -1,12 +1,15 @@
-// Device -1: the built-in synthesizer sounding in real time through SDL2.
-// Every port opened on it shares one synthesizer and one audio stream; each
-// port takes the lowest free block of 16 channels.  Why a device cannot be
-// opened (no SoundFont, no audio device) is told on standard error.
+// Device -1: the built-in synthesizer sounding in real time.  Every port
+// opened on it shares one synthesizer; each port takes the lowest free block
+// of 16 channels.  The synthesizer sounds through the process's real-time
+// audio output when one is open (a source it pulls from), else through an
+// SDL2 device of its own.  Why a device cannot be opened (no SoundFont, no
+// audio device) is told on standard error.
 //
 // Messages given with an audio frame wait in a queue that the audio
 // callback empties between blocks of kBlockFrames, so they sound within
 // 1.5 ms of their frame whatever the size of the device's buffers.
 #include "../backends.h"
+#include "platform/audio_pull.h"
 #include "platform/midi_synth.h"
 #include "timed_queue.h"
 
@@ -28,10 +31,10 @@ constexpr size_t kBlockFrames = 64;
 constexpr uint32_t kAllSoundOff = 120;
 constexpr uint32_t kResetControllers = 121;
 
-class SharedSynth {
+class SharedSynth final : public AudioPullSource {
 public:
     static std::shared_ptr<SharedSynth> acquire();
-    ~SharedSynth();
+    ~SharedSynth() override;
 
     MidiSynth& synth() { return *synth_; }
     TimedQueue& queue() { return *queue_; }
@@ -39,13 +42,17 @@ public:
     int takePort();
     void releasePort(int port);
 
+    void pull(int16_t* stereo, size_t frames) override;
+
 private:
     static void fill(void* user, Uint8* stream, int bytes);
+    bool openOwnDevice();
 
     std::unique_ptr<MidiSynth> synth_;
     std::unique_ptr<TimedQueue> queue_;
     std::atomic<uint64_t> framesRendered_{0};
     SDL_AudioDeviceID device_ = 0;
+    bool pulled_ = false;
     std::mutex portsLock_;
     uint32_t portsInUse_ = 0;
 };
@@ -65,9 +72,17 @@ std::shared_ptr<SharedSynth> SharedSynth::acquire()
         return nullptr;
     }
     shared->queue_ = std::make_unique<TimedQueue>(*shared->synth_);
+    shared->pulled_ = attachPullSource(shared.get());
+    if (!shared->pulled_ && !shared->openOwnDevice()) return nullptr;
+    sharedSynth = shared;
+    return shared;
+}
+
+bool SharedSynth::openOwnDevice()
+{
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "synthesizer: no audio: %s\n", SDL_GetError());
-        return nullptr;
+        return false;
     }
     SDL_AudioSpec want{};
     want.freq = kSynthSampleRate;
@@ -75,21 +90,21 @@ std::shared_ptr<SharedSynth> SharedSynth::acquire()
     want.channels = 2;
     want.samples = kAudioFrames;
     want.callback = fill;
-    want.userdata = shared.get();
+    want.userdata = this;
     // No allowed changes: SDL converts to whatever the device wants.
-    shared->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (shared->device_ == 0) {
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    if (device_ == 0) {
         std::fprintf(stderr, "synthesizer: no audio device: %s\n", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return nullptr;
+        return false;
     }
-    SDL_PauseAudioDevice(shared->device_, 0);
-    sharedSynth = shared;
-    return shared;
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
 }
 
 SharedSynth::~SharedSynth()
 {
+    if (pulled_) detachPullSource(this);
     if (device_ != 0) {
         SDL_CloseAudioDevice(device_);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -98,16 +113,18 @@ SharedSynth::~SharedSynth()
 
 void SharedSynth::fill(void* user, Uint8* stream, int bytes)
 {
-    auto* self = static_cast<SharedSynth*>(user);
-    auto* out = reinterpret_cast<int16_t*>(stream);
-    const size_t frames = static_cast<size_t>(bytes) / 4;
-    const uint64_t start = self->framesRendered();
+    static_cast<SharedSynth*>(user)->pull(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(bytes) / 4);
+}
+
+void SharedSynth::pull(int16_t* stereo, size_t frames)
+{
+    const uint64_t start = framesRendered();
     for (size_t done = 0; done < frames; done += kBlockFrames) {
         const size_t n = std::min(kBlockFrames, frames - done);
-        self->queue_->sendDue(start + done + n);
-        self->synth_->render(out + 2 * done, n);
+        queue_->sendDue(start + done + n);
+        synth_->render(stereo + 2 * done, n);
     }
-    self->framesRendered_.store(start + frames, std::memory_order_release);
+    framesRendered_.store(start + frames, std::memory_order_release);
 }
 
 int SharedSynth::takePort()
