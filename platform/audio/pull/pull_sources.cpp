@@ -11,6 +11,7 @@ namespace {
 struct Sources {
     std::mutex lock;
     int outputs = 0;
+    uint64_t clock = 0;
     std::vector<AudioPullSource*> list;
 };
 
@@ -22,12 +23,13 @@ Sources& sources()
 
 } // namespace
 
-bool attachPullSource(AudioPullSource* source)
+bool attachPullSource(AudioPullSource* source, uint64_t* clock)
 {
     Sources& s = sources();
     std::lock_guard guard(s.lock);
     if (!source || s.outputs == 0) return false;
     s.list.push_back(source);
+    if (clock) *clock = s.clock;
     return true;
 }
 
@@ -57,12 +59,14 @@ void mixPullSources(float* mix, uint32_t frames, uint32_t channels, uint32_t rat
     constexpr size_t kPiece = 256;
     Sources& s = sources();
     std::lock_guard guard(s.lock);
+    const uint64_t start = s.clock;
+    s.clock += frames;
     if (rate != kPullRate || channels == 0) return;
     std::array<int16_t, 2 * kPiece> stereo;
     for (AudioPullSource* source : s.list) {
         for (uint32_t done = 0; done < frames;) {
             const uint32_t n = std::min<uint32_t>(frames - done, kPiece);
-            source->pull(stereo.data(), n);
+            source->pull(stereo.data(), n, start + done);
             float* out = mix + size_t{done} * channels;
             for (uint32_t i = 0; i < n; ++i) {
                 const float left = stereo[2 * i] * (1.0f / 32768);

@@ -95,6 +95,8 @@ private:
     AudioResult applyPrimaryFormat(const AudioFormat& format) override
     {
         const AudioFormat previous = primaryFormat();
+        // Reopening for the format it already plays would only restart it.
+        if (output_ != 0 && format == previous) return kAudioOk;
         closeOutput();
         setMixerFormat(format);
         if (openOutput()) return kAudioOk;

@@ -19,14 +19,18 @@ inline constexpr uint32_t kPullRate = 44100;
 class AudioPullSource {
 public:
     virtual ~AudioPullSource() = default;
-    // Renders the next `frames` stereo frames at kPullRate, interleaved
-    // left/right, in the output's thread.
-    virtual void pull(int16_t* stereo, size_t frames) = 0;
+    // Renders `frames` stereo frames at kPullRate, interleaved left/right,
+    // the first of them at frame `frame` of the output's clock; in the
+    // output's thread.
+    virtual void pull(int16_t* stereo, size_t frames, uint64_t frame) = 0;
 };
 
 // Adds a source; false (and nothing added) while no real-time output is
-// open, when the source must sound on its own.
-ZEM_AUDIO_PULL_API bool attachPullSource(AudioPullSource* source);
+// open, when the source must sound on its own.  *clock is set to the
+// output's clock at the moment the source joins: the frame its first pull
+// renders.  The clock counts every frame the outputs mixed since the process
+// began, so it never goes back, not even across a reopen.
+ZEM_AUDIO_PULL_API bool attachPullSource(AudioPullSource* source, uint64_t* clock);
 // Removes a source; returns once no pull of it is running.
 ZEM_AUDIO_PULL_API void detachPullSource(AudioPullSource* source);
 

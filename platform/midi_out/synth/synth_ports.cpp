@@ -42,7 +42,7 @@ public:
     int takePort();
     void releasePort(int port);
 
-    void pull(int16_t* stereo, size_t frames) override;
+    void pull(int16_t* stereo, size_t frames, uint64_t frame) override;
 
 private:
     static void fill(void* user, Uint8* stream, int bytes);
@@ -72,7 +72,10 @@ std::shared_ptr<SharedSynth> SharedSynth::acquire()
         return nullptr;
     }
     shared->queue_ = std::make_unique<TimedQueue>(*shared->synth_);
-    shared->pulled_ = attachPullSource(shared.get());
+    // The output's clock becomes the synthesizer's: one clock for all.
+    uint64_t clock = 0;
+    shared->pulled_ = attachPullSource(shared.get(), &clock);
+    shared->framesRendered_.store(clock, std::memory_order_release);
     if (!shared->pulled_ && !shared->openOwnDevice()) return nullptr;
     sharedSynth = shared;
     return shared;
@@ -113,12 +116,12 @@ SharedSynth::~SharedSynth()
 
 void SharedSynth::fill(void* user, Uint8* stream, int bytes)
 {
-    static_cast<SharedSynth*>(user)->pull(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(bytes) / 4);
+    auto* self = static_cast<SharedSynth*>(user);
+    self->pull(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(bytes) / 4, self->framesRendered());
 }
 
-void SharedSynth::pull(int16_t* stereo, size_t frames)
+void SharedSynth::pull(int16_t* stereo, size_t frames, uint64_t start)
 {
-    const uint64_t start = framesRendered();
     for (size_t done = 0; done < frames; done += kBlockFrames) {
         const size_t n = std::min(kBlockFrames, frames - done);
         queue_->sendDue(start + done + n);
