@@ -70,9 +70,11 @@ public:
         blockBytes_ = format.blockBytes();
         SDL_AudioSpec have{};
         // No changes allowed: SDL converts to whatever the hardware takes.
+        // The pull sources' own device steps aside meanwhile.
+        pullOutputOpening();
         output_ = SDL_OpenAudioDevice(name_ ? name_->c_str() : nullptr, 0, &want, &have, 0);
+        pullOutputOpened(output_ != 0);
         if (output_ == 0) return false;
-        pullOutputOpened();
         SDL_PauseAudioDevice(output_, 0);
         return true;
     }

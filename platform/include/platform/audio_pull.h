@@ -2,7 +2,12 @@
 // clock, mixed with its buffers: so that everything a program sounds shares
 // one device, one clock and one latency.
 //
-// The sources live in one shared library, so that the stream output library
+// While no output is open (before the first, between a close and a reopen)
+// the sources sound through a device of the list's own, which steps aside
+// whenever an output opens: a program never holds two devices, and a driver
+// that opens only one device at a time serves it.
+//
+// The list lives in one shared library, so that the stream output library
 // (which opens the output) and the program (which owns the synthesizer)
 // meet in the same list.
 #pragma once
@@ -20,23 +25,22 @@ class AudioPullSource {
 public:
     virtual ~AudioPullSource() = default;
     // Renders `frames` stereo frames at kPullRate, interleaved left/right,
-    // the first of them at frame `frame` of the output's clock; in the
-    // output's thread.
+    // the first of them at frame `frame` of the clock; in the audio thread.
     virtual void pull(int16_t* stereo, size_t frames, uint64_t frame) = 0;
 };
 
-// Adds a source; false (and nothing added) while no real-time output is
-// open, when the source must sound on its own.  *clock is set to the
-// output's clock at the moment the source joins: the frame its first pull
-// renders.  The clock counts every frame the outputs mixed since the process
-// began, so it never goes back, not even across a reopen.
+// Adds a source.  *clock is the clock at that moment: the frame its first
+// pull renders.  The clock counts every frame pulled in the process, so it
+// never goes back, not even across a reopen.  False (nothing added) when no
+// output is open and no device of the list's own can be opened either.
 ZEM_AUDIO_PULL_API bool attachPullSource(AudioPullSource* source, uint64_t* clock);
 // Removes a source; returns once no pull of it is running.
 ZEM_AUDIO_PULL_API void detachPullSource(AudioPullSource* source);
 
-// For the real-time output: it opened or closed.  A source stays attached
-// across a reopen and sounds again on the new output.
-ZEM_AUDIO_PULL_API void pullOutputOpened();
+// For the real-time output: before it opens its device, then whether that
+// worked; and after it closed it.
+ZEM_AUDIO_PULL_API void pullOutputOpening();
+ZEM_AUDIO_PULL_API void pullOutputOpened(bool opened);
 ZEM_AUDIO_PULL_API void pullOutputClosed();
 // Adds every source's next `frames` frames to mix (samples scaled to
 // +-1.0, `channels` per frame).  The sources sound only when the output

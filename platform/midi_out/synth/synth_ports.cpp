@@ -1,9 +1,8 @@
-// Device -1: the built-in synthesizer sounding in real time.  Every port
+// Device -1: the built-in synthesizer sounding in real time, as a source
+// the process's audio output pulls from (see audio_pull.h).  Every port
 // opened on it shares one synthesizer; each port takes the lowest free block
-// of 16 channels.  The synthesizer sounds through the process's real-time
-// audio output when one is open (a source it pulls from), else through an
-// SDL2 device of its own.  Why a device cannot be opened (no SoundFont, no
-// audio device) is told on standard error.
+// of 16 channels.  Why a device cannot be opened (no SoundFont, no audio
+// device) is told on standard error.
 //
 // Messages given with an audio frame wait in a queue that the audio
 // callback empties between blocks of kBlockFrames, so they sound within
@@ -12,8 +11,6 @@
 #include "platform/audio_pull.h"
 #include "platform/midi_synth.h"
 #include "timed_queue.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
@@ -26,7 +23,6 @@ namespace platform {
 namespace {
 
 constexpr double kGain = 0.2;
-constexpr Uint16 kAudioFrames = 512; // about 12 ms per callback
 constexpr size_t kBlockFrames = 64;
 constexpr uint32_t kAllSoundOff = 120;
 constexpr uint32_t kResetControllers = 121;
@@ -43,16 +39,15 @@ public:
     void releasePort(int port);
 
     void pull(int16_t* stereo, size_t frames, uint64_t frame) override;
+    // The clock only moves on: the first pull may come before the attach
+    // has told the synthesizer where the clock stood.
+    void advanceClock(uint64_t frame);
 
 private:
-    static void fill(void* user, Uint8* stream, int bytes);
-    bool openOwnDevice();
-
     std::unique_ptr<MidiSynth> synth_;
     std::unique_ptr<TimedQueue> queue_;
     std::atomic<uint64_t> framesRendered_{0};
-    SDL_AudioDeviceID device_ = 0;
-    bool pulled_ = false;
+    bool attached_ = false;
     std::mutex portsLock_;
     uint32_t portsInUse_ = 0;
 };
@@ -74,50 +69,22 @@ std::shared_ptr<SharedSynth> SharedSynth::acquire()
     shared->queue_ = std::make_unique<TimedQueue>(*shared->synth_);
     // The output's clock becomes the synthesizer's: one clock for all.
     uint64_t clock = 0;
-    shared->pulled_ = attachPullSource(shared.get(), &clock);
-    shared->framesRendered_.store(clock, std::memory_order_release);
-    if (!shared->pulled_ && !shared->openOwnDevice()) return nullptr;
+    shared->attached_ = attachPullSource(shared.get(), &clock);
+    if (!shared->attached_) return nullptr;
+    shared->advanceClock(clock);
     sharedSynth = shared;
     return shared;
 }
 
-bool SharedSynth::openOwnDevice()
-{
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "synthesizer: no audio: %s\n", SDL_GetError());
-        return false;
-    }
-    SDL_AudioSpec want{};
-    want.freq = kSynthSampleRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = kAudioFrames;
-    want.callback = fill;
-    want.userdata = this;
-    // No allowed changes: SDL converts to whatever the device wants.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (device_ == 0) {
-        std::fprintf(stderr, "synthesizer: no audio device: %s\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    SDL_PauseAudioDevice(device_, 0);
-    return true;
-}
-
 SharedSynth::~SharedSynth()
 {
-    if (pulled_) detachPullSource(this);
-    if (device_ != 0) {
-        SDL_CloseAudioDevice(device_);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    if (attached_) detachPullSource(this);
 }
 
-void SharedSynth::fill(void* user, Uint8* stream, int bytes)
+void SharedSynth::advanceClock(uint64_t frame)
 {
-    auto* self = static_cast<SharedSynth*>(user);
-    self->pull(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(bytes) / 4, self->framesRendered());
+    uint64_t seen = framesRendered_.load(std::memory_order_acquire);
+    while (seen < frame && !framesRendered_.compare_exchange_weak(seen, frame, std::memory_order_acq_rel)) {}
 }
 
 void SharedSynth::pull(int16_t* stereo, size_t frames, uint64_t start)
@@ -127,7 +94,7 @@ void SharedSynth::pull(int16_t* stereo, size_t frames, uint64_t start)
         queue_->sendDue(start + done + n);
         synth_->render(stereo + 2 * done, n);
     }
-    framesRendered_.store(start + frames, std::memory_order_release);
+    advanceClock(start + frames);
 }
 
 int SharedSynth::takePort()
