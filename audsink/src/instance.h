@@ -108,6 +108,9 @@ struct ds8_stream : ds8_sound {
     audsink::DeferredRequest deferredLoop;
 
     audsink::StreamState state = audsink::StreamState::Closed;
+    // The stream thread is opening a file without the state lock: no other
+    // tick may start the same open.
+    bool openInFlight = false;
     // On the offline device: the clock the stream ticks by and the number
     // of its next tick there.
     const audsink::DeviceClock* tickClock = nullptr;

@@ -116,9 +116,11 @@ void openRequested(ds8_stream& stream, std::unique_lock<std::mutex>* state)
     const intptr_t pcm = stream.requestPcm;
     const intptr_t extra = stream.requestExtra;
     stream.state = StreamState::Opening;
+    stream.openInFlight = true;
     if (state) state->unlock();
     OpenedFile opened = openFile(*stream.owner, file.c_str(), decoder.c_str(), pcm, extra);
     if (state) state->lock();
+    stream.openInFlight = false;
     stream.state = StreamState::Closed;
     if (stream.closeRequest || stream.openRequest || !opened.format) {
         if (opened.format) opened.decoder.close(&stream.owner->host.table, opened.format);
@@ -185,6 +187,7 @@ void tickStream(ds8_stream& stream, std::unique_lock<std::mutex>* state)
         break;
     case StreamState::Opening:
         // A close asked for before the open began ends the stream here.
+        if (stream.openInFlight) break;
         if (stream.closeRequest)
             closeStream(stream);
         else

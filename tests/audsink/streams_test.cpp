@@ -491,9 +491,9 @@ TEST(StreamThreads, CallersNeverWaitForAnOpenOnItsWay)
 
 TEST(StreamThreads, LoadingOnStreamThreadsNeverWaitsForCallers)
 {
-    // Stream threads load decoders while they hold their state locks;
-    // callers take the instance lock, then a state lock, and load decoders
-    // for queries.  Neither may wait for the other in a circle.
+    // Stream threads take decoders and fill their rings under their state
+    // locks; callers take the instance lock, then a state lock, and take
+    // decoders for queries.  Neither may wait for the other in a circle.
     ds8* ds = ds8_const(nullptr, nullptr, nullptr);
     ASSERT_EQ(ds->open_device(ds, "", 2, 16, 44100, nullptr, 2), DS8_OK);
     DecoderLog log;
