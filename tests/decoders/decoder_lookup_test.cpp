@@ -1,6 +1,7 @@
 // Where hosts take decoders from, and that a decoder stays loaded.  CTest
 // runs this with an empty element in LD_LIBRARY_PATH, which makes the
 // system's library search look in the current folder.
+#include "audsink.h"
 #include "decoder_plugins/decoder_module.h"
 
 #include "platform/dynload.h"
@@ -58,6 +59,19 @@ TEST(DecoderLookup, OnlyAbsolutePathsBesideTheProgramOrGivenWhole)
     }
     EXPECT_EQ(dlopen(dir.file("lookup-here.so").c_str(), RTLD_LAZY | RTLD_NOLOAD), nullptr);
     fs::remove(beside);
+}
+
+TEST(DecoderLookup, TheStreamLibraryTakesDecodersFromTheLookup)
+{
+    const zem_test::TempDir dir;
+    fs::copy_file(kPlugin, dir.file("lookup-library.so"));
+    const InFolder here(dir.path());
+    ds8* ds = ds8_const(nullptr, nullptr, nullptr);
+    ASSERT_NE(ds, nullptr);
+    char credit[128];
+    EXPECT_EQ(ds->credit(ds, "lookup-library.so", credit, sizeof credit), 0u) << "not from the current folder";
+    EXPECT_GT(ds->credit(ds, kPlugin.c_str(), credit, sizeof credit), 0u);
+    ds->destroy(ds);
 }
 
 TEST(DecoderLookup, LoadsOnceAndKeepsTheDecoderLoaded)
