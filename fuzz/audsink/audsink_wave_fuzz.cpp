@@ -8,9 +8,9 @@
 #include "platform/audio.h"
 
 #include <cstdint>
-#include <dlfcn.h>
 #include <cstdio>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -61,7 +61,8 @@ void writeInput(const uint8_t* data, size_t size)
 
 void render(ds8* ds, int ticks)
 {
-    auto& device = *static_cast<platform::OfflineAudioDevice*>(static_cast<platform::AudioDevice*>(ds->device_object(ds)));
+    auto& device =
+        *static_cast<platform::OfflineAudioDevice*>(static_cast<platform::AudioDevice*>(ds->device_object(ds)));
     std::vector<int16_t> out(2 * kTickFrames);
     for (int i = 0; i < ticks; ++i) device.render(out.data(), kTickFrames);
 }

@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 
 namespace zem2wav {
@@ -69,7 +70,7 @@ private:
     // The output must not take the place of a file the song plays: the
     // song reads the old one while the new one is written, and would lose
     // it to the backup name.
-    void refuseReplacingWhatWasRead(const std::vector<std::string>& filesRead)
+    void refuseReplacingWhatWasRead(const std::set<std::string>& filesRead)
     {
         for (const std::string& path : filesRead) {
             if (!sameFile(path, outputPath())) continue;
@@ -119,18 +120,15 @@ private:
             bar = std::make_unique<ProgressBar>(lengthMs);
             renderer.setProgress([&bar](uint64_t ms) { bar->update(ms); });
         }
+        // A render that fails leaves nothing: its file is never put in place.
         try {
             song.play();
-            sound.fadeOutAtEnd();
-            renderer.renderTail(uint64_t{kMaxTailMs} * platform::kSynthSampleRate / 1000);
         } catch (const util::UerrRaised&) {
             errorOffset_ = song.lastErrorOffset();
-            // What was rendered stays a well-formed WAVE file when it can.
-            try {
-                wave->finish();
-            } catch (const util::UerrRaised&) {}
             throw;
         }
+        sound.fadeOutAtEnd();
+        renderer.renderTail(uint64_t{kMaxTailMs} * platform::kSynthSampleRate / 1000);
         bar.reset();
         wave->finish();
         refuseReplacingWhatWasRead(sound.filesRead());
