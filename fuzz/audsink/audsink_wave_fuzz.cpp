@@ -42,13 +42,19 @@ private:
     uint64_t state_ = 0xCBF29CE484222325ull;
 };
 
-// The input as a file of its own, in a folder made once per process.
+// The input as a file of its own, in a folder made once per process and
+// removed when it ends.
+char gFolder[] = "/tmp/audsink_wave_fuzz.XXXXXX";
+
 const std::string& inputPath()
 {
     static const std::string path = [] {
-        char folder[] = "/tmp/audsink_wave_fuzz.XXXXXX";
-        if (!mkdtemp(folder)) std::abort();
-        return std::string(folder) + "/f.wav";
+        if (!mkdtemp(gFolder)) std::abort();
+        std::atexit([] {
+            std::remove((std::string(gFolder) + "/f.wav").c_str());
+            rmdir(gFolder);
+        });
+        return std::string(gFolder) + "/f.wav";
     }();
     return path;
 }
