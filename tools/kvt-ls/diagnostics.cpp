@@ -1,0 +1,156 @@
+#include "answers.h"
+
+#include "kvt/check.h"
+#include "kvt/command_help.h"
+
+#include <string>
+
+namespace kvtls {
+
+namespace {
+
+enum Severity { kError = 1, kHint = 4 };
+
+// The compiler's error codes that get a hint.
+enum : uint32_t {
+    kNotEnoughSize = 0x40001,
+    kIllegalParameter = 0x40002,
+    kMissingParameter = 0x40003,
+    kUndefinedCommand = 0x40004,
+    kMissingTrack = 0x4000D,
+    kSlurCannotContinue = 0x4000E,
+    kSlurImpossible = 0x4000F,
+    kTooManyParameters = 0x40012,
+    kChordImpossible = 0x40014,
+    kLoopTooDeep = 0x40015,
+    kOutOfLoop = 0x40016,
+    kLoopInfinite = 0x40017,
+    kLoopStillOpen = 0x40018,
+};
+
+// Room enough for the longest command (a 4095-byte text, a 255-byte
+// exclusive message written out as hex).
+constexpr size_t kCommandWindow = 1 << 14;
+
+bool startsCommand(const kvt::Token& t)
+{
+    return t.kind == kvt::TokenKind::Command || t.kind == kvt::TokenKind::Note || t.kind == kvt::TokenKind::Rest ||
+           t.kind == kvt::TokenKind::Comment || t.kind == kvt::TokenKind::Unknown;
+}
+
+// The bytes of the command that starts at `offset`: its character and its
+// parameters, a chord or glide up to its closing character.
+size_t commandEnd(const Document& doc, size_t offset)
+{
+    const size_t size = doc.text().size();
+    if (offset >= size) return size;
+    std::vector<kvt::Token> tokens;
+    kvt::tokenize(doc.bytes() + offset, std::min(kCommandWindow, size - offset), tokens);
+    if (tokens.empty() || tokens.front().offset != 0) return offset + 1;
+    const kvt::Token& first = tokens.front();
+    const bool group = first.kind == kvt::TokenKind::Command && (first.command == '\'' || first.command == '(');
+    size_t end = first.offset + first.length;
+    for (size_t i = 1; i < tokens.size(); ++i) {
+        const kvt::Token& t = tokens[i];
+        const bool closesGroup = group && t.kind == kvt::TokenKind::Command && t.command == first.command;
+        if (group) {
+            end = t.offset + t.length;
+            if (closesGroup) break;
+            continue;
+        }
+        if (startsCommand(t) || t.command != first.command) break;
+        end = t.offset + t.length;
+    }
+    return offset + end;
+}
+
+// The «[» that the text leaves open, innermost first; npos when none.
+size_t unclosedLoop(const Document& doc)
+{
+    std::vector<size_t> open;
+    for (const kvt::Token& t : documentTokens(doc)) {
+        if (t.kind != kvt::TokenKind::Command) continue;
+        if (t.command == '[') open.push_back(t.offset);
+        if (t.command == ']' && !open.empty()) open.pop_back();
+    }
+    return open.empty() ? std::string::npos : open.back();
+}
+
+std::string quoted(uint8_t c) { return std::string("\xC2\xAB") + static_cast<char>(c) + "\xC2\xBB"; }
+
+// A hint in a musician's words for the mistakes people make most, placed
+// at `at` (by default the failing command).
+struct Hint {
+    std::string text;
+    size_t at = std::string::npos;
+};
+
+Hint hintFor(const Document& doc, const kvt::CheckResult& r)
+{
+    const uint8_t c = r.offset < doc.text().size() ? static_cast<uint8_t>(doc.text()[r.offset]) : 0;
+    const kvt::CommandHelp* help = kvt::commandHelp(c);
+    switch (r.code) {
+    case kLoopStillOpen: {
+        const size_t at = unclosedLoop(doc);
+        if (at == std::string::npos) return {"A repeat is still open at the end of the track: close it with \xC2\xAB]\xC2\xBB."};
+        return {"This repeat is never closed: put \xC2\xAB]\xC2\xBB where the repeated passage ends.", at};
+    }
+    case kOutOfLoop: return {"There is no open repeat \xC2\xAB[\xC2\xBB for this " + quoted(c) + " to belong to."};
+    case kLoopInfinite: return {"An endless repeat \xC2\xAB[0\xC2\xBB has no last pass, so \xC2\xAB|\xC2\xBB cannot leave it."};
+    case kLoopTooDeep: return {"Repeats nest at most 16 deep."};
+    case kSlurCannotContinue:
+        return {"A slur \xC2\xAB&\xC2\xBB must lead into another note; here it runs into a rest, a repeat bracket, a chord or "
+                "the end of the track."};
+    case kSlurImpossible:
+    case kChordImpossible: return {"Option 1 is on, so notes do not wait: slurs and chords need \xC2\xAB`-1\xC2\xBB first."};
+    case kTooManyParameters: return {"A comma outside a command: lengths follow the note directly (\xC2\xAB" "c4\xC2\xBB, not \xC2\xAB" "c,4\xC2\xBB)."};
+    case kMissingTrack: return {"\xC2\xABW\xC2\xBB names a track that has no notes or events of its own."};
+    case kNotEnoughSize: return {"The score ends in the middle of this command."};
+    case kUndefinedCommand:
+        if (c >= '0' && c <= '9')
+            return {"A number on its own: a length belongs right after its note, without a space (\xC2\xAB" "c4\xC2\xBB)."};
+        return {quoted(c) + " is not a command."};
+    case kIllegalParameter:
+        if (help != nullptr) return {std::string(help->name) + ": " + help->ranges + "."};
+        return {};
+    case kMissingParameter:
+        if (help != nullptr) return {std::string(help->name) + " needs its value: " + help->syntax};
+        return {};
+    default: return {};
+    }
+}
+
+} // namespace
+
+Json diagnostics(const Document& doc, uint16_t conditionMask)
+{
+    Json list = Json::array();
+    const std::string& text = doc.text();
+    const kvt::CheckResult r =
+        kvt::checkText(doc.bytes(), static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX)), conditionMask);
+    if (r.ok) return list;
+    size_t from = 0;
+    size_t to = 0;
+    if (r.line != 0) {
+        from = r.offset;
+        to = commandEnd(doc, from);
+        if (from == text.size() && from > 0) --from; // the end of the text: mark its last byte
+    }
+    Json error = {{"range", rangeJson(doc, from, to)},
+                  {"severity", kError},
+                  {"source", "kvt"},
+                  {"code", r.code},
+                  {"message", r.message}};
+    const Hint hint = hintFor(doc, r);
+    if (!hint.text.empty()) {
+        const size_t at = hint.at == std::string::npos ? from : hint.at;
+        const Json range = hint.at == std::string::npos ? error["range"] : rangeJson(doc, at, at + 1);
+        list.push_back(error);
+        list.push_back({{"range", range}, {"severity", kHint}, {"source", "kvt"}, {"message", hint.text}});
+        return list;
+    }
+    list.push_back(error);
+    return list;
+}
+
+} // namespace kvtls
