@@ -186,8 +186,14 @@ private:
         case '\'': groupBracket('\''); return;
         case '(': groupBracket('('); return;
         case ')': groupBracket(')'); return;
-        case 'R': startCommand(c, TokenKind::Rest); lengths_ = true; return;
-        case 'L': startCommand(c, TokenKind::Command); lengths_ = true; return;
+        case 'R':
+            startCommand(c, TokenKind::Rest);
+            lengths_ = true;
+            return;
+        case 'L':
+            startCommand(c, TokenKind::Command);
+            lengths_ = true;
+            return;
         case '&':
             if (!lengths_ && number()) return;
             punctuation();
@@ -203,6 +209,8 @@ private:
             punctuation();
         } else if (c < ' ' || c > '~') {
             const size_t start = at_++;
+            if (c >= 0xC0)
+                while (at_ < n_ && (p_[at_] & 0xC0) == 0x80) ++at_;
             emit(start, TokenKind::Unknown, 0);
         } else {
             startCommand(c, TokenKind::Command);
@@ -212,9 +220,6 @@ private:
 
 } // namespace
 
-void tokenize(const uint8_t* text, size_t length, std::vector<Token>& out)
-{
-    Splitter(text, length, out).run();
-}
+void tokenize(const uint8_t* text, size_t length, std::vector<Token>& out) { Splitter(text, length, out).run(); }
 
 } // namespace kvt

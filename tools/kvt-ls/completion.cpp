@@ -43,7 +43,8 @@ std::set<unsigned> usedTracks(const Document& doc)
         if (tokens[i].kind != kvt::TokenKind::Command || tokens[i].command != '#') continue;
         const size_t start = tokens[i].offset + 1;
         const size_t lineEnd = doc.text().find('\n', start);
-        const std::string list = doc.text().substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+        const std::string list =
+            doc.text().substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
         unsigned first = 0;
         unsigned value = 0;
         bool digits = false;
@@ -85,8 +86,8 @@ char contextAt(const std::string& text, size_t offset)
     const char c = text[i - 1];
     if (c == '?' || c == '$' || c == '#') return c;
     if (c == ',' || c == '-') {
-        while (i > 0 && (std::isdigit(static_cast<unsigned char>(text[i - 1])) != 0 || text[i - 1] == ',' ||
-                         text[i - 1] == '-'))
+        while (i > 0 &&
+               (std::isdigit(static_cast<unsigned char>(text[i - 1])) != 0 || text[i - 1] == ',' || text[i - 1] == '-'))
             --i;
         if (i > 0 && text[i - 1] == '#') return '#';
     }

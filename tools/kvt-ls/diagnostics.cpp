@@ -48,6 +48,9 @@ size_t commandEnd(const Document& doc, size_t offset)
     kvt::tokenize(doc.bytes() + offset, std::min(kCommandWindow, size - offset), tokens);
     if (tokens.empty() || tokens.front().offset != 0) return offset + 1;
     const kvt::Token& first = tokens.front();
+    if (first.kind != kvt::TokenKind::Command && first.kind != kvt::TokenKind::Note &&
+        first.kind != kvt::TokenKind::Rest)
+        return offset + first.length;
     const bool group = first.kind == kvt::TokenKind::Command && (first.command == '\'' || first.command == '(');
     size_t end = first.offset + first.length;
     for (size_t i = 1; i < tokens.size(); ++i) {
@@ -92,23 +95,33 @@ Hint hintFor(const Document& doc, const kvt::CheckResult& r)
     switch (r.code) {
     case kLoopStillOpen: {
         const size_t at = unclosedLoop(doc);
-        if (at == std::string::npos) return {"A repeat is still open at the end of the track: close it with \xC2\xAB]\xC2\xBB."};
+        if (at == std::string::npos)
+            return {"A repeat is still open at the end of the track: close it with \xC2\xAB]\xC2\xBB."};
         return {"This repeat is never closed: put \xC2\xAB]\xC2\xBB where the repeated passage ends.", at};
     }
     case kOutOfLoop: return {"There is no open repeat \xC2\xAB[\xC2\xBB for this " + quoted(c) + " to belong to."};
-    case kLoopInfinite: return {"An endless repeat \xC2\xAB[0\xC2\xBB has no last pass, so \xC2\xAB|\xC2\xBB cannot leave it."};
+    case kLoopInfinite:
+        return {"An endless repeat \xC2\xAB[0\xC2\xBB has no last pass, so \xC2\xAB|\xC2\xBB cannot leave it."};
     case kLoopTooDeep: return {"Repeats nest at most 16 deep."};
     case kSlurCannotContinue:
-        return {"A slur \xC2\xAB&\xC2\xBB must lead into another note; here it runs into a rest, a repeat bracket, a chord or "
-                "the end of the track."};
+        return {
+            "A slur \xC2\xAB&\xC2\xBB must lead into another note; here it runs into a rest, a repeat bracket, a chord or "
+            "the end of the track."};
     case kSlurImpossible:
-    case kChordImpossible: return {"Option 1 is on, so notes do not wait: slurs and chords need \xC2\xAB`-1\xC2\xBB first."};
-    case kTooManyParameters: return {"A comma outside a command: lengths follow the note directly (\xC2\xAB" "c4\xC2\xBB, not \xC2\xAB" "c,4\xC2\xBB)."};
+    case kChordImpossible:
+        return {"Option 1 is on, so notes do not wait: slurs and chords need \xC2\xAB`-1\xC2\xBB first."};
+    case kTooManyParameters:
+        return {"A comma outside a command: lengths follow the note directly (\xC2\xAB"
+                "c4\xC2\xBB, not \xC2\xAB"
+                "c,4\xC2\xBB)."};
     case kMissingTrack: return {"\xC2\xABW\xC2\xBB names a track that has no notes or events of its own."};
     case kNotEnoughSize: return {"The score ends in the middle of this command."};
     case kUndefinedCommand:
         if (c >= '0' && c <= '9')
-            return {"A number on its own: a length belongs right after its note, without a space (\xC2\xAB" "c4\xC2\xBB)."};
+            return {"A number on its own: the command before it is already complete, and a number or length "
+                    "cannot be split by a space (\xC2\xAB"
+                    "c12\xC2\xBB, not \xC2\xAB"
+                    "c1 2\xC2\xBB)."};
         return {quoted(c) + " is not a command."};
     case kIllegalParameter:
         if (help != nullptr) return {std::string(help->name) + ": " + help->ranges + "."};

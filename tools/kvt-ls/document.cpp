@@ -32,8 +32,7 @@ void Document::indexLines()
 {
     lineStarts_.clear();
     lineStarts_.push_back(0);
-    for (size_t i = text_.find('\n'); i != std::string::npos; i = text_.find('\n', i + 1))
-        lineStarts_.push_back(i + 1);
+    for (size_t i = text_.find('\n'); i != std::string::npos; i = text_.find('\n', i + 1)) lineStarts_.push_back(i + 1);
 }
 
 size_t Document::lineEnd(uint32_t line) const

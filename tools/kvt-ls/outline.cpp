@@ -25,9 +25,8 @@ struct Section {
 std::string commandText(const Document& doc, const std::vector<kvt::Token>& tokens, size_t i)
 {
     size_t end = tokens[i].offset + tokens[i].length;
-    for (size_t j = i + 1; j < tokens.size() && tokens[j].command == tokens[i].command &&
-                           tokens[j].kind != kvt::TokenKind::Command;
-         ++j)
+    for (size_t j = i + 1;
+         j < tokens.size() && tokens[j].command == tokens[i].command && tokens[j].kind != kvt::TokenKind::Command; ++j)
         end = tokens[j].offset + tokens[j].length;
     return doc.text().substr(tokens[i].offset, end - tokens[i].offset);
 }
@@ -62,7 +61,8 @@ std::vector<Section> sections(const Document& doc)
         if (t.kind == kvt::TokenKind::Comment) continue;
         if (result.empty()) result.push_back({t.offset, t.offset, t.offset, "Track #0", {}});
         result.back().end = t.offset + t.length;
-        if (isCommand && t.command == '[') open.push_back({t.offset, t.offset + 1, "Loop " + commandText(doc, tokens, i), {}});
+        if (isCommand && t.command == '[')
+            open.push_back({t.offset, t.offset + 1, "Loop " + commandText(doc, tokens, i), {}});
         if (isCommand && t.command == ']' && !open.empty()) {
             Loop l = std::move(open.back());
             open.pop_back();

@@ -23,10 +23,7 @@ Position positionOf(const nlohmann::json& p)
 
 } // namespace
 
-void Server::send(const Json& message)
-{
-    out_.push_back(message.dump(-1, ' ', false, Json::error_handler_t::replace));
-}
+void Server::send(const Json& message) { out_.push_back(message.dump(-1, ' ', false, Json::error_handler_t::replace)); }
 
 void Server::reply(const Json& id, Json result)
 {
@@ -157,7 +154,8 @@ void Server::open(const Json& params)
     const std::string uri = item.at("uri").get<std::string>();
     const uint16_t switches = switchesBeside(uri).value_or(defaultSwitches_);
     scores_.erase(uri);
-    auto [it, added] = scores_.emplace(uri, OpenScore{Document(item.at("text").get<std::string>(), encoding_), switches});
+    auto [it, added] =
+        scores_.emplace(uri, OpenScore{Document(item.at("text").get<std::string>(), encoding_), switches});
     publish(uri, it->second, item.value("version", Json(nullptr)));
 }
 

@@ -20,7 +20,9 @@ enum class TokenKind : uint8_t {
     Text,        // the text of «;» or a quoted text
     HexBlock,    // a braced block of hex pairs, braces included
     Punctuation, // separators and signs («,», «&», «+», «-» ...)
-    Unknown,     // a byte that starts no command (control bytes, bytes above «~»)
+    // A byte that starts no command (control bytes, bytes above «~»), with
+    // the continuation bytes of the UTF-8 sequence it leads.
+    Unknown,
 };
 
 struct Token {
