@@ -211,6 +211,8 @@ private:
             const size_t start = at_++;
             if (c >= 0xC0)
                 while (at_ < n_ && (p_[at_] & 0xC0) == 0x80) ++at_;
+            owner_ = 0;
+            lengths_ = false;
             emit(start, TokenKind::Unknown, 0);
         } else {
             startCommand(c, TokenKind::Command);
