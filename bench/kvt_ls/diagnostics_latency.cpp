@@ -21,7 +21,7 @@ constexpr int kTracks = 16;
 constexpr int kEdits = 200;
 
 const char* const kBars[] = {
-    "[2 c8 d e f g a b >c< ]",  "'ceg'4 'dfa'4 (c g)4 r4", "v100,4,80 c4&d4 e8 f8 g4",
+    "[2 c8 d e f g a b >c< ]",   "'ceg'4 'dfa'4 (c g)4 r4",  "v100,4,80 c4&d4 e8 f8 g4",
     "l16 cdefgab>c<bagfedc",     "y64,127 c2 y64,0 r2",      "o5 c4. d8 e4 f4 o4",
     "u90 q80 c8 ~ d8 _ e4 q100", "k-200 c4 k0 d4 p40 e4 f4", "[3 e8 g8 | >c8< ] r4",
 };
@@ -87,7 +87,8 @@ int main()
         Json change;
         if (version % 2 == 0) {
             brokenLine = 1 + rng() % (lines.size() - 1);
-            change = {{"range", {{"start", position(brokenLine, 0)}, {"end", position(brokenLine, 0)}}}, {"text", "c4 9 "}};
+            change = {{"range", {{"start", position(brokenLine, 0)}, {"end", position(brokenLine, 0)}}},
+                      {"text", "c4 9 "}};
         } else {
             change = {{"range", {{"start", position(brokenLine, 0)}, {"end", position(brokenLine, 5)}}}, {"text", ""}};
         }

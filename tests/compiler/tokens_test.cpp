@@ -92,7 +92,8 @@ TEST(Check, TheMessageNamesItsLineAndTheCommandsColumn)
         {"c\n#1\nt", 0, "Not have enough size in 3.", 3, 1},
     };
     for (const CheckCase& k : cases) {
-        const CheckResult r = checkText(reinterpret_cast<const uint8_t*>(k.text), static_cast<uint32_t>(strlen(k.text)), k.mask);
+        const CheckResult r =
+            checkText(reinterpret_cast<const uint8_t*>(k.text), static_cast<uint32_t>(strlen(k.text)), k.mask);
         EXPECT_EQ(r.ok, k.message[0] == '\0') << k.text;
         EXPECT_EQ(r.message, k.message) << k.text;
         EXPECT_EQ(r.line, k.line) << k.text;

@@ -158,9 +158,9 @@ Json diagnostics(const Document& doc, uint16_t conditionMask)
     if (!hint.text.empty()) {
         const size_t at = hint.at == std::string::npos ? from : hint.at;
         const Json range = hint.at == std::string::npos ? error["range"] : rangeJson(doc, at, at + 1);
-        list.push_back(error);
+        // Editors that show one message per line show the last one: the
+        // compiler's own.
         list.push_back({{"range", range}, {"severity", kHint}, {"source", "kvt"}, {"message", hint.text}});
-        return list;
     }
     list.push_back(error);
     return list;
