@@ -1,6 +1,7 @@
 // kvt-ls driven through its pipe as an editor drives it: start-up, open and
 // change, every answer, malformed input, and the end of a session.
 #include "lsp_pipe.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -266,6 +267,42 @@ TEST_F(Session, AFiftyMegabyteScoreIsCheckedAndServed)
               "Illegal parameter in " + std::to_string(std::count(text.begin(), text.end(), '\n')) + ".");
     EXPECT_TRUE(ask("textDocument/semanticTokens/full")["result"]["data"].empty()) << "too large to colour";
     EXPECT_TRUE(ask("textDocument/hover", {{"position", at(3, 1)}}).contains("result"));
+}
+
+struct SwitchesCase {
+    const char* name;
+    Json option;       // initializationOptions.compileSwitches; null: none
+    const char* kvtrc; // the .kvtrc beside the score; null: none
+    bool lineCompiled; // whether «\1 v999» (a mistake behind switch 1) is checked
+};
+
+TEST(CompileSwitches, ComeFromTheOptionOrTheKvtrcBesideTheScore)
+{
+    const SwitchesCase cases[] = {
+        {"none", nullptr, nullptr, false},
+        {"option number", 1, nullptr, true},
+        {"option text in hex", "&3", nullptr, true},
+        {"option without switch 1", "2", nullptr, false},
+        {"kvtrc", nullptr, "# switches for this folder\n.11\n", true},
+        {"kvtrc wins over the option", 1, "0\n", false},
+        {"unreadable kvtrc keeps the option", 1, "many\n", true},
+    };
+    for (const SwitchesCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        zem_test::TempDir dir;
+        if (k.kvtrc != nullptr) dir.write(".kvtrc", k.kvtrc);
+        const std::string uri = "file://" + dir.path() + "/song.kvt";
+        LspPipe server(serverPath());
+        Json init = {{"capabilities", Json::object()}};
+        if (!k.option.is_null()) init["initializationOptions"] = {{"compileSwitches", k.option}};
+        server.request("initialize", init);
+        server.notify(
+            "textDocument/didOpen",
+            {{"textDocument", {{"uri", uri}, {"languageId", "kvt"}, {"version", 1}, {"text", "c\n\\1 v999"}}}});
+        const std::optional<Json> d = server.receive();
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ((*d)["params"]["diagnostics"].empty(), !k.lineCompiled) << d->dump();
+    }
 }
 
 TEST_F(Session, RequestsBeforeInitializeAreRefused)
