@@ -1,6 +1,7 @@
 // kvt-ls driven through its pipe as an editor drives it: start-up, open and
 // change, every answer, malformed input, and the end of a session.
 #include "lsp_pipe.h"
+#include "run_program.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -313,6 +314,30 @@ TEST(CompileSwitches, ComeFromTheOptionOrTheKvtrcBesideTheScore)
         const std::optional<Json> d = server.receive();
         ASSERT_TRUE(d.has_value());
         EXPECT_EQ((*d)["params"]["diagnostics"].empty(), !k.lineCompiled) << d->dump();
+    }
+}
+
+struct CommandLineCase {
+    std::vector<std::string> args;
+    int status;
+    const char* out; // part of standard output
+    const char* err; // part of standard error
+};
+
+TEST(CommandLine, VersionHelpAndUnknownArguments)
+{
+    const CommandLineCase cases[] = {
+        {{"--version"}, 0, "kvt-ls 0.47", ""},
+        {{"--help"}, 0, "Usage: kvt-ls", ""},
+        {{"--stdio"}, 1, "", ""}, // input closed at once, without "exit"
+        {{"-x"}, 2, "", "unknown argument -x"},
+    };
+    zem_test::TempDir dir;
+    for (const CommandLineCase& k : cases) {
+        const zem_test::RunResult r = zem_test::runProgram("kvt-ls", k.args, dir.path());
+        EXPECT_EQ(r.status, k.status) << k.args[0];
+        EXPECT_NE(r.out.find(k.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(k.err), std::string::npos) << r.err;
     }
 }
 
