@@ -88,8 +88,10 @@ TEST_F(Session, DiagnosticsCarryTheCompilersMessageRangeAndHint)
         {"c\n\n  {01 02}", "Syntax error in 3.", range(2, 2, 2, 9), "", nullptr},
         {"/ only a remark", "Empty effective track.", range(0, 0, 0, 0), "", nullptr},
         // Columns count UTF-16 units: «é» is one, the emoji two.
-        {";\xC3\xA9\nc \xC3\xA9", "Undefined command in 2.", range(1, 2, 1, 3), "\xC2\xAB\xC3\xA9\xC2\xBB is not a command", nullptr},
-        {"c \xF0\x9F\x8E\xB5 d", "Undefined command in 1.", range(0, 2, 0, 4), "\xC2\xAB\xF0\x9F\x8E\xB5\xC2\xBB is not a command", nullptr},
+        {";\xC3\xA9\nc \xC3\xA9", "Undefined command in 2.", range(1, 2, 1, 3),
+         "\xC2\xAB\xC3\xA9\xC2\xBB is not a command", nullptr},
+        {"c \xF0\x9F\x8E\xB5 d", "Undefined command in 1.", range(0, 2, 0, 4),
+         "\xC2\xAB\xF0\x9F\x8E\xB5\xC2\xBB is not a command", nullptr},
     };
     for (const DiagnosticCase& k : cases) {
         SCOPED_TRACE(k.text);
