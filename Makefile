@@ -12,12 +12,27 @@ CTEST_FLAGS := --output-on-failure -j $(JOBS)
 CLANG_FORMAT ?= clang-format-14
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
 
-.PHONY: all deps build test run bench fuzz asan tsan format format-check clean screenshots
+VSCODE_DIR := editors/vscode
+VSCODE_NPM := $(VSCODE_DIR)/node_modules/.package-lock.json
+
+.PHONY: all deps editors-deps vsix build test run bench fuzz asan tsan format format-check clean screenshots
 
 all: build
 
-deps:
+deps: editors-deps
 	@./scripts/deps.sh
+
+# The VS Code extension's npm packages (its grammar test and packager), from
+# the lock file; npm comes with the machine's Node.js.
+editors-deps: $(VSCODE_NPM)
+
+$(VSCODE_NPM): $(VSCODE_DIR)/package.json $(VSCODE_DIR)/package-lock.json
+	cd $(VSCODE_DIR) && npm ci --no-audit --no-fund
+	@touch $@
+
+# The VS Code extension as editors/vscode/kvt-language.vsix.
+vsix: editors-deps
+	cd $(VSCODE_DIR) && npm run package < /dev/null
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -87,8 +87,8 @@ int64_t runCommandLoop(Parser& p)
             jumpToSelection(*p.map, p.selectionsDone, st);
             if (cur.pos == cur.end) break;
         }
-        setMessageLine(cur.line);
         while (cur.pos != cur.end && (*cur.pos == ' ' || *cur.pos == '\t')) ++cur.pos;
+        setMessageSpot({cur.line, cur.pos});
         if (cur.pos == cur.end) break;
         uint8_t c = upper(*cur.pos++);
         CommandHandler handler = c < kDispatch.size() ? kDispatch[c] : cmdUndefined;

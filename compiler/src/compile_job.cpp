@@ -44,6 +44,7 @@ struct CompileJob {
 void compile(CompileJob& job)
 {
     job.message = util::ss_create(nullptr, 0);
+    setMessageSpot({});
     initContext(job.ctx, job.request.text, job.request.length, job.request.conditionMask);
     if (job.outputPath != nullptr) {
         job.output = util::fs_create();
@@ -93,6 +94,7 @@ intptr_t reportError(void* arg, util::ErrCode& code)
     if (!compileMessage && !isReportedFileError(code)) util::uerr_raise(code);
     // What was written before the error stays in the file.
     if (job.writer != nullptr && compileMessage) util::uerr_protect(job.writer.get(), ignoreError, flushBody, nullptr);
+    if (job.request.errorSpot != nullptr && compileMessage) *job.request.errorSpot = {code, messageSpot()};
     if (job.request.callback != nullptr) {
         if (compileMessage) {
             formatCompileMessage(job.message, code);

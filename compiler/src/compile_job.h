@@ -4,12 +4,18 @@
 // memory form to get an image without a file round trip.
 #pragma once
 
+#include "messages.h"
 #include "zemcmain.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace kvt {
+
+struct CompileErrorSpot {
+    util::ErrCode code = 0;
+    MessageSpot spot;
+};
 
 struct CompileRequest {
     const uint8_t* text; // may be null when length is 0
@@ -18,6 +24,9 @@ struct CompileRequest {
     uint16_t conditionMask;   // every track's initial condition mask
     zemc_message_fn callback; // as zemc's; may be null
     void* user;
+    // When given, receives the code and the spot of a reported compile
+    // error (file errors leave it untouched).
+    CompileErrorSpot* errorSpot = nullptr;
 };
 
 // zemc() without its reserved-device check: the image goes to outputPath.

@@ -35,13 +35,20 @@ enum : util::ErrCode {
     kErrLoopStillOpen = 0x40018,
 };
 
+// Where the next compile message points: the line it names and the first
+// byte of the command that was begun there (null before any command).
+struct MessageSpot {
+    uint32_t line = 1;
+    const uint8_t* command = nullptr;
+};
+
 namespace detail {
-inline uint32_t g_messageLine = 1;
+inline MessageSpot g_messageSpot;
 } // namespace detail
 
-// The line that the next compile message names.
-inline void setMessageLine(uint32_t line) { detail::g_messageLine = line; }
-inline uint32_t messageLine() { return detail::g_messageLine; }
+inline void setMessageSpot(const MessageSpot& spot) { detail::g_messageSpot = spot; }
+inline const MessageSpot& messageSpot() { return detail::g_messageSpot; }
+inline uint32_t messageLine() { return detail::g_messageSpot.line; }
 
 // Raises a compile error; the message line is the one last recorded.
 [[noreturn]] void compileError(util::ErrCode code);

@@ -19,7 +19,7 @@ SharedState snapshot(const SelectionMap& map, const TrackState& st, const uint8_
     SharedState s{};
     s.at = at;
     s.line = st.cur.line;
-    s.messageLine = messageLine();
+    s.messageSpot = messageSpot();
     s.timebase = st.timebase;
     s.conditionMask = st.conditionMask;
     s.loopDepth = st.loopDepth;
@@ -57,7 +57,7 @@ void jumpToSelection(const SelectionMap& map, size_t next, TrackState& st)
     const SharedState& s = next < map.beforeSelection.size() ? map.beforeSelection[next] : map.atEnd;
     st.cur.pos = s.at;
     st.cur.line = s.line;
-    setMessageLine(s.messageLine);
+    setMessageSpot(s.messageSpot);
     st.timebase = s.timebase;
     st.conditionMask = s.conditionMask;
     st.loopDepth = s.loopDepth;

@@ -9,6 +9,7 @@
 // instead of reading the text again.
 #pragma once
 
+#include "messages.h"
 #include "track_state.h"
 
 #include <cstdint>
@@ -18,9 +19,9 @@ namespace kvt {
 
 // The settings every pass shares, as they stand at one point of the text.
 struct SharedState {
-    const uint8_t* at;    // the point in the text
-    uint32_t line;        // line count at the point
-    uint32_t messageLine; // line of the last command begun before the point
+    const uint8_t* at;       // the point in the text
+    uint32_t line;           // line count at the point
+    MessageSpot messageSpot; // the last command begun before the point
     int32_t timebase;
     uint16_t conditionMask;
     uint8_t loopDepth;

@@ -18,12 +18,12 @@ int32_t bendBetween(const TrackState& st, int pitch, int base)
 
 int64_t measureSlurChain(Parser& p)
 {
-    uint32_t line = messageLine();
+    const MessageSpot spot = messageSpot();
     Parser ahead{.ctx = p.ctx, .st = p.st};
     ahead.st.mode = PassMode::SlurMeasure;
     ahead.st.slur = true;
     int64_t sum = runCommandLoop(ahead);
-    setMessageLine(line);
+    setMessageSpot(spot);
     return sum;
 }
 

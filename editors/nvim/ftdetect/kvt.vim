@@ -1,0 +1,2 @@
+" KVT scores
+autocmd BufRead,BufNewFile *.kvt setfiletype kvt
