@@ -19,8 +19,9 @@ VSCODE_NPM := $(VSCODE_DIR)/node_modules/.package-lock.json
 
 all: build
 
-deps: editors-deps
+deps:
 	@./scripts/deps.sh
+	@$(MAKE) --no-print-directory editors-deps
 
 # The VS Code extension's npm packages (its grammar test and packager), from
 # the lock file; npm comes with the machine's Node.js.
