@@ -5,7 +5,6 @@
 #include "frontend/compile_image.h"
 
 #include <QAction>
-#include <QFileInfo>
 
 #include <string>
 
@@ -15,8 +14,6 @@ namespace {
 
 constexpr const char* kSection = "Option";
 constexpr const char* kKey = "ReloadOnChange";
-
-bool isImagePath(const QString& path) { return QFileInfo(path).suffix().compare("zem", Qt::CaseInsensitive) == 0; }
 
 } // namespace
 
@@ -60,20 +57,14 @@ void LiveReload::updateWatch()
 
 void LiveReload::reload(const QString& path)
 {
-    std::optional<std::vector<uint8_t>> bytes = frontend::readWholeFile(path.toStdString());
-    if (!bytes) return;
-    if (isImagePath(path)) {
-        switchImage_(std::move(*bytes));
-        return;
-    }
     // The same two lines as a failed compile at Play: the file, then the
     // message with its line.
-    auto image = frontend::compileImage(*bytes, path.toStdString(), session_.compileSwitches(),
-                                        [this](const std::string& text, const std::string& name) {
-                                            form_.appendMessage(QString::fromStdString("[" + name + "]"));
-                                            form_.appendMessage(QString::fromStdString(text));
-                                        });
-    if (image) switchImage_(std::move(*image));
+    frontend::LoadedScore loaded = frontend::loadScore(
+        path.toStdString(), session_.compileSwitches(), [this](const std::string& text, const std::string& name) {
+            form_.appendMessage(QString::fromStdString("[" + name + "]"));
+            form_.appendMessage(QString::fromStdString(text));
+        });
+    if (loaded.image) switchImage_(std::move(*loaded.image));
 }
 
 } // namespace zemfe

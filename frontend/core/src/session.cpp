@@ -24,8 +24,6 @@
 #include <mutex>
 #include <thread>
 
-#include <strings.h>
-
 namespace frontend {
 
 namespace {
@@ -55,13 +53,6 @@ std::string absolutePath(const std::string& path)
     std::error_code error;
     const auto full = std::filesystem::absolute(path, error);
     return error ? path : full.lexically_normal().string();
-}
-
-bool isImagePath(const std::string& path)
-{
-    const std::string last = std::filesystem::path(path).filename().string();
-    const size_t dot = last.rfind('.');
-    return dot != std::string::npos && ::strcasecmp(last.c_str() + dot, ".zem") == 0;
 }
 
 // One text of the engine through its own buffer: the language and
@@ -187,25 +178,16 @@ void Session::Impl::selectLocked(const std::string& path)
 
 bool Session::Impl::loadImage()
 {
-    auto bytes = readWholeFile(currentFile);
-    if (!bytes) {
-        setCaption("error:File cannot load");
-        return false;
+    LoadedScore score = loadScore(currentFile, switches, [this](const std::string& text, const std::string& name) {
+        log.add("[" + name + "]");
+        log.add(text);
+    });
+    switch (score.failure) {
+    case LoadFailure::Unreadable: setCaption("error:File cannot load"); return false;
+    case LoadFailure::Compile: setCaption("KVT compile error"); return false;
+    case LoadFailure::None: break;
     }
-    if (isImagePath(currentFile)) {
-        image = std::move(*bytes);
-        return true;
-    }
-    auto compiled =
-        compileImage(*bytes, currentFile, switches, [this](const std::string& text, const std::string& name) {
-            log.add("[" + name + "]");
-            log.add(text);
-        });
-    if (!compiled) {
-        setCaption("KVT compile error");
-        return false;
-    }
-    image = std::move(*compiled);
+    image = std::move(*score.image);
     return true;
 }
 
