@@ -473,19 +473,46 @@ TEST(Session, OneInstancePerUser)
     ::unsetenv("XDG_RUNTIME_DIR");
 }
 
-TEST(Session, TheLockFileIsNeverALink)
+// A lock file that cannot be opened refuses the start with the reason,
+// naming the file; a link is never followed.
+TEST(Session, ALockFileThatCannotBeOpenedIsExplained)
 {
-    Fixture f;
-    f.dir.write("elsewhere", "keep");
-    ::mkdir(f.dir.file("run").c_str(), 0700);
-    ASSERT_EQ(::symlink(f.dir.file("elsewhere").c_str(), f.dir.file("run/ZEMFE_EXCLUSIVE").c_str()), 0);
-    ::setenv("XDG_RUNTIME_DIR", f.dir.file("run").c_str(), 1);
-    f.config.singleInstance = true;
-    frontend::StartupFailure failure{};
-    EXPECT_EQ(frontend::Session::create(f.config, &failure), nullptr);
-    EXPECT_EQ(failure, frontend::StartupFailure::AlreadyRunning);
-    EXPECT_EQ(f.dir.read("elsewhere"), "keep");
-    ::unsetenv("XDG_RUNTIME_DIR");
+    const struct {
+        const char* name;
+        void (*prepare)(const zem_test::TempDir& dir);
+        const char* reason; // "@" stands for the lock file's path
+    } cases[] = {
+        {"a link",
+         [](const zem_test::TempDir& dir) {
+             ::mkdir(dir.file("run").c_str(), 0700);
+             ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("run/ZEMFE_EXCLUSIVE").c_str()), 0);
+         },
+         "cannot open the lock file @: it is a symbolic link"},
+        {"a missing runtime folder", [](const zem_test::TempDir&) {},
+         "cannot open the lock file @: No such file or directory"},
+        {"a folder in its place",
+         [](const zem_test::TempDir& dir) {
+             ::mkdir(dir.file("run").c_str(), 0700);
+             ::mkdir(dir.file("run/ZEMFE_EXCLUSIVE").c_str(), 0700);
+         },
+         "cannot open the lock file @: Is a directory"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.dir.write("elsewhere", "keep");
+        c.prepare(f.dir);
+        ::setenv("XDG_RUNTIME_DIR", f.dir.file("run").c_str(), 1);
+        f.config.singleInstance = true;
+        frontend::StartupFailure failure{};
+        std::string reason;
+        EXPECT_EQ(frontend::Session::create(f.config, &failure, &reason), nullptr) << c.name;
+        EXPECT_EQ(failure, frontend::StartupFailure::NoLockFile) << c.name;
+        std::string expected = c.reason;
+        expected.replace(expected.find('@'), 1, f.dir.file("run/ZEMFE_EXCLUSIVE"));
+        EXPECT_EQ(reason, expected) << c.name;
+        EXPECT_EQ(f.dir.read("elsewhere"), "keep") << c.name;
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
 }
 
 } // namespace

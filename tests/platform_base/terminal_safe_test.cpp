@@ -23,15 +23,18 @@ TEST(TerminalSafe, ControlsBecomeQuestionMarks)
         {"line feed", "a\nb", "a?b"},
         {"NUL inside", std::string("a\0b", 3), "a?b"},
         {"DEL", "a\x7f", "a?"},
-        {"C1 CSI in UTF-8", "a\xC2\x9B"
-                            "31m",
+        {"C1 CSI in UTF-8",
+         "a\xC2\x9B"
+         "31m",
          "a?31m"},
-        {"C1 CSI as a bare byte", "a\x9b"
-                                  "31m",
+        {"C1 CSI as a bare byte",
+         "a\x9b"
+         "31m",
          "a?31m"},
         {"bare 0x80 and 0x9F", "\x80\x9f", "??"},
-        {"no-break space in UTF-8 kept", "a\xC2\xA0"
-                                         "b",
+        {"no-break space in UTF-8 kept",
+         "a\xC2\xA0"
+         "b",
          "a\xC2\xA0"
          "b"},
         {"Japanese kept", "\xE3\x83\x86\xE3\x82\xB9", "\xE3\x83\x86\xE3\x82\xB9"},

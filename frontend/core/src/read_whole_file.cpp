@@ -24,9 +24,8 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path)
             data.resize(at + (at == 0 && info.st_size > 0 ? size_t(info.st_size) + 1 : kChunk));
             const size_t wanted = data.size() - at;
             ssize_t last = 0;
-            const size_t got = platform::transferFully(wanted, [&](size_t done) {
-                return last = ::read(fd, data.data() + at + done, wanted - done);
-            });
+            const size_t got = platform::transferFully(
+                wanted, [&](size_t done) { return last = ::read(fd, data.data() + at + done, wanted - done); });
             data.resize(at + got);
             if (last < 0) failed = true;
             if (got < wanted) break;

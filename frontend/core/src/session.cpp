@@ -73,6 +73,7 @@ const char* startupMessage(StartupFailure failure)
     case StartupFailure::AudsinkTooOld: return "AUDSINK.DLL's version too old";
     case StartupFailure::NoAudsink: return "cannot create AUDSINK instance";
     case StartupFailure::NoStreamInstance: return "cannot create AUDSINK stream instance";
+    case StartupFailure::NoLockFile: return "cannot open the lock file";
     default: return "";
     }
 }
@@ -399,7 +400,7 @@ void Session::Impl::run()
     }
 }
 
-std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFailure* failure)
+std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFailure* failure, std::string* reason)
 {
     StartupFailure ignored{};
     StartupFailure& why = failure ? *failure : ignored;
@@ -407,7 +408,11 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
     auto impl = std::make_unique<Impl>(config);
     if (config.singleInstance) {
         impl->single = std::make_unique<SingleInstance>();
-        if (!impl->single->acquired()) return why = StartupFailure::AlreadyRunning, nullptr;
+        if (!impl->single->acquired()) {
+            if (impl->single->problem().empty()) return why = StartupFailure::AlreadyRunning, nullptr;
+            if (reason) *reason = impl->single->problem();
+            return why = StartupFailure::NoLockFile, nullptr;
+        }
     }
     if (tooOld(dp_version())) return why = StartupFailure::EngineTooOld, nullptr;
     if (config.audsink.present()) {

@@ -62,6 +62,7 @@ enum class StartupFailure {
     AudsinkTooOld,    // "AUDSINK.DLL's version too old"
     NoAudsink,        // "cannot create AUDSINK instance"
     NoStreamInstance, // "cannot create AUDSINK stream instance"
+    NoLockFile,       // the single-instance lock file cannot be opened
 };
 // The message box text of a failure; empty for None and AlreadyRunning.
 const char* startupMessage(StartupFailure failure);
@@ -143,8 +144,10 @@ class Session {
 public:
     // Start-up: the single-instance lock, the version gates, the audsink
     // instance and its 16 stream instances, the settings, the wave device,
-    // the playback thread.  Null with *failure set when refused.
-    static std::unique_ptr<Session> create(const SessionConfig& config, StartupFailure* failure);
+    // the playback thread.  Null with *failure set when refused; for
+    // NoLockFile, *reason (when given) says why, naming the file.
+    static std::unique_ptr<Session> create(const SessionConfig& config, StartupFailure* failure,
+                                           std::string* reason = nullptr);
     // Exit: unload, end the playback thread, release streams, device and
     // audsink instance, drop the single-instance lock.
     ~Session();
