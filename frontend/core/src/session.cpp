@@ -490,10 +490,14 @@ void Session::eject()
     impl_->unloadLocked();
 }
 
+// Settings are written outside the session lock: the playback thread never
+// waits for the file system.
 void Session::setCompileSwitches(uint16_t mask)
 {
-    std::lock_guard guard(impl_->lock);
-    impl_->switches = mask;
+    {
+        std::lock_guard guard(impl_->lock);
+        impl_->switches = mask;
+    }
     impl_->settings->writeSwitches(mask);
 }
 
@@ -511,16 +515,20 @@ DeviceSettings Session::deviceSettings() const
 
 void Session::applyDeviceSettings(const DeviceSettings& settings)
 {
-    std::lock_guard guard(impl_->lock);
-    const std::string oldWave = impl_->devices.waveDevice;
-    impl_->devices = settings;
-    impl_->devices.portCount = std::clamp(settings.portCount, 1, kMaxPorts);
-    impl_->devices.streamBufferMs = std::clamp(settings.streamBufferMs, 0, kMaxStreamBufferMs);
-    impl_->settings->writeDevices(impl_->devices);
-    if (impl_->devices.waveDevice != oldWave) {
-        impl_->sound.closeDevice();
-        impl_->sound.openDevice(impl_->devices.waveDevice);
+    DeviceSettings applied;
+    {
+        std::lock_guard guard(impl_->lock);
+        const std::string oldWave = impl_->devices.waveDevice;
+        impl_->devices = settings;
+        impl_->devices.portCount = std::clamp(settings.portCount, 1, kMaxPorts);
+        impl_->devices.streamBufferMs = std::clamp(settings.streamBufferMs, 0, kMaxStreamBufferMs);
+        if (impl_->devices.waveDevice != oldWave) {
+            impl_->sound.closeDevice();
+            impl_->sound.openDevice(impl_->devices.waveDevice);
+        }
+        applied = impl_->devices;
     }
+    impl_->settings->writeDevices(applied);
 }
 
 Snapshot Session::snapshot() const
