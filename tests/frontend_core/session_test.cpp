@@ -362,6 +362,51 @@ TEST(Session, LoopLimitEndsAnEndlessPiece)
     EXPECT_TRUE(f.waitFor(PlayerState::Selected, 3000));
 }
 
+// At its end a song's notes are released and ring out while the port
+// still sounds, for 3 s at most; a Stop cuts at once.
+TEST(Session, AnEndedSongRingsOut)
+{
+    const struct {
+        const char* name;
+        int ringMs;
+        bool stopByHand;
+        int atLeastMs;
+        int atMostMs;
+    } cases[] = {
+        {"a port without a tail", 0, false, 0, 300},
+        {"a port sounding for 800 ms", 800, false, 650, 1800},
+        {"a port that never falls silent", -1, false, 2900, 4500},
+        {"stopped by hand during the tail", -1, true, 0, 300},
+    };
+    for (const auto& c : cases) {
+        FakeMidiDevices ringing{{{"Fake Synth", true, 0, true, c.ringMs}}}; // outlives the session
+        Fixture f;
+        f.config.devices = &ringing;
+        frontend::Session& s = f.play("T480 :0 @1 l16 c\n");
+        const auto lastNoteOff = [&ringing] {
+            const Lines lines = ringing.lines();
+            return std::any_of(lines.begin(), lines.end(),
+                               [](const std::string& l) { return l.rfind("-1 80 3C", 0) == 0; });
+        };
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!lastNoteOff() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(lastNoteOff()) << c.name;
+        const auto ended = std::chrono::steady_clock::now();
+        if (c.stopByHand) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_EQ(s.snapshot().state, PlayerState::Playing) << c.name << ": no tail to cut";
+            s.stop();
+        }
+        ASSERT_TRUE(f.waitFor(PlayerState::Selected, 6000)) << c.name;
+        const auto tookMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - ended).count();
+        EXPECT_GE(tookMs, c.stopByHand ? 100 : c.atLeastMs) << c.name;
+        EXPECT_LE(tookMs, c.stopByHand ? 100 + c.atMostMs : c.atMostMs) << c.name;
+        EXPECT_EQ(ringing.lines().back(), "-1 close") << c.name;
+    }
+}
+
 TEST(Session, SettingsFileAfterTheFirstRunHoldsEveryKey)
 {
     Fixture f;

@@ -22,6 +22,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace frontend {
@@ -35,6 +36,11 @@ constexpr auto kPassInterval = std::chrono::milliseconds(7);
 // a busy machine, so an event is almost never queued after its frame.
 constexpr uint64_t kLatencyMs = 25;
 constexpr size_t kTextBuffer = 4096;
+// The longest a song's end rings out before the ports close, in song time
+// (the audio clock of the synthesizer when one plays); the wall clock ends
+// it too, later, should that clock stall.
+constexpr uint64_t kLongestTailMs = 3000;
+constexpr auto kLongestTailWall = std::chrono::seconds(6);
 
 // Waits (briefly, a stalled device cannot hold the session) until the audio
 // clock has reached frame.
@@ -130,6 +136,13 @@ struct Session::Impl {
     std::unique_ptr<zemfe::SilentStart> silent;
     uint64_t lastTick = 0;
     uint32_t unitsPlayed = 0; // the song position a switch catches up to
+    // Set once the song has ended: its last notes are released and ring out
+    // until the ports are silent or the tail is as long as it may be.
+    struct Tail {
+        uint64_t endsMs;
+        std::chrono::steady_clock::time_point endsWall;
+    };
+    std::optional<Tail> tail;
 
     mutable std::mutex publishLock; // the published snapshot, held briefly
     Snapshot published;
@@ -302,6 +315,7 @@ void Session::Impl::stopLocked()
 {
     if (!loaded) return;
     playing = false;
+    tail.reset();
     host.sounding = false;
     sound.closeAllStreams();
     if (player) player->close(player);
@@ -336,6 +350,11 @@ void Session::Impl::pass()
     const uint64_t from = lastTick;
     lastTick = now;
     if (!player) return;
+    if (tail) {
+        if (!ports.isSounding() || now >= tail->endsMs || std::chrono::steady_clock::now() >= tail->endsWall)
+            stopLocked();
+        return;
+    }
     const platform::MidiOutPort* clock = ports.clockPort();
     for (uint64_t unit = from + 1; unit <= now && !player->finished(player); ++unit) {
         if (clock) ports.setEventFrame((unit + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
@@ -352,8 +371,11 @@ void Session::Impl::pass()
     }
     if (player->finished(player) || (config.loopLimit != 0 && loops >= config.loopLimit)) {
         // The last events still wait for their frame: let them sound first.
+        // Then every note and pedal is released, as a stop does, and the
+        // song rings out (samples and streams with it) instead of being cut.
         if (clock) awaitFrame(*clock, (now + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
-        stopLocked();
+        ports.silenceAll();
+        tail = Tail{now + kLongestTailMs, std::chrono::steady_clock::now() + kLongestTailWall};
         return;
     }
     // The time a sample load took is not played through at once.
