@@ -311,6 +311,47 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
     }
 }
 
+// A note held across a switch sounds on when the new image holds it too
+// (same track, port, channel and key); every other note is released.
+TEST(Session, HeldNotesTheNewImageAlsoHoldsSoundOn)
+{
+    const auto compiled = [](const std::string& text) {
+        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&, auto&) {});
+        EXPECT_TRUE(image.has_value()) << text;
+        return image.value_or(std::vector<uint8_t>{});
+    };
+    // Track 0 holds key 60 for 4 s on channel 0; track 1 runs on channel 1.
+    const std::string old = "#0 T60 :0 l1 c\n#1 :1 l8 [0 e f ]\n";
+    const struct {
+        const char* name;
+        std::string next;
+        bool keySoundsOn;
+    } cases[] = {
+        {"only the other track edited", "#0 T60 :0 l1 c\n#1 :1 l8 [0 g a ]\n", true},
+        {"the note changed", "#0 T60 :0 l1 d\n#1 :1 l8 [0 g a ]\n", false},
+        {"the note moved to another channel", "#0 T60 :2 l1 c\n#1 :1 l8 [0 g a ]\n", false},
+        {"the note moved to another track", "#0 T60 :0 r1\n#1 :1 l8 [0 g a ]\n#2 :0 l1 c\n", false},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        frontend::Session& s = f.play(old);
+        ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return snap.elapsedMs > 300; })) << c.name;
+        const size_t before = f.fake.lines().size();
+        ASSERT_TRUE(s.switchImage(compiled(c.next))) << c.name;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const Lines all = f.fake.lines();
+        const Lines after(all.begin() + std::ptrdiff_t(before), all.end());
+        const auto sent = [&after](const std::string& prefix) {
+            return std::any_of(after.begin(), after.end(),
+                               [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        };
+        EXPECT_EQ(sent("-1 80 3C"), !c.keySoundsOn) << c.name;
+        EXPECT_FALSE(sent("-1 90 3C")) << c.name << ": the held note was struck again";
+        // Track 1's old notes end at the switch either way.
+        EXPECT_TRUE(sent("-1 81 40") || sent("-1 81 41")) << c.name;
+    }
+}
+
 TEST(Session, ImagesInAnyCaseAreNotCompiled)
 {
     Fixture f;

@@ -235,9 +235,11 @@ void Session::Impl::startLocked()
 }
 
 // The new instance goes on where the old one stands: it runs silently to
-// the units played so far and resends each used channel's state.  Release
-// and resend take the frame of the current position, after what the old
-// instance has already queued for the synthesizer.
+// the units played so far and resends each used channel's state.  Notes
+// that sound now and that the new image also holds here (same track, port,
+// channel and key) sound on untouched; the old instance's other notes are
+// released.  Release and resend take the frame of the current position,
+// after what the old instance has already queued for the synthesizer.
 bool Session::Impl::switchLocked(std::vector<uint8_t> next)
 {
     if (!player) return false;
@@ -255,10 +257,13 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next)
     // The tick callback reads the bar counter through host.player.
     player = fresh;
     host.player = fresh;
-    old->release_notes(old, 0xFFFF, 0xFFFF);
     start->catchUp(fresh, unitsPlayed);
-    ports.setEventFrame(std::nullopt);
+    const zemfe::HeldNotes kept = host.held.common(start->heldAtSwitch());
+    host.keep = &kept;
+    old->release_notes(old, 0xFFFF, 0xFFFF);
     old->close(old);
+    host.keep = nullptr;
+    ports.setEventFrame(std::nullopt);
     image = std::move(next);
     silent = std::move(start);
     showTexts();
