@@ -23,8 +23,9 @@ LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& opti
       session_(session),
       option_(option),
       settings_(settingsPath),
-      switchImage_(switchImage ? std::move(switchImage)
-                               : [&session](std::vector<uint8_t> image) { session.switchImage(std::move(image)); })
+      switchImage_(switchImage ? std::move(switchImage) : [&session](std::vector<uint8_t> image) {
+          return session.switchImage(std::move(image));
+      })
 {
     // Read and written straight back, like every other setting.
     const bool on = settings_.readInt(kSection, kKey, 1) != 0;
@@ -59,12 +60,23 @@ void LiveReload::reload(const QString& path)
 {
     // The same two lines as a failed compile at Play: the file, then the
     // message with its line.
-    frontend::LoadedScore loaded = frontend::loadScore(
-        path.toStdString(), session_.compileSwitches(), [this](const std::string& text, const std::string& name) {
-            form_.appendMessage(QString::fromStdString("[" + name + "]"));
-            form_.appendMessage(QString::fromStdString(text));
-        });
-    if (loaded.image) switchImage_(std::move(*loaded.image));
+    QStringList failure;
+    frontend::LoadedScore loaded =
+        frontend::loadScore(path.toStdString(), session_.compileSwitches(),
+                            [this, &failure](const std::string& text, const std::string& name) {
+                                for (const std::string& line : {"[" + name + "]", text}) {
+                                    failure.append(QString::fromStdString(line));
+                                    form_.appendMessage(failure.back());
+                                }
+                            });
+    if (!loaded.image) {
+        if (!failure.isEmpty()) unresolved_ = failure;
+        return;
+    }
+    if (!switchImage_(std::move(*loaded.image))) return;
+    form_.markResolved(unresolved_);
+    unresolved_.clear();
+    form_.appendMessage("[" + path + "] reloaded");
 }
 
 } // namespace zemfe

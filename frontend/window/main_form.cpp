@@ -12,6 +12,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <algorithm>
@@ -226,6 +229,26 @@ void MainForm::setCharsetText(const QString& text) { charset_->setText(text); }
 
 void MainForm::appendMessage(const QString& line) { memo_->appendPlainText(line); }
 void MainForm::clearMessages() { memo_->clear(); }
+
+void MainForm::markResolved(const QStringList& lines)
+{
+    if (lines.isEmpty()) return;
+    QTextDocument* document = memo_->document();
+    const int count = int(lines.size());
+    for (int first = document->blockCount() - count; first >= 0; --first) {
+        bool same = true;
+        for (int i = 0; i < count && same; ++i) same = document->findBlockByNumber(first + i).text() == lines[i];
+        if (!same) continue;
+        QTextCursor cursor(document->findBlockByNumber(first));
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count - 1);
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextCharFormat resolved;
+        resolved.setFontStrikeOut(true);
+        resolved.setForeground(memo_->palette().brush(QPalette::Disabled, QPalette::Text));
+        cursor.mergeCharFormat(resolved);
+        return;
+    }
+}
 
 void MainForm::dragEnterEvent(QDragEnterEvent* event)
 {
