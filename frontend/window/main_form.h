@@ -89,6 +89,7 @@ private:
     QPlainTextEdit* memo_ = nullptr;
     QAction* selectDevice_ = nullptr;
     QAction* reloadOption_ = nullptr;
+    QString keyText_; // L_Key's whole text, before any elision
     std::array<QCheckBox*, 16> switchBoxes_{};
     bool settingSwitches_ = false;
 };
