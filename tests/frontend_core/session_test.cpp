@@ -221,12 +221,21 @@ TEST(Session, FailuresOfThePlayPath)
         Lines pane;
     } cases[] = {
         {"unreadable", "missing.kvt", "", "error:File cannot load", {}},
+        {"a folder", "folder.kvt", "", "error:File cannot load", {}},
+        {"a FIFO", "fifo.kvt", "", "error:File cannot load", {}},
+        {"a MIDI file cut short",
+         "short.mid",
+         "MThd",
+         "error:File cannot load",
+         {"[@/short.mid]", "Not have enough size."}},
         {"compile error", "bad.kvt", "c\nd\n]\n", "KVT compile error", {"[@/bad.kvt]", "Out of loop in 3."}},
         {"not an image", "text.ZEM", "c d e", "dp_const() failed", {"Dev00: Fake Synth"}},
     };
     for (const auto& c : cases) {
         Fixture f;
         if (!c.bytes.empty()) f.dir.write(c.file, c.bytes);
+        ::mkdir(f.dir.file("folder.kvt").c_str(), 0755);
+        ::mkfifo(f.dir.file("fifo.kvt").c_str(), 0644);
         frontend::Session& s = f.start();
         s.selectFile(f.dir.file(c.file));
         EXPECT_FALSE(s.play()) << c.name;
@@ -349,6 +358,28 @@ TEST(Session, HeldNotesTheNewImageAlsoHoldsSoundOn)
         EXPECT_FALSE(sent("-1 90 3C")) << c.name << ": the held note was struck again";
         // Track 1's old notes end at the switch either way.
         EXPECT_TRUE(sent("-1 81 40") || sent("-1 81 41")) << c.name;
+    }
+}
+
+// A Standard MIDI File, whatever its name, is imported and compiled in
+// memory: its note reaches the port.
+TEST(Session, StandardMidiFilesPlay)
+{
+    using namespace std::string_literals;
+    const std::string oneNote = "MThd\0\0\0\x06\0\0\0\x01\0\x60"s + "MTrk\0\0\0\x0C"s + "\0\x90\x3C\x64"s +
+                                "\x60\x80\x3C\x40"s + "\0\xFF\x2F\0"s;
+    for (const char* name : {"tune.mid", "tune.MID", "tune.kvt"}) {
+        Fixture f;
+        f.dir.write(name, oneNote);
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file(name));
+        EXPECT_TRUE(s.play()) << name << ": " << s.snapshot().caption;
+        EXPECT_TRUE(f.waitFor(PlayerState::Selected)) << name;
+        const Lines lines = f.fake.lines();
+        EXPECT_NE(
+            std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("-1 90 3C", 0) == 0; }),
+            lines.end())
+            << name;
     }
 }
 
