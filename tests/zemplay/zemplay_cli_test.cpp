@@ -193,11 +193,11 @@ TEST(ZemplayCli, InterruptReleasesEveryNote)
         EXPECT_EQ(value, 0) << "channel " << (key >> 8) << " controller " << (key & 255);
 }
 
-// A score of 256 tracks over about 2 MB: compiling it takes seconds.
+// A score of 256 tracks over about 5 MB: compiling it takes many seconds.
 std::string slowScore()
 {
     std::string bars;
-    for (int i = 0; i < 400; ++i) bars += "c d e f g a b > c < ";
+    for (int i = 0; i < 1000; ++i) bars += "c d e f g a b > c < ";
     std::string score;
     for (int track = 0; track < 256; ++track) score += "#" + std::to_string(track) + " T120 l16 " + bars + "\n";
     return score;
@@ -210,7 +210,8 @@ TEST(ZemplayCli, StopsAtOnceWhileCompiling)
     for (const int signal : {SIGINT, SIGTERM}) {
         bool endedInTime = false;
         const auto run = zem_test::runProgram("zemplay", {"slow.kvt"}, dir.path(), fastDisk(dir), 0, [&](pid_t pid) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+            // Long enough to be past the start-up, far from the compile's end.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             kill(pid, signal);
             endedInTime = zem_test::endsWithin(pid, std::chrono::seconds(2));
         });
