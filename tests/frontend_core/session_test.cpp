@@ -361,6 +361,34 @@ TEST(Session, HeldNotesTheNewImageAlsoHoldsSoundOn)
     }
 }
 
+// prepare() loads without opening a port; the next play() starts what it
+// loaded, and a failed load is told as play() would tell it.
+TEST(Session, PrepareLoadsForTheNextPlay)
+{
+    const struct {
+        const char* name;
+        const char* score;
+        bool loads;
+        const char* caption;
+    } cases[] = {
+        {"a score", kEndless, true, "@/song.kvt"},
+        {"a compile error", "c\nd\n]\n", false, "KVT compile error"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.dir.write("song.kvt", c.score);
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file("song.kvt"));
+        EXPECT_EQ(s.prepare(), c.loads) << c.name;
+        EXPECT_TRUE(f.fake.lines().empty()) << c.name << ": a port was opened";
+        std::string caption = s.snapshot().caption;
+        if (caption.rfind(f.dir.path(), 0) == 0) caption.replace(0, f.dir.path().size(), "@");
+        EXPECT_EQ(caption, c.caption) << c.name;
+        EXPECT_EQ(s.play(), c.loads) << c.name;
+        EXPECT_EQ(s.snapshot().state, c.loads ? PlayerState::Playing : PlayerState::Selected) << c.name;
+    }
+}
+
 // A Standard MIDI File, whatever its name, is imported and compiled in
 // memory: its note reaches the port.
 TEST(Session, StandardMidiFilesPlay)

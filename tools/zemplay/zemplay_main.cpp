@@ -77,18 +77,20 @@ bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
 
 // Starts the song.  Compiling a large score takes long, so it runs on a
 // worker while this thread still answers q, Ctrl-C and SIGTERM; a stop
-// then ends the program at once, leaving the worker to the system.
+// then ends the program at once, leaving the worker to the system.  The
+// devices are opened here: the sound library keeps per-thread state that
+// a finished worker would leak.
 bool startPlaying(frontend::Session& session, zemplay::ConsoleKeys& keys)
 {
-    std::future<bool> started = std::async(std::launch::async, [&session] { return session.play(); });
-    while (started.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    std::future<bool> loaded = std::async(std::launch::async, [&session] { return session.prepare(); });
+    while (loaded.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         const int key = keys.next(50);
         if (interrupted || key == 'q' || key == 'Q') {
             keys.restore();
             std::_Exit(interrupted ? 130 : 0);
         }
     }
-    return started.get();
+    return loaded.get() && session.play();
 }
 
 int play(const zemplay::CommandLine& line)

@@ -130,6 +130,7 @@ struct Session::Impl {
     bool loaded = false;
     std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
+    bool prepared = false; // image holds the selected file, loaded by prepare()
     dp_player* player = nullptr;
     int playerPorts = 0;
     // After a switch: the user value of the player, alive as long as it.
@@ -208,8 +209,11 @@ bool Session::Impl::loadImage()
 void Session::Impl::startLocked()
 {
     if (!loaded) return;
-    stopLocked();
-    if (!loadImage()) return;
+    if (!prepared) {
+        stopLocked();
+        if (!loadImage()) return;
+    }
+    prepared = false;
     const int portCount = config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts)
                                                : devices.portCount;
     std::vector<std::string> names =
@@ -320,6 +324,7 @@ void Session::Impl::stopLocked()
 {
     if (!loaded) return;
     playing = false;
+    prepared = false;
     tail.reset();
     host.sounding = false;
     sound.closeAllStreams();
@@ -484,6 +489,15 @@ void Session::selectFile(const std::string& path)
 {
     std::lock_guard guard(impl_->lock);
     impl_->selectLocked(path);
+}
+
+bool Session::prepare()
+{
+    std::lock_guard guard(impl_->lock);
+    if (!impl_->loaded) return false;
+    impl_->stopLocked();
+    impl_->prepared = impl_->loadImage();
+    return impl_->prepared;
 }
 
 bool Session::play()

@@ -162,6 +162,11 @@ public:
     // (Re)starts the selected file from the top; false when nothing could
     // be started (no file, unreadable, compile error, refused image).
     bool play();
+    // Stops, then reads (and compiles) the selected file for the next
+    // play(), without touching a device; false when it cannot be loaded
+    // (the caption says why).  A console can run it on a worker thread and
+    // stay able to quit, while play() opens the devices on its own thread.
+    bool prepare();
     // Live reload: the playing (or paused) piece goes on at the same song
     // position with image in place of its old one.  False, the old image
     // going on, when there is no player or the engine refuses image.
