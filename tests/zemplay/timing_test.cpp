@@ -3,6 +3,7 @@
 // in the score plus one constant offset.
 #include "note_timing.h"
 
+#include <deadline.h>
 #include <run_program.h>
 #include <temp_dir.h>
 
@@ -39,7 +40,8 @@ TEST(ZemplayTiming, NotesStartAtTheirScoreTimePlusOneLatency)
     ASSERT_EQ(notes.size(), 17u);
 
     const auto run = zem_test::runProgram("zemplay", {"-L1", "timing.ZEM"}, dir.path(),
-                                          {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.file("sound.raw")});
+                                          {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.file("sound.raw")}, 0,
+                                          zem_test::killAfter(std::chrono::seconds(60)));
     ASSERT_EQ(run.status, 0) << run.err;
     const auto result = zem_test::compareTimes(notes, zem_test::soundOnsets(dir.file("sound.raw")));
     std::printf("latency %.2f ms, spread %.2f ms over %zu notes\n", result.latencyMs, result.spreadMs, result.notes);

@@ -147,6 +147,7 @@ public:
 
     int audioRate() const override { return kSynthSampleRate; }
     uint64_t audioFrames() const override { return shared_->framesRendered(); }
+    bool isSounding() const override { return shared_->synth().hasActiveVoices(); }
     bool shortMessageAt(uint64_t frame, uint32_t packed) override
     {
         return queueShort(frame, packed, frame < audioFrames());

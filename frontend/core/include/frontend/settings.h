@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,8 @@ struct IniEntry;
 } // namespace platform
 
 namespace frontend {
+
+class SettingsWriter;
 
 inline constexpr const char* kSettingsFileName = "zemfe.ini";
 inline constexpr int kMaxPorts = 16;
@@ -49,8 +53,13 @@ public:
     uint16_t readSwitches();
     void writeSwitches(uint16_t mask);
     // Section "Plug": the decoder library of an extension (upper-cased for
-    // the key), defaultName when missing; the value is written back.
+    // the key), defaultName when missing.  The file is read once per
+    // extension; a missing key is written back once, by a thread of its
+    // own, so the playback thread that asks never waits for the file.  Any
+    // thread may call it.
     std::string decoderFor(const std::string& upperExtension, const std::string& defaultName);
+    // Returns once the keys decoderFor wrote back are in the file.
+    void waitWritten();
 
 private:
     // Reads a value; its write-back is collected in writeBack_ until flush().
@@ -62,6 +71,9 @@ private:
     std::string mapperMidi_;
     std::unique_ptr<platform::IniFile> file_;
     std::vector<platform::IniEntry> writeBack_;
+    std::mutex decodersLock_;
+    std::map<std::string, std::string> decoders_; // by upper-case extension
+    std::unique_ptr<SettingsWriter> writer_;
 };
 
 } // namespace frontend
