@@ -1,6 +1,7 @@
 #include "compressed_codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace qzwav {
@@ -11,8 +12,13 @@ constexpr unsigned kSampleBytes = 2;
 // Rates beyond any real recording are refused, as by the other codecs.
 constexpr uint32_t kMaxRate = 384000;
 
+// Samples are little-endian; on a little-endian host a copy is the write.
 void putSamples(const int16_t* samples, size_t count, uint8_t* out)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, samples, count * sizeof(int16_t));
+        return;
+    }
     for (size_t i = 0; i < count; ++i) {
         const auto v = static_cast<uint16_t>(samples[i]);
         out[2 * i] = static_cast<uint8_t>(v);
