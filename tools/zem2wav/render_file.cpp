@@ -6,6 +6,7 @@
 #include "offline_renderer.h"
 #include "progress_bar.h"
 #include "render_messages.h"
+#include "render_synth.h"
 #include "wave_writer.h"
 
 #include "common/file_job.h"
@@ -44,8 +45,9 @@ uint64_t songLengthMs(const std::vector<uint8_t>& image, const playback::Playbac
 
 class RenderJob final : public tools::FileJob {
 public:
-    RenderJob(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn reportTo)
-        : FileJob(word, reportTo), settings_(settings)
+    RenderJob(const std::string& word, const playback::PlaybackSettings& settings, unsigned threads,
+              tools::ReportFn reportTo)
+        : FileJob(word, reportTo), settings_(settings), threads_(threads)
     {}
 
 private:
@@ -64,7 +66,7 @@ private:
         const std::vector<uint8_t> image = readInput();
 
         std::unique_ptr<platform::MidiSynth> synth =
-            platform::MidiSynth::create(platform::synthSoundFontPath(), kSynthGain, &synthError_);
+            createRenderSynth(image, settings_, threads_, kSynthGain, &synthError_);
         if (!synth) util::uerr_raise(kErrSynthesizer);
         std::vector<std::unique_ptr<platform::MidiOutPort>> synthPorts;
         PortTable ports{};
@@ -124,15 +126,17 @@ private:
     }
 
     const playback::PlaybackSettings& settings_;
+    unsigned threads_;
     uint32_t errorOffset_ = 0;
     std::string synthError_;
 };
 
 } // namespace
 
-int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn report)
+int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, unsigned threads,
+                   tools::ReportFn report)
 {
-    return RenderJob(word, settings, report).run();
+    return RenderJob(word, settings, threads, report).run();
 }
 
 } // namespace zem2wav

@@ -19,8 +19,10 @@ inline constexpr double kSynthGain = 0.2;
 // plays the song with the exporter's loop, delay, fade and device mask in
 // one pass for all tracks, and writes NAME.WAV beside it, first moving an
 // existing one to its backup name.  Prints "PATH: SECONDS s" on success.
+// The synthesizer renders on `threads` threads (1: one synthesizer).
 // Returns 0, or -1 after reporting the failure; codes that are not about
 // this file are raised on to the caller's frame.
-int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn report);
+int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, unsigned threads,
+                   tools::ReportFn report);
 
 } // namespace zem2wav

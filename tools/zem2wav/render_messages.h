@@ -27,7 +27,9 @@ inline constexpr const char* kUsage = "\n"
                                       " -D[num]  delay after loop(in msec) (default=1000)\n"
                                       " -F[num]  fading time(in msec) (default=9000)\n"
                                       " -M[hex]  device enable flags (default=0001)\n"
-                                      " -Z       ignore infinite loop\n";
+                                      " -Z       ignore infinite loop\n"
+                                      " -J[num]  rendering threads (default=all cores; 1 renders\n"
+                                      "          through one synthesizer)\n";
 
 // The per-file text of a code ("%08x" filled with the image offset of the
 // last engine error); empty when the code is not about one file.

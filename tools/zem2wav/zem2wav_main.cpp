@@ -2,6 +2,7 @@
 // line to WAVE files through the built-in synthesizer.
 #include "render_file.h"
 #include "render_messages.h"
+#include "render_synth.h"
 
 #include "common/tool_program.h"
 #include "playback/export_messages.h"
@@ -10,6 +11,7 @@
 int main(int argc, char** argv)
 {
     static playback::ExportSettings settings;
+    static unsigned threads = zem2wav::defaultRenderThreads();
     const tools::ToolProgram program{
         zem2wav::kBanner,
         nullptr, // console only
@@ -18,10 +20,15 @@ int main(int argc, char** argv)
         zem2wav::kBanner,
         playback::kErrIllegalOption,
         [](const std::vector<std::string>& words, tools::TrailingText trailing) {
-            settings = playback::parseSettings(words, trailing);
+            settings = playback::parseSettings(words, trailing, [](char letter, const std::string& word, size_t& pos) {
+                if (letter != 'J') return false;
+                const uint32_t wanted = playback::readDecimal(word, pos);
+                threads = wanted == 0 ? zem2wav::defaultRenderThreads() : wanted;
+                return true;
+            });
         },
         [](const std::string& word, tools::ReportFn report) {
-            return zem2wav::renderFile(word, settings.playback, report);
+            return zem2wav::renderFile(word, settings.playback, threads, report);
         },
     };
     return tools::runConsoleProgram(argc, argv, program);
