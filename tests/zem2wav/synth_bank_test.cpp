@@ -50,7 +50,9 @@ TEST(SynthBankPlan, BusiestChannelsAreSpreadFirst)
     };
     const Row rows[] = {
         {"two even", loadOf({{0, 10}, {1, 10}}), 2, {{0, 0}, {1, 1}}},
-        {"one heavy against three light", loadOf({{3, 30}, {4, 10}, {5, 10}, {6, 10}}), 2,
+        {"one heavy against three light",
+         loadOf({{3, 30}, {4, 10}, {5, 10}, {6, 10}}),
+         2,
          {{3, 0}, {4, 1}, {5, 1}, {6, 1}}},
         {"silent channels stay on the first", loadOf({{200, 5}, {201, 4}}), 2, {{200, 0}, {201, 1}, {7, 0}, {254, 0}}},
         {"three lanes", loadOf({{0, 9}, {16, 8}, {32, 7}, {48, 3}}), 3, {{0, 0}, {16, 1}, {32, 2}, {48, 2}}},
@@ -128,8 +130,8 @@ std::vector<Step> busyScript()
 }
 
 struct Comparison {
-    int largest = 0;         // largest sample difference
-    double belowSignal = 0;  // dB from the signal's power down to the difference's
+    int largest = 0;        // largest sample difference
+    double belowSignal = 0; // dB from the signal's power down to the difference's
 };
 
 Comparison compare(const std::vector<int16_t>& got, const std::vector<int16_t>& expected)
@@ -173,7 +175,7 @@ TEST(SynthBank, SoundsAsOneSynthesizer)
         const char* name;
         size_t lanes;
         bool allOnFirst;
-        int largest;       // at most
+        int largest;        // at most
         double belowSignal; // at least
     };
     const Row rows[] = {
@@ -207,8 +209,8 @@ TEST(SynthBank, SumsConvertLikeTheSynthesizer)
         int16_t expected;
     };
     const Row rows[] = {
-        {0, 0, 0},           {1.2f / s, 0.2f / s, 1},     {1.0f / s, 0.6f / s, 2}, {-1.0f / s, -0.6f / s, -2},
-        {0.5f, 0.5f, 32766}, {0.9f, 0.9f, 32767},         {-0.9f, -0.9f, -32768},  {0.25f, -0.5f, -8192},
+        {0, 0, 0},           {1.2f / s, 0.2f / s, 1}, {1.0f / s, 0.6f / s, 2}, {-1.0f / s, -0.6f / s, -2},
+        {0.5f, 0.5f, 32766}, {0.9f, 0.9f, 32767},     {-0.9f, -0.9f, -32768},  {0.25f, -0.5f, -8192},
     };
     for (const auto& r : rows) {
         const float left[] = {r.a}, right[] = {r.b}, zero[] = {0};
