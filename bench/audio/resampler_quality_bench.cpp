@@ -68,8 +68,11 @@ void BM_ResampledToneSnr(benchmark::State& state)
     state.counters["goal_dB"] = 90;
     state.SetLabel(snr >= 90 ? "ok: SNR at least 90 dB" : "BELOW GOAL: SNR at least 90 dB");
 }
-BENCHMARK(BM_ResampledToneSnr)->Args({22050, 44100})->Args({48000, 46731})->Args({46731, 44100})->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_ResampledToneSnr)
+    ->Args({22050, 44100})
+    ->Args({48000, 46731})
+    ->Args({46731, 44100})
+    ->Unit(benchmark::kMillisecond);
 
 // A tone above the output's Nyquist frequency must vanish, not fold back.
 void BM_AliasRejection(benchmark::State& state)
