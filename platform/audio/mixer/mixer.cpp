@@ -73,7 +73,6 @@ void Mixer::snapshot()
             mix.needsHistory = true;
         }
         mix.frequency = control.frequency;
-        mix.deviceRate = renderFormat_.sampleRate;
         mix.looping = control.looping;
         mix.ended = false;
         if (mix.volume != control.volume || mix.pan != control.pan) {

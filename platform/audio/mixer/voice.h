@@ -40,7 +40,6 @@ struct VoiceMix {
     uint32_t positionFrames = 0;
     uint32_t positionGeneration = ~0u;
     uint32_t frequency = 0;
-    uint32_t deviceRate = 0;
     bool looping = false;
     bool ended = false;
     // Once a voice is resampled it stays so, even back at the device rate,
