@@ -77,7 +77,8 @@ ChannelOwners dealChannels(const ChannelLoad& load, size_t lanes)
     std::vector<uint64_t> laneLoad(lanes, 0);
     for (size_t channel : order) {
         if (load[channel] == 0) break;
-        const auto lightest = static_cast<size_t>(std::min_element(laneLoad.begin(), laneLoad.end()) - laneLoad.begin());
+        const auto lightest =
+            static_cast<size_t>(std::min_element(laneLoad.begin(), laneLoad.end()) - laneLoad.begin());
         owners[channel] = static_cast<uint8_t>(lightest);
         laneLoad[lightest] += load[channel];
     }
