@@ -7,6 +7,7 @@
 #include "progress_bar.h"
 #include "render_limit.h"
 #include "render_messages.h"
+#include "render_synth.h"
 #include "wave_writer.h"
 
 #include "common/file_job.h"
@@ -89,7 +90,7 @@ private:
         if (!refusal_.empty()) util::uerr_raise(kErrRenderRefused);
 
         std::unique_ptr<platform::MidiSynth> synth =
-            platform::MidiSynth::create(platform::synthSoundFontPath(), kSynthGain, &synthError_);
+            createRenderSynth(image, settings_.playback, settings_.threads, kSynthGain, &synthError_);
         if (!synth) util::uerr_raise(kErrSynthesizer);
         std::vector<std::unique_ptr<platform::MidiOutPort>> synthPorts;
         PortTable ports{};

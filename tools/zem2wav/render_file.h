@@ -18,6 +18,7 @@ inline constexpr double kSynthGain = 0.2;
 struct RenderSettings {
     playback::PlaybackSettings playback;
     uint32_t limitMinutes; // the longest song rendered
+    unsigned threads;      // synthesizers rendering side by side (1: one, as always)
 };
 
 // Resolves the name (default extension "ZEM", letter case as stored),

@@ -30,7 +30,9 @@ inline constexpr const char* kUsage = "\n"
                                       " -F[num]  fading time(in msec) (default=9000)\n"
                                       " -M[hex]  device enable flags (default=0001)\n"
                                       " -Z       ignore infinite loop\n"
-                                      " -T[num]  longest render(in minutes) (default=240)\n";
+                                      " -T[num]  longest render(in minutes) (default=240)\n"
+                                      " -J[num]  rendering threads (default=1, the exact one-synthesizer\n"
+                                      "          render; 0 = all cores)\n";
 
 // The per-file text of a code ("%08x" filled with the image offset of the
 // last engine error); empty when the code is not about one file.

@@ -3,6 +3,7 @@
 #include "render_file.h"
 #include "render_limit.h"
 #include "render_messages.h"
+#include "render_synth.h"
 
 #include "common/tool_program.h"
 #include "playback/export_messages.h"
@@ -20,13 +21,21 @@ int main(int argc, char** argv)
         playback::kErrIllegalOption,
         [](const std::vector<std::string>& words, tools::TrailingText trailing) {
             uint32_t limitMinutes = zem2wav::kDefaultRenderLimitMinutes;
+            unsigned threads = 1;
             const playback::ExportSettings common =
                 playback::parseSettings(words, trailing, [&](char letter, const std::string& word, size_t& pos) {
-                    if (letter != 'T') return false;
-                    limitMinutes = playback::readDecimal(word, pos);
-                    return true;
+                    if (letter == 'T') {
+                        limitMinutes = playback::readDecimal(word, pos);
+                        return true;
+                    }
+                    if (letter == 'J') {
+                        const uint32_t wanted = playback::readDecimal(word, pos);
+                        threads = wanted == 0 ? zem2wav::defaultRenderThreads() : wanted;
+                        return true;
+                    }
+                    return false;
                 });
-            settings = {common.playback, limitMinutes};
+            settings = {common.playback, limitMinutes, threads};
         },
         [](const std::string& word, tools::ReportFn report) { return zem2wav::renderFile(word, settings, report); },
     };
