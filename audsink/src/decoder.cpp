@@ -2,6 +2,8 @@
 
 #include "instance.h"
 
+#include <cstring>
+
 namespace audsink {
 namespace {
 
@@ -80,6 +82,11 @@ bool loadDecoder(Instance& instance, const char* name, Decoder& decoder)
     if (!name || !*name) return false;
     std::lock_guard loading(instance.loaderLock);
     decoder.library = platform::DynamicLibrary(name);
+#ifdef ZEM_PLUGIN_DIR
+    // Installed, the plug-ins sit in a folder of their own.
+    if (!decoder.library.isLoaded() && !std::strchr(name, '/'))
+        decoder.library = platform::DynamicLibrary(std::string(ZEM_PLUGIN_DIR) + "/" + name);
+#endif
     if (!decoder.library.isLoaded()) return false;
     auto version = decoder.library.entry<dw_version_fn>(DW_ENTRY_VERSION);
     if (!version || !isAcceptedDecoderVersion(version())) {

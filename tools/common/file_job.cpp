@@ -54,16 +54,20 @@ const uint8_t* FileJob::loadInput(uint32_t& size)
     return bytes;
 }
 
-void FileJob::prepareOutput(const std::string& suffix)
+void FileJob::prepareOutput(const std::string& suffix) { prepareOutputAt(replaceExtension(inputPath_, suffix)); }
+
+void FileJob::prepareOutputAt(const std::string& path)
 {
     output_ = util::fs_create();
     namingOutput_ = true;
-    util::fs_prepare_output(output_, replaceExtension(inputPath_, suffix).c_str(), inputPath_.c_str());
+    util::fs_prepare_output(output_, path.c_str(), inputPath_.c_str());
 }
 
-void FileJob::createOutput(const std::string& suffix)
+void FileJob::createOutput(const std::string& suffix) { createOutputAt(replaceExtension(inputPath_, suffix)); }
+
+void FileJob::createOutputAt(const std::string& path)
 {
-    prepareOutput(suffix);
+    prepareOutputAt(path);
     util::fs_create_file(output_, 0x80);
     util::fs_open(output_, util::FileMode::Write);
 }

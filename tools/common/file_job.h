@@ -52,6 +52,10 @@ protected:
     void prepareOutput(const std::string& suffix);
     // prepareOutput, then creates the output and opens it for writing.
     void createOutput(const std::string& suffix);
+    // The same for an output named by the command line (relative to the
+    // current folder) rather than derived from the input.
+    void prepareOutputAt(const std::string& path);
+    void createOutputAt(const std::string& path);
 
     const std::string& word() const { return word_; }
     const std::string& inputPath() const { return inputPath_; }

@@ -98,6 +98,11 @@ int main(int argc, char** argv)
     }
     const std::string decoderName = argc == 3 ? argv[2] : kDefaultDecoder;
     platform::DynamicLibrary library(decoderName);
+#ifdef ZEM_PLUGIN_DIR
+    // Installed, the plug-ins sit in a folder of their own.
+    if (!library.isLoaded() && decoderName.find('/') == std::string::npos)
+        library = platform::DynamicLibrary(std::string(ZEM_PLUGIN_DIR) + "/" + decoderName);
+#endif
     if (!library.isLoaded()) return fail(library.error());
     auto version = library.entry<dw_version_fn>(DW_ENTRY_VERSION);
     if (!version) return fail(decoderName + " is not a decoder");

@@ -6,7 +6,7 @@
 #include "offline_renderer.h"
 #include "progress_bar.h"
 #include "render_messages.h"
-#include "wave_writer.h"
+#include "render_output.h"
 
 #include "common/file_job.h"
 #include "platform/midi_synth.h"
@@ -44,8 +44,9 @@ uint64_t songLengthMs(const std::vector<uint8_t>& image, const playback::Playbac
 
 class RenderJob final : public tools::FileJob {
 public:
-    RenderJob(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn reportTo)
-        : FileJob(word, reportTo), settings_(settings)
+    RenderJob(const std::string& word, const playback::PlaybackSettings& settings, const RenderOptions& options,
+              tools::ReportFn reportTo)
+        : FileJob(word, reportTo), settings_(settings), options_(options)
     {}
 
 private:
@@ -73,7 +74,7 @@ private:
             ports[size_t(p)] = synthPorts.back().get();
         }
 
-        std::unique_ptr<WaveWriter> wave;
+        std::unique_ptr<RenderOutput> wave;
         OfflineRenderer renderer(*synth,
                                  [&wave](const int16_t* stereo, size_t frames) { wave->append(stereo, frames); });
         // Samples and streams are named relative to the piece's folder; they
@@ -85,8 +86,12 @@ private:
         // Made before the output: an image the engine refuses leaves no file.
         playback::SongPlayback song(image.data(), image.size(), settings_, sink);
 
-        createOutput(".WAV");
-        wave = std::make_unique<WaveWriter>(output());
+        if (options_.outputName.empty())
+            createOutput(".WAV");
+        else
+            createOutputAt(options_.outputName);
+        wave =
+            std::make_unique<RenderOutput>(output(), util::fs_path(output()), options_.loudnessLufs, scoreTags(image));
 
         std::unique_ptr<ProgressBar> bar;
         if (progressWanted()) {
@@ -109,6 +114,7 @@ private:
         util::fs_close(output());
         std::printf("%s: %.3f s\n", util::fs_path(output()),
                     static_cast<double>(wave->frames()) / platform::kSynthSampleRate);
+        std::printf("%s: %s\n", util::fs_path(output()), loudnessText(*wave).c_str());
         std::fflush(stdout);
         return 0;
     }
@@ -124,15 +130,17 @@ private:
     }
 
     const playback::PlaybackSettings& settings_;
+    const RenderOptions& options_;
     uint32_t errorOffset_ = 0;
     std::string synthError_;
 };
 
 } // namespace
 
-int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn report)
+int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, const RenderOptions& options,
+                   tools::ReportFn report)
 {
-    return RenderJob(word, settings, report).run();
+    return RenderJob(word, settings, options, report).run();
 }
 
 } // namespace zem2wav

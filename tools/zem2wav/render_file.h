@@ -2,6 +2,8 @@
 // WAVE file through the built-in synthesizer.
 #pragma once
 
+#include "render_options.h"
+
 #include "common/run_files.h"
 #include "playback/song_playback.h"
 
@@ -17,10 +19,12 @@ inline constexpr double kSynthGain = 0.2;
 
 // Resolves the name (default extension "ZEM", letter case as stored),
 // plays the song with the exporter's loop, delay, fade and device mask in
-// one pass for all tracks, and writes NAME.WAV beside it, first moving an
-// existing one to its backup name.  Prints "PATH: SECONDS s" on success.
-// Returns 0, or -1 after reporting the failure; codes that are not about
-// this file are raised on to the caller's frame.
-int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn report);
+// one pass for all tracks, and writes NAME.WAV beside it (or the output the
+// options name, in the format its ending chooses), first moving an existing
+// one to its backup name.  Prints "PATH: SECONDS s" and the render's
+// loudness on success.  Returns 0, or -1 after reporting the failure; codes
+// that are not about this file are raised on to the caller's frame.
+int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, const RenderOptions& options,
+                   tools::ReportFn report);
 
 } // namespace zem2wav
