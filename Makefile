@@ -7,6 +7,8 @@ TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 DEB_BUILD  ?= build-deb
 PREFIX     ?= /usr/local
+# Debian's hardening of the link: relocations read-only, resolved at start.
+DEB_LDFLAGS := -Wl,-z,relro -Wl,-z,now
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
@@ -79,7 +81,8 @@ install: deps $(BUILD)/CMakeCache.txt
 # without tests or benchmarks: $(DEB_BUILD)/zem_<version>_<arch>.deb.
 deb: deps
 	cmake -S . -B $(DEB_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-		-DBUILD_TESTING=OFF -DZEM_BENCH=OFF
+		-DBUILD_TESTING=OFF -DZEM_BENCH=OFF -DCMAKE_EXE_LINKER_FLAGS="$(DEB_LDFLAGS)" \
+		-DCMAKE_SHARED_LINKER_FLAGS="$(DEB_LDFLAGS)" -DCMAKE_MODULE_LINKER_FLAGS="$(DEB_LDFLAGS)"
 	cmake --build $(DEB_BUILD) --target zem_install_deps -j $(JOBS)
 	cd $(DEB_BUILD) && cpack -G DEB
 	@ls $(DEB_BUILD)/zem_*.deb

@@ -78,7 +78,8 @@ foreach(page ${man_pages})
     list(APPEND compressed_pages ${out})
     install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
-set(changelog ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz)
+# A package without a Debian revision is native: its changelog is changelog.gz.
+set(changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(OUTPUT ${changelog}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
     COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${changelog}
@@ -95,6 +96,11 @@ foreach(program zemc zemcw zem2mid zem2midw mid2kvt zem2wav zemplay zemfe qzdeco
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/completions/zem
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ${program})
 endforeach()
+
+# The build folder is a portable layout: the player finds a writable
+# zemfe.ini beside itself there and keeps its settings in it.
+file(MAKE_DIRECTORY ${ZEM_BIN_DIR})
+file(TOUCH ${ZEM_BIN_DIR}/zemfe.ini)
 
 # Everything the install step copies, so that `make install` builds only
 # what it installs.

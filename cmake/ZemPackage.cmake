@@ -4,9 +4,9 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zem)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "ZEM tool set maintainers <zem@localhost>")
+set(CPACK_PACKAGE_CONTACT "ZEM tool set maintainers <maintainers@zem.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "text music language compiler, MIDI exporter, renderer and players")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Scores are written as KVT text: one-character commands for notes, lengths,\n"
     "octaves, loops, controllers, tempo, system-exclusive messages and texts on\n"
     "up to 256 tracks.  zemc compiles them into ZEM images; zem2mid exports\n"

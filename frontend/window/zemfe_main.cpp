@@ -65,8 +65,7 @@ int main(int argc, char** argv)
         if (*text) platform::showMessage(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
         return 1;
     }
-    const std::string settingsPath = frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) +
-                                     "/" + frontend::kSettingsFileName;
+    const std::string settingsPath = frontend::settingsPath(QCoreApplication::applicationDirPath().toStdString());
     int status = 0;
     {
         zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath);
