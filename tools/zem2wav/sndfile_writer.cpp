@@ -86,6 +86,7 @@ struct SndfileWriter::Encoder {
     SNDFILE* sound = nullptr;
     SpeexResamplerState* resampler = nullptr;
     std::vector<int16_t> resampled;
+    std::vector<int32_t> wide;
 
     ~Encoder()
     {
@@ -93,9 +94,14 @@ struct SndfileWriter::Encoder {
         if (resampler) speex_resampler_destroy(resampler);
     }
 
+    // Samples go in as 32-bit integers (exactly the 16-bit values shifted):
+    // libsndfile 1.2.0's MP3 encoder garbles the 16-bit path.
     void write(const int16_t* stereo, size_t frames)
     {
-        if (frames > 0 && sf_writef_short(sound, stereo, static_cast<sf_count_t>(frames)) != sf_count_t(frames))
+        if (frames == 0) return;
+        wide.resize(2 * frames);
+        for (size_t i = 0; i < wide.size(); ++i) wide[i] = int32_t{stereo[i]} * 65536;
+        if (sf_writef_int(sound, wide.data(), static_cast<sf_count_t>(frames)) != sf_count_t(frames))
             util::uerr_raise(util::kErrFileCannotWrite);
     }
 
