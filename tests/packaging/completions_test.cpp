@@ -22,10 +22,11 @@ std::set<std::string> complete(const std::string& program, const std::string& be
                                const std::string& cwd)
 {
     const std::string line = program + " " + (before.empty() ? "" : before + " ") + word;
-    const std::string script = "source " + kBashCompletion + "; source " + kCompletion + "; PATH=" + ZEM_BIN_DIR +
-                               ":$PATH; COMP_LINE='" + line + "'; COMP_POINT=${#COMP_LINE}; read -ra COMP_WORDS <<< '" +
-                               line + "'; [[ '" + word + "' == '' ]] && COMP_WORDS+=(''); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _zem " +
-                               program + " '" + word + "' \"${COMP_WORDS[COMP_CWORD-1]}\"; printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const std::string script =
+        "source " + kBashCompletion + "; source " + kCompletion + "; PATH=" + ZEM_BIN_DIR + ":$PATH; COMP_LINE='" +
+        line + "'; COMP_POINT=${#COMP_LINE}; read -ra COMP_WORDS <<< '" + line + "'; [[ '" + word +
+        "' == '' ]] && COMP_WORDS+=(''); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _zem " + program + " '" + word +
+        "' \"${COMP_WORDS[COMP_CWORD-1]}\"; printf '%s\\n' \"${COMPREPLY[@]}\"";
     const auto result = packaging_test::runShell(script, cwd);
     EXPECT_EQ(result.status, 0) << result.err;
     std::set<std::string> candidates;

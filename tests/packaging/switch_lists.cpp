@@ -67,9 +67,8 @@ ShellResult runShell(const std::string& command, const std::string& cwd)
     const zem_test::TempDir capture;
     const std::string line = "cd '" + cwd + "' && { " + command + " ; } >'" + capture.file("out") + "' 2>'" +
                              capture.file("err") + "' </dev/null";
-    const int raw = std::system(("/bin/bash -c \"" + std::regex_replace(line, std::regex("[\"$`\\\\]"), "\\$&") +
-                                 "\"")
-                                    .c_str());
+    const int raw =
+        std::system(("/bin/bash -c \"" + std::regex_replace(line, std::regex("[\"$`\\\\]"), "\\$&") + "\"").c_str());
     const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return {status, capture.read("out"), capture.read("err")};
 }

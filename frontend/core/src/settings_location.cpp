@@ -21,9 +21,8 @@ std::string environment(const char* name)
 std::string userConfigFolder()
 {
     const std::string configured = environment("XDG_CONFIG_HOME");
-    const std::string base = !configured.empty() && configured.front() == '/'
-                                 ? configured
-                                 : environment("HOME") + "/.config";
+    const std::string base = !configured.empty() && configured.front() == '/' ? configured
+                                                                              : environment("HOME") + "/.config";
     const std::string folder = base + "/zem";
     std::error_code ignored;
     if (std::filesystem::create_directories(folder, ignored)) ::chmod(folder.c_str(), 0700);
