@@ -28,8 +28,8 @@ constexpr const char* kScore = "?3\"Lantern Test\"\n?2\"Notice of the test\"\n"
 std::vector<int16_t> decoded(const TempDir& dir, const std::string& name)
 {
     const std::string raw = name + ".raw";
-    const auto [status, out] = shell("ffmpeg -v error -y -i '" + dir.file(name) + "' -f s16le -ar 44100 -ac 2 '" +
-                                     dir.file(raw) + "'");
+    const auto [status, out] =
+        shell("ffmpeg -v error -y -i '" + dir.file(name) + "' -f s16le -ar 44100 -ac 2 '" + dir.file(raw) + "'");
     EXPECT_EQ(status, 0) << out;
     const std::string bytes = dir.read(raw);
     std::vector<int16_t> samples(bytes.size() / 2);
@@ -132,7 +132,8 @@ Measured measuredLine(const std::string& out)
 {
     std::smatch m;
     Measured r;
-    if (std::regex_search(out, m, std::regex(R"(: (-?[0-9.]+) LUFS, true peak (-?[0-9.]+) dBTP(, gain ([-+][0-9.]+) dB)?)"))) {
+    if (std::regex_search(out, m,
+                          std::regex(R"(: (-?[0-9.]+) LUFS, true peak (-?[0-9.]+) dBTP(, gain ([-+][0-9.]+) dB)?)"))) {
         r.lufs = std::stod(m[1]);
         r.peak = std::stod(m[2]);
         if (m[4].matched) r.gain = std::stod(m[4]);
@@ -156,9 +157,8 @@ TEST(CompressedRender, LoudnessIsReportedAndReachedWithinTheTruePeakLimit)
     const TargetCase cases[] = {{before.lufs - 6, false}, {-16, false}, {-3, true}};
     for (const TargetCase& c : cases) {
         SCOPED_TRACE(c.target);
-        const auto scaled =
-            runProgram("zem2wav", {"-L1", "--loudness", std::to_string(c.target), "-o", "loud.flac", "song.kvt"},
-                       dir.path());
+        const auto scaled = runProgram(
+            "zem2wav", {"-L1", "--loudness", std::to_string(c.target), "-o", "loud.flac", "song.kvt"}, dir.path());
         ASSERT_EQ(scaled.status, 0) << scaled.err;
         const Measured after = measuredLine(scaled.out);
         EXPECT_LE(after.peak, -1.0 + 0.05) << scaled.out;
