@@ -30,13 +30,14 @@ TEST(DesktopFiles, EntryValidatesAndOpensTheFileItIsGiven)
 TEST(DesktopFiles, MimeDatabaseKnowsBothTypesByNameAndTheImageByItsHeader)
 {
     const zem_test::TempDir dir;
-    const auto built = runShell("mkdir -p mime/packages && cp '" + kPackaging +
-                                    "zem.xml' mime/packages/ && update-mime-database mime 2>&1 | grep -i -e error -e warn",
-                                dir.path());
+    const auto built =
+        runShell("mkdir -p mime/packages && cp '" + kPackaging +
+                     "zem.xml' mime/packages/ && update-mime-database mime 2>&1 | grep -i -e error -e warn",
+                 dir.path());
     EXPECT_EQ(built.out, "");
     const std::string globs = dir.read("mime/globs2");
-    for (const char* glob : {"text/x-kvt:*.kvt\n", "text/x-kvt:*.KVT:cs\n", "application/x-zem:*.zem\n",
-                             "application/x-zem:*.ZEM:cs\n"})
+    for (const char* glob :
+         {"text/x-kvt:*.kvt\n", "text/x-kvt:*.KVT:cs\n", "application/x-zem:*.zem\n", "application/x-zem:*.ZEM:cs\n"})
         EXPECT_NE(globs.find(glob), std::string::npos) << glob;
 
     // The magic string of the database begins every image the compiler writes.
