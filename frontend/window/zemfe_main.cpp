@@ -71,8 +71,7 @@ int main(int argc, char** argv)
         platform::showMessage(frontend::kMessageCaption, text.c_str(), platform::MessageIcon::Stop);
         return 1;
     }
-    const std::string settingsPath = frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) +
-                                     "/" + frontend::kSettingsFileName;
+    const std::string settingsPath = frontend::settingsPath(QCoreApplication::applicationDirPath().toStdString());
     int status = 0;
     {
         zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath);

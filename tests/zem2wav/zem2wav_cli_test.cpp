@@ -2,6 +2,7 @@
 // by sox, song lengths under the loop switches, output names and backups,
 // messages and exit codes, and the temporary image of a KVT source.
 #include "run_program.h"
+#include "shell_command.h"
 #include "temp_dir.h"
 #include "wave_bytes.h"
 
@@ -12,6 +13,7 @@
 namespace {
 
 using zem2wav_test::readLe;
+using zem2wav_test::shell;
 using zem_test::runProgram;
 using zem_test::TempDir;
 
@@ -23,18 +25,6 @@ uint64_t waveFrames(const std::string& bytes)
 {
     if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || readLe(bytes, 4, 4) != bytes.size() - 8) return 0;
     return readLe(bytes, 40, 4) / 4;
-}
-
-// Output of a shell command and its status.
-std::pair<int, std::string> shell(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return {-1, out};
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    return {pclose(pipe), out};
 }
 
 // a.kvt beside an older output `name` holding "older", last written on

@@ -7,8 +7,8 @@
 #include "progress_bar.h"
 #include "render_limit.h"
 #include "render_messages.h"
+#include "render_output.h"
 #include "render_synth.h"
-#include "wave_writer.h"
 
 #include "common/file_job.h"
 #include "platform/midi_synth.h"
@@ -99,7 +99,7 @@ private:
             ports[size_t(p)] = synthPorts.back().get();
         }
 
-        std::unique_ptr<WaveWriter> wave;
+        std::unique_ptr<RenderOutput> wave;
         OfflineRenderer renderer(*synth,
                                  [&wave](const int16_t* stereo, size_t frames) { wave->append(stereo, frames); });
         // Samples and streams are named relative to the piece's folder; they
@@ -113,8 +113,11 @@ private:
         playback::SongPlayback song(image.data(), image.size(), settings_.playback, sink);
         clock.follow(&song.fade());
 
-        createOutput(".WAV");
-        wave = std::make_unique<WaveWriter>(output());
+        if (settings_.output.outputName.empty())
+            createOutput(".WAV");
+        else
+            createOutputAt(settings_.output.outputName);
+        wave = std::make_unique<RenderOutput>(output(), outputPath(), settings_.output.loudnessLufs, scoreTags(image));
 
         std::unique_ptr<ProgressBar> bar;
         if (progressWanted()) {
@@ -135,6 +138,7 @@ private:
         refuseReplacingWhatWasRead(sound.filesRead());
         commitOutput();
         std::printf("%s: %.3f s\n", outputPath(), static_cast<double>(wave->frames()) / platform::kSynthSampleRate);
+        std::printf("%s: %s\n", outputPath(), loudnessText(*wave).c_str());
         std::fflush(stdout);
         return 0;
     }

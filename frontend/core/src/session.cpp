@@ -459,8 +459,9 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
         }
     }
     const std::string programFolder = config.programFolder.empty() ? platform::programFolder() : config.programFolder;
-    const std::string folder = config.settingsFolder.empty() ? settingsFolder(programFolder) : config.settingsFolder;
-    const std::string path = config.useSettingsFile ? folder + "/" + kSettingsFileName : std::string();
+    const std::string path = !config.useSettingsFile         ? std::string()
+                             : config.settingsFolder.empty() ? settingsPath(programFolder)
+                                                             : config.settingsFolder + "/" + kSettingsFileName;
     impl->settings = std::make_unique<Settings>(path, waveMapperName(), impl->devicesList.name(platform::kMidiMapper));
     impl->devices = impl->settings->readDevices();
     const uint16_t stored = impl->settings->readSwitches();

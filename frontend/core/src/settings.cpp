@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace frontend {
 
@@ -25,12 +24,6 @@ std::string portKey(int i)
 }
 
 } // namespace
-
-std::string settingsFolder(const std::string& programFolder)
-{
-    const char* configured = std::getenv("ZEMFE_CONFIG_DIR");
-    return configured && *configured ? configured : programFolder;
-}
 
 Settings::Settings(const std::string& path, std::string mapperWave, std::string mapperMidi)
     : mapperWave_(std::move(mapperWave)), mapperMidi_(std::move(mapperMidi))

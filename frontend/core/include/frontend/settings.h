@@ -4,6 +4,8 @@
 // clamped.
 #pragma once
 
+#include "frontend/settings_location.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -20,8 +22,6 @@ struct IniEntry;
 namespace frontend {
 
 class SettingsWriter;
-
-inline constexpr const char* kSettingsFileName = "zemfe.ini";
 inline constexpr int kMaxPorts = 16;
 inline constexpr int kMaxStreamBufferMs = 1000; // the dialog's track bar: 0..100 in steps of 10 ms
 
@@ -32,10 +32,6 @@ struct DeviceSettings {
     int portCount = kMaxPorts;               // "MIDIDevs", 1..16
     int streamBufferMs = 200;                // "StrBufSize", 0..1000
 };
-
-// The folder of zemfe.ini: ZEMFE_CONFIG_DIR when set and not empty, else
-// the program's folder.
-std::string settingsFolder(const std::string& programFolder);
 
 class Settings {
 public:
