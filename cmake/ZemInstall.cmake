@@ -25,7 +25,7 @@ set(ZEM_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/zem)
 set(ZEM_PLUGIN_DIR ${CMAKE_INSTALL_PREFIX}/${ZEM_INSTALL_PLUGINDIR})
 
 set(zem_programs zemc zemcw zem2mid zem2midw mid2kvt zem2wav zemplay_console zemfe qzdecode kvt-ls)
-set(zem_libraries zemplay zemcmain audsink tracecon)
+set(zem_libraries zemplay zemcmain audsink zem_audio_pull tracecon)
 set(zem_plugins qzwav zem_codec_ffmpeg)
 foreach(list_name zem_programs zem_libraries zem_plugins)
     set(present)
@@ -42,9 +42,8 @@ set_target_properties(${zem_programs} PROPERTIES INSTALL_RPATH "$ORIGIN/${bin_to
 set_target_properties(${zem_libraries} PROPERTIES INSTALL_RPATH "$ORIGIN")
 # The plug-ins link no library of ours.
 set_target_properties(${zem_plugins} PROPERTIES INSTALL_RPATH "")
-foreach(host audsink qzdecode)
-    target_compile_definitions(${host} PRIVATE ZEM_PLUGIN_DIR="${ZEM_PLUGIN_DIR}")
-endforeach()
+# One lookup serves every decoder host.
+target_compile_definitions(zem_decoder_plugins PRIVATE ZEM_PLUGIN_DIR="${ZEM_PLUGIN_DIR}")
 
 install(TARGETS ${zem_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ${zem_libraries} LIBRARY DESTINATION ${ZEM_INSTALL_LIBDIR})
