@@ -91,7 +91,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/zem.xml DESTINATION ${CMAKE_INSTAL
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/zemfe.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # bash-completion loads a command's completions from a file of its name.
-foreach(program zemc zemcw zem2mid zem2midw mid2kvt zem2wav zemplay zemfe qzdecode)
+foreach(program zemc zemcw zem2mid zem2midw mid2kvt zem2wav zemplay zemfe qzdecode kvt-ls)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/completions/zem
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ${program})
 endforeach()

@@ -41,7 +41,7 @@ dpkg-query -L zem | sort >"$scratch/files"
 bare() { env -i HOME="$scratch" PATH=/usr/bin:/bin "$@"; }
 
 cd "$scratch"
-for program in zemc zemcw zem2mid zem2midw mid2kvt zem2wav zemplay zemfe qzdecode; do
+for program in zemc zemcw zem2mid zem2midw mid2kvt zem2wav zemplay zemfe qzdecode kvt-ls; do
     [ "$(bare sh -c "command -v $program")" = "/usr/bin/$program" ] || fail "$program is not on PATH"
     bare "$program" --version >/dev/null 2>&1 || fail "$program --version"
 done

@@ -9,7 +9,7 @@ namespace packaging_test {
 
 // The programs that have a manual page and a completion.
 inline constexpr const char* kPrograms[] = {"zemc",    "zemcw",   "zem2mid", "zem2midw", "mid2kvt",
-                                            "zem2wav", "zemplay", "zemfe",   "qzdecode"};
+                                            "zem2wav", "zemplay", "zemfe",   "qzdecode", "kvt-ls"};
 
 // The switch names in a usage text: the first word of every indented line
 // that begins with "-" ("-S[str]" gives "-S", "--list" gives "--list"), and

@@ -13,7 +13,10 @@ namespace {
 constexpr const char* kUsage = "Usage: kvt-ls [--stdio]\n"
                                "The KVT language server: an editor starts it and speaks the Language Server\n"
                                "Protocol with it over standard input and output.  Compile switches come from\n"
-                               "the client's \"compileSwitches\" option or a .kvtrc file beside the score.\n";
+                               "the client's \"compileSwitches\" option or a .kvtrc file beside the score.\n"
+                               " --stdio    talk over standard input and output (the default)\n"
+                               " --help     print this text\n"
+                               " --version  print the version\n";
 
 } // namespace
 
