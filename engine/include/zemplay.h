@@ -152,6 +152,21 @@ __attribute__((visibility("default"))) dp_player* dp_const(int ports, const void
                                                            int* error);
 __attribute__((visibility("default"))) uint32_t dp_version(void);
 
+/* Where every track is, cheap enough to ask on every video frame (a copy
+ * per track, no callback).  words[i] receives track i's place: bits 0-29 the
+ * index of the command word the track ran last, counted in 16-bit words from
+ * the first word of its command stream (while a track waits, the note or
+ * rest that made it wait; 0 before it ran any); DP_TRACK_STOPPED while the
+ * track is stopped, DP_TRACK_ENDED once it has ended.  Fills min(count, track
+ * count) entries and returns the track count; -1 when player is null, or
+ * words is null with count > 0.  The host serialises it with the instance's
+ * other calls, as every operation; it may be called from the instance's own
+ * callbacks. */
+#define DP_TRACK_WORD_MASK 0x3FFFFFFFu
+#define DP_TRACK_STOPPED 0x40000000u
+#define DP_TRACK_ENDED 0x80000000u
+__attribute__((visibility("default"))) int dp_track_positions(dp_player* player, uint32_t* words, int count);
+
 #ifdef __cplusplus
 }
 #endif

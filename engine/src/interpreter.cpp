@@ -304,7 +304,7 @@ void executeCommand(Instance& in, unsigned index)
 {
     Track& t = in.tracks[index];
     Exec x{in, t, index};
-    in.cmdOffset = t.pos;
+    in.cmdOffset = t.current = t.pos;
     if (uint64_t{t.pos} + 2 > t.end) {
         // Nothing left to read: report it, and the track has ended.
         raiseError(in, DP_OUT_OF_TRACK_DATA);

@@ -41,6 +41,7 @@ void initTrack(Instance& in, unsigned i)
     const uint8_t* entry = in.image + zem::kHeaderSize + zem::kTrackEntrySize * i;
     t.pos = zem::readU32(entry);
     t.end = t.pos + zem::readU32(entry + 4);
+    t.begin = t.current = t.pos;
     t.running = true;
     t.velocity = t.rvel = 127;
     t.velScale = t.rvelScale = 256;

@@ -156,6 +156,7 @@ struct SavedState {
 
 struct Track {
     uint32_t pos, end;           // byte offsets into the image
+    uint32_t begin, current;     // the first command and the one run last
     uint32_t furthest;           // the end of the furthest command run so far
     uint32_t repeatsWithoutTime; // commands run again since the last wait
     uint32_t wait, credit;
