@@ -111,7 +111,9 @@ TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
         const std::string caption = c.captionIsOutput ? input.substr(0, input.size() - 3) + "KVT" : input;
         EXPECT_EQ(r.status, 255) << c.name;
         EXPECT_EQ(r.err, caption + ": " + c.message + "\n") << c.name;
-        EXPECT_EQ(fs::exists(input.substr(0, input.size() - 3) + "KVT"), c.captionIsOutput) << c.name;
+        // A failed conversion leaves no output, not even its temporary file.
+        EXPECT_FALSE(fs::exists(input.substr(0, input.size() - 3) + "KVT")) << c.name;
+        for (const std::string& name : listing()) EXPECT_NE(name[0], '.') << c.name << ": " << name;
     }
 }
 
@@ -195,24 +197,23 @@ TEST_F(ProgramTest, NoExistingFileIsLost)
     EXPECT_EQ(zem_test::readFile((dir_ / "x.kvt").string()), std::string(kTune.begin(), kTune.end()));
 }
 
-TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputAndWhatWasWritten)
+TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputUntouched)
 {
-    // Two tracks announced, one present: the first track's text stays.
+    // Two tracks announced, one present: the conversion fails part way.
     writeBytes(dir_ / "cut.mid", mthd(1, 2, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd));
     writeBytes(dir_ / "cut.KVT", textBytes("kept"));
     ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "cut.KVT").string(), 2023, 12, 31, 23, 59, 59));
     const RunResult r = run({"cut.mid"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, path("cut.KVT") + ": Not have enough size.\n");
-    EXPECT_EQ(zem_test::readFile((dir_ / "cut.KVT").string()), kTuneText);
-    EXPECT_EQ(zem_test::readFile((dir_ / "cut_20231231235959.KVT").string()), "kept");
+    EXPECT_EQ(zem_test::readFile((dir_ / "cut.KVT").string()), "kept");
 
     // A file refused at its header leaves the old output alone.
     writeBytes(dir_ / "bad.mid", tag("RIFF"));
     writeBytes(dir_ / "bad.KVT", textBytes("untouched"));
     EXPECT_EQ(run({"bad"}).status, 255);
     EXPECT_EQ(zem_test::readFile((dir_ / "bad.KVT").string()), "untouched");
-    EXPECT_EQ(listing().size(), 5u);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"bad.KVT", "bad.mid", "cut.KVT", "cut.mid"}));
 }
 
 // AddressSanitizer reserves more address space than any useful limit, and

@@ -38,7 +38,7 @@ private:
         createOutput(".OUT");
         util::fs_write(output(), bytes, size);
         if (at_ == RaiseAt::AfterOutput) util::uerr_raise(code_);
-        util::fs_close(output());
+        if (result_ == 0) commitOutput();
         return result_;
     }
 
@@ -73,17 +73,9 @@ TEST(ToolFileJob, ResolvesReportsAndNamesTheFileConcerned)
         {"missing input", "other", RaiseAt::Nowhere, 0, 0, -1, "other.IN", "not found", {"Song.in"}},
         {"reserved device name", "CON", RaiseAt::Nowhere, 0, 0, -1, "CON.IN", "reserved", {"Song.in"}},
         {"error before the output", "Song.in", RaiseAt::BeforeOutput, kKnown, 0, -1, "Song.in", "known", {"Song.in"}},
-        {"error once writing",
-         "Song.in",
-         RaiseAt::AfterOutput,
-         kKnown,
-         0,
-         -1,
-         "Song.OUT",
-         "known",
-         {"Song.OUT", "Song.in"}},
+        {"error once writing", "Song.in", RaiseAt::AfterOutput, kKnown, 0, -1, "Song.OUT", "known", {"Song.in"}},
         {"reported on the way", "Song.in", RaiseAt::BeforeOutput, util::kErrReported, 0, -1, "", "", {"Song.in"}},
-        {"failing result", "Song.in", RaiseAt::Nowhere, 0, 7, -1, "", "", {"Song.OUT", "Song.in"}},
+        {"failing result", "Song.in", RaiseAt::Nowhere, 0, 7, -1, "", "", {"Song.in"}},
     };
     for (const JobCase& c : table) {
         const zem_test::TempDir dir;
@@ -113,17 +105,35 @@ TEST(ToolFileJob, CodeWithoutTextGoesToTheCallersFrame)
     EXPECT_TRUE(gReports.empty());
 }
 
-TEST(ToolFileJob, ExistingOutputIsMovedToItsBackupName)
+// An existing output moves to its backup name only when the new one is
+// complete; a failed job leaves it as it was, and no file of its own.
+TEST(ToolFileJob, ExistingOutputIsMovedToItsBackupNameOnlyOnSuccess)
 {
-    const zem_test::TempDir dir;
-    dir.write("Song.in", "data");
-    dir.write("Song.OUT", "old");
-    ASSERT_TRUE(zem_test::setLocalMtime(dir.file("Song.OUT"), 2026, 12, 8, 1, 30, 0));
-    gReports.clear();
-    EXPECT_EQ(CopyJob(dir.file("Song"), RaiseAt::Nowhere, 0, 0).run(), 0);
-    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"Song.OUT", "Song.in", "Song_20261208013000.OUT"}));
-    EXPECT_EQ(dir.read("Song_20261208013000.OUT"), "old");
-    EXPECT_EQ(dir.read("Song.OUT"), "data");
+    struct BackupCase {
+        const char* name;
+        RaiseAt at;
+        int32_t bodyResult;
+        std::vector<std::string> listing;
+        const char* atOutput;
+    };
+    const BackupCase cases[] = {
+        {"complete", RaiseAt::Nowhere, 0, {"Song.OUT", "Song.in", "Song_20261208013000.OUT"}, "data"},
+        {"error once writing", RaiseAt::AfterOutput, 0, {"Song.OUT", "Song.in"}, "old"},
+        {"failing result", RaiseAt::Nowhere, 7, {"Song.OUT", "Song.in"}, "old"},
+    };
+    for (const BackupCase& c : cases) {
+        const zem_test::TempDir dir;
+        dir.write("Song.in", "data");
+        dir.write("Song.OUT", "old");
+        ASSERT_TRUE(zem_test::setLocalMtime(dir.file("Song.OUT"), 2026, 12, 8, 1, 30, 0));
+        gReports.clear();
+        CopyJob(dir.file("Song"), c.at, kKnown, c.bodyResult).run();
+        EXPECT_EQ(dir.listing(), c.listing) << c.name;
+        EXPECT_EQ(dir.read("Song.OUT"), c.atOutput) << c.name;
+        if (dir.exists("Song_20261208013000.OUT")) {
+            EXPECT_EQ(dir.read("Song_20261208013000.OUT"), "old") << c.name;
+        }
+    }
 }
 
 } // namespace

@@ -138,6 +138,35 @@ TEST(ZemcCli, NoExistingFileIsLost)
     }
 }
 
+// A compile that fails, or has nothing to compile, leaves the image there
+// untouched: no backup, no partial image, no temporary file.
+TEST(ZemcCli, FailedCompileLeavesTheOldImage)
+{
+    struct Case {
+        const char* name;
+        const char* source; // null: no a.kvt at all
+        std::string err;    // "@" stands for the folder's path
+    };
+    const Case cases[] = {
+        {"no source", nullptr, "@/a.KVT: File not found\n"},
+        {"an error found while writing", "c d e\n#1 c [2 c\n", "@/a.kvt: Loop still open in 2.\n"},
+        {"an error found before writing", "c\nd,e\n", "@/a.kvt: Parameter too many in 2.\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        if (c.source) dir.write("a.kvt", c.source);
+        dir.write("a.ZEM", "precious");
+        const auto before = dir.listing();
+        const auto result = zemc(dir, {"a"});
+        std::string err = c.err;
+        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.path());
+        EXPECT_EQ(result.err, err) << c.name;
+        EXPECT_EQ(result.status, 1) << c.name;
+        EXPECT_EQ(dir.listing(), before) << c.name;
+        EXPECT_EQ(dir.read("a.ZEM"), "precious") << c.name;
+    }
+}
+
 TEST(ZemcCli, MessagesAndExitCodes)
 {
     const std::vector<zem_test::ProgramCase> cases = {

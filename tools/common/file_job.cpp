@@ -26,9 +26,11 @@ intptr_t FileJob::handlerEntry(void* arg, util::ErrCode& code)
 intptr_t FileJob::releaseEntry(void* arg)
 {
     FileJob& job = *static_cast<FileJob*>(arg);
-    for (util::FILESET* f : {job.input_, job.output_})
+    // An output never committed was not finished: it goes.
+    if (job.pending_ != nullptr) util::fs_discard_pending(job.pending_);
+    for (util::FILESET* f : {job.input_, job.output_, job.pending_})
         if (f != nullptr) util::fs_free(f);
-    job.input_ = job.output_ = nullptr;
+    job.input_ = job.output_ = job.pending_ = nullptr;
     return 0;
 }
 
@@ -54,18 +56,15 @@ const uint8_t* FileJob::loadInput(uint32_t& size)
     return bytes;
 }
 
-void FileJob::prepareOutput(const std::string& suffix)
+void FileJob::createOutput(const std::string& suffix)
 {
     output_ = util::fs_create();
     namingOutput_ = true;
     util::fs_prepare_output(output_, replaceExtension(inputPath_, suffix).c_str(), inputPath_.c_str());
+    pending_ = util::fs_create();
+    util::fs_create_pending(pending_, output_);
 }
 
-void FileJob::createOutput(const std::string& suffix)
-{
-    prepareOutput(suffix);
-    util::fs_create_file(output_, 0x80);
-    util::fs_open(output_, util::FileMode::Write);
-}
+void FileJob::commitOutput() { util::fs_put_in_place(pending_, output_); }
 
 } // namespace tools

@@ -1,8 +1,10 @@
 // One file named on a tool's command line, handled in an error frame of its
 // own so that a failing file does not stop the next: the input the word
-// names, resolved and loaded, and the output written beside it, an existing
-// one first moved to its backup name.  The tool says what the job does and
-// how its codes read; both file objects are freed however the job ends.
+// names, resolved and loaded, and the output written beside it.  The output
+// is written under a temporary name and put in place, an existing one moved
+// to its backup name, only when the job says it is complete; a job that
+// fails leaves the output name as it was.  The tool says what the job does
+// and how its codes read; the file objects are freed however the job ends.
 #pragma once
 
 #include "run_files.h"
@@ -47,15 +49,20 @@ protected:
     void resolveInput(const char* defaultExtension, util::ErrCode conProof);
     // The whole input, valid while the job runs.
     const uint8_t* loadInput(uint32_t& size);
-    // Binds the output to the input path with suffix for its extension and
-    // moves an existing file of that name to its backup name.
-    void prepareOutput(const std::string& suffix);
-    // prepareOutput, then creates the output and opens it for writing.
+    // Binds the output to the input path with suffix for its extension (the
+    // letter case of an existing file) and creates the temporary file that
+    // output() writes, open for writing.
     void createOutput(const std::string& suffix);
+    // The written output takes its name; an existing file of that name is
+    // moved to its backup name first.
+    void commitOutput();
 
     const std::string& word() const { return word_; }
     const std::string& inputPath() const { return inputPath_; }
-    util::FILESET* output() const { return output_; }
+    // The file being written, under its temporary name until committed.
+    util::FILESET* output() const { return pending_; }
+    // The name the output gets.
+    const char* outputPath() const { return util::fs_path(output_); }
     ReportFn reporter() const { return report_; }
     void report(const char* caption, const char* text) const { report_(caption, text); }
 
@@ -69,6 +76,7 @@ private:
     ReportFn report_;
     util::FILESET* input_ = nullptr;
     util::FILESET* output_ = nullptr;
+    util::FILESET* pending_ = nullptr;
     bool namingOutput_ = false;
 };
 

@@ -62,7 +62,8 @@ private:
         smf::SmfHeader header{};
         raiseIf(smf::readHeader(data, size, header));
 
-        // An existing output is kept under a backup name, never overwritten.
+        // An existing output is kept under a backup name, never overwritten,
+        // and only once the new one is complete.
         createOutput(".KVT");
         FileSink sink(output());
         ImportNotes notes;
@@ -70,9 +71,9 @@ private:
         sink.flush();
         // The output is open now: warnings are captioned with it, as errors are.
         for (const std::string& text : importNoteMessages(notes))
-            platform::showMessage(util::fs_path(output()), text.c_str(), platform::MessageIcon::Warning);
+            platform::showMessage(outputPath(), text.c_str(), platform::MessageIcon::Warning);
         raiseIf(error);
-        util::fs_close(output());
+        commitOutput();
         return 0;
     }
 

@@ -45,7 +45,8 @@ private:
         for (int t = 0; t < tracks; ++t) smf::writeTrack(output(), sink.track(t));
         // Ticks per quarter note: the timebase counts ticks per whole note.
         smf::finishFile(output(), static_cast<uint16_t>(tracks), static_cast<uint16_t>(song.timebase() / 4));
-        util::fs_close(output());
+        // A cut song is a whole file too.
+        commitOutput();
         if (cut != 0) util::uerr_raise(cut);
         return 0;
     }

@@ -7,6 +7,7 @@
 #include "util/uerr.h"
 #include "zemcmain.h"
 
+#include <cstring>
 #include <string>
 
 namespace zemc_driver {
@@ -20,23 +21,29 @@ public:
     {}
 
 private:
+    // The library writes the temporary file; its file errors name the output.
     static void onCompileMessage(void* user, const char* message, const char* name)
     {
-        static_cast<CompileJob*>(user)->report(name, message);
+        const auto& job = *static_cast<CompileJob*>(user);
+        const bool pending = name && job.output() && std::strcmp(name, util::fs_path(job.output())) == 0;
+        job.report(pending ? job.outputPath() : name, message);
     }
 
     int32_t body() override
     {
         resolveInput("KVT", kErrConProof);
-        // The output is moved aside before the source is read: the library
-        // writes it by name.
-        prepareOutput(switches_.suffix);
+        // Nothing is written, or moved aside, without a source to compile.
         uint32_t size = 0;
         const uint8_t* text = loadInput(size);
+        // The library refuses a reserved output name silently; the driver says so.
+        if (util::conproof_hit(tools::replaceExtension(inputPath(), switches_.suffix).c_str()))
+            util::uerr_raise(kErrConProof);
+        createOutput(switches_.suffix);
+        // The library opens the file by name.
+        util::fs_close(output());
         const int32_t result =
             zemc(text, size, inputPath().c_str(), util::fs_path(output()), switches_.flags, onCompileMessage, this);
-        // The library refuses a reserved output name silently; the driver says so.
-        if (result == static_cast<int32_t>(kErrConProof)) util::uerr_raise(kErrConProof);
+        if (result == 0) commitOutput();
         return result;
     }
 

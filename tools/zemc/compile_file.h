@@ -11,8 +11,9 @@
 namespace zemc_driver {
 
 // Resolves the source name (default extension "KVT", letter case as stored),
-// refuses reserved device names, moves an existing output aside to its backup
-// name and compiles.  Returns 0, or -1 after reporting the failure.  Codes
+// refuses reserved device names, reads the source and compiles it; only a
+// complete image takes the output name, an existing output then moved aside
+// to its backup name.  Returns 0, or -1 after reporting the failure.  Codes
 // that are not about this file are raised on to the caller's frame.
 int32_t compileFile(const std::string& word, const Switches& switches, tools::ReportFn report);
 

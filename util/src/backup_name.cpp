@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace util {
 namespace {
@@ -30,6 +31,24 @@ unsigned days_in_month(unsigned year, unsigned month)
     case 11: return 30;
     case 2: return is_leap(year) ? 29 : 28;
     default: return 31;
+    }
+}
+
+// The backup of a read-only output stays writable, as the output was when
+// it was made; a file of another user, or one that became a link since it
+// was looked at, keeps its mode.
+void make_own_file_writable(const char* path)
+{
+    const int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    struct stat st;
+    const bool ours = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    const bool failed = ours && (st.st_mode & S_IWUSR) == 0 && fchmod(fd, (st.st_mode & 07777) | S_IWUSR) != 0;
+    close(fd);
+    if (failed) {
+        uerr_raise(kErrFileCannotWrite);
     }
 }
 
@@ -99,13 +118,12 @@ STRSET* backup_existing(const char* output_path)
         return nullptr;
     }
     // A link is renamed as it is; its target (when there is one) gives the
-    // time and is the file made writable.
+    // time and is never changed.
     struct stat target;
-    if (stat(output_path, &target) == 0) {
+    if (S_ISLNK(st.st_mode) && stat(output_path, &target) == 0) {
         st = target;
-        if ((st.st_mode & S_IWUSR) == 0 && chmod(output_path, (st.st_mode & 07777) | S_IWUSR) != 0) {
-            uerr_raise(kErrFileCannotWrite);
-        }
+    } else {
+        make_own_file_writable(output_path);
     }
     DateTime t = local_write_time(st);
     for (int attempt = 0; attempt < kMaxBackupAttempts; ++attempt) {

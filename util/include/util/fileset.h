@@ -92,15 +92,30 @@ extern const char* const kConProofMessage;
 DateTime date_normalise(DateTime t);
 // base + "_" + YYYYMMDDhhmmss + extension.
 STRSET* backup_name(const char* output_path, const DateTime& t);
-// When output_path exists: makes it writable and renames it to its backup
-// name (advancing the seconds while that name is taken).  Raises
-// kErrFileCannotWrite on failure.  Returns the backup path or null.
+// When output_path exists: renames it to its backup name (advancing the
+// seconds while that name is taken).  A link is moved as it is, its target
+// left alone; only a regular file of this user is first made writable.
+// Raises kErrFileCannotWrite on failure.  Returns the backup path or null.
 STRSET* backup_existing(const char* output_path);
 
-// Binds f to the output `name` of a program about to create it: takes the
-// letter case of an existing file, refuses (kErrFileCannotWrite, f current)
-// an output that is the file at source_path or a folder, then moves an
-// existing output aside to its backup name.
+// An output is written in full under a temporary name in its own folder and
+// only then put in place, so that a failure leaves the output name as it was.
+//
+// Binds f to the output `name` of a program about to write it: takes the
+// letter case of an existing file and refuses (kErrFileCannotWrite, f
+// current) an output that is the file at source_path or a folder.  Nothing
+// is moved yet.
 void fs_prepare_output(FILESET* f, const char* name, const char* source_path);
+// Binds pending to a new empty file beside output's path, created only where
+// no file of its name exists (never through a link), with the mode a created
+// output gets, and opens it for writing.  Raises kErrFileCannotWrite.
+void fs_create_pending(FILESET* pending, const FILESET* output);
+// Closes pending, moves an existing file at output's path to its backup
+// name and renames pending to that path; pending is left without a path.
+// Raises kErrFileCannotWrite (output current) with the old output back in
+// place when it can be.
+void fs_put_in_place(FILESET* pending, FILESET* output);
+// Closes pending and removes its file, unless it was put in place.
+void fs_discard_pending(FILESET* pending);
 
 } // namespace util
