@@ -96,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         // slur steps: the first note sounds the chain, each later step bends it
         MapRow{"c4&d4&e4 f", 0, {{0, "0 1:1 c4& | 3 1:4 d4& | 6 1:7 e4 | 9 1:10 f | 12 -"}}},
         // macro and system-exclusive words with their byte payloads
-        MapRow{"$7\"ABC\" ${F07E7F0901F7} c", 0,
-               {{0, "0 1:1 $7\"ABC\" | 3 1:9 ${F07E7F0901F7} | 7 1:25 c | 9 -"}}},
+        MapRow{"$7\"ABC\" ${F07E7F0901F7} c", 0, {{0, "0 1:1 $7\"ABC\" | 3 1:9 ${F07E7F0901F7} | 7 1:25 c | 9 -"}}},
         MapRow{"V100 K-8192 Y64,127,4", 0, {{0, "0 1:1 V100 | 1 1:6 K-8192 | 2 1:13 Y64,127,4 | 5 -"}}},
         MapRow{";hello\nT120", 0, {{0, "0 1:1 ;hello | 4 2:1 T120 | 6 -"}}}));
 
@@ -105,15 +104,13 @@ INSTANTIATE_TEST_SUITE_P(
     Places, SourceMapGolden,
     ::testing::Values(
         // several tracks: each keeps its own word counts; shared text maps in both
-        MapRow{"#0 c\n#1 d\n  e\n#0,1 f",
-               0,
-               {{0, "0 1:4 c | 2 4:6 f | 3 -"}, {1, "0 2:4 d | 2 3:3 e | 3 4:6 f | 4 -"}}},
+        MapRow{
+            "#0 c\n#1 d\n  e\n#0,1 f", 0, {{0, "0 1:4 c | 2 4:6 f | 3 -"}, {1, "0 2:4 d | 2 3:3 e | 3 4:6 f | 4 -"}}},
         MapRow{"#3 c #7 d", 0, {{3, "0 1:4 c | 2 -"}, {7, "0 1:9 d | 2 -"}}},
         // a length may stand on a later line; the blanks after a command are not its text
         MapRow{"c\n  8   \r\n\td", 0, {{0, "0 1:1 c\n  8 | 2 3:2 d | 4 -"}}},
         // comments and skipped conditional lines write nothing
-        MapRow{"/ c\n\\1 d\ne", 0, {{0, "0 3:1 e | 2 -"}}},
-        MapRow{"\\1 d\ne", 1, {{0, "0 1:4 d | 2 2:1 e | 3 -"}}},
+        MapRow{"/ c\n\\1 d\ne", 0, {{0, "0 3:1 e | 2 -"}}}, MapRow{"\\1 d\ne", 1, {{0, "0 1:4 d | 2 2:1 e | 3 -"}}},
         // a quoted info payload's line feed starts a new line of the text
         MapRow{"?3\"a\nb\" c", 0, {{0, "0 1:1 ?3\"a\nb\" | 4 2:4 c | 6 -"}}},
         // columns count bytes, a multi-byte character included

@@ -77,8 +77,8 @@ TEST(SourceMapFollow, EveryNoteOnFindsTheCommandThatStartedIt)
     const std::map<int, std::vector<std::string>> expected{
         {0, {"60 c", "62 d8", "60 c", "62 d8", "64 'eg'4", "67 'eg'4", "69 a"}},
         {1,
-         {"60 (c g)4", "64 e4&", "60 'c\n   e'16", "64 'c\n   e'16", "60 'c\n   e'16", "64 'c\n   e'16", "60 'c\n   e'16",
-          "64 'c\n   e'16"}},
+         {"60 (c g)4", "64 e4&", "60 'c\n   e'16", "64 'c\n   e'16", "60 'c\n   e'16", "64 'c\n   e'16",
+          "60 'c\n   e'16", "64 'c\n   e'16"}},
     };
     EXPECT_EQ(follow.seen, expected);
     EXPECT_EQ(host.only({"on"}).size(), 15u) << "every note-on also reached the recording host";

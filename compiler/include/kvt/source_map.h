@@ -38,8 +38,8 @@ struct SourceRun {
 };
 
 struct TrackSourceMap {
-    uint8_t trackNumber = 0; // the number the text selects the track by («#3»)
-    uint32_t wordCount = 0;  // length of the track's command stream in 16-bit words
+    uint8_t trackNumber = 0;     // the number the text selects the track by («#3»)
+    uint32_t wordCount = 0;      // length of the track's command stream in 16-bit words
     std::vector<SourceRun> runs; // ascending first words, the first one 0
 
     // The command that wrote word `word` (counted from the track's first

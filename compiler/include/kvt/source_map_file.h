@@ -40,7 +40,7 @@ inline constexpr uint16_t kSourceMapVersion = 1;
 
 enum class SourceMapError : uint8_t {
     None,
-    Truncated,   // the file ends before what its header and table announce
+    Truncated,     // the file ends before what its header and table announce
     NotASourceMap, // wrong magic
     UnknownVersion,
     Malformed, // counts, order or fields that no writer produces
