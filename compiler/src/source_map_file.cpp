@@ -116,16 +116,4 @@ SourceMapError decodeSourceMap(const uint8_t* data, size_t size, SourceMap& map)
     return SourceMapError::None;
 }
 
-const char* sourceMapErrorText(SourceMapError error)
-{
-    switch (error) {
-    case SourceMapError::None: return "Source map read";
-    case SourceMapError::Truncated: return "Source map is truncated";
-    case SourceMapError::NotASourceMap: return "Not a source map";
-    case SourceMapError::UnknownVersion: return "Source map of an unknown version";
-    case SourceMapError::Malformed: return "Source map is damaged";
-    }
-    return "Source map is damaged";
-}
-
 } // namespace kvt

@@ -112,15 +112,5 @@ TEST(SourceMapFile, ForgedFieldsAreRefused)
     }
 }
 
-TEST(SourceMapFile, ErrorsHaveTheirOwnTexts)
-{
-    const SourceMapError errors[] = {SourceMapError::None, SourceMapError::Truncated, SourceMapError::NotASourceMap,
-                                     SourceMapError::UnknownVersion, SourceMapError::Malformed};
-    std::vector<std::string> texts;
-    for (SourceMapError e : errors) texts.emplace_back(sourceMapErrorText(e));
-    std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end());
-}
-
 } // namespace
 } // namespace kvt

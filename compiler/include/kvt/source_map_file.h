@@ -54,7 +54,4 @@ std::vector<uint8_t> encodeSourceMap(const SourceMap& map);
 // is used; on an error `map` is left empty.
 SourceMapError decodeSourceMap(const uint8_t* data, size_t size, SourceMap& map);
 
-// "Source map is truncated" ... for messages.
-const char* sourceMapErrorText(SourceMapError error);
-
 } // namespace kvt
