@@ -139,8 +139,12 @@ void settleSlide(Instance& in, Track& t, SlideTarget kind, unsigned number)
 {
     Slide& s = slideRecord(t, kind, number);
     if (!s.listed || s.port != t.port || s.channel != t.channel) return;
-    computeCurrent(s);
-    apply(in, s);
+    // A step while the update countdown runs only counts down: the slide
+    // ends at the value it last sent.
+    if (s.countdown == 0) {
+        computeCurrent(s);
+        apply(in, s);
+    }
     finish(in, s);
 }
 

@@ -16,7 +16,8 @@ Slide& slideRecord(Track& t, SlideTarget kind, unsigned number);
 void startSlide(Instance& in, Track& t, Slide& s, int32_t goal, bool curved, int32_t middle, uint32_t length);
 void stepSlides(Instance& in, Track& t);
 // When the track runs a slide on this target at its current port and
-// channel: apply it once more without elapsed time, then cancel it.
+// channel: step it once more without elapsed time (applying it only when its
+// update is due), then cancel it.
 void settleSlide(Instance& in, Track& t, SlideTarget kind, unsigned number);
 // GLIDE_RESET: the glide stops and its offset leaves the pitch bend.
 void resetGlide(Instance& in, Track& t);

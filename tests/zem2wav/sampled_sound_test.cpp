@@ -86,6 +86,72 @@ TEST(Zem2wavSampledSound, ASyncThatIsNeverMetEndsAtTheLimit)
     EXPECT_LT(seconds, double(zem2wav::kMaxSyncWaitMs) / 1000 + 2);
 }
 
+// A mono 16-bit sample holding one level throughout.
+std::string levelSample(int16_t level, size_t frames)
+{
+    Bytes data;
+    for (size_t i = 0; i < frames; ++i) {
+        data.push_back(static_cast<uint8_t>(level & 0xFF));
+        data.push_back(static_cast<uint8_t>(uint16_t(level) >> 8));
+    }
+    const Bytes file = simpleWave(1, 1, 44100, 16, data);
+    return std::string(file.begin(), file.end());
+}
+
+// The largest magnitude of the right channel in frames [from, to).
+int peakOf(const std::vector<int16_t>& out, size_t from, size_t to)
+{
+    int peak = 0;
+    for (size_t f = from; f < to && 2 * f + 1 < out.size(); ++f) peak = std::max(peak, std::abs(int{out[2 * f + 1]}));
+    return peak;
+}
+
+// Sampled sound follows the fade-out as the synthesizer does, and what still
+// sounds when the song ends fades out within a few milliseconds instead of
+// ending the file at full level.
+TEST(Zem2wavSampledSound, VoicesFadeWithTheSongAndAtItsEnd)
+{
+    struct FadeCase {
+        const char* name;
+        std::vector<std::string> args;
+        const char* song;
+        double steadyAt;                               // seconds: the voice at its full level, in the right channel
+        std::vector<std::pair<double, double>> levels; // seconds, expected share of the full level
+    };
+    const FadeCase cases[] = {
+        {"fade-out",
+         {"-L1", "-D0", "-F1000", "song.kvt"},
+         "#0 T120 l4 :0,1 =101,4 =102,60 ?128\"dc.wav\" =100,1 @1 V127 X127 P127\n#1 :1 @1 V127 P0 l4 o4\n"
+         "#0,1 [0 c1 ]\n",
+         0.5,
+         {{2.5, 0.5}, {2.9, 0.1}}},
+        {"a loop the song never stops", {"song.kvt"}, "#0 T120 l4 =101,4 =102,0 ?128\"dc.wav\" ?130{01} r\n", 0.3, {}},
+    };
+    for (const FadeCase& c : cases) {
+        TempDir dir;
+        dir.write("dc.wav", levelSample(16000, 3 * 44100));
+        dir.write("song.kvt", c.song);
+        const auto run = runProgram("zem2wav", c.args, dir.path());
+        ASSERT_EQ(run.status, 0) << c.name << run.err;
+        const auto out = samplesOf(dir.read("song.WAV"), 44);
+        const size_t frames = out.size() / 2;
+        const int full = peakOf(out, size_t(c.steadyAt * 44100), size_t(c.steadyAt * 44100) + 441);
+        ASSERT_GT(full, 1000) << c.name;
+        for (const auto& [at, share] : c.levels) {
+            const int level = peakOf(out, size_t(at * 44100), size_t(at * 44100) + 441);
+            EXPECT_NEAR(double(level) / full, share, 0.05) << c.name << " at " << at << " s";
+        }
+        // The file ends in silence, reached by steps no larger than a
+        // hundredth of the full level: no cut.
+        EXPECT_LE(peakOf(out, frames - 100, frames), 4) << c.name;
+        int largestStep = 0;
+        for (size_t f = 1; f < frames; ++f)
+            if (f > size_t(c.steadyAt * 44100))
+                largestStep = std::max(largestStep, std::abs(out[2 * f + 1] - out[2 * f - 1]));
+        EXPECT_LE(largestStep, full / 100) << c.name;
+    }
+}
+
 TEST(Zem2wavSampledSound, PieceFolderOfTheScore)
 {
     EXPECT_EQ(zem2wav::folderOf("/music/song.kvt"), "/music");

@@ -158,22 +158,18 @@ TEST(Zem2wavCli, MessagesExitCodesAndBackups)
 TEST(Zem2wavCli, ShortWriteIsReported)
 {
     // A file-size limit of 50 KB (and SIGXFSZ ignored) makes a write come
-    // up short: the user is told, and the run fails.
+    // up short: the user is told, the run fails, and the old output stays
+    // as it was, with no partial file beside it.
     TempDir dir;
     dir.write("a.kvt", "T120 l1 c d e f\n");
+    dir.write("a.WAV", "old");
     const auto [status, output] = shell("{ cd '" + dir.path() +
                                         "' && trap '' XFSZ && ulimit -f 100 && exec " ZEM_BIN_DIR
                                         "/zem2wav a.kvt >/dev/null; }");
     EXPECT_NE(status, 0);
     EXPECT_EQ(output, dir.file("a.WAV") + ": File cannot write\n");
-    // What was written whole is announced by the header.
-    const std::string wave = dir.read("a.WAV");
-    ASSERT_GE(wave.size(), 44u);
-    const uint32_t data = readLe(wave, 40, 4);
-    EXPECT_GT(data, 0u);
-    EXPECT_EQ(data % 4, 0u);
-    EXPECT_LE(data, wave.size() - 44);
-    EXPECT_EQ(readLe(wave, 4, 4), 36 + data);
+    EXPECT_EQ(dir.read("a.WAV"), "old");
+    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"a.WAV", "a.kvt"}));
 }
 
 TEST(Zem2wavCli, ExistingOutputMovesToItsBackupName)
@@ -204,6 +200,64 @@ TEST(Zem2wavCli, NoExistingFileIsLost)
     EXPECT_EQ(dir.read("a_20240229235959.wav"), "older");
     EXPECT_GT(waveFrames(dir.read("a.wav")), 0u);
     EXPECT_EQ(dir.read("x.wav"), image);
+}
+
+// A render longer than the limit, or than a WAVE file holds, is refused
+// before anything is written, with the song's length; -T raises the limit.
+TEST(Zem2wavCli, TooLongRendersAreRefusedUpFront)
+{
+    struct LengthCase {
+        std::vector<std::string> args;
+        const char* song;
+        std::string err; // "@" stands for the source's path
+    };
+    const std::string twoWholeNotes = "T120 l1 c r\n";
+    const LengthCase cases[] = {
+        {{"a.kvt"},
+         "T*16777215 l1 c r\n",
+         "@: Song plays 7:00:31, longer than the render limit of 4:00:00 (-T raises it, in minutes).\n"},
+        {{"-T500", "a.kvt"},
+         "T*16777215 l1 c r\n",
+         "@: Song plays 7:00:31, longer than a WAVE file holds (6:45:47).\n"},
+        {{"-T0", "a.kvt"},
+         "T120 l1 c\n",
+         "@: Song plays 0:00:02, longer than the render limit of 0:00:00 (-T raises it, in minutes).\n"},
+        {{"a.kvt", "-Z"},
+         "#0 [0 c ]\n#1 c r*268435455 c\n",
+         "@: Song plays longer than 24:00:00, longer than the render limit of 4:00:00 (-T raises it, in minutes).\n"},
+        {{"-T1", "a.kvt"}, "T120 l1 c\n", ""},
+    };
+    for (const LengthCase& c : cases) {
+        TempDir dir;
+        dir.write("a.kvt", c.song);
+        dir.write("a.WAV", "older");
+        const auto result = runProgram("zem2wav", c.args, dir.path());
+        std::string err = c.err;
+        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.file("a.kvt"));
+        EXPECT_EQ(result.err, err) << c.args[0];
+        EXPECT_EQ(result.status, err.empty() ? 0 : 1) << c.args[0];
+        if (err.empty()) continue;
+        EXPECT_EQ(dir.listing(), (std::vector<std::string>{"a.WAV", "a.kvt"})) << c.args[0];
+        EXPECT_EQ(dir.read("a.WAV"), "older") << c.args[0];
+    }
+}
+
+// A song that plays the file its render would replace (the output takes an
+// existing file's letter case) is refused, naming the file; the file stays.
+TEST(Zem2wavCli, OutputNeverReplacesAFileTheSongPlays)
+{
+    TempDir dir;
+    dir.write("tone.kvt", "T200 c\n");
+    ASSERT_EQ(runProgram("zem2wav", {"tone.kvt"}, dir.path()).status, 0);
+    const std::string wave = dir.read("tone.WAV");
+    dir.write("song.kvt", "#0 T120 l4 =130,0 ?132\"Song.WAV\" ?134 c d\n");
+    ASSERT_EQ(std::rename(dir.file("tone.WAV").c_str(), dir.file("Song.WAV").c_str()), 0);
+    const auto before = dir.listing();
+    const auto result = runProgram("zem2wav", {"song.kvt"}, dir.path());
+    EXPECT_EQ(result.err, dir.file("Song.WAV") + ": The song plays this file; it is not replaced by the render.\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(dir.listing(), before);
+    EXPECT_EQ(dir.read("Song.WAV"), wave);
 }
 
 TEST(Zem2wavCli, HelpVersionAndUsage)

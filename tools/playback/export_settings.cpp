@@ -29,18 +29,21 @@ uint32_t readNumber(const std::string& word, size_t& pos, bool hex)
 
 } // namespace
 
-ExportSettings parseSettings(const std::vector<std::string>& words, tools::TrailingText trailing)
+uint32_t readDecimal(const std::string& word, size_t& pos) { return readNumber(word, pos, false); }
+
+ExportSettings parseSettings(const std::vector<std::string>& words, tools::TrailingText trailing,
+                             const tools::SwitchReader& more)
 {
     ExportSettings settings;
     tools::readSwitchWords(words, trailing, kErrIllegalOption, [&](char letter, const std::string& word, size_t& pos) {
         switch (letter) {
-        case 'L': settings.playback.loopCount = static_cast<uint8_t>(readNumber(word, pos, false)); break;
-        case 'D': settings.playback.delayMs = static_cast<int32_t>(readNumber(word, pos, false)); break;
-        case 'F': settings.playback.fadeMs = readNumber(word, pos, false) + 1; break;
+        case 'L': settings.playback.loopCount = static_cast<uint8_t>(readDecimal(word, pos)); break;
+        case 'D': settings.playback.delayMs = static_cast<int32_t>(readDecimal(word, pos)); break;
+        case 'F': settings.playback.fadeMs = readDecimal(word, pos) + 1; break;
         case 'M': settings.playback.deviceMask = static_cast<uint16_t>(readNumber(word, pos, true)); break;
         case 'Z': settings.playback.ignoreEndlessLoops = true; break;
         case 'O': settings.offVelocity = true; break;
-        default: return false;
+        default: return more && more(letter, word, pos);
         }
         return true;
     });

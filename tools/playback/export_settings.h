@@ -17,8 +17,14 @@ struct ExportSettings {
 };
 
 // Reads every switch word of the command line (wherever it stands; later
-// ones win).  Raises 0x40000 ("Illegal option.") for an unknown letter, or
-// for trailing text when that is illegal.
-ExportSettings parseSettings(const std::vector<std::string>& words, tools::TrailingText trailing);
+// ones win); a letter of its own goes to `more` when given.  Raises 0x40000
+// ("Illegal option.") for an unknown letter, or for trailing text when that
+// is illegal.
+ExportSettings parseSettings(const std::vector<std::string>& words, tools::TrailingText trailing,
+                             const tools::SwitchReader& more = nullptr);
+
+// The longest run of decimal digits after pos; none reads as 0, no sign,
+// wrapping at 32 bits.
+uint32_t readDecimal(const std::string& word, size_t& pos);
 
 } // namespace playback

@@ -1,5 +1,6 @@
 #include "audsink_sound.h"
 
+#include "audsink_bridge/sound_names.h"
 #include "platform/audio.h"
 #include "platform/midi_synth.h"
 
@@ -24,7 +25,9 @@ std::string folderOf(const std::string& path)
 }
 
 AudsinkSound::AudsinkSound(OfflineRenderer& renderer, std::string pieceFolder, audsink_bridge::AudsinkEntries entries)
-    : syncLimit_([&renderer] { return renderer.units(); }),
+    : renderer_(renderer),
+      pieceFolder_(pieceFolder),
+      syncLimit_([&renderer] { return renderer.units(); }),
       bridge_({.beforeRequest = [&renderer] { renderer.beforeMessage(); }, .syncWait = &syncLimit_})
 {
     bridge_.setPieceFolder(std::move(pieceFolder));
@@ -39,8 +42,34 @@ void AudsinkSound::mixInto(int16_t* stereo, size_t frames)
         static_cast<platform::AudioDevice*>(instance->device_object(instance)));
     mix_.resize(2 * frames);
     device.render(mix_.data(), static_cast<uint32_t>(frames));
-    for (size_t i = 0; i < 2 * frames; ++i)
-        stereo[i] = static_cast<int16_t>(std::clamp(int{stereo[i]} + int{mix_[i]}, -32768, 32767));
+    for (size_t i = 0; i < 2 * frames; ++i) {
+        if (i % 2 == 0 && endFadeStep_ != 0) gain_ = std::max(gain_ - endFadeStep_, 0);
+        const int sample = gain_ == kFullGain ? int{mix_[i]} : int{mix_[i]} * gain_ / kFullGain;
+        stereo[i] = static_cast<int16_t>(std::clamp(int{stereo[i]} + sample, -32768, 32767));
+    }
+}
+
+void AudsinkSound::followFade(const playback::FadeState& fade)
+{
+    const int32_t gain = fade.fadeMs == 0 ? kFullGain
+                                          : static_cast<int32_t>(int64_t{fade.fadeRemaining} * kFullGain / fade.fadeMs);
+    if (gain == gain_ || !bridge_.instance()) return;
+    // The frames due so far keep the level they were played at.
+    renderer_.beforeMessage();
+    gain_ = gain;
+}
+
+void AudsinkSound::fadeOutAtEnd()
+{
+    if (!bridge_.instance()) return;
+    renderer_.beforeMessage();
+    constexpr int32_t kEndFadeFrames = platform::kSynthSampleRate / 1000 * kEndFadeMs;
+    endFadeStep_ = std::max(gain_ / kEndFadeFrames, 1);
+}
+
+void AudsinkSound::noteRead(const char* name)
+{
+    if (name) filesRead_.push_back(audsink_bridge::soundPath(pieceFolder_, name));
 }
 
 } // namespace zem2wav

@@ -2,11 +2,17 @@
 // on its offline device and mixed into the synthesizer's frames in step
 // with them.  Nothing is created until a song first asks for sampled sound,
 // so a song without any renders exactly as it would without this.
+//
+// Sampled sound follows the song's fade-out as the synthesizer's volumes
+// do, and at the song's end what still sounds (a loop the score never
+// stops) fades out over kEndFadeMs instead of being cut; the synthesizer's
+// tail then rings on alone.
 #pragma once
 
 #include "offline_renderer.h"
 #include "sync_wait_limit.h"
 
+#include "playback/song_playback.h"
 #include "playback/sound_sink.h"
 
 #include "audsink_bridge/sound_bridge.h"
@@ -15,6 +21,8 @@
 #include <vector>
 
 namespace zem2wav {
+
+inline constexpr uint32_t kEndFadeMs = 10;
 
 class AudsinkSound final : public playback::SoundSink, public FrameMixer {
 public:
@@ -26,8 +34,17 @@ public:
 
     void mixInto(int16_t* stereo, size_t frames) override;
 
+    // Called as every millisecond of song time passes: from now on the
+    // sampled sound plays at the level the fade has reached.
+    void followFade(const playback::FadeState& fade);
+    // The song has ended: fade what still sounds to silence.
+    void fadeOutAtEnd();
+    // Every sample and stream file the song asked for, as opened.
+    const std::vector<std::string>& filesRead() const { return filesRead_; }
+
     uintptr_t loadSample(int, const char* name, uint32_t param1, uint32_t param2) override
     {
+        noteRead(name);
         return bridge_.loadSample(name, param1, param2);
     }
     void freeSample(uintptr_t handle) override { bridge_.freeSample(handle); }
@@ -42,6 +59,7 @@ public:
 
     void streamOpen(int slot, const char* name, uint32_t param1, uint32_t param2) override
     {
+        noteRead(name);
         bridge_.streamOpen(slot, name, param1, param2);
     }
     void streamClose(int slot) override { bridge_.streamClose(slot); }
@@ -62,9 +80,40 @@ public:
     void streamLoopSeconds(int slot, float start, float end) override { bridge_.streamLoopSeconds(slot, start, end); }
 
 private:
+    static constexpr int32_t kFullGain = 1 << 16;
+
+    void noteRead(const char* name);
+
+    OfflineRenderer& renderer_;
+    std::string pieceFolder_;
     SyncWaitLimit syncLimit_;
     audsink_bridge::SoundBridge bridge_;
     std::vector<int16_t> mix_;
+    std::vector<std::string> filesRead_;
+    // Level of the sampled sound, kFullGain = as the song plays it; after the
+    // song's end it falls by endFadeStep_ per frame.
+    int32_t gain_ = kFullGain;
+    int32_t endFadeStep_ = 0;
+};
+
+// The renderer's clock, telling the sampled sound where the song's fade is
+// at every millisecond.
+class FadingClock final : public EventClock {
+public:
+    FadingClock(OfflineRenderer& renderer, AudsinkSound& sound) : renderer_(renderer), sound_(sound) {}
+    void follow(const playback::FadeState* fade) { fade_ = fade; }
+
+    void unitPassed() override
+    {
+        if (fade_) sound_.followFade(*fade_);
+        renderer_.unitPassed();
+    }
+    util::ErrCode beforeMessage() override { return renderer_.beforeMessage(); }
+
+private:
+    OfflineRenderer& renderer_;
+    AudsinkSound& sound_;
+    const playback::FadeState* fade_ = nullptr;
 };
 
 // The folder part of a path ("" for a bare name).

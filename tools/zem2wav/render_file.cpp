@@ -5,6 +5,7 @@
 #include "midi_port_sink.h"
 #include "offline_renderer.h"
 #include "progress_bar.h"
+#include "render_limit.h"
 #include "render_messages.h"
 #include "wave_writer.h"
 
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 
 namespace zem2wav {
 
@@ -42,9 +44,15 @@ uint64_t songLengthMs(const std::vector<uint8_t>& image, const playback::Playbac
     return counter.units;
 }
 
+bool sameFile(const std::string& a, const char* b)
+{
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 class RenderJob final : public tools::FileJob {
 public:
-    RenderJob(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn reportTo)
+    RenderJob(const std::string& word, const RenderSettings& settings, tools::ReportFn reportTo)
         : FileJob(word, reportTo), settings_(settings)
     {}
 
@@ -58,10 +66,26 @@ private:
         return std::vector<uint8_t>(bytes, bytes + size);
     }
 
+    // The output must not take the place of a file the song plays: the
+    // song reads the old one while the new one is written, and would lose
+    // it to the backup name.
+    void refuseReplacingWhatWasRead(const std::vector<std::string>& filesRead)
+    {
+        for (const std::string& path : filesRead) {
+            if (!sameFile(path, outputPath())) continue;
+            refusal_ = "The song plays this file; it is not replaced by the render.";
+            util::uerr_raise(kErrRenderRefused);
+        }
+    }
+
     int32_t body() override
     {
         resolveInput("ZEM", playback::kErrConProof);
         const std::vector<uint8_t> image = readInput();
+        const uint64_t lengthMs = songLengthMs(image, settings_.playback);
+        refusal_ =
+            renderRefusal(lengthMs, lengthMs >= settings_.playback.songTimeLimitMs, settings_.limitMinutes, kMaxTailMs);
+        if (!refusal_.empty()) util::uerr_raise(kErrRenderRefused);
 
         std::unique_ptr<platform::MidiSynth> synth =
             platform::MidiSynth::create(platform::synthSoundFontPath(), kSynthGain, &synthError_);
@@ -80,21 +104,24 @@ private:
         // outlive the song, whose end frees them.
         AudsinkSound sound(renderer, folderOf(inputPath()));
         renderer.setMixer(&sound);
-        MidiPortSink sink(ports, renderer);
+        FadingClock clock(renderer, sound);
+        MidiPortSink sink(ports, clock);
         sink.setSound(&sound);
         // Made before the output: an image the engine refuses leaves no file.
-        playback::SongPlayback song(image.data(), image.size(), settings_, sink);
+        playback::SongPlayback song(image.data(), image.size(), settings_.playback, sink);
+        clock.follow(&song.fade());
 
         createOutput(".WAV");
         wave = std::make_unique<WaveWriter>(output());
 
         std::unique_ptr<ProgressBar> bar;
         if (progressWanted()) {
-            bar = std::make_unique<ProgressBar>(songLengthMs(image, settings_));
+            bar = std::make_unique<ProgressBar>(lengthMs);
             renderer.setProgress([&bar](uint64_t ms) { bar->update(ms); });
         }
         try {
             song.play();
+            sound.fadeOutAtEnd();
             renderer.renderTail(uint64_t{kMaxTailMs} * platform::kSynthSampleRate / 1000);
         } catch (const util::UerrRaised&) {
             errorOffset_ = song.lastErrorOffset();
@@ -106,16 +133,16 @@ private:
         }
         bar.reset();
         wave->finish();
-        util::fs_close(output());
-        std::printf("%s: %.3f s\n", util::fs_path(output()),
-                    static_cast<double>(wave->frames()) / platform::kSynthSampleRate);
+        refuseReplacingWhatWasRead(sound.filesRead());
+        commitOutput();
+        std::printf("%s: %.3f s\n", outputPath(), static_cast<double>(wave->frames()) / platform::kSynthSampleRate);
         std::fflush(stdout);
         return 0;
     }
 
     std::string errorText(util::ErrCode code) const override
     {
-        return renderErrorText(code, errorOffset_, synthError_);
+        return code == kErrRenderRefused ? refusal_ : renderErrorText(code, errorOffset_, synthError_);
     }
 
     const char* caption(util::ErrCode code) const override
@@ -123,14 +150,15 @@ private:
         return playback::namesFile(code) ? FileJob::caption(code) : nullptr;
     }
 
-    const playback::PlaybackSettings& settings_;
+    const RenderSettings& settings_;
     uint32_t errorOffset_ = 0;
     std::string synthError_;
+    std::string refusal_;
 };
 
 } // namespace
 
-int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn report)
+int32_t renderFile(const std::string& word, const RenderSettings& settings, tools::ReportFn report)
 {
     return RenderJob(word, settings, report).run();
 }

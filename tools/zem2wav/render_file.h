@@ -15,12 +15,19 @@ namespace zem2wav {
 inline constexpr uint32_t kMaxTailMs = 5000;
 inline constexpr double kSynthGain = 0.2;
 
+struct RenderSettings {
+    playback::PlaybackSettings playback;
+    uint32_t limitMinutes; // the longest song rendered
+};
+
 // Resolves the name (default extension "ZEM", letter case as stored),
-// plays the song with the exporter's loop, delay, fade and device mask in
-// one pass for all tracks, and writes NAME.WAV beside it, first moving an
-// existing one to its backup name.  Prints "PATH: SECONDS s" on success.
-// Returns 0, or -1 after reporting the failure; codes that are not about
-// this file are raised on to the caller's frame.
-int32_t renderFile(const std::string& word, const playback::PlaybackSettings& settings, tools::ReportFn report);
+// measures the song and refuses one longer than the limit, plays it with
+// the exporter's loop, delay, fade and device mask in one pass for all
+// tracks, and writes NAME.WAV beside it; an existing one is moved to its
+// backup name once the new one is complete, unless the song plays it.
+// Prints "PATH: SECONDS s" on success.  Returns 0, or -1 after reporting the
+// failure; codes that are not about this file are raised on to the
+// caller's frame.
+int32_t renderFile(const std::string& word, const RenderSettings& settings, tools::ReportFn report);
 
 } // namespace zem2wav

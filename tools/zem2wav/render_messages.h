@@ -12,6 +12,8 @@ inline constexpr const char* kBanner = "ZEM2WAV ver 0.47";
 
 // The synthesizer could not be started (its SoundFont did not load).
 inline constexpr util::ErrCode kErrSynthesizer = 0x40020;
+// The render is refused before anything is written; the job words why.
+inline constexpr util::ErrCode kErrRenderRefused = 0x40021;
 
 inline constexpr const char* kUsage = "\n"
                                       "usage\n"
@@ -27,7 +29,8 @@ inline constexpr const char* kUsage = "\n"
                                       " -D[num]  delay after loop(in msec) (default=1000)\n"
                                       " -F[num]  fading time(in msec) (default=9000)\n"
                                       " -M[hex]  device enable flags (default=0001)\n"
-                                      " -Z       ignore infinite loop\n";
+                                      " -Z       ignore infinite loop\n"
+                                      " -T[num]  longest render(in minutes) (default=240)\n";
 
 // The per-file text of a code ("%08x" filled with the image offset of the
 // last engine error); empty when the code is not about one file.

@@ -1,6 +1,7 @@
 // zem2wav: renders the ZEM images (or KVT sources) named on the command
 // line to WAVE files through the built-in synthesizer.
 #include "render_file.h"
+#include "render_limit.h"
 #include "render_messages.h"
 
 #include "common/tool_program.h"
@@ -9,7 +10,7 @@
 
 int main(int argc, char** argv)
 {
-    static playback::ExportSettings settings;
+    static zem2wav::RenderSettings settings;
     const tools::ToolProgram program{
         zem2wav::kBanner,
         nullptr, // console only
@@ -18,11 +19,16 @@ int main(int argc, char** argv)
         zem2wav::kBanner,
         playback::kErrIllegalOption,
         [](const std::vector<std::string>& words, tools::TrailingText trailing) {
-            settings = playback::parseSettings(words, trailing);
+            uint32_t limitMinutes = zem2wav::kDefaultRenderLimitMinutes;
+            const playback::ExportSettings common =
+                playback::parseSettings(words, trailing, [&](char letter, const std::string& word, size_t& pos) {
+                    if (letter != 'T') return false;
+                    limitMinutes = playback::readDecimal(word, pos);
+                    return true;
+                });
+            settings = {common.playback, limitMinutes};
         },
-        [](const std::string& word, tools::ReportFn report) {
-            return zem2wav::renderFile(word, settings.playback, report);
-        },
+        [](const std::string& word, tools::ReportFn report) { return zem2wav::renderFile(word, settings, report); },
     };
     return tools::runConsoleProgram(argc, argv, program);
 }
