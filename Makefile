@@ -5,6 +5,10 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+DEB_BUILD  ?= build-deb
+PREFIX     ?= /usr/local
+# Debian's hardening of the link: relocations read-only, resolved at start.
+DEB_LDFLAGS := -Wl,-z,relro -Wl,-z,now
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
@@ -15,12 +19,13 @@ FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
 VSCODE_DIR := editors/vscode
 VSCODE_NPM := $(VSCODE_DIR)/node_modules/.package-lock.json
 
-.PHONY: all deps editors-deps vsix build test run bench fuzz asan tsan format format-check clean screenshots
+.PHONY: all deps editors-deps vsix build test run bench fuzz asan tsan format format-check clean screenshots install deb
 
 all: build
 
-deps: editors-deps
+deps:
 	@./scripts/deps.sh
+	@$(MAKE) --no-print-directory editors-deps
 
 # The VS Code extension's npm packages (its grammar test and packager), from
 # the lock file; npm comes with the machine's Node.js.
@@ -79,6 +84,25 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Installs the programs, libraries, plug-ins, headers, manual pages and
+# desktop files under $(PREFIX) (staged under $(DESTDIR) when given).  The
+# prefix is built in (the decoder plug-in folder), so changing it rebuilds
+# the few files that know it.
+install: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD) --target zem_install_deps -j $(JOBS)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD)
+
+# A Debian package of the same layout under /usr, built in a tree of its own
+# without tests or benchmarks: $(DEB_BUILD)/zem_<version>_<arch>.deb.
+deb: deps
+	cmake -S . -B $(DEB_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+		-DBUILD_TESTING=OFF -DZEM_BENCH=OFF -DCMAKE_EXE_LINKER_FLAGS="$(DEB_LDFLAGS)" \
+		-DCMAKE_SHARED_LINKER_FLAGS="$(DEB_LDFLAGS)" -DCMAKE_MODULE_LINKER_FLAGS="$(DEB_LDFLAGS)"
+	cmake --build $(DEB_BUILD) --target zem_install_deps -j $(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+	@ls $(DEB_BUILD)/zem_*.deb
+
 # The tree's layout follows .clang-format: `format` rewrites the sources in
 # place, `format-check` lists what differs and fails.
 format: deps
@@ -95,4 +119,4 @@ screenshots: deps $(BUILD)/CMakeCache.txt
 	@ls $(BUILD)/out/zemfe_playing.png $(BUILD)/out/zemfe_devices.png
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

@@ -10,6 +10,9 @@ for pkg in $(grep -v '^#' "$here/debian-packages.txt"); do
         *) missing="$missing $pkg" ;;
     esac
 done
+# The editor packages' tools come from npm: the machine's own Node.js when it
+# has one, else Debian's.
+command -v npm >/dev/null 2>&1 || missing="$missing npm"
 [ -z "$missing" ] && exit 0
 echo "Installing:$missing"
 sudo=""

@@ -70,44 +70,34 @@ void fillHostTable(HostTable& host, Instance& instance)
     host.instance = &instance;
 }
 
-bool isAcceptedDecoderVersion(uint32_t version)
+const decoder_plugins::DecoderEntries* findDecoder(const char* name)
 {
-    return (version >> 24) == 0 && (version & 0xFFFFFFu) <= DS8_DECODER_MAX_VERSION;
+    return name && *name ? decoder_plugins::loadDecoder(name) : nullptr;
 }
 
-bool loadDecoder(Instance& instance, const char* name, Decoder& decoder)
+bool loadDecoder(const char* name, Decoder& decoder)
 {
-    if (!name || !*name) return false;
-    std::lock_guard loading(instance.loaderLock);
-    decoder.library = platform::DynamicLibrary(name);
-    if (!decoder.library.isLoaded()) return false;
-    auto version = decoder.library.entry<dw_version_fn>(DW_ENTRY_VERSION);
-    if (!version || !isAcceptedDecoderVersion(version())) {
-        decoder.library.close();
-        return false;
-    }
-    return true;
+    decoder = Decoder{};
+    decoder.module = findDecoder(name);
+    return decoder.module != nullptr;
 }
 
 bool resolveEntries(Decoder& decoder, bool needIsEnd)
 {
-    decoder.open = decoder.entry<dw_open_fn>(DW_ENTRY_OPEN);
-    decoder.decode = decoder.entry<dw_decode_fn>(DW_ENTRY_DECODE);
-    decoder.isEnd = decoder.entry<dw_isend_fn>(DW_ENTRY_ISEND);
-    decoder.close = decoder.entry<dw_close_fn>(DW_ENTRY_CLOSE);
-    decoder.switchTo = decoder.entry<dw_switch_fn>(DW_ENTRY_SWITCH);
-    decoder.setPosition = decoder.entry<dw_setpos_fn>(DW_ENTRY_SETPOS);
-    decoder.getPosition = decoder.entry<dw_getpos_fn>(DW_ENTRY_GETPOS);
-    decoder.setEnd = decoder.entry<dw_setend_fn>(DW_ENTRY_SETEND);
-    decoder.setLoop = decoder.entry<dw_setloop_fn>(DW_ENTRY_SETLOOP);
+    if (!decoder.module) return false;
+    const decoder_plugins::DecoderEntries& e = *decoder.module;
+    decoder.open = e.open;
+    decoder.decode = e.decode;
+    decoder.isEnd = e.isEnd;
+    decoder.close = e.close;
+    decoder.switchTo = e.switchTo;
+    decoder.setPosition = e.setPosition;
+    decoder.getPosition = e.getPosition;
+    decoder.setEnd = e.setEnd;
+    decoder.setLoop = e.setLoop;
     return decoder.open && decoder.decode && decoder.close && (decoder.isEnd || !needIsEnd);
 }
 
-void unloadDecoder(Instance& instance, Decoder& decoder)
-{
-    if (!decoder.isLoaded()) return;
-    std::lock_guard loading(instance.loaderLock);
-    decoder = Decoder{};
-}
+void releaseDecoder(Decoder& decoder) { decoder = Decoder{}; }
 
 } // namespace audsink

@@ -1,10 +1,10 @@
-// Decoder plug-ins: the host table handed to them and one loaded library
-// with its entries.
+// Decoder plug-ins: the host table handed to them and the entries of one
+// decoder in use.
 #pragma once
 
 #include "qzdecoder.h"
 
-#include "platform/dynload.h"
+#include "decoder_plugins/decoder_module.h"
 
 #include <cstdint>
 
@@ -22,11 +22,9 @@ struct HostTable {
 
 void fillHostTable(HostTable& host, Instance& instance);
 
-// dw_version's answer: a zero top byte and at most our own version.
-bool isAcceptedDecoderVersion(uint32_t version);
-
+// A decoder in use: the entries of a loaded plug-in (null while none is).
 struct Decoder {
-    platform::DynamicLibrary library;
+    const decoder_plugins::DecoderEntries* module = nullptr;
     dw_open_fn open = nullptr;
     dw_decode_fn decode = nullptr;
     dw_isend_fn isEnd = nullptr;
@@ -37,34 +35,20 @@ struct Decoder {
     dw_setend_fn setEnd = nullptr;
     dw_setloop_fn setLoop = nullptr;
 
-    bool isLoaded() const { return library.isLoaded(); }
-    // Typed look-up of any other entry.
-    template <typename Function> Function entry(const char* name) { return library.entry<Function>(name); }
+    bool isLoaded() const { return module != nullptr; }
 };
 
-// Loads a decoder by name and checks its version; the entries stay null
-// until resolveEntries.  False (nothing loaded) for a null or empty name,
-// a library that cannot be loaded, lacks dw_version or is too new.
-bool loadDecoder(Instance& instance, const char* name, Decoder& decoder);
-// Resolves the decoding entries; false when open, decode or close (and
-// isend, when needed) is missing.
+// The entries of the decoder named `name`; null for a null or empty name, a
+// decoder not found or not accepted.
+const decoder_plugins::DecoderEntries* findDecoder(const char* name);
+// Takes the decoder named `name` (loaded once per process, see
+// decoder_module.h); the entries stay null until resolveEntries.  False for
+// a null or empty name, a decoder not found or not accepted.
+bool loadDecoder(const char* name, Decoder& decoder);
+// Copies the decoding entries; false when open, decode or close (and isend,
+// when needed) is missing.
 bool resolveEntries(Decoder& decoder, bool needIsEnd);
-void unloadDecoder(Instance& instance, Decoder& decoder);
-
-// A decoder loaded for the length of one operation.
-class ScopedDecoder {
-public:
-    ScopedDecoder(Instance& instance, const char* name) : instance_(instance) { loadDecoder(instance, name, decoder_); }
-    ~ScopedDecoder() { unloadDecoder(instance_, decoder_); }
-    ScopedDecoder(const ScopedDecoder&) = delete;
-    ScopedDecoder& operator=(const ScopedDecoder&) = delete;
-
-    Decoder& operator*() { return decoder_; }
-    Decoder* operator->() { return &decoder_; }
-
-private:
-    Instance& instance_;
-    Decoder decoder_;
-};
+// Forgets the entries; the plug-in itself stays loaded.
+void releaseDecoder(Decoder& decoder);
 
 } // namespace audsink

@@ -1,6 +1,7 @@
 #include "device.h"
 
 #include "device_clock.h"
+#include "stream.h"
 
 #include <cstring>
 
@@ -9,6 +10,19 @@ namespace audsink {
 void closeDevice(Instance& instance)
 {
     if (!instance.device) return;
+    // The buffers die with the device: every stream closes (and counts as
+    // stopped) and every one-shot stops, rather than wait for ever on a
+    // cursor that no longer moves.
+    for (ds8_sound* sound = instance.first; sound; sound = sound->next) {
+        if (sound->kind == SoundKind::Stream) {
+            auto& stream = static_cast<ds8_stream&>(*sound);
+            std::lock_guard state(stream.stateLock);
+            closeStream(stream);
+        } else {
+            sound->playing = false;
+            sound->paused = false;
+        }
+    }
     DeviceCall call(instance);
     instance.device.reset();
     instance.offline = false;

@@ -108,6 +108,9 @@ struct ds8_stream : ds8_sound {
     audsink::DeferredRequest deferredLoop;
 
     audsink::StreamState state = audsink::StreamState::Closed;
+    // The stream thread is opening a file without the state lock: no other
+    // tick may start the same open.
+    bool openInFlight = false;
     // On the offline device: the clock the stream ticks by and the number
     // of its next tick there.
     const audsink::DeviceClock* tickClock = nullptr;
@@ -153,9 +156,6 @@ struct Instance : ds8 {
 
     // Guards the sound list.
     std::mutex instanceLock;
-    // Guards loading and unloading of decoder libraries.  Innermost: nothing
-    // else is taken while it is held, so any thread may load at any time.
-    std::mutex loaderLock;
     // Held around every call into the device and its buffers; callers may
     // take and release it from different threads (slots 18 to 20).
     DeviceLock deviceLock;
@@ -164,6 +164,10 @@ struct Instance : ds8 {
     // Set while the device is the offline one: streams tick in its time,
     // not by their threads.
     std::atomic<bool> offline{false};
+
+    // Between pause all and resume all: a stream told to play meanwhile
+    // waits, paused, for the resume.
+    std::atomic<bool> allPaused{false};
 
     ds8_sound* first = nullptr;
     ds8_sound* last = nullptr;

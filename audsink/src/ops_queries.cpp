@@ -24,7 +24,7 @@ size_t text(ds8* self, const char* file, const char* decoder, intptr_t pcm, intp
 
 size_t credit51(ds8* self, const char* decoder, char* buffer, size_t size)
 {
-    return self ? creditQuery(*instanceOf(self), decoder, buffer, size) : 0;
+    return self ? creditQuery(decoder, buffer, size) : 0;
 }
 
 int render52(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t extra, intptr_t mode,

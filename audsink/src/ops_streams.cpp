@@ -131,7 +131,10 @@ int isStopped46(ds8_stream* stream)
 {
     if (!stream) return 1;
     StreamCall call(*stream);
-    if (stream->openRequest || stream->playRequest) return 0;
+    if (stream->openRequest) return 0;
+    // A play request waits for an open only while one is under way: on a
+    // closed stream (an open that failed, or none asked for) it never plays.
+    if (stream->playRequest && stream->state != StreamState::Closed) return 0;
     return !stream->opened || stream->stopped;
 }
 

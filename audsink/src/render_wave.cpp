@@ -96,12 +96,12 @@ int renderOpened(Instance& instance, Decoder& decoder, uint8_t* format, const Re
 int renderWave(Instance& instance, const RenderRequest& request)
 {
     if (!request.file || !request.output) return 1;
-    ScopedDecoder decoder(instance, request.decoder);
-    if (!decoder->isLoaded() || !resolveEntries(*decoder, false)) return 1;
-    uint8_t* format = decoder->open(&instance.host.table, request.mode, request.file, request.pcm, request.extra);
+    Decoder decoder;
+    if (!loadDecoder(request.decoder, decoder) || !resolveEntries(decoder, false)) return 1;
+    uint8_t* format = decoder.open(&instance.host.table, request.mode, request.file, request.pcm, request.extra);
     if (!format) return 1;
-    const int result = renderOpened(instance, *decoder, format, request);
-    decoder->close(&instance.host.table, format);
+    const int result = renderOpened(instance, decoder, format, request);
+    decoder.close(&instance.host.table, format);
     return result;
 }
 

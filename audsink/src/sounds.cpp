@@ -73,9 +73,9 @@ void pauseOne(ds8_sound& sound, bool pause)
 ds8_sound* loadSound(Instance& instance, const char* file, const char* decoderName, intptr_t pcm, intptr_t extra)
 {
     if (!instance.device || !file) return nullptr;
-    ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded() || !resolveEntries(*decoder, false)) return nullptr;
-    uint8_t* format = decoder->open(&instance.host.table, 0, file, pcm, extra);
+    Decoder decoder;
+    if (!loadDecoder(decoderName, decoder) || !resolveEntries(decoder, false)) return nullptr;
+    uint8_t* format = decoder.open(&instance.host.table, 0, file, pcm, extra);
     if (!format) return nullptr;
 
     ds8_sound* sound = nullptr;
@@ -87,12 +87,12 @@ ds8_sound* loadSound(Instance& instance, const char* file, const char* decoderNa
         sound->owner = &instance;
         const int32_t made = createBuffer(instance, kOneShotFlags, layout.channels, layout.sampleBytes, layout.rate,
                                           static_cast<uint32_t>(bytes), sound->buffer);
-        if (made != DS8_OK || !fillWhole(instance, *sound, *decoder, format, layout.silence())) {
+        if (made != DS8_OK || !fillWhole(instance, *sound, decoder, format, layout.silence())) {
             deleteRecord(instance, sound);
             sound = nullptr;
         }
     }
-    decoder->close(&instance.host.table, format);
+    decoder.close(&instance.host.table, format);
     if (!sound) return nullptr;
     sound->blockBytes = layout.blockBytes();
     sound->lengthFrames = layout.frames;
@@ -155,6 +155,7 @@ void stopSound(ds8_sound& sound)
 
 void pauseAll(Instance& instance, bool pause)
 {
+    instance.allPaused = pause;
     for (ds8_sound* sound = instance.first; sound; sound = sound->next) {
         if (sound->kind == SoundKind::Stream) {
             auto& stream = static_cast<ds8_stream&>(*sound);

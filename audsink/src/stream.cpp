@@ -7,8 +7,10 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <string>
 
 namespace audsink {
 namespace {
@@ -36,7 +38,7 @@ void streamThread(ds8_stream* stream)
         if (offline || stream->owner->offline) continue;
         std::unique_lock state(stream->stateLock, std::try_to_lock);
         if (!state || stream->quit) continue;
-        tickStream(*stream);
+        tickStream(*stream, &state);
     }
 }
 
@@ -44,6 +46,89 @@ int32_t startPlaying(ds8_stream& stream)
 {
     std::lock_guard guard(stream.bufferLock);
     return startBuffer(stream, DS8_PLAY_LOOP);
+}
+
+// A play request carried out while every sound is paused leaves the stream
+// playing and paused: nothing sounds until the pause ends.
+int32_t startOrHold(ds8_stream& stream)
+{
+    if (!stream.owner->allPaused) return startPlaying(stream);
+    stream.playFlags = DS8_PLAY_LOOP;
+    stream.playing = true;
+    stream.paused = true;
+    return DS8_OK;
+}
+
+// Whatever an open acquired goes: buffer, decoder handle, decoder.  The
+// requests stay as they are.
+void releaseStream(ds8_stream& stream)
+{
+    stream.stopped = false;
+    stream.opened = false;
+    stream.playing = false;
+    stream.paused = false;
+    stream.state = StreamState::Closed;
+    {
+        std::lock_guard guard(stream.bufferLock);
+        if (stream.buffer) {
+            DeviceCall call(*stream.owner);
+            stream.buffer->stop();
+            stream.buffer.reset();
+        }
+    }
+    if (stream.format) {
+        stream.decoder.close(&stream.owner->host.table, stream.format);
+        stream.format = nullptr;
+    }
+    releaseDecoder(stream.decoder);
+    resetRing(stream);
+}
+
+// The part of an open that touches the file: the decoder and its handle.
+struct OpenedFile {
+    Decoder decoder;
+    uint8_t* format = nullptr;
+};
+
+OpenedFile openFile(Instance& instance, const char* file, const char* decoderName, intptr_t pcm, intptr_t extra)
+{
+    OpenedFile opened;
+    if (loadDecoder(decoderName, opened.decoder) && resolveEntries(opened.decoder, true))
+        opened.format = opened.decoder.open(&instance.host.table, 1, file, pcm, extra);
+    return opened;
+}
+
+// The rest of an open, on a released stream: the ring buffer, the remembered
+// controls and requests, the first segments.
+int32_t startStream(ds8_stream& stream, OpenedFile opened, uint32_t bufferMs);
+
+// Carries out the pending open request.  The stream thread opens the file
+// without the state lock, so that a file system that blocks holds up no
+// caller; what the callers asked meanwhile decides afterwards.
+void openRequested(ds8_stream& stream, std::unique_lock<std::mutex>* state)
+{
+    stream.openRequest = false;
+    releaseStream(stream);
+    const uint32_t bufferMs = stream.requestMs;
+    if (!stream.owner->device || bufferMs == 0) return;
+    const std::string file = stream.requestFile;
+    const std::string decoder = stream.requestDecoder;
+    const intptr_t pcm = stream.requestPcm;
+    const intptr_t extra = stream.requestExtra;
+    stream.state = StreamState::Opening;
+    stream.openInFlight = true;
+    if (state) state->unlock();
+    OpenedFile opened = openFile(*stream.owner, file.c_str(), decoder.c_str(), pcm, extra);
+    if (state) state->lock();
+    stream.openInFlight = false;
+    stream.state = StreamState::Closed;
+    if (stream.closeRequest || stream.openRequest || !opened.format) {
+        if (opened.format) opened.decoder.close(&stream.owner->host.table, opened.format);
+        // A close asked for meanwhile ends the stream; a new open comes next.
+        if (!stream.openRequest) stream.closeRequest = stream.playRequest = false;
+        return;
+    }
+    if (startStream(stream, std::move(opened), bufferMs) != DS8_OK && !stream.openRequest) stream.playRequest = false;
 }
 
 void stopPlaying(ds8_stream& stream)
@@ -94,23 +179,26 @@ void destroyStream(Instance& instance, ds8_stream* stream)
     deleteRecord<ds8_sound>(instance, stream);
 }
 
-void tickStream(ds8_stream& stream)
+void tickStream(ds8_stream& stream, std::unique_lock<std::mutex>* state)
 {
     switch (stream.state) {
     case StreamState::Closed:
         if (stream.openRequest) stream.state = StreamState::Opening;
         break;
     case StreamState::Opening:
-        if (openStream(stream, stream.requestFile, stream.requestDecoder, stream.requestMs, stream.requestPcm,
-                       stream.requestExtra) != DS8_OK)
-            stream.state = StreamState::Closed;
+        // A close asked for before the open began ends the stream here.
+        if (stream.openInFlight) break;
+        if (stream.closeRequest)
+            closeStream(stream);
+        else
+            openRequested(stream, state);
         break;
     case StreamState::Open:
         if (stream.closeRequest || stream.openRequest) {
             stream.state = StreamState::Closing;
         } else if (stream.playRequest) {
             stream.playRequest = false;
-            if (startPlaying(stream) == DS8_OK) stream.state = StreamState::Playing;
+            if (startOrHold(stream) == DS8_OK) stream.state = StreamState::Playing;
         }
         break;
     case StreamState::Playing:
@@ -128,25 +216,8 @@ void tickStream(ds8_stream& stream)
 
 void closeStream(ds8_stream& stream)
 {
-    stream.stopped = false;
-    stream.opened = false;
     stream.closeRequest = false;
-    stream.playing = false;
-    stream.state = StreamState::Closed;
-    {
-        std::lock_guard guard(stream.bufferLock);
-        if (stream.buffer) {
-            DeviceCall call(*stream.owner);
-            stream.buffer->stop();
-            stream.buffer.reset();
-        }
-    }
-    if (stream.format) {
-        stream.decoder.close(&stream.owner->host.table, stream.format);
-        stream.format = nullptr;
-    }
-    unloadDecoder(*stream.owner, stream.decoder);
-    resetRing(stream);
+    releaseStream(stream);
 }
 
 int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName, uint32_t bufferMs, intptr_t pcm,
@@ -156,15 +227,26 @@ int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName
     stream.openRequest = false;
     if (!file || bufferMs == 0) return DS8_ERR_INVALID_ARG;
     if (!instance.device) return DS8_ERR_INVALID_CALL;
-    closeStream(stream);
+    releaseStream(stream);
+    OpenedFile opened = openFile(instance, file, decoderName, pcm, extra);
+    if (!opened.format) return DS8_ERR_INVALID_CALL;
+    return startStream(stream, std::move(opened), bufferMs);
+}
 
+namespace {
+
+int32_t startStream(ds8_stream& stream, OpenedFile opened, uint32_t bufferMs)
+{
+    Instance& instance = *stream.owner;
+    stream.decoder = opened.decoder;
+    stream.format = opened.format;
     int32_t result = DS8_ERR_INVALID_CALL;
-    PcmLayout layout;
-    if (loadDecoder(instance, decoderName, stream.decoder) && resolveEntries(stream.decoder, true))
-        stream.format = stream.decoder.open(&instance.host.table, 1, file, pcm, extra);
-    if (stream.format) layout = readLayout(stream.format);
-    if (stream.format && layout.isPlayable()) {
-        stream.segmentBytes = segmentBytes(bufferMs, layout.rate, layout.channels, layout.sampleBytes);
+    const PcmLayout layout = readLayout(stream.format);
+    if (layout.isPlayable()) {
+        // The thread frees and fills segments once a tick: a segment shorter
+        // than two ticks plays out before its successor is written.
+        const uint32_t segmentMs = std::max(bufferMs, 2 * stream.tickMs);
+        stream.segmentBytes = segmentBytes(segmentMs, layout.rate, layout.channels, layout.sampleBytes);
         stream.playing = false;
         stream.paused = false;
         // A fresh buffer has full level, centre pan and its own rate: the
@@ -181,7 +263,7 @@ int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName
         stream.buffer = std::move(buffer);
     }
     if (!stream.buffer) {
-        closeStream(stream);
+        releaseStream(stream);
         return result == DS8_OK ? DS8_ERR_INVALID_CALL : result;
     }
     stream.blockBytes = 4;
@@ -204,5 +286,7 @@ int32_t openStream(ds8_stream& stream, const char* file, const char* decoderName
     stream.state = StreamState::Open;
     return DS8_OK;
 }
+
+} // namespace
 
 } // namespace audsink

@@ -12,11 +12,14 @@ ds8_stream* createStream(Instance& instance, uint32_t tickMs);
 // Under the instance lock: unlinks, joins the thread, closes and frees.
 void destroyStream(Instance& instance, ds8_stream* stream);
 
-// The rest run under the stream's state lock.
-void tickStream(ds8_stream& stream);
+// The rest run under the stream's state lock.  The stream thread passes
+// its hold of that lock, which an open lets go while the file is opened;
+// the offline clock passes none.
+void tickStream(ds8_stream& stream, std::unique_lock<std::mutex>* state = nullptr);
 int32_t openStream(ds8_stream& stream, const char* file, const char* decoder, uint32_t bufferMs, intptr_t pcm,
                    intptr_t extra);
-// Releases whatever an open acquired: buffer, decoder handle, library.
+// Ends the stream: the close request is done, and whatever an open
+// acquired (buffer, decoder handle) is released.
 void closeStream(ds8_stream& stream);
 
 // Ring of segments.

@@ -53,7 +53,9 @@ int segmentAt(const ds8_stream& stream, uint32_t offset)
 
 bool isTakenIn(const ds8_stream& stream, int index, const Cursors& c)
 {
-    if (!stream.playing) return false;
+    // Offline, the ticks run between two renders: the mixer holds nothing
+    // ahead of the cursor then, and keeping clear of it only starves the ring.
+    if (!stream.playing || stream.owner->offline) return false;
     const uint32_t total = kSegments * stream.segmentBytes;
     const uint32_t start = uint32_t(index) * stream.segmentBytes;
     const uint32_t busy = (c.write + total - c.play) % total;

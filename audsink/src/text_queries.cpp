@@ -6,20 +6,21 @@
 namespace audsink {
 namespace {
 
-dw_pcmtext_fn textEntry(Decoder& decoder, TextPart part)
+using decoder_plugins::DecoderEntries;
+
+dw_pcmtext_fn textEntry(const DecoderEntries& decoder, TextPart part)
 {
     switch (part) {
-    case TextPart::Text: return decoder.entry<dw_pcmtext_fn>(DW_ENTRY_PCMTEXT);
-    case TextPart::Language: return decoder.entry<dw_pcmtext_fn>(DW_ENTRY_PCMTEXTLANG);
+    case TextPart::Text: return decoder.text;
+    case TextPart::Language: return decoder.textLanguage;
     case TextPart::Charset: break;
     }
-    auto entry = decoder.entry<dw_pcmtext_fn>(DW_ENTRY_PCMTEXTCSET);
-    return entry ? entry : decoder.entry<dw_pcmtext_fn>(DW_ENTRY_PCMTEXTCS);
+    return decoder.textCharset;
 }
 
 // One text whole, by a length query and then a read into length bytes.
 // Empty when the entry is missing or the text has no characters.
-std::string fetchText(Instance& instance, Decoder& decoder, TextPart part, const char* file, intptr_t pcm,
+std::string fetchText(Instance& instance, const DecoderEntries& decoder, TextPart part, const char* file, intptr_t pcm,
                       intptr_t which)
 {
     auto entry = textEntry(decoder, part);
@@ -47,7 +48,8 @@ int relay(void* context, const char* text, const char* language, const char* cha
 }
 
 // One emulated enumeration step; false once the callback asked to stop.
-bool relayOne(Instance& instance, Decoder& decoder, Relay& r, const char* file, intptr_t pcm, intptr_t which)
+bool relayOne(Instance& instance, const DecoderEntries& decoder, Relay& r, const char* file, intptr_t pcm,
+              intptr_t which)
 {
     const std::string text = fetchText(instance, decoder, TextPart::Text, file, pcm, which);
     if (text.empty()) return true;
@@ -62,18 +64,18 @@ bool relayOne(Instance& instance, Decoder& decoder, Relay& r, const char* file, 
 intptr_t pcmCount(Instance& instance, const char* file, const char* decoderName)
 {
     if (!file) return 0;
-    ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded()) return 0;
-    auto entry = decoder->entry<dw_pcmcount_fn>(DW_ENTRY_PCMCOUNT);
+    const DecoderEntries* decoder = findDecoder(decoderName);
+    if (!decoder) return 0;
+    auto entry = decoder->pcmCount;
     return entry ? entry(&instance.host.table, file) : 1;
 }
 
 intptr_t textCount(Instance& instance, const char* file, const char* decoderName, intptr_t pcm)
 {
     if (!file) return 0;
-    ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded()) return 0;
-    auto entry = decoder->entry<dw_pcmtextcount_fn>(DW_ENTRY_PCMTEXTCOUNT);
+    const DecoderEntries* decoder = findDecoder(decoderName);
+    if (!decoder) return 0;
+    auto entry = decoder->textCount;
     return entry ? entry(&instance.host.table, file, pcm) : 0;
 }
 
@@ -82,8 +84,8 @@ size_t textQuery(Instance& instance, TextPart part, const char* file, const char
 {
     if (buffer && size > 0) buffer[0] = 0;
     if (!file) return 0;
-    ScopedDecoder decoder(instance, decoderName);
-    auto entry = decoder->isLoaded() ? textEntry(*decoder, part) : nullptr;
+    const DecoderEntries* decoder = findDecoder(decoderName);
+    auto entry = decoder ? textEntry(*decoder, part) : nullptr;
     if (!entry) return 0;
     // Without room for a terminator the call only asks for the length.
     if (!buffer || size == 0) return entry(&instance.host.table, file, pcm, which, nullptr, 0) + 1;
@@ -92,11 +94,11 @@ size_t textQuery(Instance& instance, TextPart part, const char* file, const char
     return length + 1;
 }
 
-size_t creditQuery(Instance& instance, const char* decoderName, char* buffer, size_t size)
+size_t creditQuery(const char* decoderName, char* buffer, size_t size)
 {
     if (buffer && size > 0) buffer[0] = 0;
-    ScopedDecoder decoder(instance, decoderName);
-    auto entry = decoder->isLoaded() ? decoder->entry<dw_credit_fn>(DW_ENTRY_CREDIT) : nullptr;
+    const DecoderEntries* decoder = findDecoder(decoderName);
+    auto entry = decoder ? decoder->credit : nullptr;
     const char* credit = entry ? entry() : nullptr;
     if (!credit || !*credit) return 0;
     const size_t length = std::strlen(credit);
@@ -112,11 +114,11 @@ void enumerateTexts(Instance& instance, const char* file, const char* decoderNam
                     ds8_text_fn callback)
 {
     if (!callback || !file) return;
-    ScopedDecoder decoder(instance, decoderName);
-    if (!decoder->isLoaded()) return;
+    const DecoderEntries* decoder = findDecoder(decoderName);
+    if (!decoder) return;
     Relay r{instance.user, callback, false};
     const dw_host* host = &instance.host.table;
-    if (auto entry = decoder->entry<dw_enumpcmtext_fn>(DW_ENTRY_ENUMPCMTEXT)) {
+    if (auto entry = decoder->enumTexts) {
         entry(host, file, pcm, which, &relay, &r);
         return;
     }
@@ -124,7 +126,7 @@ void enumerateTexts(Instance& instance, const char* file, const char* decoderNam
         relayOne(instance, *decoder, r, file, pcm, which);
         return;
     }
-    auto countEntry = decoder->entry<dw_pcmtextcount_fn>(DW_ENTRY_PCMTEXTCOUNT);
+    auto countEntry = decoder->textCount;
     const intptr_t count = countEntry ? countEntry(host, file, pcm) : 0;
     for (intptr_t i = 0; i < count && relayOne(instance, *decoder, r, file, pcm, i); ++i) {}
 }

@@ -1,6 +1,7 @@
 #include "utility_table.h"
 
 #include "platform/full_transfer.h"
+#include "platform/regular_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,7 +19,7 @@ void heapFree(void*, void* block) { std::free(block); }
 
 intptr_t fileOpen(void*, const char* name, uint32_t mode)
 {
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (mode & 3u) {
     case DS8_OPEN_READ: flags |= O_RDONLY; break;
     case DS8_OPEN_WRITE: flags |= O_WRONLY; break;
@@ -30,7 +31,7 @@ intptr_t fileOpen(void*, const char* name, uint32_t mode)
         flags |= O_CREAT | ((mode & DS8_OPEN_EXCLUSIVE) ? O_EXCL : O_TRUNC);
     else if (mode & DS8_OPEN_APPEND)
         flags |= O_APPEND;
-    return ::open(name, flags, 0666);
+    return platform::openRegularFile(name, flags, 0666);
 }
 
 intptr_t fileInvalid(void*) { return -1; }

@@ -21,6 +21,7 @@ size_t nextInputSize(WavState& s)
         if (s.readPos >= s.loopEnd) {
             s.readPos = s.loopStart;
             s.codecRestart = true;
+            s.codecFrame = frameAtOffset(s, s.loopStart - s.dataStart);
         }
         available = s.loopEnd - s.readPos;
     } else {
@@ -34,7 +35,7 @@ size_t nextInputSize(WavState& s)
     // the last frame rarely ends on a block boundary.
     if (take == 0 && isCompressed(s) && !hasLoop(s) && available < block) return static_cast<size_t>(available);
     while (take > block) {
-        size_t outSize = isCompressed(s) ? platform::acmStreamSize(s.codec, take) : take / block * s.outBlock;
+        size_t outSize = isCompressed(s) ? s.codec.outputSize(take) : take / block * s.outBlock;
         if (outSize <= kPieceBytes) break;
         take /= 2;
         take -= take % block;
@@ -66,22 +67,36 @@ size_t refillUncompressed(WavState& s, const dw_host* host, size_t take)
     return convertFloat(s.inBuffer, frames, s.input, s.output, s.outBuffer);
 }
 
+// Codecs may decode past the frame count the file declares (padding of
+// the last frame or block): output beyond it is dropped.
+size_t withinDeclared(WavState& s, size_t produced)
+{
+    const uint64_t frames = produced / s.outBlock;
+    const uint64_t room = s.codecFrame < s.totalFrames ? s.totalFrames - s.codecFrame : 0;
+    s.codecFrame += frames;
+    return static_cast<size_t>(std::min(frames, room)) * s.outBlock;
+}
+
 size_t refillCompressed(WavState& s, const dw_host* host)
 {
     // Output held back from the last conversion goes first, so the codec
     // never runs further ahead than one piece.
-    if (size_t held = platform::acmStreamTakeOutput(s.codec, s.outBuffer, kPieceBytes)) return held;
+    if (size_t held = withinDeclared(s, s.codec.takeOutput(s.outBuffer, kPieceBytes))) return held;
     for (int piece = 0; piece < kMaxSilentPieces; ++piece) {
+        if (pastDeclaredEnd(s)) {
+            if (!hasLoop(s)) return 0;
+            s.readPos = s.loopEnd; // the rest of the loop is padding: wrap now
+        }
         size_t take = nextInputSize(s);
         if (take == 0) {
             // End of input: hand out what the codec still holds.
-            return platform::acmStreamConvert(s.codec, nullptr, 0, s.outBuffer, kPieceBytes, false);
+            return withinDeclared(s, s.codec.convert(nullptr, 0, s.outBuffer, kPieceBytes, false));
         }
         if (!seekTo(s.reader, host, s.readPos) || !readExact(s.reader, host, s.inBuffer, take)) return markBroken(s);
         s.readPos += take;
         bool start = s.codecRestart;
         s.codecRestart = false;
-        size_t produced = platform::acmStreamConvert(s.codec, s.inBuffer, take, s.outBuffer, kPieceBytes, start);
+        size_t produced = withinDeclared(s, s.codec.convert(s.inBuffer, take, s.outBuffer, kPieceBytes, start));
         if (produced > 0) return produced;
     }
     return 0;
@@ -130,7 +145,10 @@ QZWAV_EXPORT int dw_isend(const dw_host* /*host*/, uint8_t* handle)
     const WavState& s = *stateOf(handle);
     if (s.isBroken) return s.outUsed >= s.outFill;
     if (s.outUsed < s.outFill || hasLoop(s)) return 0;
-    if (s.codec && platform::acmStreamHasPending(s.codec)) return 0;
+    if (isCompressed(s)) {
+        if (pastDeclaredEnd(s)) return 1;
+        if (s.codec.hasPending()) return 0;
+    }
     // Less than one whole block left can never be decoded: that is the end.
     return s.readPos >= s.endPos || s.endPos - s.readPos < s.format.wave.blockAlign;
 }

@@ -1,6 +1,7 @@
 #include "qzwav_exports.h"
 #include "wav_state.h"
 
+#include <algorithm>
 #include <new>
 
 namespace qzwav {
@@ -62,19 +63,27 @@ bool setUpUncompressed(WavState& s)
 bool setUpCompressed(WavState& s)
 {
     if (!s.factCopy) return false;
-    s.totalFrames = dw_get_le32(s.factCopy);
     platform::AcmPcmFormat pcm;
     pcm.channels = static_cast<uint16_t>(s.output.channels);
     pcm.samplesPerSec = s.format.wave.samplesPerSec;
     pcm.bitsPerSample = static_cast<uint16_t>(s.output.bits);
-    if (!platform::acmFormatSuggest(s.format.wave, pcm)) return false;
-    // The record promises the output format; a codec that would deliver
-    // anything else is refused rather than played at the wrong speed.
-    if (pcm.channels != s.output.channels || pcm.samplesPerSec != s.format.wave.samplesPerSec ||
-        pcm.bitsPerSample != s.output.bits)
-        return false;
-    s.codec = platform::acmStreamOpen(s.format.wave, pcm);
-    return s.codec != nullptr;
+    // The ADPCM layouts are decoded here and need no suggestion.
+    AdpcmLayout adpcm;
+    const platform::AcmWaveFormat& w = s.format.wave;
+    if (!adpcmLayoutOf(w.formatTag, w.channels, w.blockAlign, w.bitsPerSample, adpcm)) {
+        if (!platform::acmFormatSuggest(w, pcm)) return false;
+        // The record promises the output format; a codec that would deliver
+        // anything else is refused rather than played at the wrong speed.
+        if (pcm.channels != s.output.channels || pcm.samplesPerSec != w.samplesPerSec ||
+            pcm.bitsPerSample != s.output.bits)
+            return false;
+    }
+    if (!s.codec.open(w, pcm)) return false;
+    // A "fact" chunk that promises more than the data can hold is not
+    // believed: hosts size their buffers by the total.
+    const uint64_t bound = s.codec.framesBound(s.dataSize);
+    s.totalFrames = static_cast<uint32_t>(std::min<uint64_t>(dw_get_le32(s.factCopy), bound));
+    return true;
 }
 
 bool setUpFormat(WavState& s)
@@ -106,7 +115,6 @@ bool setUpFormat(WavState& s)
 
 void releaseState(const dw_host* host, WavState* s)
 {
-    platform::acmStreamClose(s->codec);
     host->free(host, s->fmtCopy);
     host->free(host, s->factCopy);
     closeReader(s->reader, host);

@@ -50,6 +50,7 @@ QZWAV_EXPORT int dw_setpos(const dw_host* /*host*/, uint8_t* handle, uint32_t fr
     uint64_t frame = clampFrame(s, frame_low, frame_high);
     s.readPos = s.dataStart + roundDown(s, offsetOf(s, frame));
     s.codecRestart = true;
+    s.codecFrame = frameAtOffset(s, s.readPos - s.dataStart);
     return positionedResult(s);
 }
 

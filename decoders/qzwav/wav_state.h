@@ -2,12 +2,11 @@
 // format record handed out as the handle.
 #pragma once
 
+#include "compressed_codec.h"
 #include "pcm_convert.h"
 #include "qzdecoder.h"
 #include "wav_reader.h"
 #include "wave_format.h"
-
-#include "platform/codec.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,8 +18,9 @@ constexpr size_t kPieceBytes = 32768; // input and output buffer size
 struct WavState {
     uint8_t record[DW_RECORD_SIZE];
     WavReader reader;
-    platform::AcmStream* codec;
-    bool codecRestart; // the next conversion follows a jump in the input
+    CompressedCodec codec;
+    bool codecRestart;   // the next conversion follows a jump in the input
+    uint64_t codecFrame; // output frame that the codec's next output starts at
     uint8_t* fmtCopy;
     size_t fmtSize;
     uint8_t* factCopy;
@@ -50,6 +50,17 @@ inline WavState* stateOf(uint8_t* handle) { return reinterpret_cast<WavState*>(h
 inline bool hasLoop(const WavState& s) { return s.loopStart < s.loopEnd; }
 
 inline bool isCompressed(const WavState& s) { return s.format.kind == SampleKind::Compressed; }
+
+// The output frame where a block-aligned offset into the data starts:
+// exact where the codec knows its block size, else proportional.
+inline uint64_t frameAtOffset(const WavState& s, uint64_t offset)
+{
+    if (s.codec.isNative()) return s.codec.outputSize(static_cast<size_t>(offset)) / s.outBlock;
+    return s.dataSize == 0 ? 0 : offset * s.totalFrames / s.dataSize;
+}
+
+// Compressed output has reached the frame count the file declares.
+inline bool pastDeclaredEnd(const WavState& s) { return isCompressed(s) && s.codecFrame >= s.totalFrames; }
 
 // Bytes of whole input blocks in the data chunk.
 inline uint64_t wholeDataSize(const WavState& s) { return s.dataSize - s.dataSize % s.format.wave.blockAlign; }

@@ -28,14 +28,22 @@ constexpr char kGeneratorNotice[] = "Played by zemplay, ZEM image format 0.47";
 // waits of 0 ticks, counted loops nested to astronomic counts): it is held
 // to kRepeatsPerTick per tick, leaving the rest to the other tracks, until a
 // wait gives its allowance back.
-constexpr uint32_t kRepeatsPerUnit = 1u << 18;
-constexpr uint32_t kRepeatsWithoutTime = 1u << 20;
-constexpr uint32_t kRepeatsPerTick = 1u << 12;
+//
+// A fuzzing build scales every bound down alike, so that an input spends
+// microseconds, not a second, where the bounds are reached.
+#ifdef ZEM_FUZZING_BOUNDS
+constexpr unsigned kBoundShift = 6;
+#else
+constexpr unsigned kBoundShift = 0;
+#endif
+constexpr uint32_t kRepeatsPerUnit = 1u << (18 - kBoundShift);
+constexpr uint32_t kRepeatsWithoutTime = 1u << (20 - kBoundShift);
+constexpr uint32_t kRepeatsPerTick = 1u << (12 - kBoundShift);
 // Ticks and unit steps one advance may run in skip mode, where no unit is
 // counted (a skipped passage under a period of minutes would otherwise
 // hold the call for hours); the next advance goes on skipping.
-constexpr uint32_t kSkippedTicksPerAdvance = 1u << 16;
-constexpr uint32_t kSkippedUnitsPerAdvance = 1u << 20;
+constexpr uint32_t kSkippedTicksPerAdvance = 1u << (16 - kBoundShift);
+constexpr uint32_t kSkippedUnitsPerAdvance = 1u << (20 - kBoundShift);
 
 int deliverMeta(Instance& in, unsigned type, const uint8_t* payload, uint32_t length)
 {

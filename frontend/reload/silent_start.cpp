@@ -51,8 +51,6 @@ SilentStart::SilentStart(const dp_options& host, void* hostUser) : host_(host), 
     route<&dp_options::endless_loop_pass, kPassed>(o, host);
     // The elapsed time goes on from where the old instance was.
     route<&dp_options::unit_passed, kHeld>(o, host);
-    route<&dp_options::note_off, kHeld>(o, host);
-    route<&dp_options::note_on, kHeld>(o, host);
     route<&dp_options::key_pressure, kHeld>(o, host);
     route<&dp_options::channel_pressure, kHeld>(o, host);
     route<&dp_options::exclusive_buffer, kHeld>(o, host);
@@ -85,6 +83,10 @@ SilentStart::SilentStart(const dp_options& host, void* hostUser) : host_(host), 
     route<&dp_options::stream_loop_end_seconds, kHeld>(o, host);
     route<&dp_options::stream_loop, kHeld>(o, host);
     route<&dp_options::stream_loop_seconds, kHeld>(o, host);
+    // Notes struck while catching up are not heard but remembered, so that
+    // the host can let the ones that sound already ring on.
+    if (host.note_on) o.note_on = noteOn;
+    if (host.note_off) o.note_off = noteOff;
     // The channel messages whose last values are sent again at the switch.
     if (host.control_change) o.control_change = controlChange;
     if (host.program_change) o.program_change = programChange;
@@ -95,6 +97,22 @@ SilentStart::ChannelUse* SilentStart::use(int port, int channel)
 {
     if (port < 0 || port >= DP_MAX_PORTS || channel < 0 || channel >= 16) return nullptr;
     return &used_[size_t(port)][size_t(channel)];
+}
+
+int SilentStart::noteOn(void* user, int port, int track, int channel, int key, int velocity)
+{
+    auto* self = static_cast<SilentStart*>(user);
+    if (!self->muted_) return self->host_.note_on(self->hostUser_, port, track, channel, key, velocity);
+    self->held_.on(HeldNotes::id(track, port, channel, key));
+    return 0;
+}
+
+int SilentStart::noteOff(void* user, int port, int track, int channel, int key, int velocity)
+{
+    auto* self = static_cast<SilentStart*>(user);
+    if (!self->muted_) return self->host_.note_off(self->hostUser_, port, track, channel, key, velocity);
+    self->held_.off(HeldNotes::id(track, port, channel, key));
+    return 0;
 }
 
 int SilentStart::controlChange(void* user, int port, int track, int channel, int controller, int value)

@@ -8,6 +8,8 @@
 // SilentStart alive until that instance is closed, and call catchUp once.
 #pragma once
 
+#include "held_notes.h"
+
 #include "zemplay.h"
 
 #include <array>
@@ -34,6 +36,9 @@ public:
     // every channel used so far.  Returns the engine's first nonzero result,
     // else 0.
     int catchUp(dp_player* player, uint32_t songMs);
+    // The notes the new instance holds at the song position (struck while
+    // catching up and not yet released): none of them was heard.
+    const HeldNotes& heldAtSwitch() const { return held_; }
 
     template <class Fn> friend struct SilentSlot;
 
@@ -44,6 +49,8 @@ private:
         bool bend = false;
     };
 
+    static int noteOn(void* user, int port, int track, int channel, int key, int velocity);
+    static int noteOff(void* user, int port, int track, int channel, int key, int velocity);
     static int controlChange(void* user, int port, int track, int channel, int controller, int value);
     static int programChange(void* user, int port, int track, int channel, int program);
     static int pitchBend(void* user, int port, int track, int channel, int value);
@@ -54,6 +61,7 @@ private:
     void* hostUser_;
     dp_options options_{};
     bool muted_ = true;
+    HeldNotes held_;
     std::array<std::array<ChannelUse, 16>, DP_MAX_PORTS> used_{};
 };
 

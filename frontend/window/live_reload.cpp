@@ -5,7 +5,6 @@
 #include "frontend/compile_image.h"
 
 #include <QAction>
-#include <QFileInfo>
 
 #include <string>
 
@@ -16,8 +15,6 @@ namespace {
 constexpr const char* kSection = "Option";
 constexpr const char* kKey = "ReloadOnChange";
 
-bool isImagePath(const QString& path) { return QFileInfo(path).suffix().compare("zem", Qt::CaseInsensitive) == 0; }
-
 } // namespace
 
 LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
@@ -26,8 +23,9 @@ LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& opti
       session_(session),
       option_(option),
       settings_(settingsPath),
-      switchImage_(switchImage ? std::move(switchImage)
-                               : [&session](std::vector<uint8_t> image) { session.switchImage(std::move(image)); })
+      switchImage_(switchImage ? std::move(switchImage) : [&session](std::vector<uint8_t> image) {
+          return session.switchImage(std::move(image));
+      })
 {
     // Read and written straight back, like every other setting.
     const bool on = settings_.readInt(kSection, kKey, 1) != 0;
@@ -60,20 +58,25 @@ void LiveReload::updateWatch()
 
 void LiveReload::reload(const QString& path)
 {
-    std::optional<std::vector<uint8_t>> bytes = frontend::readWholeFile(path.toStdString());
-    if (!bytes) return;
-    if (isImagePath(path)) {
-        switchImage_(std::move(*bytes));
-        return;
-    }
     // The same two lines as a failed compile at Play: the file, then the
     // message with its line.
-    auto image = frontend::compileImage(*bytes, path.toStdString(), session_.compileSwitches(),
-                                        [this](const std::string& text, const std::string& name) {
-                                            form_.appendMessage(QString::fromStdString("[" + name + "]"));
-                                            form_.appendMessage(QString::fromStdString(text));
-                                        });
-    if (image) switchImage_(std::move(*image));
+    QStringList failure;
+    frontend::LoadedScore loaded =
+        frontend::loadScore(path.toStdString(), session_.compileSwitches(),
+                            [this, &failure](const std::string& text, const std::string& name) {
+                                for (const std::string& line : {"[" + name + "]", text}) {
+                                    failure.append(QString::fromStdString(line));
+                                    form_.appendMessage(failure.back());
+                                }
+                            });
+    if (!loaded.image) {
+        if (!failure.isEmpty()) unresolved_ = failure;
+        return;
+    }
+    if (!switchImage_(std::move(*loaded.image))) return;
+    form_.markResolved(unresolved_);
+    unresolved_.clear();
+    form_.appendMessage("[" + path + "] reloaded");
 }
 
 } // namespace zemfe

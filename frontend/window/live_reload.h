@@ -1,7 +1,9 @@
 // "Reload on change": while a piece is played, its file is watched; a
 // changed score is compiled at once and, when it compiles, handed over to
 // replace the playing image; when it does not, the old image plays on and
-// the compiler's message, with its line, goes to the message pane.
+// the compiler's message, with its line, goes to the message pane.  A
+// successful switch writes "[file] reloaded" and shows the message of the
+// failed reload before it as resolved.
 #pragma once
 
 #include "score_watcher.h"
@@ -10,6 +12,7 @@
 #include "platform/ini_file.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -24,8 +27,8 @@ class MainForm;
 class LiveReload : public QObject {
     Q_OBJECT
 public:
-    // Takes the new image of the playing piece.
-    using SwitchImage = std::function<void(std::vector<uint8_t> image)>;
+    // Takes the new image of the playing piece; false when it was refused.
+    using SwitchImage = std::function<bool(std::vector<uint8_t> image)>;
 
     // option: the check item; its state is kept in the settings file at
     // settingsPath (section "Option", key "ReloadOnChange", default on).
@@ -49,6 +52,7 @@ private:
     SwitchImage switchImage_;
     ScoreWatcher watcher_;
     bool playerExists_ = false;
+    QStringList unresolved_; // the pane lines of the last failed reload
 };
 
 } // namespace zemfe

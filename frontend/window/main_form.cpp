@@ -12,6 +12,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <algorithm>
@@ -23,6 +26,18 @@ namespace {
 constexpr int kClientWidth = 327;
 constexpr int kClientHeight = 333;
 constexpr int kSmallFontPixels = 11;
+constexpr int kKeyWidth = 73;
+// Room kept between the key text and the text of L_Step2 beside it.
+constexpr int kTextGap = 4;
+
+// Shows text in label, cut with an ellipsis when it does not fit; the whole
+// text is then the label's tooltip.
+void setFittedText(QLabel* label, const QString& text)
+{
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
 
 template <class Widget> Widget* place(Widget* widget, const char* name, const QRect& rect)
 {
@@ -161,14 +176,16 @@ void MainForm::buildMenu()
     reloadOption_->setChecked(true);
 }
 
-// The key label grows to the right like its text, as far as the client
-// edge, so that the longer notices are not cut.
+// The key label grows to the right like its text, so that the longer
+// notices are not cut, but only as far as the text of L_Step2 beside it
+// begins; what does not fit then is elided, whole in the tooltip.
 void MainForm::fitKeyLabel()
 {
-    const int wanted = key_->fontMetrics().horizontalAdvance(key_->text()) + 2;
-    const int limit = kClientWidth - 6 - key_->x();
-    key_->resize(std::clamp(wanted, 73, limit), key_->height());
-    key_->raise();
+    const int wanted = key_->fontMetrics().horizontalAdvance(keyText_) + 2;
+    const int step2Text = step2_->fontMetrics().horizontalAdvance(step2_->text());
+    const int limit = step2_->geometry().right() + 1 - step2Text - kTextGap - key_->x();
+    key_->resize(std::clamp(wanted, kKeyWidth, std::max(kKeyWidth, limit)), key_->height());
+    setFittedText(key_, keyText_);
 }
 
 void MainForm::setButtonsEnabled(bool enabled)
@@ -202,30 +219,52 @@ void MainForm::setStep(const QString& step, const QString& step2)
 {
     step_->setText(step);
     step2_->setText(step2);
+    fitKeyLabel();
 }
 
 void MainForm::setKey(const QString& text)
 {
-    key_->setText(text);
+    keyText_ = text;
     fitKeyLabel();
 }
 
+// The piece's texts show their whole text as hint whether or not it fits.
 void MainForm::setTitleText(const QString& text)
 {
-    title_->setText(text);
+    setFittedText(title_, text);
     title_->setToolTip(text);
 }
 
 void MainForm::setRightText(const QString& text)
 {
-    right_->setText(text);
+    setFittedText(right_, text);
     right_->setToolTip(text);
 }
 
-void MainForm::setCharsetText(const QString& text) { charset_->setText(text); }
+void MainForm::setCharsetText(const QString& text) { setFittedText(charset_, text); }
 
 void MainForm::appendMessage(const QString& line) { memo_->appendPlainText(line); }
 void MainForm::clearMessages() { memo_->clear(); }
+
+void MainForm::markResolved(const QStringList& lines)
+{
+    if (lines.isEmpty()) return;
+    QTextDocument* document = memo_->document();
+    const int count = int(lines.size());
+    for (int first = document->blockCount() - count; first >= 0; --first) {
+        bool same = true;
+        for (int i = 0; i < count && same; ++i) same = document->findBlockByNumber(first + i).text() == lines[i];
+        if (!same) continue;
+        QTextCursor cursor(document->findBlockByNumber(first));
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, count - 1);
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextCharFormat resolved;
+        resolved.setFontStrikeOut(true);
+        resolved.setForeground(memo_->palette().brush(QPalette::Disabled, QPalette::Text));
+        cursor.mergeCharFormat(resolved);
+        return;
+    }
+}
 
 void MainForm::dragEnterEvent(QDragEnterEvent* event)
 {

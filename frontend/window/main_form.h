@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -53,6 +54,9 @@ public:
 
     void appendMessage(const QString& line);
     void clearMessages();
+    // Shows the last run of message lines equal to `lines` as resolved
+    // (struck through and greyed); nothing when the pane no longer holds it.
+    void markResolved(const QStringList& lines);
 
 signals:
     void buttonClicked(zemfe::MediaButton button);
@@ -85,6 +89,7 @@ private:
     QPlainTextEdit* memo_ = nullptr;
     QAction* selectDevice_ = nullptr;
     QAction* reloadOption_ = nullptr;
+    QString keyText_; // L_Key's whole text, before any elision
     std::array<QCheckBox*, 16> switchBoxes_{};
     bool settingSwitches_ = false;
 };

@@ -59,14 +59,19 @@ int main(int argc, char** argv)
     // The default configuration: the settings file, the single-instance
     // lock and the linked stream output library.
     frontend::StartupFailure failure = frontend::StartupFailure::None;
-    std::unique_ptr<frontend::Session> session = frontend::Session::create(frontend::SessionConfig{}, &failure);
+    std::string reason;
+    std::unique_ptr<frontend::Session> session =
+        frontend::Session::create(frontend::SessionConfig{}, &failure, &reason);
     if (!session) {
-        const char* text = frontend::startupMessage(failure);
-        if (*text) platform::showMessage(frontend::kMessageCaption, text, platform::MessageIcon::Stop);
+        const std::string text = reason.empty() ? frontend::startupMessage(failure) : reason;
+        if (text.empty()) return 1;
+        // A lock file that cannot be opened is a fault of the system the
+        // user has to repair: it is said on standard error too.
+        if (failure == frontend::StartupFailure::NoLockFile) std::fprintf(stderr, "zemfe: %s\n", text.c_str());
+        platform::showMessage(frontend::kMessageCaption, text.c_str(), platform::MessageIcon::Stop);
         return 1;
     }
-    const std::string settingsPath = frontend::settingsFolder(QCoreApplication::applicationDirPath().toStdString()) +
-                                     "/" + frontend::kSettingsFileName;
+    const std::string settingsPath = frontend::settingsPath(QCoreApplication::applicationDirPath().toStdString());
     int status = 0;
     {
         zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath);

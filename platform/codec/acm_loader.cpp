@@ -1,5 +1,5 @@
-#include "codec_backend.h"
 #include "platform/codec.h"
+#include "platform/codec_backend.h"
 #include "platform/dynload.h"
 
 // Defined only where the FFmpeg half is linked in directly.

@@ -1,5 +1,5 @@
-#include "codec_backend.h"
 #include "ffmpeg_codec.h"
+#include "platform/codec_backend.h"
 
 extern "C" __attribute__((visibility("default"))) const platform::AcmBackend* zem_acm_backend()
 {

@@ -3,7 +3,7 @@
 // these files.
 #pragma once
 
-#include "codec_backend.h"
+#include "platform/codec_backend.h"
 
 #include <cstdint>
 

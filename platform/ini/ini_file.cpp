@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -33,6 +34,23 @@ bool writeAll(int fd, const std::string& text)
 {
     const auto writeFrom = [&](size_t done) { return ::write(fd, text.data() + done, text.size() - done); };
     return transferFully(text.size(), writeFrom) == text.size();
+}
+
+// The file a path names once symbolic links are followed (the path itself
+// when it is none, or a link that leads nowhere yet).  A settings file kept
+// elsewhere through a link stays a link: its target is what gets replaced.
+std::string linkTarget(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path at = path;
+    std::error_code error;
+    // As many links as the system itself follows before it gives up.
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(at, error)); ++hops) {
+        const fs::path next = fs::read_symlink(at, error);
+        if (error) break;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return at.string();
 }
 
 // Replaces path by text through a temporary file beside it, keeping the
@@ -143,9 +161,14 @@ bool IniFile::write(const std::vector<IniEntry>& entries)
             hasAny(e.value, "\r\n"))
             return false;
     std::lock_guard guard(writeLock);
-    ini::Lines lines = ini::splitLines(readWhole(path_).value_or(""));
+    const std::string target = linkTarget(path_);
+    const std::optional<std::string> old = readWhole(target);
+    ini::Lines lines = ini::splitLines(old.value_or(""));
     for (const IniEntry& e : entries) setEntry(lines, e);
-    return replaceFile(path_, ini::joinLines(lines));
+    const std::string text = ini::joinLines(lines);
+    // A file that would not change is left alone.
+    if (old && *old == text) return true;
+    return replaceFile(target, text);
 }
 
 } // namespace platform

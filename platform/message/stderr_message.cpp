@@ -2,6 +2,7 @@
 #include "platform/message.h"
 
 #include "platform/full_transfer.h"
+#include "platform/terminal_text.h"
 
 #include <string>
 #include <unistd.h>
@@ -10,13 +11,15 @@ namespace platform {
 
 void stderrMessage(const char* caption, const char* text, MessageIcon)
 {
+    // Captions name files and texts may quote a score: neither may reach
+    // the terminal as an escape sequence.
     std::string line;
     if (caption != nullptr && caption[0] != '\0') {
-        line = caption;
+        line = terminalSafe(caption);
         line += ": ";
     }
     if (text != nullptr) {
-        line += text;
+        line += terminalSafe(text, LineBreaks::Keep);
     }
     line += '\n';
     // One write per message keeps lines whole when several processes share

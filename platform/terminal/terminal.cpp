@@ -10,6 +10,13 @@
 
 namespace platform {
 
+bool inTerminalForeground(int fd)
+{
+    if (!::isatty(fd)) return false;
+    const pid_t foreground = ::tcgetpgrp(fd);
+    return foreground >= 0 && foreground == ::getpgrp();
+}
+
 Terminal::~Terminal() { close(); }
 
 bool Terminal::open(const char* overridePath)

@@ -3,7 +3,8 @@
 //    total=4000,chunk=100,gap=2,fail=1,texts=2"
 // total: bytes the decoder has in all (default frames x block); chunk: most
 // bytes per call; gap: calls that deliver nothing (without ending) after
-// each delivery; fail: dw_open refuses.  Byte i of the PCM is patternByte(i).
+// each delivery; fail: dw_open refuses; sleep: dw_open first waits that
+// many milliseconds, as on a slow file system.  Byte i of the PCM is patternByte(i).
 // Every call is logged; the log is read through fake_log.
 //
 // Compile-time choices make variants: FAKE_VERSION (dw_version's answer;
@@ -14,10 +15,12 @@
 #include "qzdecoder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -36,7 +39,7 @@ void log(const std::string& line)
 struct Plan {
     uint32_t channels = 2, bytes = 2, rate = 44100, frames = 1000, flags = 30, version = 1;
     uint64_t total = UINT64_MAX, chunk = UINT64_MAX;
-    uint32_t gap = 0, fail = 0, texts = 2;
+    uint32_t gap = 0, fail = 0, texts = 2, sleep = 0;
 };
 
 Plan parse(const char* file)
@@ -64,6 +67,7 @@ Plan parse(const char* file)
             if (key == "gap") s.gap = uint32_t(v);
             if (key == "fail") s.fail = uint32_t(v);
             if (key == "texts") s.texts = uint32_t(v);
+            if (key == "sleep") s.sleep = uint32_t(v);
         }
         at = end + 1;
     }
@@ -112,6 +116,7 @@ FAKE_EXPORT uint8_t* dw_open(const dw_host* host, intptr_t mode, const char* fil
 {
     const Plan plan = parse(file);
     log("open " + std::to_string(mode) + " " + std::to_string(pcm) + " " + std::to_string(extra));
+    if (plan.sleep) std::this_thread::sleep_for(std::chrono::milliseconds(plan.sleep));
     if (plan.fail) return nullptr;
     void* block = host->alloc(host, sizeof(State));
     if (!block) return nullptr;

@@ -200,7 +200,7 @@ TEST(OneShot, PlaysSampleForSampleFromItsPosition)
     struct Case {
         int32_t fraction;
         uint64_t startFrame;
-    } cases[] = {{0, 0}, {8192, 500}, {4096, 250}, {-1, 0}};
+    } cases[] = {{0, 0}, {8192, 500}, {4096, 250}, {-1, 0}, {16383, 999}, {16384, 999}, {20000, 999}};
     OfflineSink ds;
     DecoderLog log;
     for (const auto& c : cases) {

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -313,6 +315,119 @@ TEST(StreamTicks, RememberedLevelPanAndPitchReachEveryNewBuffer)
     EXPECT_EQ(rig.log.takeControl().back(), "switch 7");
 }
 
+int32_t peakOf(const std::vector<int16_t>& samples)
+{
+    int32_t peak = 0;
+    for (int16_t v : samples) peak = std::max(peak, std::abs(int32_t{v}));
+    return peak;
+}
+
+TEST(StreamTicks, ACloseAskedForAtAnyStateEndsTheStream)
+{
+    // A close asked for after `ticks` ticks of an open and a play; none may
+    // be lost, whatever the stream was doing then.
+    for (int ticks : {0, 1, 2, 3, 5}) {
+        SCOPED_TRACE(ticks);
+        StreamRig rig;
+        auto& ds = rig.ds;
+        rig.requestOpen("ch=2,bytes=2,frames=44100");
+        ds->stream_play(rig.stream);
+        rig.step(ticks);
+        ds->stream_request_close(rig.stream);
+        const size_t from = rig.played.size();
+        rig.step(3);
+        EXPECT_EQ(ds->stream_is_open(rig.stream), 0);
+        EXPECT_EQ(ds->stream_is_stopped(rig.stream), 1);
+        rig.played.erase(rig.played.begin(), rig.played.begin() + long(from + 2 * 2 * kTickFrames));
+        EXPECT_EQ(peakOf(rig.played), 0);
+    }
+}
+
+TEST(StreamTicks, APlayThatCanNeverHappenCountsAsStopped)
+{
+    // Every sync on "stopped" must end: a play request on a stream whose
+    // open failed, or that was never asked to open, never plays.
+    const struct {
+        const char* file;
+        const char* decoder; // null: the test decoder
+        bool open;
+    } cases[] = {
+        {"ch=2,bytes=2,fail=1", nullptr, true},
+        {"ch=9,bytes=2", nullptr, true},
+        {"ch=2,bytes=2", "no_such_decoder.so", true},
+        {"", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        StreamRig rig;
+        if (c.open) rig.requestOpen(c.file, c.decoder ? c.decoder : "");
+        rig.ds->stream_play(rig.stream);
+        EXPECT_EQ(rig.stepUntilStopped(5), c.open ? 2 : 0);
+        EXPECT_EQ(rig.ds->stream_is_open(rig.stream), 0);
+    }
+}
+
+TEST(StreamTicks, PauseAllHoldsBackAStreamAskedToPlayMeanwhile)
+{
+    StreamRig rig;
+    auto& ds = rig.ds;
+    ds->pause_all(ds.get(), 1);
+    rig.requestOpen("ch=2,bytes=2,frames=44100");
+    ds->stream_play(rig.stream);
+    rig.step(6);
+    EXPECT_EQ(ds->stream_is_open(rig.stream), 1);
+    EXPECT_EQ(ds->stream_is_stopped(rig.stream), 0) << "held, not stopped";
+    EXPECT_EQ(peakOf(rig.played), 0);
+    ds->pause_all(ds.get(), 0);
+    rig.played.clear();
+    rig.step(3);
+    EXPECT_EQ(withoutSilence(rig.played).front(), expectedSamples(4).front()) << "from its first frame";
+}
+
+TEST(StreamTicks, AReopenedDeviceStopsEveryStreamAndSound)
+{
+    StreamRig rig;
+    auto& ds = rig.ds;
+    rig.requestOpen("ch=2,bytes=2,frames=441000");
+    ds->stream_play(rig.stream);
+    rig.step(4);
+    ASSERT_EQ(ds->stream_is_stopped(rig.stream), 0);
+    ASSERT_EQ(ds->open_device(ds.get(), DS8_OFFLINE_DEVICE, 2, 16, 44100, nullptr, 2), DS8_OK);
+    EXPECT_EQ(ds->stream_is_stopped(rig.stream), 1);
+    EXPECT_EQ(ds->stream_is_open(rig.stream), 0);
+    EXPECT_EQ(rig.log.takeControl().back(), "close");
+    // The stream works on the new device.
+    rig.played.clear();
+    rig.requestOpen("ch=2,bytes=2,frames=2000");
+    ds->stream_play(rig.stream);
+    EXPECT_GE(rig.stepUntilStopped(100), 0);
+    EXPECT_EQ(withoutSilence(rig.played), expectedSamples(8000));
+}
+
+TEST(StreamTicks, SegmentsAreAtLeastTwoTicksLong)
+{
+    // Ticks of 20 ms over 10 ms segments: each tick would find the ring
+    // played out.  Gaps: runs of silence inside the played file.
+    OfflineSink ds;
+    DecoderLog log;
+    ds8_stream* stream = ds->stream_create(ds.get(), 20);
+    ds->stream_request_open(stream, "ch=2,bytes=2,frames=88200", log.path().c_str(), 10, 0, 0);
+    ds->stream_play(stream);
+    std::vector<int16_t> played;
+    for (int i = 0; i < 600 && !ds->stream_is_stopped(stream); ++i) {
+        const auto out = ds.render(441);
+        played.insert(played.end(), out.begin(), out.end());
+    }
+    ds->stream_destroy(stream);
+    const auto first = std::find_if(played.begin(), played.end(), [](int16_t v) { return v != 0; });
+    const auto last = std::find_if(played.rbegin(), played.rend(), [](int16_t v) { return v != 0; }).base();
+    const std::vector<int16_t> file(first, last);
+    int gaps = 0;
+    for (size_t i = 1; i < file.size(); ++i) gaps += file[i] == 0 && file[i - 1] != 0;
+    std::printf("gaps %d, file played in %zu frames\n", gaps, file.size() / 2);
+    EXPECT_EQ(file, expectedSamples(88200 * 4));
+}
+
 TEST(StreamThreads, PlayOnTheDummyDriverAndStopByThemselves)
 {
     ds8* ds = ds8_const(nullptr, nullptr, nullptr);
@@ -344,11 +459,41 @@ TEST(StreamThreads, PlayOnTheDummyDriverAndStopByThemselves)
               std::count_if(calls.begin(), calls.end(), [](auto& l) { return l.rfind("open", 0) == 0; }));
 }
 
+TEST(StreamThreads, CallersNeverWaitForAnOpenOnItsWay)
+{
+    // The stream thread opens a file that takes 400 ms to open; asking
+    // about the stream and closing it meanwhile answers at once, and the
+    // close is not lost.
+    ds8* ds = ds8_const(nullptr, nullptr, nullptr);
+    ASSERT_EQ(ds->open_device(ds, "", 2, 16, 44100, nullptr, 2), DS8_OK);
+    DecoderLog log;
+    ds8_stream* stream = ds->stream_create(ds, 5);
+    ds->stream_request_open(stream, "ch=2,bytes=2,frames=44100,sleep=400", log.path().c_str(), 30, 0, 0);
+    ds->stream_play(stream);
+    const auto opening = [&] {
+        const auto calls = log.takeControl();
+        return std::find(calls.begin(), calls.end(), "open 1 0 0") != calls.end();
+    };
+    for (int i = 0; i < 100 && !opening(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ds->stream_is_stopped(stream), 0);
+    ds->stream_request_close(stream);
+    EXPECT_EQ(ds->stream_is_open(stream), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    for (int i = 0; i < 200 && !ds->stream_is_stopped(stream); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(ds->stream_is_stopped(stream), 1);
+    EXPECT_EQ(ds->stream_is_open(stream), 0);
+    ds->destroy(ds);
+    const auto calls = log.takeControl();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 1) << "the handle opened meanwhile is closed";
+}
+
 TEST(StreamThreads, LoadingOnStreamThreadsNeverWaitsForCallers)
 {
-    // Stream threads load decoders while they hold their state locks;
-    // callers take the instance lock, then a state lock, and load decoders
-    // for queries.  Neither may wait for the other in a circle.
+    // Stream threads take decoders and fill their rings under their state
+    // locks; callers take the instance lock, then a state lock, and take
+    // decoders for queries.  Neither may wait for the other in a circle.
     ds8* ds = ds8_const(nullptr, nullptr, nullptr);
     ASSERT_EQ(ds->open_device(ds, "", 2, 16, 44100, nullptr, 2), DS8_OK);
     DecoderLog log;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using audsink::completeUtilityTable;
@@ -55,6 +56,35 @@ TEST(UtilityDefaults, OpenModeBits)
         }
     }
     EXPECT_EQ(kDefaults.invalid_handle(nullptr), -1);
+}
+
+TEST(UtilityDefaults, OnlyRegularFilesOpenAndNoneWaits)
+{
+    // A FIFO with no writer would hold a blocking open for ever.
+    zem_test::TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(dir.file("folder").c_str(), 0700), 0);
+    dir.write("file", "old");
+    const struct {
+        const char* name;
+        uint32_t mode;
+        bool opens;
+    } cases[] = {
+        {"fifo", DS8_OPEN_READ, false},
+        {"fifo", DS8_OPEN_WRITE | DS8_OPEN_CREATE, false},
+        {"folder", DS8_OPEN_READ, false},
+        {"file", DS8_OPEN_READ, true},
+    };
+    for (const auto& c : cases) {
+        const intptr_t h = kDefaults.open(nullptr, dir.file(c.name).c_str(), c.mode);
+        EXPECT_EQ(!kDefaults.is_invalid(nullptr, h), c.opens) << c.name << " mode " << c.mode;
+        if (c.opens) {
+            char byte = 0;
+            EXPECT_EQ(kDefaults.read(nullptr, h, &byte, 1, 0), 1) << "reads block as usual";
+            EXPECT_EQ(fcntl(int(h), F_GETFL) & O_NONBLOCK, 0);
+        }
+        kDefaults.close(nullptr, h);
+    }
 }
 
 TEST(UtilityDefaults, SeekReadAndWriteRules)

@@ -67,8 +67,8 @@ TEST(PositionsSetPos, SetPosMovesTheReadPositionAndClampsToTheTotal)
         MemoryHost host;
         uint8_t* handle = openBytes(host, rampFile());
         ASSERT_NE(handle, nullptr);
-        EXPECT_EQ(m.setPos(host.table(), handle, c.low, c.high), 0);
-        EXPECT_EQ(m.getPos(host.table(), handle), c.expectedPos);
+        EXPECT_EQ(m.setPosition(host.table(), handle, c.low, c.high), 0);
+        EXPECT_EQ(m.getPosition(host.table(), handle), c.expectedPos);
         std::vector<uint16_t> s = samplesOf(decodeSome(host, handle, 2));
         if (c.expectedPos < kFrames) {
             ASSERT_EQ(s.size(), 1u);
@@ -84,17 +84,17 @@ TEST(PositionsSetPos, SetPosMovesTheReadPositionAndClampsToTheTotal)
 TEST_F(Positions, SetPosKeepsWhatIsAlreadyBuffered)
 {
     EXPECT_EQ(next(1), std::vector<uint16_t>{0});
-    ASSERT_EQ(m.setPos(host.table(), handle, 100, 0), 0);
-    EXPECT_EQ(m.getPos(host.table(), handle), 100u);
+    ASSERT_EQ(m.setPosition(host.table(), handle, 100, 0), 0);
+    EXPECT_EQ(m.getPosition(host.table(), handle), 100u);
     EXPECT_EQ(next(1), std::vector<uint16_t>{1});
 }
 
 TEST_F(Positions, GetPosReportsTheReadPositionAheadOfWhatWasTaken)
 {
-    EXPECT_EQ(m.getPos(host.table(), handle), 0u);
+    EXPECT_EQ(m.getPosition(host.table(), handle), 0u);
     next(10);
     // One refill read a whole 32 KiB piece: 16384 frames.
-    EXPECT_EQ(m.getPos(host.table(), handle), 16384u);
+    EXPECT_EQ(m.getPosition(host.table(), handle), 16384u);
 }
 
 TEST_F(Positions, EndPointStopsTheData)
@@ -107,7 +107,7 @@ TEST_F(Positions, EndPointStopsTheData)
     const EndCase cases[] = {{100, 0, 100}, {0, 0, kFrames}, {kFrames + 1, 0, kFrames}, {1, 1, kFrames}, {1, 0, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.low);
-        ASSERT_EQ(m.setPos(host.table(), handle, 0, 0), 0);
+        ASSERT_EQ(m.setPosition(host.table(), handle, 0, 0), 0);
         ASSERT_EQ(m.setEnd(host.table(), handle, c.low, c.high), 0);
         std::vector<uint16_t> s = samplesOf(decodeAll(host, handle));
         ASSERT_EQ(s.size(), c.frames);
@@ -139,7 +139,7 @@ TEST_F(Positions, LoopRepeatsTheRangeAndNeverEnds)
 TEST_F(Positions, LoopKeepsGoingPastTheEndOfTheData)
 {
     ASSERT_EQ(m.setLoop(host.table(), handle, kFrames - 3, 0, kFrames, 0), 0);
-    ASSERT_EQ(m.setPos(host.table(), handle, kFrames - 3, 0), 0);
+    ASSERT_EQ(m.setPosition(host.table(), handle, kFrames - 3, 0), 0);
     std::vector<uint16_t> s = next(9);
     ASSERT_EQ(s.size(), 9u);
     for (size_t i = 0; i < s.size(); ++i) EXPECT_EQ(s[i], kFrames - 3 + i % 3);
@@ -148,7 +148,7 @@ TEST_F(Positions, LoopKeepsGoingPastTheEndOfTheData)
 
 TEST_F(Positions, ReadPositionBehindTheLoopEndJumpsToTheLoopStart)
 {
-    ASSERT_EQ(m.setPos(host.table(), handle, 500, 0), 0);
+    ASSERT_EQ(m.setPosition(host.table(), handle, 500, 0), 0);
     ASSERT_EQ(m.setLoop(host.table(), handle, 10, 0, 20, 0), 0);
     std::vector<uint16_t> s = next(3);
     EXPECT_EQ(s, (std::vector<uint16_t>{10, 11, 12}));
@@ -176,10 +176,10 @@ TEST(PositionsWithoutHandle, MissingHandleIsRefused)
 {
     const QzwavModule& m = QzwavModule::get();
     MemoryHost host;
-    EXPECT_EQ(m.setPos(host.table(), nullptr, 0, 0), 2);
+    EXPECT_EQ(m.setPosition(host.table(), nullptr, 0, 0), 2);
     EXPECT_EQ(m.setEnd(host.table(), nullptr, 0, 0), 2);
     EXPECT_EQ(m.setLoop(host.table(), nullptr, 1, 0, 2, 0), 2);
-    EXPECT_EQ(m.getPos(host.table(), nullptr), 0u);
+    EXPECT_EQ(m.getPosition(host.table(), nullptr), 0u);
     EXPECT_NE(m.isEnd(host.table(), nullptr), 0);
     uint8_t buffer[4];
     EXPECT_EQ(m.decode(host.table(), nullptr, buffer, 4), 0u);
@@ -192,8 +192,8 @@ TEST(PositionsEmptyData, ZeroFramesNeverDivideByZero)
     uint8_t* handle = openBytes(host, rampFile(0));
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(dw_get_le32(handle + DW_RECORD_FRAMES), 0u);
-    EXPECT_EQ(m.setPos(host.table(), handle, 5, 0), 0);
-    EXPECT_EQ(m.getPos(host.table(), handle), 0u);
+    EXPECT_EQ(m.setPosition(host.table(), handle, 5, 0), 0);
+    EXPECT_EQ(m.getPosition(host.table(), handle), 0u);
     EXPECT_EQ(m.setEnd(host.table(), handle, 5, 0), 0);
     EXPECT_EQ(m.setLoop(host.table(), handle, 0, 0, 5, 0), 2);
     EXPECT_TRUE(decodeAll(host, handle).empty());

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -48,6 +50,8 @@ TEST_F(Qzdecode, ReportsEveryFailure)
 {
     const std::string good = write("good.wav", simpleWave(1, 1, 8000, 8, Bytes(100, 0x80)));
     const std::string bad = write("bad.wav", Bytes(64, 'x'));
+    const std::string fifo = dir.file("fifo.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     struct Case {
         std::vector<std::string> args;
         int exitCode;
@@ -57,8 +61,11 @@ TEST_F(Qzdecode, ReportsEveryFailure)
         {{}, 1, "usage: qzdecode FILE [DECODER]"},
         {{bad}, 1, "cannot decode"},
         {{dir.file("absent.wav")}, 1, "cannot decode"},
+        {{fifo}, 1, "cannot decode"}, // refused, not waited on
         {{good, "no-such-decoder.so"}, 1, "qzdecode:"},
-        {{good, "libc.so.6"}, 1, "is not a decoder"},
+        {{good, std::string(ZEM_BIN_DIR) + "/libaudsink.so"}, 1, "is not a decoder"},
+        // A system library by bare name: never searched for.
+        {{good, "libc.so.6"}, 1, "no decoder libc.so.6"},
         {{"a", "b", "c"}, 1, "usage"},
         {{good, "qzwav.so"}, 0, "channels 1, bytes per sample 1"},
     };

@@ -2,26 +2,17 @@
 
 #include <gtest/gtest.h>
 
-QzwavModule& QzwavModule::get()
+const QzwavModule& QzwavModule::get()
 {
-    static QzwavModule module = [] {
+    static const QzwavModule module = [] {
         QzwavModule m;
-        m.library = platform::DynamicLibrary(std::string(ZEM_BIN_DIR) + "/qzwav.so");
-        m.version = m.library.entry<dw_version_fn>(DW_ENTRY_VERSION);
-        m.credit = m.library.entry<dw_credit_fn>(DW_ENTRY_CREDIT);
-        m.open = m.library.entry<dw_open_fn>(DW_ENTRY_OPEN);
-        m.decode = m.library.entry<dw_decode_fn>(DW_ENTRY_DECODE);
-        m.isEnd = m.library.entry<dw_isend_fn>(DW_ENTRY_ISEND);
-        m.close = m.library.entry<dw_close_fn>(DW_ENTRY_CLOSE);
-        m.getPos = m.library.entry<dw_getpos_fn>(DW_ENTRY_GETPOS);
-        m.setPos = m.library.entry<dw_setpos_fn>(DW_ENTRY_SETPOS);
-        m.setEnd = m.library.entry<dw_setend_fn>(DW_ENTRY_SETEND);
-        m.setLoop = m.library.entry<dw_setloop_fn>(DW_ENTRY_SETLOOP);
-        m.enumTexts = m.library.entry<dw_enumpcmtext_fn>(DW_ENTRY_ENUMPCMTEXT);
+        std::string error;
+        if (const auto* entries = decoder_plugins::loadDecoder(std::string(ZEM_BIN_DIR) + "/qzwav.so", &error))
+            static_cast<decoder_plugins::DecoderEntries&>(m) = *entries;
+        else
+            ADD_FAILURE() << "qzwav.so not usable: " << error;
         return m;
     }();
-    if (!module.open || !module.decode || !module.close || !module.enumTexts || !module.setLoop)
-        ADD_FAILURE() << "qzwav.so not usable: " << module.library.error();
     return module;
 }
 

@@ -1,29 +1,15 @@
-// The built qzwav.so, loaded once, with its entries resolved by name.
 #pragma once
 
+#include "decoder_plugins/decoder_module.h"
 #include "memory_host.h"
 #include "qzdecoder.h"
-
-#include "platform/dynload.h"
 
 #include <string>
 #include <vector>
 
-struct QzwavModule {
-    platform::DynamicLibrary library;
-    dw_version_fn version = nullptr;
-    dw_credit_fn credit = nullptr;
-    dw_open_fn open = nullptr;
-    dw_decode_fn decode = nullptr;
-    dw_isend_fn isEnd = nullptr;
-    dw_close_fn close = nullptr;
-    dw_getpos_fn getPos = nullptr;
-    dw_setpos_fn setPos = nullptr;
-    dw_setend_fn setEnd = nullptr;
-    dw_setloop_fn setLoop = nullptr;
-    dw_enumpcmtext_fn enumTexts = nullptr;
-
-    static QzwavModule& get();
+// The built qzwav.so's entries, taken as every host takes a decoder.
+struct QzwavModule : decoder_plugins::DecoderEntries {
+    static const QzwavModule& get();
 };
 
 // dw_open through the memory host, after adding bytes as file "in.wav".

@@ -217,6 +217,8 @@ TEST(EngineClock, BarCounterFollowsTicksAndSignatures)
     const BarCase cases[] = {
         {"default 4/4", cat({wait(1000), {zem::kEnd}}), 200, 4, 0, 192, 8, 1, 8},
         {"mid bar", cat({wait(1000), {zem::kEnd}}), 100, 4, 2, 192, 100, 0, 4},
+        {"last tick of a bar", cat({wait(1000), {zem::kEnd}}), 191, 4, 3, 192, 191, 0, 47},
+        {"exactly on the bar line", cat({wait(1000), {zem::kEnd}}), 192, 4, 0, 192, 0, 1, 0},
         {"3/4", cat({meta(0x58, {3, 2, 24, 8}), wait(1000), {zem::kEnd}}), 150, 3, 0, 144, 6, 1, 6},
         {"stopped", cat({param(25, 1), wait(1000), {zem::kEnd}}), 100, 4, 0, 192, 0, 0, 0},
         {"no wrap", cat({param(25, 2), wait(1000), {zem::kEnd}}), 200, 4, 4, 192, 200, 0, 8},

@@ -1,5 +1,6 @@
 #include "fake_midi.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace frontend_test {
@@ -38,10 +39,16 @@ public:
     {
         return behaviour_.audioRate ? logLong("@" + std::to_string(frame) + " ", m) : longMessage(m);
     }
+    bool isSounding() const override
+    {
+        return behaviour_.ringMs < 0 ||
+               std::chrono::steady_clock::now() - lastMessage_ < std::chrono::milliseconds(behaviour_.ringMs);
+    }
 
 private:
     bool logShort(const std::string& at, uint32_t packed)
     {
+        lastMessage_ = std::chrono::steady_clock::now();
         const uint8_t bytes[3] = {uint8_t(packed), uint8_t(packed >> 8), uint8_t(packed >> 16)};
         owner_.add(std::to_string(device_) + " " + at +
                    hexBytes(bytes, size_t(platform::midiShortMessageLength(bytes[0]))));
@@ -57,6 +64,7 @@ private:
     FakeMidiDevices& owner_;
     int device_;
     FakeDevice behaviour_;
+    std::chrono::steady_clock::time_point lastMessage_ = std::chrono::steady_clock::now();
 };
 
 } // namespace

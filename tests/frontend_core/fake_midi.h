@@ -16,6 +16,7 @@ struct FakeDevice {
     bool opens = true;
     int audioRate = 0;        // nonzero: a device with an audio clock
     bool finishesLong = true; // false: long messages are never done
+    int ringMs = 0;           // sounds this long after its last message (-1: for ever)
 };
 
 class FakeMidiDevices final : public frontend::MidiDevices {

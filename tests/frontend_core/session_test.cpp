@@ -221,12 +221,21 @@ TEST(Session, FailuresOfThePlayPath)
         Lines pane;
     } cases[] = {
         {"unreadable", "missing.kvt", "", "error:File cannot load", {}},
+        {"a folder", "folder.kvt", "", "error:File cannot load", {}},
+        {"a FIFO", "fifo.kvt", "", "error:File cannot load", {}},
+        {"a MIDI file cut short",
+         "short.mid",
+         "MThd",
+         "error:File cannot load",
+         {"[@/short.mid]", "Not have enough size."}},
         {"compile error", "bad.kvt", "c\nd\n]\n", "KVT compile error", {"[@/bad.kvt]", "Out of loop in 3."}},
         {"not an image", "text.ZEM", "c d e", "dp_const() failed", {"Dev00: Fake Synth"}},
     };
     for (const auto& c : cases) {
         Fixture f;
         if (!c.bytes.empty()) f.dir.write(c.file, c.bytes);
+        ::mkdir(f.dir.file("folder.kvt").c_str(), 0755);
+        ::mkfifo(f.dir.file("fifo.kvt").c_str(), 0644);
         frontend::Session& s = f.start();
         s.selectFile(f.dir.file(c.file));
         EXPECT_FALSE(s.play()) << c.name;
@@ -311,6 +320,97 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
     }
 }
 
+// A note held across a switch sounds on when the new image holds it too
+// (same track, port, channel and key); every other note is released.
+TEST(Session, HeldNotesTheNewImageAlsoHoldsSoundOn)
+{
+    const auto compiled = [](const std::string& text) {
+        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&, auto&) {});
+        EXPECT_TRUE(image.has_value()) << text;
+        return image.value_or(std::vector<uint8_t>{});
+    };
+    // Track 0 holds key 60 for 4 s on channel 0; track 1 runs on channel 1.
+    const std::string old = "#0 T60 :0 l1 c\n#1 :1 l8 [0 e f ]\n";
+    const struct {
+        const char* name;
+        std::string next;
+        bool keySoundsOn;
+    } cases[] = {
+        {"only the other track edited", "#0 T60 :0 l1 c\n#1 :1 l8 [0 g a ]\n", true},
+        {"the note changed", "#0 T60 :0 l1 d\n#1 :1 l8 [0 g a ]\n", false},
+        {"the note moved to another channel", "#0 T60 :2 l1 c\n#1 :1 l8 [0 g a ]\n", false},
+        {"the note moved to another track", "#0 T60 :0 r1\n#1 :1 l8 [0 g a ]\n#2 :0 l1 c\n", false},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        frontend::Session& s = f.play(old);
+        ASSERT_TRUE(f.waitUntil([](const frontend::Snapshot& snap) { return snap.elapsedMs > 300; })) << c.name;
+        const size_t before = f.fake.lines().size();
+        ASSERT_TRUE(s.switchImage(compiled(c.next))) << c.name;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const Lines all = f.fake.lines();
+        const Lines after(all.begin() + std::ptrdiff_t(before), all.end());
+        const auto sent = [&after](const std::string& prefix) {
+            return std::any_of(after.begin(), after.end(),
+                               [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        };
+        EXPECT_EQ(sent("-1 80 3C"), !c.keySoundsOn) << c.name;
+        EXPECT_FALSE(sent("-1 90 3C")) << c.name << ": the held note was struck again";
+        // Track 1's old notes end at the switch either way.
+        EXPECT_TRUE(sent("-1 81 40") || sent("-1 81 41")) << c.name;
+    }
+}
+
+// prepare() loads without opening a port; the next play() starts what it
+// loaded, and a failed load is told as play() would tell it.
+TEST(Session, PrepareLoadsForTheNextPlay)
+{
+    const struct {
+        const char* name;
+        const char* score;
+        bool loads;
+        const char* caption;
+    } cases[] = {
+        {"a score", kEndless, true, "@/song.kvt"},
+        {"a compile error", "c\nd\n]\n", false, "KVT compile error"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.dir.write("song.kvt", c.score);
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file("song.kvt"));
+        EXPECT_EQ(s.prepare(), c.loads) << c.name;
+        EXPECT_TRUE(f.fake.lines().empty()) << c.name << ": a port was opened";
+        std::string caption = s.snapshot().caption;
+        if (caption.rfind(f.dir.path(), 0) == 0) caption.replace(0, f.dir.path().size(), "@");
+        EXPECT_EQ(caption, c.caption) << c.name;
+        EXPECT_EQ(s.play(), c.loads) << c.name;
+        EXPECT_EQ(s.snapshot().state, c.loads ? PlayerState::Playing : PlayerState::Selected) << c.name;
+    }
+}
+
+// A Standard MIDI File, whatever its name, is imported and compiled in
+// memory: its note reaches the port.
+TEST(Session, StandardMidiFilesPlay)
+{
+    using namespace std::string_literals;
+    const std::string oneNote = "MThd\0\0\0\x06\0\0\0\x01\0\x60"s + "MTrk\0\0\0\x0C"s + "\0\x90\x3C\x64"s +
+                                "\x60\x80\x3C\x40"s + "\0\xFF\x2F\0"s;
+    for (const char* name : {"tune.mid", "tune.MID", "tune.kvt"}) {
+        Fixture f;
+        f.dir.write(name, oneNote);
+        frontend::Session& s = f.start();
+        s.selectFile(f.dir.file(name));
+        EXPECT_TRUE(s.play()) << name << ": " << s.snapshot().caption;
+        EXPECT_TRUE(f.waitFor(PlayerState::Selected)) << name;
+        const Lines lines = f.fake.lines();
+        EXPECT_NE(
+            std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("-1 90 3C", 0) == 0; }),
+            lines.end())
+            << name;
+    }
+}
+
 TEST(Session, ImagesInAnyCaseAreNotCompiled)
 {
     Fixture f;
@@ -360,6 +460,51 @@ TEST(Session, LoopLimitEndsAnEndlessPiece)
     f.config.loopLimit = 2;
     f.play("T480 :0 l16 [0 c d ]\n");
     EXPECT_TRUE(f.waitFor(PlayerState::Selected, 3000));
+}
+
+// At its end a song's notes are released and ring out while the port
+// still sounds, for 3 s at most; a Stop cuts at once.
+TEST(Session, AnEndedSongRingsOut)
+{
+    const struct {
+        const char* name;
+        int ringMs;
+        bool stopByHand;
+        int atLeastMs;
+        int atMostMs;
+    } cases[] = {
+        {"a port without a tail", 0, false, 0, 300},
+        {"a port sounding for 800 ms", 800, false, 650, 1800},
+        {"a port that never falls silent", -1, false, 2900, 4500},
+        {"stopped by hand during the tail", -1, true, 0, 300},
+    };
+    for (const auto& c : cases) {
+        FakeMidiDevices ringing{{{"Fake Synth", true, 0, true, c.ringMs}}}; // outlives the session
+        Fixture f;
+        f.config.devices = &ringing;
+        frontend::Session& s = f.play("T480 :0 @1 l16 c\n");
+        const auto lastNoteOff = [&ringing] {
+            const Lines lines = ringing.lines();
+            return std::any_of(lines.begin(), lines.end(),
+                               [](const std::string& l) { return l.rfind("-1 80 3C", 0) == 0; });
+        };
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!lastNoteOff() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(lastNoteOff()) << c.name;
+        const auto ended = std::chrono::steady_clock::now();
+        if (c.stopByHand) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_EQ(s.snapshot().state, PlayerState::Playing) << c.name << ": no tail to cut";
+            s.stop();
+        }
+        ASSERT_TRUE(f.waitFor(PlayerState::Selected, 6000)) << c.name;
+        const auto tookMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - ended).count();
+        EXPECT_GE(tookMs, c.stopByHand ? 100 : c.atLeastMs) << c.name;
+        EXPECT_LE(tookMs, c.stopByHand ? 100 + c.atMostMs : c.atMostMs) << c.name;
+        EXPECT_EQ(ringing.lines().back(), "-1 close") << c.name;
+    }
 }
 
 TEST(Session, SettingsFileAfterTheFirstRunHoldsEveryKey)
@@ -473,19 +618,46 @@ TEST(Session, OneInstancePerUser)
     ::unsetenv("XDG_RUNTIME_DIR");
 }
 
-TEST(Session, TheLockFileIsNeverALink)
+// A lock file that cannot be opened refuses the start with the reason,
+// naming the file; a link is never followed.
+TEST(Session, ALockFileThatCannotBeOpenedIsExplained)
 {
-    Fixture f;
-    f.dir.write("elsewhere", "keep");
-    ::mkdir(f.dir.file("run").c_str(), 0700);
-    ASSERT_EQ(::symlink(f.dir.file("elsewhere").c_str(), f.dir.file("run/ZEMFE_EXCLUSIVE").c_str()), 0);
-    ::setenv("XDG_RUNTIME_DIR", f.dir.file("run").c_str(), 1);
-    f.config.singleInstance = true;
-    frontend::StartupFailure failure{};
-    EXPECT_EQ(frontend::Session::create(f.config, &failure), nullptr);
-    EXPECT_EQ(failure, frontend::StartupFailure::AlreadyRunning);
-    EXPECT_EQ(f.dir.read("elsewhere"), "keep");
-    ::unsetenv("XDG_RUNTIME_DIR");
+    const struct {
+        const char* name;
+        void (*prepare)(const zem_test::TempDir& dir);
+        const char* reason; // "@" stands for the lock file's path
+    } cases[] = {
+        {"a link",
+         [](const zem_test::TempDir& dir) {
+             ::mkdir(dir.file("run").c_str(), 0700);
+             ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("run/ZEMFE_EXCLUSIVE").c_str()), 0);
+         },
+         "cannot open the lock file @: it is a symbolic link"},
+        {"a missing runtime folder", [](const zem_test::TempDir&) {},
+         "cannot open the lock file @: No such file or directory"},
+        {"a folder in its place",
+         [](const zem_test::TempDir& dir) {
+             ::mkdir(dir.file("run").c_str(), 0700);
+             ::mkdir(dir.file("run/ZEMFE_EXCLUSIVE").c_str(), 0700);
+         },
+         "cannot open the lock file @: Is a directory"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.dir.write("elsewhere", "keep");
+        c.prepare(f.dir);
+        ::setenv("XDG_RUNTIME_DIR", f.dir.file("run").c_str(), 1);
+        f.config.singleInstance = true;
+        frontend::StartupFailure failure{};
+        std::string reason;
+        EXPECT_EQ(frontend::Session::create(f.config, &failure, &reason), nullptr) << c.name;
+        EXPECT_EQ(failure, frontend::StartupFailure::NoLockFile) << c.name;
+        std::string expected = c.reason;
+        expected.replace(expected.find('@'), 1, f.dir.file("run/ZEMFE_EXCLUSIVE"));
+        EXPECT_EQ(reason, expected) << c.name;
+        EXPECT_EQ(f.dir.read("elsewhere"), "keep") << c.name;
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
 }
 
 } // namespace

@@ -18,6 +18,10 @@ struct WithApplication {
 
 // Every label's and check box's text fits the width it was given.
 void expectNoTextCut(const QWidget& window);
+// No two labels of window paint their texts over each other: each text's
+// box (its width as drawn, after its alignment, a font's height high) is
+// apart from every other.
+void expectNoTextOverlap(const QWidget& window);
 
 template <class Widget> Widget* control(const QObject& form, const char* name)
 {

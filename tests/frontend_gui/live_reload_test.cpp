@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <cmath>
 #include <cstdio>
@@ -24,7 +26,10 @@ class LiveReloadTest : public zemfe_test::PlayerFixture {
 protected:
     void startTaking()
     {
-        ASSERT_TRUE(start([this](std::vector<uint8_t> image) { taken.push_back(std::move(image)); }));
+        ASSERT_TRUE(start([this](std::vector<uint8_t> image) {
+            taken.push_back(std::move(image));
+            return true;
+        }));
         song = dir.file("song.kvt");
         dir.write("song.kvt", score("c"));
         dropFiles({QString::fromStdString(song)});
@@ -55,12 +60,13 @@ TEST_F(LiveReloadTest, ChangesAreTakenErrorsKeepTheOldImageAndShowTheirLine)
         std::string text;
         size_t taken;
         bool errorShown;
+        bool reloadedShown;
     };
     const Case cases[] = {
-        {"one note changed", score("g"), 1, false},
-        {"a syntax error", ":0 @1 o4 l8 g c c (\n", 1, true},
-        {"the error fixed", score("e"), 2, false},
-        {"saved unchanged", score("e"), 2, false},
+        {"one note changed", score("g"), 1, false, true},
+        {"a syntax error", ":0 @1 o4 l8 g c c (\n", 1, true, false},
+        {"the error fixed", score("e"), 2, false, true},
+        {"saved unchanged", score("e"), 2, false, false},
     };
     for (const Case& c : cases) {
         const int notesBefore = zemfe_test::countNoteOns(recorded());
@@ -71,8 +77,10 @@ TEST_F(LiveReloadTest, ChangesAreTakenErrorsKeepTheOldImageAndShowTheirLine)
         // The old image went on sounding meanwhile.
         EXPECT_GT(zemfe_test::countNoteOns(recorded()), notesBefore) << c.what;
         const QString shown = memo();
-        EXPECT_EQ(shown.contains(QString::fromStdString("[" + song + "]")), c.errorShown) << c.what;
+        EXPECT_EQ(shown.contains(QString::fromStdString("[" + song + "]\n")), c.errorShown) << c.what;
         EXPECT_EQ(shown.contains(" in 1."), c.errorShown) << c.what << ": " << shown.toStdString();
+        EXPECT_EQ(shown.endsWith(QString::fromStdString("[" + song + "] reloaded")), c.reloadedShown)
+            << c.what << ": " << shown.toStdString();
     }
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_NE(taken[0], taken[1]);
@@ -137,6 +145,33 @@ std::vector<NoteOn> noteOns(const std::string& recording)
 }
 
 // The note's place in the loop, counted from the first note of the song.
+// After a failed reload is fixed, the error's lines are struck through and
+// one line says that the file was reloaded.
+TEST_F(LiveReloadTest, AFixedErrorIsShownResolved)
+{
+    startTaking();
+    control<QPlainTextEdit>(*form, "PlayMemo")->clear();
+    save(":0 @1 o4 l8 g c c (\n");
+    save(score("e"));
+    ASSERT_EQ(taken.size(), 1u);
+    const QTextDocument* pane = control<QPlainTextEdit>(*form, "PlayMemo")->document();
+    const QString file = QString::fromStdString(song);
+    const struct {
+        QString text;
+        bool struckOut;
+    } expected[] = {
+        {"[" + file + "]", true},
+        {"Not have enough size in 1.", true},
+        {"[" + file + "] reloaded", false},
+    };
+    ASSERT_EQ(pane->blockCount(), 3) << memo().toStdString();
+    for (int i = 0; i < 3; ++i) {
+        const QTextBlock block = pane->findBlockByNumber(i);
+        EXPECT_EQ(block.text(), expected[i].text) << i;
+        EXPECT_EQ(block.begin().fragment().charFormat().fontStrikeOut(), expected[i].struckOut) << i;
+    }
+}
+
 int slotOf(const NoteOn& note, const NoteOn& first)
 {
     return int(std::lround((note.ms - first.ms) / kNoteMs)) % kNotesPerLoop;
@@ -157,7 +192,9 @@ TEST_F(LiveReloadTest, EditsSoundInTheirPlaceWithoutAJump)
     QElapsedTimer sinceSave;
     std::vector<qint64> switchedAfter;
     ASSERT_TRUE(start([&](std::vector<uint8_t> image) {
-        if (session->switchImage(std::move(image))) switchedAfter.push_back(sinceSave.elapsed());
+        const bool switched = session->switchImage(std::move(image));
+        if (switched) switchedAfter.push_back(sinceSave.elapsed());
+        return switched;
     }));
     song = dir.file("song.kvt");
     dir.write("song.kvt", loopScore("c"));

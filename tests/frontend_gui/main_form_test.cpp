@@ -195,12 +195,51 @@ TEST_F(MainFormTest, OnlyADropOfExactlyOneLocalFileIsReported)
 TEST_F(MainFormTest, NoCaptionIsCutAndLongKeyTextsWiden)
 {
     zemfe_test::expectNoTextCut(form);
-    form.setKey("(META89: length mismatch)");
+    form.setKey("(META89: illegal)");
     auto* key = control<QLabel>(form, "L_Key");
-    EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width());
-    EXPECT_LE(key->geometry().right(), 327);
+    EXPECT_EQ(key->text(), "(META89: illegal)");
+    EXPECT_GT(key->width(), 73);
     form.setKey("C major");
     EXPECT_EQ(key->width(), 73);
+}
+
+// Whatever the piece shows, no label paints over another; a text that does
+// not fit is cut with an ellipsis and shown whole as the label's tooltip.
+TEST_F(MainFormTest, NoLabelPaintsOverAnother)
+{
+    const QString longText = QString("Harbour Lanterns ").repeated(8);
+    const QString wide = QString::fromUtf8("\xE6\xB8\xAF\xE3\x81\xAE\xE7\x81\xAF").repeated(20);
+    const struct {
+        const char* name;
+        QString key, step2, title, notice, charset;
+    } cases[] = {
+        {"first texts", "", "000:0000", "", "", ""},
+        {"length mismatch beside a step", "(META89: length mismatch)", "004:0048", "Song", "", "(ja; sjis)"},
+        {"illegal key, widest step", "(META89: illegal)", "999:9999", "", "", ""},
+        {"long texts", "A# minor", "016:0012", longText, longText, "(" + longText + "; " + longText + ")"},
+        {"wide texts", "Cb major", "003:0064", wide, wide, wide},
+    };
+    for (const auto& c : cases) {
+        form.setStep("12:003:0040", c.step2);
+        form.setKey(c.key);
+        form.setTitleText(c.title);
+        form.setRightText(c.notice);
+        form.setCharsetText(c.charset);
+        zemfe_test::expectNoTextOverlap(form);
+        const struct {
+            const char* label;
+            QString whole;
+        } shown[] = {{"L_Key", c.key}, {"L_Title", c.title}, {"L_Right", c.notice}, {"L_CSet", c.charset}};
+        for (const auto& s : shown) {
+            const auto* label = control<QLabel>(form, s.label);
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+                << c.name << ": " << s.label;
+            if (label->text() != s.whole) {
+                EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << c.name << ": " << s.label;
+                EXPECT_EQ(label->toolTip(), s.whole) << c.name << ": " << s.label;
+            }
+        }
+    }
 }
 
 } // namespace

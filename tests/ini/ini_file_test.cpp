@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <thread>
 
 namespace {
@@ -108,6 +111,47 @@ TEST(IniFile, SeveralKeysInOneWriteAllOrNone)
     EXPECT_EQ(dir.read("a.ini"), "[A]\nk=old\n");
     EXPECT_TRUE(ini.write({{"A", "k", "new"}, {"B", "x", "1"}, {"a", "y", "2"}}));
     EXPECT_EQ(dir.read("a.ini"), "[A]\nk=new\ny=2\n\n[B]\nx=1\n");
+}
+
+// A write that changes nothing keeps the very file (its inode); a link
+// stays a link and the file it leads to takes the change.
+TEST(IniFile, WritesLeaveUnchangedFilesAndLinksAlone)
+{
+    const auto inodeOf = [](const std::string& path) {
+        struct stat info {};
+        return ::lstat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    const struct {
+        const char* name;
+        const char* linkTo; // a.ini is a link to this name, or a file when null
+        const char* value;
+        bool changes;
+    } cases[] = {
+        {"same value", nullptr, "1", false},
+        {"new value", nullptr, "2", true},
+        {"same value through a link", "real.ini", "1", false},
+        {"new value through a link", "real.ini", "2", true},
+        {"new value through a chain of links", "hop.ini", "2", true},
+    };
+    for (const auto& c : cases) {
+        const zem_test::TempDir dir;
+        dir.write("real.ini", "[A]\nk=1\n");
+        ASSERT_EQ(::symlink("real.ini", dir.file("hop.ini").c_str()), 0);
+        const std::string path = dir.file("a.ini");
+        if (c.linkTo) {
+            ASSERT_EQ(::symlink(c.linkTo, path.c_str()), 0);
+        } else {
+            dir.write("a.ini", "[A]\nk=1\n");
+        }
+        const std::string file = c.linkTo ? dir.file("real.ini") : path;
+        const ino_t before = inodeOf(file);
+        EXPECT_TRUE(platform::IniFile(path).write("A", "k", c.value)) << c.name;
+        EXPECT_EQ(inodeOf(file) != before, c.changes) << c.name;
+        EXPECT_EQ(dir.read(c.linkTo ? "real.ini" : "a.ini"), std::string("[A]\nk=") + c.value + "\n") << c.name;
+        struct stat info {};
+        ASSERT_EQ(::lstat(path.c_str(), &info), 0);
+        EXPECT_EQ(S_ISLNK(info.st_mode), c.linkTo != nullptr) << c.name << ": the link was replaced";
+    }
 }
 
 TEST(IniFile, WritesFromTwoThreadsAreAllKept)

@@ -10,8 +10,16 @@ local expected = {
   hint = 'Volume: 0..127',
 }
 
+-- The syntax group at a line and column (1-based).
+local function group(line, col)
+  return vim.fn.synIDattr(vim.fn.synID(line, col, 1), 'name')
+end
+
 local function check()
   assert(vim.bo.filetype == 'kvt', 'filetype is "' .. vim.bo.filetype .. '"')
+  -- «  g a v200 b»: a note, a command and its number.
+  local groups = { group(3, 3), group(3, 7), group(3, 8) }
+  assert(table.concat(groups, ' ') == 'kvtNote kvtCommand kvtNumber', 'syntax: ' .. table.concat(groups, ' '))
   local arrived = vim.wait(15000, function()
     return #vim.diagnostic.get(0) > 0
   end, 50)

@@ -1,6 +1,8 @@
 // kvt-ls driven through its pipe as an editor drives it: start-up, open and
 // change, every answer, malformed input, and the end of a session.
 #include "lsp_pipe.h"
+#include "run_program.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,10 @@ namespace {
 const char* const kUri = "file:///scores/song.kvt";
 
 Json textDocument() { return {{"uri", kUri}}; }
+std::string frame(const std::string& body)
+{
+    return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
 Json at(unsigned line, unsigned character) { return {{"line", line}, {"character", character}}; }
 
 class Session : public ::testing::Test {
@@ -82,8 +88,10 @@ TEST_F(Session, DiagnosticsCarryTheCompilersMessageRangeAndHint)
         {"c\n\n  {01 02}", "Syntax error in 3.", range(2, 2, 2, 9), "", nullptr},
         {"/ only a remark", "Empty effective track.", range(0, 0, 0, 0), "", nullptr},
         // Columns count UTF-16 units: «é» is one, the emoji two.
-        {";\xC3\xA9\nc \xC3\xA9", "Undefined command in 2.", range(1, 2, 1, 3), "is not a command", nullptr},
-        {"c \xF0\x9F\x8E\xB5 d", "Undefined command in 1.", range(0, 2, 0, 4), "is not a command", nullptr},
+        {";\xC3\xA9\nc \xC3\xA9", "Undefined command in 2.", range(1, 2, 1, 3),
+         "\xC2\xAB\xC3\xA9\xC2\xBB is not a command", nullptr},
+        {"c \xF0\x9F\x8E\xB5 d", "Undefined command in 1.", range(0, 2, 0, 4),
+         "\xC2\xAB\xF0\x9F\x8E\xB5\xC2\xBB is not a command", nullptr},
     };
     for (const DiagnosticCase& k : cases) {
         SCOPED_TRACE(k.text);
@@ -194,11 +202,6 @@ struct MalformedCase {
     Json id;
 };
 
-std::string frame(const std::string& body)
-{
-    return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
 TEST_F(Session, MalformedInputIsAnsweredAndTheServerKeepsServing)
 {
     initialize();
@@ -255,17 +258,89 @@ TEST_F(Session, MalformedInputIsAnsweredAndTheServerKeepsServing)
 TEST_F(Session, AFiftyMegabyteScoreIsCheckedAndServed)
 {
     initialize();
-    std::string text = "l16 o4\n";
-    const std::string bar = "cdefgab>c<bagfedc\n";
-    while (text.size() < (size_t{50} << 20)) text += bar;
+    // Mostly remarks, which the compiler skips quickly: the size is the
+    // point, and the test stays fast under the sanitizers.
+    std::string text = "l16 o4 cdefgab>c<bagfedc\n";
+    const std::string remark = "/ a remark that makes the score large, line after line\n";
+    while (text.size() < (size_t{50} << 20)) text += remark;
     text += "v300\n";
-    // Slow under the sanitizers: the text is parsed as JSON, then compiled.
-    const Json d = open(text, 90000);
+    // Framed by hand: the text holds nothing that JSON escapes but line feeds.
+    std::string escaped;
+    escaped.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n')
+            escaped += "\\n";
+        else
+            escaped += c;
+    }
+    server.sendRaw(frame(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":")" +
+                         std::string(kUri) + R"(","languageId":"kvt","version":1,"text":")" + escaped + "\"}}}"));
+    const Json d = diagnostics(90000);
     ASSERT_EQ(d.size(), 2u);
     EXPECT_EQ(ofSeverity(d, 1)["message"],
               "Illegal parameter in " + std::to_string(std::count(text.begin(), text.end(), '\n')) + ".");
     EXPECT_TRUE(ask("textDocument/semanticTokens/full")["result"]["data"].empty()) << "too large to colour";
     EXPECT_TRUE(ask("textDocument/hover", {{"position", at(3, 1)}}).contains("result"));
+}
+
+struct SwitchesCase {
+    const char* name;
+    Json option;       // initializationOptions.compileSwitches; null: none
+    const char* kvtrc; // the .kvtrc beside the score; null: none
+    bool lineCompiled; // whether «\1 v999» (a mistake behind switch 1) is checked
+};
+
+TEST(CompileSwitches, ComeFromTheOptionOrTheKvtrcBesideTheScore)
+{
+    const SwitchesCase cases[] = {
+        {"none", nullptr, nullptr, false},
+        {"option number", 1, nullptr, true},
+        {"option text in hex", "&3", nullptr, true},
+        {"option without switch 1", "2", nullptr, false},
+        {"kvtrc", nullptr, "# switches for this folder\n.11\n", true},
+        {"kvtrc wins over the option", 1, "0\n", false},
+        {"unreadable kvtrc keeps the option", 1, "many\n", true},
+    };
+    for (const SwitchesCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        zem_test::TempDir dir;
+        if (k.kvtrc != nullptr) dir.write(".kvtrc", k.kvtrc);
+        const std::string uri = "file://" + dir.path() + "/song.kvt";
+        LspPipe server(serverPath());
+        Json init = {{"capabilities", Json::object()}};
+        if (!k.option.is_null()) init["initializationOptions"] = {{"compileSwitches", k.option}};
+        server.request("initialize", init);
+        server.notify(
+            "textDocument/didOpen",
+            {{"textDocument", {{"uri", uri}, {"languageId", "kvt"}, {"version", 1}, {"text", "c\n\\1 v999"}}}});
+        const std::optional<Json> d = server.receive();
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ((*d)["params"]["diagnostics"].empty(), !k.lineCompiled) << d->dump();
+    }
+}
+
+struct CommandLineCase {
+    std::vector<std::string> args;
+    int status;
+    const char* out; // part of standard output
+    const char* err; // part of standard error
+};
+
+TEST(CommandLine, VersionHelpAndUnknownArguments)
+{
+    const CommandLineCase cases[] = {
+        {{"--version"}, 0, "kvt-ls 0.47", ""},
+        {{"--help"}, 0, "Usage: kvt-ls", ""},
+        {{"--stdio"}, 1, "", ""}, // input closed at once, without "exit"
+        {{"-x"}, 2, "", "unknown argument -x"},
+    };
+    zem_test::TempDir dir;
+    for (const CommandLineCase& k : cases) {
+        const zem_test::RunResult r = zem_test::runProgram("kvt-ls", k.args, dir.path());
+        EXPECT_EQ(r.status, k.status) << k.args[0];
+        EXPECT_NE(r.out.find(k.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(k.err), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(Session, RequestsBeforeInitializeAreRefused)

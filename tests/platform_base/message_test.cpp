@@ -46,6 +46,7 @@ TEST(Message, ConsoleLines)
         {"", "no caption", MessageIcon::Information, "no caption\n"},
         {"caption", nullptr, MessageIcon::Warning, "caption: \n"},
         {"a", "two\nlines", MessageIcon::None, "a: two\nlines\n"},
+        {"x\x1b]2;T\x07.kvt", "bad\x1b[31m", MessageIcon::Stop, "x?]2;T?.kvt: bad?[31m\n"},
     };
     CaptureFile capture;
     StderrToFile redirect(capture.path());

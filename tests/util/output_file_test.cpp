@@ -186,4 +186,20 @@ TEST(PendingOutput, DiscardLeavesTheFolderAsItWas)
     EXPECT_EQ(dir.read("a.ZEM"), "old");
 }
 
+// A folder that takes no new file refuses the output, and the error names
+// the output, not the temporary name tried.
+TEST(PendingOutput, UnwritableFolderNamesTheOutput)
+{
+    TempDir dir;
+    util::FILESET* f = util::fs_create();
+    util::FILESET* pending = util::fs_create();
+    util::fs_set_path(f, dir.file("missing/a.ZEM").c_str(), nullptr);
+    EXPECT_EQ(raisedCode([&] { util::fs_create_pending(pending, f); }), util::kErrFileCannotWrite);
+    EXPECT_EQ(util::fs_current(), f);
+    util::fs_discard_pending(pending);
+    util::fs_free(pending);
+    util::fs_free(f);
+    EXPECT_TRUE(dir.listing().empty());
+}
+
 } // namespace

@@ -68,6 +68,10 @@ TEST(ZemplayConsole, StatusLine)
     s.step = "0:000:0000";
     s.title.text.clear();
     EXPECT_EQ(zemplay::statusLine(s, 0), "  1:02.50  loop 1  95.50 BPM  0:0  (paused)");
+    // A title cannot set the terminal's title or colours.
+    s.title.text = "\x1b]2;OWNED\x1b\\\x9b"
+                   "31mX";
+    EXPECT_EQ(zemplay::statusLine(s, 0), "  1:02.50  loop 1  95.50 BPM  0:0  (paused)  ?]2;OWNED?\\?31mX");
 }
 
 } // namespace

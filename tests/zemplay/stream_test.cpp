@@ -6,6 +6,7 @@
 // The MIDI recorder takes the notes so that the stream device is the only
 // writer of SDL's disk file; the disk driver keeps its real-time pace so
 // that the stream threads fill their rings as on a sound card.
+#include <deadline.h>
 #include <run_program.h>
 #include <temp_dir.h>
 #include <wave_builder.h>
@@ -66,7 +67,8 @@ TEST(ZemplayStream, StreamsPlayOrReportWithoutHanging)
         const auto begun = std::chrono::steady_clock::now();
         const auto run = zem_test::runProgram("zemplay", {"-p", "MIDI Recorder", "song.kvt"}, dir.path(),
                                               {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir.file("sound.raw"),
-                                               "ZEM_MIDI_RECORD=" + dir.file("rec")});
+                                               "ZEM_MIDI_RECORD=" + dir.file("rec")},
+                                              0, zem_test::killAfter(std::chrono::seconds(30)));
         const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
         EXPECT_EQ(run.status, 0) << c.name << "\n" << run.err;
         // The songs last 2.5 s; a sync that never answers would hold them.

@@ -1,5 +1,6 @@
 // zemplay end to end: a whole score through SDL's disk driver, errors on the
 // command line and in the score, and Ctrl-C leaving no note sounding.
+#include <deadline.h>
 #include <run_program.h>
 #include <temp_dir.h>
 
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -19,6 +21,16 @@
 namespace {
 
 const std::string kDemo = std::string(ZEM_SOURCE_DIR) + "/examples/demo.kvt";
+
+// Each run has a deadline of its own, far above its usual few seconds (and
+// a sanitizer's slowdown): a hang fails its test, not the whole suite.
+constexpr auto kDeadline = std::chrono::seconds(40);
+
+zem_test::RunResult runZemplay(const std::vector<std::string>& args, const std::string& cwd,
+                               const std::vector<std::string>& env = {})
+{
+    return zem_test::runProgram("zemplay", args, cwd, env, 0, zem_test::killAfter(kDeadline));
+}
 
 // The disk driver without its pause per buffer: the song follows the audio
 // clock, so it plays to its end many times faster than real time.
@@ -30,7 +42,7 @@ std::vector<std::string> fastDisk(const zem_test::TempDir& dir)
 TEST(ZemplayCli, PlaysTheDemoToItsEnd)
 {
     const zem_test::TempDir dir;
-    const auto run = zem_test::runProgram("zemplay", {"-L1", kDemo}, dir.path(), fastDisk(dir));
+    const auto run = runZemplay({"-L1", kDemo}, dir.path(), fastDisk(dir));
     EXPECT_EQ(run.status, 0) << run.err;
     // The demo runs past one minute before its endless coda.
     struct stat info {};
@@ -45,7 +57,7 @@ TEST(ZemplayCli, APieceWithoutNotesEndsWithSuccess)
     const zem_test::TempDir dir;
     for (const char* score : {";text only\n", "T300 r64 ;t\n", "Y7,100\n"}) {
         dir.write("quiet.kvt", score);
-        const auto run = zem_test::runProgram("zemplay", {"quiet.kvt"}, dir.path(), fastDisk(dir));
+        const auto run = runZemplay({"quiet.kvt"}, dir.path(), fastDisk(dir));
         EXPECT_EQ(run.status, 0) << score << "\n" << run.err;
     }
 }
@@ -64,6 +76,13 @@ TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)
         {"compile error", "c d e\n[c d\n", {"bad.kvt"}, 1, "/bad.kvt: Loop still open in 2.\n"},
         {"error on line 3", "c\nd\n]\n", {"bad.kvt"}, 1, "/bad.kvt: Out of loop in 3.\n"},
         {"missing file", "", {"missing.zem"}, 1, "zemplay: error:File cannot load\n"},
+        {"folder as score", "", {"folder.kvt"}, 1, "zemplay: error:File cannot load\n"},
+        {"FIFO as score", "", {"fifo.kvt"}, 1, "zemplay: error:File cannot load\n"},
+        {"MIDI file cut short",
+         "",
+         {"short.mid"},
+         1,
+         "/short.mid: Not have enough size.\nzemplay: error:File cannot load\n"},
         {"damaged image", "", {"empty.zem"}, 1, "zemplay: dp_const() failed\n"},
         {"unknown port", "c\n", {"-p", "No Such Port", "bad.kvt"}, 1, "Dev00: [error]No Such Port\n"},
         {"no file", "", {}, 2, "zemplay: no file\n"},
@@ -75,7 +94,10 @@ TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)
         const zem_test::TempDir dir;
         if (!c.score.empty()) dir.write("bad.kvt", c.score);
         dir.write("empty.zem", "");
-        const auto run = zem_test::runProgram("zemplay", c.args, dir.path(), fastDisk(dir));
+        dir.write("short.mid", "MThd\0\0");
+        ::mkdir(dir.file("folder.kvt").c_str(), 0755);
+        ::mkfifo(dir.file("fifo.kvt").c_str(), 0644);
+        const auto run = runZemplay(c.args, dir.path(), fastDisk(dir));
         EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.err;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << "\n" << run.err;
     }
@@ -84,10 +106,11 @@ TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)
 TEST(ZemplayCli, HelpAndVersion)
 {
     const zem_test::TempDir dir;
-    const auto help = zem_test::runProgram("zemplay", {"--help"}, dir.path());
+    const auto help = runZemplay({"--help"}, dir.path());
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n", 0), 0u) << help.out;
-    const auto version = zem_test::runProgram("zemplay", {"--version"}, dir.path());
+    EXPECT_NE(help.out.find("0 plays for ever"), std::string::npos) << help.out;
+    const auto version = runZemplay({"--version"}, dir.path());
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "zemplay 0.47\n");
 }
@@ -95,7 +118,7 @@ TEST(ZemplayCli, HelpAndVersion)
 TEST(ZemplayCli, ListsTheBuiltInSynthesizerFirst)
 {
     const zem_test::TempDir dir;
-    const auto run = zem_test::runProgram("zemplay", {"--list"}, dir.path(), {"ZEM_MIDI_RECORD=" + dir.file("r")});
+    const auto run = runZemplay({"--list"}, dir.path(), {"ZEM_MIDI_RECORD=" + dir.file("r")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("-1: Built-in Synthesizer\n", 0), 0u) << run.out;
     EXPECT_NE(run.out.find(": MIDI Recorder\n"), std::string::npos) << run.out;
@@ -156,6 +179,7 @@ TEST(ZemplayCli, InterruptReleasesEveryNote)
     while (replay(zem_test::readFile(record)).noteOns < 7 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     kill(pid, SIGINT);
+    EXPECT_TRUE(zem_test::endsWithin(pid, kDeadline));
     int status = 0;
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
@@ -167,6 +191,67 @@ TEST(ZemplayCli, InterruptReleasesEveryNote)
     for (const auto& [key, on] : s.notes) EXPECT_EQ(on, 0) << "channel " << (key >> 8) << " key " << (key & 255);
     for (const auto& [key, value] : s.pedals)
         EXPECT_EQ(value, 0) << "channel " << (key >> 8) << " controller " << (key & 255);
+}
+
+// A score of 256 tracks over about 5 MB: compiling it takes many seconds.
+std::string slowScore()
+{
+    std::string bars;
+    for (int i = 0; i < 1000; ++i) bars += "c d e f g a b > c < ";
+    std::string score;
+    for (int track = 0; track < 256; ++track) score += "#" + std::to_string(track) + " T120 l16 " + bars + "\n";
+    return score;
+}
+
+TEST(ZemplayCli, StopsAtOnceWhileCompiling)
+{
+    const zem_test::TempDir dir;
+    dir.write("slow.kvt", slowScore());
+    for (const int signal : {SIGINT, SIGTERM}) {
+        bool endedInTime = false;
+        const auto run = zem_test::runProgram("zemplay", {"slow.kvt"}, dir.path(), fastDisk(dir), 0, [&](pid_t pid) {
+            // Long enough to be past the start-up, far from the compile's end.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            kill(pid, signal);
+            endedInTime = zem_test::endsWithin(pid, std::chrono::seconds(2));
+        });
+        EXPECT_TRUE(endedInTime) << strsignal(signal);
+        EXPECT_EQ(run.status, 130) << strsignal(signal) << "\n" << run.err;
+    }
+}
+
+TEST(ZemplayCli, NamesAndTextsReachTheTerminalWithoutControls)
+{
+    const zem_test::TempDir dir;
+    // A score whose title would set the terminal's title, under a name that
+    // would too, with a compile error so that the name is printed.
+    const std::string name = "x\x1b]2;OWNED\x07.kvt";
+    dir.write(name, "#0 ?3{1b5d323b4f574e45441b5c} T120 l4 c\n[c d\n");
+    const auto run = runZemplay({name}, dir.path(), fastDisk(dir));
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("/x?]2;OWNED?.kvt: Loop still open in 2.\n"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+}
+
+// One quarter note, key 60, on channel 0, as a format 0 file.
+std::string oneNoteMidiFile()
+{
+    using namespace std::string_literals;
+    return "MThd\0\0\0\x06\0\0\0\x01\0\x60"s + "MTrk\0\0\0\x0C"s + "\0\x90\x3C\x64"s + "\x60\x80\x3C\x40"s +
+           "\0\xFF\x2F\0"s;
+}
+
+TEST(ZemplayCli, PlaysAStandardMidiFile)
+{
+    const zem_test::TempDir dir;
+    dir.write("tune.MID", oneNoteMidiFile());
+    std::vector<std::string> env = fastDisk(dir);
+    env.push_back("ZEM_MIDI_RECORD=" + dir.file("record.txt"));
+    const auto run = runZemplay({"-p", "MIDI Recorder", "tune.MID"}, dir.path(), env);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const Sounding s = replay(zem_test::readFile(dir.file("record.txt")));
+    EXPECT_EQ(s.noteOns, 1) << run.err;
+    EXPECT_EQ(s.notes.count(0x3C), 1u) << "key 60 on channel 0";
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tool_program.h"
 
+#include "platform/terminal_text.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -12,10 +14,12 @@ const char* gRunCaption = nullptr;
 void printMessage(const char* caption, const char* text)
 {
     if (!caption || !*caption) caption = gRunCaption;
+    // File names and compiler messages are printed without their control characters.
+    const std::string safeText = platform::terminalSafe(text);
     if (caption)
-        std::fprintf(stderr, "%s: %s\n", caption, text);
+        std::fprintf(stderr, "%s: %s\n", platform::terminalSafe(caption).c_str(), safeText.c_str());
     else
-        std::fprintf(stderr, "%s\n", text);
+        std::fprintf(stderr, "%s\n", safeText.c_str());
 }
 
 } // namespace

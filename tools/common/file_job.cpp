@@ -56,11 +56,13 @@ const uint8_t* FileJob::loadInput(uint32_t& size)
     return bytes;
 }
 
-void FileJob::createOutput(const std::string& suffix)
+void FileJob::createOutput(const std::string& suffix) { createOutputAt(replaceExtension(inputPath_, suffix)); }
+
+void FileJob::createOutputAt(const std::string& path)
 {
     output_ = util::fs_create();
     namingOutput_ = true;
-    util::fs_prepare_output(output_, replaceExtension(inputPath_, suffix).c_str(), inputPath_.c_str());
+    util::fs_prepare_output(output_, path.c_str(), inputPath_.c_str());
     pending_ = util::fs_create();
     util::fs_create_pending(pending_, output_);
 }

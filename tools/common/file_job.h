@@ -53,6 +53,9 @@ protected:
     // letter case of an existing file) and creates the temporary file that
     // output() writes, open for writing.
     void createOutput(const std::string& suffix);
+    // The same for an output named by the command line (relative to the
+    // current folder) rather than derived from the input.
+    void createOutputAt(const std::string& path);
     // The written output takes its name; an existing file of that name is
     // moved to its backup name first.
     void commitOutput();

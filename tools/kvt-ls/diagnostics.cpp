@@ -79,7 +79,14 @@ size_t unclosedLoop(const Document& doc)
     return open.empty() ? std::string::npos : open.back();
 }
 
-std::string quoted(uint8_t c) { return std::string("\xC2\xAB") + static_cast<char>(c) + "\xC2\xBB"; }
+// The character at `offset` between guillemets, all bytes of its UTF-8
+// sequence.
+std::string quoted(const std::string& text, size_t offset)
+{
+    size_t end = std::min(offset + 1, text.size());
+    while (end < text.size() && (static_cast<uint8_t>(text[end]) & 0xC0) == 0x80) ++end;
+    return "«" + text.substr(offset, end - offset) + "»";
+}
 
 // A hint in a musician's words for the mistakes people make most, placed
 // at `at` (by default the failing command).
@@ -95,34 +102,25 @@ Hint hintFor(const Document& doc, const kvt::CheckResult& r)
     switch (r.code) {
     case kLoopStillOpen: {
         const size_t at = unclosedLoop(doc);
-        if (at == std::string::npos)
-            return {"A repeat is still open at the end of the track: close it with \xC2\xAB]\xC2\xBB."};
-        return {"This repeat is never closed: put \xC2\xAB]\xC2\xBB where the repeated passage ends.", at};
+        if (at == std::string::npos) return {"A repeat is still open at the end of the track: close it with «]»."};
+        return {"This repeat is never closed: put «]» where the repeated passage ends.", at};
     }
-    case kOutOfLoop: return {"There is no open repeat \xC2\xAB[\xC2\xBB for this " + quoted(c) + " to belong to."};
-    case kLoopInfinite:
-        return {"An endless repeat \xC2\xAB[0\xC2\xBB has no last pass, so \xC2\xAB|\xC2\xBB cannot leave it."};
+    case kOutOfLoop: return {"There is no open repeat «[» for this " + quoted(doc.text(), r.offset) + " to belong to."};
+    case kLoopInfinite: return {"An endless repeat «[0» has no last pass, so «|» cannot leave it."};
     case kLoopTooDeep: return {"Repeats nest at most 16 deep."};
     case kSlurCannotContinue:
-        return {
-            "A slur \xC2\xAB&\xC2\xBB must lead into another note; here it runs into a rest, a repeat bracket, a chord or "
-            "the end of the track."};
+        return {"A slur «&» must lead into another note; here it runs into a rest, a repeat bracket, a chord or "
+                "the end of the track."};
     case kSlurImpossible:
-    case kChordImpossible:
-        return {"Option 1 is on, so notes do not wait: slurs and chords need \xC2\xAB`-1\xC2\xBB first."};
-    case kTooManyParameters:
-        return {"A comma outside a command: lengths follow the note directly (\xC2\xAB"
-                "c4\xC2\xBB, not \xC2\xAB"
-                "c,4\xC2\xBB)."};
-    case kMissingTrack: return {"\xC2\xABW\xC2\xBB names a track that has no notes or events of its own."};
+    case kChordImpossible: return {"Option 1 is on, so notes do not wait: slurs and chords need «`-1» first."};
+    case kTooManyParameters: return {"A comma outside a command: lengths follow the note directly («c4», not «c,4»)."};
+    case kMissingTrack: return {"«W» names a track that has no notes or events of its own."};
     case kNotEnoughSize: return {"The score ends in the middle of this command."};
     case kUndefinedCommand:
         if (c >= '0' && c <= '9')
             return {"A number on its own: the command before it is already complete, and a number or length "
-                    "cannot be split by a space (\xC2\xAB"
-                    "c12\xC2\xBB, not \xC2\xAB"
-                    "c1 2\xC2\xBB)."};
-        return {quoted(c) + " is not a command."};
+                    "cannot be split by a space («c12», not «c1 2»)."};
+        return {quoted(doc.text(), r.offset) + " is not a command."};
     case kIllegalParameter:
         if (help != nullptr) return {std::string(help->name) + ": " + help->ranges + "."};
         return {};

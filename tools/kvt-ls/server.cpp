@@ -145,7 +145,7 @@ nlohmann::json Server::initialize(const Json& params)
               {"documentSymbolProvider", true},
               {"foldingRangeProvider", true},
               {"semanticTokensProvider", {{"legend", semanticTokensLegend()}, {"full", true}, {"range", true}}}}},
-            {"serverInfo", {{"name", "kvt-ls"}, {"version", "0.47"}}}};
+            {"serverInfo", {{"name", "kvt-ls"}, {"version", KVT_LS_VERSION}}}};
 }
 
 void Server::open(const Json& params)

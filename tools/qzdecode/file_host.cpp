@@ -1,5 +1,7 @@
 #include "file_host.h"
 
+#include "platform/regular_file.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,7 +15,7 @@ void hostFree(const dw_host*, void* block) { std::free(block); }
 
 int openFlags(uint32_t mode)
 {
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (mode & 3u) {
     case DW_OPEN_READ: flags |= O_RDONLY; break;
     case DW_OPEN_WRITE: flags |= O_WRONLY; break;
@@ -29,7 +31,7 @@ int openFlags(uint32_t mode)
 intptr_t hostOpen(const dw_host*, const char* name, uint32_t mode)
 {
     if (!name || (mode & 3u) == 0) return -1;
-    return ::open(name, openFlags(mode), 0644);
+    return platform::openRegularFile(name, openFlags(mode), 0644);
 }
 
 intptr_t hostInvalid(const dw_host*) { return -1; }

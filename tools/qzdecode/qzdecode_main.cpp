@@ -1,13 +1,13 @@
 // qzdecode FILE [DECODER]: decodes FILE through a decoder plug-in, prints the
 // format record to standard error and writes the PCM to standard output.
+#include "decoder_plugins/decoder_module.h"
 #include "file_host.h"
 #include "qzdecoder.h"
-
-#include "platform/dynload.h"
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,14 +45,18 @@ bool writeAll(const uint8_t* data, size_t size)
     return true;
 }
 
-struct Decoder {
-    dw_open_fn open;
-    dw_decode_fn decode;
-    dw_isend_fn isEnd;
-    dw_close_fn close;
-};
+// A decoder named by a path is taken from there (the user chose it); a bare
+// name from where every host looks for decoders.
+std::string decoderPath(const std::string& name)
+{
+    if (name.find('/') == std::string::npos || name.front() == '/') return name;
+    char* folder = getcwd(nullptr, 0);
+    const std::string path = folder ? std::string(folder) + "/" + name : std::string();
+    std::free(folder);
+    return path;
+}
 
-int decodeFile(const Decoder& d, const char* file)
+int decodeFile(const decoder_plugins::DecoderEntries& d, const char* file)
 {
     const dw_host* host = fileHostTable();
     uint8_t* handle = d.open(host, 0, file, 0, 0);
@@ -97,14 +101,9 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string decoderName = argc == 3 ? argv[2] : kDefaultDecoder;
-    platform::DynamicLibrary library(decoderName);
-    if (!library.isLoaded()) return fail(library.error());
-    auto version = library.entry<dw_version_fn>(DW_ENTRY_VERSION);
-    if (!version) return fail(decoderName + " is not a decoder");
-    uint32_t v = version();
-    if ((v >> 24) != 0 || (v & 0xFFFFFFu) > DW_HOST_MAX_VERSION) return fail(decoderName + " is too new");
-    Decoder d{library.entry<dw_open_fn>(DW_ENTRY_OPEN), library.entry<dw_decode_fn>(DW_ENTRY_DECODE),
-              library.entry<dw_isend_fn>(DW_ENTRY_ISEND), library.entry<dw_close_fn>(DW_ENTRY_CLOSE)};
-    if (!d.open || !d.decode || !d.close) return fail(decoderName + " lacks dw_open, dw_decode or dw_close");
-    return decodeFile(d, argv[1]);
+    std::string error;
+    const decoder_plugins::DecoderEntries* d = decoder_plugins::loadDecoder(decoderPath(decoderName), &error);
+    if (!d) return fail(error);
+    if (!d->open || !d->decode || !d->close) return fail(decoderName + " lacks dw_open, dw_decode or dw_close");
+    return decodeFile(*d, argv[1]);
 }

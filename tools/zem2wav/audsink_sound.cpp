@@ -54,7 +54,9 @@ void AudsinkSound::followFade(const playback::FadeState& fade)
     const int32_t gain = fade.fadeMs == 0 ? kFullGain
                                           : static_cast<int32_t>(int64_t{fade.fadeRemaining} * kFullGain / fade.fadeMs);
     if (gain == gain_ || !bridge_.instance()) return;
-    // The frames due so far keep the level they were played at.
+    // The frames due so far keep the level they were played at.  This runs
+    // inside the engine, which must not be unwound: a failed write raises
+    // again at the next flush.
     renderer_.beforeMessage();
     gain_ = gain;
 }
@@ -62,14 +64,14 @@ void AudsinkSound::followFade(const playback::FadeState& fade)
 void AudsinkSound::fadeOutAtEnd()
 {
     if (!bridge_.instance()) return;
-    renderer_.beforeMessage();
+    renderer_.flush();
     constexpr int32_t kEndFadeFrames = platform::kSynthSampleRate / 1000 * kEndFadeMs;
     endFadeStep_ = std::max(gain_ / kEndFadeFrames, 1);
 }
 
 void AudsinkSound::noteRead(const char* name)
 {
-    if (name) filesRead_.push_back(audsink_bridge::soundPath(pieceFolder_, name));
+    if (name) filesRead_.insert(audsink_bridge::soundPath(pieceFolder_, name));
 }
 
 } // namespace zem2wav

@@ -17,6 +17,7 @@
 
 #include "audsink_bridge/sound_bridge.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ public:
     // The song has ended: fade what still sounds to silence.
     void fadeOutAtEnd();
     // Every sample and stream file the song asked for, as opened.
-    const std::vector<std::string>& filesRead() const { return filesRead_; }
+    const std::set<std::string>& filesRead() const { return filesRead_; }
 
     uintptr_t loadSample(int, const char* name, uint32_t param1, uint32_t param2) override
     {
@@ -89,7 +90,7 @@ private:
     SyncWaitLimit syncLimit_;
     audsink_bridge::SoundBridge bridge_;
     std::vector<int16_t> mix_;
-    std::vector<std::string> filesRead_;
+    std::set<std::string> filesRead_;
     // Level of the sampled sound, kFullGain = as the song plays it; after the
     // song's end it falls by endFadeStep_ per frame.
     int32_t gain_ = kFullGain;

@@ -7,7 +7,8 @@
 #include "progress_bar.h"
 #include "render_limit.h"
 #include "render_messages.h"
-#include "wave_writer.h"
+#include "render_output.h"
+#include "render_synth.h"
 
 #include "common/file_job.h"
 #include "platform/midi_synth.h"
@@ -17,6 +18,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 
 namespace zem2wav {
@@ -69,7 +71,7 @@ private:
     // The output must not take the place of a file the song plays: the
     // song reads the old one while the new one is written, and would lose
     // it to the backup name.
-    void refuseReplacingWhatWasRead(const std::vector<std::string>& filesRead)
+    void refuseReplacingWhatWasRead(const std::set<std::string>& filesRead)
     {
         for (const std::string& path : filesRead) {
             if (!sameFile(path, outputPath())) continue;
@@ -88,7 +90,7 @@ private:
         if (!refusal_.empty()) util::uerr_raise(kErrRenderRefused);
 
         std::unique_ptr<platform::MidiSynth> synth =
-            platform::MidiSynth::create(platform::synthSoundFontPath(), kSynthGain, &synthError_);
+            createRenderSynth(image, settings_.playback, settings_.threads, kSynthGain, &synthError_);
         if (!synth) util::uerr_raise(kErrSynthesizer);
         std::vector<std::unique_ptr<platform::MidiOutPort>> synthPorts;
         PortTable ports{};
@@ -97,7 +99,7 @@ private:
             ports[size_t(p)] = synthPorts.back().get();
         }
 
-        std::unique_ptr<WaveWriter> wave;
+        std::unique_ptr<RenderOutput> wave;
         OfflineRenderer renderer(*synth,
                                  [&wave](const int16_t* stereo, size_t frames) { wave->append(stereo, frames); });
         // Samples and streams are named relative to the piece's folder; they
@@ -111,31 +113,32 @@ private:
         playback::SongPlayback song(image.data(), image.size(), settings_.playback, sink);
         clock.follow(&song.fade());
 
-        createOutput(".WAV");
-        wave = std::make_unique<WaveWriter>(output());
+        if (settings_.output.outputName.empty())
+            createOutput(".WAV");
+        else
+            createOutputAt(settings_.output.outputName);
+        wave = std::make_unique<RenderOutput>(output(), outputPath(), settings_.output.loudnessLufs, scoreTags(image));
 
         std::unique_ptr<ProgressBar> bar;
         if (progressWanted()) {
             bar = std::make_unique<ProgressBar>(lengthMs);
             renderer.setProgress([&bar](uint64_t ms) { bar->update(ms); });
         }
+        // A render that fails leaves nothing: its file is never put in place.
         try {
             song.play();
-            sound.fadeOutAtEnd();
-            renderer.renderTail(uint64_t{kMaxTailMs} * platform::kSynthSampleRate / 1000);
         } catch (const util::UerrRaised&) {
             errorOffset_ = song.lastErrorOffset();
-            // What was rendered stays a well-formed WAVE file when it can.
-            try {
-                wave->finish();
-            } catch (const util::UerrRaised&) {}
             throw;
         }
+        sound.fadeOutAtEnd();
+        renderer.renderTail(uint64_t{kMaxTailMs} * platform::kSynthSampleRate / 1000);
         bar.reset();
         wave->finish();
         refuseReplacingWhatWasRead(sound.filesRead());
         commitOutput();
         std::printf("%s: %.3f s\n", outputPath(), static_cast<double>(wave->frames()) / platform::kSynthSampleRate);
+        std::printf("%s: %s\n", outputPath(), loudnessText(*wave).c_str());
         std::fflush(stdout);
         return 0;
     }

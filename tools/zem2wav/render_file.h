@@ -2,6 +2,8 @@
 // WAVE file through the built-in synthesizer.
 #pragma once
 
+#include "render_options.h"
+
 #include "common/run_files.h"
 #include "playback/song_playback.h"
 
@@ -18,14 +20,17 @@ inline constexpr double kSynthGain = 0.2;
 struct RenderSettings {
     playback::PlaybackSettings playback;
     uint32_t limitMinutes; // the longest song rendered
+    unsigned threads;      // synthesizers rendering side by side (1: one, as always)
+    RenderOptions output;  // the output's name and format, and its loudness
 };
 
 // Resolves the name (default extension "ZEM", letter case as stored),
 // measures the song and refuses one longer than the limit, plays it with
 // the exporter's loop, delay, fade and device mask in one pass for all
-// tracks, and writes NAME.WAV beside it; an existing one is moved to its
-// backup name once the new one is complete, unless the song plays it.
-// Prints "PATH: SECONDS s" on success.  Returns 0, or -1 after reporting the
+// tracks, and writes NAME.WAV beside it (or the output the options name, in
+// the format its ending chooses); an existing one is moved to its backup
+// name once the new one is complete, unless the song plays it.  Prints
+// "PATH: SECONDS s" and the render's loudness on success.  Returns 0, or -1 after reporting the
 // failure; codes that are not about this file are raised on to the
 // caller's frame.
 int32_t renderFile(const std::string& word, const RenderSettings& settings, tools::ReportFn report);

@@ -21,7 +21,8 @@ inline constexpr const char* kUsage = "\n"
                                       "\n"
                                       "Renders each ZEM image, or KVT source (.kvt) compiled on the fly, to\n"
                                       "FILE.WAV beside it (44100 Hz 16-bit stereo) through the built-in\n"
-                                      "synthesizer.  ZEM_SOUNDFONT names another SoundFont than\n"
+                                      "synthesizer, and prints its loudness (EBU R128) and true peak.\n"
+                                      "ZEM_SOUNDFONT names another SoundFont than\n"
                                       "/usr/share/sounds/sf2/TimGM6mb.sf2.\n"
                                       "\n"
                                       "* sw: optional switches\n"
@@ -30,7 +31,13 @@ inline constexpr const char* kUsage = "\n"
                                       " -F[num]  fading time(in msec) (default=9000)\n"
                                       " -M[hex]  device enable flags (default=0001)\n"
                                       " -Z       ignore infinite loop\n"
-                                      " -T[num]  longest render(in minutes) (default=240)\n";
+                                      " -T[num]  longest render(in minutes) (default=240)\n"
+                                      " -J[num]  rendering threads (default=1, the exact one-synthesizer\n"
+                                      "          render; 0 = all cores)\n"
+                                      " -o NAME  output file of the one FILE; its ending chooses the format:\n"
+                                      "          .flac, .ogg (Vorbis), .opus, .mp3, else WAVE\n"
+                                      " --loudness LUFS  scale the render to this integrated loudness\n"
+                                      "          (-70 to 0), its true peak kept at or below -1 dBTP\n";
 
 // The per-file text of a code ("%08x" filled with the image offset of the
 // last engine error); empty when the code is not about one file.

@@ -11,12 +11,13 @@ namespace zemplay {
 
 inline constexpr const char* kUsage = "usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n"
                                       "       zemplay --list\n"
-                                      "Plays a KVT score (compiled in memory) or a ZEM image in real time.\n"
+                                      "Plays a KVT score (compiled in memory), a Standard MIDI File (imported\n"
+                                      "and compiled in memory) or a ZEM image in real time.\n"
                                       "  -F switches  compile switch mask: decimal, &hex or .binary (as zemc -F)\n"
                                       "  -p PORT      MIDI output port, by number or name from --list\n"
                                       "               (default: the built-in synthesizer)\n"
                                       "  -L loops     stop after every endless loop has been passed this often\n"
-                                      "               (default 2)\n"
+                                      "               (default 2; 0 plays for ever)\n"
                                       "  --list       lists the MIDI output ports\n"
                                       "Keys: space pauses and resumes, q or Ctrl-C stops.\n";
 

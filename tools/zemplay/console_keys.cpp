@@ -1,13 +1,18 @@
 #include "console_keys.h"
 
+#include "platform/terminal.h"
+
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace zemplay {
 
 ConsoleKeys::ConsoleKeys()
 {
-    if (!::isatty(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+    // A background job leaves the terminal alone: changing its modes would
+    // get the job stopped by SIGTTOU.
+    if (!platform::inTerminalForeground(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &saved_) != 0) return;
     termios keys = saved_;
     // Ctrl-C still raises SIGINT (ISIG stays on).
     keys.c_lflag &= ~tcflag_t(ICANON | ECHO);
@@ -16,15 +21,24 @@ ConsoleKeys::ConsoleKeys()
     raw_ = ::tcsetattr(STDIN_FILENO, TCSANOW, &keys) == 0;
 }
 
-ConsoleKeys::~ConsoleKeys()
+void ConsoleKeys::restore()
 {
-    if (raw_) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    if (!raw_) return;
+    raw_ = false;
+    // The job may have been sent to the background since: with SIGTTOU
+    // blocked the terminal is restored instead of the job being stopped.
+    sigset_t ttou, previous;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    pthread_sigmask(SIG_BLOCK, &ttou, &previous);
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 int ConsoleKeys::next(int timeoutMs)
 {
-    if (!raw_) {
-        // No terminal: nothing to read, only the wait.
+    if (!raw_ || !platform::inTerminalForeground(STDIN_FILENO)) {
+        // No terminal of ours: nothing to read, only the wait.
         ::poll(nullptr, 0, timeoutMs);
         return -1;
     }

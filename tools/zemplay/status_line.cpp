@@ -1,5 +1,7 @@
 #include "status_line.h"
 
+#include "platform/terminal_text.h"
+
 namespace zemplay {
 
 namespace {
@@ -32,7 +34,7 @@ std::string statusLine(const frontend::Snapshot& s, size_t width)
 {
     std::string line = "  " + s.time + "  loop " + s.loop + "  " + s.tempo + " BPM  " + barBeat(s.step);
     if (s.state == frontend::PlayerState::Paused) line += "  (paused)";
-    if (!s.title.text.empty()) line += "  " + s.title.text;
+    if (!s.title.text.empty()) line += "  " + platform::terminalSafe(s.title.text);
     return width == 0 ? line : cut(line, width);
 }
 

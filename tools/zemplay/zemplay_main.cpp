@@ -4,13 +4,17 @@
 #include "status_line.h"
 
 #include "frontend/session.h"
+#include "platform/terminal.h"
+#include "platform/terminal_text.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 
 namespace {
 
@@ -52,7 +56,8 @@ int listPorts(frontend::MidiDevices& devices)
 }
 
 // Writes the pane's lines to standard error; a "[file]" line joins the
-// compiler message after it.  True when a port could not be opened.
+// compiler message after it.  Texts of the score are printed without their
+// control characters.  True when a port could not be opened.
 bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
 {
     bool portFailed = false;
@@ -61,12 +66,31 @@ bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
         const std::string& line = batch.lines[i];
         if (line.find(": [error]") != std::string::npos) portFailed = true;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && i + 1 < batch.lines.size()) {
-            std::fprintf(stderr, "%s: %s\n", line.substr(1, line.size() - 2).c_str(), batch.lines[++i].c_str());
+            std::fprintf(stderr, "%s: %s\n", platform::terminalSafe(line.substr(1, line.size() - 2)).c_str(),
+                         platform::terminalSafe(batch.lines[++i]).c_str());
             continue;
         }
-        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fprintf(stderr, "%s\n", platform::terminalSafe(line).c_str());
     }
     return portFailed;
+}
+
+// Starts the song.  Compiling a large score takes long, so it runs on a
+// worker while this thread still answers q, Ctrl-C and SIGTERM; a stop
+// then ends the program at once, leaving the worker to the system.  The
+// devices are opened here: the sound library keeps per-thread state that
+// a finished worker would leak.
+bool startPlaying(frontend::Session& session, zemplay::ConsoleKeys& keys)
+{
+    std::future<bool> loaded = std::async(std::launch::async, [&session] { return session.prepare(); });
+    while (loaded.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        const int key = keys.next(50);
+        if (interrupted || key == 'q' || key == 'Q') {
+            keys.restore();
+            std::_Exit(interrupted ? 130 : 0);
+        }
+    }
+    return loaded.get() && session.play();
 }
 
 int play(const zemplay::CommandLine& line)
@@ -87,21 +111,21 @@ int play(const zemplay::CommandLine& line)
     }
     catchSignals();
     session->selectFile(line.file);
-    const bool started = session->play();
-    const bool showStatus = ::isatty(STDERR_FILENO);
-    if (!started) {
+    zemplay::ConsoleKeys keys;
+    if (!startPlaying(*session, keys)) {
         printMessages(session->takeMessages(), false);
-        std::fprintf(stderr, "zemplay: %s\n", session->snapshot().caption.c_str());
+        std::fprintf(stderr, "zemplay: %s\n", platform::terminalSafe(session->snapshot().caption).c_str());
         return 1;
     }
     if (printMessages(session->takeMessages(), false)) return 1;
-    zemplay::ConsoleKeys keys;
     bool statusShown = false;
     while (!interrupted) {
         const int key = keys.next(50);
         if (key == 'q' || key == 'Q') break;
         if (key == ' ') session->pause();
-        printMessages(session->takeMessages(), statusShown);
+        // A background job draws no status line: the shell would stop it.
+        const bool showStatus = platform::inTerminalForeground(STDERR_FILENO);
+        printMessages(session->takeMessages(), statusShown && showStatus);
         const frontend::Snapshot snapshot = session->snapshot();
         if (snapshot.state == frontend::PlayerState::Selected) break; // the song ended
         if (showStatus) {
@@ -111,7 +135,7 @@ int play(const zemplay::CommandLine& line)
     }
     // Every note and pedal is released before the ports close.
     session->stop();
-    if (statusShown) std::fputs("\n", stderr);
+    if (statusShown && platform::inTerminalForeground(STDERR_FILENO)) std::fputs("\n", stderr);
     return interrupted ? 130 : 0;
 }
 

@@ -67,7 +67,7 @@ void fs_prepare_output(FILESET* f, const char* name, const char* source_path)
     }
 }
 
-void fs_create_pending(FILESET* pending, const FILESET* output)
+void fs_create_pending(FILESET* pending, FILESET* output)
 {
     const std::string target = fs_path(output);
     static unsigned counter = 0;
@@ -84,6 +84,8 @@ void fs_create_pending(FILESET* pending, const FILESET* output)
         }
     }
     forget_path(pending);
+    // The output is what could not be written, whatever the name tried.
+    fs_close(output);
     uerr_raise(kErrFileCannotWrite);
 }
 

@@ -2,8 +2,9 @@
 
 #include "compile_job.h"
 
-#include <fstream>
-#include <iterator>
+#include <strings.h>
+
+#include <filesystem>
 
 namespace frontend {
 
@@ -14,16 +15,14 @@ void onMessage(void* user, const char* message, const char* name)
     (*static_cast<const CompileMessageFn*>(user))(message ? message : "", name ? name : "");
 }
 
-} // namespace
-
-std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path)
+bool isImagePath(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    const std::string last = std::filesystem::path(path).filename().string();
+    const size_t dot = last.rfind('.');
+    return dot != std::string::npos && ::strcasecmp(last.c_str() + dot, ".zem") == 0;
 }
+
+} // namespace
 
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
                                                  uint16_t switches, const CompileMessageFn& message)
@@ -40,6 +39,24 @@ std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& sou
         return std::nullopt;
     }
     return image;
+}
+
+} // namespace frontend
+
+namespace frontend {
+
+LoadedScore loadScore(const std::string& path, uint16_t switches, const CompileMessageFn& message)
+{
+    auto bytes = readWholeFile(path);
+    if (!bytes) return {std::nullopt, LoadFailure::Unreadable};
+    if (isImagePath(path)) return {std::move(bytes), LoadFailure::None};
+    if (isStandardMidiFile(*bytes)) {
+        bytes = importMidi(*bytes, path, message);
+        if (!bytes) return {std::nullopt, LoadFailure::Unreadable};
+    }
+    auto image = compileImage(*bytes, path, switches, message);
+    const LoadFailure failure = image ? LoadFailure::None : LoadFailure::Compile;
+    return {std::move(image), failure};
 }
 
 } // namespace frontend

@@ -56,16 +56,22 @@ int onTick(void* user, uint32_t)
     return 0;
 }
 
-int onNoteOff(void* user, int port, int, int channel, int key, int velocity)
+int onNoteOff(void* user, int port, int track, int channel, int key, int velocity)
 {
-    host(user).ports.noteOff(port, channel, key, velocity);
+    HostContext& h = host(user);
+    const uint64_t note = zemfe::HeldNotes::id(track, port, channel, key);
+    if (h.keep && h.keep->holds(note)) return 0;
+    h.held.off(note);
+    h.ports.noteOff(port, channel, key, velocity);
     return 0;
 }
 
-int onNoteOn(void* user, int port, int, int channel, int key, int velocity)
+int onNoteOn(void* user, int port, int track, int channel, int key, int velocity)
 {
-    host(user).sounding = true;
-    host(user).ports.noteOn(port, channel, key, velocity);
+    HostContext& h = host(user);
+    h.sounding = true;
+    h.held.on(zemfe::HeldNotes::id(track, port, channel, key));
+    h.ports.noteOn(port, channel, key, velocity);
     return 0;
 }
 

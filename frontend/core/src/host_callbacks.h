@@ -9,6 +9,7 @@
 
 #include "audsink_bridge/sound_bridge.h"
 #include "zemplay.h"
+#include <held_notes.h>
 
 #include <cstdint>
 #include <string>
@@ -28,6 +29,10 @@ struct HostContext {
     uint32_t tempoPeriod = 0;
     BarPosition bar;
     std::string key;
+    // The notes sounding on the ports; while `keep` is set, note-offs of
+    // the notes it holds are not sent (they sound on under a new image).
+    zemfe::HeldNotes held;
+    const zemfe::HeldNotes* keep = nullptr;
 
     // The values of a new start.
     void restart()
@@ -37,6 +42,8 @@ struct HostContext {
         elapsedMs = tempoPeriod = 0;
         bar = {};
         key.clear();
+        held.clear();
+        keep = nullptr;
     }
 };
 

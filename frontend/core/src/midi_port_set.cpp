@@ -161,4 +161,11 @@ const platform::MidiOutPort* MidiPortSet::clockPort() const
     return nullptr;
 }
 
+bool MidiPortSet::isSounding() const
+{
+    for (const auto& s : slots_)
+        if (s && s->out->isSounding()) return true;
+    return false;
+}
+
 } // namespace frontend

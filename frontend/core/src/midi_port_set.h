@@ -57,6 +57,8 @@ public:
     void setEventFrame(std::optional<uint64_t> frame) { eventFrame_ = frame; }
     // The first open port with an audio clock (the built-in synthesizer).
     const platform::MidiOutPort* clockPort() const;
+    // True while an open port still sounds (see MidiOutPort::isSounding).
+    bool isSounding() const;
 
 private:
     struct Slot {

@@ -22,9 +22,8 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <thread>
-
-#include <strings.h>
 
 namespace frontend {
 
@@ -37,6 +36,11 @@ constexpr auto kPassInterval = std::chrono::milliseconds(7);
 // a busy machine, so an event is almost never queued after its frame.
 constexpr uint64_t kLatencyMs = 25;
 constexpr size_t kTextBuffer = 4096;
+// The longest a song's end rings out before the ports close, in song time
+// (the audio clock of the synthesizer when one plays); the wall clock ends
+// it too, later, should that clock stall.
+constexpr uint64_t kLongestTailMs = 3000;
+constexpr auto kLongestTailWall = std::chrono::seconds(6);
 
 // Waits (briefly, a stalled device cannot hold the session) until the audio
 // clock has reached frame.
@@ -57,13 +61,6 @@ std::string absolutePath(const std::string& path)
     return error ? path : full.lexically_normal().string();
 }
 
-bool isImagePath(const std::string& path)
-{
-    const std::string last = std::filesystem::path(path).filename().string();
-    const size_t dot = last.rfind('.');
-    return dot != std::string::npos && ::strcasecmp(last.c_str() + dot, ".zem") == 0;
-}
-
 // One text of the engine through its own buffer: the language and
 // character set stay intact while the title and notice are fetched.
 std::string engineText(dp_player* player, int (*op)(dp_player*, char*, size_t))
@@ -82,6 +79,7 @@ const char* startupMessage(StartupFailure failure)
     case StartupFailure::AudsinkTooOld: return "AUDSINK.DLL's version too old";
     case StartupFailure::NoAudsink: return "cannot create AUDSINK instance";
     case StartupFailure::NoStreamInstance: return "cannot create AUDSINK stream instance";
+    case StartupFailure::NoLockFile: return "cannot open the lock file";
     default: return "";
     }
 }
@@ -132,12 +130,20 @@ struct Session::Impl {
     bool loaded = false;
     std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
+    bool prepared = false; // image holds the selected file, loaded by prepare()
     dp_player* player = nullptr;
     int playerPorts = 0;
     // After a switch: the user value of the player, alive as long as it.
     std::unique_ptr<zemfe::SilentStart> silent;
     uint64_t lastTick = 0;
     uint32_t unitsPlayed = 0; // the song position a switch catches up to
+    // Set once the song has ended: its last notes are released and ring out
+    // until the ports are silent or the tail is as long as it may be.
+    struct Tail {
+        uint64_t endsMs;
+        std::chrono::steady_clock::time_point endsWall;
+    };
+    std::optional<Tail> tail;
 
     mutable std::mutex publishLock; // the published snapshot, held briefly
     Snapshot published;
@@ -187,33 +193,27 @@ void Session::Impl::selectLocked(const std::string& path)
 
 bool Session::Impl::loadImage()
 {
-    auto bytes = readWholeFile(currentFile);
-    if (!bytes) {
-        setCaption("error:File cannot load");
-        return false;
+    LoadedScore score = loadScore(currentFile, switches, [this](const std::string& text, const std::string& name) {
+        log.add("[" + name + "]");
+        log.add(text);
+    });
+    switch (score.failure) {
+    case LoadFailure::Unreadable: setCaption("error:File cannot load"); return false;
+    case LoadFailure::Compile: setCaption("KVT compile error"); return false;
+    case LoadFailure::None: break;
     }
-    if (isImagePath(currentFile)) {
-        image = std::move(*bytes);
-        return true;
-    }
-    auto compiled =
-        compileImage(*bytes, currentFile, switches, [this](const std::string& text, const std::string& name) {
-            log.add("[" + name + "]");
-            log.add(text);
-        });
-    if (!compiled) {
-        setCaption("KVT compile error");
-        return false;
-    }
-    image = std::move(*compiled);
+    image = std::move(*score.image);
     return true;
 }
 
 void Session::Impl::startLocked()
 {
     if (!loaded) return;
-    stopLocked();
-    if (!loadImage()) return;
+    if (!prepared) {
+        stopLocked();
+        if (!loadImage()) return;
+    }
+    prepared = false;
     const int portCount = config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts)
                                                : devices.portCount;
     std::vector<std::string> names =
@@ -239,9 +239,11 @@ void Session::Impl::startLocked()
 }
 
 // The new instance goes on where the old one stands: it runs silently to
-// the units played so far and resends each used channel's state.  Release
-// and resend take the frame of the current position, after what the old
-// instance has already queued for the synthesizer.
+// the units played so far and resends each used channel's state.  Notes
+// that sound now and that the new image also holds here (same track, port,
+// channel and key) sound on untouched; the old instance's other notes are
+// released.  Release and resend take the frame of the current position,
+// after what the old instance has already queued for the synthesizer.
 bool Session::Impl::switchLocked(std::vector<uint8_t> next)
 {
     if (!player) return false;
@@ -259,10 +261,13 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next)
     // The tick callback reads the bar counter through host.player.
     player = fresh;
     host.player = fresh;
-    old->release_notes(old, 0xFFFF, 0xFFFF);
     start->catchUp(fresh, unitsPlayed);
-    ports.setEventFrame(std::nullopt);
+    const zemfe::HeldNotes kept = host.held.common(start->heldAtSwitch());
+    host.keep = &kept;
+    old->release_notes(old, 0xFFFF, 0xFFFF);
     old->close(old);
+    host.keep = nullptr;
+    ports.setEventFrame(std::nullopt);
     image = std::move(next);
     silent = std::move(start);
     showTexts();
@@ -319,6 +324,8 @@ void Session::Impl::stopLocked()
 {
     if (!loaded) return;
     playing = false;
+    prepared = false;
+    tail.reset();
     host.sounding = false;
     sound.closeAllStreams();
     if (player) player->close(player);
@@ -353,6 +360,11 @@ void Session::Impl::pass()
     const uint64_t from = lastTick;
     lastTick = now;
     if (!player) return;
+    if (tail) {
+        if (!ports.isSounding() || now >= tail->endsMs || std::chrono::steady_clock::now() >= tail->endsWall)
+            stopLocked();
+        return;
+    }
     const platform::MidiOutPort* clock = ports.clockPort();
     for (uint64_t unit = from + 1; unit <= now && !player->finished(player); ++unit) {
         if (clock) ports.setEventFrame((unit + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
@@ -369,8 +381,11 @@ void Session::Impl::pass()
     }
     if (player->finished(player) || (config.loopLimit != 0 && loops >= config.loopLimit)) {
         // The last events still wait for their frame: let them sound first.
+        // Then every note and pedal is released, as a stop does, and the
+        // song rings out (samples and streams with it) instead of being cut.
         if (clock) awaitFrame(*clock, (now + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
-        stopLocked();
+        ports.silenceAll();
+        tail = Tail{now + kLongestTailMs, std::chrono::steady_clock::now() + kLongestTailWall};
         return;
     }
     // The time a sample load took is not played through at once.
@@ -417,7 +432,7 @@ void Session::Impl::run()
     }
 }
 
-std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFailure* failure)
+std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFailure* failure, std::string* reason)
 {
     StartupFailure ignored{};
     StartupFailure& why = failure ? *failure : ignored;
@@ -425,7 +440,11 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
     auto impl = std::make_unique<Impl>(config);
     if (config.singleInstance) {
         impl->single = std::make_unique<SingleInstance>();
-        if (!impl->single->acquired()) return why = StartupFailure::AlreadyRunning, nullptr;
+        if (!impl->single->acquired()) {
+            if (impl->single->problem().empty()) return why = StartupFailure::AlreadyRunning, nullptr;
+            if (reason) *reason = impl->single->problem();
+            return why = StartupFailure::NoLockFile, nullptr;
+        }
     }
     if (tooOld(dp_version())) return why = StartupFailure::EngineTooOld, nullptr;
     if (config.audsink.present()) {
@@ -440,8 +459,9 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
         }
     }
     const std::string programFolder = config.programFolder.empty() ? platform::programFolder() : config.programFolder;
-    const std::string folder = config.settingsFolder.empty() ? settingsFolder(programFolder) : config.settingsFolder;
-    const std::string path = config.useSettingsFile ? folder + "/" + kSettingsFileName : std::string();
+    const std::string path = !config.useSettingsFile         ? std::string()
+                             : config.settingsFolder.empty() ? settingsPath(programFolder)
+                                                             : config.settingsFolder + "/" + kSettingsFileName;
     impl->settings = std::make_unique<Settings>(path, waveMapperName(), impl->devicesList.name(platform::kMidiMapper));
     impl->devices = impl->settings->readDevices();
     const uint16_t stored = impl->settings->readSwitches();
@@ -470,6 +490,15 @@ void Session::selectFile(const std::string& path)
 {
     std::lock_guard guard(impl_->lock);
     impl_->selectLocked(path);
+}
+
+bool Session::prepare()
+{
+    std::lock_guard guard(impl_->lock);
+    if (!impl_->loaded) return false;
+    impl_->stopLocked();
+    impl_->prepared = impl_->loadImage();
+    return impl_->prepared;
 }
 
 bool Session::play()
@@ -503,10 +532,14 @@ void Session::eject()
     impl_->unloadLocked();
 }
 
+// Settings are written outside the session lock: the playback thread never
+// waits for the file system.
 void Session::setCompileSwitches(uint16_t mask)
 {
-    std::lock_guard guard(impl_->lock);
-    impl_->switches = mask;
+    {
+        std::lock_guard guard(impl_->lock);
+        impl_->switches = mask;
+    }
     impl_->settings->writeSwitches(mask);
 }
 
@@ -524,16 +557,20 @@ DeviceSettings Session::deviceSettings() const
 
 void Session::applyDeviceSettings(const DeviceSettings& settings)
 {
-    std::lock_guard guard(impl_->lock);
-    const std::string oldWave = impl_->devices.waveDevice;
-    impl_->devices = settings;
-    impl_->devices.portCount = std::clamp(settings.portCount, 1, kMaxPorts);
-    impl_->devices.streamBufferMs = std::clamp(settings.streamBufferMs, 0, kMaxStreamBufferMs);
-    impl_->settings->writeDevices(impl_->devices);
-    if (impl_->devices.waveDevice != oldWave) {
-        impl_->sound.closeDevice();
-        impl_->sound.openDevice(impl_->devices.waveDevice);
+    DeviceSettings applied;
+    {
+        std::lock_guard guard(impl_->lock);
+        const std::string oldWave = impl_->devices.waveDevice;
+        impl_->devices = settings;
+        impl_->devices.portCount = std::clamp(settings.portCount, 1, kMaxPorts);
+        impl_->devices.streamBufferMs = std::clamp(settings.streamBufferMs, 0, kMaxStreamBufferMs);
+        if (impl_->devices.waveDevice != oldWave) {
+            impl_->sound.closeDevice();
+            impl_->sound.openDevice(impl_->devices.waveDevice);
+        }
+        applied = impl_->devices;
     }
+    impl_->settings->writeDevices(applied);
 }
 
 Snapshot Session::snapshot() const

@@ -2,9 +2,10 @@
 
 #include "platform/ini_file.h"
 
+#include "settings_writer.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace frontend {
 
@@ -24,16 +25,12 @@ std::string portKey(int i)
 
 } // namespace
 
-std::string settingsFolder(const std::string& programFolder)
-{
-    const char* configured = std::getenv("ZEMFE_CONFIG_DIR");
-    return configured && *configured ? configured : programFolder;
-}
-
 Settings::Settings(const std::string& path, std::string mapperWave, std::string mapperMidi)
     : mapperWave_(std::move(mapperWave)), mapperMidi_(std::move(mapperMidi))
 {
-    if (!path.empty()) file_ = std::make_unique<platform::IniFile>(path);
+    if (path.empty()) return;
+    file_ = std::make_unique<platform::IniFile>(path);
+    writer_ = std::make_unique<SettingsWriter>(path);
 }
 
 Settings::~Settings() = default;
@@ -95,9 +92,18 @@ void Settings::writeSwitches(uint16_t mask)
 
 std::string Settings::decoderFor(const std::string& upperExtension, const std::string& defaultName)
 {
-    std::string name = readText(kPlug, upperExtension.c_str(), defaultName);
-    flush();
+    std::lock_guard guard(decodersLock_);
+    if (const auto known = decoders_.find(upperExtension); known != decoders_.end()) return known->second;
+    const std::optional<std::string> stored = file_ ? file_->readText(kPlug, upperExtension) : std::nullopt;
+    const std::string name = stored.value_or(defaultName);
+    decoders_.emplace(upperExtension, name);
+    if (writer_ && !stored) writer_->post({{kPlug, upperExtension, name}});
     return name;
+}
+
+void Settings::waitWritten()
+{
+    if (writer_) writer_->waitWritten();
 }
 
 } // namespace frontend

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace frontend {
 
@@ -13,8 +15,9 @@ namespace {
 
 constexpr const char* kLockName = "ZEMFE_EXCLUSIVE";
 
-// A folder that only this user can write into; empty when there is none.
-std::string privateFolder()
+// A folder that only this user can write into; empty (and *problem set)
+// when there is none.
+std::string privateFolder(std::string* problem)
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime) return runtime;
@@ -25,8 +28,10 @@ std::string privateFolder()
     // Someone else's folder (or a link to one) under a shared /tmp would let
     // that user hold the lock for us.
     if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
-        (info.st_mode & 022) != 0)
+        (info.st_mode & 022) != 0) {
+        *problem = "the lock folder " + folder + " is not a folder of this user's own";
         return {};
+    }
     return folder;
 }
 
@@ -34,11 +39,16 @@ std::string privateFolder()
 
 SingleInstance::SingleInstance(const std::string& folder)
 {
-    const std::string dir = folder.empty() ? privateFolder() : folder;
+    const std::string dir = folder.empty() ? privateFolder(&problem_) : folder;
     if (dir.empty()) return;
     const std::string path = dir + "/" + kLockName;
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+        // ELOOP is O_NOFOLLOW meeting a link.
+        const char* why = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+        problem_ = "cannot open the lock file " + path + ": " + why;
+        return;
+    }
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd_);
         fd_ = -1;

@@ -18,9 +18,13 @@ public:
     // False when another process holds the lock or the file cannot be
     // opened safely (a link, or a folder that is not the user's own).
     bool acquired() const { return fd_ >= 0; }
+    // Why the lock file could not be opened, naming it; empty when the lock
+    // was taken or another process holds it.
+    const std::string& problem() const { return problem_; }
 
 private:
     int fd_ = -1;
+    std::string problem_;
 };
 
 } // namespace frontend

@@ -1,6 +1,7 @@
 #include "mixer.h"
 
 #include "pcm.h"
+#include "platform/audio_pull.h"
 
 #include <algorithm>
 
@@ -18,8 +19,9 @@ void Mixer::remove(const Voice& voice)
 uint32_t Mixer::readAheadFrames(const Voice& voice) const
 {
     const uint64_t consumed = uint64_t{kBlockFrames} * voice.control.frequency / format_.sampleRate + 1;
+    const bool resampled = voice.control.resampling || voice.control.frequency != format_.sampleRate;
     // A resampled voice reads whole chunks, and may take one it does not use.
-    return static_cast<uint32_t>(consumed + (voice.control.frequency == format_.sampleRate ? 0 : kBlockFrames));
+    return static_cast<uint32_t>(consumed + (resampled ? kBlockFrames : 0));
 }
 
 void Mixer::close()
@@ -48,6 +50,7 @@ void Mixer::renderBlock(uint8_t* out, uint32_t frames)
     snapshot();
     std::fill_n(mix_.begin(), frames * renderFormat_.channels, 0.0f);
     for (const auto& voice : active_) mixVoice(*voice, frames);
+    if (pullSources_) platform::mixPullSources(mix_.data(), frames, renderFormat_.channels, renderFormat_.sampleRate);
     writeBack();
     active_.clear();
     writeSamples(mix_.data(), frames * renderFormat_.channels, renderFormat_.bitsPerSample, out);
@@ -61,16 +64,17 @@ void Mixer::snapshot()
         const VoiceControl& control = voice->control;
         if (!control.playing) continue;
         VoiceMix& mix = voice->mix;
-        const bool moved = mix.positionGeneration != control.positionGeneration;
-        if (moved) {
+        if (mix.positionGeneration != control.positionGeneration) {
             mix.positionGeneration = control.positionGeneration;
             mix.positionFrames = control.positionFrames;
+            mix.resampling = false;
         }
-        const bool wasResampling = mix.frequency != mix.deviceRate;
         // The resampler's history belongs to the input it last saw.
-        if (control.frequency != renderFormat_.sampleRate && (moved || !wasResampling)) voice->resampler.restart();
+        if (!mix.resampling && control.frequency != renderFormat_.sampleRate) {
+            mix.resampling = true;
+            mix.needsHistory = true;
+        }
         mix.frequency = control.frequency;
-        mix.deviceRate = renderFormat_.sampleRate;
         mix.looping = control.looping;
         mix.ended = false;
         if (mix.volume != control.volume || mix.pan != control.pan) {
@@ -91,6 +95,7 @@ void Mixer::writeBack()
         // A caller moved or restarted the voice while it was being mixed:
         // its request wins over what the mixer computed.
         if (control.positionGeneration != mix.positionGeneration) continue;
+        control.resampling = mix.resampling;
         if (mix.ended) {
             control.playing = false;
             control.positionFrames = 0;
@@ -102,7 +107,7 @@ void Mixer::writeBack()
 
 void Mixer::mixVoice(Voice& voice, uint32_t frames)
 {
-    if (voice.mix.frequency == renderFormat_.sampleRate)
+    if (!voice.mix.resampling)
         mixDirect(voice, frames);
     else
         mixResampled(voice, frames);
@@ -146,6 +151,13 @@ void Mixer::mixResampled(Voice& voice, uint32_t frames)
     const Gains& gains = voice.mix.gains;
     const uint32_t channels = renderFormat_.channels;
     voice.resampler.setRates(voice.mix.frequency, renderFormat_.sampleRate);
+    if (voice.mix.needsHistory) {
+        voice.mix.needsHistory = false;
+        const uint32_t at = voice.mix.positionFrames;
+        const uint32_t history = std::min({at, voice.resampler.historyFrames(), kBlockFrames});
+        readFrames(frameAddress(voice, at - history), voice.format, history, input_.data());
+        voice.resampler.restartAfter(input_.data(), history);
+    }
     uint32_t done = 0;
     while (done < frames && !voice.mix.ended) {
         uint32_t taken = std::min(kBlockFrames, voice.frames() - voice.mix.positionFrames);

@@ -37,6 +37,9 @@ public:
     // Frames the mixer may read ahead of a voice's play cursor in one pass.
     uint32_t readAheadFrames(const Voice& voice) const;
 
+    // The real-time output mixes the process's pull sources in as well.
+    void setPullSources(bool pull) { pullSources_ = pull; }
+
     // Takes the mutex itself: every voice becomes lost, none plays again.
     void close();
 
@@ -52,6 +55,7 @@ private:
     void mixResampled(Voice& voice, uint32_t frames);
 
     std::mutex mutex_;
+    bool pullSources_ = false;
     AudioFormat format_;
     bool closed_ = false;
     std::vector<std::shared_ptr<Voice>> voices_;

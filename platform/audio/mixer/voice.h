@@ -29,6 +29,9 @@ struct VoiceControl {
     // Bumped whenever a caller moves the cursor or starts the buffer, so the
     // mixer drops what it had computed from the old position.
     uint32_t positionGeneration = 0;
+    // Set by the mixer: the voice goes through the resampler (and reads
+    // ahead as a resampled voice does).
+    bool resampling = false;
 };
 
 // What the mixer computes from VoiceControl; touched by the mixing thread
@@ -37,9 +40,13 @@ struct VoiceMix {
     uint32_t positionFrames = 0;
     uint32_t positionGeneration = ~0u;
     uint32_t frequency = 0;
-    uint32_t deviceRate = 0;
     bool looping = false;
     bool ended = false;
+    // Once a voice is resampled it stays so, even back at the device rate,
+    // until it is moved or started again: the resampler's output lies
+    // between input frames, and going back to them would be a step.
+    bool resampling = false;
+    bool needsHistory = false; // the resampler restarts from the cursor
     // The gains and the volume and pan they were computed from (volume
     // starts out of range so the first pass computes them).
     Gains gains;

@@ -1,6 +1,7 @@
 // Real-time backend: SDL2's audio callback is the clock.  Device names are
 // SDL's output device names.
 #include "../mixer/mixed_device.h"
+#include "platform/audio_pull.h"
 
 #include <SDL.h>
 
@@ -49,7 +50,7 @@ std::vector<std::string> deviceNames()
 class SdlDevice final : public audio::MixedDevice<AudioDevice> {
 public:
     // name: SDL's device name, none for the default device.
-    explicit SdlDevice(std::optional<std::string> name) : name_(std::move(name)) {}
+    explicit SdlDevice(std::optional<std::string> name) : name_(std::move(name)) { mixer_->setPullSources(true); }
     ~SdlDevice() override
     {
         closeOutput();
@@ -69,7 +70,10 @@ public:
         blockBytes_ = format.blockBytes();
         SDL_AudioSpec have{};
         // No changes allowed: SDL converts to whatever the hardware takes.
+        // The pull sources' own device steps aside meanwhile.
+        pullOutputOpening();
         output_ = SDL_OpenAudioDevice(name_ ? name_->c_str() : nullptr, 0, &want, &have, 0);
+        pullOutputOpened(output_ != 0);
         if (output_ == 0) return false;
         SDL_PauseAudioDevice(output_, 0);
         return true;
@@ -84,13 +88,17 @@ private:
 
     void closeOutput()
     {
-        if (output_ != 0) SDL_CloseAudioDevice(output_);
+        if (output_ == 0) return;
+        SDL_CloseAudioDevice(output_);
+        pullOutputClosed();
         output_ = 0;
     }
 
     AudioResult applyPrimaryFormat(const AudioFormat& format) override
     {
         const AudioFormat previous = primaryFormat();
+        // Reopening for the format it already plays would only restart it.
+        if (output_ != 0 && format == previous) return kAudioOk;
         closeOutput();
         setMixerFormat(format);
         if (openOutput()) return kAudioOk;

@@ -5,7 +5,9 @@
 // Every call reads the file anew, so two objects on one path see each
 // other's writes.  A write replaces the file atomically (a temporary file in
 // the same folder, then rename), and writes from several threads of the
-// process are serialised, so none is lost.
+// process are serialised, so none is lost.  A write that changes nothing
+// leaves the file untouched; a path that is a symbolic link has the file it
+// leads to replaced, and stays a link.
 #pragma once
 
 #include <cstddef>

@@ -58,6 +58,10 @@ public:
         (void)frame;
         return longMessage(message);
     }
+    // Devices that make their own sound tell whether anything still sounds
+    // (a release or a reverb tail), so that a song's end can ring out.
+    // Other devices answer false.
+    virtual bool isSounding() const { return false; }
 };
 
 // The longest system-exclusive message a device takes with a time.

@@ -17,6 +17,8 @@ namespace platform {
 
 inline constexpr int kSynthPorts = 16;
 inline constexpr int kSynthSampleRate = 44100;
+// The 16-bit sample of a float sample of renderFloat is value x this.
+inline constexpr float kSynthFloatScale = 32766.0f;
 inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 // ZEM_SOUNDFONT when set and not empty, else kDefaultSoundFont.
@@ -38,6 +40,12 @@ public:
     virtual void exclusive(int port, const uint8_t* bytes, size_t count) = 0;
     // Renders frames stereo frames, interleaved left/right.
     virtual void render(int16_t* stereo, size_t frames) = 0;
+    // Renders frames frames as floats before the 16-bit conversion (full
+    // scale kSynthFloatScale), for summing several synthesizers.
+    virtual void renderFloat(float* left, float* right, size_t frames);
+    // The most voices that sound at once (FluidSynth's polyphony, 256 by
+    // default); beyond it the quietest are taken for new notes.
+    virtual void limitVoices(int voices) { (void)voices; }
     // True while any voice is still sounding (release phases included).
     virtual bool hasActiveVoices() const = 0;
 };

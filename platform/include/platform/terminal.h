@@ -7,6 +7,11 @@
 
 namespace platform {
 
+// True when fd is a terminal and this process is in its foreground process
+// group: only then may it change the terminal's modes or draw on it without
+// the shell stopping it (SIGTTOU, SIGTTIN) as a background job.
+bool inTerminalForeground(int fd);
+
 class Terminal {
 public:
     // Rows assumed when the size cannot be read (a file, a pipe).

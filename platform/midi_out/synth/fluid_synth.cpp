@@ -5,9 +5,11 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 namespace platform {
 
@@ -89,6 +91,23 @@ public:
             stereo += 2 * n;
             frames -= n;
         }
+    }
+
+    void renderFloat(float* left, float* right, size_t frames) override
+    {
+        constexpr size_t kPiece = 1 << 16;
+        std::lock_guard guard(lock_);
+        for (size_t done = 0; done < frames;) {
+            const int n = static_cast<int>(std::min(frames - done, kPiece));
+            fluid_synth_write_float(synth_, n, left + done, 0, 1, right + done, 0, 1);
+            done += static_cast<size_t>(n);
+        }
+    }
+
+    void limitVoices(int voices) override
+    {
+        std::lock_guard guard(lock_);
+        fluid_synth_set_polyphony(synth_, voices);
     }
 
     bool hasActiveVoices() const override
@@ -174,6 +193,16 @@ private:
 };
 
 } // namespace
+
+void MidiSynth::renderFloat(float* left, float* right, size_t frames)
+{
+    std::vector<int16_t> stereo(2 * frames);
+    render(stereo.data(), frames);
+    for (size_t i = 0; i < frames; ++i) {
+        left[i] = stereo[2 * i] / kSynthFloatScale;
+        right[i] = stereo[2 * i + 1] / kSynthFloatScale;
+    }
+}
 
 std::unique_ptr<MidiOutPort> synthPort(MidiSynth& synth, int port)
 {

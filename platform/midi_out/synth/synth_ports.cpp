@@ -1,16 +1,16 @@
-// Device -1: the built-in synthesizer sounding in real time through SDL2.
-// Every port opened on it shares one synthesizer and one audio stream; each
-// port takes the lowest free block of 16 channels.  Why a device cannot be
-// opened (no SoundFont, no audio device) is told on standard error.
+// Device -1: the built-in synthesizer sounding in real time, as a source
+// the process's audio output pulls from (see audio_pull.h).  Every port
+// opened on it shares one synthesizer; each port takes the lowest free block
+// of 16 channels.  Why a device cannot be opened (no SoundFont, no audio
+// device) is told on standard error.
 //
 // Messages given with an audio frame wait in a queue that the audio
 // callback empties between blocks of kBlockFrames, so they sound within
 // 1.5 ms of their frame whatever the size of the device's buffers.
 #include "../backends.h"
+#include "platform/audio_pull.h"
 #include "platform/midi_synth.h"
 #include "timed_queue.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
@@ -23,15 +23,14 @@ namespace platform {
 namespace {
 
 constexpr double kGain = 0.2;
-constexpr Uint16 kAudioFrames = 512; // about 12 ms per callback
 constexpr size_t kBlockFrames = 64;
 constexpr uint32_t kAllSoundOff = 120;
 constexpr uint32_t kResetControllers = 121;
 
-class SharedSynth {
+class SharedSynth final : public AudioPullSource {
 public:
     static std::shared_ptr<SharedSynth> acquire();
-    ~SharedSynth();
+    ~SharedSynth() override;
 
     MidiSynth& synth() { return *synth_; }
     TimedQueue& queue() { return *queue_; }
@@ -39,13 +38,16 @@ public:
     int takePort();
     void releasePort(int port);
 
-private:
-    static void fill(void* user, Uint8* stream, int bytes);
+    void pull(int16_t* stereo, size_t frames, uint64_t frame) override;
+    // The clock only moves on: the first pull may come before the attach
+    // has told the synthesizer where the clock stood.
+    void advanceClock(uint64_t frame);
 
+private:
     std::unique_ptr<MidiSynth> synth_;
     std::unique_ptr<TimedQueue> queue_;
     std::atomic<uint64_t> framesRendered_{0};
-    SDL_AudioDeviceID device_ = 0;
+    bool attached_ = false;
     std::mutex portsLock_;
     uint32_t portsInUse_ = 0;
 };
@@ -65,49 +67,34 @@ std::shared_ptr<SharedSynth> SharedSynth::acquire()
         return nullptr;
     }
     shared->queue_ = std::make_unique<TimedQueue>(*shared->synth_);
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "synthesizer: no audio: %s\n", SDL_GetError());
-        return nullptr;
-    }
-    SDL_AudioSpec want{};
-    want.freq = kSynthSampleRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = kAudioFrames;
-    want.callback = fill;
-    want.userdata = shared.get();
-    // No allowed changes: SDL converts to whatever the device wants.
-    shared->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (shared->device_ == 0) {
-        std::fprintf(stderr, "synthesizer: no audio device: %s\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return nullptr;
-    }
-    SDL_PauseAudioDevice(shared->device_, 0);
+    // The output's clock becomes the synthesizer's: one clock for all.
+    uint64_t clock = 0;
+    shared->attached_ = attachPullSource(shared.get(), &clock);
+    if (!shared->attached_) return nullptr;
+    shared->advanceClock(clock);
     sharedSynth = shared;
     return shared;
 }
 
 SharedSynth::~SharedSynth()
 {
-    if (device_ != 0) {
-        SDL_CloseAudioDevice(device_);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    if (attached_) detachPullSource(this);
 }
 
-void SharedSynth::fill(void* user, Uint8* stream, int bytes)
+void SharedSynth::advanceClock(uint64_t frame)
 {
-    auto* self = static_cast<SharedSynth*>(user);
-    auto* out = reinterpret_cast<int16_t*>(stream);
-    const size_t frames = static_cast<size_t>(bytes) / 4;
-    const uint64_t start = self->framesRendered();
+    uint64_t seen = framesRendered_.load(std::memory_order_acquire);
+    while (seen < frame && !framesRendered_.compare_exchange_weak(seen, frame, std::memory_order_acq_rel)) {}
+}
+
+void SharedSynth::pull(int16_t* stereo, size_t frames, uint64_t start)
+{
     for (size_t done = 0; done < frames; done += kBlockFrames) {
         const size_t n = std::min(kBlockFrames, frames - done);
-        self->queue_->sendDue(start + done + n);
-        self->synth_->render(out + 2 * done, n);
+        queue_->sendDue(start + done + n);
+        synth_->render(stereo + 2 * done, n);
     }
-    self->framesRendered_.store(start + frames, std::memory_order_release);
+    advanceClock(start + frames);
 }
 
 int SharedSynth::takePort()
@@ -160,6 +147,7 @@ public:
 
     int audioRate() const override { return kSynthSampleRate; }
     uint64_t audioFrames() const override { return shared_->framesRendered(); }
+    bool isSounding() const override { return shared_->synth().hasActiveVoices(); }
     bool shortMessageAt(uint64_t frame, uint32_t packed) override
     {
         return queueShort(frame, packed, frame < audioFrames());

@@ -108,8 +108,9 @@ STRSET* backup_existing(const char* output_path);
 void fs_prepare_output(FILESET* f, const char* name, const char* source_path);
 // Binds pending to a new empty file beside output's path, created only where
 // no file of its name exists (never through a link), with the mode a created
-// output gets, and opens it for writing.  Raises kErrFileCannotWrite.
-void fs_create_pending(FILESET* pending, const FILESET* output);
+// output gets, and opens it for writing.  Raises kErrFileCannotWrite
+// (output current).
+void fs_create_pending(FILESET* pending, FILESET* output);
 // Closes pending, moves an existing file at output's path to its backup
 // name and renames pending to that path; pending is left without a path.
 // Raises kErrFileCannotWrite (output current) with the old output back in

@@ -1,4 +1,6 @@
-// Compiling KVT text into an image held in memory, without a file round trip.
+// Turning the file a player was given into an image held in memory: a ZEM
+// image as it is, a Standard MIDI File imported to KVT text first, KVT text
+// compiled, all without a file round trip.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,35 @@ using CompileMessageFn = std::function<void(const std::string& message, const st
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
                                                  uint16_t switches, const CompileMessageFn& message);
 
-// The whole file, or none when it cannot be read.
+// True when bytes begin with the "MThd" of a Standard MIDI File.
+bool isStandardMidiFile(const std::vector<uint8_t>& bytes);
+
+// The KVT text of a Standard MIDI File, the same text the importer program
+// writes.  None after a read error; that message, and any notes on what the
+// text could not say as the file did, go to `message`.
+std::optional<std::vector<uint8_t>> importMidi(const std::vector<uint8_t>& file, const std::string& path,
+                                               const CompileMessageFn& message);
+
+// Why loadScore gave no image.
+enum class LoadFailure {
+    None,
+    Unreadable, // no regular file that could be read, or a MIDI file that is not one
+    Compile,    // the KVT text did not compile
+};
+
+struct LoadedScore {
+    std::optional<std::vector<uint8_t>> image;
+    LoadFailure failure = LoadFailure::None;
+};
+
+// The image of the file at path: read as it is when its extension is ".zem"
+// in any letter case, else imported first when it is a Standard MIDI File,
+// and compiled with switches.  Messages go to `message`.
+LoadedScore loadScore(const std::string& path, uint16_t switches, const CompileMessageFn& message);
+
+// The whole of a regular file, or none when it cannot be read.  The file is
+// opened without blocking, so a FIFO or a device named as a score is
+// refused instead of hanging the player; folders are refused too.
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path);
 
 } // namespace frontend

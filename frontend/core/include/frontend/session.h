@@ -62,6 +62,7 @@ enum class StartupFailure {
     AudsinkTooOld,    // "AUDSINK.DLL's version too old"
     NoAudsink,        // "cannot create AUDSINK instance"
     NoStreamInstance, // "cannot create AUDSINK stream instance"
+    NoLockFile,       // the single-instance lock file cannot be opened
 };
 // The message box text of a failure; empty for None and AlreadyRunning.
 const char* startupMessage(StartupFailure failure);
@@ -143,8 +144,10 @@ class Session {
 public:
     // Start-up: the single-instance lock, the version gates, the audsink
     // instance and its 16 stream instances, the settings, the wave device,
-    // the playback thread.  Null with *failure set when refused.
-    static std::unique_ptr<Session> create(const SessionConfig& config, StartupFailure* failure);
+    // the playback thread.  Null with *failure set when refused; for
+    // NoLockFile, *reason (when given) says why, naming the file.
+    static std::unique_ptr<Session> create(const SessionConfig& config, StartupFailure* failure,
+                                           std::string* reason = nullptr);
     // Exit: unload, end the playback thread, release streams, device and
     // audsink instance, drop the single-instance lock.
     ~Session();
@@ -159,6 +162,11 @@ public:
     // (Re)starts the selected file from the top; false when nothing could
     // be started (no file, unreadable, compile error, refused image).
     bool play();
+    // Stops, then reads (and compiles) the selected file for the next
+    // play(), without touching a device; false when it cannot be loaded
+    // (the caption says why).  A console can run it on a worker thread and
+    // stay able to quit, while play() opens the devices on its own thread.
+    bool prepare();
     // Live reload: the playing (or paused) piece goes on at the same song
     // position with image in place of its old one.  False, the old image
     // going on, when there is no player or the engine refuses image.

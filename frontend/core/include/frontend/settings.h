@@ -4,9 +4,13 @@
 // clamped.
 #pragma once
 
+#include "frontend/settings_location.h"
+
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,7 +21,7 @@ struct IniEntry;
 
 namespace frontend {
 
-inline constexpr const char* kSettingsFileName = "zemfe.ini";
+class SettingsWriter;
 inline constexpr int kMaxPorts = 16;
 inline constexpr int kMaxStreamBufferMs = 1000; // the dialog's track bar: 0..100 in steps of 10 ms
 
@@ -28,10 +32,6 @@ struct DeviceSettings {
     int portCount = kMaxPorts;               // "MIDIDevs", 1..16
     int streamBufferMs = 200;                // "StrBufSize", 0..1000
 };
-
-// The folder of zemfe.ini: ZEMFE_CONFIG_DIR when set and not empty, else
-// the program's folder.
-std::string settingsFolder(const std::string& programFolder);
 
 class Settings {
 public:
@@ -49,8 +49,13 @@ public:
     uint16_t readSwitches();
     void writeSwitches(uint16_t mask);
     // Section "Plug": the decoder library of an extension (upper-cased for
-    // the key), defaultName when missing; the value is written back.
+    // the key), defaultName when missing.  The file is read once per
+    // extension; a missing key is written back once, by a thread of its
+    // own, so the playback thread that asks never waits for the file.  Any
+    // thread may call it.
     std::string decoderFor(const std::string& upperExtension, const std::string& defaultName);
+    // Returns once the keys decoderFor wrote back are in the file.
+    void waitWritten();
 
 private:
     // Reads a value; its write-back is collected in writeBack_ until flush().
@@ -62,6 +67,9 @@ private:
     std::string mapperMidi_;
     std::unique_ptr<platform::IniFile> file_;
     std::vector<platform::IniEntry> writeBack_;
+    std::mutex decodersLock_;
+    std::map<std::string, std::string> decoders_; // by upper-case extension
+    std::unique_ptr<SettingsWriter> writer_;
 };
 
 } // namespace frontend
