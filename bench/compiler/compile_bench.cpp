@@ -4,7 +4,8 @@
 //    the tracks, then once per present track (272 walks);
 //  - one walk: the tracks found in one walk, then once per present track;
 //  - library: one walk, and each track's pass jumps over the other tracks'
-//    text (the library entry as the programs call it).
+//    text (the library entry as the programs call it);
+//  - in memory, with and without the source map.
 #include "compile_driver.h"
 #include "compile_job.h"
 #include "kvt_text_generator.h"
@@ -56,18 +57,20 @@ void BM_CompileLibrary(benchmark::State& state)
 }
 BENCHMARK(BM_CompileLibrary)->Unit(benchmark::kMillisecond);
 
-// The same compile into memory, as the renderer and the player use it.
-void BM_CompileInMemory(benchmark::State& state)
+// The same compile into memory, as the renderer and the player use it;
+// with a map, also where every word came from in the text.
+void compileInMemory(benchmark::State& state, kvt::SourceMap* sourceMap)
 {
     const std::string& text = megabyteText();
     std::string message;
     std::vector<uint8_t> image;
-    const kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
-                                      static_cast<uint32_t>(text.size()),
-                                      nullptr,
-                                      0,
-                                      keepMessage,
-                                      &message};
+    kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
+                                static_cast<uint32_t>(text.size()),
+                                nullptr,
+                                0,
+                                keepMessage,
+                                &message};
+    request.sourceMap = sourceMap;
     for (auto _ : state) {
         if (kvt::compileToMemory(request, image) != ZEMC_OK) {
             state.SkipWithError(message.c_str());
@@ -76,7 +79,19 @@ void BM_CompileInMemory(benchmark::State& state)
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
+
+void BM_CompileInMemory(benchmark::State& state) { compileInMemory(state, nullptr); }
 BENCHMARK(BM_CompileInMemory)->Unit(benchmark::kMillisecond);
+
+void BM_CompileInMemoryWithSourceMap(benchmark::State& state)
+{
+    kvt::SourceMap map;
+    compileInMemory(state, &map);
+    size_t runs = 0;
+    for (const kvt::TrackSourceMap& t : map.tracks) runs += t.runs.size();
+    state.counters["runs"] = static_cast<double>(runs);
+}
+BENCHMARK(BM_CompileInMemoryWithSourceMap)->Unit(benchmark::kMillisecond);
 
 // Starts a compile of text and finds its tracks, either per track number or
 // in one walk over the text.

@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "image_writer.h"
+#include "source_map_builder.h"
 #include "zem/command_words.h"
 
 #include <array>
@@ -76,7 +77,12 @@ int32_t cmdComment(Parser& p, uint8_t)
 
 int32_t cmdStrayComma(Parser&, uint8_t) { compileError(kErrTooManyParameters); }
 
-int64_t runCommandLoop(Parser& p)
+namespace {
+
+// With kMapping (emission with a source map only) each command that writes
+// words is reported with its text; the loop without it stays as lean as
+// before the map existed.
+template <bool kMapping> int64_t runLoop(Parser& p)
 {
     TrackState& st = p.st;
     Cursor& cur = st.cur;
@@ -92,21 +98,37 @@ int64_t runCommandLoop(Parser& p)
         if (cur.pos == cur.end) break;
         uint8_t c = upper(*cur.pos++);
         CommandHandler handler = c < kDispatch.size() ? kDispatch[c] : cmdUndefined;
-        int32_t length = handler(p, c);
-        if (st.mode == PassMode::SlurMeasure) {
-            measured += length;
-            if (!st.slur) return measured;
+        if constexpr (kMapping) {
+            const uint8_t* start = cur.pos - 1;
+            const uint32_t before = p.out->position();
+            handler(p, c);
+            if (p.out->position() != before) p.sourceMap->command(before, start, cur.pos);
+        } else {
+            int32_t length = handler(p, c);
+            if (st.mode == PassMode::SlurMeasure) {
+                measured += length;
+                if (!st.slur) return measured;
+            }
         }
     }
     switch (st.mode) {
     case PassMode::Scan: break;
     case PassMode::Emit:
         if (st.loopDepth != 0) compileError(kErrLoopStillOpen);
+        if constexpr (kMapping) p.sourceMap->noCommand(p.out->position());
         p.out->word(zem::kEnd);
         break;
     case PassMode::SlurMeasure: compileError(kErrSlurCannotContinue);
     }
     return measured;
+}
+
+} // namespace
+
+int64_t runCommandLoop(Parser& p)
+{
+    if (p.sourceMap != nullptr && p.st.mode == PassMode::Emit) return runLoop<true>(p);
+    return runLoop<false>(p);
 }
 
 void Parser::markContent()

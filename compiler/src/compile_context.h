@@ -11,6 +11,7 @@
 namespace kvt {
 
 class ImageWriter;
+class SourceMapBuilder;
 
 // Info item types whose first payload offset in track 0 goes to the header.
 inline constexpr uint8_t kHeaderInfoTypes[4] = {3, 2, 190, 191};
@@ -52,6 +53,8 @@ struct Parser {
     // jump over text that is not this track's.
     SelectionMap* map = nullptr;
     size_t selectionsDone = 0; // «#» commands run so far (emission)
+    // Emission: told which command wrote which words, when a map is wanted.
+    SourceMapBuilder* sourceMap = nullptr;
 
     // A content command has been recognised at this point of the text.
     void content()

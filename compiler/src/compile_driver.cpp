@@ -1,6 +1,7 @@
 #include "compile_driver.h"
 
 #include "commands.h"
+#include "source_map_builder.h"
 #include "zem/command_words.h"
 
 #include <algorithm>
@@ -50,11 +51,13 @@ void recordTracks(CompileContext& ctx, const TrackSet& found)
 
 namespace {
 
-void emitTrack(CompileContext& ctx, uint8_t number, ImageWriter& out, SelectionMap* map)
+void emitTrack(CompileContext& ctx, uint8_t number, ImageWriter& out, SelectionMap* map, SourceMapBuilder* sourceMap)
 {
-    Parser p{.ctx = ctx, .out = &out, .map = map};
+    Parser p{.ctx = ctx, .out = &out, .map = map, .sourceMap = sourceMap};
     resetTrackState(p.st, ctx.text, ctx.length, PassMode::Emit, number, ctx.startConditionMask);
+    if (sourceMap != nullptr) sourceMap->beginTrack(number, out.position());
     runCommandLoop(p);
+    if (sourceMap != nullptr) sourceMap->endTrack(out.position());
 }
 
 void writeHeader(const CompileContext& ctx, ImageWriter& out)
@@ -79,7 +82,7 @@ void writeHeader(const CompileContext& ctx, ImageWriter& out)
 
 } // namespace
 
-void writeImage(CompileContext& ctx, ImageWriter& out, SelectionMap* map)
+void writeImage(CompileContext& ctx, ImageWriter& out, SelectionMap* map, SourceMapBuilder* sourceMap)
 {
     if (map != nullptr && !map->usable) map = nullptr;
     const uint32_t tableSize = static_cast<uint32_t>(zem::kTrackEntrySize * ctx.trackCount);
@@ -92,7 +95,7 @@ void writeImage(CompileContext& ctx, ImageWriter& out, SelectionMap* map)
     for (unsigned k = 0; k < 256; ++k) {
         if (!ctx.present.test(k)) continue;
         out.seek(position);
-        emitTrack(ctx, static_cast<uint8_t>(k), out, map);
+        emitTrack(ctx, static_cast<uint8_t>(k), out, map, sourceMap);
         uint32_t end = out.position();
         uint8_t entry[zem::kTrackEntrySize];
         zem::writeU32(entry, position);

@@ -25,7 +25,9 @@ void findTracks(CompileContext& ctx, SelectionMap& map);
 
 // Writes the zeroed header and table, each track's words, then the header,
 // the track table and the extension block.  With a usable map the passes
-// jump over text that is not their track's; the image is the same.
-void writeImage(CompileContext& ctx, ImageWriter& out, SelectionMap* map = nullptr);
+// jump over text that is not their track's; the image is the same.  With a
+// source map builder, every track's words are also traced to their commands.
+void writeImage(CompileContext& ctx, ImageWriter& out, SelectionMap* map = nullptr,
+                SourceMapBuilder* sourceMap = nullptr);
 
 } // namespace kvt

@@ -2,12 +2,14 @@
 
 #include "compile_driver.h"
 #include "messages.h"
+#include "source_map_builder.h"
 #include "util/fileset.h"
 #include "util/strset.h"
 #include "util/uerr.h"
 
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace kvt {
 
@@ -25,6 +27,9 @@ struct CompileJob {
     util::FILESET* output = nullptr;
     util::STRSET* message = nullptr;
     std::unique_ptr<ImageWriter> writer;
+    // Filled beside the image; handed to the request only when complete.
+    SourceMap sourceMap;
+    std::optional<SourceMapBuilder> sourceMapBuilder;
 
     CompileJob(const CompileRequest& r, const char* path, std::vector<uint8_t>* m)
         : request(r), outputPath(path), memory(m)
@@ -61,7 +66,10 @@ void compile(CompileJob& job)
     } else {
         job.writer = std::make_unique<ImageWriter>(*job.memory);
     }
-    writeImage(job.ctx, *job.writer, &job.map);
+    if (job.request.sourceMap != nullptr)
+        job.sourceMapBuilder.emplace(job.request.text, job.request.length, job.sourceMap);
+    writeImage(job.ctx, *job.writer, &job.map, job.sourceMapBuilder ? &*job.sourceMapBuilder : nullptr);
+    if (job.request.sourceMap != nullptr) *job.request.sourceMap = std::move(job.sourceMap);
 }
 
 intptr_t compileBody(void* arg)
@@ -110,6 +118,7 @@ intptr_t reportError(void* arg, util::ErrCode& code)
 
 int32_t run(CompileJob& job)
 {
+    if (job.request.sourceMap != nullptr) job.request.sourceMap->tracks.clear();
     return static_cast<int32_t>(util::uerr_protect(&job, reportError, compileBody, nullptr));
 }
 

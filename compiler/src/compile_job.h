@@ -4,6 +4,7 @@
 // memory form to get an image without a file round trip.
 #pragma once
 
+#include "kvt/source_map.h"
 #include "messages.h"
 #include "zemcmain.h"
 
@@ -27,6 +28,10 @@ struct CompileRequest {
     // When given, receives the code and the spot of a reported compile
     // error (file errors leave it untouched).
     CompileErrorSpot* errorSpot = nullptr;
+    // When given, receives where every word of the image came from in the
+    // text (left empty when the compile fails).  The image is the same with
+    // or without it.
+    SourceMap* sourceMap = nullptr;
 };
 
 // zemc() without its reserved-device check: the image goes to outputPath.

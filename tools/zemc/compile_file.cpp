@@ -1,6 +1,7 @@
 #include "compile_file.h"
 
 #include "driver_codes.h"
+#include "source_map_file.h"
 
 #include "common/file_job.h"
 #include "util/fileset.h"
@@ -41,9 +42,17 @@ private:
         createOutput(switches_.suffix);
         // The library opens the file by name.
         util::fs_close(output());
-        const int32_t result =
-            zemc(text, size, inputPath().c_str(), util::fs_path(output()), switches_.flags, onCompileMessage, this);
-        if (result == 0) commitOutput();
+        kvt::SourceMap map;
+        const int32_t result = switches_.sourceMap
+                                   ? compileKeepingMap(text, size, inputPath().c_str(), util::fs_path(output()),
+                                                       switches_.flags, onCompileMessage, this, map)
+                                   : zemc(text, size, inputPath().c_str(), util::fs_path(output()), switches_.flags,
+                                          onCompileMessage, this);
+        if (result != 0) return result;
+        // Both files are complete before either takes its name.
+        if (switches_.sourceMap) mapFile_.write(map, outputPath(), inputPath().c_str());
+        commitOutput();
+        mapFile_.commit();
         return result;
     }
 
@@ -62,6 +71,8 @@ private:
     }
 
     const Switches& switches_;
+    // Outlives the report of a failure, which names the file concerned.
+    SourceMapFile mapFile_;
 };
 
 } // namespace

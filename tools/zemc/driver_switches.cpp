@@ -59,6 +59,8 @@ Switches parseSwitches(const std::vector<std::string>& words, tools::TrailingTex
             pos = word.size();
         } else if (letter == 'F') {
             result.flags = readFlagNumber(word, pos);
+        } else if (letter == 'M') {
+            result.sourceMap = true;
         } else {
             return false;
         }

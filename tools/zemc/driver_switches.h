@@ -1,4 +1,5 @@
-// The switches of the compiler drivers: -F flags and -S output suffix.
+// The switches of the compiler drivers: -F flags, -S output suffix and -M
+// the source map beside the image.
 #pragma once
 
 #include "common/switch_words.h"
@@ -12,6 +13,7 @@ namespace zemc_driver {
 struct Switches {
     uint32_t flags = 0;
     std::string suffix = ".ZEM";
+    bool sourceMap = false;
 };
 
 // Reads every switch word ("-" first) of the command line, in order, so that

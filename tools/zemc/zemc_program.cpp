@@ -13,7 +13,8 @@ const tools::ToolProgram& zemcProgram()
         kTitlePrefix,
         kUsage,
         "Compiles KVT music source files into ZEM images.\n"
-        "Name the files to compile, with optional -F and -S switches.",
+        "Name the files to compile, with optional -F and -S switches;\n"
+        "-M also writes each image's source map (NAME.zmap).",
         nullptr,
         kErrIllegalOption,
         [](const std::vector<std::string>& words, tools::TrailingText trailing) {
