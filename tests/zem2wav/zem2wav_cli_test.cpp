@@ -173,6 +173,18 @@ TEST(Zem2wavCli, ExistingOutputMovesToItsBackupName)
     EXPECT_GT(waveFrames(dir.read("a.WAV")), 0u);
 }
 
+TEST(Zem2wavCli, FileNamesReachTheTerminalWithoutControls)
+{
+    TempDir dir;
+    const std::string name = "t\x1b]2;owned\x07.kvt";
+    dir.write(name, "T200 c\n");
+    const auto result = runProgram("zem2wav", {name}, dir.path());
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("t?]2;owned?.WAV: "), std::string::npos) << result.out;
+    for (const std::string* text : {&result.out, &result.err})
+        EXPECT_EQ(text->find_first_of("\x1b\x07"), std::string::npos) << *text;
+}
+
 TEST(Zem2wavCli, NoExistingFileIsLost)
 {
     // a.wav is the output in another letter case; x.wav is an image whose

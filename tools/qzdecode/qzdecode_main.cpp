@@ -2,6 +2,7 @@
 // format record to standard error and writes the PCM to standard output.
 #include "decoder_plugins/decoder_module.h"
 #include "file_host.h"
+#include "platform/terminal_text.h"
 #include "qzdecoder.h"
 
 #include <unistd.h>
@@ -30,7 +31,7 @@ void printUsage(std::FILE* to)
 
 int fail(const std::string& message)
 {
-    std::fprintf(stderr, "qzdecode: %s\n", message.c_str());
+    std::fprintf(stderr, "qzdecode: %s\n", platform::terminalSafe(message).c_str());
     return 1;
 }
 

@@ -12,6 +12,7 @@
 
 #include "common/file_job.h"
 #include "platform/midi_synth.h"
+#include "platform/terminal_text.h"
 #include "playback/export_messages.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
@@ -137,8 +138,11 @@ private:
         wave->finish();
         refuseReplacingWhatWasRead(sound.filesRead());
         commitOutput();
-        std::printf("%s: %.3f s\n", outputPath(), static_cast<double>(wave->frames()) / platform::kSynthSampleRate);
-        std::printf("%s: %s\n", outputPath(), loudnessText(*wave).c_str());
+        // A file name is anybody's text: no control character reaches the terminal.
+        const std::string shownPath = platform::terminalSafe(outputPath());
+        std::printf("%s: %.3f s\n", shownPath.c_str(),
+                    static_cast<double>(wave->frames()) / platform::kSynthSampleRate);
+        std::printf("%s: %s\n", shownPath.c_str(), loudnessText(*wave).c_str());
         std::fflush(stdout);
         return 0;
     }
