@@ -1,6 +1,7 @@
 // zem2wav run for real: WAVE files read back by the project's decoder and
 // by sox, song lengths under the loop switches, output names and backups,
 // messages and exit codes, and the temporary image of a KVT source.
+#include "deadline.h"
 #include "run_program.h"
 #include "shell_command.h"
 #include "temp_dir.h"
@@ -8,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -183,6 +189,35 @@ TEST(Zem2wavCli, FileNamesReachTheTerminalWithoutControls)
     EXPECT_NE(result.out.find("t?]2;owned?.WAV: "), std::string::npos) << result.out;
     for (const std::string* text : {&result.out, &result.err})
         EXPECT_EQ(text->find_first_of("\x1b\x07"), std::string::npos) << *text;
+}
+
+// A render stopped by a signal while it writes leaves the folder as it was:
+// no output, no hidden partial file.
+TEST(Zem2wavCli, AStoppedRenderLeavesNoPartialFile)
+{
+    for (const int sig : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(sig);
+        TempDir dir;
+        dir.write("long.kvt", "T120 l1 [200 c e g ]\n");
+        const auto stopWhenWriting = [&](pid_t pid) {
+            // Until the temporary output has grown past its header.
+            for (int i = 0; i < 400; ++i) {
+                for (const std::string& name : dir.listing()) {
+                    struct stat st;
+                    if (name.ends_with(".part") && stat(dir.file(name).c_str(), &st) == 0 && st.st_size > 65536) {
+                        kill(pid, sig);
+                        EXPECT_TRUE(zem_test::endsWithin(pid, std::chrono::seconds(10)));
+                        return;
+                    }
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            ADD_FAILURE() << "no temporary output appeared";
+            kill(pid, SIGKILL);
+        };
+        runProgram("zem2wav", {"long.kvt"}, dir.path(), {}, 0, stopWhenWriting);
+        EXPECT_EQ(dir.listing(), std::vector<std::string>{"long.kvt"});
+    }
 }
 
 TEST(Zem2wavCli, NoExistingFileIsLost)

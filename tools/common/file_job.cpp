@@ -1,5 +1,7 @@
 #include "file_job.h"
 
+#include "pending_on_signal.h"
+
 namespace tools {
 
 bool isFileError(util::ErrCode code)
@@ -28,6 +30,7 @@ intptr_t FileJob::releaseEntry(void* arg)
     FileJob& job = *static_cast<FileJob*>(arg);
     // An output never committed was not finished: it goes.
     if (job.pending_ != nullptr) util::fs_discard_pending(job.pending_);
+    keepOnSignal();
     for (util::FILESET* f : {job.input_, job.output_, job.pending_})
         if (f != nullptr) util::fs_free(f);
     job.input_ = job.output_ = job.pending_ = nullptr;
@@ -65,8 +68,13 @@ void FileJob::createOutputAt(const std::string& path)
     util::fs_prepare_output(output_, path.c_str(), inputPath_.c_str());
     pending_ = util::fs_create();
     util::fs_create_pending(pending_, output_);
+    removeOnSignal(util::fs_path(pending_));
 }
 
-void FileJob::commitOutput() { util::fs_put_in_place(pending_, output_); }
+void FileJob::commitOutput()
+{
+    util::fs_put_in_place(pending_, output_);
+    keepOnSignal();
+}
 
 } // namespace tools
