@@ -12,6 +12,7 @@ namespace {
 
 using zem_test::runProgram;
 using zem_test::TempDir;
+using zem_test::withPath;
 
 const std::string kSong = "#0 c d [2 e]\n#1 'ceg'4\n\\1 f\n";
 
@@ -101,9 +102,7 @@ TEST(ZemcSourceMap, ReplacedMapIsKeptAndAFailureWritesNothing)
         failing.write("a.zmap", "old map");
         const auto before = failing.listing();
         const auto result = runProgram("zemc", c.args, failing.path());
-        std::string err = c.err;
-        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, failing.path());
-        EXPECT_EQ(result.err, err) << c.name;
+        EXPECT_EQ(result.err, withPath(c.err, failing.path())) << c.name;
         EXPECT_EQ(result.status, 1) << c.name;
         EXPECT_EQ(failing.listing(), before) << c.name;
         EXPECT_EQ(failing.read("a.zmap"), "old map") << c.name;
