@@ -1,9 +1,9 @@
 // zemc -M run for real: the source map beside the image, written and
 // replaced the way the image is, and read back as the compile made it.
+#include "compile_helper.h"
 #include "run_program.h"
 #include "temp_dir.h"
 
-#include "compile_job.h"
 #include "kvt/source_map_file.h"
 
 #include <gtest/gtest.h>
@@ -23,21 +23,6 @@ kvt::SourceMap mapOfFile(const TempDir& dir, const std::string& name)
     EXPECT_EQ(kvt::decodeSourceMap(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), map),
               kvt::SourceMapError::None)
         << name;
-    return map;
-}
-
-kvt::SourceMap mapInMemory(uint16_t flags)
-{
-    kvt::SourceMap map;
-    std::vector<uint8_t> image;
-    kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(kSong.data()),
-                                static_cast<uint32_t>(kSong.size()),
-                                nullptr,
-                                flags,
-                                nullptr,
-                                nullptr};
-    request.sourceMap = &map;
-    EXPECT_EQ(kvt::compileToMemory(request, image), 0);
     return map;
 }
 
@@ -70,7 +55,7 @@ TEST(ZemcSourceMap, WrittenBesideTheImageWhichStaysTheSame)
         ASSERT_EQ(runProgram("zemc", c.plain, without.path()).status, 0) << c.args[0];
         EXPECT_EQ(withMap.listing(), c.listing) << c.args[0];
         EXPECT_EQ(withMap.read(c.image), without.read(c.image)) << c.args[0];
-        EXPECT_EQ(mapOfFile(withMap, c.map), mapInMemory(c.flags)) << c.args[0];
+        EXPECT_EQ(mapOfFile(withMap, c.map), kvt_test::compiledMap(kSong, c.flags)) << c.args[0];
     }
 }
 
