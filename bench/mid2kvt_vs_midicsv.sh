@@ -5,17 +5,12 @@
 # mid2kvt / midicsv (target: at most 1.0).
 set -eu
 build=$1
+# shellcheck source=bench/lib/prelude.sh
+. "$(dirname "$0")/lib/prelude.sh"
 mid2kvt="$build/bin/mid2kvt"
-if [ ! -x "$mid2kvt" ]; then
-    echo "mid2kvt_vs_midicsv: $mid2kvt not built, skipped"
-    exit 0
-fi
-for tool in midicsv hyperfine /usr/bin/python3; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "mid2kvt_vs_midicsv: $tool missing, skipped"; exit 0; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/mid2kvt-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+bench_need_built mid2kvt_vs_midicsv "$mid2kvt"
+bench_need_programs mid2kvt_vs_midicsv midicsv hyperfine /usr/bin/python3
+bench_work_folder mid2kvt-bench
 
 /usr/bin/python3 - "$work/big.mid" <<'PY'
 import random, struct, sys

@@ -5,17 +5,12 @@
 # the ratio qzdecode / sox (target: at most 1.0; for IMA ADPCM at most 0.5).
 set -eu
 build=$1
+# shellcheck source=bench/lib/prelude.sh
+. "$(dirname "$0")/lib/prelude.sh"
 qzdecode="$build/bin/qzdecode"
-if [ ! -x "$qzdecode" ]; then
-    echo "qzwav_vs_sox: $qzdecode not built, skipped"
-    exit 0
-fi
-for tool in sox ffmpeg hyperfine; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "qzwav_vs_sox: $tool missing, skipped"; exit 0; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/qzwav-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+bench_need_built qzwav_vs_sox "$qzdecode"
+bench_need_programs qzwav_vs_sox sox ffmpeg hyperfine
+bench_work_folder qzwav-bench
 
 sox -R -n -r 44100 -c 2 -b 16 "$work/pcm16.wav" synth 60 sine 220-3000 sine 1234 gain -3
 sox -R -n -r 44100 -c 2 -b 24 "$work/pcm24.wav" synth 60 sine 220-3000 sine 1234 gain -3

@@ -6,13 +6,11 @@ set -eu
 build=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/bench/lib/dense_song.sh"
-for tool in "$build/bin/zemc" "$build/bin/zem2mid"; do
-    [ -x "$tool" ] || { echo "zem2mid_song: $tool not built, skipped"; exit 0; }
-done
-command -v hyperfine >/dev/null 2>&1 || { echo "zem2mid_song: hyperfine missing, skipped"; exit 0; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zem2mid-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+# shellcheck source=bench/lib/prelude.sh
+. "$root/bench/lib/prelude.sh"
+bench_need_built zem2mid_song "$build/bin/zemc" "$build/bin/zem2mid"
+bench_need_programs zem2mid_song hyperfine
+bench_work_folder zem2mid-bench
 
 dense_song "$work/song.kvt" 100 1 no
 "$build/bin/zemc" "$work/song.kvt" > /dev/null

@@ -13,18 +13,15 @@ set -eu
 build=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/bench/lib/dense_song.sh"
+# shellcheck source=bench/lib/prelude.sh
+. "$root/bench/lib/prelude.sh"
 score="$root/examples/demo.kvt"
 soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
-for tool in "$build/bin/zemc" "$build/bin/zem2mid" "$build/bin/zem2wav"; do
-    [ -x "$tool" ] || { echo "zem2wav: $tool not built, skipped"; exit 0; }
-done
-for program in hyperfine fluidsynth; do
-    command -v $program >/dev/null 2>&1 || { echo "zem2wav: $program missing, skipped"; exit 0; }
-done
+bench_need_built zem2wav "$build/bin/zemc" "$build/bin/zem2mid" "$build/bin/zem2wav"
+bench_need_programs zem2wav hyperfine fluidsynth
 [ -f "$score" ] || { echo "zem2wav: no demo piece, skipped"; exit 0; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zem2wav-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+bench_work_folder zem2wav-bench
 cp "$score" "$work/demo.kvt"
 "$build/bin/zemc" "$work/demo.kvt" > /dev/null
 "$build/bin/zem2mid" "$work/demo.ZEM" > /dev/null

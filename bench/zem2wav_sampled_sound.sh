@@ -4,11 +4,11 @@
 # Target: at least 20 times faster than real time.
 set -eu
 build=$1
-[ -x "$build/bin/zem2wav" ] || { echo "zem2wav: not built, skipped"; exit 0; }
-command -v hyperfine >/dev/null 2>&1 || { echo "zem2wav sampled sound: hyperfine missing, skipped"; exit 0; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zem2wav-sampled-XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+# shellcheck source=bench/lib/prelude.sh
+. "$(dirname "$0")/lib/prelude.sh"
+bench_need_built "zem2wav sampled sound" "$build/bin/zem2wav"
+bench_need_programs "zem2wav sampled sound" hyperfine
+bench_work_folder zem2wav-sampled
 /usr/bin/python3 - "$work" <<'PY'
 import random, struct, sys
 folder = sys.argv[1]

@@ -7,13 +7,11 @@
 set -eu
 build=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
-for tool in "$build/bin/zemplay" "$build/bin/zem2wav"; do
-    [ -x "$tool" ] || { echo "zemplay_first_sound: $tool not built, skipped"; exit 0; }
-done
-command -v strace >/dev/null 2>&1 || { echo "zemplay_first_sound: strace missing, skipped"; exit 0; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/first-sound-XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+# shellcheck source=bench/lib/prelude.sh
+. "$root/bench/lib/prelude.sh"
+bench_need_built zemplay_first_sound "$build/bin/zemplay" "$build/bin/zem2wav"
+bench_need_programs zemplay_first_sound strace
+bench_work_folder first-sound
 cp "$root/examples/demo.kvt" "$work/demo.kvt"
 awk 'BEGIN { print "T120"; for (t = 0; t < 16; t++) { printf "#%d :%d l16 o4 ", t, t;
      for (i = 0; i < 9000; i++) printf "c d e f "; print "" } }' > "$work/big.kvt"

@@ -85,16 +85,7 @@ bool loadDecoder(const char* name, Decoder& decoder)
 bool resolveEntries(Decoder& decoder, bool needIsEnd)
 {
     if (!decoder.module) return false;
-    const decoder_plugins::DecoderEntries& e = *decoder.module;
-    decoder.open = e.open;
-    decoder.decode = e.decode;
-    decoder.isEnd = e.isEnd;
-    decoder.close = e.close;
-    decoder.switchTo = e.switchTo;
-    decoder.setPosition = e.setPosition;
-    decoder.getPosition = e.getPosition;
-    decoder.setEnd = e.setEnd;
-    decoder.setLoop = e.setLoop;
+    static_cast<decoder_plugins::DecodingEntries&>(decoder) = *decoder.module;
     return decoder.open && decoder.decode && decoder.close && (decoder.isEnd || !needIsEnd);
 }
 

@@ -22,18 +22,10 @@ struct HostTable {
 
 void fillHostTable(HostTable& host, Instance& instance);
 
-// A decoder in use: the entries of a loaded plug-in (null while none is).
-struct Decoder {
+// A decoder in use: the entries of a loaded plug-in (null while none is) and
+// the decoding entries copied from it by resolveEntries.
+struct Decoder : decoder_plugins::DecodingEntries {
     const decoder_plugins::DecoderEntries* module = nullptr;
-    dw_open_fn open = nullptr;
-    dw_decode_fn decode = nullptr;
-    dw_isend_fn isEnd = nullptr;
-    dw_close_fn close = nullptr;
-    dw_switch_fn switchTo = nullptr;
-    dw_setpos_fn setPosition = nullptr;
-    dw_getpos_fn getPosition = nullptr;
-    dw_setend_fn setEnd = nullptr;
-    dw_setloop_fn setLoop = nullptr;
 
     bool isLoaded() const { return module != nullptr; }
 };

@@ -78,18 +78,26 @@ dp_options options()
     return o;
 }
 
-void BM_UnitStepDense16(benchmark::State& state)
+// A player over `trackCount` dense tracks on the 16 channels in turn, its
+// memory counted in `counters`; null (the benchmark skipped) when refused.
+// `image` holds the song for as long as the player plays it.
+dp_player* constructDense(benchmark::State& state, unsigned trackCount, std::vector<uint8_t>& image, Counters& counters)
 {
     ImagePlan plan;
-    for (unsigned t = 0; t < 16; ++t) plan.tracks.push_back(denseTrack(t));
-    std::vector<uint8_t> image = buildImage(plan);
+    for (unsigned t = 0; t < trackCount; ++t) plan.tracks.push_back(denseTrack(t % 16));
+    image = buildImage(plan);
     dp_options o = options();
-    Counters counters;
     dp_player* p = dp_const(16, image.data(), image.size(), &o, sizeof o, &counters, nullptr);
-    if (!p) {
-        state.SkipWithError("dp_const refused the image");
-        return;
-    }
+    if (!p) state.SkipWithError("dp_const refused the image");
+    return p;
+}
+
+void BM_UnitStepDense16(benchmark::State& state)
+{
+    std::vector<uint8_t> image;
+    Counters counters;
+    dp_player* p = constructDense(state, 16, image, counters);
+    if (!p) return;
     size_t instanceBytes = counters.bytes;
     size_t allocationsAtConst = counters.allocations;
     for (auto _ : state) {
@@ -113,16 +121,10 @@ BENCHMARK(BM_UnitStepDense16)->Unit(benchmark::kMillisecond);
 // playing song (goal: under 1 us).
 void BM_TrackPositions256(benchmark::State& state)
 {
-    ImagePlan plan;
-    for (unsigned t = 0; t < 256; ++t) plan.tracks.push_back(denseTrack(t % 16));
-    std::vector<uint8_t> image = buildImage(plan);
-    dp_options o = options();
+    std::vector<uint8_t> image;
     Counters counters;
-    dp_player* p = dp_const(16, image.data(), image.size(), &o, sizeof o, &counters, nullptr);
-    if (!p) {
-        state.SkipWithError("dp_const refused the image");
-        return;
-    }
+    dp_player* p = constructDense(state, 256, image, counters);
+    if (!p) return;
     p->advance_units(p, 1000, 0x10000);
     uint32_t words[256];
     for (auto _ : state) {

@@ -41,6 +41,13 @@ struct StreamRig {
         ds->stream_request_open(stream, file.c_str(), decoder.empty() ? log.path().c_str() : decoder.c_str(), kBufferMs,
                                 0, 0);
     }
+    // Opens `file`, plays it and steps `ticks` ticks.
+    void openAndPlay(const std::string& file, int ticks)
+    {
+        requestOpen(file);
+        ds->stream_play(stream);
+        step(ticks);
+    }
     // Steps until the stream says it stopped, at most `limit` ticks.
     int stepUntilStopped(int limit)
     {
@@ -122,9 +129,7 @@ TEST(StreamTicks, PlaysEveryDecodedByteOnceThenStops)
     };
     for (const auto& c : cases) {
         StreamRig rig;
-        rig.requestOpen(c.file);
-        rig.ds->stream_play(rig.stream);
-        rig.step(3);
+        rig.openAndPlay(c.file, 3);
         const size_t before = rig.played.size();
         ASSERT_GE(rig.stepUntilStopped(400), 0) << c.file;
         std::vector<int16_t> tail(rig.played.begin() + long(before) - 2 * kTickFrames, rig.played.end());
@@ -200,9 +205,7 @@ TEST(StreamTicks, OpenWhileOpenClosesFirstEvenWhilePlaying)
 {
     StreamRig rig;
     auto& ds = rig.ds;
-    rig.requestOpen("ch=2,bytes=2,frames=100000");
-    ds->stream_play(rig.stream);
-    rig.step(5);
+    rig.openAndPlay("ch=2,bytes=2,frames=100000", 5);
     EXPECT_EQ(ds->stream_is_open(rig.stream), 1);
     rig.log.take();
     // A new file while the old one plays: it replaces it and plays.
@@ -330,9 +333,7 @@ TEST(StreamTicks, ACloseAskedForAtAnyStateEndsTheStream)
         SCOPED_TRACE(ticks);
         StreamRig rig;
         auto& ds = rig.ds;
-        rig.requestOpen("ch=2,bytes=2,frames=44100");
-        ds->stream_play(rig.stream);
-        rig.step(ticks);
+        rig.openAndPlay("ch=2,bytes=2,frames=44100", ticks);
         ds->stream_request_close(rig.stream);
         const size_t from = rig.played.size();
         rig.step(3);
@@ -372,9 +373,7 @@ TEST(StreamTicks, PauseAllHoldsBackAStreamAskedToPlayMeanwhile)
     StreamRig rig;
     auto& ds = rig.ds;
     ds->pause_all(ds.get(), 1);
-    rig.requestOpen("ch=2,bytes=2,frames=44100");
-    ds->stream_play(rig.stream);
-    rig.step(6);
+    rig.openAndPlay("ch=2,bytes=2,frames=44100", 6);
     EXPECT_EQ(ds->stream_is_open(rig.stream), 1);
     EXPECT_EQ(ds->stream_is_stopped(rig.stream), 0) << "held, not stopped";
     EXPECT_EQ(peakOf(rig.played), 0);
@@ -388,9 +387,7 @@ TEST(StreamTicks, AReopenedDeviceStopsEveryStreamAndSound)
 {
     StreamRig rig;
     auto& ds = rig.ds;
-    rig.requestOpen("ch=2,bytes=2,frames=441000");
-    ds->stream_play(rig.stream);
-    rig.step(4);
+    rig.openAndPlay("ch=2,bytes=2,frames=441000", 4);
     ASSERT_EQ(ds->stream_is_stopped(rig.stream), 0);
     ASSERT_EQ(ds->open_device(ds.get(), DS8_OFFLINE_DEVICE, 2, 16, 44100, nullptr, 2), DS8_OK);
     EXPECT_EQ(ds->stream_is_stopped(rig.stream), 1);

@@ -59,6 +59,21 @@ Compiled compileInMemory(const std::string& text, uint32_t flags)
     return c;
 }
 
+kvt::SourceMap compiledMap(const std::string& text, uint32_t flags, std::vector<uint8_t>* image)
+{
+    kvt::SourceMap map;
+    std::vector<uint8_t> scratch;
+    kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
+                                static_cast<uint32_t>(text.size()),
+                                nullptr,
+                                static_cast<uint16_t>(flags),
+                                nullptr,
+                                nullptr};
+    request.sourceMap = &map;
+    EXPECT_EQ(kvt::compileToMemory(request, image ? *image : scratch), ZEMC_OK) << text;
+    return map;
+}
+
 std::vector<uint16_t> trackWords(const std::vector<uint8_t>& image, unsigned index)
 {
     std::vector<uint16_t> words;

@@ -3,6 +3,8 @@
 // image's words.
 #pragma once
 
+#include "kvt/source_map.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,6 +26,9 @@ std::string scratchDir();
 Compiled compileText(const std::string& text, uint32_t flags = 0, const std::string& output = "out.zem");
 // The same through the in-memory compile (no file: fileExists stays false).
 Compiled compileInMemory(const std::string& text, uint32_t flags = 0);
+// The source map of `text` compiled in memory, the image in *image when
+// given; a failed compile fails the calling test.
+kvt::SourceMap compiledMap(const std::string& text, uint32_t flags = 0, std::vector<uint8_t>* image = nullptr);
 
 // The words of the track at table index `index` (bounds-checked; a track
 // outside the image fails the calling test and gives nothing).

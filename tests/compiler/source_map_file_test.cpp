@@ -1,6 +1,6 @@
 // The source map file: what a compile's map reads back as, and files cut
 // short or forged byte by byte.
-#include "compile_job.h"
+#include "compile_helper.h"
 #include "kvt/source_map_file.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +12,7 @@
 namespace kvt {
 namespace {
 
-SourceMap compiledMap(const std::string& text)
-{
-    SourceMap map;
-    std::vector<uint8_t> image;
-    CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
-                           static_cast<uint32_t>(text.size()),
-                           nullptr,
-                           0,
-                           nullptr,
-                           nullptr};
-    request.sourceMap = &map;
-    EXPECT_EQ(compileToMemory(request, image), ZEMC_OK) << text;
-    return map;
-}
+using kvt_test::compiledMap;
 
 // Two tracks: 3 runs (c, d, end) and 2 runs (e, end).
 const std::string kTwoTracks = "#0 c d #1 e";

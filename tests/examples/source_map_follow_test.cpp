@@ -1,9 +1,9 @@
 // A score played through the engine: at every note-on, the track's place
 // (dp_track_positions) looked up in the source map names the command that
 // started the note.
+#include "compile_helper.h"
 #include "recording_host.h"
 
-#include "compile_job.h"
 #include "kvt/source_map.h"
 #include "zemplay.h"
 
@@ -50,16 +50,9 @@ TEST(SourceMapFollow, EveryNoteOnFindsTheCommandThatStartedIt)
                              "#1 r8 (c g)4\n"
                              "   e4&f4 [3 'c\n"
                              "   e'16]\n";
-    kvt::SourceMap map;
     std::vector<uint8_t> image;
-    kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(text.data()),
-                                static_cast<uint32_t>(text.size()),
-                                nullptr,
-                                0,
-                                nullptr,
-                                nullptr};
-    request.sourceMap = &map;
-    ASSERT_EQ(kvt::compileToMemory(request, image), 0);
+    const kvt::SourceMap map = kvt_test::compiledMap(text, 0, &image);
+    ASSERT_FALSE(HasFailure());
 
     zemtest::RecordingHost host;
     dp_options options = host.options();

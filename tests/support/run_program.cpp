@@ -58,14 +58,18 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
 
 namespace zem_test {
 
+std::string withPath(std::string text, const std::string& path)
+{
+    for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, path);
+    return text;
+}
+
 void expectProgramCase(const TempDir& dir, const ProgramCase& c)
 {
     const std::string label = c.program + (c.args.empty() ? "" : " " + c.args[0]);
     std::vector<std::string> listing = dir.listing();
     const RunResult result = runProgram(c.program, c.args, dir.path(), {"DISPLAY=", "WAYLAND_DISPLAY="});
-    std::string expected = c.err;
-    for (size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, dir.path());
-    EXPECT_EQ(result.err, expected) << label;
+    EXPECT_EQ(result.err, withPath(c.err, dir.path())) << label;
     EXPECT_EQ(result.status, c.status) << label;
     listing.insert(listing.end(), c.created.begin(), c.created.end());
     std::sort(listing.begin(), listing.end());

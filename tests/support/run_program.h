@@ -30,6 +30,10 @@ namespace zem_test {
 
 class TempDir;
 
+// text with every "@" replaced by path: how expected messages name the
+// folder or file a test made.
+std::string withPath(std::string text, const std::string& path);
+
 // One run of a program in a prepared folder and what it must leave behind.
 struct ProgramCase {
     std::string program;

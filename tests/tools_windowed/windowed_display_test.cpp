@@ -14,6 +14,7 @@
 namespace {
 
 using zem_test::TempDir;
+using zem_test::withPath;
 
 const std::string kLabel = "\xE4\xB9\x99\xE6\x88\x8C\xE6\x96\x87\xE6\x9C\x88\xE7\x89\x88";
 const std::string kZemcTitle = "ZEMC for Win32 " + kLabel;
@@ -30,12 +31,6 @@ struct DisplayCase {
     std::string err;                // standard error; "@" stands for the folder
     std::vector<std::string> created;
 };
-
-std::string inFolder(std::string text, const TempDir& dir)
-{
-    for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, dir.path());
-    return text;
-}
 
 TEST(WindowedOnADisplay, RunsKeepTheirWordsAndShowTheirMessages)
 {
@@ -95,10 +90,10 @@ TEST(WindowedOnADisplay, RunsKeepTheirWordsAndShowTheirMessages)
             boxes = windowed_test::closeWindowsUntilExit(pid, 20000);
         });
         std::vector<std::string> expectedBoxes;
-        for (const std::string& title : c.boxes) expectedBoxes.push_back(inFolder(title, dir));
+        for (const std::string& title : c.boxes) expectedBoxes.push_back(withPath(title, dir.path()));
         EXPECT_EQ(result.status, c.status) << c.name;
         EXPECT_EQ(boxes, expectedBoxes) << c.name;
-        EXPECT_EQ(result.err, inFolder(c.err, dir)) << c.name;
+        EXPECT_EQ(result.err, withPath(c.err, dir.path())) << c.name;
         EXPECT_EQ(dir.listing(), expected) << c.name;
     }
 }

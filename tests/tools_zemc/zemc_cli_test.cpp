@@ -11,6 +11,7 @@ namespace {
 
 using zem_test::runProgram;
 using zem_test::TempDir;
+using zem_test::withPath;
 
 const std::string kTitle = "ZEMC for Win32 \xE4\xB9\x99\xE6\x88\x8C\xE6\x96\x87\xE6\x9C\x88\xE7\x89\x88";
 // Track 0 holds «c»; the «d» line counts only when condition bit 0 is set.
@@ -126,8 +127,7 @@ TEST(ZemcCli, NoExistingFileIsLost)
             ASSERT_TRUE(zem_test::setLocalMtime(dir.file("a.zem"), 2024, 2, 29, 23, 59, 59));
         }
         const auto result = zemc(dir, c.args);
-        std::string err = c.err;
-        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.path());
+        const std::string err = withPath(c.err, dir.path());
         EXPECT_EQ(result.err, err) << c.name;
         EXPECT_EQ(result.status, err.empty() ? 0 : 1) << c.name;
         EXPECT_EQ(dir.listing(), c.listing) << c.name;
@@ -158,8 +158,7 @@ TEST(ZemcCli, FailedCompileLeavesTheOldImage)
         dir.write("a.ZEM", "precious");
         const auto before = dir.listing();
         const auto result = zemc(dir, {"a"});
-        std::string err = c.err;
-        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.path());
+        const std::string err = withPath(c.err, dir.path());
         EXPECT_EQ(result.err, err) << c.name;
         EXPECT_EQ(result.status, 1) << c.name;
         EXPECT_EQ(dir.listing(), before) << c.name;

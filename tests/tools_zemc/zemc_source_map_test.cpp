@@ -1,9 +1,9 @@
 // zemc -M run for real: the source map beside the image, written and
 // replaced the way the image is, and read back as the compile made it.
+#include "compile_helper.h"
 #include "run_program.h"
 #include "temp_dir.h"
 
-#include "compile_job.h"
 #include "kvt/source_map_file.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@ namespace {
 
 using zem_test::runProgram;
 using zem_test::TempDir;
+using zem_test::withPath;
 
 const std::string kSong = "#0 c d [2 e]\n#1 'ceg'4\n\\1 f\n";
 
@@ -22,21 +23,6 @@ kvt::SourceMap mapOfFile(const TempDir& dir, const std::string& name)
     EXPECT_EQ(kvt::decodeSourceMap(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), map),
               kvt::SourceMapError::None)
         << name;
-    return map;
-}
-
-kvt::SourceMap mapInMemory(uint16_t flags)
-{
-    kvt::SourceMap map;
-    std::vector<uint8_t> image;
-    kvt::CompileRequest request{reinterpret_cast<const uint8_t*>(kSong.data()),
-                                static_cast<uint32_t>(kSong.size()),
-                                nullptr,
-                                flags,
-                                nullptr,
-                                nullptr};
-    request.sourceMap = &map;
-    EXPECT_EQ(kvt::compileToMemory(request, image), 0);
     return map;
 }
 
@@ -69,7 +55,7 @@ TEST(ZemcSourceMap, WrittenBesideTheImageWhichStaysTheSame)
         ASSERT_EQ(runProgram("zemc", c.plain, without.path()).status, 0) << c.args[0];
         EXPECT_EQ(withMap.listing(), c.listing) << c.args[0];
         EXPECT_EQ(withMap.read(c.image), without.read(c.image)) << c.args[0];
-        EXPECT_EQ(mapOfFile(withMap, c.map), mapInMemory(c.flags)) << c.args[0];
+        EXPECT_EQ(mapOfFile(withMap, c.map), kvt_test::compiledMap(kSong, c.flags)) << c.args[0];
     }
 }
 
@@ -101,9 +87,7 @@ TEST(ZemcSourceMap, ReplacedMapIsKeptAndAFailureWritesNothing)
         failing.write("a.zmap", "old map");
         const auto before = failing.listing();
         const auto result = runProgram("zemc", c.args, failing.path());
-        std::string err = c.err;
-        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, failing.path());
-        EXPECT_EQ(result.err, err) << c.name;
+        EXPECT_EQ(result.err, withPath(c.err, failing.path())) << c.name;
         EXPECT_EQ(result.status, 1) << c.name;
         EXPECT_EQ(failing.listing(), before) << c.name;
         EXPECT_EQ(failing.read("a.zmap"), "old map") << c.name;

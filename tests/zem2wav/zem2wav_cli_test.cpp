@@ -22,6 +22,7 @@ using zem2wav_test::readLe;
 using zem2wav_test::shell;
 using zem_test::runProgram;
 using zem_test::TempDir;
+using zem_test::withPath;
 
 constexpr uint64_t kRate = 44100;
 constexpr uint64_t kMaxTailFrames = 5 * kRate;
@@ -138,8 +139,7 @@ TEST(Zem2wavCli, MessagesExitCodesAndBackups)
         std::vector<std::string> env = c.env;
         env.push_back("TMPDIR=" + tmp.path());
         const auto result = runProgram("zem2wav", c.args, dir.path(), env);
-        std::string err = c.err;
-        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.path());
+        const std::string err = withPath(c.err, dir.path());
         const std::string label = c.args[0];
         EXPECT_EQ(result.err, err) << label;
         EXPECT_EQ(result.status, c.status) << label;
@@ -262,8 +262,7 @@ TEST(Zem2wavCli, TooLongRendersAreRefusedUpFront)
         dir.write("a.kvt", c.song);
         dir.write("a.WAV", "older");
         const auto result = runProgram("zem2wav", c.args, dir.path());
-        std::string err = c.err;
-        for (size_t at; (at = err.find('@')) != std::string::npos;) err.replace(at, 1, dir.file("a.kvt"));
+        const std::string err = withPath(c.err, dir.file("a.kvt"));
         EXPECT_EQ(result.err, err) << c.args[0];
         EXPECT_EQ(result.status, err.empty() ? 0 : 1) << c.args[0];
         if (err.empty()) continue;

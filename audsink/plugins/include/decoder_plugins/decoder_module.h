@@ -23,17 +23,8 @@ std::string locateDecoder(const std::string& name);
 // dw_version's answer: a zero top byte and at most the host's version.
 bool isAcceptedVersion(uint32_t version);
 
-// Every entry a host uses, resolved once at load; null when not exported.
-// textCharset is dw_pcmtextcset, or its older name dw_pcmtextcs.
-struct DecoderEntries {
-    dw_version_fn version = nullptr;
-    dw_credit_fn credit = nullptr;
-    dw_pcmcount_fn pcmCount = nullptr;
-    dw_pcmtextcount_fn textCount = nullptr;
-    dw_pcmtext_fn text = nullptr;
-    dw_pcmtext_fn textLanguage = nullptr;
-    dw_pcmtext_fn textCharset = nullptr;
-    dw_enumpcmtext_fn enumTexts = nullptr;
+// The entries that decode a stream; null when not exported.
+struct DecodingEntries {
     dw_open_fn open = nullptr;
     dw_decode_fn decode = nullptr;
     dw_isend_fn isEnd = nullptr;
@@ -43,6 +34,19 @@ struct DecoderEntries {
     dw_getpos_fn getPosition = nullptr;
     dw_setend_fn setEnd = nullptr;
     dw_setloop_fn setLoop = nullptr;
+};
+
+// Every entry a host uses, resolved once at load; null when not exported.
+// textCharset is dw_pcmtextcset, or its older name dw_pcmtextcs.
+struct DecoderEntries : DecodingEntries {
+    dw_version_fn version = nullptr;
+    dw_credit_fn credit = nullptr;
+    dw_pcmcount_fn pcmCount = nullptr;
+    dw_pcmtextcount_fn textCount = nullptr;
+    dw_pcmtext_fn text = nullptr;
+    dw_pcmtext_fn textLanguage = nullptr;
+    dw_pcmtext_fn textCharset = nullptr;
+    dw_enumpcmtext_fn enumTexts = nullptr;
 };
 
 // The decoder a name stands for, loaded on its first use; null (with the
