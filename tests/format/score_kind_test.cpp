@@ -29,8 +29,7 @@ TEST(ScoreKind, ToldByTheFirstBytes)
         {"empty", "", ScoreKind::KvtText},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(zem::scoreKindOf(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size()), c.kind)
-            << c.name;
+        EXPECT_EQ(zem::scoreKindOf(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size()), c.kind) << c.name;
 }
 
 } // namespace

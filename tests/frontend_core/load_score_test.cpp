@@ -15,7 +15,10 @@ const std::string kMagic = "QORSZEM:";
 // One track with one note.
 const std::string kMidi("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x0C\0\x90\x3C\x40\x60\x80\x3C\x40\0\xFF\x2F\0", 34);
 
-bool isImage(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()).rfind(kMagic, 0) == 0; }
+bool isImage(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end()).rfind(kMagic, 0) == 0;
+}
 
 TEST(LoadScore, ByWhatTheFileHolds)
 {
