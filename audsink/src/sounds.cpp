@@ -2,6 +2,7 @@
 
 #include "device.h"
 #include "pcm_layout.h"
+#include "platform/audio.h"
 #include "sound_controls.h"
 #include "stream.h"
 
@@ -12,7 +13,9 @@ namespace {
 
 // Flags of a one-shot buffer: frequency, pan and volume controls, global
 // focus, deferred location.
-constexpr uint32_t kOneShotFlags = 0x480E0;
+constexpr uint32_t kOneShotFlags = platform::kAudioBufferCtrlFrequency | platform::kAudioBufferCtrlPan |
+                                   platform::kAudioBufferCtrlVolume | platform::kAudioBufferGlobalFocus |
+                                   platform::kAudioBufferLocDefer;
 // Voice management: the device may end such a sound early to free a voice.
 constexpr uint32_t kTerminateByTime = 8;
 

@@ -3,6 +3,7 @@
 #include "conversions.h"
 #include "device.h"
 #include "pcm_layout.h"
+#include "platform/audio.h"
 #include "sound_controls.h"
 
 #include <pthread.h>
@@ -17,8 +18,11 @@ namespace {
 
 // Buffer flags of a stream: position cursor of the newer kind, global
 // focus, volume, pan and frequency controls, in hardware; else deferred.
-constexpr uint32_t kStreamFlagsHardware = 0x180E4;
-constexpr uint32_t kStreamFlagsDeferred = 0x580E0;
+constexpr uint32_t kStreamControls = platform::kAudioBufferGetCurrentPosition2 | platform::kAudioBufferGlobalFocus |
+                                     platform::kAudioBufferCtrlVolume | platform::kAudioBufferCtrlPan |
+                                     platform::kAudioBufferCtrlFrequency;
+constexpr uint32_t kStreamFlagsHardware = kStreamControls | platform::kAudioBufferLocHardware;
+constexpr uint32_t kStreamFlagsDeferred = kStreamControls | platform::kAudioBufferLocDefer;
 
 void streamThread(ds8_stream* stream)
 {

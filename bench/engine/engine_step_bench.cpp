@@ -102,7 +102,7 @@ void BM_UnitStepDense16(benchmark::State& state)
     size_t allocationsAtConst = counters.allocations;
     for (auto _ : state) {
         p->reset(p);
-        for (uint32_t u = 0; u < kUnits; ++u) p->advance_units(p, 1, 0x10000);
+        for (uint32_t u = 0; u < kUnits; ++u) p->advance_units(p, 1, DP_NORMAL_SPEED);
     }
     // Seconds per unit step (shown with an SI prefix: "150n" is 150 ns).
     state.counters["time_per_unit"] = benchmark::Counter(static_cast<double>(state.iterations()) * kUnits,
@@ -125,7 +125,7 @@ void BM_TrackPositions256(benchmark::State& state)
     Counters counters;
     dp_player* p = constructDense(state, 256, image, counters);
     if (!p) return;
-    p->advance_units(p, 1000, 0x10000);
+    p->advance_units(p, 1000, DP_NORMAL_SPEED);
     uint32_t words[256];
     for (auto _ : state) {
         benchmark::DoNotOptimize(dp_track_positions(p, words, 256));

@@ -86,7 +86,7 @@ void demoCallbacks(benchmark::State& state)
             const double startCpu = threadCpuMs();
             frames += kCallbackFrames;
             const uint64_t untilMs = frames * 1000 / platform::kSynthSampleRate;
-            for (; songMs < untilMs; ++songMs) player->advance_units(player, 1, 0x10000);
+            for (; songMs < untilMs; ++songMs) player->advance_units(player, 1, DP_NORMAL_SPEED);
             for (size_t done = 0; done < kCallbackFrames; done += kBlockFrames)
                 synth->render(buffer.data() + 2 * done, kBlockFrames);
             const double ms =

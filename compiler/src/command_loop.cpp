@@ -12,10 +12,13 @@ namespace {
 
 int32_t cmdUndefined(Parser&, uint8_t) { compileError(kErrUndefinedCommand); }
 
-// Handlers by command character; characters from TAB to "~" only.
-constexpr std::array<CommandHandler, 128> makeDispatchTable()
+// Handlers by command character; characters from TAB to "~" only, the
+// rest are undefined commands.
+constexpr size_t kCommandChars = '~' + 1;
+
+constexpr std::array<CommandHandler, kCommandChars> makeDispatchTable()
 {
-    std::array<CommandHandler, 128> t{};
+    std::array<CommandHandler, kCommandChars> t{};
     for (auto& h : t) h = cmdUndefined;
     t['\t'] = t['\r'] = t[' '] = cmdSkipSpace;
     t['\n'] = cmdLineFeed;
@@ -56,8 +59,7 @@ constexpr std::array<CommandHandler, 128> makeDispatchTable()
     return t;
 }
 
-constexpr std::array<CommandHandler, 128> kDispatch = makeDispatchTable();
-static_assert(kDispatch.size() == 128);
+constexpr auto kDispatch = makeDispatchTable();
 
 } // namespace
 

@@ -24,6 +24,12 @@ extern "C" {
 #define DP_OPERATION_SLOTS 32
 #define DP_BAR_COUNTER_SIZE 20
 
+/* advance_units/advance_ticks `increment` that plays at the song's own speed. */
+#define DP_NORMAL_SPEED 0x10000u
+/* Port and channel masks that take every port, every channel. */
+#define DP_ALL_PORTS 0xFFFFu
+#define DP_ALL_CHANNELS 0xFFFFu
+
 /* Result and error codes: the instance's result code, the dp_const error
  * output and the code passed to the error callback. */
 enum dp_result {
@@ -112,7 +118,7 @@ struct dp_player {
     int (*close)(dp_player* self); /* 0, or 14 when busy */
     int (*reset)(dp_player* self); /* 0, or 14 when busy */
     /* Runs unit steps until `units` units are counted (1 unit = 1 ms of song
-     * time; `increment` 0x10000 = normal speed).  Returns 0, the first nonzero
+     * time; `increment` DP_NORMAL_SPEED = normal speed).  Returns 0, the first nonzero
      * status of the start-up deliveries, or 14. */
     int (*advance_units)(dp_player* self, uint32_t units, uint32_t increment);
     int (*advance_ticks)(dp_player* self, uint32_t ticks, uint32_t increment);

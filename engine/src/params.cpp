@@ -172,8 +172,12 @@ void skipMode(Exec& x, unsigned, uint16_t v)
 
 void undefinedRegister(Exec& x, unsigned, uint16_t) { raiseError(x.in, DP_UNDEFINED_COMMAND); }
 
-constexpr std::array<ParamHandler, 256> kParams = [] {
-    std::array<ParamHandler, 256> t{};
+// One handler for every value the register field of the word can take.
+constexpr size_t kRegisters = size_t{1} << zem::byteValue.count;
+static_assert(zem::kParamSkipMode < kRegisters, "every named register has its slot");
+
+constexpr auto kParams = [] {
+    std::array<ParamHandler, kRegisters> t{};
     for (auto& h : t) h = undefinedRegister;
     t[zem::kParamSlideInterval] = slideInterval;
     t[zem::kParamSlideRandom] = slideRandom;
@@ -205,7 +209,6 @@ constexpr std::array<ParamHandler, 256> kParams = [] {
     t[zem::kParamSkipMode] = skipMode;
     return t;
 }();
-static_assert(kParams.size() == 256);
 
 } // namespace
 

@@ -6,7 +6,6 @@ namespace zemfe {
 
 namespace {
 
-constexpr uint32_t kNormalSpeed = 0x10000;
 constexpr int kBankSelect = 0;
 constexpr int kBankSelectLow = 32;
 
@@ -143,7 +142,7 @@ int SilentStart::pitchBend(void* user, int port, int track, int channel, int val
 int SilentStart::catchUp(dp_player* player, uint32_t songMs)
 {
     muted_ = true;
-    int result = songMs ? player->advance_units(player, songMs, kNormalSpeed) : 0;
+    int result = songMs ? player->advance_units(player, songMs, DP_NORMAL_SPEED) : 0;
     muted_ = false;
     const int resent = resendState(player);
     return result ? result : resent;

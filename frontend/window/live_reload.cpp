@@ -10,34 +10,22 @@
 
 namespace zemfe {
 
-namespace {
-
-constexpr const char* kSection = "Option";
-constexpr const char* kKey = "ReloadOnChange";
-
-} // namespace
-
-LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
-                       SwitchImage switchImage)
+LiveReload::LiveReload(MainForm& form, frontend::Session& session, QAction& option, SwitchImage switchImage)
     : form_(form),
       session_(session),
       option_(option),
-      settings_(settingsPath),
       switchImage_(switchImage ? std::move(switchImage) : [&session](std::vector<uint8_t> image) {
           return session.switchImage(std::move(image));
       })
 {
-    // Read and written straight back, like every other setting.
-    const bool on = settings_.readInt(kSection, kKey, 1) != 0;
-    settings_.write(kSection, kKey, on ? "1" : "0");
-    option_.setChecked(on);
+    option_.setChecked(session_.reloadOnChange());
     connect(&option_, &QAction::toggled, this, &LiveReload::optionToggled);
     connect(&watcher_, &ScoreWatcher::changed, this, &LiveReload::reload);
 }
 
 void LiveReload::optionToggled(bool on)
 {
-    settings_.write(kSection, kKey, on ? "1" : "0");
+    session_.setReloadOnChange(on);
     updateWatch();
 }
 

@@ -9,7 +9,6 @@
 #include "score_watcher.h"
 
 #include "frontend/session.h"
-#include "platform/ini_file.h"
 
 #include <QObject>
 #include <QStringList>
@@ -30,12 +29,10 @@ public:
     // Takes the new image of the playing piece; false when it was refused.
     using SwitchImage = std::function<bool(std::vector<uint8_t> image)>;
 
-    // option: the check item; its state is kept in the settings file at
-    // settingsPath (section "Option", key "ReloadOnChange", default on).
+    // option: the check item; its state is kept in the session's settings.
     // switchImage null: the session's switch, which goes on at the playing
     // position and leaves the reason of a refusal in the message pane.
-    LiveReload(MainForm& form, frontend::Session& session, QAction& option, const std::string& settingsPath,
-               SwitchImage switchImage);
+    LiveReload(MainForm& form, frontend::Session& session, QAction& option, SwitchImage switchImage);
 
     // Watches the piece while a player exists and the option is on.
     void follow(const frontend::Snapshot& snapshot);
@@ -48,7 +45,6 @@ private:
     MainForm& form_;
     frontend::Session& session_;
     QAction& option_;
-    platform::IniFile settings_;
     SwitchImage switchImage_;
     ScoreWatcher watcher_;
     bool playerExists_ = false;

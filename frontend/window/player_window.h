@@ -6,15 +6,12 @@
 #include "main_form.h"
 #include "player_controller.h"
 
-#include <string>
-
 namespace zemfe {
 
 struct PlayerWindow {
-    // settingsPath: the settings file, for the window's own keys;
     // switchImage: see LiveReload.
     PlayerWindow(frontend::Session& session, PlayerController::DeviceNameSource deviceNames,
-                 const std::string& settingsPath, LiveReload::SwitchImage switchImage = nullptr);
+                 LiveReload::SwitchImage switchImage = nullptr);
 
     MainForm form;
     PlayerController controller;

@@ -71,10 +71,9 @@ int main(int argc, char** argv)
         platform::showMessage(frontend::kMessageCaption, text.c_str(), platform::MessageIcon::Stop);
         return 1;
     }
-    const std::string settingsPath = frontend::settingsPath(QCoreApplication::applicationDirPath().toStdString());
     int status = 0;
     {
-        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames, settingsPath);
+        zemfe::PlayerWindow window(*session, zemfe::systemDeviceNames);
         session->selectFile(file);
         window.controller.refresh();
         window.form.show();

@@ -171,8 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int ports = size > 0 ? (data[0] & 15) + 1 : 1;
     dp_player* p = dp_const(ports, data, size, &o, sizeof o, &h, &error);
     if (!p) return 0;
-    for (int step = 0; step < 4 && !p->finished(p); ++step) p->advance_units(p, 4, 0x10000);
-    p->advance_ticks(p, 4, 0x10000);
+    for (int step = 0; step < 4 && !p->finished(p); ++step) p->advance_units(p, 4, DP_NORMAL_SPEED);
+    p->advance_ticks(p, 4, DP_NORMAL_SPEED);
     char text[8];
     p->title_text(p, text, sizeof text);
     p->notice_text(p, text, sizeof text);
@@ -180,15 +180,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     p->meta191_text(p, text, sizeof text);
     uint8_t bar[DP_BAR_COUNTER_SIZE];
     p->bar_counter(p, bar, sizeof bar);
-    p->resend_controller(p, 0, 0xFFFF, 0xFFFF, 7);
+    p->resend_controller(p, 0, DP_ALL_PORTS, DP_ALL_CHANNELS, 7);
     p->resend_key_pressure(p, 0, 0xFFFF, 0x0001, 60);
     p->resend_program(p, 0, 0x0001, 0xFFFF);
     p->resend_pitch_bend(p, 0, 0x0001, 0xFFFF);
     p->resend_channel_pressure(p, 0, 0x0001, 0xFFFF);
-    p->release_notes(p, 0xFFFF, 0xFFFF);
+    p->release_notes(p, DP_ALL_PORTS, DP_ALL_CHANNELS);
     p->reset(p);
     h.unitsLeft = 4;
-    p->advance_units(p, 4, 0x10000);
+    p->advance_units(p, 4, DP_NORMAL_SPEED);
     p->close(p);
     if (h.liveHandles != 0) {
         std::fprintf(stderr, "engine_image: %ld sample handles left unfreed\n", h.liveHandles);

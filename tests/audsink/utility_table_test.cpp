@@ -3,6 +3,8 @@
 // writes.
 #include "utility_table.h"
 
+#include "decoder_plugins/posix_file_host.h"
+
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,28 +18,30 @@ namespace {
 
 const ds8_utility kDefaults = completeUtilityTable(nullptr, 0);
 
+struct OpenCase {
+    uint32_t mode;
+    bool exists; // the file is there before the open
+    bool opens;
+    const char* after; // the file's content after writing "new" (nullptr: not written)
+};
+constexpr OpenCase kOpenCases[] = {
+    {0, true, false, "old"},                // no access bits
+    {DS8_OPEN_READ, false, false, nullptr}, // reading what is not there
+    {DS8_OPEN_READ, true, true, "old"},
+    {DS8_OPEN_WRITE, false, false, nullptr},               // no create bit
+    {DS8_OPEN_WRITE, true, true, "new"},                   // overwrites from the start
+    {DS8_OPEN_WRITE | DS8_OPEN_CREATE, true, true, "new"}, // truncates
+    {DS8_OPEN_WRITE | DS8_OPEN_CREATE, false, true, "new"},
+    {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_EXCLUSIVE, true, false, "old"},
+    {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_EXCLUSIVE, false, true, "new"},
+    {DS8_OPEN_WRITE | DS8_OPEN_APPEND, true, true, "oldnew"},
+    {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_APPEND, true, true, "new"}, // append needs no create
+    {DS8_OPEN_READ | DS8_OPEN_WRITE, true, true, "new"},
+};
+
 TEST(UtilityDefaults, OpenModeBits)
 {
-    struct Case {
-        uint32_t mode;
-        bool exists; // the file is there before the open
-        bool opens;
-        const char* after; // the file's content after writing "new" (nullptr: not written)
-    } cases[] = {
-        {0, true, false, "old"},                // no access bits
-        {DS8_OPEN_READ, false, false, nullptr}, // reading what is not there
-        {DS8_OPEN_READ, true, true, "old"},
-        {DS8_OPEN_WRITE, false, false, nullptr},               // no create bit
-        {DS8_OPEN_WRITE, true, true, "new"},                   // overwrites from the start
-        {DS8_OPEN_WRITE | DS8_OPEN_CREATE, true, true, "new"}, // truncates
-        {DS8_OPEN_WRITE | DS8_OPEN_CREATE, false, true, "new"},
-        {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_EXCLUSIVE, true, false, "old"},
-        {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_EXCLUSIVE, false, true, "new"},
-        {DS8_OPEN_WRITE | DS8_OPEN_APPEND, true, true, "oldnew"},
-        {DS8_OPEN_WRITE | DS8_OPEN_CREATE | DS8_OPEN_APPEND, true, true, "new"}, // append needs no create
-        {DS8_OPEN_READ | DS8_OPEN_WRITE, true, true, "new"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : kOpenCases) {
         zem_test::TempDir dir;
         const std::string path = dir.file("f");
         if (c.exists) dir.write("f", "old");
@@ -56,6 +60,26 @@ TEST(UtilityDefaults, OpenModeBits)
         }
     }
     EXPECT_EQ(kDefaults.invalid_handle(nullptr), -1);
+}
+
+// qzdecode lends decoders the same files through the contract's own table.
+TEST(UtilityDefaults, DecoderHostOpensAlike)
+{
+    const dw_host* host = decoder_plugins::posixFileHost();
+    for (const auto& c : kOpenCases) {
+        zem_test::TempDir dir;
+        const std::string path = dir.file("f");
+        if (c.exists) dir.write("f", "old");
+        const intptr_t h = host->open(host, path.c_str(), c.mode);
+        EXPECT_EQ(!host->is_invalid(host, h), c.opens) << "mode " << c.mode;
+        if (c.opens && (c.mode & DW_OPEN_WRITE)) EXPECT_EQ(host->write(host, h, "new", 3, 0), 3);
+        host->close(host, h);
+        if (c.after)
+            EXPECT_EQ(zem_test::readFile(path), c.after) << "mode " << c.mode;
+        else
+            EXPECT_FALSE(dir.exists("f")) << "mode " << c.mode;
+    }
+    EXPECT_EQ(host->invalid_handle(host), -1);
 }
 
 TEST(UtilityDefaults, OnlyRegularFilesOpenAndNoneWaits)

@@ -48,7 +48,7 @@ PlayLog play(const std::vector<uint8_t>& image, bool& finished, int& constError)
     finished = false;
     if (player == nullptr) return log;
     for (int second = 0; second < 600 && !finished && log.errors.empty(); ++second) {
-        player->advance_units(player, 1000, 0x10000);
+        player->advance_units(player, 1000, DP_NORMAL_SPEED);
         finished = player->finished(player) != 0;
     }
     player->close(player);

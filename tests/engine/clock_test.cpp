@@ -144,7 +144,7 @@ TEST(EngineClock, SkippingUnderTheLongestPeriodStillReturns)
     // Skipping starts with the first tick (unit 11), which sets the period.
     Session s(host,
               ImagePlan{{cat({param(255, 2), tempo(0xFFFFFF), wait(1000), param(255, 0), wait(10), {zem::kEnd}})}});
-    for (int call = 0; call < 3; ++call) EXPECT_EQ(s.player()->advance_units(s.player(), 20, 0x10000), 0);
+    for (int call = 0; call < 3; ++call) EXPECT_EQ(s.player()->advance_units(s.player(), 20, DP_NORMAL_SPEED), 0);
     EXPECT_EQ(host.unit, 10u);
     EXPECT_EQ(s.player()->finished(s.player()), 0);
 }
@@ -197,9 +197,9 @@ TEST(EngineClock, StartUpAnswerIsReturnedByTheFirstAdvance)
     RecordingHost host;
     host.answers["meta"][1] = 42;
     Session s(host, ImagePlan{{cat({note(60, 4), {zem::kEnd}})}});
-    EXPECT_EQ(s.player()->advance_units(s.player(), 10, 0x10000), 42);
+    EXPECT_EQ(s.player()->advance_units(s.player(), 10, DP_NORMAL_SPEED), 42);
     EXPECT_TRUE(host.only({"on"}).empty());
-    EXPECT_EQ(s.player()->advance_units(s.player(), 10, 0x10000), 0);
+    EXPECT_EQ(s.player()->advance_units(s.player(), 10, DP_NORMAL_SPEED), 0);
     EXPECT_EQ(host.unit, 0u);
 }
 

@@ -158,7 +158,7 @@ TEST(EngineMacros, SysexIsSentAsStoredAndNeedsBothCallbacks)
     std::vector<uint8_t> image = buildImage(ImagePlan{{cat({sysex({0xF0, 0xF7}), {zem::kEnd}})}});
     dp_player* p = dp_const(1, image.data(), image.size(), &o, sizeof o, &silent, nullptr);
     ASSERT_NE(p, nullptr);
-    p->advance_units(p, 10, 0x10000);
+    p->advance_units(p, 10, DP_NORMAL_SPEED);
     EXPECT_TRUE(silent.only({"sysex"}).empty());
     p->close(p);
 }

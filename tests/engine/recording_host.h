@@ -96,8 +96,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     dp_player* player() const { return player_; }
-    void units(uint32_t n) { player_->advance_units(player_, n, 0x10000); }
-    void ticks(uint32_t n) { player_->advance_ticks(player_, n, 0x10000); }
+    void units(uint32_t n) { player_->advance_units(player_, n, DP_NORMAL_SPEED); }
+    void ticks(uint32_t n) { player_->advance_ticks(player_, n, DP_NORMAL_SPEED); }
 
     std::vector<uint8_t> image;
     int error = -1;

@@ -103,8 +103,8 @@ TEST(EngineResend, CallsFromInsideACallbackAreRefused)
         dp_player* p = self.player;
         self.answers = {p->reset(p),
                         p->close(p),
-                        p->advance_units(p, 1, 0x10000),
-                        p->advance_ticks(p, 1, 0x10000),
+                        p->advance_units(p, 1, DP_NORMAL_SPEED),
+                        p->advance_ticks(p, 1, DP_NORMAL_SPEED),
                         p->release_notes(p, 1, 1),
                         p->resend_controller(p, 0, 1, 1, 7),
                         p->resend_program(p, 0, 1, 1),
@@ -116,7 +116,7 @@ TEST(EngineResend, CallsFromInsideACallbackAreRefused)
     std::vector<uint8_t> image = buildImage(ImagePlan{{cat({note(60, 4), {zem::kEnd}})}});
     r.player = dp_const(1, image.data(), image.size(), &o, sizeof o, &r, nullptr);
     ASSERT_NE(r.player, nullptr);
-    r.player->advance_units(r.player, 5, 0x10000);
+    r.player->advance_units(r.player, 5, DP_NORMAL_SPEED);
     EXPECT_EQ(r.answers, std::vector<int>(10, DP_REENTERED));
     EXPECT_EQ(r.player->close(r.player), 0);
 }

@@ -129,7 +129,7 @@ TEST(EngineValidation, ShortOptionsBlockLeavesLaterCallbacksNull)
     // Error, allocate, free and unit passed only: no note callbacks.
     dp_player* p = dp_const(1, image.data(), image.size(), &o, 4 * sizeof(void*), &host, &error);
     ASSERT_NE(p, nullptr);
-    p->advance_units(p, 100, 0x10000);
+    p->advance_units(p, 100, DP_NORMAL_SPEED);
     EXPECT_TRUE(host.only({"on", "off", "meta"}).empty());
     EXPECT_EQ(host.unit, 100u);
     p->close(p);
@@ -137,7 +137,7 @@ TEST(EngineValidation, ShortOptionsBlockLeavesLaterCallbacksNull)
     // A null options block still plays with the default allocator.
     dp_player* q = dp_const(1, image.data(), image.size(), nullptr, 0, nullptr, &error);
     ASSERT_NE(q, nullptr);
-    EXPECT_EQ(q->advance_units(q, 400, 0x10000), 0);
+    EXPECT_EQ(q->advance_units(q, 400, DP_NORMAL_SPEED), 0);
     EXPECT_EQ(q->finished(q), 1);
     q->close(q);
 }

@@ -27,7 +27,7 @@ void play(VoiceRecorder& host, const std::vector<uint8_t>& image)
     int error = 0;
     dp_player* p = dp_const(2, image.data(), image.size(), &o, sizeof o, host.user(), &error);
     ASSERT_NE(p, nullptr);
-    for (int i = 0; i < 20 && !p->finished(p); ++i) p->advance_units(p, 100, 0x10000);
+    for (int i = 0; i < 20 && !p->finished(p); ++i) p->advance_units(p, 100, DP_NORMAL_SPEED);
     p->close(p);
 }
 

@@ -46,7 +46,7 @@ public:
     VoiceSession& operator=(const VoiceSession&) = delete;
 
     dp_player* player() const { return player_; }
-    void units(uint32_t n) { player_->advance_units(player_, n, 0x10000); }
+    void units(uint32_t n) { player_->advance_units(player_, n, DP_NORMAL_SPEED); }
     void close();
 
     std::vector<uint8_t> image;

@@ -14,8 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t kNormalSpeed = 0x10000;
-
 std::string textOf(dp_player* player, int (*op)(dp_player*, char*, size_t))
 {
     char buffer[300] = {};
@@ -70,7 +68,7 @@ Performance perform(const std::vector<uint8_t>& image, uint32_t leaveAtPass, uin
     perf.notice = textOf(player, player->notice_text);
     uint32_t ms = 0;
     while (ms < limitMs && host.errors.empty()) {
-        player->advance_units(player, 1, kNormalSpeed);
+        player->advance_units(player, 1, DP_NORMAL_SPEED);
         if (player->finished(player)) {
             perf.finished = true;
             break;

@@ -63,7 +63,7 @@ TEST(SourceMapFollow, EveryNoteOnFindsTheCommandThatStartedIt)
     follow.player = dp_const(16, image.data(), image.size(), &options, sizeof options, &host, &error);
     ASSERT_NE(follow.player, nullptr) << error;
     for (int ms = 0; ms < 10000 && !follow.player->finished(follow.player); ++ms)
-        follow.player->advance_units(follow.player, 1, 0x10000);
+        follow.player->advance_units(follow.player, 1, DP_NORMAL_SPEED);
     follow.player->close(follow.player);
     g_follow = nullptr;
 

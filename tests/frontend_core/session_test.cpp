@@ -229,7 +229,7 @@ TEST(Session, FailuresOfThePlayPath)
          "error:File cannot load",
          {"[@/short.mid]", "Not have enough size."}},
         {"compile error", "bad.kvt", "c\nd\n]\n", "KVT compile error", {"[@/bad.kvt]", "Out of loop in 3."}},
-        {"not an image", "text.ZEM", "c d e", "dp_const() failed", {"Dev00: Fake Synth"}},
+        {"not an image", "text.ZEM", "QORSZEM:c d e", "dp_const() failed", {"Dev00: Fake Synth"}},
     };
     for (const auto& c : cases) {
         Fixture f;

@@ -57,6 +57,8 @@ TEST(SettingsLocation, FirstOfEnvironmentPortableCopyAndUserFolder)
         const std::string expected = expand(c.expected, dir.path());
         EXPECT_EQ(frontend::settingsFolder(dir.file("bin")), expected);
         EXPECT_EQ(frontend::settingsPath(dir.file("bin")), expected + "/zemfe.ini");
+        // A folder the caller chose wins over every rule.
+        EXPECT_EQ(frontend::settingsPath(dir.file("bin"), dir.file("chosen")), dir.file("chosen/zemfe.ini"));
     }
     ::unsetenv("ZEMFE_CONFIG_DIR");
     ::unsetenv("XDG_CONFIG_HOME");

@@ -57,6 +57,31 @@ TEST(Settings, ValuesOutOfRangeAreClampedAndWrittenBack)
     }
 }
 
+TEST(Settings, ReloadOnChangeIsReadAsAFlagAndWrittenBack)
+{
+    const struct {
+        const char* text; // nullptr: no file yet
+        bool on;
+        const char* written;
+    } cases[] = {
+        {nullptr, true, "[Option]\nReloadOnChange=1\n"},
+        {"[Option]\nReloadOnChange=0\n", false, "[Option]\nReloadOnChange=0\n"},
+        {"[option]\nreloadonchange=7\n", true, "reloadonchange=1\n"},
+        {"[Option]\nReloadOnChange=-1\n", true, "ReloadOnChange=1\n"},
+    };
+    for (const auto& c : cases) {
+        const zem_test::TempDir dir;
+        if (c.text) dir.write("zemfe.ini", c.text);
+        frontend::Settings settings(dir.file("zemfe.ini"), "", "");
+        EXPECT_EQ(settings.readReloadOnChange(), c.on) << (c.text ? c.text : "no file");
+        EXPECT_NE(dir.read("zemfe.ini").find(c.written), std::string::npos) << dir.read("zemfe.ini");
+        settings.writeReloadOnChange(!c.on);
+        EXPECT_EQ(frontend::Settings(dir.file("zemfe.ini"), "", "").readReloadOnChange(), !c.on);
+    }
+    frontend::Settings defaultsOnly("", "", "");
+    EXPECT_TRUE(defaultsOnly.readReloadOnChange());
+}
+
 TEST(Settings, DeviceDialogValuesAndDecoders)
 {
     const zem_test::TempDir dir;

@@ -49,7 +49,7 @@ bool PlayerFixture::start(zemfe::LiveReload::SwitchImage switchImage)
         [] {
             return zemfe::DeviceNames{{"Default"}, {"Synthesizer", "MIDI Recorder"}};
         },
-        dir.file("zemfe.ini"), std::move(switchImage));
+        std::move(switchImage));
     form = &window->form;
     controller = &window->controller;
     form->show();

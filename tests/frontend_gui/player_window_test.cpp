@@ -113,7 +113,7 @@ TEST_F(PlayerWindowTest, FailuresOfThePlayPathShowInTheCaption)
     const Case cases[] = {
         {"missing.kvt", nullptr, "error:File cannot load", ""},
         {"broken.kvt", "c d e (", "KVT compile error", "/broken.kvt]\n"},
-        {"broken.zem", "not an image", "dp_const() failed", ""},
+        {"broken.zem", "QORSZEM:not an image", "dp_const() failed", ""},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(start());

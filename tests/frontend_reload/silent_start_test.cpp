@@ -98,10 +98,10 @@ TEST(SilentStart, AfterTheSwitchTheHostHearsWhatAPlayFromTheTopWouldSend)
             dp_player* whole =
                 dp_const(1, image.data(), image.size(), &hostOptions, sizeof hostOptions, &reference, nullptr);
             ASSERT_NE(whole, nullptr);
-            if (at) whole->advance_units(whole, at, 0x10000);
+            if (at) whole->advance_units(whole, at, DP_NORMAL_SPEED);
             const size_t referenceMark = reference.events.size();
             const uint32_t referenceMsAtMark = reference.ms;
-            whole->advance_units(whole, kAfter, 0x10000);
+            whole->advance_units(whole, kAfter, DP_NORMAL_SPEED);
             whole->close(whole);
 
             Recorder switched;
@@ -112,7 +112,7 @@ TEST(SilentStart, AfterTheSwitchTheHostHearsWhatAPlayFromTheTopWouldSend)
             ASSERT_NE(late, nullptr);
             EXPECT_EQ(start.catchUp(late, at), 0);
             const size_t switchedMark = switched.events.size();
-            late->advance_units(late, kAfter, 0x10000);
+            late->advance_units(late, kAfter, DP_NORMAL_SPEED);
             late->close(late);
 
             // At the switch only state, and exactly the state at that point.

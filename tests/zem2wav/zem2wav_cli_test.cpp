@@ -127,13 +127,24 @@ TEST(Zem2wavCli, MessagesExitCodesAndBackups)
          1,
          {}},
         {{"a.kvt", "-Z"}, {}, "", 0, {"a.WAV"}},
+        // What the file holds decides, not its name.
+        {{"song.txt", "-Z"}, {}, "", 0, {"song.WAV"}},
+        {{"text.zem"}, {}, "@/text.zem: Loop still open in 2.\n", 1, {}},
+        {{"image.kvt", "-Z"}, {}, "", 0, {"image.WAV"}},
+        {{"tune.dat", "-Z"}, {}, "", 0, {"tune.WAV"}},
     };
     for (const Case& c : cases) {
         TempDir dir;
         TempDir tmp;
         dir.write("a.kvt", "T200 c\n");
         ASSERT_EQ(runProgram("zemc", {"a"}, dir.path()).status, 0);
-        dir.write("junk.zem", "not an image");
+        dir.write("junk.zem", "QORSZEM:not an image");
+        dir.write("song.txt", "T200 c\n");
+        dir.write("text.zem", "c\n[2 c\n");
+        dir.write("image.kvt", dir.read("a.ZEM"));
+        dir.write(
+            "tune.dat",
+            std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x0C\0\x90\x3C\x40\x60\x80\x3C\x40\0\xFF\x2F\0", 34));
         dir.write("bad.kvt", "c\n[2 c\n");
         const auto before = dir.listing();
         std::vector<std::string> env = c.env;

@@ -43,7 +43,8 @@ std::vector<double> scoreNoteTimes(const std::vector<uint8_t>& image)
     int error = 0;
     dp_player* player = dp_const(16, image.data(), image.size(), &options, sizeof options, &clock, &error);
     if (!player) return {};
-    for (uint32_t ms = 0; ms < 3600000 && !player->finished(player); ++ms) player->advance_units(player, 1, 0x10000);
+    for (uint32_t ms = 0; ms < 3600000 && !player->finished(player); ++ms)
+        player->advance_units(player, 1, DP_NORMAL_SPEED);
     player->close(player);
     return clock.notes;
 }

@@ -93,7 +93,7 @@ TEST(ZemplayCli, FailuresExitNonZeroWithTheirReason)
     for (const ErrorCase& c : cases) {
         const zem_test::TempDir dir;
         if (!c.score.empty()) dir.write("bad.kvt", c.score);
-        dir.write("empty.zem", "");
+        dir.write("empty.zem", "QORSZEM:"); // the magic and nothing after it
         dir.write("short.mid", "MThd\0\0");
         ::mkdir(dir.file("folder.kvt").c_str(), 0755);
         ::mkfifo(dir.file("fifo.kvt").c_str(), 0644);

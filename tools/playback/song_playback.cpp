@@ -4,14 +4,6 @@
 
 namespace playback {
 
-namespace {
-
-constexpr uint32_t kNormalSpeed = 0x10000;
-constexpr unsigned kAllPorts = 0xFFFF;
-constexpr unsigned kAllChannels = 0xFFFF;
-
-} // namespace
-
 // The engine's callbacks; the user value is the SongPlayback.
 struct SongPlayback::Callbacks {
     static SongPlayback& self(void* user) { return *static_cast<SongPlayback*>(user); }
@@ -213,7 +205,7 @@ void SongPlayback::play()
     for (uint64_t steps = 0; !done; ++steps) {
         if (player_->finished(player_) || fade_.fadeRemaining == 0) break;
         if (steps >= settings_.songTimeLimitMs) {
-            player_->release_notes(player_, kAllPorts, kAllChannels);
+            player_->release_notes(player_, DP_ALL_PORTS, DP_ALL_CHANNELS);
             raisePendingError();
             util::uerr_raise(kErrSongTooLong);
         }
@@ -232,16 +224,16 @@ void SongPlayback::play()
                 fade_.fading = false;
             } else {
                 fade_.fadeRemaining = 0;
-                player_->release_notes(player_, settings_.deviceMask, kAllChannels);
+                player_->release_notes(player_, settings_.deviceMask, DP_ALL_CHANNELS);
                 done = true;
             }
             raisePendingError();
         }
         msElapsed_ = 0;
-        player_->advance_units(player_, 1, kNormalSpeed);
+        player_->advance_units(player_, 1, DP_NORMAL_SPEED);
         raisePendingError();
     }
-    player_->release_notes(player_, kAllPorts, kAllChannels);
+    player_->release_notes(player_, DP_ALL_PORTS, DP_ALL_CHANNELS);
     raisePendingError();
 }
 

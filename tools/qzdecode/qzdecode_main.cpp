@@ -1,7 +1,7 @@
 // qzdecode FILE [DECODER]: decodes FILE through a decoder plug-in, prints the
 // format record to standard error and writes the PCM to standard output.
 #include "decoder_plugins/decoder_module.h"
-#include "file_host.h"
+#include "decoder_plugins/posix_file_host.h"
 #include "platform/terminal_text.h"
 #include "qzdecoder.h"
 
@@ -59,7 +59,7 @@ std::string decoderPath(const std::string& name)
 
 int decodeFile(const decoder_plugins::DecoderEntries& d, const char* file)
 {
-    const dw_host* host = fileHostTable();
+    const dw_host* host = decoder_plugins::posixFileHost();
     uint8_t* handle = d.open(host, 0, file, 0, 0);
     if (!handle) return fail(std::string("cannot decode ") + file);
     dw_format f = dw_format_read(handle);

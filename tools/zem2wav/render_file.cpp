@@ -60,13 +60,12 @@ public:
     {}
 
 private:
-    // KVT source is compiled into memory on the way.
+    // KVT text and MIDI files are compiled into memory on the way.
     std::vector<uint8_t> readInput()
     {
         uint32_t size = 0;
         const uint8_t* bytes = loadInput(size);
-        if (isKvtPath(inputPath())) return compileKvt(bytes, size, inputPath(), reporter());
-        return std::vector<uint8_t>(bytes, bytes + size);
+        return songImage(bytes, size, inputPath(), reporter());
     }
 
     // The output must not take the place of a file the song plays: the

@@ -1,10 +1,8 @@
 #include "frontend/compile_image.h"
 
 #include "compile_job.h"
-
-#include <strings.h>
-
-#include <filesystem>
+#include "mid2kvt/import_text.h"
+#include "zem/score_kind.h"
 
 namespace frontend {
 
@@ -13,13 +11,6 @@ namespace {
 void onMessage(void* user, const char* message, const char* name)
 {
     (*static_cast<const CompileMessageFn*>(user))(message ? message : "", name ? name : "");
-}
-
-bool isImagePath(const std::string& path)
-{
-    const std::string last = std::filesystem::path(path).filename().string();
-    const size_t dot = last.rfind('.');
-    return dot != std::string::npos && ::strcasecmp(last.c_str() + dot, ".zem") == 0;
 }
 
 } // namespace
@@ -49,10 +40,14 @@ LoadedScore loadScore(const std::string& path, uint16_t switches, const CompileM
 {
     auto bytes = readWholeFile(path);
     if (!bytes) return {std::nullopt, LoadFailure::Unreadable};
-    if (isImagePath(path)) return {std::move(bytes), LoadFailure::None};
-    if (isStandardMidiFile(*bytes)) {
-        bytes = importMidi(*bytes, path, message);
+    switch (zem::scoreKindOf(bytes->data(), bytes->size())) {
+    case zem::ScoreKind::Image: return {std::move(bytes), LoadFailure::None};
+    case zem::ScoreKind::StandardMidiFile:
+        bytes =
+            mid2kvt::importText(bytes->data(), bytes->size(), [&](const std::string& text) { message(text, path); });
         if (!bytes) return {std::nullopt, LoadFailure::Unreadable};
+        break;
+    case zem::ScoreKind::KvtText: break;
     }
     auto image = compileImage(*bytes, path, switches, message);
     const LoadFailure failure = image ? LoadFailure::None : LoadFailure::Compile;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace frontend {
 
@@ -10,7 +11,8 @@ namespace {
 
 HostContext& host(void* user) { return *static_cast<HostContext*>(user); }
 
-constexpr std::array<const char*, 16> kErrorTexts = {
+// Indexed by the engine's result code; the gaps are codes it no longer uses.
+constexpr auto kErrorTexts = std::to_array<const char*>({
     nullptr,
     "dummy function",
     "ZEM format error",
@@ -27,8 +29,18 @@ constexpr std::array<const char*, 16> kErrorTexts = {
     "loopstack underflow",
     "reentranted",
     "ZEMPLAY.DLL's version too elder",
-};
-static_assert(kErrorTexts.size() == DP_VERSION_TOO_OLD + 1);
+});
+constexpr bool namesEvery(std::initializer_list<int> codes)
+{
+    for (int code : codes)
+        if (code < 0 || size_t(code) >= kErrorTexts.size() || kErrorTexts[size_t(code)] == nullptr) return false;
+    return true;
+}
+static_assert(kErrorTexts.size() == DP_VERSION_TOO_OLD + 1, "one text per result code, none past the last");
+static_assert(namesEvery({DP_DUMMY_FUNCTION, DP_FORMAT_ERROR, DP_OUT_OF_MEMORY, DP_FIELD_OVERFLOW, DP_OUT_OF_TRACK_DATA,
+                          DP_ILLEGAL_PARAMETER, DP_TEMPO_ZERO, DP_ARGS_TOO_SHORT, DP_UNDEFINED_COMMAND,
+                          DP_LOOPSTACK_OVERFLOW, DP_LOOPSTACK_UNDERFLOW, DP_REENTERED, DP_VERSION_TOO_OLD}),
+              "every error the engine reports has its text");
 
 constexpr int kKeySignature = 0x59;
 

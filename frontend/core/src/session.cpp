@@ -30,7 +30,6 @@ namespace frontend {
 namespace {
 
 constexpr uint32_t kMinimumVersion = 0x2D01;
-constexpr uint32_t kNormalSpeed = 0x10000;
 constexpr auto kPassInterval = std::chrono::milliseconds(7);
 // Wider than one audio buffer (11.6 ms) plus one pass (7 ms) plus slack for
 // a busy machine, so an event is almost never queued after its frame.
@@ -264,7 +263,7 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next)
     start->catchUp(fresh, unitsPlayed);
     const zemfe::HeldNotes kept = host.held.common(start->heldAtSwitch());
     host.keep = &kept;
-    old->release_notes(old, 0xFFFF, 0xFFFF);
+    old->release_notes(old, DP_ALL_PORTS, DP_ALL_CHANNELS);
     old->close(old);
     host.keep = nullptr;
     ports.setEventFrame(std::nullopt);
@@ -368,7 +367,7 @@ void Session::Impl::pass()
     const platform::MidiOutPort* clock = ports.clockPort();
     for (uint64_t unit = from + 1; unit <= now && !player->finished(player); ++unit) {
         if (clock) ports.setEventFrame((unit + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
-        player->advance_units(player, 1, kNormalSpeed);
+        player->advance_units(player, 1, DP_NORMAL_SPEED);
         ++unitsPlayed;
     }
     ports.setEventFrame(std::nullopt);
@@ -459,9 +458,8 @@ std::unique_ptr<Session> Session::create(const SessionConfig& config, StartupFai
         }
     }
     const std::string programFolder = config.programFolder.empty() ? platform::programFolder() : config.programFolder;
-    const std::string path = !config.useSettingsFile         ? std::string()
-                             : config.settingsFolder.empty() ? settingsPath(programFolder)
-                                                             : config.settingsFolder + "/" + kSettingsFileName;
+    const std::string path = config.useSettingsFile ? settingsPath(programFolder, config.settingsFolder)
+                                                    : std::string();
     impl->settings = std::make_unique<Settings>(path, waveMapperName(), impl->devicesList.name(platform::kMidiMapper));
     impl->devices = impl->settings->readDevices();
     const uint16_t stored = impl->settings->readSwitches();
@@ -542,6 +540,10 @@ void Session::setCompileSwitches(uint16_t mask)
     }
     impl_->settings->writeSwitches(mask);
 }
+
+bool Session::reloadOnChange() { return impl_->settings->readReloadOnChange(); }
+
+void Session::setReloadOnChange(bool on) { impl_->settings->writeReloadOnChange(on); }
 
 uint16_t Session::compileSwitches() const
 {

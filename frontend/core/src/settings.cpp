@@ -15,6 +15,7 @@ constexpr const char* kDev = "Dev";
 constexpr const char* kZemc = "ZEMC";
 constexpr const char* kAudsink = "AUDSINK";
 constexpr const char* kPlug = "Plug";
+constexpr const char* kOption = "Option";
 
 std::string portKey(int i)
 {
@@ -88,6 +89,18 @@ uint16_t Settings::readSwitches()
 void Settings::writeSwitches(uint16_t mask)
 {
     if (file_) file_->write(kZemc, "Switch", std::to_string(mask));
+}
+
+bool Settings::readReloadOnChange()
+{
+    const bool on = (file_ ? file_->readInt(kOption, "ReloadOnChange", 1) : 1) != 0;
+    writeReloadOnChange(on);
+    return on;
+}
+
+void Settings::writeReloadOnChange(bool on)
+{
+    if (file_) file_->write(kOption, "ReloadOnChange", on ? "1" : "0");
 }
 
 std::string Settings::decoderFor(const std::string& upperExtension, const std::string& defaultName)

@@ -40,9 +40,9 @@ std::string settingsFolder(const std::string& programFolder)
     return userConfigFolder();
 }
 
-std::string settingsPath(const std::string& programFolder)
+std::string settingsPath(const std::string& programFolder, const std::string& chosenFolder)
 {
-    return settingsFolder(programFolder) + "/" + kSettingsFileName;
+    return (chosenFolder.empty() ? settingsFolder(programFolder) : chosenFolder) + "/" + kSettingsFileName;
 }
 
 } // namespace frontend

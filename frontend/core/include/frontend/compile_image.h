@@ -18,15 +18,6 @@ using CompileMessageFn = std::function<void(const std::string& message, const st
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
                                                  uint16_t switches, const CompileMessageFn& message);
 
-// True when bytes begin with the "MThd" of a Standard MIDI File.
-bool isStandardMidiFile(const std::vector<uint8_t>& bytes);
-
-// The KVT text of a Standard MIDI File, the same text the importer program
-// writes.  None after a read error; that message, and any notes on what the
-// text could not say as the file did, go to `message`.
-std::optional<std::vector<uint8_t>> importMidi(const std::vector<uint8_t>& file, const std::string& path,
-                                               const CompileMessageFn& message);
-
 // Why loadScore gave no image.
 enum class LoadFailure {
     None,
@@ -39,9 +30,9 @@ struct LoadedScore {
     LoadFailure failure = LoadFailure::None;
 };
 
-// The image of the file at path: read as it is when its extension is ".zem"
-// in any letter case, else imported first when it is a Standard MIDI File,
-// and compiled with switches.  Messages go to `message`.
+// The image of the file at path, by what the file holds whatever its name:
+// an image as it is; a Standard MIDI File imported to KVT text, then
+// compiled with switches; anything else compiled.  Messages go to `message`.
 LoadedScore loadScore(const std::string& path, uint16_t switches, const CompileMessageFn& message);
 
 // The whole of a regular file, or none when it cannot be read.  The file is

@@ -178,6 +178,10 @@ public:
     // Stored and written to the settings file at once.
     void setCompileSwitches(uint16_t mask);
     uint16_t compileSwitches() const;
+    // Whether the window follows changes of the playing score's file
+    // (default on); read and written back, like every other setting.
+    bool reloadOnChange();
+    void setReloadOnChange(bool on);
     // The device dialog's values; apply writes them to the settings file
     // and reopens the wave device when its name changed.  New MIDI names
     // and the port count take effect at the next play.

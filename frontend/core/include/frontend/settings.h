@@ -48,6 +48,9 @@ public:
     // Section "ZEMC", key "Switch".
     uint16_t readSwitches();
     void writeSwitches(uint16_t mask);
+    // Section "Option", key "ReloadOnChange": any nonzero value is on.
+    bool readReloadOnChange();
+    void writeReloadOnChange(bool on);
     // Section "Plug": the decoder library of an extension (upper-cased for
     // the key), defaultName when missing.  The file is read once per
     // extension; a missing key is written back once, by a thread of its

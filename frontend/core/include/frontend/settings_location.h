@@ -15,7 +15,8 @@ inline constexpr const char* kSettingsFileName = "zemfe.ini";
 // $HOME/.config/zem (created when missing, readable by the user alone).
 std::string settingsFolder(const std::string& programFolder);
 
-// settingsFolder(programFolder) + "/zemfe.ini".
-std::string settingsPath(const std::string& programFolder);
+// chosenFolder + "/zemfe.ini", or settingsFolder(programFolder) +
+// "/zemfe.ini" when chosenFolder is empty.
+std::string settingsPath(const std::string& programFolder, const std::string& chosenFolder = {});
 
 } // namespace frontend
