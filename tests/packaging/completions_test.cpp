@@ -60,7 +60,7 @@ TEST(Completions, FilesOfTheKindEachProgramReads)
     const FileCase cases[] = {
         {"zemc", "", {"song.kvt", "SONG2.KVT"}},
         {"zem2mid", "-L3", {"song.zem"}},
-        {"zem2wav", "", {"song.kvt", "SONG2.KVT", "song.zem"}},
+        {"zem2wav", "", {"song.kvt", "SONG2.KVT", "song.zem", "tune.mid"}},
         {"zem2wav", "-o", {"voice.wav"}},
         {"zemplay", "", {"song.kvt", "SONG2.KVT", "song.zem", "tune.mid"}},
         {"zemfe", "", {"song.kvt", "SONG2.KVT", "song.zem", "tune.mid"}},
