@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -272,9 +273,14 @@ TEST_F(InTempDir, CreateOpenAndTheirErrors)
     EXPECT_EQ(raisedCode([&] { util::fs_create_file(fs.f, 0x80); }), util::kErrFileStillOpen);
     util::fs_close(fs.f);
 
+    // Only a regular file opens; a FIFO is refused at once instead of
+    // waiting for a writer.
     dir_.write("folder.kvt/inner", "x");
-    util::fs_set_path(fs.f, "folder.kvt", nullptr);
-    EXPECT_EQ(raisedCode([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFileNotFound);
+    ASSERT_EQ(mkfifo(dir_.file("fifo.kvt").c_str(), 0600), 0);
+    for (const char* name : {"folder.kvt", "fifo.kvt"}) {
+        util::fs_set_path(fs.f, name, nullptr);
+        EXPECT_EQ(raisedCode([&] { util::fs_open(fs.f, util::FileMode::Read); }), util::kErrFileNotFound) << name;
+    }
 }
 
 TEST(Fileset, NullObjectRaisesAndIsRecorded)

@@ -257,11 +257,16 @@ void fs_open(FILESET* f, FileMode mode)
         f->last_write = local_write_time(st);
         f->last_write_known = true;
     }
-    int fd = ::open(ss_text(f->path), open_flags(mode) | O_CLOEXEC);
+    // Opened without waiting: a FIFO named as an input would block the open
+    // for ever.  An input must be a regular file; an output may be a device.
+    int fd = ::open(ss_text(f->path), open_flags(mode) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         uerr_raise(kErrFileNotFound);
     }
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const bool known = fstat(fd, &st) == 0;
+    const bool usable = known && (mode == FileMode::Read ? S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode));
+    const int status = fcntl(fd, F_GETFL);
+    if (!usable || status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
         ::close(fd);
         uerr_raise(kErrFileNotFound);
     }
