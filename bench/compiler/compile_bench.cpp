@@ -7,7 +7,7 @@
 //    text (the library entry as the programs call it);
 //  - in memory, with and without the source map.
 #include "compile_driver.h"
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "kvt_text_generator.h"
 #include "per_number_scan.h"
 #include "zemcmain.h"

@@ -1,6 +1,7 @@
 #include "kvt/check.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
+#include "messages.h"
 
 #include <vector>
 

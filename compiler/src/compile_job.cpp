@@ -1,4 +1,4 @@
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 
 #include "compile_driver.h"
 #include "messages.h"

@@ -5,6 +5,7 @@
 // line feeds have been read since.
 #pragma once
 
+#include "kvt/message_spot.h"
 #include "util/strset.h"
 #include "util/uerr.h"
 
@@ -35,13 +36,7 @@ enum : util::ErrCode {
     kErrLoopStillOpen = 0x40018,
 };
 
-// Where the next compile message points: the line it names and the first
-// byte of the command that was begun there (null before any command).
-struct MessageSpot {
-    uint32_t line = 1;
-    const uint8_t* command = nullptr;
-};
-
+// Where the next compile message points.
 namespace detail {
 inline MessageSpot g_messageSpot;
 } // namespace detail

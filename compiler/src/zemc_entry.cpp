@@ -1,7 +1,7 @@
 // The library's exported entries.
 #include "zemcmain.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "util/fileset.h"
 
 extern "C" ZEMC_EXPORT int32_t zemc(const uint8_t* text, uint32_t length, const char* source_name,

@@ -1,6 +1,6 @@
 #include "compile_helper.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "temp_dir.h"
 #include "zem/command_words.h"
 #include "zemcmain.h"

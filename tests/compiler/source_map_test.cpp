@@ -2,7 +2,7 @@
 // back as the text it names, beside the words of the image.
 #include "compile_helper.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "kvt/source_map.h"
 
 #include <gtest/gtest.h>

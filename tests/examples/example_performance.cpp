@@ -1,6 +1,6 @@
 #include "example_performance.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "zemplay.h"
 
 #include <algorithm>

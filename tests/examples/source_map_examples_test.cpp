@@ -3,7 +3,7 @@
 // text that start on a command.
 #include "example_performance.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "kvt/source_map_file.h"
 #include "zem/command_words.h"
 

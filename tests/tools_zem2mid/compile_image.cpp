@@ -1,6 +1,6 @@
 #include "compile_image.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "kvt_image.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "mid2kvt/import_text.h"
 #include "util/uerr.h"
 #include "zem/score_kind.h"

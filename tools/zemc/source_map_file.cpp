@@ -1,7 +1,7 @@
 #include "source_map_file.h"
 
 #include "common/run_files.h"
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "kvt/source_map_file.h"
 #include "util/uerr.h"
 

@@ -1,6 +1,6 @@
 #include "frontend/compile_image.h"
 
-#include "compile_job.h"
+#include "kvt/compile_job.h"
 #include "mid2kvt/import_text.h"
 #include "zem/score_kind.h"
 

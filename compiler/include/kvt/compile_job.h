@@ -4,8 +4,9 @@
 // memory form to get an image without a file round trip.
 #pragma once
 
+#include "kvt/message_spot.h"
 #include "kvt/source_map.h"
-#include "messages.h"
+#include "util/uerr.h"
 #include "zemcmain.h"
 
 #include <cstdint>
