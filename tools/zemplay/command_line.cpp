@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace zemplay {
+namespace console {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string* 
     return line;
 }
 
-} // namespace zemplay
+} // namespace console

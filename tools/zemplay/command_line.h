@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace zemplay {
+namespace console {
 
 inline constexpr const char* kUsage = "usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n"
                                       "       zemplay --list\n"
@@ -34,4 +34,4 @@ struct CommandLine {
 // The parsed line, or none with the reason in *error.
 std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string* error);
 
-} // namespace zemplay
+} // namespace console

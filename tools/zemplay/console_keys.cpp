@@ -6,7 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-namespace zemplay {
+namespace console {
 
 ConsoleKeys::ConsoleKeys()
 {
@@ -48,4 +48,4 @@ int ConsoleKeys::next(int timeoutMs)
     return ::read(STDIN_FILENO, &c, 1) == 1 ? c : -1;
 }
 
-} // namespace zemplay
+} // namespace console

@@ -4,7 +4,7 @@
 
 #include <termios.h>
 
-namespace zemplay {
+namespace console {
 
 class ConsoleKeys {
 public:
@@ -26,4 +26,4 @@ private:
     termios saved_{};
 };
 
-} // namespace zemplay
+} // namespace console

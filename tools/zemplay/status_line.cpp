@@ -2,7 +2,7 @@
 
 #include "platform/terminal_text.h"
 
-namespace zemplay {
+namespace console {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::string statusLine(const frontend::Snapshot& s, size_t width)
     return width == 0 ? line : cut(line, width);
 }
 
-} // namespace zemplay
+} // namespace console

@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace zemplay {
+namespace console {
 
 // "  0:12.34  loop 1  120.00 BPM  3:2  Title" (width in columns; 0: no cut).
 std::string statusLine(const frontend::Snapshot& snapshot, size_t width);
 
-} // namespace zemplay
+} // namespace console

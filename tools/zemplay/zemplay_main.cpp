@@ -80,7 +80,7 @@ bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
 // then ends the program at once, leaving the worker to the system.  The
 // devices are opened here: the sound library keeps per-thread state that
 // a finished worker would leak.
-bool startPlaying(frontend::Session& session, zemplay::ConsoleKeys& keys)
+bool startPlaying(frontend::Session& session, console::ConsoleKeys& keys)
 {
     std::future<bool> loaded = std::async(std::launch::async, [&session] { return session.prepare(); });
     while (loaded.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
@@ -93,7 +93,7 @@ bool startPlaying(frontend::Session& session, zemplay::ConsoleKeys& keys)
     return loaded.get() && session.play();
 }
 
-int play(const zemplay::CommandLine& line)
+int play(const console::CommandLine& line)
 {
     frontend::MidiDevices& devices = frontend::systemMidiDevices();
     frontend::SessionConfig config;
@@ -111,7 +111,7 @@ int play(const zemplay::CommandLine& line)
     }
     catchSignals();
     session->selectFile(line.file);
-    zemplay::ConsoleKeys keys;
+    console::ConsoleKeys keys;
     if (!startPlaying(*session, keys)) {
         printMessages(session->takeMessages(), false);
         std::fprintf(stderr, "zemplay: %s\n", platform::terminalSafe(session->snapshot().caption).c_str());
@@ -129,7 +129,7 @@ int play(const zemplay::CommandLine& line)
         const frontend::Snapshot snapshot = session->snapshot();
         if (snapshot.state == frontend::PlayerState::Selected) break; // the song ended
         if (showStatus) {
-            std::fprintf(stderr, "\r%s\x1b[K", zemplay::statusLine(snapshot, terminalWidth()).c_str());
+            std::fprintf(stderr, "\r%s\x1b[K", console::statusLine(snapshot, terminalWidth()).c_str());
             statusShown = true;
         }
     }
@@ -144,16 +144,16 @@ int play(const zemplay::CommandLine& line)
 int main(int argc, char** argv)
 {
     std::string error;
-    const auto line = zemplay::parseCommandLine(argc, argv, &error);
+    const auto line = console::parseCommandLine(argc, argv, &error);
     if (!line) {
-        std::fprintf(stderr, "zemplay: %s\n%s", error.c_str(), zemplay::kUsage);
+        std::fprintf(stderr, "zemplay: %s\n%s", error.c_str(), console::kUsage);
         return 2;
     }
     switch (line->action) {
-    case zemplay::Action::Help: std::fputs(zemplay::kUsage, stdout); return 0;
-    case zemplay::Action::Version: std::puts("zemplay 0.47"); return 0;
-    case zemplay::Action::List: return listPorts(frontend::systemMidiDevices());
-    case zemplay::Action::Play: break;
+    case console::Action::Help: std::fputs(console::kUsage, stdout); return 0;
+    case console::Action::Version: std::puts("zemplay 0.47"); return 0;
+    case console::Action::List: return listPorts(frontend::systemMidiDevices());
+    case console::Action::Play: break;
     }
     return play(*line);
 }
