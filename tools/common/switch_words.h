@@ -6,7 +6,9 @@
 #include "util/uerr.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,14 @@ using SwitchReader = std::function<bool(char letter, const std::string& word, si
 // is illegal.
 void readSwitchWords(const std::vector<std::string>& words, TrailingText trailing, util::ErrCode illegalOption,
                      const SwitchReader& read);
+
+// The number of a compile switch mask (-F) from pos on: decimal with an
+// optional sign, "." binary or "&" hexadecimal; wraps at 32 bits.  Leaves
+// pos after the last digit.
+uint32_t readSwitchMask(const std::string& word, size_t& pos);
+
+// The whole of text as a compile switch mask, or none when anything trails
+// the number.
+std::optional<uint32_t> switchMaskOf(const std::string& text);
 
 } // namespace tools

@@ -1,8 +1,6 @@
 #include "settings.h"
 
-#include "zemc/driver_switches.h"
-
-#include "util/uerr.h"
+#include "common/switch_words.h"
 
 #include <fstream>
 
@@ -16,12 +14,9 @@ std::optional<uint16_t> parseSwitches(const std::string& text)
     const size_t first = text.find_first_not_of(" \t");
     const size_t last = text.find_last_not_of(" \t\r");
     if (first == std::string::npos) return std::nullopt;
-    try {
-        const std::string word = "-F" + text.substr(first, last - first + 1);
-        return static_cast<uint16_t>(zemc_driver::parseSwitches({word}, tools::TrailingText::IsIllegal).flags);
-    } catch (const util::UerrRaised&) {
-        return std::nullopt;
-    }
+    const auto mask = tools::switchMaskOf(text.substr(first, last - first + 1));
+    if (!mask) return std::nullopt;
+    return static_cast<uint16_t>(*mask);
 }
 
 int hexDigit(char c)

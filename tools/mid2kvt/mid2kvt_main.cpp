@@ -2,13 +2,13 @@
 // command line names a MIDI file; the program prints nothing and reports
 // through messages (standard error), one per failed file.
 #include "banner.h"
+#include "common/option_words.h"
 #include "convert_file.h"
 #include "platform/message.h"
 #include "smf/read_error.h"
 #include "util/uerr.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -50,15 +50,17 @@ intptr_t reportRunFailure(void*, util::ErrCode& code)
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s\n", mid2kvt::banner().c_str());
-            return 0;
-        }
+    // --help or --version anywhere answers instead of converting.
+    tools::InfoRequest request = tools::InfoRequest::None;
+    tools::readOptionWords({argv + 1, argv + argc},
+                           {tools::infoRows(request), [](const std::string&) { return std::string(); }});
+    if (request == tools::InfoRequest::Help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (request == tools::InfoRequest::Version) {
+        std::printf("%s\n", mid2kvt::banner().c_str());
+        return 0;
     }
     if (argc < 2) {
         platform::showMessage(mid2kvt::banner().c_str(), kNotice, platform::MessageIcon::Information);

@@ -1,5 +1,6 @@
 // qzdecode FILE [DECODER]: decodes FILE through a decoder plug-in, prints the
 // format record to standard error and writes the PCM to standard output.
+#include "common/option_words.h"
 #include "decoder_plugins/decoder_module.h"
 #include "decoder_plugins/posix_file_host.h"
 #include "platform/terminal_text.h"
@@ -9,7 +10,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -89,22 +89,28 @@ int decodeFile(const decoder_plugins::DecoderEntries& d, const char* file)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    tools::InfoRequest request = tools::InfoRequest::None;
+    std::vector<std::string> names; // FILE [DECODER]
+    tools::readOptionWords({argv + 1, argv + argc}, {tools::infoRows(request), [&names](const std::string& word) {
+                                                         names.push_back(word);
+                                                         return std::string();
+                                                     }});
+    if (request == tools::InfoRequest::Help) {
         printUsage(stdout);
         return 0;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    if (request == tools::InfoRequest::Version) {
         std::printf("qzdecode 0.47\n");
         return 0;
     }
-    if (argc < 2 || argc > 3) {
+    if (names.empty() || names.size() > 2) {
         printUsage(stderr);
         return 1;
     }
-    const std::string decoderName = argc == 3 ? argv[2] : kDefaultDecoder;
+    const std::string decoderName = names.size() == 2 ? names[1] : kDefaultDecoder;
     std::string error;
     const decoder_plugins::DecoderEntries* d = decoder_plugins::loadDecoder(decoderPath(decoderName), &error);
     if (!d) return fail(error);
     if (!d->open || !d->decode || !d->close) return fail(decoderName + " lacks dw_open, dw_decode or dw_close");
-    return decodeFile(*d, argv[1]);
+    return decodeFile(*d, names[0].c_str());
 }

@@ -1,5 +1,6 @@
 #include "render_switches.h"
 
+#include "common/option_words.h"
 #include "common/run_files.h"
 
 #include <algorithm>
@@ -10,8 +11,8 @@ namespace zem2wav {
 
 namespace {
 
-// --loudness=-16 and --loudness -16 alike.
 constexpr const char* kLoudness = "--loudness";
+constexpr const char* kOutputMissing = "-o needs the name of the output file.";
 
 bool readLoudness(const std::string& text, double& lufs)
 {
@@ -26,24 +27,32 @@ bool readLoudness(const std::string& text, double& lufs)
 std::string takeRenderSwitches(std::vector<std::string>& words, RenderOptions& options)
 {
     std::vector<std::string> rest;
-    for (size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        const bool hasNext = i + 1 < words.size();
-        if (word == "-o") {
-            if (!hasNext || words[i + 1].empty()) return "-o needs the name of the output file.";
-            options.outputName = words[++i];
-        } else if (word == kLoudness || word.rfind(std::string(kLoudness) + "=", 0) == 0) {
-            const bool joined = word != kLoudness;
-            if (!joined && !hasNext) return "--loudness needs a loudness in LUFS.";
-            const std::string value = joined ? word.substr(word.find('=') + 1) : words[++i];
-            double lufs = 0;
-            if (!readLoudness(value, lufs))
-                return "--loudness takes a loudness from -70 to 0 LUFS, not \"" + value + "\".";
-            options.loudnessLufs = lufs;
-        } else {
+    const tools::OptionTable table{
+        {
+            {"-o", tools::OptionValue::NextWord,
+             [&options](const std::string& value) -> std::string {
+                 if (value.empty()) return kOutputMissing;
+                 options.outputName = value;
+                 return {};
+             },
+             kOutputMissing},
+            {kLoudness, tools::OptionValue::AfterEquals,
+             [&options](const std::string& value) -> std::string {
+                 double lufs = 0;
+                 if (!readLoudness(value, lufs))
+                     return "--loudness takes a loudness from -70 to 0 LUFS, not \"" + value + "\".";
+                 options.loudnessLufs = lufs;
+                 return {};
+             },
+             "--loudness needs a loudness in LUFS."},
+        },
+        [&rest](const std::string& word) {
             rest.push_back(word);
-        }
-    }
+            return std::string();
+        },
+    };
+    std::string message = tools::readOptionWords(words, table);
+    if (!message.empty()) return message;
     const auto files =
         std::count_if(rest.begin(), rest.end(), [](const std::string& w) { return !tools::isSwitchWord(w); });
     if (!options.outputName.empty() && files != 1) return "-o names the output of exactly one file.";

@@ -1,23 +1,13 @@
 #include "command_line.h"
 
-#include "util/uerr.h"
-#include "zemc/driver_switches.h"
+#include "common/option_words.h"
+#include "common/switch_words.h"
 
 #include <cstdlib>
-#include <cstring>
-#include <vector>
 
 namespace console {
 
 namespace {
-
-// The value of -X: the rest of the word, or the next word.
-std::optional<std::string> valueOf(int argc, char** argv, int& i)
-{
-    if (argv[i][2] != '\0') return std::string(argv[i] + 2);
-    if (i + 1 >= argc) return std::nullopt;
-    return std::string(argv[++i]);
-}
 
 std::optional<uint32_t> count(const std::string& text)
 {
@@ -26,15 +16,47 @@ std::optional<uint32_t> count(const std::string& text)
     return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
 }
 
-// The compiler drivers' reading of a -F number.
-std::optional<uint16_t> switchMask(const std::string& text)
+// One row per option; a value that a row refuses is named in its message.
+tools::OptionTable optionTable(CommandLine& line, tools::InfoRequest& request)
 {
-    try {
-        const auto parsed = zemc_driver::parseSwitches({"-F" + text}, tools::TrailingText::IsIllegal);
-        return static_cast<uint16_t>(parsed.flags);
-    } catch (const util::UerrRaised&) {
-        return std::nullopt;
-    }
+    using tools::OptionValue;
+    std::vector<tools::OptionRow> rows = {
+        {"--list", OptionValue::None,
+         [&line](const std::string&) {
+             line.action = Action::List;
+             return std::string();
+         }},
+        {"-F", OptionValue::Attached,
+         [&line](const std::string& value) {
+             const auto mask = tools::switchMaskOf(value);
+             if (!mask) return "illegal switches: " + value;
+             line.switches = static_cast<uint16_t>(*mask);
+             return std::string();
+         }},
+        {"-p", OptionValue::Attached,
+         [&line](const std::string& value) {
+             line.port = value;
+             return std::string();
+         }},
+        {"-L", OptionValue::Attached,
+         [&line](const std::string& value) {
+             const auto n = count(value);
+             if (!n) return "illegal loop count: " + value;
+             line.loops = *n;
+             return std::string();
+         }},
+    };
+    const std::vector<tools::OptionRow> info = tools::infoRows(request);
+    rows.insert(rows.end(), info.begin(), info.end());
+    return {
+        rows,
+        [&line](const std::string& word) -> std::string {
+            if (word.size() >= 2 && word[0] == '-') return "unknown option " + word;
+            if (!line.file.empty()) return "one file only";
+            line.file = word;
+            return {};
+        },
+    };
 }
 
 } // namespace
@@ -42,41 +64,12 @@ std::optional<uint16_t> switchMask(const std::string& text)
 std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string* error)
 {
     CommandLine line;
-    const auto fail = [&](const std::string& why) -> std::optional<CommandLine> {
-        *error = why;
-        return std::nullopt;
-    };
-    for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (word == "--help") return CommandLine{Action::Help};
-        if (word == "--version") return CommandLine{Action::Version};
-        if (word == "--list") {
-            line.action = Action::List;
-            continue;
-        }
-        if (word.size() >= 2 && word[0] == '-') {
-            const char letter = word[1];
-            const auto value = valueOf(argc, argv, i);
-            if (!value) return fail(std::string("-") + letter + " needs a value");
-            if (letter == 'F') {
-                const auto mask = switchMask(*value);
-                if (!mask) return fail("illegal switches: " + *value);
-                line.switches = *mask;
-            } else if (letter == 'p') {
-                line.port = *value;
-            } else if (letter == 'L') {
-                const auto n = count(*value);
-                if (!n) return fail("illegal loop count: " + *value);
-                line.loops = *n;
-            } else {
-                return fail("unknown option " + word);
-            }
-            continue;
-        }
-        if (!line.file.empty()) return fail("one file only");
-        line.file = word;
-    }
-    if (line.action == Action::Play && line.file.empty()) return fail("no file");
+    tools::InfoRequest request = tools::InfoRequest::None;
+    *error = tools::readOptionWords({argv + 1, argv + argc}, optionTable(line, request));
+    if (error->empty() && request == tools::InfoRequest::Help) return CommandLine{Action::Help};
+    if (error->empty() && request == tools::InfoRequest::Version) return CommandLine{Action::Version};
+    if (error->empty() && line.action == Action::Play && line.file.empty()) *error = "no file";
+    if (!error->empty()) return std::nullopt;
     return line;
 }
 
