@@ -1,73 +1,72 @@
 #include "decoder.h"
 
-#include "instance.h"
-
 namespace audsink {
 namespace {
 
-Instance& owner(const dw_host* host) { return *reinterpret_cast<const HostTable*>(host)->instance; }
+const HostTable& tableOf(const dw_host* host) { return *reinterpret_cast<const HostTable*>(host); }
 
 void* hostAllocate(const dw_host* host, size_t size)
 {
-    Instance& i = owner(host);
-    return i.utility.allocate(i.user, size);
+    const HostTable& h = tableOf(host);
+    return h.utility->allocate(h.user, size);
 }
 
 void hostFree(const dw_host* host, void* block)
 {
-    Instance& i = owner(host);
-    if (block) i.utility.free(i.user, block);
+    const HostTable& h = tableOf(host);
+    if (block) h.utility->free(h.user, block);
 }
 
 intptr_t hostOpen(const dw_host* host, const char* name, uint32_t mode)
 {
-    Instance& i = owner(host);
-    return i.utility.open(i.user, name, mode);
+    const HostTable& h = tableOf(host);
+    return h.utility->open(h.user, name, mode);
 }
 
 intptr_t hostInvalid(const dw_host* host)
 {
-    Instance& i = owner(host);
-    return i.utility.invalid_handle(i.user);
+    const HostTable& h = tableOf(host);
+    return h.utility->invalid_handle(h.user);
 }
 
 int hostIsInvalid(const dw_host* host, intptr_t handle)
 {
-    Instance& i = owner(host);
-    return i.utility.is_invalid(i.user, handle);
+    const HostTable& h = tableOf(host);
+    return h.utility->is_invalid(h.user, handle);
 }
 
 void hostClose(const dw_host* host, intptr_t handle)
 {
-    Instance& i = owner(host);
-    i.utility.close(i.user, handle);
+    const HostTable& h = tableOf(host);
+    h.utility->close(h.user, handle);
 }
 
 int64_t hostSeek(const dw_host* host, intptr_t handle, uint32_t low, uint32_t high, uint32_t origin)
 {
-    Instance& i = owner(host);
-    return i.utility.seek(i.user, handle, low, high, origin);
+    const HostTable& h = tableOf(host);
+    return h.utility->seek(h.user, handle, low, high, origin);
 }
 
 int64_t hostRead(const dw_host* host, intptr_t handle, void* buffer, intptr_t length, uint32_t flag)
 {
-    Instance& i = owner(host);
-    return i.utility.read(i.user, handle, buffer, length, flag);
+    const HostTable& h = tableOf(host);
+    return h.utility->read(h.user, handle, buffer, length, flag);
 }
 
 int64_t hostWrite(const dw_host* host, intptr_t handle, const void* buffer, intptr_t length, uint32_t flag)
 {
-    Instance& i = owner(host);
-    return i.utility.write(i.user, handle, buffer, length, flag);
+    const HostTable& h = tableOf(host);
+    return h.utility->write(h.user, handle, buffer, length, flag);
 }
 
 } // namespace
 
-void fillHostTable(HostTable& host, Instance& instance)
+void fillHostTable(HostTable& host, const ds8_utility& utility, void* user)
 {
     host.table = {&hostAllocate, &hostFree, &hostOpen, &hostInvalid, &hostIsInvalid,
                   &hostClose,    &hostSeek, &hostRead, &hostWrite};
-    host.instance = &instance;
+    host.utility = &utility;
+    host.user = user;
 }
 
 const decoder_plugins::DecoderEntries* findDecoder(const char* name)

@@ -2,6 +2,7 @@
 // decoder in use.
 #pragma once
 
+#include "audsink.h"
 #include "qzdecoder.h"
 
 #include "decoder_plugins/decoder_module.h"
@@ -10,17 +11,17 @@
 
 namespace audsink {
 
-struct Instance;
-
 // The nine host entries over the creator's utility table; the table is the
-// first member so that every entry finds its instance from the table
-// pointer it receives.
+// first member so that every entry finds the utility table and its user
+// value from the table pointer it receives.
 struct HostTable {
     dw_host table;
-    Instance* instance;
+    const ds8_utility* utility;
+    void* user;
 };
 
-void fillHostTable(HostTable& host, Instance& instance);
+// utility must outlive host (both live in the instance block).
+void fillHostTable(HostTable& host, const ds8_utility& utility, void* user);
 
 // A decoder in use: the entries of a loaded plug-in (null while none is) and
 // the decoding entries copied from it by resolveEntries.

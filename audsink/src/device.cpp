@@ -23,7 +23,7 @@ void closeDevice(Instance& instance)
             sound->paused = false;
         }
     }
-    DeviceCall call(instance);
+    DeviceCall call(instance.deviceLock);
     instance.device.reset();
     instance.offline = false;
 }
@@ -36,7 +36,7 @@ int32_t openDevice(Instance& instance, const char* name, int channels, int bits,
     platform::AudioResult result = platform::kAudioOk;
     const bool offline = wanted == DS8_OFFLINE_DEVICE;
     {
-        DeviceCall call(instance);
+        DeviceCall call(instance.deviceLock);
         if (offline)
             device = std::make_unique<DeviceClock>(instance, platform::openOfflineAudioDevice());
         else
@@ -50,25 +50,13 @@ int32_t openDevice(Instance& instance, const char* name, int channels, int bits,
         }
     }
     if (result != platform::kAudioOk) {
-        DeviceCall call(instance);
+        DeviceCall call(instance.deviceLock);
         device.reset();
         return static_cast<int32_t>(result);
     }
     instance.device = std::move(device);
     instance.offline = offline;
     return DS8_OK;
-}
-
-int32_t createBuffer(Instance& instance, uint32_t flags, uint32_t channels, uint32_t sampleBytes, uint32_t rate,
-                     uint32_t bytes, std::unique_ptr<platform::AudioBuffer>& buffer)
-{
-    DeviceCall call(instance);
-    if (!instance.device) return DS8_ERR_INVALID_CALL;
-    platform::AudioFormat format;
-    format.channels = static_cast<uint16_t>(channels);
-    format.bitsPerSample = static_cast<uint16_t>(8 * sampleBytes);
-    format.sampleRate = rate;
-    return static_cast<int32_t>(instance.device->createBuffer(flags, format, bytes, buffer));
 }
 
 } // namespace audsink

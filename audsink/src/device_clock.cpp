@@ -1,6 +1,6 @@
 #include "device_clock.h"
 
-#include "device.h"
+#include "device_lock.h"
 #include "stream.h"
 
 #include <algorithm>
@@ -67,7 +67,7 @@ void DeviceClock::render(void* out, uint32_t frames)
         const uint64_t next = runDueTicks();
         const auto n = static_cast<uint32_t>(std::min<uint64_t>(frames, next - rendered_));
         {
-            DeviceCall call(instance_);
+            DeviceCall call(instance_.deviceLock);
             device_->render(bytes, n);
         }
         bytes += uint64_t{n} * block;

@@ -1,5 +1,5 @@
 // The library's three exports.
-#include "instance.h"
+#include "lifetime.h"
 
 static_assert(sizeof(ds8) == DS8_OPERATION_SLOTS * sizeof(void*), "one pointer-sized slot per operation");
 static_assert(sizeof(ds8_utility) == DS8_UTILITY_SLOTS * sizeof(void*), "one pointer-sized slot per entry");

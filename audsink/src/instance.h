@@ -7,6 +7,7 @@
 #include "audsink.h"
 #include "conversions.h"
 #include "decoder.h"
+#include "device_lock.h"
 
 #include "platform/audio.h"
 
@@ -15,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <utility>
 
 namespace audsink {
 
@@ -119,36 +119,6 @@ struct ds8_stream : ds8_sound {
 
 namespace audsink {
 
-// A lock that one thread may take and another release (slots 18 to 20),
-// costing no system call while nobody waits for it.
-class DeviceLock {
-public:
-    void acquire()
-    {
-        std::unique_lock guard(mutex_);
-        free_.wait(guard, [this] { return !held_; });
-        held_ = true;
-    }
-    bool try_acquire()
-    {
-        std::lock_guard guard(mutex_);
-        return !std::exchange(held_, true);
-    }
-    void release()
-    {
-        {
-            std::lock_guard guard(mutex_);
-            held_ = false;
-        }
-        free_.notify_one();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable free_;
-    bool held_ = false;
-};
-
 struct Instance : ds8 {
     void* user = nullptr;
     ds8_utility utility{};
@@ -193,13 +163,5 @@ template <typename Record> void deleteRecord(Instance& instance, Record* record)
     record->~Record();
     instance.utility.free(instance.user, record);
 }
-
-} // namespace audsink
-
-namespace audsink {
-
-// ds8_const_utl and slot 0.
-ds8* createInstance(void* user, const ds8_utility* table, size_t tableLength);
-void destroyInstance(Instance& instance);
 
 } // namespace audsink

@@ -1,5 +1,6 @@
 // Slots 0 to 32: the instance, the device and one-shot sounds.
 #include "device.h"
+#include "lifetime.h"
 #include "operations.h"
 #include "sound_controls.h"
 #include "sounds.h"

@@ -1,6 +1,6 @@
 #include "sound_controls.h"
 
-#include "device.h"
+#include "device_lock.h"
 
 #include <algorithm>
 
@@ -19,7 +19,7 @@ int32_t applyControl(ds8_sound& sound, int32_t value, int32_t& kept, Sent& lastS
     kept = value;
     const Sent sent = toDevice(value);
     if (sent == lastSent) return DS8_OK;
-    DeviceCall call(*sound.owner);
+    DeviceCall call(sound.owner->deviceLock);
     auto result = static_cast<int32_t>((sound.buffer.get()->*send)(sent));
     if (result == DS8_OK) lastSent = sent;
     return result;
@@ -57,7 +57,7 @@ int32_t applyPosition(ds8_sound& sound, int32_t fraction)
     // inside the buffer.
     uint64_t frame = uint64_t{sound.lengthFrames} * static_cast<uint32_t>(fraction) / DS8_POSITION_MAX;
     if (sound.lengthFrames > 0) frame = std::min<uint64_t>(frame, sound.lengthFrames - 1);
-    DeviceCall call(*sound.owner);
+    DeviceCall call(sound.owner->deviceLock);
     return static_cast<int32_t>(sound.buffer->setCurrentPosition(static_cast<uint32_t>(frame * sound.blockBytes)));
 }
 
@@ -65,7 +65,7 @@ uint32_t soundStatus(ds8_sound& sound)
 {
     if (!sound.buffer) return DS8_STATUS_FAILED;
     uint32_t status = 0;
-    DeviceCall call(*sound.owner);
+    DeviceCall call(sound.owner->deviceLock);
     if (!sound.owner->device || sound.buffer->getStatus(status) != platform::kAudioOk) return DS8_STATUS_FAILED;
     uint32_t bits = 0;
     if (status & platform::kAudioStatusPlaying) bits |= DS8_STATUS_PLAYING;
@@ -89,7 +89,7 @@ void resetSentValues(ds8_sound& sound, uint32_t baseRate)
 int32_t startBuffer(ds8_sound& sound, uint32_t flags)
 {
     if (!sound.buffer) return DS8_ERR_INVALID_CALL;
-    DeviceCall call(*sound.owner);
+    DeviceCall call(sound.owner->deviceLock);
     const auto result = static_cast<int32_t>(sound.buffer->play(flags));
     if (result == DS8_OK) {
         sound.playFlags = flags;
@@ -101,7 +101,7 @@ int32_t startBuffer(ds8_sound& sound, uint32_t flags)
 void stopBuffer(ds8_sound& sound)
 {
     if (!sound.buffer) return;
-    DeviceCall call(*sound.owner);
+    DeviceCall call(sound.owner->deviceLock);
     sound.buffer->stop();
 }
 

@@ -1,6 +1,6 @@
 #include "sounds.h"
 
-#include "device.h"
+#include "device_buffer.h"
 #include "pcm_layout.h"
 #include "platform/audio.h"
 #include "sound_controls.h"
@@ -38,7 +38,7 @@ bool fillWhole(Instance& instance, ds8_sound& sound, const Decoder& decoder, uin
 {
     platform::AudioLockedRegion region;
     {
-        DeviceCall call(instance);
+        DeviceCall call(instance.deviceLock);
         if (sound.buffer->lock(0, 0, region, platform::kAudioLockEntireBuffer) != platform::kAudioOk) return false;
     }
     const size_t first = decodePart(instance, decoder, format, region.first, region.firstBytes, silence);
@@ -48,7 +48,7 @@ bool fillWhole(Instance& instance, ds8_sound& sound, const Decoder& decoder, uin
         else
             std::memset(region.second, silence, region.secondBytes);
     }
-    DeviceCall call(instance);
+    DeviceCall call(instance.deviceLock);
     return sound.buffer->unlock(region.first, region.firstBytes, region.second, region.secondBytes) ==
            platform::kAudioOk;
 }
@@ -111,7 +111,7 @@ ds8_sound* duplicateSound(Instance& instance, ds8_sound& source)
     if (!sound) return nullptr;
     platform::AudioResult result;
     {
-        DeviceCall call(instance);
+        DeviceCall call(instance.deviceLock);
         result = instance.device->duplicateBuffer(*source.buffer, sound->buffer);
     }
     if (result != platform::kAudioOk) {
@@ -138,7 +138,7 @@ void freeSound(Instance& instance, ds8_sound* sound)
 {
     unlinkSound(instance, sound);
     if (sound->buffer) {
-        DeviceCall call(instance);
+        DeviceCall call(instance.deviceLock);
         sound->buffer->stop();
         sound->buffer.reset();
     }

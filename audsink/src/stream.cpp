@@ -1,7 +1,7 @@
 #include "stream.h"
 
 #include "conversions.h"
-#include "device.h"
+#include "device_buffer.h"
 #include "pcm_layout.h"
 #include "platform/audio.h"
 #include "sound_controls.h"
@@ -75,7 +75,7 @@ void releaseStream(ds8_stream& stream)
     {
         std::lock_guard guard(stream.bufferLock);
         if (stream.buffer) {
-            DeviceCall call(*stream.owner);
+            DeviceCall call(stream.owner->deviceLock);
             stream.buffer->stop();
             stream.buffer.reset();
         }
@@ -275,7 +275,7 @@ int32_t startStream(ds8_stream& stream, OpenedFile opened, uint32_t bufferMs)
     {
         std::lock_guard guard(stream.bufferLock);
         {
-            DeviceCall call(instance);
+            DeviceCall call(instance.deviceLock);
             stream.buffer->setCurrentPosition(0);
         }
         applyLevel(stream, stream.wantLevel);

@@ -1,4 +1,4 @@
-#include "device.h"
+#include "device_lock.h"
 #include "pcm_layout.h"
 #include "stream.h"
 
@@ -16,13 +16,13 @@ template <typename Fill> void writeSegment(ds8_stream& stream, int index, Fill f
     if (!stream.buffer) return;
     platform::AudioLockedRegion region;
     {
-        DeviceCall call(*stream.owner);
+        DeviceCall call(stream.owner->deviceLock);
         if (stream.buffer->lock(uint32_t(index) * stream.segmentBytes, stream.segmentBytes, region) !=
             platform::kAudioOk)
             return;
     }
     fill(region.first, region.firstBytes);
-    DeviceCall call(*stream.owner);
+    DeviceCall call(stream.owner->deviceLock);
     stream.buffer->unlock(region.first, region.firstBytes, region.second, region.secondBytes);
 }
 
@@ -41,7 +41,7 @@ struct Cursors {
 Cursors cursorsOf(ds8_stream& stream)
 {
     Cursors c;
-    DeviceCall call(*stream.owner);
+    DeviceCall call(stream.owner->deviceLock);
     c.valid = stream.buffer->getCurrentPosition(&c.play, &c.write) == platform::kAudioOk;
     return c;
 }

@@ -31,10 +31,10 @@ std::string read(const std::vector<std::string>& words, tools::InfoRequest& requ
     const auto info = tools::infoRows(request);
     rows.insert(rows.end(), info.begin(), info.end());
     const std::string message = tools::readOptionWords(words, {rows, [&seen](const std::string& word) -> std::string {
-                                                                  if (word == "bad") return "bad word";
-                                                                  seen += "[" + word + "]";
-                                                                  return {};
-                                                              }});
+                                                                   if (word == "bad") return "bad word";
+                                                                   seen += "[" + word + "]";
+                                                                   return {};
+                                                               }});
     return message.empty() ? seen : "error: " + message;
 }
 
@@ -75,10 +75,20 @@ TEST(ToolSwitchMask, WholeTextAsTheCompilerSwitchesReadIt)
         const char* text;
         std::optional<uint32_t> mask;
     } table[] = {
-        {"31", 31u},      {"&1F", 0x1Fu},     {".101", 5u},         {"-3", 0xFFFFFFFDu}, {"+7", 7u},
-        {"", 0u},         {"&", 0u},          {"4294967297", 1u}, // wraps at 32 bits
-        {"1x", std::nullopt}, {"&1G", std::nullopt}, {".102", std::nullopt}, {"1-2", std::nullopt},
-        {"-", std::nullopt},  {"&-1", std::nullopt},
+        {"31", 31u},
+        {"&1F", 0x1Fu},
+        {".101", 5u},
+        {"-3", 0xFFFFFFFDu},
+        {"+7", 7u},
+        {"", 0u},
+        {"&", 0u},
+        {"4294967297", 1u}, // wraps at 32 bits
+        {"1x", std::nullopt},
+        {"&1G", std::nullopt},
+        {".102", std::nullopt},
+        {"1-2", std::nullopt},
+        {"-", std::nullopt},
+        {"&-1", std::nullopt},
     };
     for (const auto& row : table) EXPECT_EQ(tools::switchMaskOf(row.text), row.mask) << row.text;
 }
