@@ -3,6 +3,7 @@
 #include "util/fileset.h"
 
 #include "util/memblock.h"
+#include "util/open_file.h"
 #include "util/uerr.h"
 
 #include "file_time.h"
@@ -257,17 +258,9 @@ void fs_open(FILESET* f, FileMode mode)
         f->last_write = local_write_time(st);
         f->last_write_known = true;
     }
-    // Opened without waiting: a FIFO named as an input would block the open
-    // for ever.  An input must be a regular file; an output may be a device.
-    int fd = ::open(ss_text(f->path), open_flags(mode) | O_CLOEXEC | O_NONBLOCK);
+    const OpenTarget target = mode == FileMode::Read ? OpenTarget::RegularFile : OpenTarget::AnyButFolder;
+    const int fd = openWithoutWaiting(ss_text(f->path), open_flags(mode), 0, target, &st);
     if (fd < 0) {
-        uerr_raise(kErrFileNotFound);
-    }
-    const bool known = fstat(fd, &st) == 0;
-    const bool usable = known && (mode == FileMode::Read ? S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode));
-    const int status = fcntl(fd, F_GETFL);
-    if (!usable || status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
-        ::close(fd);
         uerr_raise(kErrFileNotFound);
     }
     if (st.st_size > static_cast<off_t>(UINT32_MAX)) {

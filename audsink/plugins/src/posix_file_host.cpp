@@ -1,7 +1,7 @@
 #include "decoder_plugins/posix_file_host.h"
 
 #include "platform/full_transfer.h"
-#include "platform/regular_file.h"
+#include "util/open_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -61,7 +61,7 @@ intptr_t posixOpen(const char* name, uint32_t mode)
         flags |= O_CREAT | ((mode & DW_OPEN_EXCLUSIVE) ? O_EXCL : O_TRUNC);
     else if (mode & DW_OPEN_APPEND)
         flags |= O_APPEND;
-    return platform::openRegularFile(name, flags, 0666);
+    return util::openWithoutWaiting(name, flags, 0666, util::OpenTarget::RegularFile);
 }
 
 void posixClose(intptr_t handle)
