@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 using namespace audsink_test;
 
 namespace {
@@ -23,11 +21,6 @@ Bytes noise(size_t count, uint32_t seed)
         v = uint8_t(seed >> 16);
     }
     return b;
-}
-
-void writeBytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
 }
 
 Bytes readBytes(const std::string& path)
@@ -81,10 +74,11 @@ TEST(RenderWave, EqualsTheDecodersOutputForEveryLayout)
         const auto block = uint16_t(c.channels * c.bits / 8);
         Bytes fact;
         putLe32(fact, uint32_t(c.frames));
-        writeBytes(in, c.tag <= 3 ? simpleWave(c.tag, c.channels, 22050, c.bits, data)
-                                  : riffFile({{"fmt ", formatBody(c.tag, c.channels, 22050, block, c.bits, Bytes{})},
-                                              {"fact", fact},
-                                              {"data", data}}));
+        zem_test::writeBytes(in, c.tag <= 3
+                                     ? simpleWave(c.tag, c.channels, 22050, c.bits, data)
+                                     : riffFile({{"fmt ", formatBody(c.tag, c.channels, 22050, block, c.bits, Bytes{})},
+                                                 {"fact", fact},
+                                                 {"data", data}}));
         ASSERT_EQ(ds->render_wave(ds.get(), in.c_str(), kQzwav, 0, 0, 0, out.c_str(), nullptr, nullptr), 0) << c.name;
         const auto decoded = zem_test::runProgram("qzdecode", {in}, dir.path());
         ASSERT_EQ(decoded.status, 0) << c.name << ": " << decoded.err;

@@ -24,12 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Bytes readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
 // sox dithers by default with a fresh seed on every run; repeatable mode keeps
@@ -77,7 +71,7 @@ protected:
 
     static Bytes decodeWithQzwav(const fs::path& file, uint32_t expectedTag)
     {
-        Bytes bytes = readFile(file);
+        Bytes bytes = zem_test::readBytes(file);
         EXPECT_GE(bytes.size(), 22u);
         if (bytes.size() >= 22) {
             EXPECT_EQ(dw_get_le16(&bytes[20]), expectedTag) << "fixture has an unexpected format tag";
@@ -95,7 +89,7 @@ protected:
     static Bytes reference(const std::string& command, const fs::path& rawFile)
     {
         EXPECT_TRUE(run(command)) << command;
-        return readFile(rawFile);
+        return zem_test::readBytes(rawFile);
     }
 
     static inline std::unique_ptr<zem_test::TempDir> dir;
@@ -115,7 +109,7 @@ struct ToolCase {
 // Shortens the file's data chunk (its last chunk) by cut bytes.
 void cutDataChunk(const fs::path& file, size_t cut)
 {
-    Bytes bytes = readFile(file);
+    Bytes bytes = zem_test::readBytes(file);
     const uint8_t id[4] = {'d', 'a', 't', 'a'};
     auto at = std::search(bytes.begin(), bytes.end(), std::begin(id), std::end(id));
     ASSERT_NE(at, bytes.end());
@@ -175,7 +169,7 @@ TEST_F(CodecCompare, DecodesLikeTheReferenceTool)
                                    : encodeWithFfmpeg(c.source, c.encodeArgs, wav);
         if (c.cutDataBytes > 0) cutDataChunk(encoded, c.cutDataBytes);
         fs::path raw = folder / (std::string(c.name) + ".raw");
-        const Bytes file = readFile(encoded);
+        const Bytes file = zem_test::readBytes(encoded);
         const size_t frameBytes = 2 * dw_get_le16(&file[22]);
         Bytes expected = upToDeclared(reference(c.bySox ? soxToRaw(encoded, raw) : ffmpegToRaw(encoded, raw), raw),
                                       file, frameBytes);
@@ -212,7 +206,7 @@ TEST_F(CodecCompare, ImaAdpcmStaysCloseToSox)
 TEST_F(CodecCompare, RateFarFromTheCodecsIsNotResampled)
 {
     ASSERT_TRUE(haveSources);
-    Bytes original = readFile(encodeWithFfmpeg("stereo.wav", "-c:a mp2 -b:a 128k", "mp2_rate.wav"));
+    Bytes original = zem_test::readBytes(encodeWithFfmpeg("stereo.wav", "-c:a mp2 -b:a 128k", "mp2_rate.wav"));
     // Three seconds at 22050 Hz, 16-bit stereo: about 265 000 bytes.
     struct RateCase {
         uint32_t rate;
@@ -250,7 +244,7 @@ TEST_F(CodecCompare, CompressedPositionsAreApproximateButLandOnBlocks)
     fs::path raw = folder / "ima_seek.raw";
     Bytes expected = reference(ffmpegToRaw(encoded, raw), raw);
     MemoryHost host;
-    uint8_t* handle = openBytes(host, readFile(encoded));
+    uint8_t* handle = openBytes(host, zem_test::readBytes(encoded));
     ASSERT_NE(handle, nullptr);
     const QzwavModule& m = QzwavModule::get();
     // ffmpeg writes 1024-byte stereo blocks: 1017 frames each.
@@ -425,7 +419,7 @@ TEST_F(CodecCompare, AdpcmCorpusFilesMatchLibavcodec)
 {
     int compared = 0;
     for (const auto& entry : fs::directory_iterator(fs::path(ZEM_SOURCE_DIR) / "fuzz/corpus/qzwav_fuzz")) {
-        const Bytes file = readFile(entry.path());
+        const Bytes file = zem_test::readBytes(entry.path());
         const Bytes fmt = chunkOf(file, "fmt ");
         if (fmt.size() < 16 || chunkOf(file, "fact").size() < 4) continue;
         const uint16_t tag = dw_get_le16(&fmt[0]);

@@ -24,18 +24,6 @@ struct Relay {
     }
 };
 
-Bytes infoList(const std::vector<RiffChunk>& entries)
-{
-    Bytes list{'I', 'N', 'F', 'O'};
-    for (const auto& e : entries) {
-        list.insert(list.end(), e.id.begin(), e.id.end());
-        putLe32(list, static_cast<uint32_t>(e.body.size()));
-        list.insert(list.end(), e.body.begin(), e.body.end());
-        if (e.body.size() % 2 != 0) list.push_back(0);
-    }
-    return list;
-}
-
 Bytes taggedFile()
 {
     Bytes fmt = formatBody(1, 1, 8000, 2, 16);
@@ -43,15 +31,15 @@ Bytes taggedFile()
     return riffFile({{"fmt ", fmt},
                      {"LIST", other},
                      {"data", Bytes(8, 0)},
-                     {"LIST", infoList({{"INAM", textBody("Song")},
-                                        {"IID3", Bytes(7, 0)},
-                                        {"ICOP", textBody("(c) Us")},
-                                        {"IPRD", Bytes{'A', 'l', 'b'}}, // odd, no terminator
-                                        {"IART", textBody("Band")},
-                                        {"ICRD", textBody("2024")},
-                                        {"ICMT", textBody("note")},
-                                        {"IGNR", textBody("Pop")},
-                                        {"ISBJ", textBody("Things")}})},
+                     {"LIST", chunkList("INFO", {{"INAM", textBody("Song")},
+                                                 {"IID3", Bytes(7, 0)},
+                                                 {"ICOP", textBody("(c) Us")},
+                                                 {"IPRD", Bytes{'A', 'l', 'b'}}, // odd, no terminator
+                                                 {"IART", textBody("Band")},
+                                                 {"ICRD", textBody("2024")},
+                                                 {"ICMT", textBody("note")},
+                                                 {"IGNR", textBody("Pop")},
+                                                 {"ISBJ", textBody("Things")}})},
                      {"zzzz", Bytes(3, 1)}});
 }
 
@@ -102,7 +90,7 @@ TEST(InfoTexts, DamagedOrMissingListsGiveWhatIsReadable)
 {
     Bytes fmt = formatBody(1, 1, 8000, 2, 16);
     Bytes shortList = riffFile({{"fmt ", fmt}, {"data", Bytes(2, 0)}, {"LIST", Bytes{'I', 'N', 'F', 'O'}}});
-    Bytes list = infoList({{"INAM", textBody("One")}, {"IART", textBody("Two")}});
+    Bytes list = chunkList("INFO", {{"INAM", textBody("One")}, {"IART", textBody("Two")}});
     // The list claims fewer bytes than its second entry needs: the listing
     // ends with the list.
     Bytes clippedFile = riffFile({{"fmt ", fmt}, {"data", Bytes(2, 0)}, {"LIST", list}});

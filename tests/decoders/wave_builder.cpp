@@ -45,15 +45,21 @@ Bytes extensibleBody(uint16_t subTag, uint16_t channels, uint32_t rate, uint16_t
     return formatBody(0xFFFE, channels, rate, static_cast<uint16_t>(channels * bits / 8), bits, extra);
 }
 
-Bytes riffFile(const std::vector<RiffChunk>& chunks, std::optional<uint32_t> riffSize)
+Bytes chunkList(const std::string& form, const std::vector<RiffChunk>& chunks)
 {
-    Bytes body{'W', 'A', 'V', 'E'};
+    Bytes body(form.begin(), form.end());
     for (const auto& chunk : chunks) {
         body.insert(body.end(), chunk.id.begin(), chunk.id.end());
         putLe32(body, static_cast<uint32_t>(chunk.body.size()));
         body.insert(body.end(), chunk.body.begin(), chunk.body.end());
         if (chunk.body.size() % 2 != 0) body.push_back(0);
     }
+    return body;
+}
+
+Bytes riffFile(const std::vector<RiffChunk>& chunks, std::optional<uint32_t> riffSize)
+{
+    const Bytes body = chunkList("WAVE", chunks);
     Bytes file{'R', 'I', 'F', 'F'};
     putLe32(file, riffSize.value_or(static_cast<uint32_t>(body.size())));
     file.insert(file.end(), body.begin(), body.end());

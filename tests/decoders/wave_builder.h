@@ -24,6 +24,10 @@ Bytes formatBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockA
 // WAVE_FORMAT_EXTENSIBLE "fmt " body with the given sub-format tag.
 Bytes extensibleBody(uint16_t subTag, uint16_t channels, uint32_t rate, uint16_t bits);
 
+// A form type ("WAVE", "INFO") followed by the chunks, each with its pad
+// byte: the body of a RIFF file or of a LIST chunk.
+Bytes chunkList(const std::string& form, const std::vector<RiffChunk>& chunks);
+
 // "RIFF" size "WAVE" and the chunks; riffSize overrides the header's size.
 Bytes riffFile(const std::vector<RiffChunk>& chunks, std::optional<uint32_t> riffSize = std::nullopt);
 

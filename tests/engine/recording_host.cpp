@@ -189,15 +189,21 @@ dp_options RecordingHost::options() const
     return o;
 }
 
-Session::Session(RecordingHost& host, const ImagePlan& plan, int ports) : image(buildImage(plan))
+Session::Session(RecordingHost& host, const ImagePlan& plan, int ports) : Session(host, host.options(), plan, ports) {}
+
+Session::Session(RecordingHost& host, const dp_options& options, const ImagePlan& plan, int ports)
+    : image(buildImage(plan))
 {
-    dp_options o = host.options();
+    dp_options o = options;
     player_ = dp_const(ports, image.data(), image.size(), &o, sizeof o, &host, &error);
 }
 
-Session::~Session()
+void Session::close()
 {
     if (player_) player_->close(player_);
+    player_ = nullptr;
 }
+
+Session::~Session() { close(); }
 
 } // namespace zemtest

@@ -91,6 +91,8 @@ private:
 class Session {
 public:
     Session(RecordingHost& host, const ImagePlan& plan, int ports = 16);
+    // With callbacks of a host built on the recording one.
+    Session(RecordingHost& host, const dp_options& options, const ImagePlan& plan, int ports);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -98,6 +100,7 @@ public:
     dp_player* player() const { return player_; }
     void units(uint32_t n) { player_->advance_units(player_, n, DP_NORMAL_SPEED); }
     void ticks(uint32_t n) { player_->advance_ticks(player_, n, DP_NORMAL_SPEED); }
+    void close();
 
     std::vector<uint8_t> image;
     int error = -1;

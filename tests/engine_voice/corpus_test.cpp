@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "temp_dir.h"
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 using namespace zemtest;
@@ -13,12 +13,6 @@ using namespace zemtest;
 namespace {
 
 const std::filesystem::path kCorpus = std::filesystem::path(ZEM_SOURCE_DIR) / "fuzz/corpus/engine_image";
-
-std::vector<uint8_t> readFile(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Plays an image to its end and closes it; the recorder keeps the log.
 void play(VoiceRecorder& host, const std::vector<uint8_t>& image)
@@ -37,7 +31,7 @@ TEST(EngineVoiceCorpus, EverySeedGivesBackWhatItTook)
     for (const auto& entry : std::filesystem::directory_iterator(kCorpus)) {
         VoiceRecorder host;
         host.hasSyncCallback = true;
-        play(host, readFile(entry.path()));
+        play(host, zem_test::readBytes(entry.path()));
         EXPECT_EQ(host.staleHandleUses, 0) << entry.path();
         EXPECT_TRUE(host.liveHandles.empty()) << entry.path();
         EXPECT_TRUE(host.liveBlocks.empty()) << entry.path();
@@ -61,7 +55,7 @@ TEST(EngineVoiceCorpus, VoiceAndStreamSeedsReachTheirLayers)
     for (const auto& c : cases) {
         VoiceRecorder host;
         host.hasSyncCallback = true;
-        play(host, readFile(kCorpus / c.file));
+        play(host, zem_test::readBytes(kCorpus / c.file));
         for (const char* e : c.events) EXPECT_FALSE(host.only({e}).empty()) << c.file << ": " << e;
     }
 }

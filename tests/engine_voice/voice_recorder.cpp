@@ -135,19 +135,4 @@ std::vector<std::string> VoiceRecorder::takeVoiceLog()
     return lines;
 }
 
-VoiceSession::VoiceSession(VoiceRecorder& host, const ImagePlan& plan, int ports) : image(buildImage(plan))
-{
-    dp_options o = host.allOptions();
-    int error = 0;
-    player_ = dp_const(ports, image.data(), image.size(), &o, sizeof o, host.user(), &error);
-}
-
-void VoiceSession::close()
-{
-    if (player_) player_->close(player_);
-    player_ = nullptr;
-}
-
-VoiceSession::~VoiceSession() { close(); }
-
 } // namespace zemtest

@@ -37,22 +37,12 @@ public:
     std::vector<std::string> takeVoiceLog();
 };
 
-// An image with its instance on a VoiceRecorder; closed at the end.
-class VoiceSession {
+// An image with its instance on a VoiceRecorder, one port unless told.
+class VoiceSession : public Session {
 public:
-    VoiceSession(VoiceRecorder& host, const ImagePlan& plan, int ports = 1);
-    ~VoiceSession();
-    VoiceSession(const VoiceSession&) = delete;
-    VoiceSession& operator=(const VoiceSession&) = delete;
-
-    dp_player* player() const { return player_; }
-    void units(uint32_t n) { player_->advance_units(player_, n, DP_NORMAL_SPEED); }
-    void close();
-
-    std::vector<uint8_t> image;
-
-private:
-    dp_player* player_ = nullptr;
+    VoiceSession(VoiceRecorder& host, const ImagePlan& plan, int ports = 1)
+        : Session(host, host.allOptions(), plan, ports)
+    {}
 };
 
 } // namespace zemtest

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 
 namespace mid2kvt_test {
@@ -22,12 +21,6 @@ const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
 const Bytes kTune = mthd(0, 1, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd);
 const std::string kTuneText = "#0 %1920 `+1 /----------\r\n :0 @1\r\n /[end of track]\r\n\r\n";
 const std::string kBanner = "MID2KVT for Win32 \xE4\xB9\x99\xE6\x88\x8C\xE6\x96\x87\xE6\x9C\x88\xE7\x89\x88";
-
-void writeBytes(const fs::path& p, const Bytes& b)
-{
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -76,13 +69,13 @@ TEST_F(ProgramTest, NamesAreFoundAndOutputsNamed)
         {"abs.mid", {"ABS.MID"}, "abs.KVT"},
     };
     for (const Case& c : cases) {
-        writeBytes(dir_ / c.file, kTune);
+        zem_test::writeBytes(dir_ / c.file, kTune);
         const RunResult r = run(c.args);
         EXPECT_EQ(r.status, 0) << c.file << r.err;
         EXPECT_EQ(r.err, "") << c.file;
         EXPECT_EQ(zem_test::readFile(path(c.output)), kTuneText) << c.file;
     }
-    writeBytes(dir_ / "slash.mid", kTune);
+    zem_test::writeBytes(dir_ / "slash.mid", kTune);
     EXPECT_EQ(run({path("slash")}).status, 0);
     EXPECT_EQ(zem_test::readFile((dir_ / "slash.KVT").string()), kTuneText);
 }
@@ -105,7 +98,7 @@ TEST_F(ProgramTest, EveryFileMessageWithItsCaption)
         {"con.mid", kTune, "CON\\CON-Proof affected.", false},
     };
     for (const Case& c : cases) {
-        if (std::string(c.name) != "missing.mid") writeBytes(dir_ / c.name, c.file);
+        if (std::string(c.name) != "missing.mid") zem_test::writeBytes(dir_ / c.name, c.file);
         const RunResult r = run({c.name});
         const std::string input = path(c.name);
         const std::string caption = c.captionIsOutput ? input.substr(0, input.size() - 3) + "KVT" : input;
@@ -137,7 +130,7 @@ TEST_F(ProgramTest, WhatTheTextCannotSayIsToldOncePerFile)
           "Track 1: a meta event of 300 bytes is past the 255 an info item takes; the text will not compile."}},
     };
     for (const Case& c : cases) {
-        writeBytes(dir_ / c.name, c.file);
+        zem_test::writeBytes(dir_ / c.name, c.file);
         const RunResult r = run({c.name});
         const std::string input = path(c.name);
         const std::string output = input.substr(0, input.size() - 3) + "KVT";
@@ -151,8 +144,8 @@ TEST_F(ProgramTest, WhatTheTextCannotSayIsToldOncePerFile)
 
 TEST_F(ProgramTest, AFailedFileDoesNotStopTheOthers)
 {
-    writeBytes(dir_ / "a.mid", kTune);
-    writeBytes(dir_ / "c.mid", kTune);
+    zem_test::writeBytes(dir_ / "a.mid", kTune);
+    zem_test::writeBytes(dir_ / "c.mid", kTune);
     const RunResult r = run({"a", "b", "c"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, path("b.MID") + ": File not found\n");
@@ -162,12 +155,12 @@ TEST_F(ProgramTest, AFailedFileDoesNotStopTheOthers)
 
 TEST_F(ProgramTest, ExistingOutputsMoveToBackupNames)
 {
-    writeBytes(dir_ / "tune.mid", kTune);
-    writeBytes(dir_ / "tune.KVT", textBytes("old text"));
+    zem_test::writeBytes(dir_ / "tune.mid", kTune);
+    zem_test::writeBytes(dir_ / "tune.KVT", textBytes("old text"));
     ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "tune.KVT").string(), 2024, 2, 29, 23, 59, 59));
     // The first backup name is taken: the time moves one second on, across
     // the month end.
-    writeBytes(dir_ / "tune_20240229235959.KVT", textBytes("older"));
+    zem_test::writeBytes(dir_ / "tune_20240229235959.KVT", textBytes("older"));
     chmod((dir_ / "tune.KVT").c_str(), 0444);
 
     const RunResult r = run({"tune"});
@@ -183,10 +176,10 @@ TEST_F(ProgramTest, NoExistingFileIsLost)
 {
     // tune.kvt is the output in another letter case; x.kvt holds a MIDI file
     // whose output would be the input itself.
-    writeBytes(dir_ / "tune.mid", kTune);
-    writeBytes(dir_ / "tune.kvt", textBytes("old text"));
+    zem_test::writeBytes(dir_ / "tune.mid", kTune);
+    zem_test::writeBytes(dir_ / "tune.kvt", textBytes("old text"));
     ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "tune.kvt").string(), 2024, 2, 29, 23, 59, 59));
-    writeBytes(dir_ / "x.kvt", kTune);
+    zem_test::writeBytes(dir_ / "x.kvt", kTune);
 
     const RunResult r = run({"tune", "x.kvt"});
     EXPECT_EQ(r.status, 255);
@@ -200,8 +193,8 @@ TEST_F(ProgramTest, NoExistingFileIsLost)
 TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputUntouched)
 {
     // Two tracks announced, one present: the conversion fails part way.
-    writeBytes(dir_ / "cut.mid", mthd(1, 2, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd));
-    writeBytes(dir_ / "cut.KVT", textBytes("kept"));
+    zem_test::writeBytes(dir_ / "cut.mid", mthd(1, 2, 480) + mtrk(Bytes{0x00, 0xC0, 0x00} + kEnd));
+    zem_test::writeBytes(dir_ / "cut.KVT", textBytes("kept"));
     ASSERT_TRUE(zem_test::setLocalMtime((dir_ / "cut.KVT").string(), 2023, 12, 31, 23, 59, 59));
     const RunResult r = run({"cut.mid"});
     EXPECT_EQ(r.status, 255);
@@ -209,8 +202,8 @@ TEST_F(ProgramTest, AFailedConversionKeepsTheOldOutputUntouched)
     EXPECT_EQ(zem_test::readFile((dir_ / "cut.KVT").string()), "kept");
 
     // A file refused at its header leaves the old output alone.
-    writeBytes(dir_ / "bad.mid", tag("RIFF"));
-    writeBytes(dir_ / "bad.KVT", textBytes("untouched"));
+    zem_test::writeBytes(dir_ / "bad.mid", tag("RIFF"));
+    zem_test::writeBytes(dir_ / "bad.KVT", textBytes("untouched"));
     EXPECT_EQ(run({"bad"}).status, 255);
     EXPECT_EQ(zem_test::readFile((dir_ / "bad.KVT").string()), "untouched");
     EXPECT_EQ(listing(), (std::vector<std::string>{"bad.KVT", "bad.mid", "cut.KVT", "cut.mid"}));
@@ -233,8 +226,8 @@ TEST_F(ProgramTest, AChunkTooLargeForMemoryEndsTheRunWithOutOfMemory)
     // needs about 200 MB, the program gets 160 MB of address space.
     Bytes events{0x00, 0x90, 60, 100};
     for (int i = 0; i < 8'000'000; ++i) events.insert(events.end(), {0x00, 60, 100});
-    writeBytes(dir_ / "huge.mid", mthd(0, 1, 96) + mtrk(events));
-    writeBytes(dir_ / "after.mid", kTune);
+    zem_test::writeBytes(dir_ / "huge.mid", mthd(0, 1, 96) + mtrk(events));
+    zem_test::writeBytes(dir_ / "after.mid", kTune);
     const RunResult r = zem_test::runProgram("mid2kvt", {"huge", "after"}, dir_.string(), {}, 160u << 20);
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, kBanner + ": Out of memory\n");

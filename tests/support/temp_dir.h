@@ -1,6 +1,7 @@
 // A temporary folder for tests that touch files, removed with its contents.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,5 +31,9 @@ private:
 bool setLocalMtime(const std::string& path, int year, int month, int day, int hour, int minute, int second);
 
 std::string readFile(const std::string& path);
+// The bytes of a file; empty when it cannot be read.
+std::vector<uint8_t> readBytes(const std::string& path);
+// Writes bytes to path, replacing what it held.
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 } // namespace zem_test
