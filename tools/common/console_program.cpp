@@ -3,7 +3,6 @@
 #include "platform/terminal_text.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace tools {
 
@@ -26,15 +25,22 @@ void printMessage(const char* caption, const char* text)
 
 int runConsoleProgram(int argc, char** argv, const ToolProgram& program)
 {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (program.takeOptions) {
+        const std::string misuse = program.takeOptions(words);
+        if (!misuse.empty()) {
+            std::fprintf(stderr, "%s\n", misuse.c_str());
+            return 1;
+        }
+    }
     std::printf("%s\n", program.banner);
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return 0;
-    if (argc < 2 || (argc == 2 && std::strcmp(argv[1], "--help") == 0)) {
+    if (words.size() == 1 && words[0] == "--version") return 0;
+    if (words.empty() || (words.size() == 1 && words[0] == "--help")) {
         std::fputs(program.usage, stdout);
         return 0;
     }
     std::fflush(stdout);
     gRunCaption = program.runCaption;
-    const std::vector<std::string> words(argv + 1, argv + argc);
     return runFiles(words,
                     FileRun{[&](const std::vector<std::string>& w) { program.readSwitches(w, TrailingText::EndsWord); },
                             [&](const std::string& word) { return program.handleFile(word, printMessage); },

@@ -24,6 +24,10 @@ struct ToolProgram {
     util::ErrCode illegalOption;
     std::function<void(const std::vector<std::string>& words, TrailingText trailing)> readSwitches;
     std::function<int32_t(const std::string& word, ReportFn report)> handleFile;
+    // The console form only: takes the options that stand as words of their
+    // own (option_words.h) out of the words before anything else; returns the
+    // message of a bad one, which ends the program with status 1.
+    std::function<std::string(std::vector<std::string>& words)> takeOptions = {};
 };
 
 int runConsoleProgram(int argc, char** argv, const ToolProgram& program);

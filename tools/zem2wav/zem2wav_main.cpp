@@ -10,21 +10,10 @@
 #include "playback/export_messages.h"
 #include "playback/export_settings.h"
 
-#include <cstdio>
-
 int main(int argc, char** argv)
 {
     static zem2wav::RenderSettings settings;
     static zem2wav::RenderOptions output;
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    const std::string misuse = zem2wav::takeRenderSwitches(arguments, output);
-    if (!misuse.empty()) {
-        std::fprintf(stderr, "%s\n", misuse.c_str());
-        return 1;
-    }
-    std::vector<char*> rest{argv[0]};
-    for (std::string& word : arguments) rest.push_back(word.data());
-
     const tools::ToolProgram program{
         zem2wav::kBanner,
         nullptr, // console only
@@ -51,6 +40,7 @@ int main(int argc, char** argv)
             settings = {common.playback, limitMinutes, threads, output};
         },
         [](const std::string& word, tools::ReportFn report) { return zem2wav::renderFile(word, settings, report); },
+        [](std::vector<std::string>& words) { return zem2wav::takeRenderSwitches(words, output); },
     };
-    return tools::runConsoleProgram(static_cast<int>(rest.size()), rest.data(), program);
+    return tools::runConsoleProgram(argc, argv, program);
 }
