@@ -2,6 +2,7 @@
 // what reaches the MIDI ports for a test score, and start-up.
 #include "fake_audsink.h"
 #include "fake_midi.h"
+#include "pane_text.h"
 
 #include "frontend/compile_image.h"
 #include "frontend/session.h"
@@ -243,7 +244,7 @@ TEST(Session, FailuresOfThePlayPath)
         EXPECT_EQ(snap.caption, c.caption) << c.name;
         EXPECT_EQ(snap.state, PlayerState::Selected) << c.name;
         Lines pane;
-        for (std::string line : s.takeMessages().lines) {
+        for (std::string line : frontend_test::paneLines(s.takeMessages())) {
             const size_t at = line.find(f.dir.path());
             if (at != std::string::npos) line.replace(at, f.dir.path().size(), "@");
             pane.push_back(line);
@@ -258,7 +259,7 @@ TEST(Session, FailuresOfThePlayPath)
 TEST(Session, SwitchImageGoesOnAtThePosition)
 {
     const auto compiled = [](const std::string& text) {
-        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&, auto&) {});
+        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&) {});
         EXPECT_TRUE(image.has_value()) << text;
         return image.value_or(std::vector<uint8_t>{});
     };
@@ -303,7 +304,7 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
         EXPECT_EQ(snap.state, c.after) << c.name;
         EXPECT_GE(snap.elapsedMs, elapsedBefore) << c.name;
         EXPECT_EQ(snap.title.text, c.switched ? "Next" : (c.before == Before::Selected ? "" : "Endless")) << c.name;
-        const Lines pane = s.takeMessages().lines;
+        const Lines pane = frontend_test::paneLines(s.takeMessages());
         EXPECT_EQ(std::find(pane.begin(), pane.end(), c.paneLine ? c.paneLine : "") != pane.end(),
                   c.paneLine != nullptr)
             << c.name;
@@ -325,7 +326,7 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
 TEST(Session, HeldNotesTheNewImageAlsoHoldsSoundOn)
 {
     const auto compiled = [](const std::string& text) {
-        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&, auto&) {});
+        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&) {});
         EXPECT_TRUE(image.has_value()) << text;
         return image.value_or(std::vector<uint8_t>{});
     };
@@ -530,7 +531,7 @@ TEST(Session, DeviceSettingsTakeEffectAtTheNextPlay)
     EXPECT_EQ(s.deviceSettings().portCount, 16);
     s.selectFile(f.dir.file("song.kvt"));
     s.play();
-    EXPECT_EQ(s.takeMessages().lines, (Lines{"Dev00: Other"}));
+    EXPECT_EQ(frontend_test::paneLines(s.takeMessages()), (Lines{"Dev00: Other"}));
 }
 
 // The player's sound policies: stream decoders named by the settings'
@@ -546,7 +547,7 @@ TEST(Session, StreamDecodersFromTheSettingsAndFailedOpensInThePane)
     const std::string failed = "stropen: cannot open(2)";
     Lines pane;
     for (int i = 0; i < 500 && std::find(pane.begin(), pane.end(), failed) == pane.end(); ++i) {
-        const Lines taken = s.takeMessages().lines;
+        const Lines taken = frontend_test::paneLines(s.takeMessages());
         pane.insert(pane.end(), taken.begin(), taken.end());
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -20,7 +20,7 @@
 //         if (s.serial != shownSerial) { update labels, caption, buttons; shownSerial = s.serial; }
 //         frontend::MessageBatch m = session->takeMessages();
 //         if (m.cleared) pane.clear();
-//         for (auto& line : m.lines) pane.append(line);
+//         for (auto& message : m.messages) show message (paneLines(message) in a pane);
 //     ... on close: session.reset() (stops, ends the thread, releases devices)
 //
 // Timing: each pass advances the engine one millisecond at a time up to
@@ -36,12 +36,14 @@
 #pragma once
 
 #include "frontend/display_text.h"
+#include "frontend/messages.h"
 #include "frontend/midi_devices.h"
 #include "frontend/settings.h"
 
 #include "audsink_bridge/audsink_entries.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,13 +135,6 @@ struct Snapshot {
     uint32_t loopCount = 0;
 };
 
-// Lines for the message pane (PlayMemo) since the last call.  cleared: the
-// pane was emptied (at a stop) before these lines.
-struct MessageBatch {
-    bool cleared = false;
-    std::vector<std::string> lines;
-};
-
 class Session {
 public:
     // Start-up: the single-instance lock, the version gates, the audsink
@@ -167,10 +162,18 @@ public:
     // (the caption says why).  A console can run it on a worker thread and
     // stay able to quit, while play() opens the devices on its own thread.
     bool prepare();
-    // Live reload: the playing (or paused) piece goes on at the same song
-    // position with image in place of its old one.  False, the old image
-    // going on, when there is no player or the engine refuses image.
+    // The playing (or paused) piece goes on at the same song position with
+    // image in place of its old one.  False, the old image going on, when
+    // there is no player or the engine refuses image (ReloadRefused).
     bool switchImage(std::vector<uint8_t> image);
+    // Takes the image of a live reload; true when it was taken.
+    using TakeImage = std::function<bool(std::vector<uint8_t> image)>;
+    // Live reload: the selected file, changed while a player exists, is
+    // loaded again with the current switches (the song plays on meanwhile)
+    // and its image goes to take, by default switchImage.  When it does not
+    // load, its compile messages carry the number of this reload; a taken
+    // image reports ReloadDone.  False when nothing was taken.
+    bool reload(const TakeImage& take = nullptr);
     void pause(); // toggles pause; nothing without a player
     void stop();
     void eject();
