@@ -662,3 +662,83 @@ TEST(Session, ALockFileThatCannotBeOpenedIsExplained)
 }
 
 } // namespace
+
+namespace {
+
+// A live reload goes through the session: the selected file is loaded again
+// with the session's switches while the old image plays on.  A compile
+// error arrives as a typed compile message with its place and the number
+// of the failed reload, a taken image as ReloadDone, an image the engine
+// refuses as ReloadRefused.
+TEST(Session, LiveReloadReportsTypedMessages)
+{
+    Fixture f;
+    f.dir.write("song.kvt", ":0 @5 l8 c d (\n");
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    EXPECT_FALSE(s.reload()) << "no player";
+    EXPECT_TRUE(s.takeMessages().messages.empty()) << "nothing was compiled without a player";
+
+    f.dir.write("song.kvt", kEndless);
+    ASSERT_TRUE(s.play());
+    (void)s.takeMessages();
+    const std::string file = f.dir.file("song.kvt");
+    using frontend::CompileMessage;
+    const struct {
+        const char* what;
+        uint16_t switches;
+        std::string text;
+        bool taken;
+        std::vector<frontend::Message> reported;
+    } steps[] = {
+        {"an illegal parameter",
+         0,
+         ":0 @5 l8 [0 c d e f ]\n  \tv200\n",
+         false,
+         {CompileMessage{file, 2, 4, "Illegal parameter in 2.", 1}}},
+        {"a loop left open", 0, "#1 c\n[3 d\n  e", false, {CompileMessage{file, 3, 3, "Loop still open in 3.", 2}}},
+        {"no place named", 0, "/ nothing", false, {CompileMessage{file, 0, 0, "Empty effective track.", 3}}},
+        {"the error fixed", 0, ":0 @5 l8 [0 g a b ]\n", true, {frontend::ReloadDone{file}}},
+        {"an error only the session's switch lets through",
+         1,
+         ":0 @5 [0 c ]\n\\1 v999\n",
+         false,
+         {CompileMessage{file, 2, 4, "Illegal parameter in 2.", 5}}},
+        {"the same text without the switch", 0, ":0 @5 [0 c ]\n\\1 v999\n", true, {frontend::ReloadDone{file}}},
+        {"an image the engine refuses", 0, "QORSZEM:c d e", false, {frontend::ReloadRefused{}}},
+    };
+    for (const auto& step : steps) {
+        s.setCompileSwitches(step.switches);
+        f.dir.write("song.kvt", step.text);
+        EXPECT_EQ(s.reload(), step.taken) << step.what;
+        const frontend::MessageBatch batch = s.takeMessages();
+        EXPECT_EQ(batch.messages, step.reported)
+            << step.what << ": " << testing::PrintToString(frontend_test::paneLines(batch));
+        EXPECT_EQ(s.snapshot().state, PlayerState::Playing) << step.what << ": the song plays on";
+    }
+}
+
+// Bar and beat are published as numbers beside the step display made of
+// them, from 0:0 before the first tick.
+TEST(Session, BarAndBeatAreNumbersBesideTheStepDisplay)
+{
+    Fixture f;
+    frontend::Session& s = f.play("T400 :0 @5 l8 [0 c d e f ]\n");
+    EXPECT_EQ(s.snapshot().step, "0:000:0000");
+    EXPECT_EQ(s.snapshot().bar, 0u);
+    EXPECT_EQ(s.snapshot().beat, 0u);
+    std::vector<frontend::Snapshot> seen;
+    ASSERT_TRUE(f.waitUntil([&seen](const frontend::Snapshot& snap) {
+        if (seen.empty() || seen.back().step != snap.step) seen.push_back(snap);
+        return snap.bar >= 3;
+    }));
+    s.stop();
+    ASSERT_GT(seen.size(), 4u);
+    for (const frontend::Snapshot& snap : seen) {
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "%u:%3.3u:", snap.bar, snap.beat);
+        EXPECT_EQ(snap.step.rfind(prefix, 0), 0u) << snap.step << " with bar " << snap.bar << " beat " << snap.beat;
+    }
+}
+
+} // namespace

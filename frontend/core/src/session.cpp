@@ -295,6 +295,7 @@ void Session::Impl::resetDisplays()
     published.step2 = "000:0000";
     published.elapsedMs = 0;
     published.loopCount = 0;
+    published.bar = published.beat = 0;
     publishedTimebase = uint32_t(player->timebase(player));
     publishedPeriod = 0;
     barKnown = false;
@@ -411,6 +412,8 @@ void Session::Impl::publishPlayback()
         barKnown = true;
         published.step = stepText(b);
         published.step2 = measureText(b);
+        published.bar = b.bar;
+        published.beat = uint32_t(b.beat) + 1;
         ++published.serial;
     }
     if (host.key != published.key) {

@@ -20,12 +20,16 @@ namespace frontend {
 struct PortOpened {
     int port = 0;
     std::string name;
+
+    bool operator==(const PortOpened&) const = default;
 };
 // No device named `name` could be opened for slot `port`; the slot stays
 // empty and its output is dropped.
 struct PortFailed {
     int port = 0;
     std::string name;
+
+    bool operator==(const PortFailed&) const = default;
 };
 
 enum class ExclusiveProblem {
@@ -35,6 +39,8 @@ enum class ExclusiveProblem {
 struct ExclusiveFailed {
     int port = 0;
     ExclusiveProblem problem = ExclusiveProblem::Busy;
+
+    bool operator==(const ExclusiveFailed&) const = default;
 };
 
 // A message of the compiler, or of the import of a MIDI file, about `file`:
@@ -49,6 +55,8 @@ struct CompileMessage {
     // The failed live reload it came from, counted from 1 (the old image
     // plays on; a later ReloadDone resolves it); 0: any other message.
     uint32_t reload = 0;
+
+    bool operator==(const CompileMessage&) const = default;
 };
 
 // The engine's error callback: error code `code` (DP_DUMMY_FUNCTION ... in
@@ -57,6 +65,8 @@ struct CompileMessage {
 struct EngineError {
     uint32_t offset = 0;
     int code = 0;
+
+    bool operator==(const EngineError&) const = default;
 };
 
 // A stream request of the song that was refused, or an open that failed.
@@ -65,14 +75,20 @@ using StreamFailure = audsink_bridge::StreamFailure;
 // A text event of the song: its bytes as they are.
 struct SongText {
     std::string text;
+
+    bool operator==(const SongText&) const = default;
 };
 
 // A live reload switched the playing piece to the new contents of `file`.
 struct ReloadDone {
     std::string file;
+
+    bool operator==(const ReloadDone&) const = default;
 };
 // The engine refused the image of a live reload; the old one plays on.
-struct ReloadRefused {};
+struct ReloadRefused {
+    bool operator==(const ReloadRefused&) const = default;
+};
 
 using Message = std::variant<PortOpened, PortFailed, ExclusiveFailed, CompileMessage, EngineError, StreamFailure,
                              SongText, ReloadDone, ReloadRefused>;

@@ -130,9 +130,13 @@ struct Snapshot {
     LabelText title;                 // L_Title (caption and hint)
     LabelText notice;                // L_Right (caption and hint)
     std::string charsetLine;         // L_CSet, "(ja; sjis)"; empty when no piece
-    // For a console status line: elapsed milliseconds and the loop count.
+    // For a console status line: elapsed milliseconds, the loop count, and
+    // the bar (M of L_Step) and the beat in it, counted from 1 (both 0
+    // until the song's first tick).
     uint32_t elapsedMs = 0;
     uint32_t loopCount = 0;
+    uint32_t bar = 0;
+    uint32_t beat = 0;
 };
 
 class Session {
