@@ -130,9 +130,9 @@ struct Snapshot {
     LabelText title;                 // L_Title (caption and hint)
     LabelText notice;                // L_Right (caption and hint)
     std::string charsetLine;         // L_CSet, "(ja; sjis)"; empty when no piece
-    // For a console status line: elapsed milliseconds, the loop count, and
-    // the bar (M of L_Step) and the beat in it, counted from 1 (both 0
-    // until the song's first tick).
+    // For a console status line: elapsed milliseconds, the loop count, the
+    // bar number as L_Step shows it (M) and the beat in the bar counted
+    // from 1 (both 0 until the song's first tick).
     uint32_t elapsedMs = 0;
     uint32_t loopCount = 0;
     uint32_t bar = 0;
@@ -176,7 +176,9 @@ public:
     // loaded again with the current switches (the song plays on meanwhile)
     // and its image goes to take, by default switchImage.  When it does not
     // load, its compile messages carry the number of this reload; a taken
-    // image reports ReloadDone.  False when nothing was taken.
+    // image reports ReloadDone.  False when nothing was taken.  Not while
+    // prepare() or play() runs on another thread: the compiler is not
+    // reentrant.
     bool reload(const TakeImage& take = nullptr);
     void pause(); // toggles pause; nothing without a player
     void stop();
