@@ -13,6 +13,14 @@ void keepMessage(void* user, const char* message, const char*) { *static_cast<st
 
 } // namespace
 
+ErrorPlace errorPlace(const uint8_t* text, uint32_t code, uint32_t line, const uint8_t* command)
+{
+    if (code == 0 || code == kErrEmptyTrack || command == nullptr) return {};
+    const uint8_t* lineStart = command;
+    while (lineStart != text && lineStart[-1] != '\n') --lineStart;
+    return {line, static_cast<uint32_t>(command - lineStart) + 1, static_cast<uint32_t>(command - text)};
+}
+
 CheckResult checkText(const uint8_t* text, uint32_t length, uint16_t conditionMask)
 {
     CheckResult result;
@@ -22,13 +30,10 @@ CheckResult checkText(const uint8_t* text, uint32_t length, uint16_t conditionMa
     if (compileToMemory(request, image) == ZEMC_OK) return result;
     result.ok = false;
     result.code = spot.code;
-    if (spot.code == 0 || spot.code == kErrEmptyTrack || spot.spot.command == nullptr) return result;
-    const uint8_t* at = spot.spot.command;
-    const uint8_t* lineStart = at;
-    while (lineStart != text && lineStart[-1] != '\n') --lineStart;
-    result.line = spot.spot.line;
-    result.column = static_cast<uint32_t>(at - lineStart) + 1;
-    result.offset = static_cast<uint32_t>(at - text);
+    const ErrorPlace place = errorPlace(text, spot.code, spot.spot.line, spot.spot.command);
+    result.line = place.line;
+    result.column = place.column;
+    result.offset = place.offset;
     return result;
 }
 

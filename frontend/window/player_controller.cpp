@@ -9,7 +9,7 @@ QString qText(const std::string& text) { return QString::fromStdString(text); }
 } // namespace
 
 PlayerController::PlayerController(MainForm& form, frontend::Session& session, DeviceNameSource deviceNames)
-    : form_(form), session_(session), deviceNames_(std::move(deviceNames))
+    : form_(form), session_(session), deviceNames_(std::move(deviceNames)), pane_(form)
 {
     form_.setSwitches(session_.compileSwitches());
     connect(&form_, &MainForm::buttonClicked, this, &PlayerController::buttonClicked);
@@ -47,9 +47,7 @@ void PlayerController::refresh()
 {
     const frontend::Snapshot snapshot = session_.snapshot();
     if (!shownOnce_ || snapshot.serial != shownSerial_) showSnapshot(snapshot);
-    frontend::MessageBatch messages = session_.takeMessages();
-    if (messages.cleared) form_.clearMessages();
-    for (const std::string& line : messages.lines) form_.appendMessage(qText(line));
+    pane_.show(session_.takeMessages());
 }
 
 void PlayerController::showSnapshot(const frontend::Snapshot& snapshot)

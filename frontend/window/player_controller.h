@@ -5,6 +5,7 @@
 
 #include "device_form.h"
 #include "main_form.h"
+#include "message_pane.h"
 
 #include "frontend/session.h"
 
@@ -40,6 +41,7 @@ private:
     MainForm& form_;
     frontend::Session& session_;
     DeviceNameSource deviceNames_;
+    MessagePane pane_;
     QTimer timer_;
     uint64_t shownSerial_ = 0;
     bool shownOnce_ = false;

@@ -3,9 +3,8 @@
 namespace zemfe {
 
 PlayerWindow::PlayerWindow(frontend::Session& session, PlayerController::DeviceNameSource deviceNames,
-                           LiveReload::SwitchImage switchImage)
-    : controller(form, session, std::move(deviceNames)),
-      reload(form, session, form.reloadOption(), std::move(switchImage))
+                           frontend::Session::TakeImage takeReloaded)
+    : controller(form, session, std::move(deviceNames)), reload(session, form.reloadOption(), std::move(takeReloaded))
 {
     QObject::connect(&controller, &PlayerController::snapshotShown, &reload, &LiveReload::follow);
 }

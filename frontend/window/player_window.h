@@ -9,9 +9,9 @@
 namespace zemfe {
 
 struct PlayerWindow {
-    // switchImage: see LiveReload.
+    // takeReloaded: see LiveReload.
     PlayerWindow(frontend::Session& session, PlayerController::DeviceNameSource deviceNames,
-                 LiveReload::SwitchImage switchImage = nullptr);
+                 frontend::Session::TakeImage takeReloaded = nullptr);
 
     MainForm form;
     PlayerController controller;

@@ -18,6 +18,10 @@ using audsink_bridge::SoundBridge;
 using bridge_test::FakeAudsink;
 using Lines = std::vector<std::string>;
 using Result = SoundBridge::CreateResult;
+using audsink_bridge::StreamFailure;
+using audsink_bridge::StreamFailureCode;
+using audsink_bridge::StreamRequest;
+using Failures = std::vector<StreamFailure>;
 
 // The path in the piece's folder, and the decoder from the last component's
 // extension.
@@ -62,7 +66,7 @@ struct Bridge {
     explicit Bridge(bool withPolicies = true) : bridge(withPolicies ? recording() : audsink_bridge::BridgePolicies{}) {}
     audsink_bridge::BridgePolicies recording()
     {
-        return {.line = [this](const std::string& line) { pane.push_back(line); },
+        return {.streamFailure = [this](const StreamFailure& failure) { failures.push_back(failure); },
                 .decoder =
                     [this](const audsink_bridge::DecoderChoice& c) {
                         asked.push_back(c.upperExtension);
@@ -77,7 +81,7 @@ struct Bridge {
         ASSERT_EQ(bridge.create({.entries = bridge_test::fakeEntries(&fake)}), Result::Created);
         fake.calls.clear();
     }
-    Lines pane;
+    Failures failures;
     Lines asked;
     int requests = 0;
     std::map<std::string, std::string> plug;
@@ -150,7 +154,7 @@ TEST(SoundBridge, ForwardsRequestsWithPathsAndDecoders)
     EXPECT_EQ(b.fake.calls, expected);
     EXPECT_EQ(b.asked, (Lines{"WAV", "OGG", "OGG"}));
     EXPECT_EQ(b.requests, 27) << "every request, before anything else";
-    EXPECT_TRUE(b.pane.empty());
+    EXPECT_TRUE(b.failures.empty());
 }
 
 TEST(SoundBridge, SettersAnswerOneWhenRefused)
@@ -176,8 +180,11 @@ TEST(SoundBridge, SlotCheck)
     EXPECT_EQ(b.bridge.streamVolume(16, 1), 1);
     EXPECT_EQ(b.bridge.streamSync(16, 0), 0);
     b.bridge.streamLoop(16, 0, 0, 0, 0);
-    EXPECT_EQ(b.pane, (Lines{"strplay: unsupported context(16)", "stropen: unsupported context(-1)",
-                             "strclose: unsupported context(99)", "strstop: unsupported context(16)"}));
+    constexpr auto kUnsupported = StreamFailureCode::UnsupportedSlot;
+    EXPECT_EQ(b.failures, (Failures{{StreamRequest::Play, 16, kUnsupported},
+                                    {StreamRequest::Open, -1, kUnsupported},
+                                    {StreamRequest::Close, 99, kUnsupported},
+                                    {StreamRequest::Stop, 16, kUnsupported}}));
     EXPECT_TRUE(b.fake.calls.empty());
 }
 
@@ -192,8 +199,8 @@ TEST(SoundBridge, WithoutAnInstanceEveryRequestAnswersAsMissing)
     EXPECT_EQ(b.bridge.streamPitch(0, 0), 1);
     EXPECT_EQ(b.bridge.streamSync(0, 0), 0);
     EXPECT_EQ(b.bridge.streamSync(0, 1), 0);
-    b.bridge.streamOpen(16, "a.wav", 0, 0); // no line either: nothing to refuse it
-    EXPECT_TRUE(b.pane.empty());
+    b.bridge.streamOpen(16, "a.wav", 0, 0); // not reported either: nothing to refuse it
+    EXPECT_TRUE(b.failures.empty());
     EXPECT_TRUE(b.asked.empty());
     EXPECT_TRUE(b.fake.calls.empty());
 }
@@ -213,15 +220,15 @@ TEST(SoundBridge, SyncCountsAFailedOpenAsReached)
         int answer;
     } cases[] = {
         {0, "good.wav", 0, 0},  // opened
-        {1, "bad.wav", 0, 0},   // failed: reached, with a line
-        {1, nullptr, 0, 0},     // seen already: no second line
-        {2, "x.w?v", 0, 0},     // no decoder: never requested, reached, with a line
+        {1, "bad.wav", 0, 0},   // failed: reached, reported
+        {1, nullptr, 0, 0},     // seen already: not reported again
+        {2, "x.w?v", 0, 0},     // no decoder: never requested, reached, reported
         {3, nullptr, 1, 0},     // stopped
         {4, nullptr, 7, 0},     // any other value
         {5, "later.wav", 1, 1}, // pending: not yet
         {5, nullptr, 1, 0},     // carried out: an open stream that does not play is stopped
-        // Carried out between the two queries: open, and no line saying
-        // it failed.
+        // Carried out between the two queries: open, and not reported as
+        // failed.
         {6, "race.wav", 0, 0},
         {7, "slow.wav", 0, 1}, // still pending for both queries
         {7, nullptr, 0, 0},
@@ -230,7 +237,8 @@ TEST(SoundBridge, SyncCountsAFailedOpenAsReached)
         if (c.name) b.bridge.streamOpen(c.slot, c.name, 0, 0);
         EXPECT_EQ(b.bridge.streamSync(c.slot, c.wanted), c.answer) << c.slot;
     }
-    EXPECT_EQ(b.pane, (Lines{"stropen: cannot open(1)", "stropen: cannot open(2)"}));
+    EXPECT_EQ(b.failures, (Failures{{StreamRequest::Open, 1, StreamFailureCode::CannotOpen},
+                                    {StreamRequest::Open, 2, StreamFailureCode::CannotOpen}}));
 }
 
 // Records what the bridge tells a sync-wait policy, and answers as told.

@@ -1,36 +1,17 @@
-// The host callback table: error lines, what each display entry records,
+// The host callback table: errors, what each display entry records,
 // the sounding flag, texts into the pane, and endless loops that repeat.
 #include "fake_midi.h"
 #include "host_callbacks.h"
+#include "pane_text.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(HostCallbacks, ErrorLines)
-{
-    const struct {
-        uint32_t offset;
-        int code;
-        const char* line;
-    } cases[] = {
-        {0x30, 1, "00000030 : dummy function"},
-        {0, 2, "00000000 : ZEM format error"},
-        {0xABCDEF01, 11, "abcdef01 : undefined command"},
-        {0x44, 14, "00000044 : reentranted"},
-        {0x44, 15, "00000044 : ZEMPLAY.DLL's version too elder"},
-        {0x10, 0, "00000010 : unknown error(00000000)"},
-        {0x10, 3, "00000010 : unknown error(00000003)"},
-        {0x10, 16, "00000010 : unknown error(00000010)"},
-        {0x10, -1, "00000010 : unknown error(ffffffff)"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(frontend::engineErrorLine(c.offset, c.code), c.line);
-}
-
 struct Host {
     frontend_test::FakeMidiDevices fake{{{"Synth"}}};
     frontend::MessageLog log;
-    frontend::MidiPortSet ports{fake, [this](const std::string& line) { log.add(line); }};
+    frontend::MidiPortSet ports{fake, [this](frontend::Message m) { log.add(std::move(m)); }};
     audsink_bridge::SoundBridge sound{{}};
     frontend::HostContext context{ports, sound, log};
     dp_options o = frontend::hostOptions();
@@ -57,8 +38,8 @@ TEST(HostCallbacks, DisplaysAndPane)
     EXPECT_EQ(h.context.key, "Bb major");
     h.o.text(user, 0, "Verse\0ignored", 5);
     EXPECT_EQ(h.o.endless_loop_pass(user, 0, 1000), 0);
-    const frontend::MessageBatch batch = h.log.take();
-    EXPECT_EQ(batch.lines, (std::vector<std::string>{"00000008 : out of track data", "Verse"}));
+    EXPECT_EQ(frontend_test::paneLines(h.log.take()),
+              (std::vector<std::string>{"00000008 : out of track data", "Verse"}));
 }
 
 TEST(HostCallbacks, SampleLoadsMarkTheTimeTheyTook)

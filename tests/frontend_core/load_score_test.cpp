@@ -44,7 +44,7 @@ TEST(LoadScore, ByWhatTheFileHolds)
         dir.write(c.name, c.bytes);
         std::vector<std::string> messages;
         const frontend::LoadedScore loaded = frontend::loadScore(
-            dir.file(c.name), 0, [&](const std::string& text, const std::string&) { messages.push_back(text); });
+            dir.file(c.name), 0, [&](const frontend::CompileMessage& m) { messages.push_back(m.text); });
         switch (c.expect) {
         case Expect::AsItIs:
             ASSERT_TRUE(loaded.image);

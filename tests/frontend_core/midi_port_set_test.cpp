@@ -3,6 +3,7 @@
 // timed delivery.
 #include "fake_midi.h"
 #include "midi_port_set.h"
+#include "pane_text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,8 @@ using Lines = std::vector<std::string>;
 
 struct Fixture {
     explicit Fixture(std::vector<FakeDevice> devices)
-        : fake(std::move(devices)), ports(fake, [this](const std::string& line) { pane.push_back(line); })
+        : fake(std::move(devices)),
+          ports(fake, [this](const frontend::Message& m) { frontend_test::appendPaneLines(pane, m); })
     {}
     FakeMidiDevices fake;
     Lines pane;

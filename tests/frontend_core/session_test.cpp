@@ -2,6 +2,7 @@
 // what reaches the MIDI ports for a test score, and start-up.
 #include "fake_audsink.h"
 #include "fake_midi.h"
+#include "pane_text.h"
 
 #include "frontend/compile_image.h"
 #include "frontend/session.h"
@@ -243,7 +244,7 @@ TEST(Session, FailuresOfThePlayPath)
         EXPECT_EQ(snap.caption, c.caption) << c.name;
         EXPECT_EQ(snap.state, PlayerState::Selected) << c.name;
         Lines pane;
-        for (std::string line : s.takeMessages().lines) {
+        for (std::string line : frontend_test::paneLines(s.takeMessages())) {
             const size_t at = line.find(f.dir.path());
             if (at != std::string::npos) line.replace(at, f.dir.path().size(), "@");
             pane.push_back(line);
@@ -258,7 +259,7 @@ TEST(Session, FailuresOfThePlayPath)
 TEST(Session, SwitchImageGoesOnAtThePosition)
 {
     const auto compiled = [](const std::string& text) {
-        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&, auto&) {});
+        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&) {});
         EXPECT_TRUE(image.has_value()) << text;
         return image.value_or(std::vector<uint8_t>{});
     };
@@ -303,7 +304,7 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
         EXPECT_EQ(snap.state, c.after) << c.name;
         EXPECT_GE(snap.elapsedMs, elapsedBefore) << c.name;
         EXPECT_EQ(snap.title.text, c.switched ? "Next" : (c.before == Before::Selected ? "" : "Endless")) << c.name;
-        const Lines pane = s.takeMessages().lines;
+        const Lines pane = frontend_test::paneLines(s.takeMessages());
         EXPECT_EQ(std::find(pane.begin(), pane.end(), c.paneLine ? c.paneLine : "") != pane.end(),
                   c.paneLine != nullptr)
             << c.name;
@@ -325,7 +326,7 @@ TEST(Session, SwitchImageGoesOnAtThePosition)
 TEST(Session, HeldNotesTheNewImageAlsoHoldsSoundOn)
 {
     const auto compiled = [](const std::string& text) {
-        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&, auto&) {});
+        auto image = frontend::compileImage({text.begin(), text.end()}, "next.kvt", 0, [](auto&) {});
         EXPECT_TRUE(image.has_value()) << text;
         return image.value_or(std::vector<uint8_t>{});
     };
@@ -530,7 +531,7 @@ TEST(Session, DeviceSettingsTakeEffectAtTheNextPlay)
     EXPECT_EQ(s.deviceSettings().portCount, 16);
     s.selectFile(f.dir.file("song.kvt"));
     s.play();
-    EXPECT_EQ(s.takeMessages().lines, (Lines{"Dev00: Other"}));
+    EXPECT_EQ(frontend_test::paneLines(s.takeMessages()), (Lines{"Dev00: Other"}));
 }
 
 // The player's sound policies: stream decoders named by the settings'
@@ -546,7 +547,7 @@ TEST(Session, StreamDecodersFromTheSettingsAndFailedOpensInThePane)
     const std::string failed = "stropen: cannot open(2)";
     Lines pane;
     for (int i = 0; i < 500 && std::find(pane.begin(), pane.end(), failed) == pane.end(); ++i) {
-        const Lines taken = s.takeMessages().lines;
+        const Lines taken = frontend_test::paneLines(s.takeMessages());
         pane.insert(pane.end(), taken.begin(), taken.end());
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -657,6 +658,86 @@ TEST(Session, ALockFileThatCannotBeOpenedIsExplained)
         EXPECT_EQ(reason, expected) << c.name;
         EXPECT_EQ(f.dir.read("elsewhere"), "keep") << c.name;
         ::unsetenv("XDG_RUNTIME_DIR");
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A live reload goes through the session: the selected file is loaded again
+// with the session's switches while the old image plays on.  A compile
+// error arrives as a typed compile message with its place and the number
+// of the failed reload, a taken image as ReloadDone, an image the engine
+// refuses as ReloadRefused.
+TEST(Session, LiveReloadReportsTypedMessages)
+{
+    Fixture f;
+    f.dir.write("song.kvt", ":0 @5 l8 c d (\n");
+    frontend::Session& s = f.start();
+    s.selectFile(f.dir.file("song.kvt"));
+    EXPECT_FALSE(s.reload()) << "no player";
+    EXPECT_TRUE(s.takeMessages().messages.empty()) << "nothing was compiled without a player";
+
+    f.dir.write("song.kvt", kEndless);
+    ASSERT_TRUE(s.play());
+    (void)s.takeMessages();
+    const std::string file = f.dir.file("song.kvt");
+    using frontend::CompileMessage;
+    const struct {
+        const char* what;
+        uint16_t switches;
+        std::string text;
+        bool taken;
+        std::vector<frontend::Message> reported;
+    } steps[] = {
+        {"an illegal parameter",
+         0,
+         ":0 @5 l8 [0 c d e f ]\n  \tv200\n",
+         false,
+         {CompileMessage{file, 2, 4, "Illegal parameter in 2.", 1}}},
+        {"a loop left open", 0, "#1 c\n[3 d\n  e", false, {CompileMessage{file, 3, 3, "Loop still open in 3.", 2}}},
+        {"no place named", 0, "/ nothing", false, {CompileMessage{file, 0, 0, "Empty effective track.", 3}}},
+        {"the error fixed", 0, ":0 @5 l8 [0 g a b ]\n", true, {frontend::ReloadDone{file}}},
+        {"an error only the session's switch lets through",
+         1,
+         ":0 @5 [0 c ]\n\\1 v999\n",
+         false,
+         {CompileMessage{file, 2, 4, "Illegal parameter in 2.", 5}}},
+        {"the same text without the switch", 0, ":0 @5 [0 c ]\n\\1 v999\n", true, {frontend::ReloadDone{file}}},
+        {"an image the engine refuses", 0, "QORSZEM:c d e", false, {frontend::ReloadRefused{}}},
+    };
+    for (const auto& step : steps) {
+        s.setCompileSwitches(step.switches);
+        f.dir.write("song.kvt", step.text);
+        EXPECT_EQ(s.reload(), step.taken) << step.what;
+        const frontend::MessageBatch batch = s.takeMessages();
+        EXPECT_EQ(batch.messages, step.reported)
+            << step.what << ": " << testing::PrintToString(frontend_test::paneLines(batch));
+        EXPECT_EQ(s.snapshot().state, PlayerState::Playing) << step.what << ": the song plays on";
+    }
+}
+
+// Bar and beat are published as numbers beside the step display made of
+// them, from 0:0 before the first tick.
+TEST(Session, BarAndBeatAreNumbersBesideTheStepDisplay)
+{
+    Fixture f;
+    frontend::Session& s = f.play("T400 :0 @5 l8 [0 c d e f ]\n");
+    EXPECT_EQ(s.snapshot().step, "0:000:0000");
+    EXPECT_EQ(s.snapshot().bar, 0u);
+    EXPECT_EQ(s.snapshot().beat, 0u);
+    std::vector<frontend::Snapshot> seen;
+    ASSERT_TRUE(f.waitUntil([&seen](const frontend::Snapshot& snap) {
+        if (seen.empty() || seen.back().step != snap.step) seen.push_back(snap);
+        return snap.bar >= 3;
+    }));
+    s.stop();
+    ASSERT_GT(seen.size(), 4u);
+    for (const frontend::Snapshot& snap : seen) {
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "%u:%3.3u:", snap.bar, snap.beat);
+        EXPECT_EQ(snap.step.rfind(prefix, 0), 0u) << snap.step << " with bar " << snap.bar << " beat " << snap.beat;
     }
 }
 

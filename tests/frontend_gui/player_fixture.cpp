@@ -38,7 +38,7 @@ PlayerFixture::PlayerFixture()
 
 PlayerFixture::~PlayerFixture() { finish(); }
 
-bool PlayerFixture::start(zemfe::LiveReload::SwitchImage switchImage)
+bool PlayerFixture::start(frontend::Session::TakeImage switchImage)
 {
     finish();
     frontend::StartupFailure failure = frontend::StartupFailure::None;

@@ -25,7 +25,7 @@ protected:
     // (Re)creates session and window; false when refused.  A reload
     // switches the session's image, as in zemfe, unless the test takes the
     // images.
-    bool start(zemfe::LiveReload::SwitchImage switchImage = nullptr);
+    bool start(frontend::Session::TakeImage switchImage = nullptr);
     void finish();
     // Waits, keeping the window's events and timers going.
     void settle(int ms);

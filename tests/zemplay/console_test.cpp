@@ -59,13 +59,15 @@ TEST(ZemplayConsole, StatusLine)
     s.time = "1:02.50";
     s.loop = "1";
     s.tempo = "95.50";
-    s.step = "12:003:0040";
+    s.bar = 12;
+    s.beat = 3;
     s.title.text = "Harbour \xE3\x81\x82 Lanterns";
     EXPECT_EQ(console::statusLine(s, 0), "  1:02.50  loop 1  95.50 BPM  12:3  Harbour \xE3\x81\x82 Lanterns");
     EXPECT_EQ(console::statusLine(s, 40), "  1:02.50  loop 1  95.50 BPM  12:3  Harb");
     EXPECT_EQ(console::statusLine(s, 45), "  1:02.50  loop 1  95.50 BPM  12:3  Harbour \xE3\x81\x82");
     s.state = frontend::PlayerState::Paused;
-    s.step = "0:000:0000";
+    s.bar = 0;
+    s.beat = 0;
     s.title.text.clear();
     EXPECT_EQ(console::statusLine(s, 0), "  1:02.50  loop 1  95.50 BPM  0:0  (paused)");
     // A title cannot set the terminal's title or colours.

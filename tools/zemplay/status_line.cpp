@@ -6,17 +6,6 @@ namespace console {
 
 namespace {
 
-// "M:KKK:TTTT" shown as "M:K".
-std::string barBeat(const std::string& step)
-{
-    const size_t first = step.find(':');
-    const size_t second = step.find(':', first + 1);
-    if (first == std::string::npos || second == std::string::npos) return step;
-    const std::string beat = step.substr(first + 1, second - first - 1);
-    const size_t digits = beat.find_first_not_of('0');
-    return step.substr(0, first) + ":" + (digits == std::string::npos ? "0" : beat.substr(digits));
-}
-
 // Cuts UTF-8 text to at most columns characters (one column each).
 std::string cut(const std::string& text, size_t columns)
 {
@@ -32,7 +21,8 @@ std::string cut(const std::string& text, size_t columns)
 
 std::string statusLine(const frontend::Snapshot& s, size_t width)
 {
-    std::string line = "  " + s.time + "  loop " + s.loop + "  " + s.tempo + " BPM  " + barBeat(s.step);
+    std::string line = "  " + s.time + "  loop " + s.loop + "  " + s.tempo + " BPM  " + std::to_string(s.bar) + ":" +
+                       std::to_string(s.beat);
     if (s.state == frontend::PlayerState::Paused) line += "  (paused)";
     if (!s.title.text.empty()) line += "  " + platform::terminalSafe(s.title.text);
     return width == 0 ? line : cut(line, width);

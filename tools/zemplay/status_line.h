@@ -8,7 +8,8 @@
 
 namespace console {
 
-// "  0:12.34  loop 1  120.00 BPM  3:2  Title" (width in columns; 0: no cut).
+// "  0:12.34  loop 1  120.00 BPM  3:2  Title": time, loop and tempo as the
+// window shows them, bar and beat (width in columns; 0: no cut).
 std::string statusLine(const frontend::Snapshot& snapshot, size_t width);
 
 } // namespace console

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
+#include <variant>
 
 namespace {
 
@@ -55,22 +56,22 @@ int listPorts(frontend::MidiDevices& devices)
     return 0;
 }
 
-// Writes the pane's lines to standard error; a "[file]" line joins the
-// compiler message after it.  Texts of the score are printed without their
-// control characters.  True when a port could not be opened.
+// Writes the session's messages to standard error as the pane shows them,
+// but a compile message as "file: text".  Texts of the score are printed
+// without their control characters.  True when a port could not be opened.
 bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
 {
     bool portFailed = false;
-    if (statusShown && !batch.lines.empty()) std::fputs("\r\x1b[K", stderr);
-    for (size_t i = 0; i < batch.lines.size(); ++i) {
-        const std::string& line = batch.lines[i];
-        if (line.find(": [error]") != std::string::npos) portFailed = true;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']' && i + 1 < batch.lines.size()) {
-            std::fprintf(stderr, "%s: %s\n", platform::terminalSafe(line.substr(1, line.size() - 2)).c_str(),
-                         platform::terminalSafe(batch.lines[++i]).c_str());
+    if (statusShown && !batch.messages.empty()) std::fputs("\r\x1b[K", stderr);
+    for (const frontend::Message& message : batch.messages) {
+        if (std::holds_alternative<frontend::PortFailed>(message)) portFailed = true;
+        if (const auto* compile = std::get_if<frontend::CompileMessage>(&message)) {
+            std::fprintf(stderr, "%s: %s\n", platform::terminalSafe(compile->file).c_str(),
+                         platform::terminalSafe(compile->text).c_str());
             continue;
         }
-        std::fprintf(stderr, "%s\n", platform::terminalSafe(line).c_str());
+        for (const std::string& line : frontend::paneLines(message))
+            std::fprintf(stderr, "%s\n", platform::terminalSafe(line).c_str());
     }
     return portFailed;
 }

@@ -1,6 +1,5 @@
 #include "audsink_bridge/sound_bridge.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -101,12 +100,9 @@ void SoundBridge::requestClose(int slot)
     instance_->stream_request_close(streams_[size_t(slot)]);
 }
 
-void SoundBridge::line(const char* format, const char* request, int slot) const
+void SoundBridge::report(StreamRequest request, int slot, StreamFailureCode code) const
 {
-    if (!policies_.line) return;
-    char text[64];
-    std::snprintf(text, sizeof text, format, request, slot);
-    policies_.line(text);
+    if (policies_.streamFailure) policies_.streamFailure({request, slot, code});
 }
 
 std::string SoundBridge::decoderFor(const DecoderChoice& choice) const
@@ -120,11 +116,11 @@ ds8_sound* SoundBridge::sound(uintptr_t handle)
     return instance_ && handle ? reinterpret_cast<ds8_sound*>(handle) : nullptr;
 }
 
-ds8_stream* SoundBridge::stream(int slot, const char* request)
+ds8_stream* SoundBridge::stream(int slot, std::optional<StreamRequest> request)
 {
     if (policies_.beforeRequest) policies_.beforeRequest();
     if (slot < 0 || slot >= kStreamSlots) {
-        if (instance_ && request) line("%s: unsupported context(%d)", request, slot);
+        if (instance_ && request) report(*request, slot, StreamFailureCode::UnsupportedSlot);
         return nullptr;
     }
     prepareOnFirstUse();
@@ -195,7 +191,7 @@ int SoundBridge::voicePlaying(uintptr_t handle)
 
 void SoundBridge::streamOpen(int slot, const char* name, uint32_t param1, uint32_t param2)
 {
-    ds8_stream* s = stream(slot, "stropen");
+    ds8_stream* s = stream(slot, StreamRequest::Open);
     if (!s) return;
     openAsked_[size_t(slot)] = true;
     const auto choice = name ? decoderChoice(name) : std::nullopt;
@@ -206,12 +202,12 @@ void SoundBridge::streamOpen(int slot, const char* name, uint32_t param1, uint32
 
 void SoundBridge::streamClose(int slot)
 {
-    if (stream(slot, "strclose")) requestClose(slot);
+    if (stream(slot, StreamRequest::Close)) requestClose(slot);
 }
 
 int SoundBridge::streamPlay(int slot)
 {
-    ds8_stream* s = stream(slot, "strplay");
+    ds8_stream* s = stream(slot, StreamRequest::Play);
     if (!s) return 1;
     instance_->stream_play(s);
     return 0;
@@ -219,7 +215,7 @@ int SoundBridge::streamPlay(int slot)
 
 void SoundBridge::streamStop(int slot)
 {
-    if (ds8_stream* s = stream(slot, "strstop")) instance_->stream_stop(s);
+    if (ds8_stream* s = stream(slot, StreamRequest::Stop)) instance_->stream_stop(s);
 }
 
 int SoundBridge::streamVolume(int slot, int value) { return setStream(slot, &ds8::stream_level, value); }
@@ -242,7 +238,7 @@ int SoundBridge::streamSync(int slot, int wanted)
         const bool open = instance_->stream_is_open(s) != 0;
         reached = open || stopped;
         bool& asked = openAsked_[size_t(slot)];
-        if (reached && !open && asked) line("%s: cannot open(%d)", "stropen", slot);
+        if (reached && !open && asked) report(StreamRequest::Open, slot, StreamFailureCode::CannotOpen);
         if (reached) asked = false;
     }
     if (!reached) return syncWait_.mayWait(slot) ? 1 : 0;

@@ -20,6 +20,18 @@ struct CheckResult {
     uint32_t offset = 0;
 };
 
+// Where a reported compile error stands in `text`: the line the message
+// names, and the column and offset of the failing command's first byte,
+// given the error's code and the command's line and first byte as the
+// compiler recorded them (command null: before any command).  All 0 when
+// the message names no place.
+struct ErrorPlace {
+    uint32_t line = 0;
+    uint32_t column = 0;
+    uint32_t offset = 0;
+};
+ErrorPlace errorPlace(const uint8_t* text, uint32_t code, uint32_t line, const uint8_t* command);
+
 // Compiles `length` bytes at `text` in memory with every track's initial
 // condition mask `conditionMask` (the low 16 bits of the compile flags).
 // Not reentrant, as every compilation.

@@ -1,5 +1,6 @@
 #include "frontend/compile_image.h"
 
+#include "kvt/check.h"
 #include "kvt/compile_job.h"
 #include "mid2kvt/import_text.h"
 #include "zem/score_kind.h"
@@ -8,9 +9,12 @@ namespace frontend {
 
 namespace {
 
-void onMessage(void* user, const char* message, const char* name)
+// The compiler reports at most one message; its place is known only once
+// the compile has returned.
+void keepMessage(void* user, const char* text, const char* name)
 {
-    (*static_cast<const CompileMessageFn*>(user))(message ? message : "", name ? name : "");
+    auto& kept = *static_cast<std::optional<CompileMessage>*>(user);
+    kept = CompileMessage{.file = name ? name : "", .text = text ? text : ""};
 }
 
 } // namespace
@@ -18,17 +22,26 @@ void onMessage(void* user, const char* message, const char* name)
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
                                                  uint16_t switches, const CompileMessageFn& message)
 {
-    const kvt::CompileRequest request{source.data(),      static_cast<uint32_t>(source.size()),
-                                      sourcePath.c_str(), switches,
-                                      onMessage,          const_cast<CompileMessageFn*>(&message)};
+    std::optional<CompileMessage> kept;
+    kvt::CompileErrorSpot spot;
+    const kvt::CompileRequest request{
+        source.data(), static_cast<uint32_t>(source.size()), sourcePath.c_str(), switches, keepMessage, &kept, &spot};
     std::vector<uint8_t> image;
+    int32_t result = ZEMC_OK;
     try {
-        if (kvt::compileToMemory(request, image) != ZEMC_OK) return std::nullopt;
+        result = kvt::compileToMemory(request, image);
     } catch (...) {
         // The compiler's internal failures arrive as raised error frames.
-        message("compiler failure", sourcePath);
+        message({.file = sourcePath, .text = "compiler failure"});
         return std::nullopt;
     }
+    if (kept) {
+        const kvt::ErrorPlace place = kvt::errorPlace(source.data(), spot.code, spot.spot.line, spot.spot.command);
+        kept->line = place.line;
+        kept->column = place.column;
+        message(*kept);
+    }
+    if (result != ZEMC_OK) return std::nullopt;
     return image;
 }
 
@@ -43,8 +56,8 @@ LoadedScore loadScore(const std::string& path, uint16_t switches, const CompileM
     switch (zem::scoreKindOf(bytes->data(), bytes->size())) {
     case zem::ScoreKind::Image: return {std::move(bytes), LoadFailure::None};
     case zem::ScoreKind::StandardMidiFile:
-        bytes =
-            mid2kvt::importText(bytes->data(), bytes->size(), [&](const std::string& text) { message(text, path); });
+        bytes = mid2kvt::importText(bytes->data(), bytes->size(),
+                                    [&](const std::string& text) { message({.file = path, .text = text}); });
         if (!bytes) return {std::nullopt, LoadFailure::Unreadable};
         break;
     case zem::ScoreKind::KvtText: break;

@@ -1,9 +1,6 @@
 #include "host_callbacks.h"
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
 
 namespace frontend {
 
@@ -11,42 +8,11 @@ namespace {
 
 HostContext& host(void* user) { return *static_cast<HostContext*>(user); }
 
-// Indexed by the engine's result code; the gaps are codes it no longer uses.
-constexpr auto kErrorTexts = std::to_array<const char*>({
-    nullptr,
-    "dummy function",
-    "ZEM format error",
-    nullptr,
-    "null callback",
-    "out of memory",
-    "field overflow",
-    "out of track data",
-    "illegal parameter",
-    "tempo become zero",
-    "args too less",
-    "undefined command",
-    "loopstack overflow",
-    "loopstack underflow",
-    "reentranted",
-    "ZEMPLAY.DLL's version too elder",
-});
-constexpr bool namesEvery(std::initializer_list<int> codes)
-{
-    for (int code : codes)
-        if (code < 0 || size_t(code) >= kErrorTexts.size() || kErrorTexts[size_t(code)] == nullptr) return false;
-    return true;
-}
-static_assert(kErrorTexts.size() == DP_VERSION_TOO_OLD + 1, "one text per result code, none past the last");
-static_assert(namesEvery({DP_DUMMY_FUNCTION, DP_FORMAT_ERROR, DP_OUT_OF_MEMORY, DP_FIELD_OVERFLOW, DP_OUT_OF_TRACK_DATA,
-                          DP_ILLEGAL_PARAMETER, DP_TEMPO_ZERO, DP_ARGS_TOO_SHORT, DP_UNDEFINED_COMMAND,
-                          DP_LOOPSTACK_OVERFLOW, DP_LOOPSTACK_UNDERFLOW, DP_REENTERED, DP_VERSION_TOO_OLD}),
-              "every error the engine reports has its text");
-
 constexpr int kKeySignature = 0x59;
 
 int onError(void* user, uint32_t offset, int code)
 {
-    host(user).log.add(engineErrorLine(offset, code));
+    host(user).log.add(EngineError{offset, code});
     return 0;
 }
 
@@ -130,7 +96,7 @@ int onExclusiveSend(void* user, int port, int, int count)
 
 int onText(void* user, int, const char* text, int count)
 {
-    host(user).log.add(std::string(text, count > 0 ? size_t(count) : 0));
+    host(user).log.add(SongText{std::string(text, count > 0 ? size_t(count) : 0)});
     return 0;
 }
 
@@ -185,17 +151,6 @@ void onStreamLoop(void* user, int s, uint32_t a, uint32_t b, uint32_t c, uint32_
 void onStreamLoopSeconds(void* user, int s, float a, float b) { host(user).sound.streamLoopSeconds(s, a, b); }
 
 } // namespace
-
-std::string engineErrorLine(uint32_t offset, int code)
-{
-    char line[80];
-    const char* text = code >= 0 && size_t(code) < kErrorTexts.size() ? kErrorTexts[size_t(code)] : nullptr;
-    if (text)
-        std::snprintf(line, sizeof line, "%.8x : %s", offset, text);
-    else
-        std::snprintf(line, sizeof line, "%.8x : unknown error(%.8x)", offset, static_cast<unsigned>(code));
-    return line;
-}
 
 dp_options hostOptions()
 {

@@ -50,7 +50,4 @@ struct HostContext {
 // The 57-entry table; pass a HostContext* as the user value.
 dp_options hostOptions();
 
-// The message pane line for an engine error: "%.8x : %s".
-std::string engineErrorLine(uint32_t offset, int code);
-
 } // namespace frontend

@@ -1,27 +1,25 @@
-// The message pane's lines, collected from whichever thread writes them
-// and taken by the window on its timer.
+// The session's messages, collected from whichever thread reports them and
+// taken by the front end on its timer.
 #pragma once
 
-#include "frontend/session.h"
+#include "frontend/messages.h"
 
 #include <mutex>
-#include <string>
-#include <vector>
 
 namespace frontend {
 
 class MessageLog {
 public:
-    void add(const std::string& line)
+    void add(Message message)
     {
         std::lock_guard guard(lock_);
-        pending_.lines.push_back(line);
+        pending_.messages.push_back(std::move(message));
     }
-    // The pane is emptied: lines not yet taken are dropped with it.
+    // The pane is emptied: messages not yet taken are dropped with it.
     void clear()
     {
         std::lock_guard guard(lock_);
-        pending_.lines.clear();
+        pending_.messages.clear();
         pending_.cleared = true;
     }
     MessageBatch take()

@@ -1,7 +1,6 @@
 #include "midi_port_set.h"
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 namespace frontend {
@@ -11,13 +10,6 @@ namespace {
 constexpr std::array<int, 3> kPedals = {64, 66, 69};
 // Silencing releases the pedals in this order: hold 2, sostenuto, sustain.
 constexpr std::array<size_t, 3> kReleaseOrder = {2, 1, 0};
-
-std::string portLine(const char* pattern, int slot, const std::string& name)
-{
-    char head[32];
-    std::snprintf(head, sizeof head, pattern, slot);
-    return head + name;
-}
 
 uint32_t pack(int status, int channel, int data1, int data2)
 {
@@ -44,7 +36,10 @@ void MidiPortSet::open(const std::vector<std::string>& names)
                 slots_[i]->out = std::move(out);
             }
         }
-        line_(portLine(slots_[i] ? "Dev%.02d: " : "Dev%.02d: [error]", int(i), name));
+        if (slots_[i])
+            report_(PortOpened{int(i), name});
+        else
+            report_(PortFailed{int(i), name});
     }
 }
 
@@ -118,18 +113,11 @@ uint8_t* MidiPortSet::exclusiveBuffer(int port, int count)
     if (!s || count < 0 || count > kMaxExclusiveBytes) return nullptr;
     // The device still reads the buffer of a message it never finished.
     if (s->messagePending && !s->message.done) {
-        timeoutLine(port, "busy");
+        report_(ExclusiveFailed{port, ExclusiveProblem::Busy});
         return nullptr;
     }
     s->messagePending = false;
     return s->exclusive.data();
-}
-
-void MidiPortSet::timeoutLine(int port, const char* what)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "Dev%.02d: exclusive message %s", port, what);
-    line_(text);
 }
 
 void MidiPortSet::exclusiveSend(int port, int count)
@@ -147,7 +135,7 @@ void MidiPortSet::exclusiveSend(int port, int count)
     while (!message.done) {
         if (std::chrono::steady_clock::now() >= deadline) {
             s->messagePending = true;
-            timeoutLine(port, "timed out");
+            report_(ExclusiveFailed{port, ExclusiveProblem::TimedOut});
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

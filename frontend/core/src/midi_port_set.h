@@ -8,6 +8,7 @@
 // frame, other ports send at once.
 #pragma once
 
+#include "frontend/messages.h"
 #include "frontend/midi_devices.h"
 
 #include <array>
@@ -26,15 +27,16 @@ inline constexpr int kExclusiveTimeoutMs = 2000;
 
 class MidiPortSet {
 public:
-    using LineFn = std::function<void(const std::string&)>;
+    // Receives PortOpened, PortFailed and ExclusiveFailed.
+    using ReportFn = std::function<void(Message)>;
 
-    MidiPortSet(MidiDevices& devices, LineFn line) : devices_(devices), line_(std::move(line)) {}
+    MidiPortSet(MidiDevices& devices, ReportFn report) : devices_(devices), report_(std::move(report)) {}
     ~MidiPortSet() { closeAll(); }
     MidiPortSet(const MidiPortSet&) = delete;
     MidiPortSet& operator=(const MidiPortSet&) = delete;
 
     // Opens slot i on the device named names[i] (at most 16 are used),
-    // writing "Dev%.02d: %s" or "Dev%.02d: [error]%s" for each named one.
+    // reporting each named one as opened or failed.
     void open(const std::vector<std::string>& names);
     // Silences, then closes every port.
     void closeAll();
@@ -75,10 +77,9 @@ private:
 
     Slot* slot(int port) const;
     void sendShort(Slot& s, uint32_t packed);
-    void timeoutLine(int port, const char* what);
 
     MidiDevices& devices_;
-    LineFn line_;
+    ReportFn report_;
     std::array<std::unique_ptr<Slot>, 16> slots_;
     std::optional<uint64_t> eventFrame_;
 };

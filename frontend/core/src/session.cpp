@@ -87,8 +87,8 @@ struct Session::Impl {
     explicit Impl(const SessionConfig& c)
         : config(c),
           devicesList(c.devices ? *c.devices : systemMidiDevices()),
-          ports(devicesList, [this](const std::string& line) { log.add(line); }),
-          sound({.line = [this](const std::string& line) { log.add(line); },
+          ports(devicesList, [this](Message message) { log.add(std::move(message)); }),
+          sound({.streamFailure = [this](const StreamFailure& failure) { log.add(failure); },
                  .decoder =
                      [this](const audsink_bridge::DecoderChoice& choice) {
                          return settings->decoderFor(choice.upperExtension, choice.defaultName);
@@ -136,6 +136,7 @@ struct Session::Impl {
     std::unique_ptr<zemfe::SilentStart> silent;
     uint64_t lastTick = 0;
     uint32_t unitsPlayed = 0; // the song position a switch catches up to
+    uint32_t reloads = 0;     // live reloads so far
     // Set once the song has ended: its last notes are released and ring out
     // until the ports are silent or the tail is as long as it may be.
     struct Tail {
@@ -192,10 +193,7 @@ void Session::Impl::selectLocked(const std::string& path)
 
 bool Session::Impl::loadImage()
 {
-    LoadedScore score = loadScore(currentFile, switches, [this](const std::string& text, const std::string& name) {
-        log.add("[" + name + "]");
-        log.add(text);
-    });
+    LoadedScore score = loadScore(currentFile, switches, [this](const CompileMessage& message) { log.add(message); });
     switch (score.failure) {
     case LoadFailure::Unreadable: setCaption("error:File cannot load"); return false;
     case LoadFailure::Compile: setCaption("KVT compile error"); return false;
@@ -251,7 +249,7 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next)
     int error = 0;
     dp_player* fresh = dp_const(playerPorts, next.data(), next.size(), &options, sizeof options, start.get(), &error);
     if (!fresh) {
-        log.add("dp_const() failed");
+        log.add(ReloadRefused{});
         return false;
     }
     if (const platform::MidiOutPort* clock = ports.clockPort())
@@ -297,6 +295,7 @@ void Session::Impl::resetDisplays()
     published.step2 = "000:0000";
     published.elapsedMs = 0;
     published.loopCount = 0;
+    published.bar = published.beat = 0;
     publishedTimebase = uint32_t(player->timebase(player));
     publishedPeriod = 0;
     barKnown = false;
@@ -413,6 +412,8 @@ void Session::Impl::publishPlayback()
         barKnown = true;
         published.step = stepText(b);
         published.step2 = measureText(b);
+        published.bar = b.bar;
+        published.beat = uint32_t(b.beat) + 1;
         ++published.serial;
     }
     if (host.key != published.key) {
@@ -510,6 +511,37 @@ bool Session::switchImage(std::vector<uint8_t> image)
 {
     std::lock_guard guard(impl_->lock);
     return impl_->switchLocked(std::move(image));
+}
+
+bool Session::reload(const TakeImage& take)
+{
+    std::string file;
+    uint16_t switches = 0;
+    uint32_t reload = 0;
+    {
+        std::lock_guard guard(impl_->lock);
+        if (!impl_->player) return false;
+        file = impl_->currentFile;
+        switches = impl_->switches;
+        reload = ++impl_->reloads;
+    }
+    // Compiled without the lock: the song plays on meanwhile.
+    std::vector<CompileMessage> messages;
+    LoadedScore loaded =
+        loadScore(file, switches, [&messages](const CompileMessage& message) { messages.push_back(message); });
+    for (CompileMessage& message : messages) {
+        if (!loaded.image) message.reload = reload;
+        impl_->log.add(std::move(message));
+    }
+    if (!loaded.image) return false;
+    const auto switchSameFile = [this, &file](std::vector<uint8_t> image) {
+        // Another file may have been selected since.
+        std::lock_guard guard(impl_->lock);
+        return impl_->currentFile == file && impl_->switchLocked(std::move(image));
+    };
+    const bool taken = take ? take(std::move(*loaded.image)) : switchSameFile(std::move(*loaded.image));
+    if (taken) impl_->log.add(ReloadDone{file});
+    return taken;
 }
 
 void Session::pause()

@@ -1,4 +1,4 @@
-// What a host decides about the sound bridge: where its lines go, which
+// What a host decides about the sound bridge: where its failures go, which
 // decoder library reads a file, what happens before each request, and how
 // long a stream sync may hold a track.
 #pragma once
@@ -11,6 +11,21 @@
 namespace audsink_bridge {
 
 inline constexpr int kStreamSlots = 16;
+
+// The stream requests whose refusals are reported: "stropen", "strclose",
+// "strplay", "strstop".
+enum class StreamRequest { Open, Close, Play, Stop };
+enum class StreamFailureCode {
+    UnsupportedSlot, // the slot is not 0 to 15: the request was refused
+    CannotOpen,      // the open was carried out and failed, seen by a sync
+};
+struct StreamFailure {
+    StreamRequest request = StreamRequest::Open;
+    int slot = 0;
+    StreamFailureCode code = StreamFailureCode::UnsupportedSlot;
+
+    bool operator==(const StreamFailure&) const = default;
+};
 
 // How long a track may wait on a stream sync.  This default waits as long
 // as it takes.
@@ -25,9 +40,9 @@ public:
 
 // What a host decides.  An empty entry takes the default written beside it.
 struct BridgePolicies {
-    // A line for each refused stream request and for an open seen failing
-    // ("stropen: cannot open(3)"); default: dropped.
-    std::function<void(const std::string&)> line;
+    // Each refused stream request and each open seen failing; default:
+    // dropped.
+    std::function<void(const StreamFailure&)> streamFailure;
     // The decoder library for a file; default: its default name.
     std::function<std::string(const DecoderChoice&)> decoder;
     // Called as every request arrives, before anything else; an offline

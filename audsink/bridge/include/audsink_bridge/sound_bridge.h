@@ -96,9 +96,9 @@ private:
 
     // The sound of a handle; null for none or without an instance.
     ds8_sound* sound(uintptr_t handle);
-    // The stream of a slot; null (with the line for a named request) when
-    // the slot is out of range, or without an instance.
-    ds8_stream* stream(int slot, const char* request = nullptr);
+    // The stream of a slot; null (reported for a named request) when the
+    // slot is out of range, or without an instance.
+    ds8_stream* stream(int slot, std::optional<StreamRequest> request = std::nullopt);
     // Opens the device `name` of the instance in the hosts' format.
     int32_t openOn(const std::string& name);
     // Closes the stream of a slot in range, with an instance.
@@ -108,7 +108,7 @@ private:
     std::string decoderFor(const DecoderChoice& choice) const;
     // Carries out a deferred creation and device open.
     void prepareOnFirstUse();
-    void line(const char* format, const char* request, int slot) const;
+    void report(StreamRequest request, int slot, StreamFailureCode code) const;
 
     BridgePolicies policies_;
     SyncWait defaultWait_;

@@ -3,6 +3,8 @@
 // compiled, all without a file round trip.
 #pragma once
 
+#include "frontend/messages.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,8 +13,8 @@
 
 namespace frontend {
 
-// (message text, name of the file it concerns)
-using CompileMessageFn = std::function<void(const std::string& message, const std::string& name)>;
+// Each message with its file and, for a compile error, its place.
+using CompileMessageFn = std::function<void(const CompileMessage& message)>;
 
 // The image, or none after a failure (its message went to `message`).
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,

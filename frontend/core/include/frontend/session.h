@@ -20,7 +20,7 @@
 //         if (s.serial != shownSerial) { update labels, caption, buttons; shownSerial = s.serial; }
 //         frontend::MessageBatch m = session->takeMessages();
 //         if (m.cleared) pane.clear();
-//         for (auto& line : m.lines) pane.append(line);
+//         for (auto& message : m.messages) show message (paneLines(message) in a pane);
 //     ... on close: session.reset() (stops, ends the thread, releases devices)
 //
 // Timing: each pass advances the engine one millisecond at a time up to
@@ -36,12 +36,14 @@
 #pragma once
 
 #include "frontend/display_text.h"
+#include "frontend/messages.h"
 #include "frontend/midi_devices.h"
 #include "frontend/settings.h"
 
 #include "audsink_bridge/audsink_entries.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -128,16 +130,13 @@ struct Snapshot {
     LabelText title;                 // L_Title (caption and hint)
     LabelText notice;                // L_Right (caption and hint)
     std::string charsetLine;         // L_CSet, "(ja; sjis)"; empty when no piece
-    // For a console status line: elapsed milliseconds and the loop count.
+    // For a console status line: elapsed milliseconds, the loop count, the
+    // bar number as L_Step shows it (M) and the beat in the bar counted
+    // from 1 (both 0 until the song's first tick).
     uint32_t elapsedMs = 0;
     uint32_t loopCount = 0;
-};
-
-// Lines for the message pane (PlayMemo) since the last call.  cleared: the
-// pane was emptied (at a stop) before these lines.
-struct MessageBatch {
-    bool cleared = false;
-    std::vector<std::string> lines;
+    uint32_t bar = 0;
+    uint32_t beat = 0;
 };
 
 class Session {
@@ -167,10 +166,20 @@ public:
     // (the caption says why).  A console can run it on a worker thread and
     // stay able to quit, while play() opens the devices on its own thread.
     bool prepare();
-    // Live reload: the playing (or paused) piece goes on at the same song
-    // position with image in place of its old one.  False, the old image
-    // going on, when there is no player or the engine refuses image.
+    // The playing (or paused) piece goes on at the same song position with
+    // image in place of its old one.  False, the old image going on, when
+    // there is no player or the engine refuses image (ReloadRefused).
     bool switchImage(std::vector<uint8_t> image);
+    // Takes the image of a live reload; true when it was taken.
+    using TakeImage = std::function<bool(std::vector<uint8_t> image)>;
+    // Live reload: the selected file, changed while a player exists, is
+    // loaded again with the current switches (the song plays on meanwhile)
+    // and its image goes to take, by default switchImage.  When it does not
+    // load, its compile messages carry the number of this reload; a taken
+    // image reports ReloadDone.  False when nothing was taken.  Not while
+    // prepare() or play() runs on another thread: the compiler is not
+    // reentrant.
+    bool reload(const TakeImage& take = nullptr);
     void pause(); // toggles pause; nothing without a player
     void stop();
     void eject();
