@@ -1,4 +1,4 @@
-#include "held_notes.h"
+#include "host/held_notes.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "silent_start.h"
+#include "host/silent_start.h"
 
 #include <type_traits>
 

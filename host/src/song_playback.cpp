@@ -1,4 +1,4 @@
-#include "song_playback.h"
+#include "host/song_playback.h"
 
 #include "util/memblock.h"
 

@@ -1,7 +1,7 @@
 // Starting an image at a song position: what the host hears after the
 // switch is exactly what a player running from the top would send from
 // there, and at the switch it gets each used channel's state, nothing else.
-#include <silent_start.h>
+#include "host/silent_start.h"
 
 #include "zemcmain.h"
 #include <temp_dir.h>

@@ -5,7 +5,7 @@
 #include "run_program.h"
 #include "temp_dir.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "util/uerr.h"
 #include "zem2mid/midi_file_sink.h"
 

@@ -3,7 +3,7 @@
 #include "compile_image.h"
 #include "zem2mid/midi_file_sink.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <gtest/gtest.h>
 

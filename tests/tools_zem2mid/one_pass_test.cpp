@@ -5,7 +5,7 @@
 #include "temp_dir.h"
 #include "zem2mid/midi_file_sink.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // millisecond: a song is played through the sink into recording ports.
 #include "temp_dir.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "zem2wav/kvt_image.h"
 #include "zem2wav/midi_port_sink.h"
 

@@ -2,7 +2,7 @@
 // their switch and file checks, and the engine's errors as they word them.
 #pragma once
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "util/uerr.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/switch_words.h"
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <cstdint>
 #include <string>

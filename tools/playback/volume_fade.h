@@ -5,7 +5,7 @@
 // fades alike in both.
 #pragma once
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <array>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "midi_file_sink.h"
 
 #include "common/file_job.h"
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "smf/smf_file.h"
 #include "util/fileset.h"
 #include "util/uerr.h"

@@ -1,7 +1,7 @@
 // Collects a song's events as one Standard MIDI File track per image track.
 #pragma once
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "playback/volume_fade.h"
 #include "smf/track_writer.h"
 

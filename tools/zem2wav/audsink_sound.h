@@ -12,8 +12,8 @@
 #include "offline_renderer.h"
 #include "sync_wait_limit.h"
 
-#include "playback/song_playback.h"
-#include "playback/sound_sink.h"
+#include "host/song_playback.h"
+#include "host/sound_sink.h"
 
 #include "audsink_bridge/sound_bridge.h"
 

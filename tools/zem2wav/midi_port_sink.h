@@ -2,8 +2,8 @@
 // fade applied to the channel volumes the way the exporter writes them.
 #pragma once
 
+#include "host/song_playback.h"
 #include "platform/midi_out.h"
-#include "playback/song_playback.h"
 #include "playback/volume_fade.h"
 
 #include <array>

@@ -5,7 +5,7 @@
 #include "render_options.h"
 
 #include "common/run_files.h"
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "synth_bank.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <array>
 #include <cstdint>

@@ -8,8 +8,8 @@
 #include "midi_port_set.h"
 
 #include "audsink_bridge/sound_bridge.h"
+#include "host/held_notes.h"
 #include "zemplay.h"
-#include <held_notes.h>
 
 #include <cstdint>
 #include <string>

@@ -14,9 +14,9 @@
 #include "single_instance.h"
 
 #include "audsink_bridge/sound_bridge.h"
+#include "host/silent_start.h"
 #include "platform/dynload.h"
 #include "zemplay.h"
-#include <silent_start.h>
 
 #include <atomic>
 #include <chrono>

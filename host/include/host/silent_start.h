@@ -8,7 +8,7 @@
 // SilentStart alive until that instance is closed, and call catchUp once.
 #pragma once
 
-#include "held_notes.h"
+#include "host/held_notes.h"
 
 #include "zemplay.h"
 

@@ -7,7 +7,7 @@
 // device mask for channel and exclusive messages.
 #pragma once
 
-#include "playback/sound_sink.h"
+#include "host/sound_sink.h"
 #include "util/uerr.h"
 #include "zemplay.h"
 
