@@ -1,169 +1,101 @@
 #include "host/song_playback.h"
 
-#include "util/memblock.h"
+namespace host {
 
-namespace playback {
-
-// The engine's callbacks; the user value is the SongPlayback.
-struct SongPlayback::Callbacks {
-    static SongPlayback& self(void* user) { return *static_cast<SongPlayback*>(user); }
-
-    // The engine's stack is left as it is: the error is recorded, playback
-    // stops with it as result code, and play() raises it after the step.
-    static int error(void* user, uint32_t, int code)
-    {
-        self(user).record(kErrEngineBase + static_cast<util::ErrCode>(code));
-        return code;
-    }
-    static void* allocate(void*, size_t bytes)
-    {
-        try {
-            return util::mb_alloc_zero(bytes);
-        } catch (const util::UerrRaised&) {
-            return nullptr;
-        }
-    }
-    static void release(void*, void* block) { util::mb_free(block); }
-    static int unitPassed(void* user, uint32_t)
-    {
-        SongPlayback& p = self(user);
-        ++p.msElapsed_;
-        p.sink_.unitPassed();
-        return 0;
-    }
-    static int tickPassed(void* user, uint32_t)
-    {
-        self(user).sink_.tickPassed();
-        return 0;
-    }
-    static int channel(void* user, int port, int track, ChannelKind kind, int channel, int data1, int data2)
-    {
-        SongPlayback& p = self(user);
-        if (!p.passes(port)) return 0;
-        const ChannelMessage message{kind, uint8_t(channel), uint8_t(data1), uint8_t(data2)};
-        return p.record(p.sink_.channelMessage(port, track, message, p.fade_));
-    }
-    static int noteOff(void* user, int port, int track, int channel, int key, int velocity)
-    {
-        return Callbacks::channel(user, port, track, ChannelKind::NoteOff, channel, key, velocity);
-    }
-    static int noteOn(void* user, int port, int track, int channel, int key, int velocity)
-    {
-        SongPlayback& p = self(user);
-        // Channels of every track count for the fade's volume re-sends.
-        if (p.passes(port)) p.usedChannels_[port] = static_cast<uint16_t>(p.usedChannels_[port] | 1u << (channel & 15));
-        return Callbacks::channel(user, port, track, ChannelKind::NoteOn, channel, key, velocity);
-    }
-    static int keyPressure(void* user, int port, int track, int channel, int key, int value)
-    {
-        return Callbacks::channel(user, port, track, ChannelKind::KeyPressure, channel, key, value);
-    }
-    static int controlChange(void* user, int port, int track, int channel, int controller, int value)
-    {
-        return Callbacks::channel(user, port, track, ChannelKind::Controller, channel, controller, value);
-    }
-    static int programChange(void* user, int port, int track, int channel, int program)
-    {
-        return Callbacks::channel(user, port, track, ChannelKind::Program, channel, program, 0);
-    }
-    static int channelPressure(void* user, int port, int track, int channel, int value)
-    {
-        return Callbacks::channel(user, port, track, ChannelKind::ChannelPressure, channel, value, 0);
-    }
-    static int pitchBend(void* user, int port, int track, int channel, int value)
-    {
-        const int biased = value + 8192;
-        return Callbacks::channel(user, port, track, ChannelKind::PitchBend, channel, biased & 0x7F,
-                                  biased >> 7 & 0x7F);
-    }
-    static uint8_t* exclusiveBuffer(void* user, int port, int, int count)
-    {
-        SongPlayback& p = self(user);
-        return p.passes(port) && count >= 0 && count < 256 ? p.exclusiveBuffer_ : nullptr;
-    }
-    static int exclusiveSend(void* user, int port, int track, int count)
-    {
-        SongPlayback& p = self(user);
-        if (!p.passes(port) || count < 0 || count >= 256) return 0;
-        return p.record(p.sink_.exclusive(port, track, p.exclusiveBuffer_, static_cast<uint32_t>(count)));
-    }
-    static int text(void* user, int track, const char* bytes, int count)
-    {
-        SongPlayback& p = self(user);
-        return count >= 0 ? p.record(p.sink_.text(track, reinterpret_cast<const uint8_t*>(bytes), uint32_t(count))) : 0;
-    }
-    static int tempoChanged(void* user, int, uint32_t period)
-    {
-        return self(user).record(self(user).sink_.tempo(period));
-    }
-    static int metaEvent(void* user, int track, int type, const uint8_t* payload, int count)
-    {
-        SongPlayback& p = self(user);
-        return count >= 0 ? p.record(p.sink_.meta(track, type, payload, uint32_t(count))) : 0;
-    }
-    static int endlessLoopPass(void* user, int, uint32_t) { return self(user).settings_.ignoreEndlessLoops ? 1 : 0; }
-};
-
-// Forwards one engine callback to the same method of the sound sink.
-template <typename Result, typename... Args, Result (SoundSink::*Method)(Args...)>
-struct SongPlayback::ToSound<Method> {
-    static Result call(void* user, Args... args) { return (self(user).sink_.sound()->*Method)(args...); }
-    static SongPlayback& self(void* user) { return *static_cast<SongPlayback*>(user); }
-};
-
-void SongPlayback::connectSound(dp_options& o)
+int SongPlayback::error(uint32_t, int code)
 {
-    o.load_sample = &ToSound<&SoundSink::loadSample>::call;
-    o.free_sample = &ToSound<&SoundSink::freeSample>::call;
-    o.start_voice = &ToSound<&SoundSink::startVoice>::call;
-    o.stop_voice = &ToSound<&SoundSink::stopVoice>::call;
-    o.voice_volume = &ToSound<&SoundSink::voiceVolume>::call;
-    o.voice_pan = &ToSound<&SoundSink::voicePan>::call;
-    o.voice_pitch = &ToSound<&SoundSink::voicePitch>::call;
-    o.duplicate_sample = &ToSound<&SoundSink::duplicateSample>::call;
-    o.voice_start_position = &ToSound<&SoundSink::voiceStartPosition>::call;
-    o.voice_playing = &ToSound<&SoundSink::voicePlaying>::call;
-    o.stream_open = &ToSound<&SoundSink::streamOpen>::call;
-    o.stream_close = &ToSound<&SoundSink::streamClose>::call;
-    o.stream_play = &ToSound<&SoundSink::streamPlay>::call;
-    o.stream_stop = &ToSound<&SoundSink::streamStop>::call;
-    o.stream_volume = &ToSound<&SoundSink::streamVolume>::call;
-    o.stream_pan = &ToSound<&SoundSink::streamPan>::call;
-    o.stream_pitch = &ToSound<&SoundSink::streamPitch>::call;
-    o.stream_sync = &ToSound<&SoundSink::streamSync>::call;
-    o.stream_position = &ToSound<&SoundSink::streamPosition>::call;
-    o.stream_position_seconds = &ToSound<&SoundSink::streamPositionSeconds>::call;
-    o.stream_loop_end = &ToSound<&SoundSink::streamLoopEnd>::call;
-    o.stream_loop_end_seconds = &ToSound<&SoundSink::streamLoopEndSeconds>::call;
-    o.stream_loop = &ToSound<&SoundSink::streamLoop>::call;
-    o.stream_loop_seconds = &ToSound<&SoundSink::streamLoopSeconds>::call;
+    record(kErrEngineBase + static_cast<util::ErrCode>(code));
+    return code;
 }
 
-SongPlayback::SongPlayback(const uint8_t* image, size_t size, const PlaybackSettings& settings, PlaybackSink& sink)
-    : settings_(settings), sink_(sink)
+int SongPlayback::unitPassed(uint32_t)
 {
-    dp_options options{};
-    options.error = Callbacks::error;
-    options.allocate = Callbacks::allocate;
-    options.free = Callbacks::release;
-    options.unit_passed = Callbacks::unitPassed;
-    options.tick_passed = Callbacks::tickPassed;
-    options.note_off = Callbacks::noteOff;
-    options.note_on = Callbacks::noteOn;
-    options.key_pressure = Callbacks::keyPressure;
-    options.control_change = Callbacks::controlChange;
-    options.program_change = Callbacks::programChange;
-    options.channel_pressure = Callbacks::channelPressure;
-    options.pitch_bend = Callbacks::pitchBend;
-    options.exclusive_buffer = Callbacks::exclusiveBuffer;
-    options.exclusive_send = Callbacks::exclusiveSend;
-    options.text = Callbacks::text;
-    options.tempo_changed = Callbacks::tempoChanged;
-    options.meta_event = Callbacks::metaEvent;
-    options.endless_loop_pass = Callbacks::endlessLoopPass;
-    if (sink_.sound()) connectSound(options);
+    ++msElapsed_;
+    sink_.unitPassed();
+    return 0;
+}
+
+int SongPlayback::tickPassed(uint32_t)
+{
+    sink_.tickPassed();
+    return 0;
+}
+
+int SongPlayback::channel(int port, int track, ChannelKind kind, int channel, int data1, int data2)
+{
+    if (!passes(port)) return 0;
+    const ChannelMessage message{kind, uint8_t(channel), uint8_t(data1), uint8_t(data2)};
+    return record(sink_.channelMessage(port, track, message, fade_));
+}
+
+int SongPlayback::noteOff(int port, int track, int channel, int key, int velocity)
+{
+    return SongPlayback::channel(port, track, ChannelKind::NoteOff, channel, key, velocity);
+}
+
+int SongPlayback::noteOn(int port, int track, int channel, int key, int velocity)
+{
+    // Channels of every track count for the fade's volume re-sends.
+    if (passes(port)) usedChannels_[port] = static_cast<uint16_t>(usedChannels_[port] | 1u << (channel & 15));
+    return SongPlayback::channel(port, track, ChannelKind::NoteOn, channel, key, velocity);
+}
+
+int SongPlayback::keyPressure(int port, int track, int channel, int key, int value)
+{
+    return SongPlayback::channel(port, track, ChannelKind::KeyPressure, channel, key, value);
+}
+
+int SongPlayback::controlChange(int port, int track, int channel, int controller, int value)
+{
+    return SongPlayback::channel(port, track, ChannelKind::Controller, channel, controller, value);
+}
+
+int SongPlayback::programChange(int port, int track, int channel, int program)
+{
+    return SongPlayback::channel(port, track, ChannelKind::Program, channel, program, 0);
+}
+
+int SongPlayback::channelPressure(int port, int track, int channel, int value)
+{
+    return SongPlayback::channel(port, track, ChannelKind::ChannelPressure, channel, value, 0);
+}
+
+int SongPlayback::pitchBend(int port, int track, int channel, int value)
+{
+    const int biased = value + 8192;
+    return SongPlayback::channel(port, track, ChannelKind::PitchBend, channel, biased & 0x7F, biased >> 7 & 0x7F);
+}
+
+uint8_t* SongPlayback::exclusiveBuffer(int port, int, int count)
+{
+    return passes(port) && count >= 0 && count < 256 ? exclusiveBuffer_ : nullptr;
+}
+
+int SongPlayback::exclusiveSend(int port, int track, int count)
+{
+    if (!passes(port) || count < 0 || count >= 256) return 0;
+    return record(sink_.exclusive(port, track, exclusiveBuffer_, static_cast<uint32_t>(count)));
+}
+
+int SongPlayback::text(int track, const char* bytes, int count)
+{
+    return count >= 0 ? record(sink_.text(track, reinterpret_cast<const uint8_t*>(bytes), uint32_t(count))) : 0;
+}
+
+int SongPlayback::tempo(uint32_t period) { return record(sink_.tempo(period)); }
+
+int SongPlayback::meta(int track, int type, const uint8_t* payload, int count)
+{
+    return count >= 0 ? record(sink_.meta(track, type, payload, uint32_t(count))) : 0;
+}
+
+int SongPlayback::endlessLoopPass(int, uint32_t) { return settings_.ignoreEndlessLoops ? 1 : 0; }
+
+SongPlayback::SongPlayback(const uint8_t* image, size_t size, const PlaybackSettings& settings, PlaybackSink& sink)
+    : settings_(settings), sink_(sink), sinks_{this, sink.sound()}
+{
     int error = 0;
-    player_ = dp_const(DP_MAX_PORTS, image, size, &options, sizeof options, this, &error);
+    player_ = createEngine(DP_MAX_PORTS, image, size, sinks_, &error);
     if (!player_) util::uerr_raise(kErrEngineBase + static_cast<util::ErrCode>(error));
 }
 
@@ -237,4 +169,4 @@ void SongPlayback::play()
     raisePendingError();
 }
 
-} // namespace playback
+} // namespace host

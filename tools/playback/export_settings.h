@@ -12,7 +12,7 @@
 namespace playback {
 
 struct ExportSettings {
-    PlaybackSettings playback;
+    host::PlaybackSettings playback;
     bool offVelocity = false; // note-offs as 8n with their release velocity
 };
 

@@ -26,7 +26,7 @@ private:
         uint32_t size = 0;
         const uint8_t* image = loadInput(size);
         MidiFileSink sink(settings_.offVelocity);
-        playback::SongPlayback song(image, size, settings_.playback, sink);
+        host::SongPlayback song(image, size, settings_.playback, sink);
 
         createOutput(".MID");
         const int tracks = song.trackCount();
@@ -38,7 +38,7 @@ private:
             song.play();
         } catch (const util::UerrRaised& e) {
             errorOffset_ = song.lastErrorOffset();
-            if (e.code != playback::kErrSongTooLong) throw;
+            if (e.code != host::kErrSongTooLong) throw;
             cut = e.code;
         }
         if (const util::ErrCode code = sink.finish(settings_.playback.ignoreEndlessLoops)) util::uerr_raise(code);

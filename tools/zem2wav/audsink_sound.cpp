@@ -49,7 +49,7 @@ void AudsinkSound::mixInto(int16_t* stereo, size_t frames)
     }
 }
 
-void AudsinkSound::followFade(const playback::FadeState& fade)
+void AudsinkSound::followFade(const host::FadeState& fade)
 {
     const int32_t gain = fade.fadeMs == 0 ? kFullGain
                                           : static_cast<int32_t>(int64_t{fade.fadeRemaining} * kFullGain / fade.fadeMs);

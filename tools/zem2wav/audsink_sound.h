@@ -25,7 +25,7 @@ namespace zem2wav {
 
 inline constexpr uint32_t kEndFadeMs = 10;
 
-class AudsinkSound final : public playback::SoundSink, public FrameMixer {
+class AudsinkSound final : public host::SoundSink, public FrameMixer {
 public:
     // Names of samples and streams are resolved against pieceFolder; the
     // renderer is flushed before every request so that it lands on its
@@ -37,7 +37,7 @@ public:
 
     // Called as every millisecond of song time passes: from now on the
     // sampled sound plays at the level the fade has reached.
-    void followFade(const playback::FadeState& fade);
+    void followFade(const host::FadeState& fade);
     // The song has ended: fade what still sounds to silence.
     void fadeOutAtEnd();
     // Every sample and stream file the song asked for, as opened.
@@ -102,7 +102,7 @@ private:
 class FadingClock final : public EventClock {
 public:
     FadingClock(OfflineRenderer& renderer, AudsinkSound& sound) : renderer_(renderer), sound_(sound) {}
-    void follow(const playback::FadeState* fade) { fade_ = fade; }
+    void follow(const host::FadeState* fade) { fade_ = fade; }
 
     void unitPassed() override
     {
@@ -114,7 +114,7 @@ public:
 private:
     OfflineRenderer& renderer_;
     AudsinkSound& sound_;
-    const playback::FadeState* fade_ = nullptr;
+    const host::FadeState* fade_ = nullptr;
 };
 
 // The folder part of a path ("" for a bare name).

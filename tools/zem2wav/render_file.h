@@ -18,7 +18,7 @@ inline constexpr uint32_t kMaxTailMs = 5000;
 inline constexpr double kSynthGain = 0.2;
 
 struct RenderSettings {
-    playback::PlaybackSettings playback;
+    host::PlaybackSettings playback;
     uint32_t limitMinutes; // the longest song rendered
     unsigned threads;      // synthesizers rendering side by side (1: one, as always)
     RenderOptions output;  // the output's name and format, and its loudness
