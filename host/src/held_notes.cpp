@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace zemfe {
+namespace host {
 
 bool HeldNotes::off(uint64_t note)
 {
@@ -24,4 +24,4 @@ HeldNotes HeldNotes::common(const HeldNotes& other) const
     return both;
 }
 
-} // namespace zemfe
+} // namespace host

@@ -21,49 +21,24 @@ int SongPlayback::tickPassed(uint32_t)
     return 0;
 }
 
-int SongPlayback::channel(int port, int track, ChannelKind kind, int channel, int data1, int data2)
+int SongPlayback::deliver(int port, int track, ChannelKind kind, int channel, int data1, int data2)
 {
     if (!passes(port)) return 0;
     const ChannelMessage message{kind, uint8_t(channel), uint8_t(data1), uint8_t(data2)};
     return record(sink_.channelMessage(port, track, message, fade_));
 }
 
-int SongPlayback::noteOff(int port, int track, int channel, int key, int velocity)
-{
-    return SongPlayback::channel(port, track, ChannelKind::NoteOff, channel, key, velocity);
-}
-
 int SongPlayback::noteOn(int port, int track, int channel, int key, int velocity)
 {
     // Channels of every track count for the fade's volume re-sends.
     if (passes(port)) usedChannels_[port] = static_cast<uint16_t>(usedChannels_[port] | 1u << (channel & 15));
-    return SongPlayback::channel(port, track, ChannelKind::NoteOn, channel, key, velocity);
-}
-
-int SongPlayback::keyPressure(int port, int track, int channel, int key, int value)
-{
-    return SongPlayback::channel(port, track, ChannelKind::KeyPressure, channel, key, value);
-}
-
-int SongPlayback::controlChange(int port, int track, int channel, int controller, int value)
-{
-    return SongPlayback::channel(port, track, ChannelKind::Controller, channel, controller, value);
-}
-
-int SongPlayback::programChange(int port, int track, int channel, int program)
-{
-    return SongPlayback::channel(port, track, ChannelKind::Program, channel, program, 0);
-}
-
-int SongPlayback::channelPressure(int port, int track, int channel, int value)
-{
-    return SongPlayback::channel(port, track, ChannelKind::ChannelPressure, channel, value, 0);
+    return deliver(port, track, ChannelKind::NoteOn, channel, key, velocity);
 }
 
 int SongPlayback::pitchBend(int port, int track, int channel, int value)
 {
     const int biased = value + 8192;
-    return SongPlayback::channel(port, track, ChannelKind::PitchBend, channel, biased & 0x7F, biased >> 7 & 0x7F);
+    return deliver(port, track, ChannelKind::PitchBend, channel, biased & 0x7F, biased >> 7 & 0x7F);
 }
 
 uint8_t* SongPlayback::exclusiveBuffer(int port, int, int count)
@@ -82,14 +57,10 @@ int SongPlayback::text(int track, const char* bytes, int count)
     return count >= 0 ? record(sink_.text(track, reinterpret_cast<const uint8_t*>(bytes), uint32_t(count))) : 0;
 }
 
-int SongPlayback::tempo(uint32_t period) { return record(sink_.tempo(period)); }
-
 int SongPlayback::meta(int track, int type, const uint8_t* payload, int count)
 {
     return count >= 0 ? record(sink_.meta(track, type, payload, uint32_t(count))) : 0;
 }
-
-int SongPlayback::endlessLoopPass(int, uint32_t) { return settings_.ignoreEndlessLoops ? 1 : 0; }
 
 SongPlayback::SongPlayback(const uint8_t* image, size_t size, const PlaybackSettings& settings, PlaybackSink& sink)
     : settings_(settings), sink_(sink), sinks_{this, sink.sound()}

@@ -1,6 +1,8 @@
 // The engine's callback table filled from the two sinks: every entry the
 // engine calls lands on the sink method of the same name with the same
 // arguments, and the method's answer goes back to the engine.
+#include "recording_sink.h"
+
 #include "host/engine_options.h"
 
 #include "zemcmain.h"
@@ -13,74 +15,10 @@
 #include <cstddef>
 #include <cstring>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Writes each call as "name arg arg ..." and answers 40 + the number of
-// calls before it, so that a passed-back answer is recognisable.
-class Recorder final : public host::MidiSink, public host::SoundSink {
-public:
-    std::string last;
-    int calls = 0;
-    uint8_t buffer[8] = {};
-
-    template <class... A> int put(const char* name, A... args)
-    {
-        std::ostringstream line;
-        line << name;
-        ((line << ' ' << args), ...);
-        last = line.str();
-        return 40 + calls++;
-    }
-
-    int error(uint32_t offset, int code) override { return put("error", offset, code); }
-    int unitPassed(uint32_t counter) override { return put("unitPassed", counter); }
-    int tickPassed(uint32_t counter) override { return put("tickPassed", counter); }
-    int noteOff(int p, int t, int c, int k, int v) override { return put("noteOff", p, t, c, k, v); }
-    int noteOn(int p, int t, int c, int k, int v) override { return put("noteOn", p, t, c, k, v); }
-    int keyPressure(int p, int t, int c, int k, int v) override { return put("keyPressure", p, t, c, k, v); }
-    int controlChange(int p, int t, int c, int n, int v) override { return put("controlChange", p, t, c, n, v); }
-    int programChange(int p, int t, int c, int n) override { return put("programChange", p, t, c, n); }
-    int channelPressure(int p, int t, int c, int v) override { return put("channelPressure", p, t, c, v); }
-    int pitchBend(int p, int t, int c, int v) override { return put("pitchBend", p, t, c, v); }
-    uint8_t* exclusiveBuffer(int p, int t, int n) override { return put("exclusiveBuffer", p, t, n), buffer; }
-    int exclusiveSend(int p, int t, int n) override { return put("exclusiveSend", p, t, n); }
-    int text(int t, const char* s, int n) override { return put("text", t, std::string(s, size_t(n)), n); }
-    int tempo(uint32_t period) override { return put("tempo", period); }
-    int meta(int t, int type, const uint8_t* b, int n) override { return put("meta", t, type, int(b[0]), n); }
-    int endlessLoopPass(int t, uint32_t pass) override { return put("endlessLoopPass", t, pass); }
-
-    uintptr_t loadSample(int i, const char* s, uint32_t a, uint32_t b) override
-    {
-        return uintptr_t(put("loadSample", i, s, a, b));
-    }
-    void freeSample(uintptr_t h) override { put("freeSample", h); }
-    void startVoice(uintptr_t h, int loop) override { put("startVoice", h, loop); }
-    void stopVoice(uintptr_t h) override { put("stopVoice", h); }
-    int voiceVolume(uintptr_t h, int v) override { return put("voiceVolume", h, v); }
-    int voicePan(uintptr_t h, int v) override { return put("voicePan", h, v); }
-    int voicePitch(uintptr_t h, int v) override { return put("voicePitch", h, v); }
-    uintptr_t duplicateSample(uintptr_t h) override { return uintptr_t(put("duplicateSample", h)); }
-    void voiceStartPosition(uintptr_t h, int f) override { put("voiceStartPosition", h, f); }
-    int voicePlaying(uintptr_t h) override { return put("voicePlaying", h); }
-    void streamOpen(int s, const char* n, uint32_t a, uint32_t b) override { put("streamOpen", s, n, a, b); }
-    void streamClose(int s) override { put("streamClose", s); }
-    int streamPlay(int s) override { return put("streamPlay", s); }
-    void streamStop(int s) override { put("streamStop", s); }
-    int streamVolume(int s, int v) override { return put("streamVolume", s, v); }
-    int streamPan(int s, int v) override { return put("streamPan", s, v); }
-    int streamPitch(int s, int v) override { return put("streamPitch", s, v); }
-    int streamSync(int s, int w) override { return put("streamSync", s, w); }
-    void streamPosition(int s, uint32_t l, uint32_t h) override { put("streamPosition", s, l, h); }
-    void streamPositionSeconds(int s, float f) override { put("streamPositionSeconds", s, f); }
-    void streamLoopEnd(int s, uint32_t l, uint32_t h) override { put("streamLoopEnd", s, l, h); }
-    void streamLoopEndSeconds(int s, float f) override { put("streamLoopEndSeconds", s, f); }
-    void streamLoop(int s, uint32_t a, uint32_t b, uint32_t c, uint32_t d) override { put("streamLoop", s, a, b, c, d); }
-    void streamLoopSeconds(int s, float a, float b) override { put("streamLoopSeconds", s, a, b); }
-};
 
 constexpr int kNoAnswer = -1; // the entry returns nothing
 
@@ -104,20 +42,18 @@ const Call kCalls[] = {
     {SLOT(tick_passed), [](auto& o, void* u) { return o.tick_passed(u, 78); }, "tickPassed 78", 40},
     {SLOT(note_off), [](auto& o, void* u) { return o.note_off(u, 1, 2, 3, 4, 5); }, "noteOff 1 2 3 4 5", 40},
     {SLOT(note_on), [](auto& o, void* u) { return o.note_on(u, 6, 7, 8, 9, 10); }, "noteOn 6 7 8 9 10", 40},
-    {SLOT(key_pressure), [](auto& o, void* u) { return o.key_pressure(u, 2, 3, 4, 5, 6); },
-     "keyPressure 2 3 4 5 6", 40},
+    {SLOT(key_pressure), [](auto& o, void* u) { return o.key_pressure(u, 2, 3, 4, 5, 6); }, "keyPressure 2 3 4 5 6",
+     40},
     {SLOT(control_change), [](auto& o, void* u) { return o.control_change(u, 3, 4, 5, 7, 90); },
      "controlChange 3 4 5 7 90", 40},
-    {SLOT(program_change), [](auto& o, void* u) { return o.program_change(u, 4, 5, 6, 19); },
-     "programChange 4 5 6 19", 40},
+    {SLOT(program_change), [](auto& o, void* u) { return o.program_change(u, 4, 5, 6, 19); }, "programChange 4 5 6 19",
+     40},
     {SLOT(channel_pressure), [](auto& o, void* u) { return o.channel_pressure(u, 5, 6, 7, 33); },
      "channelPressure 5 6 7 33", 40},
-    {SLOT(pitch_bend), [](auto& o, void* u) { return o.pitch_bend(u, 6, 7, 8, -8192); }, "pitchBend 6 7 8 -8192",
-     40},
+    {SLOT(pitch_bend), [](auto& o, void* u) { return o.pitch_bend(u, 6, 7, 8, -8192); }, "pitchBend 6 7 8 -8192", 40},
     {SLOT(exclusive_buffer), [](auto& o, void* u) { return o.exclusive_buffer(u, 7, 8, 9) != nullptr ? 1 : 0; },
      "exclusiveBuffer 7 8 9", 1},
-    {SLOT(exclusive_send), [](auto& o, void* u) { return o.exclusive_send(u, 8, 9, 10); }, "exclusiveSend 8 9 10",
-     40},
+    {SLOT(exclusive_send), [](auto& o, void* u) { return o.exclusive_send(u, 8, 9, 10); }, "exclusiveSend 8 9 10", 40},
     {SLOT(text), [](auto& o, void* u) { return o.text(u, 3, "Verse", 5); }, "text 3 Verse 5", 40},
     {SLOT(tempo_changed), [](auto& o, void* u) { return o.tempo_changed(u, 0, 2667); }, "tempo 2667", 40},
     {SLOT(meta_event), [](auto& o, void* u) { return o.meta_event(u, 4, 0x59, kPayload, 2); }, "meta 4 89 89 2", 40},
@@ -127,15 +63,15 @@ const Call kCalls[] = {
      "loadSample 3 hit.wav 7 8", 40},
     {SLOT(free_sample), [](auto& o, void* u) { return o.free_sample(u, 0x1001), kNoAnswer; }, "freeSample 4097",
      kNoAnswer},
-    {SLOT(start_voice), [](auto& o, void* u) { return o.start_voice(u, 0x1002, 1), kNoAnswer; },
-     "startVoice 4098 1", kNoAnswer},
+    {SLOT(start_voice), [](auto& o, void* u) { return o.start_voice(u, 0x1002, 1), kNoAnswer; }, "startVoice 4098 1",
+     kNoAnswer},
     {SLOT(stop_voice), [](auto& o, void* u) { return o.stop_voice(u, 0x1003), kNoAnswer; }, "stopVoice 4099",
      kNoAnswer},
-    {SLOT(voice_volume), [](auto& o, void* u) { return o.voice_volume(u, 0x1004, 0x4000); },
-     "voiceVolume 4100 16384", 40},
+    {SLOT(voice_volume), [](auto& o, void* u) { return o.voice_volume(u, 0x1004, 0x4000); }, "voiceVolume 4100 16384",
+     40},
     {SLOT(voice_pan), [](auto& o, void* u) { return o.voice_pan(u, 0x1005, -0x4000); }, "voicePan 4101 -16384", 40},
-    {SLOT(voice_pitch), [](auto& o, void* u) { return o.voice_pitch(u, 0x1006, -0x8000); },
-     "voicePitch 4102 -32768", 40},
+    {SLOT(voice_pitch), [](auto& o, void* u) { return o.voice_pitch(u, 0x1006, -0x8000); }, "voicePitch 4102 -32768",
+     40},
     {SLOT(duplicate_sample), [](auto& o, void* u) { return (long long)o.duplicate_sample(u, 0x1007); },
      "duplicateSample 4103", 40},
     {SLOT(voice_start_position), [](auto& o, void* u) { return o.voice_start_position(u, 0x1008, 0x2000), kNoAnswer; },
@@ -176,7 +112,7 @@ std::array<void*, DP_OPTION_SLOTS> slotsOf(const dp_options& options)
 
 TEST(EngineOptions, EveryEntryReachesItsSinkMethodWithItsArguments)
 {
-    Recorder recorder;
+    host_test::Recorder recorder;
     host::Sinks sinks{&recorder, &recorder};
     const dp_options options = host::engineOptions(sinks);
     for (const Call& c : kCalls) {
@@ -196,7 +132,7 @@ TEST(EngineOptions, ExactlyTheEntriesOfTheGivenSinksAreFilled)
     for (const Call& c : kCalls) called[c.slot] = true;
     EXPECT_EQ(std::count(called.begin(), called.end(), true), DP_OPTION_SLOTS - 2 - 15) << "a call per named entry";
 
-    Recorder recorder;
+    host_test::Recorder recorder;
     const struct {
         host::Sinks sinks;
         bool midi, sound;

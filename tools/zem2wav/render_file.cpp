@@ -108,7 +108,7 @@ private:
         renderer.setMixer(&sound);
         FadingClock clock(renderer, sound);
         MidiPortSink sink(ports, clock);
-        sink.setSound(&sound);
+        sink.setSound(&sound.sink());
         // Made before the output: an image the engine refuses leaves no file.
         host::SongPlayback song(image.data(), image.size(), settings_.playback, sink);
         clock.follow(&song.fade());

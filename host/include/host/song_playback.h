@@ -116,21 +116,37 @@ private:
     int error(uint32_t offset, int code) override;
     int unitPassed(uint32_t unitCounter) override;
     int tickPassed(uint32_t tickCounter) override;
-    int noteOff(int port, int track, int channel, int key, int velocity) override;
+    int noteOff(int port, int track, int channel, int key, int velocity) override
+    {
+        return deliver(port, track, ChannelKind::NoteOff, channel, key, velocity);
+    }
     int noteOn(int port, int track, int channel, int key, int velocity) override;
-    int keyPressure(int port, int track, int channel, int key, int value) override;
-    int controlChange(int port, int track, int channel, int controller, int value) override;
-    int programChange(int port, int track, int channel, int program) override;
-    int channelPressure(int port, int track, int channel, int value) override;
+    int keyPressure(int port, int track, int channel, int key, int value) override
+    {
+        return deliver(port, track, ChannelKind::KeyPressure, channel, key, value);
+    }
+    int controlChange(int port, int track, int channel, int controller, int value) override
+    {
+        return deliver(port, track, ChannelKind::Controller, channel, controller, value);
+    }
+    int programChange(int port, int track, int channel, int program) override
+    {
+        return deliver(port, track, ChannelKind::Program, channel, program, 0);
+    }
+    int channelPressure(int port, int track, int channel, int value) override
+    {
+        return deliver(port, track, ChannelKind::ChannelPressure, channel, value, 0);
+    }
     int pitchBend(int port, int track, int channel, int value) override;
     uint8_t* exclusiveBuffer(int port, int track, int count) override;
     int exclusiveSend(int port, int track, int count) override;
     int text(int track, const char* text, int count) override;
-    int tempo(uint32_t period) override;
+    int tempo(uint32_t period) override { return record(sink_.tempo(period)); }
     int meta(int track, int type, const uint8_t* payload, int count) override;
-    int endlessLoopPass(int track, uint32_t passCount) override;
+    int endlessLoopPass(int, uint32_t) override { return settings_.ignoreEndlessLoops ? 1 : 0; }
 
-    int channel(int port, int track, ChannelKind kind, int channel, int data1, int data2);
+    // A channel message to the sink when its port passes.
+    int deliver(int port, int track, ChannelKind kind, int channel, int data1, int data2);
     void raisePendingError() const;
     bool passes(int port) const { return port >= 0 && port < 16 && (settings_.deviceMask >> port & 1); }
     int record(util::ErrCode code);
