@@ -68,7 +68,10 @@ public:
     void streamPositionSeconds(int s, float f) override { put("streamPositionSeconds", s, f); }
     void streamLoopEnd(int s, uint32_t l, uint32_t h) override { put("streamLoopEnd", s, l, h); }
     void streamLoopEndSeconds(int s, float f) override { put("streamLoopEndSeconds", s, f); }
-    void streamLoop(int s, uint32_t a, uint32_t b, uint32_t c, uint32_t d) override { put("streamLoop", s, a, b, c, d); }
+    void streamLoop(int s, uint32_t a, uint32_t b, uint32_t c, uint32_t d) override
+    {
+        put("streamLoop", s, a, b, c, d);
+    }
     void streamLoopSeconds(int s, float a, float b) override { put("streamLoopSeconds", s, a, b); }
 };
 

@@ -7,8 +7,8 @@
 #include "message_log.h"
 #include "midi_port_set.h"
 
-#include "host/engine_options.h"
 #include "host/held_notes.h"
+#include "host/midi_sink.h"
 #include "zemplay.h"
 
 #include <cstdint>

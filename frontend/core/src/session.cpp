@@ -14,6 +14,7 @@
 #include "single_instance.h"
 
 #include "audsink_bridge/sound_bridge.h"
+#include "host/engine_options.h"
 #include "host/silent_start.h"
 #include "platform/dynload.h"
 #include "zemplay.h"
