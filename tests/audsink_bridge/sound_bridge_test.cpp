@@ -73,7 +73,9 @@ struct Bridge {
                         const auto it = plug.find(c.upperExtension);
                         return it != plug.end() ? it->second : c.defaultName;
                     },
-                .beforeRequest = [this] { ++requests; }};
+                .beforeRequest = [this] { ++requests; },
+                .loading = [this] { ++loads; },
+                .fileNamed = [this](const std::string& path) { named.push_back(path); }};
     }
     // Created on the fake, with the calls of the creation cleared.
     void create()
@@ -84,6 +86,8 @@ struct Bridge {
     Failures failures;
     Lines asked;
     int requests = 0;
+    int loads = 0; // load and duplicate requests
+    Lines named;
     std::map<std::string, std::string> plug;
     FakeAudsink fake;
     SoundBridge bridge;
@@ -97,7 +101,7 @@ TEST(SoundBridge, ForwardsRequestsWithPathsAndDecoders)
     b.bridge.setPieceFolder("/music/piece");
     b.bridge.setStreamBufferMs(300);
 
-    const uintptr_t sound = b.bridge.loadSample("hit.WAV", 0, 7);
+    const uintptr_t sound = b.bridge.loadSample(0, "hit.WAV", 0, 7);
     EXPECT_EQ(b.bridge.duplicateSample(sound), uintptr_t(0x1002));
     b.bridge.startVoice(sound, 3);
     b.bridge.startVoice(sound, 2);
@@ -108,9 +112,9 @@ TEST(SoundBridge, ForwardsRequestsWithPathsAndDecoders)
     EXPECT_EQ(b.bridge.voicePlaying(sound), 1);
     b.bridge.stopVoice(sound);
     b.bridge.freeSample(sound);
-    EXPECT_EQ(b.bridge.loadSample("/abs/x.ogg", 1, 2), uintptr_t(0x1001));
-    EXPECT_EQ(b.bridge.loadSample("bad.w?v", 0, 0), 0u); // no decoder: nothing is asked
-    EXPECT_EQ(b.bridge.loadSample(nullptr, 0, 0), 0u);
+    EXPECT_EQ(b.bridge.loadSample(0, "/abs/x.ogg", 1, 2), uintptr_t(0x1001));
+    EXPECT_EQ(b.bridge.loadSample(0, "bad.w?v", 0, 0), 0u); // no decoder: nothing is asked
+    EXPECT_EQ(b.bridge.loadSample(0, nullptr, 0, 0), 0u);
     b.bridge.streamOpen(3, "song.ogg", 1, 70000);
     EXPECT_EQ(b.bridge.streamPlay(3), 0);
     EXPECT_EQ(b.bridge.streamVolume(3, 100), 0);
@@ -157,6 +161,40 @@ TEST(SoundBridge, ForwardsRequestsWithPathsAndDecoders)
     EXPECT_TRUE(b.failures.empty());
 }
 
+// A real-time host learns of each load or duplicate (its clock must not
+// play through the time it took), a renderer of each file a request names
+// (it must not write over one), with an instance or without.
+TEST(SoundBridge, LoadsAndNamedFilesAreToldToTheHost)
+{
+    const struct {
+        const char* request;
+        void (*make)(SoundBridge&);
+        int loads;
+        Lines named;
+    } cases[] = {
+        {"load", [](SoundBridge& s) { s.loadSample(3, "hit.wav", 0, 0); }, 1, {"/p/hit.wav"}},
+        {"load of an absolute name", [](SoundBridge& s) { s.loadSample(0, "/abs/x.ogg", 0, 0); }, 1, {"/abs/x.ogg"}},
+        {"load without a decoder", [](SoundBridge& s) { s.loadSample(0, "noext", 0, 0); }, 1, {"/p/noext"}},
+        {"load without a name", [](SoundBridge& s) { s.loadSample(0, nullptr, 0, 0); }, 1, {}},
+        {"duplicate", [](SoundBridge& s) { s.duplicateSample(0x1001); }, 1, {}},
+        {"stream open", [](SoundBridge& s) { s.streamOpen(2, "song.ogg", 0, 0); }, 0, {"/p/song.ogg"}},
+        {"stream open out of range", [](SoundBridge& s) { s.streamOpen(16, "song.ogg", 0, 0); }, 0, {"/p/song.ogg"}},
+        {"stream open without a name", [](SoundBridge& s) { s.streamOpen(2, nullptr, 0, 0); }, 0, {}},
+        {"voice start", [](SoundBridge& s) { s.startVoice(0x1001, 0); }, 0, {}},
+        {"stream play", [](SoundBridge& s) { s.streamPlay(2); }, 0, {}},
+    };
+    for (const bool instance : {true, false}) {
+        for (const auto& c : cases) {
+            Bridge b;
+            if (instance) b.create();
+            b.bridge.setPieceFolder("/p");
+            c.make(b.bridge);
+            EXPECT_EQ(b.loads, c.loads) << c.request << (instance ? "" : " without an instance");
+            EXPECT_EQ(b.named, c.named) << c.request << (instance ? "" : " without an instance");
+        }
+    }
+}
+
 TEST(SoundBridge, SettersAnswerOneWhenRefused)
 {
     Bridge b;
@@ -191,7 +229,7 @@ TEST(SoundBridge, SlotCheck)
 TEST(SoundBridge, WithoutAnInstanceEveryRequestAnswersAsMissing)
 {
     Bridge b;
-    EXPECT_EQ(b.bridge.loadSample("a.wav", 0, 0), 0u);
+    EXPECT_EQ(b.bridge.loadSample(0, "a.wav", 0, 0), 0u);
     EXPECT_EQ(b.bridge.duplicateSample(1), 0u);
     EXPECT_EQ(b.bridge.voiceVolume(1, 0), 1);
     EXPECT_EQ(b.bridge.voicePlaying(1), int(DS8_STATUS_FAILED));
@@ -343,16 +381,16 @@ TEST(SoundBridge, FirstUseIsASampleLoadOrAStreamRequest)
     } cases[] = {
         {"free", [](SoundBridge& s) { s.freeSample(0x1001); }, false},
         {"voice playing", [](SoundBridge& s) { s.voicePlaying(0x1001); }, false},
-        {"load without a name", [](SoundBridge& s) { s.loadSample(nullptr, 0, 0); }, false},
+        {"load without a name", [](SoundBridge& s) { s.loadSample(0, nullptr, 0, 0); }, false},
         {"stream slot out of range", [](SoundBridge& s) { s.streamPlay(16); }, false},
         {"pause", [](SoundBridge& s) { s.pauseAll(true); }, false},
         {"every stream closed at a stop", [](SoundBridge& s) { s.closeAllStreams(); }, false},
-        {"load", [](SoundBridge& s) { s.loadSample("a.xyz", 0, 0); }, true},
-        {"load without a decoder", [](SoundBridge& s) { s.loadSample("noext", 0, 0); }, true},
+        {"load", [](SoundBridge& s) { s.loadSample(0, "a.xyz", 0, 0); }, true},
+        {"load without a decoder", [](SoundBridge& s) { s.loadSample(0, "noext", 0, 0); }, true},
         {"two loads",
          [](SoundBridge& s) {
-             s.loadSample("a.wav", 0, 0);
-             s.loadSample("b.wav", 0, 0);
+             s.loadSample(0, "a.wav", 0, 0);
+             s.loadSample(0, "b.wav", 0, 0);
          },
          true},
         {"stream sync", [](SoundBridge& s) { s.streamSync(0, 1); }, true},
@@ -375,7 +413,7 @@ TEST(SoundBridge, FirstUseIsASampleLoadOrAStreamRequest)
     failed.fake.deviceResult = DS8_ERR_INVALID_ARG;
     failed.bridge.createOnFirstUse({.entries = bridge_test::fakeEntries(&failed.fake), .device = DS8_OFFLINE_DEVICE});
     EXPECT_EQ(failed.bridge.streamPlay(0), 1);
-    EXPECT_EQ(failed.bridge.loadSample("a.wav", 0, 0), 0u);
+    EXPECT_EQ(failed.bridge.loadSample(0, "a.wav", 0, 0), 0u);
     EXPECT_EQ(failed.fake.calls, (Lines{opened, "close_device", "destroy"}));
 }
 

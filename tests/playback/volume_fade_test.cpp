@@ -9,7 +9,7 @@
 
 namespace {
 
-using playback::FadeState;
+using host::FadeState;
 using playback::VolumeFade;
 
 TEST(VolumeFadeTest, VolumeFallsWithTheRemainingTime)

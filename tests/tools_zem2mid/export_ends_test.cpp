@@ -5,7 +5,7 @@
 #include "run_program.h"
 #include "temp_dir.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "util/uerr.h"
 #include "zem2mid/midi_file_sink.h"
 
@@ -19,11 +19,11 @@ using zem2mid::MidiFileSink;
 class NoteCounter : public MidiFileSink {
 public:
     NoteCounter() : MidiFileSink(false) {}
-    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
-                                 const playback::FadeState& fade) override
+    util::ErrCode channelMessage(int port, int track, const host::ChannelMessage& message,
+                                 const host::FadeState& fade) override
     {
-        if (message.kind == playback::ChannelKind::NoteOn) ++sounding;
-        if (message.kind == playback::ChannelKind::NoteOff) --sounding;
+        if (message.kind == host::ChannelKind::NoteOn) ++sounding;
+        if (message.kind == host::ChannelKind::NoteOff) --sounding;
         return MidiFileSink::channelMessage(port, track, message, fade);
     }
     void unitPassed() override { ++units; }
@@ -46,17 +46,17 @@ TEST(Zem2midExportEnds, SongTimeLimitStopsWhatNeverEnds)
     for (const auto& c : cases) {
         const std::vector<uint8_t> image = zem2mid_test::compile(c.text);
         ASSERT_FALSE(image.empty()) << c.name;
-        playback::PlaybackSettings settings;
+        host::PlaybackSettings settings;
         settings.songTimeLimitMs = 5000;
         NoteCounter sink;
-        playback::SongPlayback song(image.data(), image.size(), settings, sink);
+        host::SongPlayback song(image.data(), image.size(), settings, sink);
         util::ErrCode raised = 0;
         try {
             song.play();
         } catch (const util::UerrRaised& e) {
             raised = e.code;
         }
-        EXPECT_EQ(raised, c.cut ? playback::kErrSongTooLong : 0) << c.name;
+        EXPECT_EQ(raised, c.cut ? host::kErrSongTooLong : 0) << c.name;
         if (c.cut)
             EXPECT_EQ(sink.units, settings.songTimeLimitMs) << c.name;
         else

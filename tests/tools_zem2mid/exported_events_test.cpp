@@ -3,7 +3,7 @@
 #include "compile_image.h"
 #include "zem2mid/midi_file_sink.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,10 @@ public:
         ++tick_;
         MidiFileSink::tickPassed();
     }
-    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& m,
-                                 const playback::FadeState& fade) override
+    util::ErrCode channelMessage(int port, int track, const host::ChannelMessage& m,
+                                 const host::FadeState& fade) override
     {
-        using K = playback::ChannelKind;
+        using K = host::ChannelKind;
         const char* kind = m.kind == K::Controller        ? "ctrl"
                            : m.kind == K::ChannelPressure ? "chanp"
                            : m.kind == K::PitchBend       ? "bend"
@@ -62,7 +62,7 @@ TEST(Zem2midExportedEvents, SetterDuringASlidesUpdateIntervalOnlyCountsDown)
         const std::vector<uint8_t> image = zem2mid_test::compile(c.song);
         ASSERT_FALSE(image.empty()) << c.name;
         EventRows sink;
-        playback::SongPlayback song(image.data(), image.size(), playback::PlaybackSettings{}, sink);
+        host::SongPlayback song(image.data(), image.size(), host::PlaybackSettings{}, sink);
         song.play();
         EXPECT_EQ(sink.rows, c.rows) << c.name;
     }

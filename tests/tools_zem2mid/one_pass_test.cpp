@@ -5,7 +5,7 @@
 #include "temp_dir.h"
 #include "zem2mid/midi_file_sink.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@ class OneTrackSink : public MidiFileSink {
 public:
     OneTrackSink(bool offVelocity, int keep) : MidiFileSink(offVelocity), keep_(keep) {}
 
-    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
-                                 const playback::FadeState& fade) override
+    util::ErrCode channelMessage(int port, int track, const host::ChannelMessage& message,
+                                 const host::FadeState& fade) override
     {
         return track == keep_ ? MidiFileSink::channelMessage(port, track, message, fade) : 0;
     }
@@ -44,10 +44,10 @@ private:
     int keep_;
 };
 
-std::vector<uint8_t> renderedTrack(const std::vector<uint8_t>& image, const playback::PlaybackSettings& settings,
+std::vector<uint8_t> renderedTrack(const std::vector<uint8_t>& image, const host::PlaybackSettings& settings,
                                    MidiFileSink& sink, int track)
 {
-    playback::SongPlayback song(image.data(), image.size(), settings, sink);
+    host::SongPlayback song(image.data(), image.size(), settings, sink);
     song.play();
     EXPECT_EQ(sink.finish(settings.ignoreEndlessLoops), 0u);
     return sink.track(track).events();
@@ -63,20 +63,20 @@ TEST(Zem2midOnePass, EveryChunkEqualsItsOwnPlayback)
     songs.emplace_back("ports and an endless loop", "T140 V100 [0 c d :0,1 e :0,0 ]\n#1 :3 Y1,40 [0 g4 K500 a4 K0 ]\n");
     ASSERT_GE(songs.size(), 3u);
 
-    playback::PlaybackSettings fading;
+    host::PlaybackSettings fading;
     fading.loopCount = 1;
     fading.delayMs = 300;
     fading.fadeMs = 700;
     fading.deviceMask = 0x0003;
-    playback::PlaybackSettings ignoring;
+    host::PlaybackSettings ignoring;
     ignoring.ignoreEndlessLoops = true;
 
     for (const auto& [name, text] : songs) {
         const std::vector<uint8_t> image = compile(text);
         ASSERT_FALSE(image.empty()) << name;
-        for (const playback::PlaybackSettings& settings : {fading, ignoring}) {
+        for (const host::PlaybackSettings& settings : {fading, ignoring}) {
             MidiFileSink all(false);
-            playback::SongPlayback song(image.data(), image.size(), settings, all);
+            host::SongPlayback song(image.data(), image.size(), settings, all);
             song.play();
             ASSERT_EQ(all.finish(settings.ignoreEndlessLoops), 0u) << name;
             for (int t = 0; t < song.trackCount(); ++t) {

@@ -2,7 +2,7 @@
 // millisecond: a song is played through the sink into recording ports.
 #include "temp_dir.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "zem2wav/kvt_image.h"
 #include "zem2wav/midi_port_sink.h"
 
@@ -26,7 +26,7 @@ public:
 
 // Plays KVT text with the settings into recording ports 0 and 1; returns
 // the two logs.
-std::pair<std::string, std::string> record(const std::string& kvt, const playback::PlaybackSettings& settings)
+std::pair<std::string, std::string> record(const std::string& kvt, const host::PlaybackSettings& settings)
 {
     TempDir dir;
     const auto image =
@@ -39,7 +39,7 @@ std::pair<std::string, std::string> record(const std::string& kvt, const playbac
     ports[0] = port0.get();
     ports[1] = port1.get();
     zem2wav::MidiPortSink sink(ports, clock);
-    playback::SongPlayback song(image.data(), image.size(), settings, sink);
+    host::SongPlayback song(image.data(), image.size(), settings, sink);
     song.play();
     port0.reset();
     port1.reset();
@@ -49,7 +49,7 @@ std::pair<std::string, std::string> record(const std::string& kvt, const playbac
 TEST(Zem2wavPortSink, MessagesAtTheirMilliseconds)
 {
     // 120 beats per minute: a quarter note lasts 500 ms, an eighth 250 ms.
-    playback::PlaybackSettings settings;
+    host::PlaybackSettings settings;
     const auto [log, other] = record("T120 @5 v90 l4 o4 c d8 K-8192 e8 K8191 y10,32 ${F07E7F0901F7}\n", settings);
     // The engine's first tick comes 10 ms into the song; "@5" is program 4.
     EXPECT_EQ(log, "10000 C0 04\n"
@@ -75,7 +75,7 @@ TEST(Zem2wavPortSink, DeviceMaskChoosesThePorts)
     };
     const Case cases[] = {{0x0001, true, false}, {0x0002, false, true}, {0x0003, true, true}, {0x0000, false, false}};
     for (const Case& c : cases) {
-        playback::PlaybackSettings settings;
+        host::PlaybackSettings settings;
         settings.deviceMask = c.mask;
         const auto [log0, log1] = record("T120 c :0,1 d\n", settings);
         EXPECT_EQ(log0.find(" 90 3C ") != std::string::npos, c.port0) << c.mask << "\n" << log0;
@@ -102,7 +102,7 @@ TEST(Zem2wavPortSink, FadeLowersTheVolumeOnceAMillisecond)
     // One pass of the endless loop (500 ms), no delay, a fade of 100 ms:
     // the volume falls from 100 without repeating a value, then the note
     // is released.
-    playback::PlaybackSettings settings;
+    host::PlaybackSettings settings;
     settings.loopCount = 1;
     settings.delayMs = 0;
     settings.fadeMs = 100;

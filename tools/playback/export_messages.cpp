@@ -35,11 +35,11 @@ constexpr auto kTexts = std::to_array<CodeText>({
     {engineError(DP_LOOPSTACK_OVERFLOW), "Loopstack overflow at %08x."},
     {engineError(DP_LOOPSTACK_UNDERFLOW), "Loopstack underflow at %08x."},
     {engineError(DP_REENTERED), "Reentranted at %08x."},
-    {kErrSongTooLong, "Song still playing after 24 hours: written up to there."},
+    {host::kErrSongTooLong, "Song still playing after 24 hours: written up to there."},
 });
 // CON-proof, every engine code from 1 to the last re-entry, the time limit.
 static_assert(kTexts.size() == 1 + DP_REENTERED + 1);
-static_assert(kSongTimeLimitMs == 24u * 60 * 60 * 1000, "the message names the limit");
+static_assert(host::kSongTimeLimitMs == 24u * 60 * 60 * 1000, "the message names the limit");
 
 } // namespace
 

@@ -2,7 +2,7 @@
 // their switch and file checks, and the engine's errors as they word them.
 #pragma once
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "util/uerr.h"
 
 #include <cstdint>
@@ -14,7 +14,7 @@ inline constexpr util::ErrCode kErrIllegalOption = 0x40000;
 inline constexpr util::ErrCode kErrConProof = 0x40001;
 
 // The code an engine result or error code arrives as.
-constexpr util::ErrCode engineError(unsigned engineCode) { return kErrEngineBase + engineCode; }
+constexpr util::ErrCode engineError(unsigned engineCode) { return host::kErrEngineBase + engineCode; }
 // Whether the message of a code is captioned with the file concerned: the
 // engine's code for what it does not implement is about the engine.
 constexpr bool namesFile(util::ErrCode code) { return code != engineError(DP_DUMMY_FUNCTION); }

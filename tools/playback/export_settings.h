@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/switch_words.h"
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,7 @@
 namespace playback {
 
 struct ExportSettings {
-    PlaybackSettings playback;
+    host::PlaybackSettings playback;
     bool offVelocity = false; // note-offs as 8n with their release velocity
 };
 

@@ -5,7 +5,7 @@
 // fades alike in both.
 #pragma once
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <array>
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace playback {
 
 // Volume v (0-127) scaled by fadeRemaining / fadeMs, truncated; a fade of
 // 0 ms leaves it as it is.
-uint32_t fadedVolume(uint32_t v, const FadeState& fade);
+uint32_t fadedVolume(uint32_t v, const host::FadeState& fade);
 
 class VolumeFade {
 public:
@@ -24,7 +24,7 @@ public:
     void forget();
     // The volume to send for the song's value on port and channel (0-15),
     // or nothing when the fade re-sends the value last sent there.
-    std::optional<uint8_t> next(int port, int channel, int value, const FadeState& fade);
+    std::optional<uint8_t> next(int port, int channel, int value, const host::FadeState& fade);
 
 private:
     static constexpr uint8_t kNone = 255;

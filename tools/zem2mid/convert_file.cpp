@@ -4,7 +4,7 @@
 #include "midi_file_sink.h"
 
 #include "common/file_job.h"
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "smf/smf_file.h"
 #include "util/fileset.h"
 #include "util/uerr.h"
@@ -26,7 +26,7 @@ private:
         uint32_t size = 0;
         const uint8_t* image = loadInput(size);
         MidiFileSink sink(settings_.offVelocity);
-        playback::SongPlayback song(image, size, settings_.playback, sink);
+        host::SongPlayback song(image, size, settings_.playback, sink);
 
         createOutput(".MID");
         const int tracks = song.trackCount();
@@ -38,7 +38,7 @@ private:
             song.play();
         } catch (const util::UerrRaised& e) {
             errorOffset_ = song.lastErrorOffset();
-            if (e.code != playback::kErrSongTooLong) throw;
+            if (e.code != host::kErrSongTooLong) throw;
             cut = e.code;
         }
         if (const util::ErrCode code = sink.finish(settings_.playback.ignoreEndlessLoops)) util::uerr_raise(code);

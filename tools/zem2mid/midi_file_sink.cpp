@@ -41,23 +41,23 @@ void MidiFileSink::tickPassed()
     for (smf::TrackWriter& w : writers_) w.addTicks(1);
 }
 
-util::ErrCode MidiFileSink::channelMessage(int port, int track, const playback::ChannelMessage& m,
-                                           const playback::FadeState& fade)
+util::ErrCode MidiFileSink::channelMessage(int port, int track, const host::ChannelMessage& m,
+                                           const host::FadeState& fade)
 {
     smf::TrackWriter* w = writer(track);
     if (!w) return 0;
     switch (m.kind) {
-    case playback::ChannelKind::NoteOff: return checked(w->noteOff(m.channel, m.data1, m.data2));
-    case playback::ChannelKind::NoteOn: return checked(w->noteOn(m.channel, m.data1, m.data2));
-    case playback::ChannelKind::KeyPressure: return checked(w->keyPressure(m.channel, m.data1, m.data2));
-    case playback::ChannelKind::Controller: {
-        if (m.data1 != playback::kVolumeController) return checked(w->controlChange(m.channel, m.data1, m.data2));
+    case host::ChannelKind::NoteOff: return checked(w->noteOff(m.channel, m.data1, m.data2));
+    case host::ChannelKind::NoteOn: return checked(w->noteOn(m.channel, m.data1, m.data2));
+    case host::ChannelKind::KeyPressure: return checked(w->keyPressure(m.channel, m.data1, m.data2));
+    case host::ChannelKind::Controller: {
+        if (m.data1 != host::kVolumeController) return checked(w->controlChange(m.channel, m.data1, m.data2));
         const std::optional<uint8_t> volume = volumes_[static_cast<size_t>(track)].next(port, m.channel, m.data2, fade);
         return volume ? checked(w->controlChange(m.channel, m.data1, *volume)) : 0;
     }
-    case playback::ChannelKind::Program: return checked(w->programChange(m.channel, m.data1));
-    case playback::ChannelKind::ChannelPressure: return checked(w->channelPressure(m.channel, m.data1));
-    case playback::ChannelKind::PitchBend: return checked(w->pitchBend(m.channel, (m.data2 << 7 | m.data1) - 8192));
+    case host::ChannelKind::Program: return checked(w->programChange(m.channel, m.data1));
+    case host::ChannelKind::ChannelPressure: return checked(w->channelPressure(m.channel, m.data1));
+    case host::ChannelKind::PitchBend: return checked(w->pitchBend(m.channel, (m.data2 << 7 | m.data1) - 8192));
     }
     return 0;
 }

@@ -1,7 +1,7 @@
 // Collects a song's events as one Standard MIDI File track per image track.
 #pragma once
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 #include "playback/volume_fade.h"
 #include "smf/track_writer.h"
 
@@ -9,7 +9,7 @@
 
 namespace zem2mid {
 
-class MidiFileSink : public playback::PlaybackSink {
+class MidiFileSink : public host::PlaybackSink {
 public:
     explicit MidiFileSink(bool offVelocity) : offVelocity_(offVelocity) {}
 
@@ -19,8 +19,8 @@ public:
 
     void begin(int trackCount, int timebase) override;
     void tickPassed() override;
-    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
-                                 const playback::FadeState& fade) override;
+    util::ErrCode channelMessage(int port, int track, const host::ChannelMessage& message,
+                                 const host::FadeState& fade) override;
     util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) override;
     util::ErrCode text(int track, const uint8_t* bytes, uint32_t count) override;
     util::ErrCode tempo(uint32_t period) override;

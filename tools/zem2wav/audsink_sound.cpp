@@ -1,6 +1,5 @@
 #include "audsink_sound.h"
 
-#include "audsink_bridge/sound_names.h"
 #include "platform/audio.h"
 #include "platform/midi_synth.h"
 
@@ -26,9 +25,10 @@ std::string folderOf(const std::string& path)
 
 AudsinkSound::AudsinkSound(OfflineRenderer& renderer, std::string pieceFolder, audsink_bridge::AudsinkEntries entries)
     : renderer_(renderer),
-      pieceFolder_(pieceFolder),
       syncLimit_([&renderer] { return renderer.units(); }),
-      bridge_({.beforeRequest = [&renderer] { renderer.beforeMessage(); }, .syncWait = &syncLimit_})
+      bridge_({.beforeRequest = [&renderer] { renderer.beforeMessage(); },
+               .fileNamed = [this](const std::string& path) { filesRead_.insert(path); },
+               .syncWait = &syncLimit_})
 {
     bridge_.setPieceFolder(std::move(pieceFolder));
     bridge_.createOnFirstUse({.entries = entries, .streamTickMs = kStreamTickMs, .device = DS8_OFFLINE_DEVICE});
@@ -49,7 +49,7 @@ void AudsinkSound::mixInto(int16_t* stereo, size_t frames)
     }
 }
 
-void AudsinkSound::followFade(const playback::FadeState& fade)
+void AudsinkSound::followFade(const host::FadeState& fade)
 {
     const int32_t gain = fade.fadeMs == 0 ? kFullGain
                                           : static_cast<int32_t>(int64_t{fade.fadeRemaining} * kFullGain / fade.fadeMs);
@@ -67,11 +67,6 @@ void AudsinkSound::fadeOutAtEnd()
     renderer_.flush();
     constexpr int32_t kEndFadeFrames = platform::kSynthSampleRate / 1000 * kEndFadeMs;
     endFadeStep_ = std::max(gain_ / kEndFadeFrames, 1);
-}
-
-void AudsinkSound::noteRead(const char* name)
-{
-    if (name) filesRead_.insert(audsink_bridge::soundPath(pieceFolder_, name));
 }
 
 } // namespace zem2wav

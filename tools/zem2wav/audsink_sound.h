@@ -12,8 +12,7 @@
 #include "offline_renderer.h"
 #include "sync_wait_limit.h"
 
-#include "playback/song_playback.h"
-#include "playback/sound_sink.h"
+#include "host/song_playback.h"
 
 #include "audsink_bridge/sound_bridge.h"
 
@@ -25,7 +24,7 @@ namespace zem2wav {
 
 inline constexpr uint32_t kEndFadeMs = 10;
 
-class AudsinkSound final : public playback::SoundSink, public FrameMixer {
+class AudsinkSound final : public FrameMixer {
 public:
     // Names of samples and streams are resolved against pieceFolder; the
     // renderer is flushed before every request so that it lands on its
@@ -37,56 +36,19 @@ public:
 
     // Called as every millisecond of song time passes: from now on the
     // sampled sound plays at the level the fade has reached.
-    void followFade(const playback::FadeState& fade);
+    void followFade(const host::FadeState& fade);
     // The song has ended: fade what still sounds to silence.
     void fadeOutAtEnd();
     // Every sample and stream file the song asked for, as opened.
     const std::set<std::string>& filesRead() const { return filesRead_; }
 
-    uintptr_t loadSample(int, const char* name, uint32_t param1, uint32_t param2) override
-    {
-        noteRead(name);
-        return bridge_.loadSample(name, param1, param2);
-    }
-    void freeSample(uintptr_t handle) override { bridge_.freeSample(handle); }
-    void startVoice(uintptr_t handle, int loop) override { bridge_.startVoice(handle, loop); }
-    void stopVoice(uintptr_t handle) override { bridge_.stopVoice(handle); }
-    int voiceVolume(uintptr_t handle, int volume) override { return bridge_.voiceVolume(handle, volume); }
-    int voicePan(uintptr_t handle, int pan) override { return bridge_.voicePan(handle, pan); }
-    int voicePitch(uintptr_t handle, int pitch) override { return bridge_.voicePitch(handle, pitch); }
-    uintptr_t duplicateSample(uintptr_t handle) override { return bridge_.duplicateSample(handle); }
-    void voiceStartPosition(uintptr_t handle, int fraction) override { bridge_.voiceStartPosition(handle, fraction); }
-    int voicePlaying(uintptr_t handle) override { return bridge_.voicePlaying(handle); }
-
-    void streamOpen(int slot, const char* name, uint32_t param1, uint32_t param2) override
-    {
-        noteRead(name);
-        bridge_.streamOpen(slot, name, param1, param2);
-    }
-    void streamClose(int slot) override { bridge_.streamClose(slot); }
-    int streamPlay(int slot) override { return bridge_.streamPlay(slot); }
-    void streamStop(int slot) override { bridge_.streamStop(slot); }
-    int streamVolume(int slot, int volume) override { return bridge_.streamVolume(slot, volume); }
-    int streamPan(int slot, int pan) override { return bridge_.streamPan(slot, pan); }
-    int streamPitch(int slot, int pitch) override { return bridge_.streamPitch(slot, pitch); }
-    int streamSync(int slot, int wanted) override { return bridge_.streamSync(slot, wanted); }
-    void streamPosition(int slot, uint32_t low, uint32_t high) override { bridge_.streamPosition(slot, low, high); }
-    void streamPositionSeconds(int slot, float seconds) override { bridge_.streamPositionSeconds(slot, seconds); }
-    void streamLoopEnd(int slot, uint32_t low, uint32_t high) override { bridge_.streamLoopEnd(slot, low, high); }
-    void streamLoopEndSeconds(int slot, float seconds) override { bridge_.streamLoopEndSeconds(slot, seconds); }
-    void streamLoop(int slot, uint32_t startLow, uint32_t startHigh, uint32_t endLow, uint32_t endHigh) override
-    {
-        bridge_.streamLoop(slot, startLow, startHigh, endLow, endHigh);
-    }
-    void streamLoopSeconds(int slot, float start, float end) override { bridge_.streamLoopSeconds(slot, start, end); }
+    // What the song's voice and stream requests go to.
+    host::SoundSink& sink() { return bridge_; }
 
 private:
     static constexpr int32_t kFullGain = 1 << 16;
 
-    void noteRead(const char* name);
-
     OfflineRenderer& renderer_;
-    std::string pieceFolder_;
     SyncWaitLimit syncLimit_;
     audsink_bridge::SoundBridge bridge_;
     std::vector<int16_t> mix_;
@@ -102,7 +64,7 @@ private:
 class FadingClock final : public EventClock {
 public:
     FadingClock(OfflineRenderer& renderer, AudsinkSound& sound) : renderer_(renderer), sound_(sound) {}
-    void follow(const playback::FadeState* fade) { fade_ = fade; }
+    void follow(const host::FadeState* fade) { fade_ = fade; }
 
     void unitPassed() override
     {
@@ -114,7 +76,7 @@ public:
 private:
     OfflineRenderer& renderer_;
     AudsinkSound& sound_;
-    const playback::FadeState* fade_ = nullptr;
+    const host::FadeState* fade_ = nullptr;
 };
 
 // The folder part of a path ("" for a bare name).

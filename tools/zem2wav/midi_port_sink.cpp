@@ -7,11 +7,10 @@ namespace zem2wav {
 
 void MidiPortSink::begin(int, int) { volumes_.forget(); }
 
-util::ErrCode MidiPortSink::channelMessage(int port, int, const playback::ChannelMessage& m,
-                                           const playback::FadeState& fade)
+util::ErrCode MidiPortSink::channelMessage(int port, int, const host::ChannelMessage& m, const host::FadeState& fade)
 {
     uint8_t data2 = m.data2;
-    if (m.kind == playback::ChannelKind::Controller && m.data1 == playback::kVolumeController) {
+    if (m.kind == host::ChannelKind::Controller && m.data1 == host::kVolumeController) {
         const std::optional<uint8_t> volume = volumes_.next(port, m.channel, m.data2, fade);
         if (!volume) return 0;
         data2 = *volume;
@@ -19,7 +18,7 @@ util::ErrCode MidiPortSink::channelMessage(int port, int, const playback::Channe
     platform::MidiOutPort* out = outputOf(port);
     if (!out) return 0;
     if (const util::ErrCode code = clock_.beforeMessage()) return code;
-    const uint32_t packed = uint32_t{playback::statusOf(m.kind, m.channel)} | uint32_t(m.data1 & 0x7F) << 8 |
+    const uint32_t packed = uint32_t{host::statusOf(m.kind, m.channel)} | uint32_t(m.data1 & 0x7F) << 8 |
                             uint32_t(data2 & 0x7F) << 16;
     // A device that refuses a message loses that message, not the song.
     out->shortMessage(packed);

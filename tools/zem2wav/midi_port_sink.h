@@ -2,8 +2,8 @@
 // fade applied to the channel volumes the way the exporter writes them.
 #pragma once
 
+#include "host/song_playback.h"
 #include "platform/midi_out.h"
-#include "playback/song_playback.h"
 #include "playback/volume_fade.h"
 
 #include <array>
@@ -25,21 +25,21 @@ public:
 // Port n of the engine goes to ports[n]; a null entry drops its messages.
 using PortTable = std::array<platform::MidiOutPort*, 16>;
 
-class MidiPortSink final : public playback::PlaybackSink {
+class MidiPortSink final : public host::PlaybackSink {
 public:
     MidiPortSink(const PortTable& ports, EventClock& clock) : ports_(ports), clock_(clock) {}
 
     void begin(int trackCount, int timebase) override;
     void unitPassed() override { clock_.unitPassed(); }
-    util::ErrCode channelMessage(int port, int track, const playback::ChannelMessage& message,
-                                 const playback::FadeState& fade) override;
+    util::ErrCode channelMessage(int port, int track, const host::ChannelMessage& message,
+                                 const host::FadeState& fade) override;
     util::ErrCode exclusive(int port, int track, const uint8_t* bytes, uint32_t count) override;
     // Texts, tempo and meta events have no sound.
     util::ErrCode text(int, const uint8_t*, uint32_t) override { return 0; }
     util::ErrCode tempo(uint32_t) override { return 0; }
     util::ErrCode meta(int, int, const uint8_t*, uint32_t) override { return 0; }
-    playback::SoundSink* sound() override { return sound_; }
-    void setSound(playback::SoundSink* sound) { sound_ = sound; }
+    host::SoundSink* sound() override { return sound_; }
+    void setSound(host::SoundSink* sound) { sound_ = sound; }
 
 private:
     platform::MidiOutPort* outputOf(int port) const
@@ -49,7 +49,7 @@ private:
 
     PortTable ports_;
     EventClock& clock_;
-    playback::SoundSink* sound_ = nullptr;
+    host::SoundSink* sound_ = nullptr;
     playback::VolumeFade volumes_;
 };
 

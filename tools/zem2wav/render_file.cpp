@@ -36,11 +36,11 @@ public:
 
 // A song that fails on the way is measured up to its error; the real play
 // reports the error.
-uint64_t songLengthMs(const std::vector<uint8_t>& image, const playback::PlaybackSettings& settings)
+uint64_t songLengthMs(const std::vector<uint8_t>& image, const host::PlaybackSettings& settings)
 {
     UnitCounter counter;
     MidiPortSink silent(PortTable{}, counter);
-    playback::SongPlayback song(image.data(), image.size(), settings, silent);
+    host::SongPlayback song(image.data(), image.size(), settings, silent);
     try {
         song.play();
     } catch (const util::UerrRaised&) {}
@@ -108,9 +108,9 @@ private:
         renderer.setMixer(&sound);
         FadingClock clock(renderer, sound);
         MidiPortSink sink(ports, clock);
-        sink.setSound(&sound);
+        sink.setSound(&sound.sink());
         // Made before the output: an image the engine refuses leaves no file.
-        playback::SongPlayback song(image.data(), image.size(), settings_.playback, sink);
+        host::SongPlayback song(image.data(), image.size(), settings_.playback, sink);
         clock.follow(&song.fade());
 
         if (settings_.output.outputName.empty())

@@ -5,7 +5,7 @@
 #include "render_options.h"
 
 #include "common/run_files.h"
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <cstdint>
 #include <string>
@@ -18,7 +18,7 @@ inline constexpr uint32_t kMaxTailMs = 5000;
 inline constexpr double kSynthGain = 0.2;
 
 struct RenderSettings {
-    playback::PlaybackSettings playback;
+    host::PlaybackSettings playback;
     uint32_t limitMinutes; // the longest song rendered
     unsigned threads;      // synthesizers rendering side by side (1: one, as always)
     RenderOptions output;  // the output's name and format, and its loudness

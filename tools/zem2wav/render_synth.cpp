@@ -43,7 +43,7 @@ private:
 
 } // namespace
 
-ChannelLoad measureChannelLoad(const std::vector<uint8_t>& image, const playback::PlaybackSettings& settings)
+ChannelLoad measureChannelLoad(const std::vector<uint8_t>& image, const host::PlaybackSettings& settings)
 {
     ChannelLoad load{};
     std::vector<std::unique_ptr<NoteCountingPort>> counters;
@@ -54,7 +54,7 @@ ChannelLoad measureChannelLoad(const std::vector<uint8_t>& image, const playback
     }
     SilentClock clock;
     MidiPortSink sink(ports, clock);
-    playback::SongPlayback song(image.data(), image.size(), settings, sink);
+    host::SongPlayback song(image.data(), image.size(), settings, sink);
     // A song that fails is measured up to its error; the render reports it.
     try {
         song.play();
@@ -88,7 +88,7 @@ ChannelOwners dealChannels(const ChannelLoad& load, size_t lanes)
 unsigned defaultRenderThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 std::unique_ptr<platform::MidiSynth> createRenderSynth(const std::vector<uint8_t>& image,
-                                                       const playback::PlaybackSettings& settings, unsigned threads,
+                                                       const host::PlaybackSettings& settings, unsigned threads,
                                                        double gain, std::string* error)
 {
     const std::string soundFont = platform::synthSoundFontPath();

@@ -4,7 +4,7 @@
 
 #include "synth_bank.h"
 
-#include "playback/song_playback.h"
+#include "host/song_playback.h"
 
 #include <array>
 #include <cstdint>
@@ -18,7 +18,7 @@ namespace zem2wav {
 using ChannelLoad = std::array<uint64_t, kSynthChannels>;
 
 // Plays the song without sound and counts its note-ons per channel.
-ChannelLoad measureChannelLoad(const std::vector<uint8_t>& image, const playback::PlaybackSettings& settings);
+ChannelLoad measureChannelLoad(const std::vector<uint8_t>& image, const host::PlaybackSettings& settings);
 
 // How many synthesizers share the song: the threads, but no more than the
 // channels that play notes, and at least one.
@@ -36,7 +36,7 @@ unsigned defaultRenderThreads();
 // single FluidSynth), else a bank.  Null, with the reason in *error, when
 // the SoundFont cannot be loaded.
 std::unique_ptr<platform::MidiSynth> createRenderSynth(const std::vector<uint8_t>& image,
-                                                       const playback::PlaybackSettings& settings, unsigned threads,
+                                                       const host::PlaybackSettings& settings, unsigned threads,
                                                        double gain, std::string* error);
 
 } // namespace zem2wav

@@ -100,6 +100,11 @@ void SoundBridge::requestClose(int slot)
     instance_->stream_request_close(streams_[size_t(slot)]);
 }
 
+void SoundBridge::named(const char* name) const
+{
+    if (policies_.fileNamed) policies_.fileNamed(soundPath(pieceFolder_, name));
+}
+
 void SoundBridge::report(StreamRequest request, int slot, StreamFailureCode code) const
 {
     if (policies_.streamFailure) policies_.streamFailure({request, slot, code});
@@ -139,10 +144,12 @@ int SoundBridge::setStream(int slot, StreamSetter setter, int value)
     return s ? zeroOrOne((instance_->*setter)(s, value)) : 1;
 }
 
-uintptr_t SoundBridge::loadSample(const char* name, uint32_t param1, uint32_t param2)
+uintptr_t SoundBridge::loadSample(int, const char* name, uint32_t param1, uint32_t param2)
 {
     if (policies_.beforeRequest) policies_.beforeRequest();
+    if (policies_.loading) policies_.loading();
     if (!name) return 0;
+    named(name);
     prepareOnFirstUse();
     const auto choice = decoderChoice(name);
     if (!instance_ || !choice) return 0;
@@ -174,6 +181,7 @@ int SoundBridge::voicePitch(uintptr_t handle, int value) { return setSound(handl
 
 uintptr_t SoundBridge::duplicateSample(uintptr_t handle)
 {
+    if (policies_.loading) policies_.loading();
     ds8_sound* s = sound(handle);
     return s ? reinterpret_cast<uintptr_t>(instance_->sound_duplicate(s)) : 0;
 }
@@ -191,6 +199,7 @@ int SoundBridge::voicePlaying(uintptr_t handle)
 
 void SoundBridge::streamOpen(int slot, const char* name, uint32_t param1, uint32_t param2)
 {
+    if (name) named(name);
     ds8_stream* s = stream(slot, StreamRequest::Open);
     if (!s) return;
     openAsked_[size_t(slot)] = true;

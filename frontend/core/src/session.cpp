@@ -14,9 +14,10 @@
 #include "single_instance.h"
 
 #include "audsink_bridge/sound_bridge.h"
+#include "host/engine_options.h"
+#include "host/silent_start.h"
 #include "platform/dynload.h"
 #include "zemplay.h"
-#include <silent_start.h>
 
 #include <atomic>
 #include <chrono>
@@ -92,8 +93,9 @@ struct Session::Impl {
                  .decoder =
                      [this](const audsink_bridge::DecoderChoice& choice) {
                          return settings->decoderFor(choice.upperExtension, choice.defaultName);
-                     }}),
-          host{ports, sound, log}
+                     },
+                 .loading = [this] { host.blocked = true; }}),
+          host{ports, log}
     {}
 
     // --- under `lock` ---------------------------------------------------
@@ -121,6 +123,8 @@ struct Session::Impl {
     MidiPortSet ports;
     audsink_bridge::SoundBridge sound;
     HostContext host;
+    HostMidi midi{host};
+    host::Sinks sinks{&midi, &sound};
 
     std::mutex lock; // the session lock: player, image, ports, streams, flags
     DeviceSettings devices;
@@ -133,7 +137,7 @@ struct Session::Impl {
     dp_player* player = nullptr;
     int playerPorts = 0;
     // After a switch: the user value of the player, alive as long as it.
-    std::unique_ptr<zemfe::SilentStart> silent;
+    std::unique_ptr<host::SilentStart> silent;
     uint64_t lastTick = 0;
     uint32_t unitsPlayed = 0; // the song position a switch catches up to
     uint32_t reloads = 0;     // live reloads so far
@@ -219,12 +223,11 @@ void Session::Impl::startLocked()
     ports.open(names);
     sound.setPieceFolder(std::filesystem::path(currentFile).parent_path().string());
     sound.setStreamBufferMs(uint32_t(devices.streamBufferMs));
-    const dp_options options = hostOptions();
     host.restart();
     unitsPlayed = 0;
     playerPorts = portCount;
     int error = 0;
-    player = dp_const(portCount, image.data(), image.size(), &options, sizeof options, &host, &error);
+    player = host::createEngine(portCount, image.data(), image.size(), sinks, &error);
     if (!player) {
         setCaption("dp_const() failed");
         return;
@@ -244,10 +247,9 @@ void Session::Impl::startLocked()
 bool Session::Impl::switchLocked(std::vector<uint8_t> next)
 {
     if (!player) return false;
-    auto start = std::make_unique<zemfe::SilentStart>(hostOptions(), &host);
-    const dp_options& options = start->options();
+    auto start = std::make_unique<host::SilentStart>(sinks);
     int error = 0;
-    dp_player* fresh = dp_const(playerPorts, next.data(), next.size(), &options, sizeof options, start.get(), &error);
+    dp_player* fresh = host::createEngine(playerPorts, next.data(), next.size(), start->sinks(), &error);
     if (!fresh) {
         log.add(ReloadRefused{});
         return false;
@@ -259,7 +261,7 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next)
     player = fresh;
     host.player = fresh;
     start->catchUp(fresh, unitsPlayed);
-    const zemfe::HeldNotes kept = host.held.common(start->heldAtSwitch());
+    const host::HeldNotes kept = host.held.common(start->heldAtSwitch());
     host.keep = &kept;
     old->release_notes(old, DP_ALL_PORTS, DP_ALL_CHANNELS);
     old->close(old);

@@ -48,6 +48,13 @@ struct BridgePolicies {
     // Called as every request arrives, before anything else; an offline
     // host renders up to the request's time here.  Default: nothing.
     std::function<void()> beforeRequest;
+    // Called as every sample load or duplicate request arrives, before it
+    // is carried out: a real-time host knows that wall-clock time may pass
+    // that the song did not.  Default: nothing.
+    std::function<void()> loading;
+    // Each sample or stream file a request names, resolved against the
+    // piece's folder, before anything is opened.  Default: nothing.
+    std::function<void(const std::string&)> fileNamed;
     // Default: waits as long as it takes.  Outlives the bridge.
     SyncWait* syncWait = nullptr;
 };

@@ -1,4 +1,4 @@
-// The engine's sample and stream requests carried out by the stream output
+// The engine's sound sink carried out by the stream output
 // library: one sound per sample handle, one stream instance per stream
 // slot, decoder libraries named by file extension and file names resolved
 // against the piece's folder.  Hosts differ only in the policies they pass.
@@ -9,6 +9,7 @@
 
 #include "audsink_bridge/audsink_entries.h"
 #include "audsink_bridge/bridge_policies.h"
+#include "host/sound_sink.h"
 
 #include <array>
 #include <cstdint>
@@ -30,7 +31,7 @@ struct BridgeSetup {
     std::string device;
 };
 
-class SoundBridge {
+class SoundBridge final : public host::SoundSink {
 public:
     explicit SoundBridge(BridgePolicies policies);
     ~SoundBridge() { destroy(); }
@@ -62,33 +63,34 @@ public:
 
     // The engine's voice and stream callbacks.  Handle 0 is no sound;
     // setters answer 0 when the value was taken, 1 when it was refused.
-    uintptr_t loadSample(const char* name, uint32_t param1, uint32_t param2);
-    void freeSample(uintptr_t handle);
-    void startVoice(uintptr_t handle, int loop);
-    void stopVoice(uintptr_t handle);
-    int voiceVolume(uintptr_t handle, int value);
-    int voicePan(uintptr_t handle, int value);
-    int voicePitch(uintptr_t handle, int value);
-    uintptr_t duplicateSample(uintptr_t handle);
-    void voiceStartPosition(uintptr_t handle, int fraction);
+    // The instrument number plays no part.
+    uintptr_t loadSample(int instrument, const char* name, uint32_t param1, uint32_t param2) override;
+    void freeSample(uintptr_t handle) override;
+    void startVoice(uintptr_t handle, int loop) override;
+    void stopVoice(uintptr_t handle) override;
+    int voiceVolume(uintptr_t handle, int value) override;
+    int voicePan(uintptr_t handle, int value) override;
+    int voicePitch(uintptr_t handle, int value) override;
+    uintptr_t duplicateSample(uintptr_t handle) override;
+    void voiceStartPosition(uintptr_t handle, int fraction) override;
     // Status bits; DS8_STATUS_FAILED for no sound.
-    int voicePlaying(uintptr_t handle);
-    void streamOpen(int slot, const char* name, uint32_t param1, uint32_t param2);
-    void streamClose(int slot);
-    int streamPlay(int slot);
-    void streamStop(int slot);
-    int streamVolume(int slot, int value);
-    int streamPan(int slot, int value);
-    int streamPitch(int slot, int value);
+    int voicePlaying(uintptr_t handle) override;
+    void streamOpen(int slot, const char* name, uint32_t param1, uint32_t param2) override;
+    void streamClose(int slot) override;
+    int streamPlay(int slot) override;
+    void streamStop(int slot) override;
+    int streamVolume(int slot, int value) override;
+    int streamPan(int slot, int value) override;
+    int streamPitch(int slot, int value) override;
     // 0 once the wanted state (0 open, 1 stopped) is reached, or the wait
     // is given up; an open seen failing counts as reached.
-    int streamSync(int slot, int wanted);
-    void streamPosition(int slot, uint32_t low, uint32_t high);
-    void streamPositionSeconds(int slot, float seconds);
-    void streamLoopEnd(int slot, uint32_t low, uint32_t high);
-    void streamLoopEndSeconds(int slot, float seconds);
-    void streamLoop(int slot, uint32_t startLow, uint32_t startHigh, uint32_t endLow, uint32_t endHigh);
-    void streamLoopSeconds(int slot, float start, float end);
+    int streamSync(int slot, int wanted) override;
+    void streamPosition(int slot, uint32_t low, uint32_t high) override;
+    void streamPositionSeconds(int slot, float seconds) override;
+    void streamLoopEnd(int slot, uint32_t low, uint32_t high) override;
+    void streamLoopEndSeconds(int slot, float seconds) override;
+    void streamLoop(int slot, uint32_t startLow, uint32_t startHigh, uint32_t endLow, uint32_t endHigh) override;
+    void streamLoopSeconds(int slot, float start, float end) override;
 
 private:
     using SoundSetter = int32_t (*ds8::*)(ds8_sound*, int32_t);
@@ -109,6 +111,8 @@ private:
     // Carries out a deferred creation and device open.
     void prepareOnFirstUse();
     void report(StreamRequest request, int slot, StreamFailureCode code) const;
+    // Tells the host of a file a request names.
+    void named(const char* name) const;
 
     BridgePolicies policies_;
     SyncWait defaultWait_;

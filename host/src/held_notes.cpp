@@ -1,8 +1,8 @@
-#include "held_notes.h"
+#include "host/held_notes.h"
 
 #include <algorithm>
 
-namespace zemfe {
+namespace host {
 
 bool HeldNotes::off(uint64_t note)
 {
@@ -24,4 +24,4 @@ HeldNotes HeldNotes::common(const HeldNotes& other) const
     return both;
 }
 
-} // namespace zemfe
+} // namespace host

@@ -1,7 +1,9 @@
 // Starting an image at a song position: what the host hears after the
 // switch is exactly what a player running from the top would send from
 // there, and at the switch it gets each used channel's state, nothing else.
-#include <silent_start.h>
+#include "recording_sink.h"
+
+#include "host/silent_start.h"
 
 #include "zemcmain.h"
 #include <temp_dir.h>
@@ -28,25 +30,19 @@ std::ostream& operator<<(std::ostream& out, const Event& e)
 }
 
 // The host: every channel message and text with the millisecond it came in.
-struct Recorder {
+struct Recorder final : host::MidiSink {
     uint32_t ms = 0;
     std::vector<Event> events;
 
     void add(char kind, int port, int channel, int a, int b) { events.push_back({ms, kind, port, channel, a, b}); }
-    static Recorder& of(void* user) { return *static_cast<Recorder*>(user); }
 
-    static dp_options options()
-    {
-        dp_options o{};
-        o.unit_passed = [](void* u, uint32_t) { return ++of(u).ms, 0; };
-        o.note_on = [](void* u, int p, int, int c, int k, int v) { return of(u).add('n', p, c, k, v), 0; };
-        o.note_off = [](void* u, int p, int, int c, int k, int v) { return of(u).add('f', p, c, k, v), 0; };
-        o.control_change = [](void* u, int p, int, int c, int n, int v) { return of(u).add('c', p, c, n, v), 0; };
-        o.program_change = [](void* u, int p, int, int c, int n) { return of(u).add('p', p, c, n, 0), 0; };
-        o.pitch_bend = [](void* u, int p, int, int c, int v) { return of(u).add('b', p, c, v, 0), 0; };
-        o.text = [](void* u, int, const char*, int n) { return of(u).add('t', 0, 0, n, 0), 0; };
-        return o;
-    }
+    int unitPassed(uint32_t) override { return ++ms, 0; }
+    int noteOn(int p, int, int c, int k, int v) override { return add('n', p, c, k, v), 0; }
+    int noteOff(int p, int, int c, int k, int v) override { return add('f', p, c, k, v), 0; }
+    int controlChange(int p, int, int c, int n, int v) override { return add('c', p, c, n, v), 0; }
+    int programChange(int p, int, int c, int n) override { return add('p', p, c, n, 0), 0; }
+    int pitchBend(int p, int, int c, int v) override { return add('b', p, c, v, 0), 0; }
+    int text(int, const char*, int n) override { return add('t', 0, 0, n, 0), 0; }
 };
 
 std::vector<uint8_t> compile(const zem_test::TempDir& dir, const std::string& source)
@@ -74,6 +70,8 @@ State stateOf(const std::vector<Event>& events, size_t end)
     return state;
 }
 
+const uint8_t kKey[] = {0x59, 1};
+
 const char* const kScores[] = {
     // Bank, program, volume and a bend that changes on two channels.
     ":0 Y0,1 Y32,2 @5 V90 o4 l8 c d e f K100 g a K-300 b < c\n"
@@ -92,11 +90,9 @@ TEST(SilentStart, AfterTheSwitchTheHostHearsWhatAPlayFromTheTopWouldSend)
         for (uint32_t at : positions) {
             SCOPED_TRACE(testing::Message() << "at " << at << " ms of " << score);
             constexpr uint32_t kAfter = 2500;
-            const dp_options hostOptions = Recorder::options();
-
             Recorder reference;
-            dp_player* whole =
-                dp_const(1, image.data(), image.size(), &hostOptions, sizeof hostOptions, &reference, nullptr);
+            host::Sinks referenceSinks{&reference, nullptr};
+            dp_player* whole = host::createEngine(1, image.data(), image.size(), referenceSinks, nullptr);
             ASSERT_NE(whole, nullptr);
             if (at) whole->advance_units(whole, at, DP_NORMAL_SPEED);
             const size_t referenceMark = reference.events.size();
@@ -106,9 +102,8 @@ TEST(SilentStart, AfterTheSwitchTheHostHearsWhatAPlayFromTheTopWouldSend)
 
             Recorder switched;
             switched.ms = at; // the host's own clock goes on from the old image
-            zemfe::SilentStart start(hostOptions, &switched);
-            dp_player* late =
-                dp_const(1, image.data(), image.size(), &start.options(), sizeof(dp_options), &start, nullptr);
+            host::SilentStart start({&switched, nullptr});
+            dp_player* late = host::createEngine(1, image.data(), image.size(), start.sinks(), nullptr);
             ASSERT_NE(late, nullptr);
             EXPECT_EQ(start.catchUp(late, at), 0);
             const size_t switchedMark = switched.events.size();
@@ -135,10 +130,9 @@ TEST(SilentStart, BankSelectComesBeforeTheProgramItChooses)
 {
     zem_test::TempDir dir;
     const std::vector<uint8_t> image = compile(dir, kScores[0]);
-    const dp_options hostOptions = Recorder::options();
     Recorder switched;
-    zemfe::SilentStart start(hostOptions, &switched);
-    dp_player* late = dp_const(1, image.data(), image.size(), &start.options(), sizeof(dp_options), &start, nullptr);
+    host::SilentStart start({&switched, nullptr});
+    dp_player* late = host::createEngine(1, image.data(), image.size(), start.sinks(), nullptr);
     ASSERT_NE(late, nullptr);
     ASSERT_EQ(start.catchUp(late, 600), 0);
     late->close(late);
@@ -151,26 +145,71 @@ TEST(SilentStart, BankSelectComesBeforeTheProgramItChooses)
     EXPECT_EQ(channel0[2].first, 'p');
 }
 
-// Each entry of the host table is either passed on or left out, never lost:
-// a null host entry stays null (the engine's own default then applies).
-TEST(SilentStart, EveryHostEntryIsRoutedAndNullEntriesStayNull)
+// While catching up, only what later notes need reaches the host's sound
+// sink (samples loaded, copied and freed) and only what sets the displays
+// its MIDI sink; once caught up, everything passes.  A sink the host lacks
+// stays missing.
+TEST(SilentStart, WhatIsHeldWhileCatchingUpAndPassedAfter)
 {
-    constexpr size_t kSlots = sizeof(dp_options) / sizeof(void*);
-    static_assert(kSlots == DP_OPTION_SLOTS);
-    constexpr size_t kReservedFirst = 18, kReservedEnd = 33;
-    for (const bool filled : {true, false}) {
-        // Any non-null address will do: the entries are compared, not called.
-        std::array<void*, kSlots> slots{};
-        for (size_t i = 0; i < kSlots; ++i)
-            slots[i] = filled && (i < kReservedFirst || i >= kReservedEnd) ? reinterpret_cast<void*>(&slots) : nullptr;
-        dp_options host;
-        std::memcpy(&host, slots.data(), sizeof host);
-        zemfe::SilentStart start(host, nullptr);
-        std::array<void*, kSlots> routed{};
-        std::memcpy(routed.data(), &start.options(), sizeof host);
-        for (size_t i = 0; i < kSlots; ++i)
-            EXPECT_EQ(routed[i] != nullptr, slots[i] != nullptr) << "entry " << i << (filled ? " filled" : " null");
+    const struct {
+        const char* recorded;
+        int (*call)(host::Sinks&);
+        bool whileCatchingUp;
+    } cases[] = {
+        {"error 16 8", [](host::Sinks& s) { return s.midi->error(16, 8); }, true},
+        {"tickPassed 3", [](host::Sinks& s) { return s.midi->tickPassed(3); }, true},
+        {"tempo 2667", [](host::Sinks& s) { return s.midi->tempo(2667); }, true},
+        {"meta 1 89 89 2", [](host::Sinks& s) { return s.midi->meta(1, 0x59, kKey, 2); }, true},
+        {"endlessLoopPass 1 2", [](host::Sinks& s) { return s.midi->endlessLoopPass(1, 2); }, true},
+        {"unitPassed 5", [](host::Sinks& s) { return s.midi->unitPassed(5); }, false},
+        {"keyPressure 0 1 2 60 9", [](host::Sinks& s) { return s.midi->keyPressure(0, 1, 2, 60, 9); }, false},
+        {"channelPressure 0 1 2 9", [](host::Sinks& s) { return s.midi->channelPressure(0, 1, 2, 9); }, false},
+        {"exclusiveBuffer 0 1 4", [](host::Sinks& s) { return int(s.midi->exclusiveBuffer(0, 1, 4) != nullptr); },
+         false},
+        {"exclusiveSend 0 1 4", [](host::Sinks& s) { return s.midi->exclusiveSend(0, 1, 4); }, false},
+        {"text 1 Verse 5", [](host::Sinks& s) { return s.midi->text(1, "Verse", 5); }, false},
+        {"loadSample 2 a.wav 3 4", [](host::Sinks& s) { return int(s.sound->loadSample(2, "a.wav", 3, 4)); }, true},
+        {"duplicateSample 7", [](host::Sinks& s) { return int(s.sound->duplicateSample(7)); }, true},
+        {"freeSample 7", [](host::Sinks& s) { return s.sound->freeSample(7), 0; }, true},
+        {"startVoice 7 1", [](host::Sinks& s) { return s.sound->startVoice(7, 1), 0; }, false},
+        {"voiceVolume 7 100", [](host::Sinks& s) { return s.sound->voiceVolume(7, 100); }, false},
+        {"voicePlaying 7", [](host::Sinks& s) { return s.sound->voicePlaying(7); }, false},
+        {"streamOpen 2 b.ogg 0 0", [](host::Sinks& s) { return s.sound->streamOpen(2, "b.ogg", 0, 0), 0; }, false},
+        {"streamPlay 2", [](host::Sinks& s) { return s.sound->streamPlay(2); }, false},
+        {"streamSync 2 0", [](host::Sinks& s) { return s.sound->streamSync(2, 0); }, false},
+        {"streamLoopSeconds 2 0.5 1.5", [](host::Sinks& s) { return s.sound->streamLoopSeconds(2, 0.5f, 1.5f), 0; },
+         false},
+    };
+    zem_test::TempDir dir;
+    const std::vector<uint8_t> image = compile(dir, "o4 c\n");
+    host_test::Recorder recorder;
+    host::SilentStart start({&recorder, &recorder});
+    dp_player* late = host::createEngine(1, image.data(), image.size(), start.sinks(), nullptr);
+    ASSERT_NE(late, nullptr);
+    for (const bool caughtUp : {false, true}) {
+        if (caughtUp) {
+            ASSERT_EQ(start.catchUp(late, 0), 0);
+        }
+        for (const auto& c : cases) {
+            recorder.calls = 0;
+            recorder.last.clear();
+            const int answer = c.call(start.sinks());
+            const bool passed = caughtUp || c.whileCatchingUp;
+            EXPECT_EQ(recorder.last, passed ? c.recorded : "") << c.recorded << (caughtUp ? " caught up" : "");
+            // A held request answers as an empty entry would.
+            if (!passed) {
+                EXPECT_EQ(answer, 0) << c.recorded;
+            }
+        }
     }
+    late->close(late);
+
+    host::SilentStart midiOnly({&recorder, nullptr});
+    EXPECT_NE(midiOnly.sinks().midi, nullptr);
+    EXPECT_EQ(midiOnly.sinks().sound, nullptr);
+    host::SilentStart soundOnly({nullptr, &recorder});
+    EXPECT_EQ(soundOnly.sinks().midi, nullptr);
+    EXPECT_NE(soundOnly.sinks().sound, nullptr);
 }
 
 } // namespace

@@ -7,14 +7,16 @@
 // device mask for channel and exclusive messages.
 #pragma once
 
-#include "playback/sound_sink.h"
+#include "host/engine_options.h"
+#include "host/midi_sink.h"
+#include "host/sound_sink.h"
 #include "util/uerr.h"
 #include "zemplay.h"
 
 #include <cstddef>
 #include <cstdint>
 
-namespace playback {
+namespace host {
 
 // The last guard of every export: a song still playing after this much song
 // time (a track that waits for years, loops nested past any end) is stopped.
@@ -88,7 +90,9 @@ inline constexpr util::ErrCode kErrEngineBase = 0x40003;
 // has been released.
 inline constexpr util::ErrCode kErrSongTooLong = 0x40030;
 
-class SongPlayback {
+// The engine's MIDI sink of a play, passing on to a PlaybackSink what the
+// device mask lets through.
+class SongPlayback : private MidiSink {
 public:
     // Validates the image (kept alive by the caller) and creates the
     // instance with 16 ports; raises kErrEngineBase + code when refused.
@@ -107,15 +111,49 @@ public:
     uint32_t lastErrorOffset() const;
 
 private:
-    struct Callbacks;
-    template <auto Method> struct ToSound;
-    void connectSound(dp_options& options);
+    // The engine's errors are recorded: play() raises the first after the
+    // step, and the instance stops with it as result code.
+    int error(uint32_t offset, int code) override;
+    int unitPassed(uint32_t unitCounter) override;
+    int tickPassed(uint32_t tickCounter) override;
+    int noteOff(int port, int track, int channel, int key, int velocity) override
+    {
+        return deliver(port, track, ChannelKind::NoteOff, channel, key, velocity);
+    }
+    int noteOn(int port, int track, int channel, int key, int velocity) override;
+    int keyPressure(int port, int track, int channel, int key, int value) override
+    {
+        return deliver(port, track, ChannelKind::KeyPressure, channel, key, value);
+    }
+    int controlChange(int port, int track, int channel, int controller, int value) override
+    {
+        return deliver(port, track, ChannelKind::Controller, channel, controller, value);
+    }
+    int programChange(int port, int track, int channel, int program) override
+    {
+        return deliver(port, track, ChannelKind::Program, channel, program, 0);
+    }
+    int channelPressure(int port, int track, int channel, int value) override
+    {
+        return deliver(port, track, ChannelKind::ChannelPressure, channel, value, 0);
+    }
+    int pitchBend(int port, int track, int channel, int value) override;
+    uint8_t* exclusiveBuffer(int port, int track, int count) override;
+    int exclusiveSend(int port, int track, int count) override;
+    int text(int track, const char* text, int count) override;
+    int tempo(uint32_t period) override { return record(sink_.tempo(period)); }
+    int meta(int track, int type, const uint8_t* payload, int count) override;
+    int endlessLoopPass(int, uint32_t) override { return settings_.ignoreEndlessLoops ? 1 : 0; }
+
+    // A channel message to the sink when its port passes.
+    int deliver(int port, int track, ChannelKind kind, int channel, int data1, int data2);
     void raisePendingError() const;
     bool passes(int port) const { return port >= 0 && port < 16 && (settings_.deviceMask >> port & 1); }
     int record(util::ErrCode code);
 
     PlaybackSettings settings_;
     PlaybackSink& sink_;
+    Sinks sinks_;
     dp_player* player_ = nullptr;
     FadeState fade_{};
     uint32_t msElapsed_ = 0;
@@ -124,4 +162,4 @@ private:
     util::ErrCode pendingError_ = 0;
 };
 
-} // namespace playback
+} // namespace host

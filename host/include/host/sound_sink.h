@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace playback {
+namespace host {
 
 class SoundSink {
 public:
@@ -42,4 +42,4 @@ public:
     virtual void streamLoopSeconds(int slot, float start, float end) = 0;
 };
 
-} // namespace playback
+} // namespace host

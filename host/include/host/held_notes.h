@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace zemfe {
+namespace host {
 
 class HeldNotes {
 public:
@@ -33,4 +33,4 @@ private:
     std::vector<uint64_t> ids_;
 };
 
-} // namespace zemfe
+} // namespace host
