@@ -16,11 +16,16 @@ void onMessage(void* user, const char* message, const char* name)
 } // namespace
 
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
-                                                 uint16_t switches, const CompileMessageFn& message)
+                                                 uint16_t switches, const CompileMessageFn& message,
+                                                 kvt::SourceMap* sourceMap)
 {
-    const kvt::CompileRequest request{source.data(),      static_cast<uint32_t>(source.size()),
-                                      sourcePath.c_str(), switches,
-                                      onMessage,          const_cast<CompileMessageFn*>(&message)};
+    const kvt::CompileRequest request{.text = source.data(),
+                                      .length = static_cast<uint32_t>(source.size()),
+                                      .sourceName = sourcePath.c_str(),
+                                      .conditionMask = switches,
+                                      .callback = onMessage,
+                                      .user = const_cast<CompileMessageFn*>(&message),
+                                      .sourceMap = sourceMap};
     std::vector<uint8_t> image;
     try {
         if (kvt::compileToMemory(request, image) != ZEMC_OK) return std::nullopt;
@@ -47,7 +52,12 @@ LoadedScore loadScore(const std::string& path, uint16_t switches, const CompileM
             mid2kvt::importText(bytes->data(), bytes->size(), [&](const std::string& text) { message(text, path); });
         if (!bytes) return {std::nullopt, LoadFailure::Unreadable};
         break;
-    case zem::ScoreKind::KvtText: break;
+    case zem::ScoreKind::KvtText: {
+        LoadedScore score;
+        score.image = compileImage(*bytes, path, switches, message, &score.sourceMap);
+        if (!score.image) score.failure = LoadFailure::Compile;
+        return score;
+    }
     }
     auto image = compileImage(*bytes, path, switches, message);
     const LoadFailure failure = image ? LoadFailure::None : LoadFailure::Compile;

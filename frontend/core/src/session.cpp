@@ -8,10 +8,12 @@
 #include "frontend/compile_image.h"
 #include "frontend/wave_devices.h"
 
+#include "follow_host.h"
 #include "host_callbacks.h"
 #include "message_log.h"
 #include "midi_port_set.h"
 #include "single_instance.h"
+#include "start_point.h"
 
 #include "audsink_bridge/sound_bridge.h"
 #include "platform/dynload.h"
@@ -48,6 +50,14 @@ void awaitFrame(const platform::MidiOutPort& clock, uint64_t frame)
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(4 * kLatencyMs);
     while (clock.audioFrames() < frame && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+// How long after the pass a unit's events are heard: a synthesizer port
+// sounds them at the audio frame of their millisecond plus the latency,
+// other ports at once.
+std::chrono::milliseconds heardAfter(bool timed, uint64_t unit, uint64_t now)
+{
+    return std::chrono::milliseconds(timed ? int64_t(unit + kLatencyMs) - int64_t(now) : 0);
 }
 
 bool tooOld(uint32_t version) { return (version >> 24) != 0 || (version & 0xFFFFFF) < kMinimumVersion; }
@@ -93,13 +103,15 @@ struct Session::Impl {
                      [this](const audsink_bridge::DecoderChoice& choice) {
                          return settings->decoderFor(choice.upperExtension, choice.defaultName);
                      }}),
-          host{ports, sound, log}
+          host{{ports, sound, log}, follow}
     {}
 
     // --- under `lock` ---------------------------------------------------
     void selectLocked(const std::string& path);
-    void startLocked();
-    bool switchLocked(std::vector<uint8_t> next);
+    int portCount() const;
+    void startLocked(uint32_t fromUnits = 0);
+    bool playFromLocked(const StartPoint& start);
+    bool switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextMap);
     void pauseLocked();
     void stopLocked();
     void unloadLocked();
@@ -120,7 +132,8 @@ struct Session::Impl {
     MessageLog log;
     MidiPortSet ports;
     audsink_bridge::SoundBridge sound;
-    HostContext host;
+    FollowPublisher follow;
+    FollowHost host;
 
     std::mutex lock; // the session lock: player, image, ports, streams, flags
     DeviceSettings devices;
@@ -129,7 +142,8 @@ struct Session::Impl {
     bool loaded = false;
     std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
-    bool prepared = false; // image holds the selected file, loaded by prepare()
+    kvt::SourceMap sourceMap; // where image's words are in currentFile
+    bool prepared = false;    // image holds the selected file, loaded by prepare()
     dp_player* player = nullptr;
     int playerPorts = 0;
     // After a switch: the user value of the player, alive as long as it.
@@ -202,10 +216,17 @@ bool Session::Impl::loadImage()
     case LoadFailure::None: break;
     }
     image = std::move(*score.image);
+    sourceMap = std::move(score.sourceMap);
     return true;
 }
 
-void Session::Impl::startLocked()
+int Session::Impl::portCount() const
+{
+    return config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts) : devices.portCount;
+}
+
+// fromUnits: the song starts that far in, caught up silently.
+void Session::Impl::startLocked(uint32_t fromUnits)
 {
     if (!loaded) return;
     if (!prepared) {
@@ -213,25 +234,29 @@ void Session::Impl::startLocked()
         if (!loadImage()) return;
     }
     prepared = false;
-    const int portCount = config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts)
-                                               : devices.portCount;
+    const int portCount = this->portCount();
     std::vector<std::string> names =
         config.overridePorts ? config.portNames : std::vector<std::string>(devices.midi.begin(), devices.midi.end());
     names.resize(size_t(portCount));
     ports.open(names);
     sound.setPieceFolder(std::filesystem::path(currentFile).parent_path().string());
     sound.setStreamBufferMs(uint32_t(devices.streamBufferMs));
-    const dp_options options = hostOptions();
+    const dp_options options = followOptions();
     host.restart();
-    unitsPlayed = 0;
+    unitsPlayed = fromUnits;
     playerPorts = portCount;
     int error = 0;
-    player = dp_const(portCount, image.data(), image.size(), &options, sizeof options, &host, &error);
+    if (fromUnits) silent = std::make_unique<zemfe::SilentStart>(options, &host);
+    const dp_options& used = silent ? silent->options() : options;
+    void* user = silent ? static_cast<void*>(silent.get()) : &host;
+    player = dp_const(portCount, image.data(), image.size(), &used, sizeof used, user, &error);
     if (!player) {
         setCaption("dp_const() failed");
         return;
     }
     host.player = player;
+    if (silent) silent->catchUp(player, fromUnits);
+    follow.start(sourceMap, currentFile);
     showTexts();
     resetDisplays();
     pauseLocked();
@@ -243,10 +268,10 @@ void Session::Impl::startLocked()
 // channel and key) sound on untouched; the old instance's other notes are
 // released.  Release and resend take the frame of the current position,
 // after what the old instance has already queued for the synthesizer.
-bool Session::Impl::switchLocked(std::vector<uint8_t> next)
+bool Session::Impl::switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextMap)
 {
     if (!player) return false;
-    auto start = std::make_unique<zemfe::SilentStart>(hostOptions(), &host);
+    auto start = std::make_unique<zemfe::SilentStart>(followOptions(), &host);
     const dp_options& options = start->options();
     int error = 0;
     dp_player* fresh = dp_const(playerPorts, next.data(), next.size(), &options, sizeof options, start.get(), &error);
@@ -268,9 +293,46 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next)
     host.keep = nullptr;
     ports.setEventFrame(std::nullopt);
     image = std::move(next);
+    sourceMap = std::move(nextMap);
+    follow.start(sourceMap, currentFile);
     silent = std::move(start);
     showTexts();
     return true;
+}
+
+// The playing image is kept (a click in a score view restarts at once);
+// without one the file is compiled first.  The place is found on an
+// instance of its own before anything stops.
+bool Session::Impl::playFromLocked(const StartPoint& start)
+{
+    if (start.kind == StartPoint::Kind::Top) {
+        startLocked();
+        return player != nullptr;
+    }
+    if (!loaded) return false;
+    if (!player && !prepared) {
+        stopLocked();
+        if (!loadImage()) return false;
+        prepared = true;
+    }
+    std::string error;
+    std::optional<uint32_t> units;
+    if (const auto reached = placeReached(start, sourceMap, &error)) {
+        units = zemfe::unitsBeforePlace(image, *reached, {.ports = portCount(), .loopLimit = config.loopLimit});
+        if (!units) error = "the song ends before that place";
+    }
+    if (!units) {
+        log.add(error);
+        return false;
+    }
+    std::vector<uint8_t> keptImage = std::move(image);
+    kvt::SourceMap keptMap = std::move(sourceMap);
+    stopLocked();
+    image = std::move(keptImage);
+    sourceMap = std::move(keptMap);
+    prepared = true;
+    startLocked(*units);
+    return player != nullptr;
 }
 
 void Session::Impl::showTexts()
@@ -310,11 +372,13 @@ void Session::Impl::pauseLocked()
         playing = false;
         sound.pauseAll(true);
         ports.silenceAll();
+        follow.setPlaying(false);
         setState(PlayerState::Paused);
     } else {
         sound.pauseAll(false);
         lastTick = nowMs();
         playing = true;
+        follow.setPlaying(true);
         setState(PlayerState::Playing);
     }
 }
@@ -332,8 +396,10 @@ void Session::Impl::stopLocked()
     silent.reset();
     host.player = nullptr;
     ports.closeAll();
+    follow.stop();
     image.clear();
     image.shrink_to_fit();
+    sourceMap = {};
     log.clear();
     setState(PlayerState::Selected);
 }
@@ -365,12 +431,16 @@ void Session::Impl::pass()
         return;
     }
     const platform::MidiOutPort* clock = ports.clockPort();
+    const auto wall = FollowClock::now();
     for (uint64_t unit = from + 1; unit <= now && !player->finished(player); ++unit) {
         if (clock) ports.setEventFrame((unit + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
+        host.heard = wall + heardAfter(clock != nullptr, unit, now);
         player->advance_units(player, 1, DP_NORMAL_SPEED);
+        follow.unitPlayed(player, host.heard);
         ++unitsPlayed;
     }
     ports.setEventFrame(std::nullopt);
+    follow.publish();
     const uint32_t loops = player->min_loop_count(player);
     publishPlayback();
     {
@@ -506,10 +576,16 @@ bool Session::play()
     return impl_->player != nullptr;
 }
 
-bool Session::switchImage(std::vector<uint8_t> image)
+bool Session::switchImage(std::vector<uint8_t> image, kvt::SourceMap sourceMap)
 {
     std::lock_guard guard(impl_->lock);
-    return impl_->switchLocked(std::move(image));
+    return impl_->switchLocked(std::move(image), std::move(sourceMap));
+}
+
+bool Session::playFrom(const StartPoint& start)
+{
+    std::lock_guard guard(impl_->lock);
+    return impl_->playFromLocked(start);
 }
 
 void Session::pause()
@@ -582,6 +658,10 @@ Snapshot Session::snapshot() const
 }
 
 MessageBatch Session::takeMessages() { return impl_->log.take(); }
+
+FollowFrame Session::followFrame() const { return impl_->follow.frame(FollowClock::now()); }
+
+std::vector<HeardNote> Session::takeHeardNotes() { return impl_->follow.takeNotes(FollowClock::now()); }
 
 std::string Session::currentFile() const
 {

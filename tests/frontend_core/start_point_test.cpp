@@ -1,0 +1,164 @@
+// Playing from a place of the text or of the bar counter: the place is found
+// at the millisecond where a play from the top reaches it, and from there on
+// the host hears exactly what that play sends.
+#include "recording_host.h"
+#include "start_point.h"
+
+#include "frontend/compile_image.h"
+#include <silent_start.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+using frontend::StartPoint;
+using Kind = StartPoint::Kind;
+
+struct Compiled {
+    std::vector<uint8_t> image;
+    kvt::SourceMap map;
+};
+
+Compiled compile(const std::string& text)
+{
+    Compiled c;
+    const std::vector<uint8_t> bytes(text.begin(), text.end());
+    auto image = frontend::compileImage(bytes, "song.kvt", 0, [](const std::string&, const std::string&) {}, &c.map);
+    EXPECT_TRUE(image.has_value()) << text;
+    if (image) c.image = std::move(*image);
+    return c;
+}
+
+// An event without its time and the song millisecond it came in.
+using Heard = std::tuple<uint32_t, int, int, int, int, int, int>;
+
+// Events carry the unit counter the engine last reported.
+std::vector<Heard> heardFrom(const zemtest::RecordingHost& host)
+{
+    std::vector<Heard> out;
+    for (const zemtest::Event& e : host.events)
+        out.emplace_back(e.ms, int(e.kind), e.port, e.track, e.channel, e.number, e.value);
+    return out;
+}
+
+StartPoint source(uint32_t line, uint32_t column, int track = -1)
+{
+    return {.kind = Kind::Source, .line = line, .column = column, .track = track};
+}
+StartPoint bar(uint32_t bar, uint32_t beat) { return {.kind = Kind::Bar, .bar = bar, .beat = beat}; }
+
+// Quarter notes at 120 beats per minute last 500 ms, eighths 250 ms; the
+// first notes sound in unit 10.  Bars count from 1, the counter from 0.
+constexpr const char* kTwoTracks = "#0 T120 @5 V90 o4 l4 c d e f g a b > c\n"
+                                   "#1 @20 y10,30 o3 l2 c e K300 g c\n";
+constexpr const char* kLoop = "#0 T120 l8 y7,100 [3 c d ] e4 f4\n"
+                              "/ only a comment\n";
+constexpr const char* kBars = "#0 T120 l4 c d e f g a b > c d e f g\n";
+
+struct Case {
+    const char* score;
+    StartPoint start;
+    uint32_t units; // where a play from the top reaches it
+};
+
+const Case kCases[] = {
+    {kTwoTracks, source(1, 26), 1010},    // the «e» of track 0
+    {kTwoTracks, source(1, 27), 1510},    // the blank after it: the next command
+    {kTwoTracks, source(1, 19), 10},      // «l4» writes no word: the next command
+    {kTwoTracks, source(2, 23, 1), 1010}, // the «e» of track 1, explicitly
+    {kTwoTracks, source(2, 0), 0},        // the line's first command: the top
+    {kTwoTracks, source(2, 25), 2010},    // a bend change just before its note
+    {kLoop, source(1, 24), 260},          // in a loop: its first pass
+    {kLoop, source(1, 28), 1510},         // after the loop
+    {kBars, bar(1, 1), 0},
+    // The counter moves with the ticks, which run from unit 0.
+    {kBars, bar(2, 1), 2000},
+    {kBars, bar(3, 2), 4500},
+};
+
+TEST(StartPoint, PlayFromAPlaceIsPlayFromTheTopFromThatMoment)
+{
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.score << " line " << c.start.line << ":" << c.start.column << " bar "
+                                        << c.start.bar << ":" << c.start.beat);
+        const Compiled compiled = compile(c.score);
+        std::string error;
+        const auto reached = frontend::placeReached(c.start, compiled.map, &error);
+        ASSERT_TRUE(reached) << error;
+        const auto units = zemfe::unitsBeforePlace(compiled.image, *reached, {});
+        ASSERT_TRUE(units);
+        EXPECT_EQ(*units, c.units);
+
+        constexpr uint32_t kAfter = 6000;
+        zemtest::RecordingHost reference;
+        const dp_options options = reference.options();
+        dp_player* whole = dp_const(1, compiled.image.data(), compiled.image.size(), &options, sizeof options,
+                                    &reference, nullptr);
+        ASSERT_NE(whole, nullptr);
+        if (*units) whole->advance_units(whole, *units, DP_NORMAL_SPEED);
+        const size_t mark = reference.events.size();
+        whole->advance_units(whole, kAfter, DP_NORMAL_SPEED);
+        whole->close(whole);
+
+        zemtest::RecordingHost late;
+        late.unit = *units; // the catch-up's units are not reported
+        zemfe::SilentStart start(options, &late);
+        dp_player* from = dp_const(1, compiled.image.data(), compiled.image.size(), &start.options(),
+                                   sizeof(dp_options), &start, nullptr);
+        ASSERT_NE(from, nullptr);
+        ASSERT_EQ(start.catchUp(from, *units), 0);
+        // Only the channels' state is sent at the start, in the first unit.
+        const size_t resent = late.events.size();
+        from->advance_units(from, kAfter, DP_NORMAL_SPEED);
+        from->close(from);
+
+        std::vector<Heard> expected = heardFrom(reference);
+        expected.erase(expected.begin(), expected.begin() + long(mark));
+        std::vector<Heard> seen = heardFrom(late);
+        seen.erase(seen.begin(), seen.begin() + long(resent));
+        EXPECT_EQ(seen, expected);
+        // A note of the place sounds in the very first unit played aloud.
+        if (c.start.kind == Kind::Source && *units != 0) {
+            const auto on = std::find_if(seen.begin(), seen.end(), [](const Heard& h) {
+                return std::get<1>(h) == int(zemtest::EventKind::NoteOn);
+            });
+            ASSERT_NE(on, seen.end());
+            EXPECT_EQ(std::get<0>(*on), *units);
+        }
+    }
+}
+
+TEST(StartPoint, PlacesNotInTheScoreAreRefused)
+{
+    struct Refused {
+        const char* score;
+        StartPoint start;
+        bool resolves; // a test exists, but the song never gets there
+    };
+    const Refused refused[] = {
+        {kLoop, source(2, 1), false},       // a comment line
+        {kLoop, source(40, 1), false},      // past the text
+        {kTwoTracks, source(1, 5, 1), false}, // track 1 has nothing on line 1
+        {kBars, bar(0, 1), false},
+        {kBars, bar(2, 0), false},
+        {kBars, bar(40, 1), true},
+        {kBars, {}, false}, // the top is no place to seek
+    };
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(testing::Message() << r.score << " line " << r.start.line << " bar " << r.start.bar);
+        const Compiled compiled = compile(r.score);
+        std::string error;
+        const auto reached = frontend::placeReached(r.start, compiled.map, &error);
+        EXPECT_EQ(reached.has_value(), r.resolves) << error;
+        if (!reached) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        EXPECT_FALSE(zemfe::unitsBeforePlace(compiled.image, *reached, {}));
+    }
+}
+
+} // namespace
