@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "start_place.h"
 
 #include "util/uerr.h"
 #include "zemc/driver_switches.h"
@@ -52,6 +53,18 @@ std::optional<CommandLine> parseCommandLine(int argc, char** argv, std::string* 
         if (word == "--version") return CommandLine{Action::Version};
         if (word == "--list") {
             line.action = Action::List;
+            continue;
+        }
+        if (word == "--follow") {
+            line.follow = true;
+            continue;
+        }
+        if (word == "--from" || word == "--at") {
+            if (i + 1 >= argc) return fail(word + " needs a value");
+            if (line.start) return fail("one of --from and --at only");
+            std::string why;
+            line.start = console::parseStartPlace(word, argv[++i], &why);
+            if (!line.start) return fail(why);
             continue;
         }
         if (word.size() >= 2 && word[0] == '-') {
