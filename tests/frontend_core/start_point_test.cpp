@@ -26,7 +26,8 @@ Compiled compile(const std::string& text)
 {
     Compiled c;
     const std::vector<uint8_t> bytes(text.begin(), text.end());
-    auto image = frontend::compileImage(bytes, "song.kvt", 0, [](const std::string&, const std::string&) {}, &c.map);
+    auto image = frontend::compileImage(
+        bytes, "song.kvt", 0, [](const std::string&, const std::string&) {}, &c.map);
     EXPECT_TRUE(image.has_value()) << text;
     if (image) c.image = std::move(*image);
     return c;
@@ -95,8 +96,8 @@ TEST(StartPoint, PlayFromAPlaceIsPlayFromTheTopFromThatMoment)
         constexpr uint32_t kAfter = 6000;
         zemtest::RecordingHost reference;
         const dp_options options = reference.options();
-        dp_player* whole = dp_const(1, compiled.image.data(), compiled.image.size(), &options, sizeof options,
-                                    &reference, nullptr);
+        dp_player* whole =
+            dp_const(1, compiled.image.data(), compiled.image.size(), &options, sizeof options, &reference, nullptr);
         ASSERT_NE(whole, nullptr);
         if (*units) whole->advance_units(whole, *units, DP_NORMAL_SPEED);
         const size_t mark = reference.events.size();
@@ -139,8 +140,8 @@ TEST(StartPoint, PlacesNotInTheScoreAreRefused)
         bool resolves; // a test exists, but the song never gets there
     };
     const Refused refused[] = {
-        {kLoop, source(2, 1), false},       // a comment line
-        {kLoop, source(40, 1), false},      // past the text
+        {kLoop, source(2, 1), false},         // a comment line
+        {kLoop, source(40, 1), false},        // past the text
         {kTwoTracks, source(1, 5, 1), false}, // track 1 has nothing on line 1
         {kBars, bar(0, 1), false},
         {kBars, bar(2, 0), false},

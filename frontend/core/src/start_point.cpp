@@ -36,8 +36,8 @@ std::vector<WordSpan> spansOf(const kvt::TrackSourceMap& track, const kvt::Sourc
     std::vector<WordSpan> spans;
     for (size_t i = 0; i < track.runs.size(); ++i)
         if (track.runs[i].range == range)
-            spans.push_back({track.runs[i].firstWord,
-                             i + 1 < track.runs.size() ? track.runs[i + 1].firstWord : track.wordCount});
+            spans.push_back(
+                {track.runs[i].firstWord, i + 1 < track.runs.size() ? track.runs[i + 1].firstWord : track.wordCount});
     return spans;
 }
 
@@ -91,8 +91,7 @@ std::optional<CommandPlace> commandAt(const kvt::SourceMap& map, uint32_t line, 
     return std::nullopt;
 }
 
-std::optional<zemfe::PlaceReached> placeReached(const StartPoint& start, const kvt::SourceMap& map,
-                                                std::string* error)
+std::optional<zemfe::PlaceReached> placeReached(const StartPoint& start, const kvt::SourceMap& map, std::string* error)
 {
     switch (start.kind) {
     case StartPoint::Kind::Top: break;

@@ -24,7 +24,6 @@ struct CommandPlace {
 std::optional<CommandPlace> commandAt(const kvt::SourceMap& map, uint32_t line, uint32_t column, int track);
 
 // The test for `start`, or none with the reason in *error (Top has none).
-std::optional<zemfe::PlaceReached> placeReached(const StartPoint& start, const kvt::SourceMap& map,
-                                                std::string* error);
+std::optional<zemfe::PlaceReached> placeReached(const StartPoint& start, const kvt::SourceMap& map, std::string* error);
 
 } // namespace frontend
