@@ -74,9 +74,9 @@ TEST(ZemplayFollow, EveryNoteLineInOrderAtItsTime)
     ASSERT_EQ(notes.size(), 17u);
 
     const std::string recording = dir.file("recording.txt");
-    const zem_test::TimedRun run =
-        zem_test::runTimed(std::string(ZEM_BIN_DIR) + "/zemplay", {"-p", "MIDI Recorder", "-L1", "--follow", "score.kvt"},
-                           dir.path(), {"ZEM_MIDI_RECORD=" + recording}, recording, 60s);
+    const zem_test::TimedRun run = zem_test::runTimed(std::string(ZEM_BIN_DIR) + "/zemplay",
+                                                      {"-p", "MIDI Recorder", "-L1", "--follow", "score.kvt"},
+                                                      dir.path(), {"ZEM_MIDI_RECORD=" + recording}, recording, 60s);
     ASSERT_EQ(run.status, 0);
     ASSERT_EQ(run.out.size(), notes.size());
     const std::vector<double> heard = recordedNoteOns(recording, run.growth);
