@@ -82,14 +82,30 @@ TEST(ZemplayFollow, EveryNoteLineInOrderAtItsTime)
     const std::vector<double> heard = recordedNoteOns(recording, run.growth);
     ASSERT_EQ(heard.size(), notes.size());
 
+    // Notes of one moment may come in any order of tracks.
+    std::vector<std::string> lineNotes, fileNotes;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        int line = 0, column = 0, track = -1;
+        char name[8] = {};
+        ASSERT_EQ(std::sscanf(run.out[i].text.c_str(), "%d:%d #%d %7s", &line, &column, &track, name), 4)
+            << run.out[i].text;
+        lineNotes.push_back(std::to_string(track) + " " + name);
+        fileNotes.push_back(std::to_string(notes[i].channel) + " " + noteName(notes[i].key));
+        const bool momentEnds = i + 1 == notes.size() || notes[i + 1].ms != notes[i].ms;
+        if (!momentEnds) continue;
+        const size_t first =
+            size_t(std::find_if(notes.begin(), notes.end(), [&](const auto& n) { return n.ms == notes[i].ms; }) -
+                   notes.begin());
+        std::sort(lineNotes.begin() + long(first), lineNotes.end());
+        std::sort(fileNotes.begin() + long(first), fileNotes.end());
+    }
+    EXPECT_EQ(lineNotes, fileNotes);
+
     double worstLag = 0, sumLag = 0;
     for (size_t i = 0; i < notes.size(); ++i) {
         SCOPED_TRACE(run.out[i].text);
-        int line = 0, column = 0, track = -1;
-        char name[8] = {};
-        ASSERT_EQ(std::sscanf(run.out[i].text.c_str(), "%d:%d #%d %7s", &line, &column, &track, name), 4);
-        EXPECT_EQ(track, notes[i].channel);
-        EXPECT_EQ(name, noteName(notes[i].key));
+        int line = 0, column = 0;
+        ASSERT_EQ(std::sscanf(run.out[i].text.c_str(), "%d:%d", &line, &column), 2);
         // The place is the note, chord or its first letter, not a blank.
         EXPECT_NE(std::string("abcdefg'").find(at(kScore, line, column)), std::string::npos);
         // Against the file: the same distance from the first note.
