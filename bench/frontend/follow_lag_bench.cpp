@@ -52,10 +52,10 @@ void followLagRecording(benchmark::State& state)
     const zem_test::TempDir dir;
     const std::string recording = dir.file("recording.txt");
     for (auto _ : state) {
-        const auto run = zem_test::runTimed(std::string(ZEM_BIN_DIR) + "/zemplay",
-                                            {"-p", "MIDI Recorder", "-L1", "--follow",
-                                             std::string(ZEM_SOURCE_DIR) + "/examples/demo.kvt"},
-                                            dir.path(), {"ZEM_MIDI_RECORD=" + recording}, recording, 600s);
+        const auto run = zem_test::runTimed(
+            std::string(ZEM_BIN_DIR) + "/zemplay",
+            {"-p", "MIDI Recorder", "-L1", "--follow", std::string(ZEM_SOURCE_DIR) + "/examples/demo.kvt"}, dir.path(),
+            {"ZEM_MIDI_RECORD=" + recording}, recording, 600s);
         if (run.status != 0) return state.SkipWithError("zemplay failed");
         std::vector<double> heard;
         std::ifstream in(recording);
@@ -84,8 +84,8 @@ void followLagSynthesizer(benchmark::State& state)
         if (run.status != 0) return state.SkipWithError("zemplay failed");
         std::vector<double> heard;
         for (double onsetMs : zem_test::soundOnsets(capture))
-            heard.push_back(zem_test::grownTo(run.growth, uint64_t(onsetMs * kCaptureBytesPerMs) + 4,
-                                              kCaptureBytesPerMs));
+            heard.push_back(
+                zem_test::grownTo(run.growth, uint64_t(onsetMs * kCaptureBytesPerMs) + 4, kCaptureBytesPerMs));
         report(state, lagOf(run.out, heard), run.out.size(), heard.size());
     }
 }

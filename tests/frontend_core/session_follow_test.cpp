@@ -101,8 +101,8 @@ TEST(SessionFollow, FramesAndNotesNameTheCommandsThatSound)
     // A live reload: the same notes a line further down.
     const std::string moved = std::string("/ a new first line\n") + kSlow;
     kvt::SourceMap map;
-    auto image = frontend::compileImage({moved.begin(), moved.end()}, "song.kvt", 0,
-                                        [](const std::string&, const std::string&) {}, &map);
+    auto image = frontend::compileImage(
+        {moved.begin(), moved.end()}, "song.kvt", 0, [](const std::string&, const std::string&) {}, &map);
     ASSERT_TRUE(image);
     ASSERT_TRUE(p.session->switchImage(std::move(*image), std::move(map)));
     std::this_thread::sleep_for(100ms);
@@ -137,9 +137,8 @@ TEST(SessionFollow, PlayFromAPlaceSendsWhatThePlayFromTheTopSendsFromThere)
         ASSERT_TRUE(p.session->playFrom(c.start));
         ASSERT_TRUE(p.waitFor(PlayerState::Selected));
         const Lines lines = p.fake.lines();
-        const auto program = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
-            return l.rfind("-1 C0 04", 0) == 0;
-        });
+        const auto program =
+            std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("-1 C0 04", 0) == 0; });
         // The note struck silently before the place is released as at the top.
         const Lines heard = p.notes();
         const auto firstOn = std::find_if(heard.begin(), heard.end(), [](const auto& l) { return l[3] == '9'; });

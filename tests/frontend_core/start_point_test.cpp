@@ -87,10 +87,9 @@ TEST(StartPoint, PlayFromAPlaceIsPlayFromTheTopFromThatMoment)
                                         << c.start.bar << ":" << c.start.beat);
         const Compiled compiled = compile(c.score);
         std::string error;
-        const auto reached = frontend::placeReached(c.start, compiled.map, &error);
-        ASSERT_TRUE(reached) << error;
-        const auto units = zemfe::unitsBeforePlace(compiled.image, *reached, {});
-        ASSERT_TRUE(units);
+        const auto timeline = zemfe::SongTimeline::record(compiled.image, {});
+        const auto units = frontend::unitsBeforePlace(c.start, compiled.map, timeline, &error);
+        ASSERT_TRUE(units) << error;
         EXPECT_EQ(*units, c.units);
 
         constexpr uint32_t kAfter = 6000;
@@ -137,28 +136,22 @@ TEST(StartPoint, PlacesNotInTheScoreAreRefused)
     struct Refused {
         const char* score;
         StartPoint start;
-        bool resolves; // a test exists, but the song never gets there
+        const char* error;
     };
     const Refused refused[] = {
-        {kLoop, source(2, 1), false},         // a comment line
-        {kLoop, source(40, 1), false},        // past the text
-        {kTwoTracks, source(1, 5, 1), false}, // track 1 has nothing on line 1
-        {kBars, bar(0, 1), false},
-        {kBars, bar(2, 0), false},
-        {kBars, bar(40, 1), true},
-        {kBars, {}, false}, // the top is no place to seek
+        {kLoop, source(2, 1), "no command at line 2"},         // a comment line
+        {kLoop, source(40, 1), "no command at line 40"},       // past the text
+        {kTwoTracks, source(1, 5, 1), "no command at line 1"}, // track 1 has nothing on line 1
+        {kBars, bar(0, 1), "bars and beats count from 1"},      {kBars, bar(2, 0), "bars and beats count from 1"},
+        {kBars, bar(40, 1), "the song ends before that place"}, {kBars, {}, "no place to seek"}, // the top
     };
     for (const Refused& r : refused) {
         SCOPED_TRACE(testing::Message() << r.score << " line " << r.start.line << " bar " << r.start.bar);
         const Compiled compiled = compile(r.score);
         std::string error;
-        const auto reached = frontend::placeReached(r.start, compiled.map, &error);
-        EXPECT_EQ(reached.has_value(), r.resolves) << error;
-        if (!reached) {
-            EXPECT_FALSE(error.empty());
-            continue;
-        }
-        EXPECT_FALSE(zemfe::unitsBeforePlace(compiled.image, *reached, {}));
+        const auto timeline = zemfe::SongTimeline::record(compiled.image, {});
+        EXPECT_FALSE(frontend::unitsBeforePlace(r.start, compiled.map, timeline, &error));
+        EXPECT_EQ(error, r.error);
     }
 }
 

@@ -23,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -116,6 +117,8 @@ struct Session::Impl {
     void stopLocked();
     void unloadLocked();
     bool loadImage();
+    void recordTimeline();
+    void dropTimeline();
     void showTexts();
     void resetDisplays();
     void pass();
@@ -143,7 +146,11 @@ struct Session::Impl {
     std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
     kvt::SourceMap sourceMap; // where image's words are in currentFile
-    bool prepared = false;    // image holds the selected file, loaded by prepare()
+    // When each track and the bar counter move in a play of image from the
+    // top, recorded beside the play for plays from a place.
+    std::shared_future<std::shared_ptr<const zemfe::SongTimeline>> timeline;
+    std::shared_ptr<std::atomic<bool>> timelineCancel;
+    bool prepared = false; // image holds the selected file, loaded by prepare()
     dp_player* player = nullptr;
     int playerPorts = 0;
     // After a switch: the user value of the player, alive as long as it.
@@ -217,7 +224,27 @@ bool Session::Impl::loadImage()
     }
     image = std::move(*score.image);
     sourceMap = std::move(score.sourceMap);
+    recordTimeline();
     return true;
+}
+
+void Session::Impl::recordTimeline()
+{
+    dropTimeline();
+    auto copy = std::make_shared<const std::vector<uint8_t>>(image);
+    timelineCancel = std::make_shared<std::atomic<bool>>(false);
+    const zemfe::SeekLimits limits{.ports = portCount(), .loopLimit = config.loopLimit, .cancel = timelineCancel.get()};
+    timeline = std::async(std::launch::async, [copy, limits, keep = timelineCancel] {
+                   return std::make_shared<const zemfe::SongTimeline>(zemfe::SongTimeline::record(*copy, limits));
+               }).share();
+}
+
+// The recording of an image that is gone stops at its next check.
+void Session::Impl::dropTimeline()
+{
+    if (timelineCancel) *timelineCancel = true;
+    timeline = {};
+    timelineCancel.reset();
 }
 
 int Session::Impl::portCount() const
@@ -294,6 +321,7 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextM
     ports.setEventFrame(std::nullopt);
     image = std::move(next);
     sourceMap = std::move(nextMap);
+    recordTimeline();
     follow.start(sourceMap, currentFile);
     silent = std::move(start);
     showTexts();
@@ -315,21 +343,20 @@ bool Session::Impl::playFromLocked(const StartPoint& start)
         if (!loadImage()) return false;
         prepared = true;
     }
+    if (!timeline.valid()) recordTimeline();
     std::string error;
-    std::optional<uint32_t> units;
-    if (const auto reached = placeReached(start, sourceMap, &error)) {
-        units = zemfe::unitsBeforePlace(image, *reached, {.ports = portCount(), .loopLimit = config.loopLimit});
-        if (!units) error = "the song ends before that place";
-    }
+    const auto units = unitsBeforePlace(start, sourceMap, *timeline.get(), &error);
     if (!units) {
         log.add(error);
         return false;
     }
     std::vector<uint8_t> keptImage = std::move(image);
     kvt::SourceMap keptMap = std::move(sourceMap);
+    auto keptTimeline = std::move(timeline);
     stopLocked();
     image = std::move(keptImage);
     sourceMap = std::move(keptMap);
+    timeline = std::move(keptTimeline);
     prepared = true;
     startLocked(*units);
     return player != nullptr;
@@ -400,6 +427,7 @@ void Session::Impl::stopLocked()
     image.clear();
     image.shrink_to_fit();
     sourceMap = {};
+    dropTimeline();
     log.clear();
     setState(PlayerState::Selected);
 }

@@ -2,15 +2,12 @@
 
 #include "zemplay.h"
 
-#include <memory>
+#include <algorithm>
 #include <vector>
 
 namespace frontend {
 
 namespace {
-
-constexpr size_t kBarOffset = 12;
-constexpr size_t kBeatOffset = 3;
 
 // Of one track's commands on `line`: the one holding column, else the first
 // after it (column 0: the first).
@@ -44,40 +41,33 @@ std::vector<WordSpan> spansOf(const kvt::TrackSourceMap& track, const kvt::Sourc
 // A track runs every word from just after its last place up to its new one
 // within a unit.  When it jumped back (a loop), only the words up to the new
 // place count: the ones before it have all run once already, unless a jump
-// skipped them.
-zemfe::PlaceReached commandReached(const CommandPlace& place, const kvt::TrackSourceMap& track)
+// skipped them.  A command at the first word is reached at the top: the
+// track has sounded nothing before it.
+std::optional<uint32_t> commandReached(const CommandPlace& place, const kvt::TrackSourceMap& track,
+                                       const zemfe::SongTimeline& timeline)
 {
-    struct State {
-        std::vector<WordSpan> spans;
-        std::vector<uint32_t> words;
-        int64_t last = -1;
-    };
-    auto state = std::make_shared<State>();
-    state->spans = spansOf(track, place.range);
-    state->words.resize(place.track + 1);
-    const size_t index = place.track;
-    return [state, index](dp_player* player) {
-        State& s = *state;
-        if (dp_track_positions(player, s.words.data(), int(s.words.size())) <= int(index)) return false;
-        const int64_t now = s.words[index] & DP_TRACK_WORD_MASK;
-        const int64_t from = now > s.last ? s.last + 1 : 0;
-        s.last = now;
-        for (const WordSpan& span : s.spans)
-            if (span.first <= now && int64_t(span.end) > from) return true;
-        return false;
-    };
+    const std::vector<WordSpan> spans = spansOf(track, place.range);
+    if (std::any_of(spans.begin(), spans.end(), [](const WordSpan& s) { return s.first == 0; })) return 0;
+    int64_t last = 0;
+    for (const zemfe::PlaceChange& change : timeline.track(place.track)) {
+        const int64_t now = change.value & DP_TRACK_WORD_MASK;
+        if (now == last) continue;
+        const int64_t from = now > last ? last + 1 : 0;
+        last = now;
+        for (const WordSpan& span : spans)
+            if (span.first <= now && int64_t(span.end) > from) return change.unitsBefore;
+    }
+    return std::nullopt;
 }
 
 // Bars and beats count from 1 for the user, from 0 in the counter.
-zemfe::PlaceReached barReached(uint32_t bar, uint32_t beat)
+std::optional<uint32_t> barReached(uint32_t bar, uint32_t beat, const zemfe::SongTimeline& timeline)
 {
-    return [bar = bar - 1, beat = beat - 1](dp_player* player) {
-        uint8_t record[DP_BAR_COUNTER_SIZE];
-        if (player->bar_counter(player, record, sizeof record) != 0) return false;
-        const uint32_t shownBar = uint32_t(record[kBarOffset]) | uint32_t(record[kBarOffset + 1]) << 8;
-        const uint32_t shownBeat = record[kBeatOffset];
-        return shownBar > bar || (shownBar == bar && shownBeat >= beat);
-    };
+    const uint32_t wanted = zemfe::barValue(bar - 1, beat - 1);
+    if (timeline.firstBar() >= wanted) return 0;
+    for (const zemfe::PlaceChange& change : timeline.bars())
+        if (change.value >= wanted) return change.unitsBefore;
+    return std::nullopt;
 }
 
 } // namespace
@@ -91,23 +81,32 @@ std::optional<CommandPlace> commandAt(const kvt::SourceMap& map, uint32_t line, 
     return std::nullopt;
 }
 
-std::optional<zemfe::PlaceReached> placeReached(const StartPoint& start, const kvt::SourceMap& map, std::string* error)
+std::optional<uint32_t> unitsBeforePlace(const StartPoint& start, const kvt::SourceMap& map,
+                                         const zemfe::SongTimeline& timeline, std::string* error)
 {
+    std::optional<uint32_t> units;
     switch (start.kind) {
-    case StartPoint::Kind::Top: break;
+    case StartPoint::Kind::Top: *error = "no place to seek"; return std::nullopt;
     case StartPoint::Kind::Source: {
         const auto place = commandAt(map, start.line, start.column, start.track);
-        if (place) return commandReached(*place, map.tracks[place->track]);
-        *error = map.tracks.empty() ? "the score has no source positions"
-                                    : "no command at line " + std::to_string(start.line);
-        return std::nullopt;
+        if (!place) {
+            *error = map.tracks.empty() ? "the score has no source positions"
+                                        : "no command at line " + std::to_string(start.line);
+            return std::nullopt;
+        }
+        units = commandReached(*place, map.tracks[place->track], timeline);
+        break;
     }
     case StartPoint::Kind::Bar:
-        if (start.bar == 0 || start.beat == 0) break;
-        return barReached(start.bar, start.beat);
+        if (start.bar == 0 || start.beat == 0) {
+            *error = "bars and beats count from 1";
+            return std::nullopt;
+        }
+        units = barReached(start.bar, start.beat, timeline);
+        break;
     }
-    *error = "no place to seek";
-    return std::nullopt;
+    if (!units) *error = "the song ends before that place";
+    return units;
 }
 
 } // namespace frontend

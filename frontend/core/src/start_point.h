@@ -1,6 +1,5 @@
-// A place to start playing at, as a test that a silently running instance
-// asks after every millisecond: a command of the text reached by a track,
-// or the bar counter showing a bar and beat.
+// A place to start playing at, looked up in a song's timeline: a command of
+// the text reached by a track, or the bar counter showing a bar and beat.
 #pragma once
 
 #include "frontend/score_follow.h"
@@ -23,7 +22,9 @@ struct CommandPlace {
 // begins after it on the line; column 0 takes the line's first command.
 std::optional<CommandPlace> commandAt(const kvt::SourceMap& map, uint32_t line, uint32_t column, int track);
 
-// The test for `start`, or none with the reason in *error (Top has none).
-std::optional<zemfe::PlaceReached> placeReached(const StartPoint& start, const kvt::SourceMap& map, std::string* error);
+// The units a play from the top runs before the one in which `start` is
+// reached, or none with the reason in *error (Top has none).
+std::optional<uint32_t> unitsBeforePlace(const StartPoint& start, const kvt::SourceMap& map,
+                                         const zemfe::SongTimeline& timeline, std::string* error);
 
 } // namespace frontend
