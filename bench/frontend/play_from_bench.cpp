@@ -62,8 +62,8 @@ void playFrom(benchmark::State& state)
 {
     const zem_test::TempDir dir;
     const std::string song = dir.file("dense.kvt");
-    const std::string make =
-        ". '" + std::string(ZEM_SOURCE_DIR) + "/bench/lib/dense_song.sh' && dense_song '" + song + "' 100 2 yes";
+    const std::string make = ". '" + std::string(ZEM_SOURCE_DIR) + "/bench/lib/dense_song.sh' && dense_song '" + song +
+                             "' 100 2 yes";
     const int made = std::system(make.c_str());
     FirstNoteDevices devices;
     frontend::SessionConfig config;
@@ -94,10 +94,6 @@ void playFrom(benchmark::State& state)
 }
 
 // Arguments: percent of the song, whether it was playing.
-BENCHMARK(playFrom)
-    ->ArgsProduct({{10, 50, 95}, {1, 0}})
-    ->UseManualTime()
-    ->Iterations(5)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(playFrom)->ArgsProduct({{10, 50, 95}, {1, 0}})->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 } // namespace

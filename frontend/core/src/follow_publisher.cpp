@@ -19,10 +19,9 @@ void FollowPublisher::start(kvt::SourceMap map, std::string file)
     image->file = std::move(file);
     image_ = image;
     words_.clear();
-    newPlaces_.clear();
-    newNotes_.clear();
-    waiting_.clear();
-    current_ = {FollowClock::time_point(), image, {}};
+    // After a live reload the old image's places and notes are still to be
+    // heard: they are handed out first.
+    if (current_.words.empty()) current_ = {FollowClock::time_point(), image, {}};
     playing_ = true;
 }
 

@@ -21,7 +21,8 @@ using FollowClock = std::chrono::steady_clock;
 
 class FollowPublisher {
 public:
-    // A new image plays; an empty map gives frames without ranges.
+    // A new image plays (after a stop, or in place of the playing one); an
+    // empty map gives frames without ranges.
     void start(kvt::SourceMap map, std::string file);
     // Paused or stopped: what waits to be heard is dropped.
     void setPlaying(bool playing);
