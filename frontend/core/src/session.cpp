@@ -53,12 +53,17 @@ void awaitFrame(const platform::MidiOutPort& clock, uint64_t frame)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
+// The synthesizer's clock counts frames as the output pulls them, one
+// callback (512 frames, 11.6 ms) at a time, before they sound: on average
+// it runs half a callback ahead.
+constexpr int64_t kClockAheadMs = 6;
+
 // How long after the pass a unit's events are heard: a synthesizer port
 // sounds them at the audio frame of their millisecond plus the latency,
 // other ports at once.
 std::chrono::milliseconds heardAfter(bool timed, uint64_t unit, uint64_t now)
 {
-    return std::chrono::milliseconds(timed ? int64_t(unit + kLatencyMs) - int64_t(now) : 0);
+    return std::chrono::milliseconds(timed ? int64_t(unit + kLatencyMs) - int64_t(now) + kClockAheadMs : 0);
 }
 
 bool tooOld(uint32_t version) { return (version >> 24) != 0 || (version & 0xFFFFFF) < kMinimumVersion; }
