@@ -14,9 +14,8 @@ using Kind = frontend::StartPoint::Kind;
 
 TEST(ZemplayFollowText, NoteNamesAndLines)
 {
-    const std::pair<int, const char*> names[] = {{60, "c4"}, {61, "c+4"}, {71, "b4"},   {72, "c5"},
-                                                 {0, "c-1"}, {127, "g9"}, {-1, "?"},    {128, "?"},
-                                                 {52, "e3"}, {70, "a+4"}};
+    const std::pair<int, const char*> names[] = {{60, "c4"},  {61, "c+4"}, {71, "b4"}, {72, "c5"}, {0, "c-1"},
+                                                 {127, "g9"}, {-1, "?"},   {128, "?"}, {52, "e3"}, {70, "a+4"}};
     for (const auto& [key, name] : names) EXPECT_EQ(console::noteName(key), name) << key;
 
     HeardNote mapped{.image = 1, .track = 2, .trackNumber = 7, .command = {12, 5, 1}, .key = 61};
