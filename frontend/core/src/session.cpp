@@ -334,8 +334,8 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextM
 }
 
 // The playing image is kept (a click in a score view restarts at once);
-// without one the file is compiled first.  The place is found on an
-// instance of its own before anything stops.
+// without one the file is compiled first.  The place is looked up in the
+// image's timeline before anything stops.
 bool Session::Impl::playFromLocked(const StartPoint& start)
 {
     if (start.kind == StartPoint::Kind::Top) {
