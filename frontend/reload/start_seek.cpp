@@ -35,14 +35,18 @@ SongTimeline SongTimeline::record(const std::vector<uint8_t>& image, const SeekL
     if (!probe) return timeline;
     const int count = dp_track_positions(probe, nullptr, 0);
     timeline.tracks_.resize(size_t(std::max(count, 0)));
-    std::vector<uint32_t> words(timeline.tracks_.size());
+    std::vector<uint32_t> words(timeline.tracks_.size()), before(words.size());
     timeline.firstBar_ = barCounter(probe);
     for (uint32_t unit = 0; unit < limits.longestUnits && !probe->finished(probe); ++unit) {
         if (limits.loopLimit != 0 && probe->min_loop_count(probe) >= limits.loopLimit) break;
         if (limits.cancel && unit % kCancelCheckUnits == 0 && limits.cancel->load()) break;
         if (probe->advance_units(probe, 1, DP_NORMAL_SPEED) != 0) break;
         dp_track_positions(probe, words.data(), count);
-        for (size_t t = 0; t < words.size(); ++t) note(timeline.tracks_[t], unit, words[t], 0);
+        // Most units move no track: one comparison of them all.
+        if (words != before) {
+            for (size_t t = 0; t < words.size(); ++t) note(timeline.tracks_[t], unit, words[t], 0);
+            before = words;
+        }
         note(timeline.bars_, unit, barCounter(probe), timeline.firstBar_);
     }
     probe->close(probe);
