@@ -30,6 +30,8 @@ void FollowPublisher::setPlaying(bool playing)
     std::lock_guard guard(lock_);
     playing_ = playing;
     waiting_.clear();
+    // The places dropped unheard are recorded again at the next unit.
+    words_.clear();
 }
 
 void FollowPublisher::stop()

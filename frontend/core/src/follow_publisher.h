@@ -24,7 +24,7 @@ public:
     // A new image plays (after a stop, or in place of the playing one); an
     // empty map gives frames without ranges.
     void start(kvt::SourceMap map, std::string file);
-    // Paused or stopped: what waits to be heard is dropped.
+    // Paused (what waits to be heard is dropped) or playing again.
     void setPlaying(bool playing);
     void stop();
 
