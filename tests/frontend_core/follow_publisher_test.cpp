@@ -19,8 +19,8 @@ struct Played {
 
     explicit Played(const std::string& text)
     {
-        auto compiled = frontend::compileImage({text.begin(), text.end()}, "song.kvt", 0,
-                                               [](const std::string&, const std::string&) {}, &map);
+        auto compiled = frontend::compileImage(
+            {text.begin(), text.end()}, "song.kvt", 0, [](const std::string&, const std::string&) {}, &map);
         image = std::move(*compiled);
         const dp_options none{};
         player = dp_const(1, image.data(), image.size(), &none, sizeof none, nullptr, nullptr);
@@ -47,17 +47,17 @@ TEST(FollowPublisher, PlacesAndNotesAreHandedOutWhenTheirTimeHasCome)
     follow.publish();
 
     const struct {
-        int atMs;              // the reader's time after t0
+        int atMs;                 // the reader's time after t0
         kvt::SourceRange command; // shown for track 0; line 0: none yet
-        std::vector<int> keys; // the notes taken then
+        std::vector<int> keys;    // the notes taken then
     } reads[] = {
-        {0, {}, {}},            // nothing heard yet
-        {30, {1, 4, 4}, {}},    // the track's first command, «T120», until it runs
-        {35, {1, 12, 1}, {60}}, // unit 10 is heard at 35: «c»
-        {400, {1, 12, 1}, {}},  // still «c»; its note was taken
-        {534, {1, 12, 1}, {}},  // unit 510 is heard at 535
+        {0, {}, {}},             // nothing heard yet
+        {30, {1, 4, 4}, {}},     // the track's first command, «T120», until it runs
+        {35, {1, 12, 1}, {60}},  // unit 10 is heard at 35: «c»
+        {400, {1, 12, 1}, {}},   // still «c»; its note was taken
+        {534, {1, 12, 1}, {}},   // unit 510 is heard at 535
         {535, {1, 14, 1}, {62}}, // «d»
-        {9000, {1, 14, 1}, {}}, // nothing newer was played
+        {9000, {1, 14, 1}, {}},  // nothing newer was played
     };
     for (const auto& r : reads) {
         SCOPED_TRACE(r.atMs);
