@@ -57,6 +57,7 @@ TEST(Messages, PaneLines)
         {frontend::SongText{""}, {""}},
         {frontend::ReloadDone{"/m/song.kvt"}, {"[/m/song.kvt] reloaded"}},
         {frontend::ReloadRefused{}, {"dp_const() failed"}},
+        {frontend::StartRefused{"no command at line 12"}, {"no command at line 12"}},
     };
     for (const auto& c : cases) EXPECT_EQ(frontend::paneLines(c.message), c.lines) << c.lines.front();
 }

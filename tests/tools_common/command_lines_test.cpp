@@ -37,7 +37,11 @@ TEST(ToolCommandLines, MessagesAndExitCodes)
         {"zemplay", {"-x"}, 2, "", "zemplay: unknown option -x\nusage: zemplay "},
         {"zemplay", {"-L3x", "a.kvt"}, 2, "", "zemplay: illegal loop count: 3x\n"},
         {"zemplay", {"-p", "--help"}, 2, "", "zemplay: no file\n"}, // a port named "--help"
-        {"zemplay", {"a.kvt", "--help", "-x"}, 0, "usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n", ""},
+        {"zemplay",
+         {"a.kvt", "--help", "-x"},
+         0,
+         "usage: zemplay [-F switches] [-p PORT] [-L loops] [--from LINE[:COL] | --at BAR[:BEAT]]\n",
+         ""},
         {"zemplay", {"--list", "--version"}, 0, "zemplay 0.47\n", ""},
         {"mid2kvt", {"a.mid", "--help"}, 0, "usage: mid2kvt MIDIfile [MIDIfile ...]\n", ""},
         {"mid2kvt", {"--version", "--help"}, 0, midBanner + "\n", ""},

@@ -108,7 +108,11 @@ TEST(ZemplayCli, HelpAndVersion)
     const zem_test::TempDir dir;
     const auto help = runZemplay({"--help"}, dir.path());
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: zemplay [-F switches] [-p PORT] [-L loops] FILE\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("usage: zemplay [-F switches] [-p PORT] [-L loops] [--from LINE[:COL] | --at BAR[:BEAT]]\n"
+                             "               [--follow] FILE\n",
+                             0),
+              0u)
+        << help.out;
     EXPECT_NE(help.out.find("0 plays for ever"), std::string::npos) << help.out;
     const auto version = runZemplay({"--version"}, dir.path());
     EXPECT_EQ(version.status, 0);

@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "start_place.h"
+
 #include "common/option_words.h"
 #include "common/switch_words.h"
 
@@ -45,7 +47,19 @@ tools::OptionTable optionTable(CommandLine& line, tools::InfoRequest& request)
              line.loops = *n;
              return std::string();
          }},
+        {"--follow", OptionValue::None,
+         [&line](const std::string&) {
+             line.follow = true;
+             return std::string();
+         }},
     };
+    for (const char* place : {"--from", "--at"})
+        rows.push_back({place, OptionValue::NextWord, [&line, place](const std::string& value) {
+                            if (line.start) return std::string("one of --from and --at only");
+                            std::string why;
+                            line.start = parseStartPlace(place, value, &why);
+                            return why;
+                        }});
     const std::vector<tools::OptionRow> info = tools::infoRows(request);
     rows.insert(rows.end(), info.begin(), info.end());
     return {

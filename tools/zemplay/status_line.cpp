@@ -19,10 +19,11 @@ std::string cut(const std::string& text, size_t columns)
 
 } // namespace
 
-std::string statusLine(const frontend::Snapshot& s, size_t width)
+std::string statusLine(const frontend::Snapshot& s, size_t width, const std::string& notePlace)
 {
     std::string line = "  " + s.time + "  loop " + s.loop + "  " + s.tempo + " BPM  " + std::to_string(s.bar) + ":" +
                        std::to_string(s.beat);
+    if (!notePlace.empty()) line += "  " + notePlace;
     if (s.state == frontend::PlayerState::Paused) line += "  (paused)";
     if (!s.title.text.empty()) line += "  " + platform::terminalSafe(s.title.text);
     return width == 0 ? line : cut(line, width);

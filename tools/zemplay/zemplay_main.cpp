@@ -1,6 +1,7 @@
 // zemplay: plays a KVT score or a ZEM image in real time on the console.
 #include "command_line.h"
 #include "console_keys.h"
+#include "follow_text.h"
 #include "status_line.h"
 
 #include "frontend/session.h"
@@ -20,6 +21,11 @@
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+
+// How often the loop looks for keys and notes; --follow prints each note
+// within a few milliseconds of its sound.
+constexpr int kPollMs = 50;
+constexpr int kFollowPollMs = 2;
 
 void onSignal(int) { interrupted = 1; }
 
@@ -81,7 +87,7 @@ bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
 // then ends the program at once, leaving the worker to the system.  The
 // devices are opened here: the sound library keeps per-thread state that
 // a finished worker would leak.
-bool startPlaying(frontend::Session& session, console::ConsoleKeys& keys)
+bool startPlaying(frontend::Session& session, console::ConsoleKeys& keys, bool fromTop)
 {
     std::future<bool> loaded = std::async(std::launch::async, [&session] { return session.prepare(); });
     while (loaded.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
@@ -91,7 +97,7 @@ bool startPlaying(frontend::Session& session, console::ConsoleKeys& keys)
             std::_Exit(interrupted ? 130 : 0);
         }
     }
-    return loaded.get() && session.play();
+    return loaded.get() && (!fromTop || session.play());
 }
 
 int play(const console::CommandLine& line)
@@ -113,25 +119,38 @@ int play(const console::CommandLine& line)
     catchSignals();
     session->selectFile(line.file);
     console::ConsoleKeys keys;
-    if (!startPlaying(*session, keys)) {
+    if (!startPlaying(*session, keys, !line.start)) {
         printMessages(session->takeMessages(), false);
         std::fprintf(stderr, "zemplay: %s\n", platform::terminalSafe(session->snapshot().caption).c_str());
         return 1;
     }
+    if (line.start && !session->playFrom(*line.start)) {
+        for (const frontend::Message& message : session->takeMessages().messages)
+            if (const auto* refused = std::get_if<frontend::StartRefused>(&message))
+                std::fprintf(stderr, "zemplay: %s\n", refused->reason.c_str());
+        return 1;
+    }
     if (printMessages(session->takeMessages(), false)) return 1;
     bool statusShown = false;
+    console::LastNotes lastNotes;
+    auto nextStatus = std::chrono::steady_clock::now();
     while (!interrupted) {
-        const int key = keys.next(50);
+        const int key = keys.next(line.follow ? kFollowPollMs : kPollMs);
         if (key == 'q' || key == 'Q') break;
         if (key == ' ') session->pause();
         // A background job draws no status line: the shell would stop it.
         const bool showStatus = platform::inTerminalForeground(STDERR_FILENO);
         printMessages(session->takeMessages(), statusShown && showStatus);
+        const std::vector<frontend::HeardNote> notes = session->takeHeardNotes();
+        lastNotes.heard(notes);
+        if (line.follow) console::printFollowLines(notes, statusShown && showStatus);
         const frontend::Snapshot snapshot = session->snapshot();
         if (snapshot.state == frontend::PlayerState::Selected) break; // the song ended
-        if (showStatus) {
-            std::fprintf(stderr, "\r%s\x1b[K", console::statusLine(snapshot, terminalWidth()).c_str());
+        if (showStatus && std::chrono::steady_clock::now() >= nextStatus) {
+            const std::string place = lastNotes.place(session->followFrame());
+            std::fprintf(stderr, "\r%s\x1b[K", console::statusLine(snapshot, terminalWidth(), place).c_str());
             statusShown = true;
+            nextStatus = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPollMs);
         }
     }
     // Every note and pedal is released before the ports close.

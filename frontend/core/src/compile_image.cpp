@@ -20,12 +20,14 @@ void keepMessage(void* user, const char* text, const char* name)
 } // namespace
 
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
-                                                 uint16_t switches, const CompileMessageFn& message)
+                                                 uint16_t switches, const CompileMessageFn& message,
+                                                 kvt::SourceMap* sourceMap)
 {
     std::optional<CompileMessage> kept;
     kvt::CompileErrorSpot spot;
     const kvt::CompileRequest request{
-        source.data(), static_cast<uint32_t>(source.size()), sourcePath.c_str(), switches, keepMessage, &kept, &spot};
+        source.data(), static_cast<uint32_t>(source.size()), sourcePath.c_str(), switches, keepMessage, &kept, &spot,
+        sourceMap};
     std::vector<uint8_t> image;
     int32_t result = ZEMC_OK;
     try {
@@ -60,7 +62,12 @@ LoadedScore loadScore(const std::string& path, uint16_t switches, const CompileM
                                     [&](const std::string& text) { message({.file = path, .text = text}); });
         if (!bytes) return {std::nullopt, LoadFailure::Unreadable};
         break;
-    case zem::ScoreKind::KvtText: break;
+    case zem::ScoreKind::KvtText: {
+        LoadedScore score;
+        score.image = compileImage(*bytes, path, switches, message, &score.sourceMap);
+        if (!score.image) score.failure = LoadFailure::Compile;
+        return score;
+    }
     }
     auto image = compileImage(*bytes, path, switches, message);
     const LoadFailure failure = image ? LoadFailure::None : LoadFailure::Compile;

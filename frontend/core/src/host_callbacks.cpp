@@ -41,6 +41,7 @@ int HostMidi::noteOn(int port, int track, int channel, int key, int velocity)
     h_.sounding = true;
     h_.held.on(host::HeldNotes::id(track, port, channel, key));
     h_.ports.noteOn(port, channel, key, velocity);
+    if (h_.follow && h_.player) h_.follow->noteStarted(h_.player, track, key, h_.heard);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // requests go to the sound bridge, the player's sound sink.
 #pragma once
 
+#include "follow_publisher.h"
 #include "frontend/display_text.h"
 #include "message_log.h"
 #include "midi_port_set.h"
@@ -32,6 +33,11 @@ struct HostContext {
     // the notes it holds are not sent (they sound on under a new image).
     host::HeldNotes held;
     const host::HeldNotes* keep = nullptr;
+    // Told of every note started, with the command its track ran, so a
+    // console can list the notes as they are heard; null: nobody follows.
+    FollowPublisher* follow = nullptr;
+    // When the unit being played is heard; set by the pass before each unit.
+    FollowClock::time_point heard;
 
     // The values of a new start.
     void restart()

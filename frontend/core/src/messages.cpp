@@ -83,6 +83,7 @@ struct PaneLines {
     Lines operator()(const SongText& m) const { return {m.text}; }
     Lines operator()(const ReloadDone& m) const { return {"[" + m.file + "] reloaded"}; }
     Lines operator()(const ReloadRefused&) const { return {"dp_const() failed"}; }
+    Lines operator()(const StartRefused& m) const { return {m.reason}; }
 };
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "message_log.h"
 #include "midi_port_set.h"
 #include "single_instance.h"
+#include "start_point.h"
 
 #include "audsink_bridge/sound_bridge.h"
 #include "host/engine_options.h"
@@ -22,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -49,6 +51,19 @@ void awaitFrame(const platform::MidiOutPort& clock, uint64_t frame)
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(4 * kLatencyMs);
     while (clock.audioFrames() < frame && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+// The synthesizer's clock counts frames as the output pulls them, one
+// callback (512 frames, 11.6 ms) at a time, before they sound: on average
+// it runs half a callback ahead.
+constexpr int64_t kClockAheadMs = 6;
+
+// How long after the pass a unit's events are heard: a synthesizer port
+// sounds them at the audio frame of their millisecond plus the latency,
+// other ports at once.
+std::chrono::milliseconds heardAfter(bool timed, uint64_t unit, uint64_t now)
+{
+    return std::chrono::milliseconds(timed ? int64_t(unit + kLatencyMs) - int64_t(now) + kClockAheadMs : 0);
 }
 
 bool tooOld(uint32_t version) { return (version >> 24) != 0 || (version & 0xFFFFFF) < kMinimumVersion; }
@@ -95,17 +110,21 @@ struct Session::Impl {
                          return settings->decoderFor(choice.upperExtension, choice.defaultName);
                      },
                  .loading = [this] { host.blocked = true; }}),
-          host{ports, log}
+          host{.ports = ports, .log = log, .follow = &follow}
     {}
 
     // --- under `lock` ---------------------------------------------------
     void selectLocked(const std::string& path);
-    void startLocked();
-    bool switchLocked(std::vector<uint8_t> next);
+    int portCount() const;
+    void startLocked(uint32_t fromUnits = 0);
+    bool playFromLocked(const StartPoint& start);
+    bool switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextMap);
     void pauseLocked();
     void stopLocked();
     void unloadLocked();
     bool loadImage();
+    void recordTimeline();
+    void dropTimeline();
     void showTexts();
     void resetDisplays();
     void pass();
@@ -122,6 +141,7 @@ struct Session::Impl {
     MessageLog log;
     MidiPortSet ports;
     audsink_bridge::SoundBridge sound;
+    FollowPublisher follow;
     HostContext host;
     HostMidi midi{host};
     host::Sinks sinks{&midi, &sound};
@@ -133,6 +153,11 @@ struct Session::Impl {
     bool loaded = false;
     std::atomic<bool> playing{false}; // also read by the thread before it takes the lock
     std::vector<uint8_t> image;
+    kvt::SourceMap sourceMap; // where image's words are in currentFile
+    // When each track and the bar counter move in a play of image from the
+    // top, recorded beside the play for plays from a place.
+    std::shared_future<std::shared_ptr<const host::SongTimeline>> timeline;
+    std::shared_ptr<std::atomic<bool>> timelineCancel;
     bool prepared = false; // image holds the selected file, loaded by prepare()
     dp_player* player = nullptr;
     int playerPorts = 0;
@@ -204,10 +229,37 @@ bool Session::Impl::loadImage()
     case LoadFailure::None: break;
     }
     image = std::move(*score.image);
+    sourceMap = std::move(score.sourceMap);
+    recordTimeline();
     return true;
 }
 
-void Session::Impl::startLocked()
+void Session::Impl::recordTimeline()
+{
+    dropTimeline();
+    auto copy = std::make_shared<const std::vector<uint8_t>>(image);
+    timelineCancel = std::make_shared<std::atomic<bool>>(false);
+    const host::SeekLimits limits{.ports = portCount(), .loopLimit = config.loopLimit, .cancel = timelineCancel.get()};
+    timeline = std::async(std::launch::async, [copy, limits, keep = timelineCancel] {
+                   return std::make_shared<const host::SongTimeline>(host::SongTimeline::record(*copy, limits));
+               }).share();
+}
+
+// The recording of an image that is gone stops at its next check.
+void Session::Impl::dropTimeline()
+{
+    if (timelineCancel) *timelineCancel = true;
+    timeline = {};
+    timelineCancel.reset();
+}
+
+int Session::Impl::portCount() const
+{
+    return config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts) : devices.portCount;
+}
+
+// fromUnits: the song starts that far in, caught up silently.
+void Session::Impl::startLocked(uint32_t fromUnits)
 {
     if (!loaded) return;
     if (!prepared) {
@@ -215,8 +267,7 @@ void Session::Impl::startLocked()
         if (!loadImage()) return;
     }
     prepared = false;
-    const int portCount = config.overridePorts ? std::clamp(int(config.portNames.size()), 1, kMaxPorts)
-                                               : devices.portCount;
+    const int portCount = this->portCount();
     std::vector<std::string> names =
         config.overridePorts ? config.portNames : std::vector<std::string>(devices.midi.begin(), devices.midi.end());
     names.resize(size_t(portCount));
@@ -224,15 +275,18 @@ void Session::Impl::startLocked()
     sound.setPieceFolder(std::filesystem::path(currentFile).parent_path().string());
     sound.setStreamBufferMs(uint32_t(devices.streamBufferMs));
     host.restart();
-    unitsPlayed = 0;
+    unitsPlayed = fromUnits;
     playerPorts = portCount;
     int error = 0;
-    player = host::createEngine(portCount, image.data(), image.size(), sinks, &error);
+    if (fromUnits) silent = std::make_unique<host::SilentStart>(sinks);
+    player = host::createEngine(portCount, image.data(), image.size(), silent ? silent->sinks() : sinks, &error);
     if (!player) {
         setCaption("dp_const() failed");
         return;
     }
     host.player = player;
+    if (silent) silent->catchUp(player, fromUnits);
+    follow.start(sourceMap, currentFile);
     showTexts();
     resetDisplays();
     pauseLocked();
@@ -244,7 +298,7 @@ void Session::Impl::startLocked()
 // channel and key) sound on untouched; the old instance's other notes are
 // released.  Release and resend take the frame of the current position,
 // after what the old instance has already queued for the synthesizer.
-bool Session::Impl::switchLocked(std::vector<uint8_t> next)
+bool Session::Impl::switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextMap)
 {
     if (!player) return false;
     auto start = std::make_unique<host::SilentStart>(sinks);
@@ -268,9 +322,46 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next)
     host.keep = nullptr;
     ports.setEventFrame(std::nullopt);
     image = std::move(next);
+    sourceMap = std::move(nextMap);
+    recordTimeline();
+    follow.start(sourceMap, currentFile);
     silent = std::move(start);
     showTexts();
     return true;
+}
+
+// The playing image is kept (a click in a score view restarts at once);
+// without one the file is compiled first.  The place is looked up in the
+// image's timeline before anything stops.
+bool Session::Impl::playFromLocked(const StartPoint& start)
+{
+    if (start.kind == StartPoint::Kind::Top) {
+        startLocked();
+        return player != nullptr;
+    }
+    if (!loaded) return false;
+    if (!player && !prepared) {
+        stopLocked();
+        if (!loadImage()) return false;
+        prepared = true;
+    }
+    if (!timeline.valid()) recordTimeline();
+    std::string error;
+    const auto units = unitsBeforePlace(start, sourceMap, *timeline.get(), &error);
+    if (!units) {
+        log.add(StartRefused{error});
+        return false;
+    }
+    std::vector<uint8_t> keptImage = std::move(image);
+    kvt::SourceMap keptMap = std::move(sourceMap);
+    auto keptTimeline = std::move(timeline);
+    stopLocked();
+    image = std::move(keptImage);
+    sourceMap = std::move(keptMap);
+    timeline = std::move(keptTimeline);
+    prepared = true;
+    startLocked(*units);
+    return player != nullptr;
 }
 
 void Session::Impl::showTexts()
@@ -311,11 +402,13 @@ void Session::Impl::pauseLocked()
         playing = false;
         sound.pauseAll(true);
         ports.silenceAll();
+        follow.setPlaying(false);
         setState(PlayerState::Paused);
     } else {
         sound.pauseAll(false);
         lastTick = nowMs();
         playing = true;
+        follow.setPlaying(true);
         setState(PlayerState::Playing);
     }
 }
@@ -333,8 +426,11 @@ void Session::Impl::stopLocked()
     silent.reset();
     host.player = nullptr;
     ports.closeAll();
+    follow.stop();
     image.clear();
     image.shrink_to_fit();
+    sourceMap = {};
+    dropTimeline();
     log.clear();
     setState(PlayerState::Selected);
 }
@@ -366,12 +462,16 @@ void Session::Impl::pass()
         return;
     }
     const platform::MidiOutPort* clock = ports.clockPort();
+    const auto wall = FollowClock::now();
     for (uint64_t unit = from + 1; unit <= now && !player->finished(player); ++unit) {
         if (clock) ports.setEventFrame((unit + kLatencyMs) * uint64_t(clock->audioRate()) / 1000);
+        host.heard = wall + heardAfter(clock != nullptr, unit, now);
         player->advance_units(player, 1, DP_NORMAL_SPEED);
+        follow.unitPlayed(player, host.heard);
         ++unitsPlayed;
     }
     ports.setEventFrame(std::nullopt);
+    follow.publish();
     const uint32_t loops = player->min_loop_count(player);
     publishPlayback();
     {
@@ -509,10 +609,16 @@ bool Session::play()
     return impl_->player != nullptr;
 }
 
-bool Session::switchImage(std::vector<uint8_t> image)
+bool Session::switchImage(std::vector<uint8_t> image, kvt::SourceMap sourceMap)
 {
     std::lock_guard guard(impl_->lock);
-    return impl_->switchLocked(std::move(image));
+    return impl_->switchLocked(std::move(image), std::move(sourceMap));
+}
+
+bool Session::playFrom(const StartPoint& start)
+{
+    std::lock_guard guard(impl_->lock);
+    return impl_->playFromLocked(start);
 }
 
 bool Session::reload(const TakeImage& take)
@@ -536,10 +642,10 @@ bool Session::reload(const TakeImage& take)
         impl_->log.add(std::move(message));
     }
     if (!loaded.image) return false;
-    const auto switchSameFile = [this, &file](std::vector<uint8_t> image) {
+    auto switchSameFile = [this, &file, map = std::move(loaded.sourceMap)](std::vector<uint8_t> image) mutable {
         // Another file may have been selected since.
         std::lock_guard guard(impl_->lock);
-        return impl_->currentFile == file && impl_->switchLocked(std::move(image));
+        return impl_->currentFile == file && impl_->switchLocked(std::move(image), std::move(map));
     };
     const bool taken = take ? take(std::move(*loaded.image)) : switchSameFile(std::move(*loaded.image));
     if (taken) impl_->log.add(ReloadDone{file});
@@ -616,6 +722,10 @@ Snapshot Session::snapshot() const
 }
 
 MessageBatch Session::takeMessages() { return impl_->log.take(); }
+
+FollowFrame Session::followFrame() const { return impl_->follow.frame(FollowClock::now()); }
+
+std::vector<HeardNote> Session::takeHeardNotes() { return impl_->follow.takeNotes(FollowClock::now()); }
 
 std::string Session::currentFile() const
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "frontend/messages.h"
+#include "kvt/source_map.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,8 +18,10 @@ namespace frontend {
 using CompileMessageFn = std::function<void(const CompileMessage& message)>;
 
 // The image, or none after a failure (its message went to `message`).
+// sourceMap, when given, receives where each word came from in `source`.
 std::optional<std::vector<uint8_t>> compileImage(const std::vector<uint8_t>& source, const std::string& sourcePath,
-                                                 uint16_t switches, const CompileMessageFn& message);
+                                                 uint16_t switches, const CompileMessageFn& message,
+                                                 kvt::SourceMap* sourceMap = nullptr);
 
 // Why loadScore gave no image.
 enum class LoadFailure {
@@ -30,6 +33,9 @@ enum class LoadFailure {
 struct LoadedScore {
     std::optional<std::vector<uint8_t>> image;
     LoadFailure failure = LoadFailure::None;
+    // Where the image's words are in the file's text; empty for an image
+    // and for a MIDI file (its text exists only in memory).
+    kvt::SourceMap sourceMap;
 };
 
 // The image of the file at path, by what the file holds whatever its name:

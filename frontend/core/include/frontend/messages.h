@@ -90,8 +90,16 @@ struct ReloadRefused {
     bool operator==(const ReloadRefused&) const = default;
 };
 
+// A play from a place could not start: the place is not in the score
+// ("no command at line 12", "the song ends before that place").
+struct StartRefused {
+    std::string reason;
+
+    bool operator==(const StartRefused&) const = default;
+};
+
 using Message = std::variant<PortOpened, PortFailed, ExclusiveFailed, CompileMessage, EngineError, StreamFailure,
-                             SongText, ReloadDone, ReloadRefused>;
+                             SongText, ReloadDone, ReloadRefused, StartRefused>;
 
 // The entries since the last take, oldest first.  cleared: the pane was
 // emptied (at a stop) before them.

@@ -34,6 +34,15 @@ struct FollowFrame {
     std::vector<TrackPlace> tracks; // in the image's track table order
 };
 
+// One note as it is heard, for a player that lists the notes (a console).
+struct HeardNote {
+    uint64_t image = 0;       // as FollowFrame::image
+    size_t track = 0;         // table index
+    uint8_t trackNumber = 0;  // as TrackPlace (the table index when the image has no map)
+    kvt::SourceRange command; // line 0: the image has no map
+    int key = 0;              // MIDI key
+};
+
 // Where a play starts.  Every channel's program, bank, controllers, bend
 // and the tempo are as if the song had played from the top.
 struct StartPoint {

@@ -38,6 +38,7 @@
 #include "frontend/display_text.h"
 #include "frontend/messages.h"
 #include "frontend/midi_devices.h"
+#include "frontend/score_follow.h"
 #include "frontend/settings.h"
 
 #include "audsink_bridge/audsink_entries.h"
@@ -139,7 +140,7 @@ struct Snapshot {
     uint32_t beat = 0;
 };
 
-class Session {
+class Session : public FollowSource {
 public:
     // Start-up: the single-instance lock, the version gates, the audsink
     // instance and its 16 stream instances, the settings, the wave device,
@@ -149,7 +150,7 @@ public:
                                            std::string* reason = nullptr);
     // Exit: unload, end the playback thread, release streams, device and
     // audsink instance, drop the single-instance lock.
-    ~Session();
+    ~Session() override;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -169,7 +170,9 @@ public:
     // The playing (or paused) piece goes on at the same song position with
     // image in place of its old one.  False, the old image going on, when
     // there is no player or the engine refuses image (ReloadRefused).
-    bool switchImage(std::vector<uint8_t> image);
+    // sourceMap: the new image's (LoadedScore::sourceMap); empty: the
+    // followed places carry no ranges from then on.
+    bool switchImage(std::vector<uint8_t> image, kvt::SourceMap sourceMap = {});
     // Takes the image of a live reload; true when it was taken.
     using TakeImage = std::function<bool(std::vector<uint8_t> image)>;
     // Live reload: the selected file, changed while a player exists, is
@@ -197,9 +200,19 @@ public:
     DeviceSettings deviceSettings() const;
     void applyDeviceSettings(const DeviceSettings& settings);
 
+    // Plays the selected file from a place (see StartPoint): reuses the
+    // playing image, else compiles.  False, with the reason in the message
+    // pane, when the place is not in the score.
+    bool playFrom(const StartPoint& start) override;
+
     // --- published values (any thread, never waits on the engine) -------
     Snapshot snapshot() const;
     MessageBatch takeMessages();
+    // Each track's place as heard now (the output latency taken off).
+    FollowFrame followFrame() const override;
+    // The notes heard since the last call, in the order they sounded: for a
+    // console that lists them.
+    std::vector<HeardNote> takeHeardNotes();
 
     // The path of the selected file (empty when none).
     std::string currentFile() const;
