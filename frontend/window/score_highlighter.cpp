@@ -22,8 +22,7 @@ std::array<QTextCharFormat, size_t(kvt::TokenKind::Unknown) + 1> allTokenFormats
 
 ScoreHighlighter::ScoreHighlighter(QTextDocument* document, const ScoreText& text)
     : QSyntaxHighlighter(document), text_(text)
-{
-}
+{}
 
 void ScoreHighlighter::highlightBlock(const QString&)
 {

@@ -17,8 +17,7 @@ class ScoreWindowHolder : public QObject {
 public:
     ScoreWindowHolder(MainForm& form, frontend::FollowSource& source)
         : QObject(&form), window(std::make_unique<ScoreWindow>(source))
-    {
-    }
+    {}
 
     std::unique_ptr<ScoreWindow> window;
     bool placed = false;

@@ -31,8 +31,8 @@ static_assert(kTokenStyles.size() == size_t(kvt::TokenKind::Unknown) + 1);
 
 // Light enough for every token colour to stay readable on them.
 constexpr std::array<QRgb, 12> kTrackColours = {
-    0xffe08a, 0xa8e6ff, 0xffb3c1, 0xb8f0a8, 0xd9c2ff, 0xffc98f,
-    0x9ff0e0, 0xf5b8f0, 0xd6e88a, 0xc4d0ff, 0xe8d4b0, 0xffa8a0,
+    0xffd54f, 0x81d4fa, 0xf48fb1, 0xa5d6a7, 0xb39ddb, 0xffab91,
+    0x80cbc4, 0xe6ee9c, 0xce93d8, 0x90caf9, 0xbcaaa4, 0xef9a9a,
 };
 
 } // namespace

@@ -11,9 +11,10 @@ namespace {
 int sequenceLength(const unsigned char* p, size_t n)
 {
     const unsigned char lead = p[0];
-    const int length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                                     : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                                                    : 0;
+    const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                       : lead >= 0xE0 && lead <= 0xEF ? 3
+                       : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                      : 0;
     if (length == 0 || size_t(length) > n) return 0;
     // The second byte's range keeps out overlong forms, surrogates and
     // code points above U+10FFFF.

@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kFontPixels = 13;
 constexpr int kGutterPadding = 6;
-constexpr int kMarkWidth = 3; // the track colour at the gutter's edge
+constexpr int kMarkWidth = 4; // the track colour at the gutter's edge
 
 class Gutter : public QWidget {
 public:
@@ -51,12 +51,17 @@ ScoreView::ScoreView(QWidget* parent) : QPlainTextEdit(parent), highlighter_(doc
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setLineWrapMode(NoWrap);
     gutter_ = new Gutter(*this);
+    // Moves that follow the text cursor set the vertical scroll bar with
+    // its signals blocked; every vertical move reports its distance here.
     connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
-        if (dy) gutter_->scroll(0, dy);
-        else gutter_->update(0, rect.y(), gutter_->width(), rect.height());
+        if (dy == 0) {
+            gutter_->update(0, rect.y(), gutter_->width(), rect.height());
+            return;
+        }
+        gutter_->scroll(0, dy);
+        scrolled();
     });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ScoreView::scrollBarMoved);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &ScoreView::scrollBarMoved);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &ScoreView::scrolled);
     setScore(ScoreText());
 }
 
@@ -67,7 +72,7 @@ template <class Move> void ScoreView::moveQuietly(Move move)
     --quietMoves_;
 }
 
-void ScoreView::scrollBarMoved()
+void ScoreView::scrolled()
 {
     if (quietMoves_ == 0) emit scrolledAway();
 }
@@ -238,7 +243,8 @@ void ScoreView::paintGutter(const QRect& area)
         painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter, QString::number(block.blockNumber() + 1));
         for (const auto& [track, range] : marked_)
             if (int(range.line) == block.blockNumber() + 1)
-                painter.fillRect(gutter_->width() - kMarkWidth, row.top(), kMarkWidth, row.height(), trackColour(track));
+                painter.fillRect(gutter_->width() - kMarkWidth, row.top(), kMarkWidth, row.height(),
+                                 trackColour(track));
     }
 }
 
@@ -267,8 +273,10 @@ bool ScoreView::viewportEvent(QEvent* event)
         if (!cursor.isNull() && position >= cursor.selectionStart() && position <= cursor.selectionEnd())
             texts.push_back(error.text);
     }
-    if (texts.isEmpty()) QToolTip::hideText();
-    else QToolTip::showText(help->globalPos(), texts.join('\n'), viewport());
+    if (texts.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), texts.join('\n'), viewport());
     return true;
 }
 

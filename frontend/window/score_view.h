@@ -13,8 +13,8 @@
 #include "frontend/score_follow.h"
 
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QString>
+#include <QTextEdit>
 
 #include <cstdint>
 #include <utility>
@@ -75,10 +75,10 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    // Holds the scroll bars' moves of a call as not the user's.
+    // Holds the moves of the text during a call as not the user's.
     template <class Move> void moveQuietly(Move move);
     void updateSelections();
-    void scrollBarMoved();
+    void scrolled();
     QTextCursor errorCursor(const ScoreError& error) const;
 
     ScoreText score_;

@@ -150,7 +150,8 @@ void ScoreWindow::showError(uint32_t line, uint32_t column, const QString& text)
     if (bytes != view_->score().bytes()) view_->setScore(ScoreText(bytes));
     errors.push_back({line, column, text});
     QStringList lines;
-    for (const ScoreError& error : errors) lines.push_back(QString("%1:%2 %3").arg(error.line).arg(error.column).arg(error.text));
+    for (const ScoreError& error : errors)
+        lines.push_back(QString("%1:%2 %3").arg(error.line).arg(error.column).arg(error.text));
     view_->setErrors(std::move(errors));
     status_->setText(lines.join('\n'));
     status_->show();
