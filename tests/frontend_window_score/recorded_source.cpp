@@ -30,8 +30,9 @@ std::map<uint8_t, std::vector<kvt::SourceRange>> soundingCommands(const std::str
             track = uint8_t(std::stoi(text.substr(token.offset, token.length)));
         if (token.kind != kvt::TokenKind::Note && token.kind != kvt::TokenKind::Rest) continue;
         uint32_t end = token.offset + token.length;
-        for (size_t k = i + 1; k < tokens.size() && tokens[k].command == token.command &&
-                               (tokens[k].kind == kvt::TokenKind::Length || tokens[k].kind == kvt::TokenKind::Punctuation);
+        for (size_t k = i + 1;
+             k < tokens.size() && tokens[k].command == token.command &&
+             (tokens[k].kind == kvt::TokenKind::Length || tokens[k].kind == kvt::TokenKind::Punctuation);
              ++k)
             end = tokens[k].offset + tokens[k].length;
         commands[track].push_back({token.line + 1, token.column + 1, end - token.offset});

@@ -31,15 +31,15 @@ TEST(ScoreText, ByteColumnsAndCharactersMapBothWays)
         int charIndex;
     };
     const Case toChar[] = {
-        {0, 3, 3},  {0, 5, 5}, {0, 9, 5}, // beyond the line: its end
-        {1, 1, 1},  {1, 2, 1},            // inside «é»: «é»
-        {1, 4, 3},  {1, 6, 5}, {2, 1, 1}, {2, 2, 2}, {2, 7, 5}, {2, 8, 6}, {3, 2, 2},
+        {0, 3, 3}, {0, 5, 5}, {0, 9, 5}, // beyond the line: its end
+        {1, 1, 1}, {1, 2, 1},            // inside «é»: «é»
+        {1, 4, 3}, {1, 6, 5}, {2, 1, 1}, {2, 2, 2}, {2, 7, 5}, {2, 8, 6}, {3, 2, 2},
     };
     for (const Case& c : toChar)
         EXPECT_EQ(text.charIndex(c.line, c.byteColumn), c.charIndex) << c.line << ":" << c.byteColumn;
     const Case toByte[] = {
-        {0, 4, 4}, {0, 5, 7}, {1, 1, 1}, {1, 3, 2}, {1, 4, 3}, {2, 3, 3},
-        {2, 7, 4}, // the second unit of the four-byte character
+        {0, 4, 4}, {0, 5, 7}, {1, 1, 1},  {1, 3, 2},
+        {1, 4, 3}, {2, 3, 3}, {2, 7, 4}, // the second unit of the four-byte character
         {2, 7, 5}, {2, 8, 6}, {2, 8, 40},
     };
     for (const Case& c : toByte)

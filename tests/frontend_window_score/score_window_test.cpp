@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
@@ -22,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -137,9 +137,9 @@ TEST_F(ScoreWindowTest, TextIsColouredByTheCompilersTokens)
         kvt::TokenKind kind;
     };
     const Case cases[] = {
-        {0, 0, kvt::TokenKind::Command}, {0, 2, kvt::TokenKind::Number},  {0, 5, kvt::TokenKind::Note},
-        {0, 6, kvt::TokenKind::Note},    {0, 7, kvt::TokenKind::Length},  {0, 12, kvt::TokenKind::Comment},
-        {1, 2, kvt::TokenKind::Text},    {2, 0, kvt::TokenKind::Text},    {2, 4, kvt::TokenKind::HexBlock},
+        {0, 0, kvt::TokenKind::Command}, {0, 2, kvt::TokenKind::Number}, {0, 5, kvt::TokenKind::Note},
+        {0, 6, kvt::TokenKind::Note},    {0, 7, kvt::TokenKind::Length}, {0, 12, kvt::TokenKind::Comment},
+        {1, 2, kvt::TokenKind::Text},    {2, 0, kvt::TokenKind::Text},   {2, 4, kvt::TokenKind::HexBlock},
     };
     for (const Case& c : cases) {
         const QTextBlock block = view().document()->findBlockByNumber(c.line);
@@ -165,8 +165,8 @@ TEST_F(ScoreWindowTest, FollowScrollsWithThePlaybackUntilTheUserScrollsAway)
         bool inView;
     };
     const Step steps[] = {
-        {300, Act::None, true, true},    {320, Act::Resize, true, true},   {330, Act::ScrollBar, false, false},
-        {350, Act::None, false, false},  {360, Act::FollowOn, true, true}, {380, Act::PageDown, false, false},
+        {300, Act::None, true, true},     {320, Act::Resize, true, true},   {330, Act::ScrollBar, false, false},
+        {350, Act::None, false, false},   {360, Act::FollowOn, true, true}, {380, Act::PageDown, false, false},
         {390, Act::FollowOn, true, true}, {40, Act::None, true, true},
     };
     for (const Step& s : steps) {
@@ -225,8 +225,8 @@ TEST_F(ScoreWindowTest, ErrorsAreUnderlinedFromTheirColumnToTheEndOfTheToken)
         std::vector<std::string> underlined;
     };
     const Case cases[] = {
-        {1, 1, {"t"}}, {1, 2, {"120"}}, {1, 3, {"20"}}, {1, 5, {" "}},   {1, 6, {"c+"}},
-        {1, 7, {"+"}}, {1, 0, {"t120 c+4."}},            {1, 99, {"."}}, {7, 1, {}},
+        {1, 1, {"t"}}, {1, 2, {"120"}},       {1, 3, {"20"}}, {1, 5, {" "}}, {1, 6, {"c+"}},
+        {1, 7, {"+"}}, {1, 0, {"t120 c+4."}}, {1, 99, {"."}}, {7, 1, {}},
     };
     auto* status = zemfe_test::control<QLabel>(window, "ScoreErrors");
     for (const Case& c : cases) {
@@ -254,11 +254,11 @@ TEST_F(ScoreWindowTest, APlayFromAPlaceAsksForTheCommandThere)
         zemfe::SourcePlace place;
     };
     const Case cases[] = {
-        {1, 0, {1, 1}},   {1, 2, {1, 1}},   // a parameter belongs to its command
-        {1, 4, {1, 7}},                     // a blank: the next command
-        {1, 8, {1, 7}},   {1, 14, {1, 15}}, // a note inside a chord is a command
-        {1, 20, {1, 0}},                    // after the line's end: its first command
-        {2, 9, {2, 11}},  {2, 10, {2, 11}}, // columns count bytes
+        {1, 0, {1, 1}},  {1, 2, {1, 1}},   // a parameter belongs to its command
+        {1, 4, {1, 7}},                    // a blank: the next command
+        {1, 8, {1, 7}},  {1, 14, {1, 15}}, // a note inside a chord is a command
+        {1, 20, {1, 0}},                   // after the line's end: its first command
+        {2, 9, {2, 11}}, {2, 10, {2, 11}}, // columns count bytes
     };
     QTextDocument& document = *view().document();
     for (const Case& c : cases) {
@@ -304,8 +304,18 @@ TEST_F(ScoreWindowTest, ScoreItemOfTheMainFormOpensTheWindowOnceConnected)
     EXPECT_TRUE(opened.isVisible());
 }
 
+// This thread's processor time: the machine may be shared, and a test must
+// not fail because another process had the processor.
+double threadMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 // Repaint cost: each frame moves every track on by one command (the worst
 // case: all marks change), the window follows, and the pending paints run.
+// The first frame after a load lays the text out and counts to the load.
 TEST_F(ScoreWindowTest, AFrameCostsFarLessThanAVideoFrame)
 {
     std::string generated;
@@ -318,27 +328,31 @@ TEST_F(ScoreWindowTest, AFrameCostsFarLessThanAVideoFrame)
     for (const auto& [name, text] : {std::pair{"demo.kvt", demo}, std::pair{"generated.kvt", generated}}) {
         dir.write(name, text);
         const auto commands = score_test::soundingCommands(text);
-        constexpr int kFrames = 300;
-        QElapsedTimer clock;
-        clock.start();
-        show(1, name, {});
-        const double loadMs = clock.nsecsElapsed() / 1e6;
-        double totalMs = 0;
-        double maxMs = 0;
-        for (int frame = 0; frame < kFrames; ++frame) {
+        const auto frameAt = [&commands](size_t frame) {
             std::vector<TrackPlace> places;
             for (const auto& [track, ranges] : commands) places.push_back(place(track, ranges[frame % ranges.size()]));
-            clock.restart();
-            show(1, name, std::move(places));
+            return places;
+        };
+        double started = threadMs();
+        show(1, name, frameAt(0));
+        QApplication::processEvents();
+        const double loadMs = threadMs() - started;
+        constexpr int kFrames = 300;
+        std::vector<double> costs;
+        for (int frame = 1; frame <= kFrames; ++frame) {
+            started = threadMs();
+            show(1, name, frameAt(size_t(frame)));
             QApplication::processEvents();
-            const double ms = clock.nsecsElapsed() / 1e6;
-            totalMs += ms;
-            maxMs = std::max(maxMs, ms);
+            costs.push_back(threadMs() - started);
         }
-        const double meanMs = totalMs / kFrames;
-        std::printf("%s: %d lines, %zu tracks: load %.2f ms, frame mean %.3f ms, max %.3f ms\n", name,
-                    view().document()->blockCount(), commands.size(), loadMs, meanMs, maxMs);
-        EXPECT_LT(meanMs, 17.0) << name;
+        std::sort(costs.begin(), costs.end());
+        double total = 0;
+        for (double cost : costs) total += cost;
+        const double meanMs = total / kFrames;
+        std::printf("%s: %d lines, %zu tracks: load %.2f ms; frame mean %.3f ms, median %.3f, 99th %.3f, max %.3f\n",
+                    name, view().document()->blockCount(), commands.size(), loadMs, meanMs, costs[kFrames / 2],
+                    costs[kFrames * 99 / 100], costs.back());
+        EXPECT_LT(costs.back(), 17.0) << name;
     }
 }
 
