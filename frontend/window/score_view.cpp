@@ -77,14 +77,24 @@ void ScoreView::scrolled()
     if (quietMoves_ == 0) emit scrolledAway();
 }
 
-void ScoreView::setScore(ScoreText text)
+void ScoreView::setScore(ScoreText text, Place place)
 {
+    const int top = verticalScrollBar()->value();
+    const int left = horizontalScrollBar()->value();
+    const int cursor = textCursor().position();
     moveQuietly([&] {
         marked_.clear();
         soundingSelections_.clear();
         errors_.clear();
         score_ = std::move(text);
         setPlainText(score_.displayText());
+        if (place == Place::Kept) {
+            QTextCursor kept(document());
+            kept.setPosition(std::min(cursor, document()->characterCount() - 1));
+            setTextCursor(kept);
+            verticalScrollBar()->setValue(top);
+            horizontalScrollBar()->setValue(left);
+        }
         setViewportMargins(gutterWidth(), 0, 0, 0);
         gutter_->setGeometry(contentsRect().x(), contentsRect().y(), gutterWidth(), contentsRect().height());
         updateSelections();

@@ -39,8 +39,10 @@ class ScoreView : public QPlainTextEdit {
 public:
     explicit ScoreView(QWidget* parent = nullptr);
 
-    // Shows `text` from its top, without marks.
-    void setScore(ScoreText text);
+    // Shows `text` without marks, from its top or, for a new version of
+    // the text shown, where the user was (scroll place and text cursor).
+    enum class Place { Top, Kept };
+    void setScore(ScoreText text, Place place = Place::Top);
     const ScoreText& score() const { return score_; }
 
     // Marks each place's command in its track's colour.  False when the

@@ -99,9 +99,11 @@ void ScoreWindow::refresh()
 
 void ScoreWindow::load(const std::string& file)
 {
+    // A reload of the same score keeps the user's place in it.
+    const ScoreView::Place place = file == file_ ? ScoreView::Place::Kept : ScoreView::Place::Top;
     file_ = file;
     followedTrack_ = -1;
-    view_->setScore(ScoreText(file.empty() ? std::string() : readBytes(file)));
+    view_->setScore(ScoreText(file.empty() ? std::string() : readBytes(file)), place);
     status_->clear();
     status_->hide();
     const QString name = QFileInfo(QString::fromStdString(file)).fileName();
@@ -147,7 +149,7 @@ void ScoreWindow::showError(uint32_t line, uint32_t column, const QString& text)
 {
     std::vector<ScoreError> errors = view_->errors();
     const std::string bytes = file_.empty() ? std::string() : readBytes(file_);
-    if (bytes != view_->score().bytes()) view_->setScore(ScoreText(bytes));
+    if (bytes != view_->score().bytes()) view_->setScore(ScoreText(bytes), ScoreView::Place::Kept);
     errors.push_back({line, column, text});
     QStringList lines;
     for (const ScoreError& error : errors)

@@ -215,6 +215,38 @@ TEST_F(ScoreWindowTest, NewImageRereadsTheTextAndEndsItsErrors)
     EXPECT_TRUE(underlined().empty()) << "a new image ends the errors of the last compile";
 }
 
+TEST_F(ScoreWindowTest, ANewVersionOfTheScoreKeepsTheUsersPlaceAnotherScoreStartsAtTheTop)
+{
+    std::string text;
+    for (int i = 0; i < 400; ++i) text += "c4 d4 e4\n";
+    dir.write("song.kvt", text);
+    dir.write("other.kvt", text);
+    show(1, "song.kvt", {});
+    QTextCursor cursor(view().document()->findBlockByNumber(120));
+    view().setTextCursor(cursor);
+    view().verticalScrollBar()->setValue(100);
+    struct Step {
+        uint64_t image;
+        const char* file;
+        int top;
+        int cursorLine;
+    };
+    const Step steps[] = {{2, "song.kvt", 100, 120}, {3, "other.kvt", 0, 0}};
+    for (const Step& s : steps) {
+        dir.write(s.file, "/ edited\n" + text);
+        show(s.image, s.file, {});
+        EXPECT_EQ(view().verticalScrollBar()->value(), s.top) << s.file;
+        EXPECT_EQ(view().textCursor().blockNumber(), s.cursorLine) << s.file;
+    }
+    // The place was not the user's scrolling.
+    view().verticalScrollBar()->setValue(50);
+    window.followAction().setChecked(true);
+    dir.write("other.kvt", "/ again\n" + text);
+    show(4, "other.kvt", {});
+    EXPECT_TRUE(window.followAction().isChecked());
+    EXPECT_EQ(view().verticalScrollBar()->value(), 50);
+}
+
 TEST_F(ScoreWindowTest, ErrorsAreUnderlinedFromTheirColumnToTheEndOfTheToken)
 {
     dir.write("song.kvt", "t120 c+4.\n\n");
