@@ -35,6 +35,8 @@ ScoreWindow::ScoreWindow(frontend::FollowSource& source, QWidget* parent) : QWid
 {
     setObjectName("ScoreWindow");
     setWindowTitle(kCaption);
+    // The player ends when its main form closes, this window open or not.
+    setAttribute(Qt::WA_QuitOnClose, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
