@@ -13,13 +13,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -269,8 +273,17 @@ TEST_F(ScoreWindowTest, ErrorsAreUnderlinedFromTheirColumnToTheEndOfTheToken)
         EXPECT_FALSE(status->isHidden());
         EXPECT_EQ(status->text(), QString("%1:%2 Syntax error").arg(c.line).arg(c.column));
     }
+    // The message shows where it is underlined.
+    window.clearErrors();
+    window.showError(1, 6, "Syntax error");
+    const QPoint at = view().cursorRect(view().extraSelections().front().cursor).center();
+    QHelpEvent help(QEvent::ToolTip, at, view().viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view().viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), "Syntax error");
+
     // The message is about the file as it is now: an edit is shown with it.
     dir.write("song.kvt", "/ new\nt120 c+4.\n");
+    window.clearErrors();
     window.showError(2, 6, "Syntax error");
     EXPECT_EQ(view().toPlainText(), "/ new\nt120 c+4.\n");
     EXPECT_EQ(underlined(), std::vector<std::string>{"c+"});
@@ -334,6 +347,91 @@ TEST_F(ScoreWindowTest, ScoreItemOfTheMainFormOpensTheWindowOnceConnected)
     opened.close();
     item->trigger();
     EXPECT_TRUE(opened.isVisible());
+}
+
+// A source whose frames change on the clock, every kStepMs: what a playing
+// session looks like to the window.
+class TimedSource : public frontend::FollowSource {
+public:
+    static constexpr int kStepMs = 45;
+
+    TimedSource(std::string file, std::vector<kvt::SourceRange> ranges)
+        : file_(std::move(file)), ranges_(std::move(ranges)), start_(std::chrono::steady_clock::now())
+    {}
+
+    size_t step() const
+    {
+        const auto elapsed = std::chrono::steady_clock::now() - start_;
+        return size_t(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / kStepMs);
+    }
+    std::chrono::steady_clock::time_point stepStart(size_t step) const
+    {
+        return start_ + std::chrono::milliseconds(kStepMs * step);
+    }
+
+    frontend::FollowFrame followFrame() const override
+    {
+        served = step();
+        frontend::FollowFrame frame;
+        frame.image = 1;
+        frame.file = file_;
+        frame.playing = true;
+        frame.tracks = {place(1, ranges_[served % ranges_.size()])};
+        return frame;
+    }
+    bool playFrom(const frontend::StartPoint&) override { return false; }
+
+    mutable size_t served = 0; // the step of the frame handed out last
+
+private:
+    std::string file_;
+    std::vector<kvt::SourceRange> ranges_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+// From a frame's change to the first paint of the view after it, with the
+// window's own timer: half a timer period on average, a period and a paint
+// at most, when the machine gives this process its turn.
+TEST(ScoreWindowTiming, MarksChangeWithinAVideoFrameOfTheSource)
+{
+    zemfe_test::ensureApplication();
+    zem_test::TempDir dir;
+    dir.write("song.kvt", "c4 d4 e4 f4 g4 a4 b4\n");
+    TimedSource source(dir.file("song.kvt"), {{1, 1, 2}, {1, 4, 2}, {1, 7, 2}, {1, 10, 2}, {1, 13, 2}});
+    zemfe::ScoreWindow window(source);
+    std::vector<std::pair<size_t, std::chrono::steady_clock::time_point>> paints;
+    struct PaintLog : QObject {
+        PaintLog(const TimedSource& source, decltype(paints)& log) : source_(source), log_(log) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint) log_.emplace_back(source_.served, std::chrono::steady_clock::now());
+            return false;
+        }
+        const TimedSource& source_;
+        decltype(paints)& log_;
+    } log(source, paints);
+    window.view().viewport()->installEventFilter(&log);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(TimedSource::kStepMs * 30);
+    window.view().viewport()->removeEventFilter(&log);
+
+    std::vector<double> lags;
+    size_t shown = 0; // the window may show up at any moment of step 0
+    for (const auto& [step, when] : paints) {
+        if (step == shown) continue;
+        shown = step;
+        lags.push_back(std::chrono::duration<double, std::milli>(when - source.stepStart(step)).count());
+    }
+    ASSERT_GE(lags.size(), 20u);
+    double total = 0;
+    for (double lag : lags) total += lag;
+    std::sort(lags.begin(), lags.end());
+    std::printf("lag over %zu changes: mean %.2f ms, median %.2f, max %.2f\n", lags.size(), total / lags.size(),
+                lags[lags.size() / 2], lags.back());
+    // The median stays under a video frame even on a busy machine; the
+    // mean and maximum are reported.
+    EXPECT_LE(lags[lags.size() / 2], 17.0);
 }
 
 // This thread's processor time: the machine may be shared, and a test must
