@@ -1,5 +1,7 @@
 #include "score_window.h"
 
+#include "frontend/compile_image.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
@@ -9,8 +11,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace zemfe {
 
@@ -25,8 +25,8 @@ constexpr const char* kCaption = "Score";
 // nothing rather than an old text that the marks no longer point into.
 std::string readBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::optional<std::vector<uint8_t>> bytes = path.empty() ? std::nullopt : frontend::readWholeFile(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
 }
 
 } // namespace
@@ -105,7 +105,7 @@ void ScoreWindow::load(const std::string& file)
     const ScoreView::Place place = file == file_ ? ScoreView::Place::Kept : ScoreView::Place::Top;
     file_ = file;
     followedTrack_ = -1;
-    view_->setScore(ScoreText(file.empty() ? std::string() : readBytes(file)), place);
+    view_->setScore(ScoreText(readBytes(file)), place);
     status_->clear();
     status_->hide();
     const QString name = QFileInfo(QString::fromStdString(file)).fileName();
@@ -150,7 +150,7 @@ void ScoreWindow::playFrom(SourcePlace place)
 void ScoreWindow::showError(uint32_t line, uint32_t column, const QString& text)
 {
     std::vector<ScoreError> errors = view_->errors();
-    const std::string bytes = file_.empty() ? std::string() : readBytes(file_);
+    const std::string bytes = readBytes(file_);
     if (bytes != view_->score().bytes()) view_->setScore(ScoreText(bytes), ScoreView::Place::Kept);
     errors.push_back({line, column, text});
     QStringList lines;

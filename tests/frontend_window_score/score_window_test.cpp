@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <sys/stat.h>
 
 namespace {
 
@@ -217,6 +218,19 @@ TEST_F(ScoreWindowTest, NewImageRereadsTheTextAndEndsItsErrors)
     show(4, "song.kvt", {place(1, {3, 4, 2})});
     EXPECT_EQ(window.windowTitle(), "Score - song.kvt");
     EXPECT_TRUE(underlined().empty()) << "a new image ends the errors of the last compile";
+}
+
+TEST_F(ScoreWindowTest, AScoreThatCannotBeReadShowsNothingAndNeverWaits)
+{
+    dir.write("song.kvt", "c4 d4\n");
+    show(1, "song.kvt", {place(1, {1, 4, 2})});
+    ASSERT_EQ(::mkfifo(dir.file("pipe.kvt").c_str(), 0600), 0);
+    const std::pair<uint64_t, const char*> images[] = {{2, "pipe.kvt"}, {3, "missing.kvt"}};
+    for (const auto& [image, name] : images) {
+        show(image, name, {place(1, {1, 4, 2})});
+        EXPECT_EQ(view().toPlainText(), "") << name;
+        EXPECT_TRUE(sounding().empty()) << name;
+    }
 }
 
 TEST_F(ScoreWindowTest, ANewVersionOfTheScoreKeepsTheUsersPlaceAnotherScoreStartsAtTheTop)
