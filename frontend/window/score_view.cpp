@@ -145,9 +145,10 @@ QTextCursor ScoreView::rangeCursor(const kvt::SourceRange& range) const
 {
     if (range.line == 0 || int(range.line) > score_.lineCount()) return {};
     const int line = int(range.line) - 1;
-    const uint32_t first = score_.lineStart(line) + std::max(range.column, 1u) - 1;
-    if (first > score_.lineEnd(line)) return {};
-    const uint32_t last = first + range.length;
+    const uint32_t column = std::max(range.column, 1u) - 1;
+    if (column > score_.lineEnd(line) - score_.lineStart(line)) return {};
+    const uint32_t first = score_.lineStart(line) + column;
+    const uint32_t last = first + std::min<uint32_t>(range.length, uint32_t(score_.bytes().size()) - first);
     const int lastLine = score_.lineOf(last);
     const auto position = [this](int at, uint32_t offset) {
         return document()->findBlockByNumber(at).position() + score_.charIndex(at, offset - score_.lineStart(at));
@@ -171,7 +172,7 @@ QTextCursor ScoreView::errorCursor(const ScoreError& error) const
     // a column after the line's end marks its last byte.
     const uint32_t start = score_.lineStart(line);
     const uint32_t end = score_.lineEnd(line);
-    uint32_t from = std::min(start + error.column - 1, std::max(end, start + 1) - 1);
+    uint32_t from = start + std::min(error.column - 1, std::max(end - start, 1u) - 1);
     uint32_t to = std::min(from + 1, end);
     const std::vector<kvt::Token>& tokens = score_.tokens();
     for (size_t i = score_.firstTokenOf(line); i < tokens.size() && tokens[i].offset <= from; ++i)

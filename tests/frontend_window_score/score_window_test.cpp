@@ -114,9 +114,10 @@ TEST_F(ScoreWindowTest, EachSoundingCommandIsMarkedInItsTracksColour)
         {true,
          {place(1, {1, 12, 3}), place(2, {2, 11, 2}), place(3, {3, 11, 3}), place(10, {4, 8, 2})},
          {{"d8.", trackColour(1)}, {"r4", trackColour(2)}, {"e4&", trackColour(3)}, {"g1", trackColour(10)}}},
-        // An ended track, one that has run no command yet, one beyond the text.
+        // An ended track, one that has run no command yet, two beyond the text.
         {true,
-         {place(1, {1, 15, 2}, true), place(2, {2, 11, 2}), place(3, {0, 0, 0}), place(10, {9, 1, 2})},
+         {place(1, {1, 15, 2}, true), place(2, {2, 11, 2}), place(3, {0, 0, 0}), place(10, {9, 1, 2}),
+          place(11, {2, 0xFFFFFFFF, 2})},
          {{"r4", trackColour(2)}}},
         {false, {place(2, {2, 11, 2})}, {}},
     };
@@ -275,8 +276,8 @@ TEST_F(ScoreWindowTest, ErrorsAreUnderlinedFromTheirColumnToTheEndOfTheToken)
         std::vector<std::string> underlined;
     };
     const Case cases[] = {
-        {1, 1, {"t"}}, {1, 2, {"120"}},       {1, 3, {"20"}}, {1, 5, {" "}}, {1, 6, {"c+"}},
-        {1, 7, {"+"}}, {1, 0, {"t120 c+4."}}, {1, 99, {"."}}, {7, 1, {}},
+        {1, 1, {"t"}}, {1, 2, {"120"}},       {1, 3, {"20"}}, {1, 5, {" "}},          {1, 6, {"c+"}},
+        {1, 7, {"+"}}, {1, 0, {"t120 c+4."}}, {1, 99, {"."}}, {1, 0xFFFFFFFF, {"."}}, {7, 1, {}},
     };
     auto* status = zemfe_test::control<QLabel>(window, "ScoreErrors");
     for (const Case& c : cases) {
