@@ -111,12 +111,15 @@ format: deps
 format-check: deps
 	@$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_FILES)
 
-# The player window playing the demo and its device dialog, as PNG files in
+# The player window playing the demo, its device dialog and the score
+# window marking the demo's commands beside it, as PNG files in
 # $(BUILD)/out/, taken on a virtual X server.
+SCREENSHOT_TESTS := frontend_window_xvfb_test frontend_score_window_xvfb_test
 screenshots: deps $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) --target zemfe frontend_window_xvfb_test -j $(JOBS)
-	cd $(BUILD) && ctest -R '^frontend_window_xvfb_test$$' $(CTEST_FLAGS)
-	@ls $(BUILD)/out/zemfe_playing.png $(BUILD)/out/zemfe_devices.png
+	cmake --build $(BUILD) --target zemfe $(SCREENSHOT_TESTS) -j $(JOBS)
+	cd $(BUILD) && ctest -R '^($(subst $(eval) ,|,$(SCREENSHOT_TESTS)))$$' $(CTEST_FLAGS)
+	@ls $(BUILD)/out/zemfe_playing.png $(BUILD)/out/zemfe_devices.png \
+		$(BUILD)/out/zemfe_score.png $(BUILD)/out/zemfe_score_beside.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

@@ -174,6 +174,9 @@ void MainForm::buildMenu()
     reloadOption_->setObjectName("A_ReloadOnChange");
     reloadOption_->setCheckable(true);
     reloadOption_->setChecked(true);
+    score_ = designedAction(this, "A_Score", "&Score", QKeySequence("Ctrl+S"));
+    score_->setEnabled(false);
+    addLinkedItem(menuBar(), score_, "Score1");
 }
 
 // The key label grows to the right like its text, so that the longer

@@ -37,6 +37,8 @@ public:
     void setDeviceActionEnabled(bool enabled);
     // The check item "Reload on change" of the Option menu.
     QAction& reloadOption() { return *reloadOption_; }
+    // "Score": opens the score window; disabled until one is connected.
+    QAction& scoreAction() { return *score_; }
     // Ticks the sixteen boxes without reporting switchesChanged.
     void setSwitches(uint16_t mask);
     uint16_t switches() const;
@@ -89,6 +91,7 @@ private:
     QPlainTextEdit* memo_ = nullptr;
     QAction* selectDevice_ = nullptr;
     QAction* reloadOption_ = nullptr;
+    QAction* score_ = nullptr;
     QString keyText_; // L_Key's whole text, before any elision
     std::array<QCheckBox*, 16> switchBoxes_{};
     bool settingSwitches_ = false;

@@ -1,0 +1,112 @@
+#include "score_text.h"
+
+#include <algorithm>
+
+namespace zemfe {
+
+namespace {
+
+// The length of the valid UTF-8 sequence at p (n bytes left from p), 0 when
+// none starts there.
+int sequenceLength(const unsigned char* p, size_t n)
+{
+    const unsigned char lead = p[0];
+    const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                       : lead >= 0xE0 && lead <= 0xEF ? 3
+                       : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                      : 0;
+    if (length == 0 || size_t(length) > n) return 0;
+    // The second byte's range keeps out overlong forms, surrogates and
+    // code points above U+10FFFF.
+    const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (p[1] < low || p[1] > high) return 0;
+    for (int i = 2; i < length; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+    return length;
+}
+
+} // namespace
+
+ScoreText::ScoreText(std::string bytes) : bytes_(std::move(bytes))
+{
+    display_.reserve(qsizetype(bytes_.size()));
+    uint32_t start = 0;
+    for (;;) {
+        const size_t feed = bytes_.find('\n', start);
+        Line line;
+        line.start = start;
+        line.end = feed == std::string::npos ? uint32_t(bytes_.size()) : uint32_t(feed);
+        if (line.end > line.start && bytes_[line.end - 1] == '\r') --line.end;
+        if (!lines_.empty()) display_ += QChar('\n');
+        decodeLine(line);
+        lines_.push_back(std::move(line));
+        if (feed == std::string::npos) break;
+        start = uint32_t(feed) + 1;
+    }
+    indexTokens();
+}
+
+void ScoreText::decodeLine(Line& line)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(bytes_.data());
+    const bool ascii = std::all_of(bytes + line.start, bytes + line.end, [](unsigned char b) { return b < 0x80; });
+    if (ascii) {
+        for (uint32_t i = line.start; i < line.end; ++i) display_ += bytes[i] == '\r' ? QChar(' ') : QChar(bytes[i]);
+        return;
+    }
+    const qsizetype lineBegin = display_.size();
+    line.charAt.reserve(line.end - line.start + 1);
+    for (uint32_t i = line.start; i < line.end;) {
+        const int charIndex = int(display_.size() - lineBegin);
+        const int length = bytes[i] < 0x80 ? 1 : sequenceLength(bytes + i, line.end - i);
+        if (length == 0) {
+            display_ += QChar(QChar::ReplacementCharacter);
+        } else if (length == 1) {
+            display_ += bytes[i] == '\r' ? QChar(' ') : QChar(bytes[i]);
+        } else {
+            const QString decoded = QString::fromUtf8(bytes_.data() + i, length);
+            // Separators of lines and paragraphs would break the line in two.
+            const bool breaks = decoded == QChar(QChar::LineSeparator) || decoded == QChar(QChar::ParagraphSeparator);
+            display_ += breaks ? QString(QChar(QChar::ReplacementCharacter)) : decoded;
+        }
+        for (int k = 0; k < std::max(length, 1); ++k) line.charAt.push_back(charIndex);
+        i += uint32_t(std::max(length, 1));
+    }
+    line.charAt.push_back(int(display_.size() - lineBegin));
+}
+
+void ScoreText::indexTokens()
+{
+    kvt::tokenize(reinterpret_cast<const uint8_t*>(bytes_.data()), bytes_.size(), tokens_);
+    size_t next = 0;
+    for (Line& line : lines_) {
+        while (next < tokens_.size() && tokens_[next].offset + tokens_[next].length <= line.start) ++next;
+        line.firstToken = next;
+    }
+}
+
+int ScoreText::lineOf(uint32_t offset) const
+{
+    const auto after = std::upper_bound(lines_.begin(), lines_.end(), offset,
+                                        [](uint32_t value, const Line& line) { return value < line.start; });
+    return int(after - lines_.begin()) - 1;
+}
+
+int ScoreText::charIndex(int line, uint32_t byteColumn) const
+{
+    const Line& l = lines_[size_t(line)];
+    const uint32_t column = std::min(byteColumn, l.end - l.start);
+    return l.charAt.empty() ? int(column) : l.charAt[column];
+}
+
+uint32_t ScoreText::byteColumn(int line, int charIndex) const
+{
+    const Line& l = lines_[size_t(line)];
+    const int length = int(l.end - l.start);
+    if (l.charAt.empty()) return uint32_t(std::clamp(charIndex, 0, length));
+    const auto found = std::lower_bound(l.charAt.begin(), l.charAt.end(), charIndex);
+    return uint32_t(std::min(int(found - l.charAt.begin()), length));
+}
+
+} // namespace zemfe
