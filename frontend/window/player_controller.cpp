@@ -47,7 +47,9 @@ void PlayerController::refresh()
 {
     const frontend::Snapshot snapshot = session_.snapshot();
     if (!shownOnce_ || snapshot.serial != shownSerial_) showSnapshot(snapshot);
-    pane_.show(session_.takeMessages());
+    const frontend::MessageBatch batch = session_.takeMessages();
+    pane_.show(batch);
+    emit messagesTaken(batch);
 }
 
 void PlayerController::showSnapshot(const frontend::Snapshot& snapshot)

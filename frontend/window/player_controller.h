@@ -32,6 +32,8 @@ public:
 
 signals:
     void snapshotShown(const frontend::Snapshot& snapshot);
+    // After the pane showed them.
+    void messagesTaken(const frontend::MessageBatch& batch);
 
 private:
     void buttonClicked(MediaButton button);

@@ -1,10 +1,12 @@
 // The whole player window as zemfe shows it: the form, the controller that
-// connects it to the session, and live reload.
+// connects it to the session, live reload, and the score window that
+// follows the sound and underlines the errors of a failed reload.
 #pragma once
 
 #include "live_reload.h"
 #include "main_form.h"
 #include "player_controller.h"
+#include "score_window.h"
 
 namespace zemfe {
 
@@ -16,6 +18,7 @@ struct PlayerWindow {
     MainForm form;
     PlayerController controller;
     LiveReload reload;
+    ScoreWindow& score;
 };
 
 } // namespace zemfe

@@ -61,12 +61,13 @@ TEST_F(LiveReloadTest, ChangesAreTakenErrorsKeepTheOldImageAndShowTheirLine)
         size_t taken;
         bool errorShown;
         bool reloadedShown;
+        uint32_t underlinedColumn; // in the score window, on line 1; 0: nothing underlined
     };
     const Case cases[] = {
-        {"one note changed", score("g"), 1, false, true},
-        {"a syntax error", ":0 @1 o4 l8 g c c (\n", 1, true, false},
-        {"the error fixed", score("e"), 2, false, true},
-        {"saved unchanged", score("e"), 2, false, false},
+        {"one note changed", score("g"), 1, false, true, 0},
+        {"a syntax error", ":0 @1 o4 l8 g c c (\n", 1, true, false, 19},
+        {"the error fixed", score("e"), 2, false, true, 0},
+        {"saved unchanged", score("e"), 2, false, false, 0},
     };
     for (const Case& c : cases) {
         const int notesBefore = zemfe_test::countNoteOns(recorded());
@@ -81,6 +82,12 @@ TEST_F(LiveReloadTest, ChangesAreTakenErrorsKeepTheOldImageAndShowTheirLine)
         EXPECT_EQ(shown.contains(" in 1."), c.errorShown) << c.what << ": " << shown.toStdString();
         EXPECT_EQ(shown.endsWith(QString::fromStdString("[" + song + "] reloaded")), c.reloadedShown)
             << c.what << ": " << shown.toStdString();
+        const std::vector<zemfe::ScoreError>& underlined = window->score.view().errors();
+        EXPECT_EQ(underlined.size(), c.underlinedColumn ? 1u : 0u) << c.what;
+        if (c.underlinedColumn && !underlined.empty()) {
+            EXPECT_EQ(underlined[0].line, 1u) << c.what;
+            EXPECT_EQ(underlined[0].column, c.underlinedColumn) << c.what;
+        }
     }
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_NE(taken[0], taken[1]);

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <set>
+
 namespace {
 
 using zemfe_test::control;
@@ -51,6 +53,22 @@ TEST_F(WindowXvfbTest, WindowPlaysTheDemoAndClosesWithStatusZero)
     settle(1500);
     EXPECT_GT(zemfe_test::countNoteOns(recorded()), 0);
     EXPECT_TRUE(form->grab().save(screenshotPath("zemfe_playing.png")));
+
+    // The score window follows the session: what it marks are the commands
+    // the session says are heard.
+    control<QAction>(*form, "Score1")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window->score));
+    settle(300);
+    std::set<int> heardLines;
+    for (const frontend::TrackPlace& place : session->followFrame().tracks)
+        if (place.command.line != 0 && !place.ended) heardLines.insert(int(place.command.line));
+    int marksOnHeardLines = 0;
+    const QList<QTextEdit::ExtraSelection> marks = window->score.view().extraSelections();
+    for (const QTextEdit::ExtraSelection& mark : marks)
+        marksOnHeardLines += heardLines.count(mark.cursor.block().blockNumber() + 1) != 0;
+    EXPECT_FALSE(marks.isEmpty());
+    EXPECT_GT(marksOnHeardLines, 0) << "marks follow the session's frames";
+    EXPECT_TRUE(window->score.grab().save(screenshotPath("zemfe_score_playing.png")));
 
     click(zemfe::MediaButton::Stop);
     controller->refresh();
