@@ -88,7 +88,8 @@ TEST(Resampler, ToneComesOutClean)
         const double gain = product / idealPower;
         EXPECT_NEAR(gain, 1, 0.001);
         double error = 0;
-        for (std::size_t n = from; n < out.size(); ++n) error += (out[n] - gain * ideal[n]) * (out[n] - gain * ideal[n]);
+        for (std::size_t n = from; n < out.size(); ++n)
+            error += (out[n] - gain * ideal[n]) * (out[n] - gain * ideal[n]);
         EXPECT_GE(10 * std::log10(gain * gain * idealPower / error), r.minimumDb);
     }
 }
@@ -104,8 +105,8 @@ TEST(Resampler, ToneAboveOutputNyquistIsHeldDown)
     const Row rows[] = {{48000, 22050, 15000}, {48000, 46731, 23800}, {88200, 44100, 30000}, {96000, 44100, 25000}};
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << r.inputRate << " to " << r.outputRate << ", " << r.hertz << " Hz");
-        const std::vector<float> out = convertWhole(tone(r.inputRate / 4, 1, r.hertz, r.inputRate), 1, r.inputRate,
-                                                    r.outputRate);
+        const std::vector<float> out =
+            convertWhole(tone(r.inputRate / 4, 1, r.hertz, r.inputRate), 1, r.inputRate, r.outputRate);
         double power = 0;
         for (std::size_t n = 200; n < out.size(); ++n) power += double(out[n]) * out[n];
         power /= double(out.size() - 200);

@@ -33,7 +33,9 @@ public:
 private:
     // Frames kept before the cursor, for the widest filter.
     static constexpr uint32_t kReach = SincTable::kMaxTaps / 2;
-    static constexpr uint32_t kCapacity = 4096;
+    // Input held per channel: the reach on both sides and room for a few
+    // blocks, small since every buffer has a resampler.
+    static constexpr uint32_t kCapacity = 1024;
 
     float* plane(uint32_t channel) { return planes_.data() + std::size_t{channel} * kCapacity; }
     // Takes as much input as outputs more outputs need; returns the frames
