@@ -5,7 +5,8 @@
 # that time less the first note's own time in the song (taken from a
 # zem2wav render).  Targets: at most 150 ms (demo) and 300 ms (1 MB score).
 set -eu
-build=$1
+# Absolute: the runs below start in the work folder.
+build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=bench/lib/prelude.sh
 . "$root/bench/lib/prelude.sh"

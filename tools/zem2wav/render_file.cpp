@@ -89,8 +89,7 @@ private:
             renderRefusal(lengthMs, lengthMs >= settings_.playback.songTimeLimitMs, settings_.limitMinutes, kMaxTailMs);
         if (!refusal_.empty()) util::uerr_raise(kErrRenderRefused);
 
-        std::unique_ptr<platform::MidiSynth> synth =
-            createRenderSynth(image, settings_.playback, settings_.threads, kSynthGain, &synthError_);
+        std::unique_ptr<platform::MidiSynth> synth = createRenderSynth(settings_.threads, kSynthGain, &synthError_);
         if (!synth) util::uerr_raise(kErrSynthesizer);
         std::vector<std::unique_ptr<platform::MidiOutPort>> synthPorts;
         PortTable ports{};

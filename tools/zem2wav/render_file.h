@@ -20,7 +20,7 @@ inline constexpr double kSynthGain = 0.2;
 struct RenderSettings {
     host::PlaybackSettings playback;
     uint32_t limitMinutes; // the longest song rendered
-    unsigned threads;      // synthesizers rendering side by side (1: one, as always)
+    unsigned threads;      // threads rendering the synthesizer's voices
     RenderOptions output;  // the output's name and format, and its loudness
 };
 

@@ -5,6 +5,7 @@
 
 #include "audio_writer.h"
 #include "loudness.h"
+#include "meter_thread.h"
 #include "score_tags.h"
 
 #include "util/fileset.h"
@@ -37,7 +38,7 @@ private:
 
     std::unique_ptr<AudioWriter> writer_;
     std::optional<double> target_;
-    LoudnessMeter meter_;
+    MeterThread meter_;
     std::vector<int16_t> held_;
     uint64_t frames_ = 0;
     double gainDb_ = 0;

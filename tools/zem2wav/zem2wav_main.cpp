@@ -23,7 +23,7 @@ int main(int argc, char** argv)
         playback::kErrIllegalOption,
         [](const std::vector<std::string>& words, tools::TrailingText trailing) {
             uint32_t limitMinutes = zem2wav::kDefaultRenderLimitMinutes;
-            unsigned threads = 1;
+            unsigned threads = zem2wav::defaultRenderThreads();
             const playback::ExportSettings common =
                 playback::parseSettings(words, trailing, [&](char letter, const std::string& word, size_t& pos) {
                     if (letter == 'T') {

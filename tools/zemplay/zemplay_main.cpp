@@ -90,8 +90,9 @@ bool printMessages(const frontend::MessageBatch& batch, bool statusShown)
 bool startPlaying(frontend::Session& session, console::ConsoleKeys& keys, bool fromTop)
 {
     std::future<bool> loaded = std::async(std::launch::async, [&session] { return session.prepare(); });
-    while (loaded.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-        const int key = keys.next(50);
+    // The wait ends the moment the song is ready; keys are read in between.
+    while (loaded.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        const int key = keys.next(0);
         if (interrupted || key == 'q' || key == 'Q') {
             keys.restore();
             std::_Exit(interrupted ? 130 : 0);

@@ -17,8 +17,6 @@ namespace platform {
 
 inline constexpr int kSynthPorts = 16;
 inline constexpr int kSynthSampleRate = 44100;
-// The 16-bit sample of a float sample of renderFloat is value x this.
-inline constexpr float kSynthFloatScale = 32766.0f;
 inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 // ZEM_SOUNDFONT when set and not empty, else kDefaultSoundFont.
@@ -26,9 +24,12 @@ std::string synthSoundFontPath();
 
 class MidiSynth {
 public:
-    // gain: FluidSynth's master gain (0.2 is its own default).  Null, with
-    // the reason in *error, when the SoundFont cannot be loaded.
-    static std::unique_ptr<MidiSynth> create(const std::string& soundFont, double gain, std::string* error);
+    // gain: FluidSynth's master gain (0.2 is its own default).  threads:
+    // how many threads render the voices (FluidSynth's own: the output is
+    // the same sample for sample whatever the count).  Null, with the
+    // reason in *error, when the SoundFont cannot be loaded.
+    static std::unique_ptr<MidiSynth> create(const std::string& soundFont, double gain, std::string* error,
+                                             unsigned threads = 1);
     virtual ~MidiSynth() = default;
 
     // port 0..15; packed as MidiOutPort::shortMessage.
@@ -40,12 +41,6 @@ public:
     virtual void exclusive(int port, const uint8_t* bytes, size_t count) = 0;
     // Renders frames stereo frames, interleaved left/right.
     virtual void render(int16_t* stereo, size_t frames) = 0;
-    // Renders frames frames as floats before the 16-bit conversion (full
-    // scale kSynthFloatScale), for summing several synthesizers.
-    virtual void renderFloat(float* left, float* right, size_t frames);
-    // The most voices that sound at once (FluidSynth's polyphony, 256 by
-    // default); beyond it the quietest are taken for new notes.
-    virtual void limitVoices(int voices) { (void)voices; }
     // True while any voice is still sounding (release phases included).
     virtual bool hasActiveVoices() const = 0;
 };

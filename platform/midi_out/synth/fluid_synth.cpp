@@ -5,11 +5,9 @@
 
 #include <fluidsynth.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <mutex>
-#include <vector>
 
 namespace platform {
 
@@ -91,23 +89,6 @@ public:
             stereo += 2 * n;
             frames -= n;
         }
-    }
-
-    void renderFloat(float* left, float* right, size_t frames) override
-    {
-        constexpr size_t kPiece = 1 << 16;
-        std::lock_guard guard(lock_);
-        for (size_t done = 0; done < frames;) {
-            const int n = static_cast<int>(std::min(frames - done, kPiece));
-            fluid_synth_write_float(synth_, n, left + done, 0, 1, right + done, 0, 1);
-            done += static_cast<size_t>(n);
-        }
-    }
-
-    void limitVoices(int voices) override
-    {
-        std::lock_guard guard(lock_);
-        fluid_synth_set_polyphony(synth_, voices);
     }
 
     bool hasActiveVoices() const override
@@ -194,16 +175,6 @@ private:
 
 } // namespace
 
-void MidiSynth::renderFloat(float* left, float* right, size_t frames)
-{
-    std::vector<int16_t> stereo(2 * frames);
-    render(stereo.data(), frames);
-    for (size_t i = 0; i < frames; ++i) {
-        left[i] = stereo[2 * i] / kSynthFloatScale;
-        right[i] = stereo[2 * i + 1] / kSynthFloatScale;
-    }
-}
-
 std::unique_ptr<MidiOutPort> synthPort(MidiSynth& synth, int port)
 {
     return port >= 0 && port < kSynthPorts ? std::make_unique<OfflinePort>(synth, port) : nullptr;
@@ -215,7 +186,8 @@ std::string synthSoundFontPath()
     return chosen && *chosen ? chosen : kDefaultSoundFont;
 }
 
-std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundFont, double gain, std::string* error)
+std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundFont, double gain, std::string* error,
+                                             unsigned threads)
 {
     // FluidSynth's own errors and warnings (a missing preset, say) are not
     // the user's concern: the callers report what failed in their words.
@@ -232,6 +204,9 @@ std::unique_ptr<MidiSynth> MidiSynth::create(const std::string& soundFont, doubl
     fluid_settings_setnum(settings, "synth.sample-rate", kSynthSampleRate);
     fluid_settings_setnum(settings, "synth.gain", gain);
     fluid_settings_setint(settings, "synth.midi-channels", kChannels);
+    // FluidSynth shares each block's voices out among its threads; the
+    // count changes the speed, not the samples.
+    fluid_settings_setint(settings, "synth.cpu-cores", static_cast<int>(threads));
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (!synth) {
         delete_fluid_settings(settings);
