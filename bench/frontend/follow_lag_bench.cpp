@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -65,17 +63,7 @@ void followLagRecording(benchmark::State& state)
             {"-p", "MIDI Recorder", "-L1", "--follow", std::string(ZEM_SOURCE_DIR) + "/examples/demo.kvt"}, dir.path(),
             {"ZEM_MIDI_RECORD=" + recording}, recording, 600s);
         if (run.status != 0) return state.SkipWithError("zemplay failed");
-        std::vector<double> heard;
-        std::ifstream in(recording);
-        uint64_t end = 0;
-        for (std::string line; std::getline(in, line);) {
-            end += line.size() + 1;
-            std::istringstream words(line);
-            unsigned long long stamp = 0;
-            unsigned status = 0, key = 0, velocity = 0;
-            words >> stamp >> std::hex >> status >> key >> velocity;
-            if ((status & 0xF0) == 0x90 && velocity != 0) heard.push_back(zem_test::grownTo(run.growth, end));
-        }
+        const std::vector<double> heard = zem_test::recordedNoteOns(recording, run.growth);
         report(state, lagOf(run.out, heard), run.out.size(), heard.size());
     }
 }

@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace {
 
@@ -47,23 +46,6 @@ char at(const std::string& text, int line, int column)
     return text[offset + size_t(column) - 1];
 }
 
-// When each note-on of the recording reached its file, by the run's clock.
-std::vector<double> recordedNoteOns(const std::string& path, const std::vector<zem_test::GrowthSample>& growth)
-{
-    std::ifstream in(path);
-    std::vector<double> times;
-    uint64_t end = 0;
-    for (std::string line; std::getline(in, line);) {
-        end += line.size() + 1;
-        std::istringstream words(line);
-        unsigned long long stamp = 0;
-        unsigned status = 0, key = 0, velocity = 0;
-        words >> stamp >> std::hex >> status >> key >> velocity;
-        if ((status & 0xF0) == 0x90 && velocity != 0) times.push_back(zem_test::grownTo(growth, end));
-    }
-    return times;
-}
-
 TEST(ZemplayFollow, EveryNoteLineInOrderAtItsTime)
 {
     const zem_test::TempDir dir;
@@ -79,7 +61,7 @@ TEST(ZemplayFollow, EveryNoteLineInOrderAtItsTime)
                                                       dir.path(), {"ZEM_MIDI_RECORD=" + recording}, recording, 60s);
     ASSERT_EQ(run.status, 0);
     ASSERT_EQ(run.out.size(), notes.size());
-    const std::vector<double> heard = recordedNoteOns(recording, run.growth);
+    const std::vector<double> heard = zem_test::recordedNoteOns(recording, run.growth);
     ASSERT_EQ(heard.size(), notes.size());
 
     // Notes of one moment may come in any order of tracks.

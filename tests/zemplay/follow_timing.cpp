@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <map>
+#include <sstream>
 
 namespace zem_test {
 
@@ -144,6 +146,22 @@ std::vector<MidiNoteOn> midiNoteOns(const std::vector<uint8_t>& file)
         return a.ms != b.ms ? a.ms < b.ms : a.channel < b.channel;
     });
     return out;
+}
+
+std::vector<double> recordedNoteOns(const std::string& path, const std::vector<GrowthSample>& growth)
+{
+    std::ifstream in(path);
+    std::vector<double> times;
+    uint64_t end = 0;
+    for (std::string line; std::getline(in, line);) {
+        end += line.size() + 1;
+        std::istringstream words(line);
+        unsigned long long stamp = 0;
+        unsigned status = 0, key = 0, velocity = 0;
+        words >> stamp >> std::hex >> status >> key >> velocity;
+        if ((status & 0xF0) == 0x90 && velocity != 0) times.push_back(grownTo(growth, end));
+    }
+    return times;
 }
 
 } // namespace zem_test

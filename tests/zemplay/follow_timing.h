@@ -39,6 +39,10 @@ TimedRun runTimed(const std::string& binary, const std::vector<std::string>& arg
 // bytesPerMs (0: the step's end).
 double grownTo(const std::vector<GrowthSample>& growth, uint64_t bytes, double bytesPerMs = 0);
 
+// When each note-on of a recording MIDI device's file (path) reached the
+// file, by the clock of the run that watched it grow.
+std::vector<double> recordedNoteOns(const std::string& path, const std::vector<GrowthSample>& growth);
+
 struct MidiNoteOn {
     double ms;
     int channel;
