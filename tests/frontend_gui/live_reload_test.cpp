@@ -30,11 +30,17 @@ protected:
             taken.push_back(std::move(image));
             return true;
         }));
+        play(score("c"), 300);
+    }
+
+    // The score dropped on the window and played for settleMs.
+    void play(const std::string& text, int settleMs)
+    {
         song = dir.file("song.kvt");
-        dir.write("song.kvt", score("c"));
+        dir.write("song.kvt", text);
         dropFiles({QString::fromStdString(song)});
         click(MediaButton::Play);
-        settle(300);
+        settle(settleMs);
     }
 
     void save(const std::string& text)
@@ -203,11 +209,7 @@ TEST_F(LiveReloadTest, EditsSoundInTheirPlaceWithoutAJump)
         if (switched) switchedAfter.push_back(sinceSave.elapsed());
         return switched;
     }));
-    song = dir.file("song.kvt");
-    dir.write("song.kvt", loopScore("c"));
-    dropFiles({QString::fromStdString(song)});
-    click(MediaButton::Play);
-    settle(600);
+    play(loopScore("c"), 600);
     const struct {
         const char* what;
         std::string text;
