@@ -147,6 +147,22 @@ struct Instance : ds8 {
 
 inline Instance* instanceOf(ds8* self) { return static_cast<Instance*>(self); }
 
+// The instance behind a slot's self, held under its instance lock while
+// this lives; false for a null self.
+class LockedInstance {
+public:
+    explicit LockedInstance(ds8* self) : instance_(instanceOf(self))
+    {
+        if (instance_) lock_ = std::unique_lock(instance_->instanceLock);
+    }
+    explicit operator bool() const { return instance_ != nullptr; }
+    Instance& operator*() const { return *instance_; }
+
+private:
+    Instance* instance_;
+    std::unique_lock<std::mutex> lock_;
+};
+
 // Sound list, under the instance lock.
 void linkSound(Instance& instance, ds8_sound* sound);
 void unlinkSound(Instance& instance, ds8_sound* sound);

@@ -15,26 +15,22 @@ void destroy(ds8* self)
 
 int32_t openDevice22(ds8* self, const char* device, int channels, int bits, int rate, void*, int)
 {
-    if (!self) return DS8_ERR_INVALID_ARG;
-    Instance& instance = *instanceOf(self);
-    std::lock_guard list(instance.instanceLock);
-    return openDevice(instance, device, channels, bits, rate);
+    LockedInstance instance(self);
+    if (!instance) return DS8_ERR_INVALID_ARG;
+    return openDevice(*instance, device, channels, bits, rate);
 }
 
 void closeDevice2(ds8* self)
 {
-    if (!self) return;
-    Instance& instance = *instanceOf(self);
-    std::lock_guard list(instance.instanceLock);
-    closeDevice(instance);
+    LockedInstance instance(self);
+    if (instance) closeDevice(*instance);
 }
 
 ds8_sound* load23(ds8* self, const char* file, const char* decoder, intptr_t pcm, intptr_t extra)
 {
-    if (!self) return nullptr;
-    Instance& instance = *instanceOf(self);
-    std::lock_guard list(instance.instanceLock);
-    return loadSound(instance, file, decoder, pcm, extra);
+    LockedInstance instance(self);
+    if (!instance) return nullptr;
+    return loadSound(*instance, file, decoder, pcm, extra);
 }
 
 bool isOneShot(const ds8_sound* sound) { return sound && sound->kind == SoundKind::OneShot; }
@@ -123,10 +119,8 @@ void unlock20(ds8* self)
 
 void pause21(ds8* self, int pause)
 {
-    if (!self) return;
-    Instance& instance = *instanceOf(self);
-    std::lock_guard list(instance.instanceLock);
-    pauseAll(instance, pause != 0);
+    LockedInstance instance(self);
+    if (instance) pauseAll(*instance, pause != 0);
 }
 
 } // namespace

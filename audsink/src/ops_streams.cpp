@@ -47,10 +47,9 @@ void close34(ds8_stream* stream)
 
 ds8_stream* create35(ds8* self, uint32_t tickMs)
 {
-    if (!self) return nullptr;
-    Instance& instance = *instanceOf(self);
-    std::lock_guard list(instance.instanceLock);
-    return createStream(instance, tickMs);
+    LockedInstance instance(self);
+    if (!instance) return nullptr;
+    return createStream(*instance, tickMs);
 }
 
 void destroy36(ds8_stream* stream)
