@@ -8,6 +8,13 @@ namespace {
 // never asks for them.
 constexpr size_t kMostNotesKept = 4096;
 
+// The number the text selects track table entry `track` by; without a map
+// (MIDI files, images) the table index.
+uint8_t trackNumberOf(const kvt::SourceMap& map, size_t track)
+{
+    return track < map.tracks.size() ? map.tracks[track].trackNumber : uint8_t(track);
+}
+
 } // namespace
 
 void FollowPublisher::start(kvt::SourceMap map, std::string file)
@@ -59,9 +66,9 @@ void FollowPublisher::unitPlayed(dp_player* player, FollowClock::time_point hear
 void FollowPublisher::noteStarted(dp_player* player, int track, int key, FollowClock::time_point heard)
 {
     if (!image_ || track < 0) return;
-    std::vector<uint32_t> words(size_t(track) + 1, 0);
-    if (dp_track_positions(player, words.data(), int(words.size())) <= track) return;
-    newNotes_.push_back({heard, image_, track, key, words[size_t(track)] & DP_TRACK_WORD_MASK});
+    scratch_.resize(size_t(track) + 1);
+    if (dp_track_positions(player, scratch_.data(), int(scratch_.size())) <= track) return;
+    newNotes_.push_back({heard, image_, track, key, scratch_[size_t(track)] & DP_TRACK_WORD_MASK});
 }
 
 void FollowPublisher::publish()
@@ -99,7 +106,7 @@ FollowFrame FollowPublisher::frame(FollowClock::time_point now) const
     for (size_t t = 0; t < current_.words.size(); ++t) {
         const uint32_t word = current_.words[t];
         TrackPlace place;
-        place.trackNumber = t < image->map.tracks.size() ? image->map.tracks[t].trackNumber : uint8_t(t);
+        place.trackNumber = trackNumberOf(image->map, t);
         if (const kvt::SourceRange* range = image->map.find(t, word & DP_TRACK_WORD_MASK)) place.command = *range;
         place.ended = (word & DP_TRACK_ENDED) != 0;
         frame.tracks.push_back(place);
@@ -112,8 +119,7 @@ HeardNote FollowPublisher::heard(const Note& note) const
     HeardNote out;
     out.image = note.image->serial;
     out.track = size_t(note.track);
-    const auto& tracks = note.image->map.tracks;
-    out.trackNumber = out.track < tracks.size() ? tracks[out.track].trackNumber : uint8_t(note.track);
+    out.trackNumber = trackNumberOf(note.image->map, out.track);
     if (const kvt::SourceRange* range = note.image->map.find(out.track, note.word)) out.command = *range;
     out.key = note.key;
     return out;

@@ -117,7 +117,14 @@ struct Session::Impl {
     void selectLocked(const std::string& path);
     int portCount() const;
     void startLocked(uint32_t fromUnits = 0);
-    bool playFromLocked(const StartPoint& start);
+    using Timeline = std::shared_future<std::shared_ptr<const host::SongTimeline>>;
+    // The timeline of the image a play from a place starts (compiled first
+    // when there is none); invalid when the file does not load.
+    Timeline timelineLocked();
+    // recorded: the timeline of the image whose recording cancelToken
+    // names; false when the image changed since.
+    bool playFromLocked(const StartPoint& start, const host::SongTimeline& recorded,
+                        const std::shared_ptr<std::atomic<bool>>& cancelToken);
     bool switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextMap);
     void pauseLocked();
     void stopLocked();
@@ -156,9 +163,9 @@ struct Session::Impl {
     kvt::SourceMap sourceMap; // where image's words are in currentFile
     // When each track and the bar counter move in a play of image from the
     // top, recorded beside the play for plays from a place.
-    std::shared_future<std::shared_ptr<const host::SongTimeline>> timeline;
-    std::shared_ptr<std::atomic<bool>> timelineCancel;
-    bool prepared = false; // image holds the selected file, loaded by prepare()
+    Timeline timeline;
+    std::shared_ptr<std::atomic<bool>> timelineCancel; // also names the recording
+    bool prepared = false;                             // image holds the selected file, loaded by prepare()
     dp_player* player = nullptr;
     int playerPorts = 0;
     // After a switch: the user value of the player, alive as long as it.
@@ -331,34 +338,39 @@ bool Session::Impl::switchLocked(std::vector<uint8_t> next, kvt::SourceMap nextM
 }
 
 // The playing image is kept (a click in a score view restarts at once);
-// without one the file is compiled first.  The place is looked up in the
-// image's timeline before anything stops.
-bool Session::Impl::playFromLocked(const StartPoint& start)
+// without one the file is compiled first.
+Session::Impl::Timeline Session::Impl::timelineLocked()
 {
-    if (start.kind == StartPoint::Kind::Top) {
-        startLocked();
-        return player != nullptr;
-    }
-    if (!loaded) return false;
+    if (!loaded) return {};
     if (!player && !prepared) {
         stopLocked();
-        if (!loadImage()) return false;
+        if (!loadImage()) return {};
         prepared = true;
     }
     if (!timeline.valid()) recordTimeline();
+    return timeline;
+}
+
+// The place is looked up in the image's timeline before anything stops.
+bool Session::Impl::playFromLocked(const StartPoint& start, const host::SongTimeline& recorded,
+                                   const std::shared_ptr<std::atomic<bool>>& cancelToken)
+{
+    if (timelineCancel != cancelToken) return false;
     std::string error;
-    const auto units = unitsBeforePlace(start, sourceMap, *timeline.get(), &error);
+    const auto units = unitsBeforePlace(start, sourceMap, recorded, &error);
     if (!units) {
         log.add(StartRefused{error});
         return false;
     }
     std::vector<uint8_t> keptImage = std::move(image);
     kvt::SourceMap keptMap = std::move(sourceMap);
-    auto keptTimeline = std::move(timeline);
+    Timeline keptTimeline = std::move(timeline);
+    std::shared_ptr<std::atomic<bool>> keptToken = std::move(timelineCancel);
     stopLocked();
     image = std::move(keptImage);
     sourceMap = std::move(keptMap);
     timeline = std::move(keptTimeline);
+    timelineCancel = std::move(keptToken);
     prepared = true;
     startLocked(*units);
     return player != nullptr;
@@ -615,10 +627,25 @@ bool Session::switchImage(std::vector<uint8_t> image, kvt::SourceMap sourceMap)
     return impl_->switchLocked(std::move(image), std::move(sourceMap));
 }
 
+// The timeline may still be recording: it is waited for without the
+// session lock, so the song plays on meanwhile.
 bool Session::playFrom(const StartPoint& start)
 {
+    Impl::Timeline timeline;
+    std::shared_ptr<std::atomic<bool>> token;
+    {
+        std::lock_guard guard(impl_->lock);
+        if (start.kind == StartPoint::Kind::Top) {
+            impl_->startLocked();
+            return impl_->player != nullptr;
+        }
+        timeline = impl_->timelineLocked();
+        token = impl_->timelineCancel;
+    }
+    if (!timeline.valid()) return false;
+    const std::shared_ptr<const host::SongTimeline> recorded = timeline.get();
     std::lock_guard guard(impl_->lock);
-    return impl_->playFromLocked(start);
+    return impl_->playFromLocked(start, *recorded, token);
 }
 
 bool Session::reload(const TakeImage& take)
