@@ -1,32 +1,10 @@
 #include "score_text.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 
 namespace zemfe {
-
-namespace {
-
-// The length of the valid UTF-8 sequence at p (n bytes left from p), 0 when
-// none starts there.
-int sequenceLength(const unsigned char* p, size_t n)
-{
-    const unsigned char lead = p[0];
-    const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                       : lead >= 0xE0 && lead <= 0xEF ? 3
-                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                      : 0;
-    if (length == 0 || size_t(length) > n) return 0;
-    // The second byte's range keeps out overlong forms, surrogates and
-    // code points above U+10FFFF.
-    const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    if (p[1] < low || p[1] > high) return 0;
-    for (int i = 2; i < length; ++i)
-        if (p[i] < 0x80 || p[i] > 0xBF) return 0;
-    return length;
-}
-
-} // namespace
 
 ScoreText::ScoreText(std::string bytes) : bytes_(std::move(bytes))
 {
@@ -59,7 +37,9 @@ void ScoreText::decodeLine(Line& line)
     line.charAt.reserve(line.end - line.start + 1);
     for (uint32_t i = line.start; i < line.end;) {
         const int charIndex = int(display_.size() - lineBegin);
-        const int length = bytes[i] < 0x80 ? 1 : sequenceLength(bytes + i, line.end - i);
+        uint32_t codePoint = 0;
+        const int length =
+            bytes[i] < 0x80 ? 1 : int(platform::utf8Sequence(std::string_view(bytes_.data(), line.end), i, &codePoint));
         if (length == 0) {
             display_ += QChar(QChar::ReplacementCharacter);
         } else if (length == 1) {
