@@ -1,5 +1,7 @@
 #include "host/start_seek.h"
 
+#include "host/bar_position.h"
+
 #include <algorithm>
 
 namespace host {
@@ -8,14 +10,10 @@ namespace {
 
 // How often the recording looks at its cancel flag.
 constexpr uint32_t kCancelCheckUnits = 4096;
-constexpr size_t kBarOffset = 12;
-constexpr size_t kBeatOffset = 3;
-
 uint32_t barCounter(dp_player* player)
 {
-    uint8_t record[DP_BAR_COUNTER_SIZE];
-    if (player->bar_counter(player, record, sizeof record) != 0) return 0;
-    return barValue(uint32_t(record[kBarOffset]) | uint32_t(record[kBarOffset + 1]) << 8, record[kBeatOffset]);
+    const BarPosition position = currentBar(player);
+    return barValue(position.bar, uint32_t(position.beat));
 }
 
 void note(std::vector<PlaceChange>& changes, uint32_t unitsBefore, uint32_t value, uint32_t before)

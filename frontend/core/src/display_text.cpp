@@ -15,13 +15,6 @@ template <typename... Args> std::string format(const char* pattern, Args... args
     return text;
 }
 
-uint32_t readLe(const uint8_t* bytes, int count)
-{
-    uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
-    return value;
-}
-
 } // namespace
 
 std::string timeText(uint32_t elapsedMs)
@@ -35,17 +28,6 @@ std::string tempoText(uint32_t period, int timebase)
     const double bpm = 15360000.0 / (double(timebase) * double(period) * 0.25);
     const auto bpm100 = static_cast<long long>(bpm * 100 + 0.5);
     return format("%lld.%lld%lld", bpm100 / 100, bpm100 / 10 % 10, bpm100 % 10);
-}
-
-BarPosition barPosition(const uint8_t* record)
-{
-    BarPosition p;
-    p.beatsPerBar = record[2];
-    p.beat = record[3];
-    p.barLength = readLe(record + 4, 4);
-    p.tickInBar = readLe(record + 8, 4);
-    p.bar = readLe(record + 12, 2);
-    return p;
 }
 
 std::string stepText(const BarPosition& p)

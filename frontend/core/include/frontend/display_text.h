@@ -3,6 +3,8 @@
 // piece's title and notice converted from their stored character set.
 #pragma once
 
+#include "host/bar_position.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,15 +18,8 @@ std::string timeText(uint32_t elapsedMs);
 std::string tempoText(uint32_t period, int timebase);
 
 // The fields of the engine's bar counter record that the step display uses.
-struct BarPosition {
-    int beatsPerBar = 4;    // B, byte 2
-    int beat = 0;           // K, byte 3, from 0
-    uint32_t barLength = 0; // T, ticks, u32 at 4
-    uint32_t tickInBar = 0; // P, u32 at 8
-    uint32_t bar = 0;       // M, u16 at 12
-};
-// Reads the fields from the 20-byte little-endian record.
-BarPosition barPosition(const uint8_t* record);
+using host::BarPosition;
+using host::barPosition;
 // L_Step: "%d:%3.3d:%4.4d" of M, min(K + 1, 999), min(P - T * K / B, 9999).
 std::string stepText(const BarPosition& position);
 // L_Step2: "%3.3d:%4.4d" of B, T / B.
